@@ -1,0 +1,40 @@
+# The project's commands. `make run` and `make test` work on a fresh Debian 12 machine.
+FUZZ_SECONDS ?= 60
+CTEST_JOBS ?= 2
+
+.PHONY: deps build release test test-debug test-asan run bench fuzz clean
+
+deps:
+	scripts/install-deps
+
+build: deps
+	cmake --preset debug
+	cmake --build --preset debug
+
+release: deps
+	cmake --preset release
+	cmake --build --preset release
+
+test: test-debug test-asan
+
+test-debug: build
+	ctest --preset debug -j $(CTEST_JOBS)
+
+test-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan -j $(CTEST_JOBS)
+
+run: release
+	scripts/run-examples build/release
+
+bench: release
+	scripts/bench build/release
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	scripts/fuzz build/fuzz $(FUZZ_SECONDS)
+
+clean:
+	rm -rf build

@@ -1,0 +1,7 @@
+// The list of subcommands.
+#include "cli/commands.h"
+
+void AddCommands(CLI::App& app, int& status) {
+  (void)app;
+  (void)status;
+}

@@ -1,0 +1,9 @@
+// The subcommands of transvane-cli. Each adds itself to the parser and, when it runs, sets the
+// exit status: 0 when every file went through, 1 when any failed, 2 for a usage error.
+#pragma once
+
+namespace CLI {
+class App;
+}
+
+void AddCommands(CLI::App& app, int& status);

@@ -1,0 +1,21 @@
+// transvane-cli: converts navigation files, lists removable drives, sends files to the unit and
+// copies map regions, without the wizard's window.
+#include <CLI/CLI.hpp>
+
+#include "cli/commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"Transvane: moves waypoints, routes, tracks and map regions to and from a Norvantis unit",
+               "transvane-cli"};
+  app.set_version_flag("--version", std::string("transvane-cli ") + TRANSVANE_VERSION);
+  app.require_subcommand(1);
+  int status = 0;
+  AddCommands(app, status);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);
+    return code == 0 ? 0 : 2;
+  }
+  return status;
+}

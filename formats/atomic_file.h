@@ -1,0 +1,37 @@
+// Safe replacement of a file: the new contents go to a temporary file beside the target and are
+// renamed over it only once everything was written and flushed.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "formats/diagnostic.h"
+
+// A failed write (full disk, size limit, I/O error) leaves the previous file untouched and no
+// temporary file behind. Writes are buffered; nothing reaches the target name before Commit.
+class CAtomicFile {
+ public:
+  explicit CAtomicFile(std::string targetPath);
+  ~CAtomicFile();
+  CAtomicFile(const CAtomicFile&) = delete;
+  CAtomicFile& operator=(const CAtomicFile&) = delete;
+
+  // Creates the temporary file in the target's folder. An existing target that may not be
+  // written is refused, as opening it for writing would be.
+  bool Open(CDiagnostic* why = nullptr);
+  bool Write(const void* data, std::size_t size, CDiagnostic* why = nullptr);
+  bool Write(const std::string& text, CDiagnostic* why = nullptr) { return Write(text.data(), text.size(), why); }
+  // Flushes, syncs and renames the temporary file over the target.
+  bool Commit(CDiagnostic* why = nullptr);
+  // Removes the temporary file; the target keeps whatever it held before.
+  void Discard();
+
+ private:
+  bool FlushBuffer(CDiagnostic* why);
+
+  std::string m_targetPath;
+  std::string m_tempPath;
+  int m_fd = -1;
+  std::string m_buffer;
+  bool m_failed = false;
+};

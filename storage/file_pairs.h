@@ -1,0 +1,41 @@
+// The job's table of files to produce: target path to source path.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// Keeps the order in which pairs were set, so that the jobs visit them (and report on them) in
+// the order of the rows the user saw. Targets are compared with case; setting a target that is
+// already present replaces its source in place.
+class CFilePairs {
+ public:
+  struct SPair {
+    std::string target;
+    std::string source;
+  };
+
+  void Set(const std::string& target, const std::string& source) {
+    const auto found = m_index.find(target);
+    if (found != m_index.end()) {
+      m_pairs[found->second].source = source;
+      return;
+    }
+    m_index.emplace(target, m_pairs.size());
+    m_pairs.push_back({target, source});
+  }
+  void Clear() {
+    m_pairs.clear();
+    m_index.clear();
+  }
+  std::size_t Count() const { return m_pairs.size(); }
+  bool Empty() const { return m_pairs.empty(); }
+  const SPair& operator[](std::size_t i) const { return m_pairs[i]; }
+  std::vector<SPair>::const_iterator begin() const { return m_pairs.begin(); }
+  std::vector<SPair>::const_iterator end() const { return m_pairs.end(); }
+
+ private:
+  std::vector<SPair> m_pairs;
+  std::unordered_map<std::string, std::size_t> m_index;
+};

@@ -1,0 +1,32 @@
+// Where a job's failure lines go: the wizard's report, or the command-line tool's standard error.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One failure of one file becomes one line: the message of a string id with the file's path in
+// place of "%s". The reason says why the file was refused (may be empty); the wizard shows the
+// line alone, the command-line tool the line and then the reason.
+class CReportSink {
+ public:
+  virtual ~CReportSink() = default;
+  // Always answers false, so that a failing routine can `return sink.AddReportLine(...)`.
+  virtual bool AddReportLine(int messageId, const std::string& path, const std::string& reason = {}) = 0;
+};
+
+// A report held in memory, worded from the built-in string table.
+class CReportLines : public CReportSink {
+ public:
+  struct SLine {
+    std::string text;
+    std::string reason;
+  };
+
+  bool AddReportLine(int messageId, const std::string& path, const std::string& reason = {}) override;
+  const std::vector<SLine>& Lines() const { return m_lines; }
+  bool Empty() const { return m_lines.empty(); }
+  void Clear() { m_lines.clear(); }
+
+ private:
+  std::vector<SLine> m_lines;
+};

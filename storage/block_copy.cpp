@@ -1,0 +1,214 @@
+// The copy of map region files in blocks of 64 KiB, with progress, cancellation and failure lines.
+#include "storage/block_copy.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "resources/string_ids.h"
+#include "storage/file_system.h"
+
+namespace {
+
+// One buffer for the whole run, shared by every copy, so that no block allocates anything.
+alignas(4096) unsigned char g_block[kCopyBlockSize];
+
+struct SCopyResult {
+  std::uint64_t blocks = 0;
+  bool replaced = false;  // the destination now holds this run's copy
+};
+
+// Closes a descriptor on every way out of a copy.
+class CDescriptor {
+ public:
+  explicit CDescriptor(int fd = -1) : m_fd(fd) {}
+  ~CDescriptor() { Close(); }
+  CDescriptor(const CDescriptor&) = delete;
+  CDescriptor& operator=(const CDescriptor&) = delete;
+  int Get() const { return m_fd; }
+  bool Close() {
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd < 0 || ::close(fd) == 0;
+  }
+
+ private:
+  int m_fd;
+};
+
+std::string ErrnoReason(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+
+// Reads until size bytes are in or the file ends; got tells how many arrived.
+bool ReadFull(int fd, unsigned char* data, std::size_t size, std::size_t& got) {
+  got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(fd, data + got, size - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    got += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool WriteFull(int fd, const unsigned char* data, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::write(fd, data + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+std::string FolderPart(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The copy goes to a new file beside the destination and is renamed over it at the end, so a
+// failed or cancelled copy never costs the user the file that was there before.
+int CreateFileBeside(const std::string& destination, std::string& tempPath) {
+  const std::string folder = FolderPart(destination);
+  const std::string name = destination.substr(folder.size());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempPath = folder + "." + name + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".part";
+    const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Flushes the folder entry of a renamed file. Some card file systems refuse to flush a folder;
+// the blocks themselves are on the device already, so the answer is not needed.
+void FlushFolderOf(const std::string& path) {
+  const std::string folder = FolderPart(path);
+  CDescriptor fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.Get() >= 0) ::fsync(fd.Get());
+}
+
+// A file that is not copied: one line in the report, nothing copied.
+SCopyResult Refuse(CReportSink& report, int messageId, const std::string& path, const std::string& reason) {
+  report.AddReportLine(messageId, path, reason);
+  return {};
+}
+
+SCopyResult CopyOne(const std::string& source, const std::string& destination, CCopyObserver* observer,
+                    CReportSink& report) {
+  if (observer != nullptr) {
+    observer->OnFileStart(source);
+    // The cancel question may have been answered while the observer dispatched messages.
+    if (observer->IsCancelled()) return {};
+  }
+
+  // Non-blocking, so that a fifo given as a source cannot hold the open forever.
+  CDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (in.Get() < 0) return Refuse(report, IDS_ERROR_LOADING, source, ErrnoReason("cannot open"));
+  struct stat sourceStatus {};
+  if (::fstat(in.Get(), &sourceStatus) != 0) {
+    return Refuse(report, IDS_ERROR_LOADING, source, ErrnoReason("cannot read the status"));
+  }
+  if (!S_ISREG(sourceStatus.st_mode)) {
+    return Refuse(report, IDS_ERROR_LOADING, source, "not a regular file");
+  }
+
+  // Root may write anything, so the read-only rule is checked on the mode bits themselves.
+  struct stat existing {};
+  if (::stat(destination.c_str(), &existing) == 0) {
+    if (S_ISDIR(existing.st_mode)) {
+      return Refuse(report, IDS_ERROR_TRANSFERRING, destination, "it is a folder");
+    }
+    if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+      return Refuse(report, IDS_ERROR_TRANSFERRING, destination, "the file is read-only");
+    }
+  }
+  std::string tempPath;
+  CDescriptor out(CreateFileBeside(destination, tempPath));
+  if (out.Get() < 0) {
+    return Refuse(report, IDS_ERROR_TRANSFERRING, destination, ErrnoReason("cannot create"));
+  }
+
+  std::uint64_t remaining = static_cast<std::uint64_t>(sourceStatus.st_size);
+  std::uint64_t count = 0;
+  bool cancelled = false;
+  std::string failure;
+  while (failure.empty() && !cancelled && remaining > 0) {
+    const std::size_t n = static_cast<std::size_t>(std::min(remaining, kCopyBlockSize));
+    std::size_t got = 0;
+    if (!ReadFull(in.Get(), g_block, n, got)) {
+      failure = ErrnoReason("cannot read");
+    } else if (got != n) {
+      failure = "the file became shorter during the copy";
+    } else if (!WriteFull(out.Get(), g_block, n)) {
+      failure = ErrnoReason("cannot write");
+    } else if (::fdatasync(out.Get()) != 0) {
+      failure = ErrnoReason("cannot flush");
+    } else if (observer != nullptr) {
+      observer->OnBlockCopied();
+      cancelled = observer->IsCancelled();
+    }
+    remaining -= n;
+    ++count;
+  }
+  in.Close();
+  if (failure.empty() && !cancelled && !out.Close()) failure = ErrnoReason("cannot close");
+  if (failure.empty() && !cancelled && ::rename(tempPath.c_str(), destination.c_str()) != 0) {
+    const std::string reason = ErrnoReason("cannot replace");
+    ::unlink(tempPath.c_str());
+    return Refuse(report, IDS_ERROR_TRANSFERRING, destination, reason);
+  }
+  if (!failure.empty()) report.AddReportLine(IDS_ERROR_COPYING, source, failure);
+  if (!failure.empty() || cancelled) {
+    out.Close();
+    ::unlink(tempPath.c_str());
+    return {};
+  }
+  FlushFolderOf(destination);
+  return {count, true};
+}
+
+}  // namespace
+
+std::uint64_t CountBlocks(const std::string& path) {
+  struct stat status {};
+  // A folder has no blocks to copy, whatever size its status shows.
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return 0;
+  const auto size = static_cast<std::uint64_t>(status.st_size);
+  return size / kCopyBlockSize + (size % kCopyBlockSize != 0 ? 1 : 0);
+}
+
+std::uint64_t CopyInBlocks(const std::string& source, const std::string& destination, CCopyObserver* observer,
+                           CReportSink& report) {
+  return CopyOne(source, destination, observer, report).blocks;
+}
+
+std::uint64_t RunTransfer(const CFilePairs& pairs, CCopyObserver* observer, CReportSink& report) {
+  std::uint64_t total = 0;
+  if (observer == nullptr) {
+    for (const auto& pair : pairs) total += CountBlocks(pair.source);
+    return total;
+  }
+  // Only what this run put in place is taken back on a cancel: a file already at a destination
+  // the run had not reached yet is the user's and stays.
+  std::vector<const std::string*> written;
+  for (const auto& pair : pairs) {
+    const SCopyResult result = CopyOne(pair.source, pair.target, observer, report);
+    total += result.blocks;
+    if (result.replaced) written.push_back(&pair.target);
+    if (observer->IsCancelled()) {
+      SECFileSystem fileSystem;
+      for (const std::string* target : written) fileSystem.RemoveFile(*target);
+      return 0;
+    }
+  }
+  return total;
+}

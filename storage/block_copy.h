@@ -1,0 +1,36 @@
+// The copy of map region files in blocks of 64 KiB, with progress, cancellation and failure lines.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "storage/file_pairs.h"
+#include "storage/report_sink.h"
+
+// Told of each file and each block as the copy goes, and asked after each block whether the
+// user has cancelled. The map transfer page implements it; its callbacks keep the window alive
+// and must not start another copy (all copies share one block buffer).
+class CCopyObserver {
+ public:
+  virtual ~CCopyObserver() = default;
+  virtual void OnFileStart(const std::string& source) = 0;
+  virtual void OnBlockCopied() = 0;
+  virtual bool IsCancelled() = 0;
+};
+
+inline constexpr std::uint64_t kCopyBlockSize = 65536;
+
+// The number of 64 KiB blocks of a file (the last one may be short); 0 when it cannot be read.
+std::uint64_t CountBlocks(const std::string& path);
+
+// Copies one file block by block, each block on the device before the next is read. Answers
+// the blocks copied; 0 for an empty file, a failure (one line in the report) or a cancel. The
+// destination is replaced only once the whole file is there: a failed or cancelled copy leaves
+// whatever the destination held before and no partial file.
+std::uint64_t CopyInBlocks(const std::string& source, const std::string& destination, CCopyObserver* observer,
+                           CReportSink& report);
+
+// Without an observer: the blocks of all sources, for the progress range; nothing is copied.
+// With one: copies every pair in order and answers the blocks copied. A cancel removes what
+// this run wrote and answers 0.
+std::uint64_t RunTransfer(const CFilePairs& pairs, CCopyObserver* observer, CReportSink& report);

@@ -1,0 +1,219 @@
+// Tests of the block copy: block counts, copies, failure lines, cancels and what they leave behind.
+#include "storage/block_copy.h"
+
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+#include "resources/string_ids.h"
+#include "resources/string_table.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Message(int id, const std::string& path) { return FormatMessageWithPath(BuiltInString(id), path); }
+
+std::string Bytes(std::size_t size, char seed = 'a') {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(seed + i * 7 % 251);
+  return bytes;
+}
+
+// Records what the copy tells it and runs a test's action at a chosen moment.
+class CRecordingObserver : public CCopyObserver {
+ public:
+  void OnFileStart(const std::string& source) override { sources.push_back(source); }
+  void OnBlockCopied() override {
+    ++blocks;
+    if (onBlock) onBlock();
+  }
+  bool IsCancelled() override { return cancelled; }
+
+  std::vector<std::string> sources;
+  int blocks = 0;
+  bool cancelled = false;
+  std::function<void()> onBlock;
+};
+
+class BlockCopyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "block_copy_test_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    m_root = pattern + "/";
+  }
+  void TearDown() override { fs::remove_all(m_root); }
+
+  std::string Write(const std::string& name, const std::string& content) {
+    std::ofstream(m_root + name, std::ios::binary) << content;
+    return m_root + name;
+  }
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  std::size_t EntryCount() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(m_root), {})); }
+
+  std::string m_root;
+  CReportLines m_report;
+};
+
+TEST_F(BlockCopyTest, CountsBlocksOf64KiB) {
+  const std::pair<std::int64_t, std::uint64_t> cases[] = {{0, 0}, {1, 1}, {65536, 1}, {65537, 2}, {131072, 2}};
+  for (const auto& [size, blocks] : cases) {
+    const std::string path = Write("sized", "");
+    ASSERT_EQ(::truncate(path.c_str(), size), 0);
+    EXPECT_EQ(CountBlocks(path), blocks) << size;
+  }
+  EXPECT_EQ(CountBlocks(m_root + "missing"), 0u);
+  EXPECT_EQ(CountBlocks(m_root), 0u);
+  // Files of 4 GiB and more are ordinary map archives now; a sparse one costs no disk space.
+  const std::string big = Write("big.imi", "");
+  ASSERT_EQ(::truncate(big.c_str(), std::int64_t{5} << 30), 0);
+  EXPECT_EQ(CountBlocks(big), 81920u);
+}
+
+TEST_F(BlockCopyTest, CopiesBlockByBlock) {
+  const std::string content = Bytes(200 * 1024);
+  const std::string source = Write("region.imi", content);
+  const std::string destination = Write("old.imi", "previous version");
+  CRecordingObserver observer;
+  EXPECT_EQ(CopyInBlocks(source, destination, &observer, m_report), 4u);
+  EXPECT_EQ(Read(destination), content);
+  EXPECT_THAT(observer.sources, ::testing::ElementsAre(source));
+  EXPECT_EQ(observer.blocks, 4);
+  EXPECT_TRUE(m_report.Empty());
+  EXPECT_EQ(EntryCount(), 2u);
+
+  // An empty file is copied as an empty file and answers 0 like a failure; only the report differs.
+  const std::string empty = Write("empty.tdx", "");
+  EXPECT_EQ(CopyInBlocks(empty, m_root + "copy.tdx", nullptr, m_report), 0u);
+  EXPECT_TRUE(fs::exists(m_root + "copy.tdx"));
+  EXPECT_EQ(fs::file_size(m_root + "copy.tdx"), 0u);
+  EXPECT_TRUE(m_report.Empty());
+}
+
+TEST_F(BlockCopyTest, ReportsWhatCannotBeCopied) {
+  const std::string source = Write("region.imi", Bytes(1000));
+  const std::string locked = Write("locked.imi", "keep me");
+  ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+  const std::string missing = m_root + "missing.imi";
+  const std::string noFolder = m_root + "no/such/folder.imi";
+
+  EXPECT_EQ(CopyInBlocks(missing, m_root + "out1.imi", nullptr, m_report), 0u);
+  EXPECT_EQ(CopyInBlocks(m_root, m_root + "out2.imi", nullptr, m_report), 0u);
+  EXPECT_EQ(CopyInBlocks(source, locked, nullptr, m_report), 0u);
+  EXPECT_EQ(CopyInBlocks(source, noFolder, nullptr, m_report), 0u);
+  EXPECT_EQ(CopyInBlocks(source, m_root, nullptr, m_report), 0u);
+
+  std::vector<std::string> texts;
+  for (const auto& line : m_report.Lines()) {
+    texts.push_back(line.text);
+    EXPECT_FALSE(line.reason.empty()) << line.text;
+  }
+  EXPECT_THAT(texts,
+              ::testing::ElementsAre(Message(IDS_ERROR_LOADING, missing), Message(IDS_ERROR_LOADING, m_root),
+                                     Message(IDS_ERROR_TRANSFERRING, locked), Message(IDS_ERROR_TRANSFERRING, noFolder),
+                                     Message(IDS_ERROR_TRANSFERRING, m_root)));
+  EXPECT_EQ(Read(locked), "keep me");
+  EXPECT_EQ(EntryCount(), 2u);
+}
+
+// A write refused by the size limit in the middle of the file: the line names the source, and
+// neither a partial file nor a damaged old destination is left.
+TEST_F(BlockCopyTest, FailedWriteLeavesNoPartialFile) {
+  const std::string source = Write("region.imi", Bytes(200 * 1024));
+  const std::string fresh = m_root + "fresh.imi";
+  const std::string existing = Write("existing.imi", "old contents");
+  for (const std::string& destination : {fresh, existing}) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      std::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{100 * 1024, 100 * 1024};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(10);
+      CReportLines report;
+      CRecordingObserver observer;
+      if (CopyInBlocks(source, destination, &observer, report) != 0) ::_exit(11);
+      if (report.Lines().size() != 1 || report.Lines()[0].text != Message(IDS_ERROR_COPYING, source)) ::_exit(12);
+      if (observer.blocks != 1) ::_exit(13);
+      ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << destination;
+  }
+  EXPECT_FALSE(fs::exists(fresh));
+  EXPECT_EQ(Read(existing), "old contents");
+  EXPECT_EQ(EntryCount(), 2u);
+}
+
+TEST_F(BlockCopyTest, SourceShrinkingDuringTheCopyFails) {
+  const std::string source = Write("region.imi", Bytes(200 * 1024));
+  const std::string destination = m_root + "copy.imi";
+  CRecordingObserver observer;
+  observer.onBlock = [&] { ASSERT_EQ(::truncate(source.c_str(), 70000), 0); };
+  EXPECT_EQ(CopyInBlocks(source, destination, &observer, m_report), 0u);
+  ASSERT_EQ(m_report.Lines().size(), 1u);
+  EXPECT_EQ(m_report.Lines()[0].text, Message(IDS_ERROR_COPYING, source));
+  EXPECT_FALSE(fs::exists(destination));
+  EXPECT_EQ(EntryCount(), 1u);
+}
+
+TEST_F(BlockCopyTest, TransferWithoutObserverOnlyCounts) {
+  CFilePairs pairs;
+  pairs.Set(m_root + "a.imi", m_root + "missing1.imi");
+  pairs.Set(m_root + "b.imi", m_root + "missing2.imi");
+  EXPECT_EQ(RunTransfer(pairs, nullptr, m_report), 0u);
+  pairs.Set(m_root + "c.imi", Write("src.imi", Bytes(65537)));
+  EXPECT_EQ(RunTransfer(pairs, nullptr, m_report), 2u);
+  EXPECT_TRUE(m_report.Empty());
+  EXPECT_EQ(EntryCount(), 1u);
+}
+
+TEST_F(BlockCopyTest, TransferCopiesInOrderAndGoesOnAfterAFailure) {
+  CFilePairs pairs;
+  pairs.Set(m_root + "z.imi", Write("s1", Bytes(70000, 'b')));
+  pairs.Set(m_root + "y.imi", m_root + "missing");
+  pairs.Set(m_root + "x.tdx", Write("s3", Bytes(10, 'c')));
+  CRecordingObserver observer;
+  EXPECT_EQ(RunTransfer(pairs, &observer, m_report), 3u);
+  EXPECT_THAT(observer.sources, ::testing::ElementsAre(m_root + "s1", m_root + "missing", m_root + "s3"));
+  EXPECT_EQ(Read(m_root + "z.imi"), Bytes(70000, 'b'));
+  EXPECT_EQ(Read(m_root + "x.tdx"), Bytes(10, 'c'));
+  ASSERT_EQ(m_report.Lines().size(), 1u);
+  EXPECT_EQ(m_report.Lines()[0].text, Message(IDS_ERROR_LOADING, m_root + "missing"));
+}
+
+// A cancel takes back what this run wrote, the half-copied file too, and nothing else.
+TEST_F(BlockCopyTest, CancelRemovesOnlyWhatTheRunWrote) {
+  CFilePairs pairs;
+  pairs.Set(m_root + "first.imi", Write("s1", Bytes(100000)));
+  pairs.Set(m_root + "second.imi", Write("s2", Bytes(200000)));
+  pairs.Set(m_root + "third.imi", Write("s3", Bytes(100000)));
+  Write("third.imi", "the user's own file");
+  CRecordingObserver observer;
+  observer.onBlock = [&] { observer.cancelled = observer.sources.size() == 2; };
+  EXPECT_EQ(RunTransfer(pairs, &observer, m_report), 0u);
+  EXPECT_EQ(observer.sources.size(), 2u);
+  EXPECT_EQ(observer.blocks, 3);
+  EXPECT_FALSE(fs::exists(m_root + "first.imi"));
+  EXPECT_FALSE(fs::exists(m_root + "second.imi"));
+  EXPECT_EQ(Read(m_root + "third.imi"), "the user's own file");
+  EXPECT_TRUE(m_report.Empty());
+  EXPECT_EQ(EntryCount(), 4u);
+}
+
+}  // namespace

@@ -4,4 +4,5 @@
 void AddCommands(CLI::App& app, int& status) {
   (void)app;
   (void)status;
+  AddDevicesCommand(app, status);
 }

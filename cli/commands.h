@@ -7,3 +7,4 @@ class App;
 }
 
 void AddCommands(CLI::App& app, int& status);
+void AddDevicesCommand(CLI::App& app, int& status);

@@ -1,0 +1,57 @@
+// transvane-cli devices: the removable drives, whether each is ready, its free space, and the unit.
+#include <CLI/CLI.hpp>
+#include <QCoreApplication>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "cli/commands.h"
+#include "storage/removable_drives.h"
+#include "storage/unit_device.h"
+
+namespace {
+
+std::string Megabytes(std::uint64_t bytes) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.1lf MB", static_cast<double>(bytes) / 1000000.0);
+  return text;
+}
+
+// One line per drive, fields separated by tabs: mount point, "ready" or "not ready", free space,
+// and for the unit "unit", its model and its five folder names.
+void RunDevices(const std::string& sysroot, int& status) {
+  // QtDBus expects an application object, which the command-line tool otherwise does without.
+  static int argc = 1;
+  static char name[] = "transvane-cli";
+  static char* argv[] = {name, nullptr};
+  std::unique_ptr<QCoreApplication> application;
+  if (QCoreApplication::instance() == nullptr) application = std::make_unique<QCoreApplication>(argc, argv);
+
+  const auto access = CreateDriveAccess(sysroot);
+  CUnitDevice unit(access.get());
+  const auto drives = access->EnumerateRemovableDrives();
+  for (const CRemovableDrive& drive : drives) {
+    const bool ready = access->IsMediaReady(drive);
+    std::string line =
+        drive.rootPath + (ready ? "\tready\t" : "\tnot ready\t") + Megabytes(access->QueryTotalFreeBytes(drive));
+    unit.SetDrive(drive.rootPath);
+    std::string model;
+    if (ready && unit.CheckIdentity() && unit.LookupIdentity("Model", model)) {
+      line += "\tunit\t" + model;
+      for (int kind = 0; kind < CUnitDevice::kFolderCount; ++kind) line += '\t' + unit.GetUnitFolder(kind, false);
+    }
+    std::printf("%s\n", line.c_str());
+  }
+  if (drives.empty()) std::fprintf(stderr, "no removable drive found\n");
+  status = drives.empty() ? 1 : 0;
+}
+
+}  // namespace
+
+void AddDevicesCommand(CLI::App& app, int& status) {
+  auto* command = app.add_subcommand("devices", "List the removable drives and recognise the unit among them");
+  auto sysroot = std::make_shared<std::string>("/");
+  command->add_option("--sysroot", *sysroot, "Read the mount table, sysfs and the volumes under this folder")
+      ->check(CLI::ExistingDirectory);
+  command->callback([sysroot, &status] { RunDevices(*sysroot, status); });
+}

@@ -1,0 +1,268 @@
+// Reading and writing of the unit's .upt, .rte and .log files.
+#include "formats/unit_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <istream>
+#include <iterator>
+#include <utility>
+
+#include "formats/atomic_file.h"
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+std::string LinePrefix(int lineNumber) { return "line " + std::to_string(lineNumber) + ": "; }
+
+// Puts the line number in front of the reason a sentence parse gave.
+bool FailAtLine(CDiagnostic* why, int lineNumber) {
+  if (why != nullptr) why->Set(LinePrefix(lineNumber) + why->Reason());
+  return false;
+}
+
+bool EndsWithoutEndSentence(CDiagnostic* why) { return Fail(why, "file ends without the end sentence"); }
+
+// The default track name: 8 bytes of the title, not cutting a UTF-8 character in two.
+std::string DefaultTrackName(const std::string& title) {
+  constexpr std::size_t kLength = 8;
+  if (title.size() <= kLength) return title;
+  std::size_t cut = kLength;
+  while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80) --cut;
+  return title.substr(0, cut);
+}
+
+std::string Describe(std::string_view line) {
+  const int type = SentenceType(line);
+  if (type != SENTENCE_XXX) return std::string(SentenceCode(type)) + " sentence";
+  return line.empty() ? "empty line" : "unknown text";
+}
+
+}  // namespace
+
+// ---- CUnitLineReader ----
+
+CUnitLineReader::CUnitLineReader(std::string_view text, std::string title) : m_text(text), m_title(std::move(title)) {}
+
+CUnitLineReader::CUnitLineReader(std::istream& in, std::string title) : m_title(std::move(title)) {
+  m_storage.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  m_open = !in.bad();
+  m_text = m_storage;
+}
+
+bool CUnitLineReader::ReadLine(std::string_view& line) {
+  if (!m_open || m_position >= m_text.size()) return false;
+  const std::size_t end = m_text.find('\n', m_position);
+  if (end == std::string_view::npos) {
+    line = m_text.substr(m_position);
+    m_position = m_text.size();
+  } else {
+    line = m_text.substr(m_position, end - m_position);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    m_position = end + 1;
+  }
+  ++m_lineNumber;
+  return true;
+}
+
+std::size_t CUnitLineReader::CountRemainingLines() const {
+  if (m_position >= m_text.size()) return 0;
+  const auto rest = m_text.substr(m_position);
+  return static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\n')) + (rest.back() == '\n' ? 0 : 1);
+}
+
+// ---- CUnitFile ----
+
+bool CUnitFile::Read(CUnitLineReader& reader, std::string_view&, CDiagnostic* why) {
+  if (!reader.IsOpen()) return Fail(why, "the file could not be read");
+  return true;
+}
+
+void CUnitFile::Write(std::string&, CLocalTimeCache*) const {}
+
+// ---- CUnitWaypointFile ----
+
+void CUnitWaypointFile::Clear() { m_waypoints.clear(); }
+
+bool CUnitWaypointFile::Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why) {
+  if (!CUnitFile::Read(reader, line, why)) return false;
+  bool got = reader.ReadLine(line);
+  while (got && SentenceType(line) == SENTENCE_WPL) {
+    CWplSentence waypoint;
+    if (!waypoint.Parse(line, why)) return FailAtLine(why, reader.GetLineNumber());
+    m_waypoints.push_back(std::move(waypoint));
+    got = reader.ReadLine(line);
+  }
+  return got || EndsWithoutEndSentence(why);
+}
+
+void CUnitWaypointFile::Write(std::string& out, CLocalTimeCache* times) const {
+  for (const CWplSentence& waypoint : m_waypoints) waypoint.AppendLine(out, kLineEnd, times);
+}
+
+std::string CUnitWaypointFile::DueSentences() const { return "WPL or the end sentence"; }
+
+bool CUnitWaypointFile::IsWaypointInRoute(std::string_view) const { return false; }
+
+// ---- CUnitRouteFile ----
+
+void CUnitRouteFile::Clear() {
+  CUnitWaypointFile::Clear();
+  m_routes.clear();
+}
+
+bool CUnitRouteFile::Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why) {
+  if (!CUnitWaypointFile::Read(reader, line, why)) return false;
+  std::uint32_t counter = 0;
+  std::uint32_t expectedTotal = 0;
+  bool got = true;
+  while (got && SentenceType(line) == SENTENCE_RTE) {
+    CRteWaypointsSentence route;
+    if (!route.Parse(line, why)) return FailAtLine(why, reader.GetLineNumber());
+    if (counter == 0) expectedTotal = route.GetTotal();
+    ++counter;
+    if (route.GetTotal() != expectedTotal || route.GetNumber() != counter) {
+      const std::string place = std::to_string(route.GetNumber()) + " of " + std::to_string(route.GetTotal());
+      if (counter == 1)
+        return Fail(why, LinePrefix(reader.GetLineNumber()) + "route sentence " + place + " begins a route");
+      return Fail(why, LinePrefix(reader.GetLineNumber()) + "route sentence " + place + " follows " +
+                           std::to_string(counter - 1) + " of " + std::to_string(expectedTotal));
+    }
+    if (counter == expectedTotal) counter = 0;
+    m_routes.push_back(std::move(route));
+    got = reader.ReadLine(line);
+  }
+  return got || EndsWithoutEndSentence(why);
+}
+
+void CUnitRouteFile::Write(std::string& out, CLocalTimeCache* times) const {
+  CUnitWaypointFile::Write(out, times);
+  for (const CRteWaypointsSentence& route : m_routes) route.AppendLine(out, kLineEnd, times);
+}
+
+std::string CUnitRouteFile::DueSentences() const {
+  return m_routes.empty() ? "WPL, RTE or the end sentence" : "RTE or the end sentence";
+}
+
+bool CUnitRouteFile::IsWaypointInRoute(std::string_view name) const {
+  for (const CRteWaypointsSentence& route : m_routes)
+    for (const CRouteEntry& entry : route.GetEntries())
+      if (entry.GetName() == name) return true;
+  return false;
+}
+
+bool CUnitRouteFile::FindWaypoint(std::string_view name, CWplSentence& waypoint, int& index) const {
+  const auto& waypoints = GetWaypoints();
+  for (std::size_t i = 0; i < waypoints.size(); ++i) {
+    if (waypoints[i].GetName() == name) {
+      waypoint = waypoints[i];
+      index = static_cast<int>(i);
+      return true;
+    }
+  }
+  index = -1;
+  return false;
+}
+
+// ---- CUnitTrackFile ----
+
+void CUnitTrackFile::Clear() { m_points.clear(); }
+
+bool CUnitTrackFile::Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why) {
+  if (!CUnitFile::Read(reader, line, why)) return false;
+  const std::string defaultName = DefaultTrackName(reader.GetTitle());
+  m_points.reserve(m_points.size() + reader.CountRemainingLines());
+  CLocalTimeCache times;
+  bool got = reader.ReadLine(line);
+  while (got && SentenceType(line) == SENTENCE_TRK) {
+    CTrkSentence& point = m_points.emplace_back();
+    if (!point.ParseWithCache(line, why, &times)) {
+      m_points.pop_back();
+      return FailAtLine(why, reader.GetLineNumber());
+    }
+    point.FillName(defaultName);
+    got = reader.ReadLine(line);
+  }
+  return got || EndsWithoutEndSentence(why);
+}
+
+void CUnitTrackFile::Write(std::string& out, CLocalTimeCache* times) const {
+  for (const CTrkSentence& point : m_points) point.AppendLine(out, kLineEnd, times);
+}
+
+std::string CUnitTrackFile::DueSentences() const { return "TRK or the end sentence"; }
+
+// ---- whole files ----
+
+std::string UnitFileTitle(std::string_view path) {
+  const auto slash = path.find_last_of("/\\");
+  std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const auto dot = name.rfind('.');
+  if (dot != std::string_view::npos) name = name.substr(0, dot);
+  return std::string(name);
+}
+
+bool ReadUnitFile(CUnitLineReader& reader, CUnitFile& file, CDiagnostic* why) {
+  file.Clear();
+  std::string_view line;
+  if (!file.Read(reader, line, why)) return false;
+  CCmdEndSentence end;
+  if (SentenceType(line) != SENTENCE_CMD)
+    return Fail(why, LinePrefix(reader.GetLineNumber()) + Describe(line) + " where " + file.DueSentences() + " is due");
+  if (!end.Parse(line, why)) return FailAtLine(why, reader.GetLineNumber());
+  // Nothing may follow the end sentence, not even an empty line.
+  if (reader.ReadLine(line)) return Fail(why, LinePrefix(reader.GetLineNumber()) + "text after the end sentence");
+  return true;
+}
+
+bool ReadUnitText(std::string_view text, const std::string& title, CUnitFile& file, CDiagnostic* why) {
+  CUnitLineReader reader(text, title);
+  return ReadUnitFile(reader, file, why);
+}
+
+bool ReadUnitStream(std::istream& in, const std::string& title, CUnitFile& file, CDiagnostic* why) {
+  CUnitLineReader reader(in, title);
+  return ReadUnitFile(reader, file, why);
+}
+
+bool ReadUnitFile(const std::string& path, CUnitFile& file, CDiagnostic* why) {
+  file.Clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Fail(why, "cannot open " + path + ": " + std::strerror(errno));
+  std::string text;
+  struct stat status {};
+  if (::fstat(fd, &status) == 0 && status.st_size > 0) text.reserve(static_cast<std::size_t>(status.st_size));
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t count = ::read(fd, buffer, sizeof buffer);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) {
+      const std::string reason = "cannot read " + path + ": " + std::strerror(errno);
+      ::close(fd);
+      return Fail(why, reason);
+    }
+    if (count == 0) break;
+    text.append(buffer, static_cast<std::size_t>(count));
+  }
+  ::close(fd);
+  return ReadUnitText(text, UnitFileTitle(path), file, why);
+}
+
+void WriteUnitText(const CUnitFile& file, std::string& out) {
+  CLocalTimeCache times;
+  file.Write(out, &times);
+  CCmdEndSentence().AppendLine(out, kLineEnd);
+}
+
+bool WriteUnitFile(const std::string& path, const CUnitFile& file, CDiagnostic* why) {
+  CAtomicFile target(path);
+  if (!target.Open(why)) return false;
+  std::string text;
+  WriteUnitText(file, text);
+  return target.Write(text, why) && target.Commit(why);
+}

@@ -1,0 +1,136 @@
+// The unit's user-point (.upt), route (.rte) and track-log (.log) files: file objects holding the
+// sentences of one file, and the whole-file read and write.
+#pragma once
+
+#include <cstddef>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "formats/diagnostic.h"
+#include "formats/sentences.h"
+
+// Hands out the lines of one file held in memory. A line ends at LF; a CR just before the LF is
+// dropped, and the last line may lack a line end.
+class CUnitLineReader {
+ public:
+  // Reads lines of text that the caller keeps alive; title is the file's name without folder and
+  // extension (track logs take their default track name from it).
+  explicit CUnitLineReader(std::string_view text, std::string title = {});
+  // Reads the whole stream first; the reader is not open when the stream failed.
+  explicit CUnitLineReader(std::istream& in, std::string title = {});
+  CUnitLineReader(const CUnitLineReader&) = delete;
+  CUnitLineReader& operator=(const CUnitLineReader&) = delete;
+
+  bool IsOpen() const { return m_open; }
+  // Answers false at the end of the text.
+  bool ReadLine(std::string_view& line);
+  // 1-based number of the line last read.
+  int GetLineNumber() const { return m_lineNumber; }
+  const std::string& GetTitle() const { return m_title; }
+  // Number of lines not yet read, for reserving room.
+  std::size_t CountRemainingLines() const;
+
+ private:
+  std::string m_storage;
+  std::string_view m_text;
+  std::size_t m_position = 0;
+  int m_lineNumber = 0;
+  bool m_open = true;
+  std::string m_title;
+};
+
+// One file of the unit's sentences in memory. Read takes sentences of the file's kind from the
+// reader and leaves the line that stopped it in `line`; Write appends the sentences, CR LF each.
+class CUnitFile {
+ public:
+  virtual ~CUnitFile() = default;
+  virtual void Clear() = 0;
+  // Answers whether a further line was read after the last sentence taken; a sentence that fails
+  // to parse also answers false, with its reason in why.
+  virtual bool Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why = nullptr);
+  virtual void Write(std::string& out, CLocalTimeCache* times = nullptr) const;
+  // The sentences that may stand where Read stopped, for a reason ("WPL or the end sentence").
+  virtual std::string DueSentences() const = 0;
+};
+
+// A .upt file: user points.
+class CUnitWaypointFile : public CUnitFile {
+ public:
+  void Clear() override;
+  bool Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why = nullptr) override;
+  void Write(std::string& out, CLocalTimeCache* times = nullptr) const override;
+  std::string DueSentences() const override;
+  // A point file has no routes, so no point is in one.
+  virtual bool IsWaypointInRoute(std::string_view name) const;
+
+  std::size_t GetWaypointCount() const { return m_waypoints.size(); }
+  const CWplSentence& GetWaypoint(std::size_t index) const { return m_waypoints.at(index); }
+  const std::vector<CWplSentence>& GetWaypoints() const { return m_waypoints; }
+  void AddWaypoint(const CWplSentence& waypoint) { m_waypoints.push_back(waypoint); }
+  void ClearWaypoints() { m_waypoints.clear(); }
+  void ReserveWaypoints(std::size_t count) { m_waypoints.reserve(count); }
+
+ private:
+  std::vector<CWplSentence> m_waypoints;
+};
+
+// A .rte file: the points the routes refer to, then the route sentences, grouped per route.
+class CUnitRouteFile : public CUnitWaypointFile {
+ public:
+  void Clear() override;
+  // Route groups must run 1..total with one total; a group left incomplete at the end is kept.
+  bool Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why = nullptr) override;
+  void Write(std::string& out, CLocalTimeCache* times = nullptr) const override;
+  std::string DueSentences() const override;
+  // True when an entry of any route has exactly this name (case-sensitive).
+  bool IsWaypointInRoute(std::string_view name) const override;
+  // The first point with exactly this name and its index; false and index -1 when there is none.
+  bool FindWaypoint(std::string_view name, CWplSentence& waypoint, int& index) const;
+
+  std::size_t GetRouteCount() const { return m_routes.size(); }
+  const CRteWaypointsSentence& GetRoute(std::size_t index) const { return m_routes.at(index); }
+  const std::vector<CRteWaypointsSentence>& GetRoutes() const { return m_routes; }
+  void AddRoute(const CRteWaypointsSentence& route) { m_routes.push_back(route); }
+  void ClearRoutes() { m_routes.clear(); }
+  void ReserveRoutes(std::size_t count) { m_routes.reserve(count); }
+
+ private:
+  std::vector<CRteWaypointsSentence> m_routes;
+};
+
+// A .log file: track points in track order.
+class CUnitTrackFile : public CUnitFile {
+ public:
+  void Clear() override;
+  // Points without a name take the reader's title, cut to 8 bytes.
+  bool Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why = nullptr) override;
+  void Write(std::string& out, CLocalTimeCache* times = nullptr) const override;
+  std::string DueSentences() const override;
+
+  std::size_t GetPointCount() const { return m_points.size(); }
+  const CTrkSentence& GetPoint(std::size_t index) const { return m_points.at(index); }
+  const std::vector<CTrkSentence>& GetPoints() const { return m_points; }
+  void AddPoint(const CTrkSentence& point) { m_points.push_back(point); }
+  void ClearPoints() { m_points.clear(); }
+  void ReservePoints(std::size_t count) { m_points.reserve(count); }
+
+ private:
+  std::vector<CTrkSentence> m_points;
+};
+
+// The name of a file without folder ('/' or '\') and without its extension.
+std::string UnitFileTitle(std::string_view path);
+
+// Empties the object and reads the lines into it: sentences of the file's kind, the end sentence,
+// nothing after it. On failure the sentences before the bad line stay in the object.
+bool ReadUnitFile(CUnitLineReader& reader, CUnitFile& file, CDiagnostic* why = nullptr);
+bool ReadUnitText(std::string_view text, const std::string& title, CUnitFile& file, CDiagnostic* why = nullptr);
+bool ReadUnitStream(std::istream& in, const std::string& title, CUnitFile& file, CDiagnostic* why = nullptr);
+bool ReadUnitFile(const std::string& path, CUnitFile& file, CDiagnostic* why = nullptr);
+
+// Appends the object's sentences and the end sentence, each line ending in CR LF.
+void WriteUnitText(const CUnitFile& file, std::string& out);
+// Replaces the file safely: a failed write leaves the former file as it was and no temporary file.
+bool WriteUnitFile(const std::string& path, const CUnitFile& file, CDiagnostic* why = nullptr);

@@ -1,0 +1,197 @@
+// The binary archive of the desktop product's files: little-endian primitives and length-prefixed strings.
+#include "formats/vexlorn_archive.h"
+
+#include <limits>
+
+#include "formats/atomic_file.h"
+
+namespace {
+
+// Large enough that a million-node track goes out in about a hundred writes.
+constexpr std::size_t kStoreBufferSize = 256 * 1024;
+
+// The first 16-bit length value after 0xFF that announces a UTF-16 string.
+constexpr std::uint16_t kWideMark = 0xFFFE;
+
+void AppendUtf8(std::string& out, std::uint32_t codePoint) {
+  if (codePoint < 0x80) {
+    out.push_back(static_cast<char>(codePoint));
+  } else if (codePoint < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
+    out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+  } else if (codePoint < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+  }
+}
+
+// The desktop product's narrow strings are the user's bytes; its wide strings are UTF-16, which we
+// hand on as UTF-8. A surrogate without its partner cannot be converted and becomes '?', as the
+// platform's own wide-to-narrow conversion replaces what it cannot represent.
+std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t units) {
+  std::string out;
+  out.reserve(units);
+  for (std::size_t i = 0; i < units; ++i) {
+    const std::uint32_t unit = data[2 * i] | (data[2 * i + 1] << 8);
+    if (unit < 0xD800 || unit > 0xDFFF) {
+      AppendUtf8(out, unit);
+      continue;
+    }
+    if (unit <= 0xDBFF && i + 1 < units) {
+      const std::uint32_t next = data[2 * i + 2] | (data[2 * i + 3] << 8);
+      if (next >= 0xDC00 && next <= 0xDFFF) {
+        AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
+        ++i;
+        continue;
+      }
+    }
+    out.push_back('?');
+  }
+  return out;
+}
+
+}  // namespace
+
+CVexlornArchive::CVexlornArchive(const std::uint8_t* data, std::size_t size, CDiagnostic* why)
+    : m_loading(true), m_source(data), m_size(data == nullptr ? 0 : size), m_why(why) {}
+
+CVexlornArchive::CVexlornArchive(CAtomicFile& file, CDiagnostic* why) : m_file(&file), m_why(why) {
+  m_buffer.reserve(kStoreBufferSize);
+}
+
+CVexlornArchive::CVexlornArchive(std::vector<std::uint8_t>& out, CDiagnostic* why) : m_memory(&out), m_why(why) {
+  m_buffer.reserve(kStoreBufferSize);
+}
+
+bool CVexlornArchive::Refuse(std::size_t offset, const std::string& reason) {
+  return Fail(m_why, reason + " at offset " + std::to_string(offset));
+}
+
+bool CVexlornArchive::FailEnd(std::size_t offset, const char* what) {
+  return Refuse(offset, std::string("file ends inside ") + what);
+}
+
+bool CVexlornArchive::ReadText(char* buffer, std::size_t size, const char* what) {
+  if (GetBytesLeft() < size) return FailEnd(m_position, what);
+  std::memcpy(buffer, m_source + m_position, size);
+  m_position += size;
+  return true;
+}
+
+// A length prefix: a byte below 0xFF; or 0xFF and a 16-bit value below 0xFFFE; or 0xFF, 0xFFFF and a
+// 32-bit value. 0xFF 0xFFFE marks a wide string, whose own prefix of the same forms follows.
+bool CVexlornArchive::ReadLength(std::uint64_t& length, bool& wide, std::size_t stringOffset) {
+  wide = false;
+  for (;;) {
+    if (GetBytesLeft() < 1) return FailEnd(stringOffset, "a string");
+    const std::uint8_t first = m_source[m_position++];
+    if (first < 0xFF) {
+      length = first;
+      return true;
+    }
+    if (GetBytesLeft() < 2) return FailEnd(stringOffset, "a string");
+    const std::uint8_t* word = m_source + m_position;
+    const std::uint16_t middle = static_cast<std::uint16_t>(word[0] | (word[1] << 8));
+    m_position += 2;
+    if (middle == kWideMark) {
+      // Only one wide mark may precede a length; a second one is not a length at all.
+      if (wide) return Refuse(stringOffset, "wide string marked twice");
+      wide = true;
+      continue;
+    }
+    if (middle < 0xFFFF) {
+      length = middle;
+      return true;
+    }
+    if (GetBytesLeft() < 4) return FailEnd(stringOffset, "a string");
+    const std::uint8_t* dword = m_source + m_position;
+    length = dword[0] | (dword[1] << 8) | (dword[2] << 16) | (std::uint64_t{dword[3]} << 24);
+    m_position += 4;
+    return true;
+  }
+}
+
+bool CVexlornArchive::ReadString(std::string& value) {
+  const std::size_t start = m_position;
+  std::uint64_t length = 0;
+  bool wide = false;
+  if (!ReadLength(length, wide, start)) return false;
+  const std::uint64_t bytes = wide ? 2 * length : length;
+  if (bytes > GetBytesLeft()) return FailEnd(start, "a string");
+  const std::uint8_t* text = m_source + m_position;
+  m_position += static_cast<std::size_t>(bytes);
+  if (wide) {
+    value = Utf16LeToUtf8(text, static_cast<std::size_t>(length));
+  } else {
+    value.assign(reinterpret_cast<const char*>(text), static_cast<std::size_t>(bytes));
+  }
+  return true;
+}
+
+bool CVexlornArchive::ReadCount(std::size_t& count, std::size_t minElementSize, const char* elementName) {
+  const std::size_t start = m_position;
+  std::int32_t raw = 0;
+  if (!ReadInt32(raw, "a count")) return false;
+  if (raw < 0) return Refuse(start, std::string(elementName) + " count " + std::to_string(raw) + " is negative");
+  const std::size_t left = GetBytesLeft();
+  if (static_cast<std::size_t>(raw) > left / minElementSize) {
+    return Refuse(start, std::string(elementName) + " count " + std::to_string(raw) + " exceeds what the " +
+                             std::to_string(left) + " bytes left can hold");
+  }
+  count = static_cast<std::size_t>(raw);
+  return true;
+}
+
+void CVexlornArchive::WriteString(const std::string& value) {
+  const std::size_t length = value.size();
+  if (length > std::numeric_limits<std::uint32_t>::max()) {
+    if (!m_failed) Fail(m_why, "a string of " + std::to_string(length) + " bytes is too long for the file");
+    m_failed = true;
+    return;
+  }
+  if (length < 0xFF) {
+    WriteByte(static_cast<std::uint8_t>(length));
+  } else if (length < kWideMark) {
+    WriteByte(0xFF);
+    WriteLE(static_cast<std::uint16_t>(length));
+  } else {
+    // 0xFFFE would read as the wide mark, so 65534 already takes the 32-bit form.
+    WriteByte(0xFF);
+    WriteLE(std::uint16_t{0xFFFF});
+    WriteLE(static_cast<std::uint32_t>(length));
+  }
+  WriteRaw(value.data(), length);
+}
+
+void CVexlornArchive::WriteCount(std::size_t count, const char* elementName) {
+  if (count > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    if (!m_failed)
+      Fail(m_why, std::string(elementName) + " count " + std::to_string(count) + " is too large for the file");
+    m_failed = true;
+    return;
+  }
+  WriteInt32(static_cast<std::int32_t>(count));
+}
+
+bool CVexlornArchive::Drain() {
+  if (m_failed) return false;
+  if (m_file != nullptr) {
+    if (!m_file->Write(m_buffer.data(), m_buffer.size(), m_why)) {
+      m_failed = true;
+      return false;
+    }
+  } else if (m_memory != nullptr) {
+    m_memory->insert(m_memory->end(), m_buffer.begin(), m_buffer.end());
+  }
+  m_written += m_buffer.size();
+  m_buffer.clear();
+  return true;
+}
+
+bool CVexlornArchive::Flush() { return Drain(); }

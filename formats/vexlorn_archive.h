@@ -1,0 +1,125 @@
+// The binary archive of the desktop product's files: little-endian primitives and length-prefixed strings.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "formats/diagnostic.h"
+
+class CAtomicFile;
+
+// One pass over a file, either storing or loading. Loading reads from bytes held by the caller and
+// keeps the offset, so that a refusal can say where it happened; every read answers false once the
+// bytes run out. Storing collects the bytes in a large buffer that goes to a CAtomicFile (or to
+// memory) in big blocks; a failed write is latched and reported by Flush.
+class CVexlornArchive {
+ public:
+  // Loading: `data` must stay valid while the archive is used.
+  CVexlornArchive(const std::uint8_t* data, std::size_t size, CDiagnostic* why = nullptr);
+  // Storing into a file opened by the caller; Flush before committing it.
+  CVexlornArchive(CAtomicFile& file, CDiagnostic* why = nullptr);
+  // Storing into memory: the bytes are appended to `out` by Flush.
+  explicit CVexlornArchive(std::vector<std::uint8_t>& out, CDiagnostic* why = nullptr);
+  CVexlornArchive(const CVexlornArchive&) = delete;
+  CVexlornArchive& operator=(const CVexlornArchive&) = delete;
+
+  bool IsStoring() const { return !m_loading; }
+  bool IsLoading() const { return m_loading; }
+  // Bytes read or written so far.
+  std::size_t GetOffset() const { return IsLoading() ? m_position : m_written + m_buffer.size(); }
+  std::size_t GetBytesLeft() const { return m_size - m_position; }
+
+  // Loading. `what` names the value for the reason, e.g. "a waypoint" gives
+  // "file ends inside a waypoint at offset 40".
+  bool ReadByte(std::uint8_t& value, const char* what) { return ReadLE(value, what); }
+  bool ReadInt32(std::int32_t& value, const char* what) { return ReadLE(value, what); }
+  bool ReadFloat(float& value, const char* what) { return ReadLE(value, what); }
+  bool ReadDouble(double& value, const char* what) { return ReadLE(value, what); }
+  // Exactly `size` raw bytes.
+  bool ReadText(char* buffer, std::size_t size, const char* what);
+  // A length-prefixed string; the wide form is converted from UTF-16LE to UTF-8.
+  bool ReadString(std::string& value);
+  // A list's element count, refused when negative or when the bytes left could not hold that many
+  // elements of at least `minElementSize` bytes each, so a hostile count never reserves memory.
+  bool ReadCount(std::size_t& count, std::size_t minElementSize, const char* elementName);
+  // Records why the value read at `offset` was refused; answers false.
+  bool Refuse(std::size_t offset, const std::string& reason);
+
+  // Storing. Failures are latched: later writes are dropped and Flush answers false.
+  void WriteByte(std::uint8_t value) { WriteLE(value); }
+  void WriteInt32(std::int32_t value) { WriteLE(value); }
+  void WriteFloat(float value) { WriteLE(value); }
+  void WriteDouble(double value) { WriteLE(value); }
+  void WriteText(const char* text, std::size_t size) { WriteRaw(text, size); }
+  void WriteString(const std::string& value);
+  void WriteCount(std::size_t count, const char* elementName);
+  // Sends the buffered bytes on; answers whether everything written so far arrived.
+  bool Flush();
+  bool HasFailed() const { return m_failed; }
+
+ private:
+  template <typename T>
+  bool ReadLE(T& value, const char* what) {
+    if (m_size - m_position < sizeof(T)) return FailEnd(m_position, what);
+    if constexpr (std::endian::native == std::endian::little || sizeof(T) == 1) {
+      std::memcpy(&value, m_source + m_position, sizeof(T));
+    } else {
+      value = LoadSwapped<T>(m_source + m_position);
+    }
+    m_position += sizeof(T);
+    return true;
+  }
+
+  template <typename T>
+  void WriteLE(T value) {
+    std::uint8_t bytes[sizeof(T)];
+    if constexpr (std::endian::native == std::endian::little || sizeof(T) == 1) {
+      std::memcpy(bytes, &value, sizeof(T));
+    } else {
+      StoreSwapped(value, bytes);
+    }
+    WriteRaw(bytes, sizeof(T));
+  }
+
+  void WriteRaw(const void* data, std::size_t size) {
+    if (m_buffer.size() + size > m_buffer.capacity() && !Drain()) return;
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    m_buffer.insert(m_buffer.end(), bytes, bytes + size);
+  }
+
+  // Byte-reversing helpers for big-endian hosts.
+  template <typename T>
+  static T LoadSwapped(const std::uint8_t* bytes) {
+    std::uint8_t reversed[sizeof(T)];
+    for (std::size_t i = 0; i < sizeof(T); ++i) reversed[i] = bytes[sizeof(T) - 1 - i];
+    T value;
+    std::memcpy(&value, reversed, sizeof(T));
+    return value;
+  }
+  template <typename T>
+  static void StoreSwapped(T value, std::uint8_t* bytes) {
+    std::uint8_t native[sizeof(T)];
+    std::memcpy(native, &value, sizeof(T));
+    for (std::size_t i = 0; i < sizeof(T); ++i) bytes[i] = native[sizeof(T) - 1 - i];
+  }
+
+  bool FailEnd(std::size_t offset, const char* what);
+  bool ReadLength(std::uint64_t& length, bool& wide, std::size_t stringOffset);
+  bool Drain();
+
+  bool m_loading = false;
+  // Loading.
+  const std::uint8_t* m_source = nullptr;
+  std::size_t m_size = 0;
+  std::size_t m_position = 0;
+  // Storing.
+  CAtomicFile* m_file = nullptr;
+  std::vector<std::uint8_t>* m_memory = nullptr;
+  std::vector<std::uint8_t> m_buffer;
+  std::size_t m_written = 0;
+  bool m_failed = false;
+  CDiagnostic* m_why = nullptr;
+};

@@ -1,0 +1,49 @@
+// The wizard's resource source: every visible text and image by number, built in or translated.
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+#include <QStringList>
+#include <map>
+#include <string>
+
+// Answers the wizard's texts and images by number. When a translation file named after the
+// program ("<program base name>RC.rcc") lies beside the program and loads, its texts and images
+// replace the built-in ones under the same numbers; whatever it lacks still comes from the
+// program itself. String table entries are keyed by their number ("102"), dialog texts by dialog
+// and control ("129.greeting").
+class CResourceSource {
+ public:
+  CResourceSource();
+  ~CResourceSource();
+  CResourceSource(const CResourceSource&) = delete;
+  CResourceSource& operator=(const CResourceSource&) = delete;
+
+  // The translation file that belongs to a program file: same folder, base name + "RC.rcc".
+  static QString OverridePathFor(const QString& programPath);
+  // Registers a translation file; false (and the built-in resources stay) when it cannot load.
+  bool LoadOverride(const QString& rccPath);
+  bool HasOverride() const { return !m_overrideRoot.isEmpty(); }
+
+  QString String(int id) const;
+  // The same text as UTF-8 bytes, for the report lines the storage layer formats.
+  std::string StringBytes(int id) const;
+  QString DialogText(int dialogId, const char* control) const;
+  // A text by its whole key, for texts that belong to no dialog ("sheet.next").
+  QString Text(const QString& key) const;
+  QIcon Icon(int id) const;
+  QPixmap Bitmap(int id) const;
+  // The frames of an animation, in playing order.
+  QList<QPixmap> AnimationFrames(int id) const;
+
+ private:
+  QString Lookup(const QString& key, bool* found) const;
+  QString ImagePath(const QString& relative) const;  // relative path without extension
+  static QPixmap LoadImage(const QString& path, const QSize& size = {});
+
+  std::map<QString, QString> m_builtInTexts;
+  std::map<QString, QString> m_overrideTexts;
+  QString m_overrideFile;
+  QString m_overrideRoot;  // where the translation is mapped in the resource tree; empty: none
+};

@@ -1,0 +1,224 @@
+// The sheet: page order, navigation results, button states, and the Welcome/mode/Finish pages.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextEdit>
+
+#include "resources/string_ids.h"
+#include "tests/wizard/pages/wizard_test_support.h"
+#include "wizard/pages/page_finish.h"
+#include "wizard/pages/page_select_mode.h"
+#include "wizard/pages/page_welcome.h"
+#include "wizard/pages/property_sheet.h"
+#include "wizard/pages/wizard_pages.h"
+
+namespace {
+
+class SheetTest : public ::testing::Test {
+ protected:
+  SheetTest() : sheet((TestApplication(), state.testResources)) {
+    state.testMode = true;
+    state.temp = temp.Path();
+    state.documents = temp.Path();
+    AddWizardPages(sheet, state);
+    sheet.Start();
+    sheet.show();
+    Settle();
+  }
+  void Next() {
+    ASSERT_TRUE(sheet.NextButton()->isEnabled() && sheet.NextButton()->isVisible());
+    sheet.NextButton()->click();
+    Settle();
+  }
+  void Back() {
+    ASSERT_TRUE(sheet.BackButton()->isEnabled());
+    sheet.BackButton()->click();
+    Settle();
+  }
+  int Current() const { return sheet.CurrentPage()->PageId(); }
+  template <typename T>
+  T* Page(int id) {
+    return static_cast<T*>(sheet.PageById(id));
+  }
+
+  CTempFolder temp;
+  CTestState state;
+  CPropertySheet_ sheet;
+};
+
+TEST_F(SheetTest, HoldsTheNinePagesInSheetOrderWithTheirTitles) {
+  const std::vector<std::pair<int, const char*>> expected = {
+      {129, "Welcome"},         {140, "Insert your Memory Card"},         {139, "Map region selection"},
+      {141, "Map transfer"},    {137, "Connect your Tavrelin Norvantis"}, {130, "Conversion mode"},
+      {134, "Files selection"}, {135, "Conversion and Transfer"},         {133, "Finish"},
+  };
+  ASSERT_EQ(sheet.PageCount(), 9);
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_EQ(sheet.PageAt(i)->PageId(), expected[i].first);
+    EXPECT_EQ(state.testResources.String(sheet.PageAt(i)->TitleId()).toStdString(), expected[i].second);
+  }
+  EXPECT_EQ(sheet.windowTitle().toStdString(), "Tavrelin Transvane - v1.07");
+  EXPECT_EQ(sheet.HeaderTitle().toStdString(), "Welcome");
+}
+
+TEST_F(SheetTest, WelcomeOffersNextOnlyAndBranchesByJob) {
+  EXPECT_EQ(sheet.WizardButtons(), kButtonNext);
+  EXPECT_FALSE(sheet.BackButton()->isEnabled());
+  auto* welcome = Page<CPropertyPageWelcome>(kPageWelcome);
+  EXPECT_TRUE(welcome->ConvertChoice()->isChecked());
+
+  welcome->MapsChoice()->setChecked(true);
+  Next();
+  EXPECT_EQ(Current(), kPageFindCard);
+  EXPECT_EQ(state.job, 1);
+  EXPECT_EQ(sheet.WizardButtons(), kButtonBack | kButtonNext);
+  Back();
+  EXPECT_EQ(Current(), kPageWelcome);
+  EXPECT_TRUE(welcome->MapsChoice()->isChecked()) << "the page shows the job chosen last time";
+
+  welcome->ConvertChoice()->setChecked(true);
+  Next();
+  EXPECT_EQ(Current(), kPageFindUnit);
+  EXPECT_EQ(state.job, 0);
+  EXPECT_EQ(sheet.HeaderTitle().toStdString(), "Connect your Tavrelin Norvantis");
+}
+
+TEST_F(SheetTest, ConversionPathAndItsBackSteps) {
+  Next();  // Welcome → unit connection
+  Next();  // test mode: the unit is the temporary folder
+  EXPECT_EQ(Current(), kPageSelectMode);
+  EXPECT_EQ(state.unit.Drive(), temp.Path());
+  EXPECT_EQ(sheet.WizardButtons(), kButtonBack | kButtonNext);
+  Back();
+  EXPECT_EQ(Current(), kPageFindUnit);
+  Back();
+  EXPECT_EQ(Current(), kPageWelcome);
+  Next();
+  Next();
+  Next();
+  EXPECT_EQ(Current(), kPageDestination);
+  EXPECT_EQ(sheet.WizardButtons(), kButtonBack) << "no files yet: Back only";
+  Back();
+  EXPECT_EQ(Current(), kPageSelectMode);
+}
+
+TEST_F(SheetTest, DirectionReachesTheStateWhenLeavingByBack) {
+  Next();
+  Next();
+  auto* mode = Page<CPropertyPageSelectMode>(kPageSelectMode);
+  EXPECT_TRUE(mode->ToUnitChoice()->isChecked());
+  mode->ToDesktopChoice()->setChecked(true);
+  EXPECT_EQ(state.direction, 0);
+  Back();
+  EXPECT_EQ(state.direction, 1);
+  Next();
+  EXPECT_TRUE(mode->ToDesktopChoice()->isChecked());
+}
+
+// A page whose Next answers a fixed result and posts two button states in one handler.
+class CScriptedPage : public CPropertyPage_ {
+ public:
+  CScriptedPage(CWizardState& state, int id, int result)
+      : CPropertyPage_(state, id, IDS_TITLE_WELCOME), m_result(result) {}
+  bool OnSetActive() override {
+    SetWizardButtons(kButtonBack);
+    SetWizardButtons(kButtonNext | kButtonFinish);
+    return true;
+  }
+  int OnWizardNext() override { return m_result; }
+
+ private:
+  int m_result;
+};
+
+TEST(SheetNavigationTest, ResultsStayJumpOrMoveToTheNeighbourAndTheLastButtonRequestWins) {
+  TestApplication();
+  CTestState state;
+  CPropertySheet_ sheet(state.testResources);
+  sheet.AddPage(new CScriptedPage(state, 1, 0));  // Next: the adjacent page
+  sheet.AddPage(new CScriptedPage(state, 2, 4));  // Next: jump to page 4
+  sheet.AddPage(new CScriptedPage(state, 3, 0));
+  sheet.AddPage(new CScriptedPage(state, 4, 4));   // Next: its own id, stay
+  sheet.AddPage(new CScriptedPage(state, 5, 99));  // Next: no such page, stay
+  sheet.Start();
+  EXPECT_EQ(sheet.WizardButtons(), kButtonNone) << "requests are queued, not applied at once";
+  Settle();
+  EXPECT_EQ(sheet.WizardButtons(), kButtonNext | kButtonFinish);
+  EXPECT_TRUE(sheet.FinishButton()->isVisibleTo(&sheet));
+  EXPECT_FALSE(sheet.NextButton()->isVisibleTo(&sheet));
+  EXPECT_FALSE(sheet.BackButton()->isEnabled());
+
+  const std::vector<int> path = {2, 4, 4};
+  for (int expected : path) {
+    sheet.PressNext();
+    EXPECT_EQ(sheet.CurrentPage()->PageId(), expected);
+  }
+  sheet.PressBack();  // default Back: the previous page in sheet order
+  EXPECT_EQ(sheet.CurrentPage()->PageId(), 3);
+}
+
+TEST(DialogFilterTest, StringTableFiltersBecomeQtNameFilters) {
+  EXPECT_EQ(QtNameFilters(QStringLiteral("Waypoint/Route (*.wpt) - Track (*.trk)|*.wpt;*.trk||")).toStdString(),
+            "Waypoint/Route (*.wpt) - Track (*.trk) (*.wpt *.trk)");
+  EXPECT_EQ(QtNameFilters(QStringLiteral("A|*.a|B|*.b||")).toStdString(), "A (*.a);;B (*.b)");
+  EXPECT_EQ(QtNameFilters(QString()).toStdString(), "");
+}
+
+class FinishPageTest : public SheetTest {
+ protected:
+  CPropertyPageFinish* ShowFinish(int job, std::vector<std::string> report) {
+    state.job = job;
+    auto* finish = Page<CPropertyPageFinish>(kPageFinish);
+    state.report = std::move(report);
+    finish->OnSetActive();
+    Settle();
+    return finish;
+  }
+};
+
+TEST_F(FinishPageTest, OutcomeAndDetailsFollowTheJobAndTheReport) {
+  struct SCase {
+    int job;
+    std::vector<std::string> report;
+    int outcome;
+  };
+  const std::vector<SCase> cases = {
+      {0, {}, IDS_CONVERSION_SUCCESS},
+      {0,
+       {"An error occured while loading file /a.wpt.", "An error occured while converting file /b.trk."},
+       IDS_CONVERSION_FAILURES},
+      {1, {}, IDS_MAP_SUCCESS},
+      {1, {"An error occured while copying file /m.imi."}, IDS_MAP_FAILURES},
+  };
+  for (const SCase& c : cases) {
+    CPropertyPageFinish* finish = ShowFinish(c.job, c.report);
+    EXPECT_EQ(finish->Outcome()->text(), state.testResources.String(c.outcome));
+    EXPECT_EQ(finish->Details()->isVisibleTo(finish), !c.report.empty());
+    std::string expected;
+    for (const std::string& line : c.report) expected += line + "\n";
+    EXPECT_EQ(finish->Details()->toPlainText().toStdString(), expected);
+    EXPECT_EQ(sheet.WizardButtons(), kButtonBack | kButtonFinish);
+  }
+}
+
+TEST_F(FinishPageTest, ReportLinesAreShownAsWrittenNeverAsMarkup) {
+  CPropertyPageFinish* finish = ShowFinish(0, {"An error occured while loading file /x/<b>bold</b>&amp;.wpt."});
+  EXPECT_EQ(finish->Details()->toPlainText().toStdString(),
+            "An error occured while loading file /x/<b>bold</b>&amp;.wpt.\n");
+  EXPECT_FALSE(finish->Details()->textCursor().hasSelection());
+}
+
+TEST_F(FinishPageTest, BackEmptiesTheJobAndReturnsToWhereFilesWereChosen) {
+  for (const auto& [job, target] : std::vector<std::pair<int, int>>{{0, kPageDestination}, {1, kPageMap}, {7, 0}}) {
+    state.job = job;
+    state.report = {"line"};
+    state.filePairs.Set("/t", "/s");
+    EXPECT_EQ(Page<CPropertyPageFinish>(kPageFinish)->OnWizardBack(), target);
+    EXPECT_TRUE(state.report.empty());
+    EXPECT_TRUE(state.filePairs.Empty());
+  }
+}
+
+}  // namespace

@@ -1,0 +1,167 @@
+// Test doubles for driving the wizard's pages: scripted dialogs, counted pauses, a small state.
+#pragma once
+
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QWidget>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "resources/resource_source.h"
+#include "wizard/pages/attempt_loop.h"
+#include "wizard/pages/dialogs.h"
+#include "wizard/pages/wizard_state.h"
+
+// The one QApplication of a test program (the pages need one; tests run offscreen).
+inline QApplication& TestApplication() {
+  static int argc = 1;
+  static char name[] = "transvane-tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication application(argc, argv);
+  return application;
+}
+
+// Lets posted requests (button states) and zero-delay work take effect.
+inline void Settle() {
+  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
+// A temporary folder, removed with its content at the end.
+class CTempFolder {
+ public:
+  CTempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "wizard_XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) m_path = std::filesystem::canonical(pattern).string();
+  }
+  ~CTempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+  }
+  CTempFolder(const CTempFolder&) = delete;
+  CTempFolder& operator=(const CTempFolder&) = delete;
+  const std::string& Path() const { return m_path; }
+  std::string File(const std::string& relative, const std::string& content = {}) const {
+    const std::filesystem::path path = m_path + "/" + relative;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+    return path.string();
+  }
+
+ private:
+  std::string m_path;
+};
+
+// Answers the pages' dialogs from a script and records every call.
+class CScriptedDialogs : public CDialogs {
+ public:
+  struct SCall {
+    std::string kind;
+    QWidget* parent = nullptr;
+    QString filter;
+    std::string folder;
+    std::string fileName;
+    std::string extension;
+    QString text;
+    QString caption;
+  };
+
+  std::deque<std::vector<std::string>> openAnswers;  // none left: the user cancels
+  std::deque<std::optional<std::string>> saveAnswers;
+  std::deque<bool> retryAnswers;  // none left: Cancel
+  std::deque<bool> yesNoAnswers;
+  std::function<void()> onRetryQuestion;
+  std::vector<SCall> calls;
+
+  std::vector<std::string> OpenFiles(QWidget* parent, const QString& filter, const std::string& folder) override {
+    calls.push_back({"open", parent, filter, folder, {}, {}, {}, {}});
+    if (openAnswers.empty()) return {};
+    auto answer = openAnswers.front();
+    openAnswers.pop_front();
+    return answer;
+  }
+  bool SaveFile(QWidget* parent, const QString& filter, const std::string& folder, const std::string& fileName,
+                const std::string& extension, std::string& chosen) override {
+    calls.push_back({"save", parent, filter, folder, fileName, extension, {}, {}});
+    if (saveAnswers.empty()) return false;
+    auto answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    if (!answer) return false;
+    chosen = *answer;
+    return true;
+  }
+  bool AskRetry(QWidget* parent, const QString& text, const QString& caption) override {
+    calls.push_back({"retry", parent, {}, {}, {}, {}, text, caption});
+    if (onRetryQuestion) onRetryQuestion();
+    if (retryAnswers.empty()) return false;
+    const bool answer = retryAnswers.front();
+    retryAnswers.pop_front();
+    return answer;
+  }
+  bool AskYesNo(QWidget* parent, const QString& text, const QString& caption) override {
+    calls.push_back({"yesno", parent, {}, {}, {}, {}, text, caption});
+    if (yesNoAnswers.empty()) return false;
+    const bool answer = yesNoAnswers.front();
+    yesNoAnswers.pop_front();
+    return answer;
+  }
+  void Warn(QWidget* parent, const QString& text, const QString& caption) override {
+    calls.push_back({"warn", parent, {}, {}, {}, {}, text, caption});
+  }
+  int Count(const std::string& kind) const {
+    int n = 0;
+    for (const SCall& call : calls) n += call.kind == kind ? 1 : 0;
+    return n;
+  }
+};
+
+// Counts the search's pauses instead of waiting; may act on a pause (a unit appears).
+class CCountingPacer : public CAttemptPacer {
+ public:
+  std::vector<int> pauses;
+  std::function<void(std::size_t)> onPause;
+  void Pause(int milliseconds) override {
+    pauses.push_back(milliseconds);
+    if (onPause) onPause(pauses.size());
+  }
+};
+
+struct STestServices {
+  CResourceSource testResources;
+  CScriptedDialogs testDialogs;
+  CCountingPacer testPacer;
+};
+
+// The shared state with a recorded please-wait box and fixed folders.
+class CTestState : public STestServices, public CWizardState {
+ public:
+  CTestState() : CWizardState(testResources, testDialogs, testPacer) {}
+
+  void ShowWaitBox(QWidget* page) override {
+    ++waitBoxShows;
+    waitBoxOpen = true;
+    m_window = page->window();
+    m_window->setEnabled(false);
+  }
+  void CloseWaitBox() override {
+    if (!waitBoxOpen) return;
+    waitBoxOpen = false;
+    m_window->setEnabled(true);
+  }
+  QWidget* WaitBox() const override { return nullptr; }
+  std::string TempFolder() const override { return temp; }
+  std::string DesktopDocumentsFolder() const override { return documents; }
+
+  int waitBoxShows = 0;
+  bool waitBoxOpen = false;
+  std::string temp;
+  std::string documents;
+
+ private:
+  QWidget* m_window = nullptr;
+};

@@ -1,0 +1,64 @@
+// The file selection page: sources on one side, the files they produce on the other.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "wizard/pages/property_page.h"
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+// Row i of the source list and row i of the target list form one pair. The left list always shows
+// desktop files (.wpt, .trk), the right one unit files (.upt, .rte, .log); `direction` decides
+// which side holds the sources. Rows keep the paths' bytes unchanged, whatever their encoding.
+class CPropertyPageDestination : public CPropertyPage_ {
+  Q_OBJECT
+
+ public:
+  explicit CPropertyPageDestination(CWizardState& state);
+
+  bool OnSetActive() override;
+  int OnWizardNext() override;
+  void DoDataExchange(bool toFields) override;
+
+  void AddSourceFiles();
+  void ChangeTargetName();
+  void RemoveSelectedRows(QListWidget* list, QListWidget* other);
+  void UpdateControls();
+
+  QListWidget* LeftList() const { return m_left.list; }
+  QListWidget* RightList() const { return m_right.list; }
+  QPushButton* LeftBrowse() const { return m_left.browse; }
+  QPushButton* LeftRemove() const { return m_left.remove; }
+  QPushButton* RightBrowse() const { return m_right.browse; }
+  QPushButton* RightRemove() const { return m_right.remove; }
+  QLabel* Hint() const { return m_hint; }
+  int ArrowIcon() const { return m_arrowIcon; }
+  static std::vector<std::string> Rows(const QListWidget* list);
+  // The scroll width a list was last given: its widest row in the list's font plus 3 pixels.
+  static int HorizontalExtent(const QListWidget* list);
+
+ private:
+  struct SListSide {
+    QPushButton* browse = nullptr;
+    QPushButton* remove = nullptr;
+    QListWidget* list = nullptr;
+  };
+
+  void OnBrowse(const SListSide& side);
+  std::vector<std::string> TargetsOf(const std::string& source);
+  static void AppendRow(QListWidget* list, const std::string& path);
+  static void UpdateHorizontalExtent(QListWidget* list);
+
+  SListSide m_left;
+  SListSide m_right;
+  SListSide* m_sourceSide = &m_left;
+  SListSide* m_targetSide = &m_right;
+  QLabel* m_arrow = nullptr;
+  QLabel* m_hint = nullptr;
+  int m_lastDirection = 0;
+  int m_arrowIcon = 144;
+  int m_openFilter = 108;
+};

@@ -1,0 +1,61 @@
+// The Finish page.
+#include "wizard/pages/page_finish.h"
+
+#include <QLabel>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include "resources/string_ids.h"
+#include "wizard/pages/wizard_state.h"
+
+namespace {
+constexpr int kSelectionTimer = 1;
+}
+
+CPropertyPageFinish::CPropertyPageFinish(CWizardState& state)
+    : CPropertyPage_(state, kPageFinish, IDS_TITLE_FINISH), m_outcome(new QLabel), m_details(new QTextEdit) {
+  m_outcome->setWordWrap(true);
+  m_outcome->setMinimumHeight(3 * m_outcome->fontMetrics().lineSpacing());
+  m_outcome->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  m_details->setReadOnly(true);
+  m_details->setAcceptRichText(false);
+  m_details->setLineWrapMode(QTextEdit::NoWrap);
+  // Scroll bars appear when the lines do not fit, so a long report can be read to its end.
+  m_details->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  m_details->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_outcome);
+  layout->addWidget(m_details, 1);
+  layout->addStretch();
+  layout->addWidget(new QLabel(Text("hint")));
+}
+
+bool CPropertyPageFinish::OnSetActive() {
+  SetWizardButtons(kButtonBack | kButtonFinish);
+  const bool clean = m_state.report.empty();
+  if (m_state.job == 0) m_outcome->setText(String(clean ? IDS_CONVERSION_SUCCESS : IDS_CONVERSION_FAILURES));
+  if (m_state.job == 1) m_outcome->setText(String(clean ? IDS_MAP_SUCCESS : IDS_MAP_FAILURES));
+  m_details->setVisible(!clean);
+  std::string text;
+  for (const std::string& line : m_state.report) text += line + '\n';
+  // Plain text: a path is shown as it is, never read as markup.
+  m_details->setPlainText(QString::fromStdString(text));
+  SetTimer(kSelectionTimer, 1);
+  return true;
+}
+
+void CPropertyPageFinish::OnTimer(int timerId) {
+  KillTimer(timerId);
+  QTextCursor cursor = m_details->textCursor();
+  cursor.setPosition(0);
+  m_details->setTextCursor(cursor);
+}
+
+int CPropertyPageFinish::OnWizardBack() {
+  m_state.report.clear();
+  m_state.filePairs.Clear();
+  if (m_state.job == 0) return kPageDestination;
+  if (m_state.job == 1) return kPageMap;
+  return 0;
+}

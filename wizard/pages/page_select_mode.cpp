@@ -1,0 +1,30 @@
+// The conversion-mode page.
+#include "wizard/pages/page_select_mode.h"
+
+#include <QButtonGroup>
+#include <QLabel>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "resources/string_ids.h"
+#include "wizard/pages/wizard_state.h"
+
+CPropertyPageSelectMode::CPropertyPageSelectMode(CWizardState& state)
+    : CPropertyPage_(state, kPageSelectMode, IDS_TITLE_SELECT_MODE),
+      m_group(new QButtonGroup(this)),
+      m_toUnit(new QRadioButton(Text("toUnit"))),
+      m_toDesktop(new QRadioButton(Text("toDesktop"))) {
+  m_group->addButton(m_toUnit, 0);
+  m_group->addButton(m_toDesktop, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel(Text("prompt")));
+  layout->addWidget(m_toUnit);
+  layout->addWidget(m_toDesktop);
+  layout->addStretch();
+  layout->addWidget(new QLabel(Text("hint")));
+}
+
+void CPropertyPageSelectMode::DoDataExchange(bool toFields) {
+  ExchangeRadioGroup(m_group, m_state.direction, toFields);
+  SetWizardButtons(kButtonBack | kButtonNext);
+}

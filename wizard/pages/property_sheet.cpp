@@ -1,0 +1,201 @@
+// The wizard frame.
+#include "wizard/pages/property_sheet.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "resources/resource_source.h"
+#include "resources/string_ids.h"
+
+namespace {
+
+constexpr int kHeaderWidth = 420;
+constexpr int kHeaderHeight = 58;
+
+// The header band: the page's title over the left, white end of the header picture.
+class CHeaderBand : public QWidget {
+ public:
+  CHeaderBand(const QPixmap& picture, QLabel* title) : m_picture(picture) {
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::white);
+    colours.setColor(QPalette::WindowText, Qt::black);
+    setPalette(colours);
+    setMinimumHeight(kHeaderHeight);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(16, 0, 16, 0);
+    layout->addWidget(title);
+    layout->addStretch();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.drawPixmap(width() - m_picture.width(), (height() - m_picture.height()) / 2, m_picture);
+  }
+
+ private:
+  QPixmap m_picture;
+};
+
+}  // namespace
+
+CPropertySheet_::CPropertySheet_(const CResourceSource& resources, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_resources(resources) {
+  setWindowTitle(resources.String(IDS_CAPTION));
+  m_title = new QLabel;
+  QFont bold = m_title->font();
+  bold.setBold(true);
+  bold.setPointSizeF(bold.pointSizeF() * 1.15);
+  m_title->setFont(bold);
+  QPixmap picture = resources.Bitmap(131);
+  if (picture.isNull()) {
+    picture = QPixmap(kHeaderWidth, kHeaderHeight);
+    picture.fill(Qt::white);
+  }
+  m_header = new CHeaderBand(picture, m_title);
+  m_header->setMinimumWidth(picture.width() + 160);
+
+  m_stack = new QStackedWidget;
+  m_back = new QPushButton(resources.Text(QStringLiteral("sheet.back")));
+  m_next = new QPushButton(resources.Text(QStringLiteral("sheet.next")));
+  m_finish = new QPushButton(resources.Text(QStringLiteral("sheet.finish")));
+  connect(m_back, &QPushButton::clicked, this, &CPropertySheet_::PressBack);
+  connect(m_next, &QPushButton::clicked, this, &CPropertySheet_::PressNext);
+  connect(m_finish, &QPushButton::clicked, this, &CPropertySheet_::PressFinish);
+
+  auto* rule = new QFrame;
+  rule->setFrameShape(QFrame::HLine);
+  rule->setFrameShadow(QFrame::Sunken);
+  auto* bottomRule = new QFrame;
+  bottomRule->setFrameShape(QFrame::HLine);
+  bottomRule->setFrameShadow(QFrame::Sunken);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(m_back);
+  buttons->addWidget(m_next);
+  buttons->addWidget(m_finish);
+
+  auto* pageArea = new QVBoxLayout;
+  pageArea->setContentsMargins(24, 12, 24, 12);
+  pageArea->addWidget(m_stack);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(m_header);
+  layout->addWidget(rule);
+  layout->addLayout(pageArea, 1);
+  layout->addWidget(bottomRule);
+  auto* buttonArea = new QVBoxLayout;
+  buttonArea->setContentsMargins(12, 8, 12, 10);
+  buttonArea->addLayout(buttons);
+  layout->addLayout(buttonArea);
+  resize(620, 440);
+  ApplyWizardButtons(kButtonNone);
+}
+
+void CPropertySheet_::AddPage(CPropertyPage_* page) {
+  page->AttachToSheet(this);
+  m_pages.push_back(page);
+  m_stack->addWidget(page);
+}
+
+void CPropertySheet_::Start() {
+  if (m_current < 0 && !m_pages.empty()) Activate(0);
+}
+
+CPropertyPage_* CPropertySheet_::CurrentPage() const {
+  return m_current < 0 ? nullptr : m_pages[static_cast<std::size_t>(m_current)];
+}
+
+CPropertyPage_* CPropertySheet_::PageById(int pageId) const {
+  for (CPropertyPage_* page : m_pages) {
+    if (page->PageId() == pageId) return page;
+  }
+  return nullptr;
+}
+
+QString CPropertySheet_::HeaderTitle() const { return m_title->text(); }
+
+void CPropertySheet_::PostWizardButtons(int buttons) {
+  // Queued, like a posted message: the state applies after the current handler returns, and
+  // several requests apply in order, so the last one posted wins.
+  QMetaObject::invokeMethod(
+      this, [this, buttons] { ApplyWizardButtons(buttons); }, Qt::QueuedConnection);
+}
+
+void CPropertySheet_::ApplyWizardButtons(int buttons) {
+  m_buttons = buttons;
+  const bool finish = (buttons & kButtonFinish) != 0;
+  m_back->setEnabled((buttons & kButtonBack) != 0);
+  m_next->setVisible(!finish);
+  m_next->setEnabled((buttons & kButtonNext) != 0);
+  m_finish->setVisible(finish);
+  m_finish->setEnabled(finish);
+  (finish ? m_finish : m_next)->setDefault(true);
+}
+
+void CPropertySheet_::PressNext() {
+  if (CPropertyPage_* page = CurrentPage()) Navigate(page->OnWizardNext(), +1);
+}
+
+void CPropertySheet_::PressBack() {
+  if (CPropertyPage_* page = CurrentPage()) Navigate(page->OnWizardBack(), -1);
+}
+
+void CPropertySheet_::PressFinish() {
+  CPropertyPage_* page = CurrentPage();
+  if (page == nullptr || !page->OnWizardFinish()) return;
+  page->DoDataExchange(true);
+  close();
+}
+
+void CPropertySheet_::Navigate(int result, int step) {
+  CPropertyPage_* page = CurrentPage();
+  int target = -1;
+  if (result == 0) {
+    target = m_current + step;
+  } else if (result != page->PageId()) {
+    CPropertyPage_* named = PageById(result);
+    for (int i = 0; named != nullptr && i < PageCount(); ++i) {
+      if (PageAt(i) == named) target = i;
+    }
+  }
+  if (target < 0 || target >= PageCount()) return;  // stay
+  page->DoDataExchange(true);
+  Activate(target);
+}
+
+void CPropertySheet_::Activate(int index) {
+  m_current = index;
+  CPropertyPage_* page = CurrentPage();
+  m_title->setText(m_resources.String(page->TitleId()));
+  m_stack->setCurrentWidget(page);
+  // The first control that takes the keyboard gets the focus; a page may move it on activation.
+  for (QWidget* control : page->findChildren<QWidget*>()) {
+    if ((control->focusPolicy() & Qt::TabFocus) != 0 && control->isEnabled()) {
+      control->setFocus();
+      break;
+    }
+  }
+  page->DoDataExchange(false);
+  page->OnSetActive();
+}
+
+void CPropertySheet_::closeEvent(QCloseEvent* event) {
+  // While a search runs the wizard is disabled and takes no input, closing included.
+  if (!isEnabled()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  emit Finished();
+}

@@ -1,0 +1,48 @@
+// What the wizard's pages share: the job's state and the application's services.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "storage/file_pairs.h"
+#include "storage/report_sink.h"
+#include "storage/unit_device.h"
+
+class CAttemptPacer;
+class CDialogs;
+class CResourceSource;
+class QWidget;
+
+// The state the pages read and write instead of talking to each other, and the services the
+// application gives them (the please-wait box, dialogs, the resource source). The application
+// object derives from it; tests derive small fakes.
+class CWizardState : public CReportSink {
+ public:
+  CWizardState(const CResourceSource& resources, CDialogs& dialogs, CAttemptPacer& pacer);
+
+  int job = 0;        // 0 convert waypoints/routes/tracks, 1 transfer map regions
+  int direction = 0;  // 0 to the unit, 1 to the desktop product
+  CFilePairs filePairs;
+  std::vector<std::string> report;
+  CUnitDevice unit;
+  bool testMode = false;
+
+  // One line of the report: the message of the id in the current resource source, the path in
+  // place of "%s". The reason is for the command-line tool; the wizard shows the line alone.
+  bool AddReportLine(int messageId, const std::string& path, const std::string& reason = {}) override;
+
+  // The please-wait box over a page while it searches; the wizard is disabled meanwhile.
+  virtual void ShowWaitBox(QWidget* page) = 0;
+  virtual void CloseWaitBox() = 0;
+  // The box while it shows (questions asked during a search sit on it), else nullptr.
+  virtual QWidget* WaitBox() const = 0;
+
+  // The temporary folder in its long form: test mode's stand-in for the unit, and the staging place.
+  virtual std::string TempFolder() const;
+  // The desktop product's documents folder, looked up anew at every use.
+  virtual std::string DesktopDocumentsFolder() const;
+
+  const CResourceSource& resources;
+  CDialogs& dialogs;
+  CAttemptPacer& pacer;
+};

@@ -1,6 +1,7 @@
 // The nine pages in sheet order.
 #include "wizard/pages/wizard_pages.h"
 
+#include "resources/string_ids.h"
 #include "wizard/pages/page_destination.h"
 #include "wizard/pages/page_find_card.h"
 #include "wizard/pages/page_find_unit.h"
@@ -20,6 +21,6 @@ void AddWizardPages(CPropertySheet_& sheet, CWizardState& state) {
   sheet.AddPage(new CPropertyPageFindUnit(state));
   sheet.AddPage(new CPropertyPageSelectMode(state));
   sheet.AddPage(new CPropertyPageDestination(state));
-  sheet.AddPage(new CPropertyPage_(state, kPageConversion, 129));
+  sheet.AddPage(new CPropertyPage_(state, kPageConversion, IDS_TITLE_CONVERSION));
   sheet.AddPage(new CPropertyPageFinish(state));
 }

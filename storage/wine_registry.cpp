@@ -206,13 +206,19 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   return lines;
 }
 
-// Comma-separated byte pairs; a line ending in "\" continues on the next line.
+// Comma-separated byte pairs; a line ending in "\" continues on the next line. lineIndex moves
+// past the continuation lines only when the whole value was read, so a broken value never
+// swallows the lines after it.
 bool ReadHexBytes(const std::vector<std::string_view>& lines, std::size_t& lineIndex, std::size_t pos,
                   std::string& bytes) {
-  std::string_view line = lines[lineIndex];
+  std::size_t last = lineIndex;
+  std::string_view line = lines[last];
   while (true) {
     SkipSpaces(line, pos);
-    if (pos >= line.size()) return true;
+    if (pos >= line.size()) {
+      lineIndex = last;
+      return true;
+    }
     if (line[pos] == ',') {
       ++pos;
       continue;
@@ -220,8 +226,8 @@ bool ReadHexBytes(const std::vector<std::string_view>& lines, std::size_t& lineI
     if (line[pos] == '\\') {
       std::size_t rest = pos + 1;
       SkipSpaces(line, rest);
-      if (rest != line.size() || lineIndex + 1 >= lines.size()) return false;
-      line = lines[++lineIndex];
+      if (rest != line.size() || last + 1 >= lines.size()) return false;
+      line = lines[++last];
       pos = 0;
       continue;
     }

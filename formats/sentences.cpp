@@ -762,6 +762,9 @@ bool CTrkSentence::ParseWithCache(std::string_view text, CDiagnostic* why, CLoca
   // written back, so the line is refused.
   if (year > 99) return Fail(why, "track date " + Quoted(fields[10]) + " is out of range");
   if (hundredths > 99) return Fail(why, "track time " + Quoted(fields[7]) + " is out of range");
+  // The last minute of 2099 may not carry into 2100, which two year digits would write as 2000.
+  if (year == 99 && month == 12 && day == 31 && hour == 23 && minute == 59 && second > 59)
+    return Fail(why, "track time " + Quoted(fields[7]) + " carries past 2099");
 
   // Seconds above 59 carry into the next minute, as the calendar normalisation does.
   const int y = 2000 + static_cast<int>(year);

@@ -361,6 +361,8 @@ TEST(SentenceFields, TrackTimes) {
       {"101530.25", "A", "0612", false, 0, 0},
       {"101530.-1", "A", "061204", false, 0, 0},  // a value two digits cannot write back
       {"101530.25", "A", "0612-1", false, 0, 0},
+      {"235960.00", "A", "311299", false, 0, 0},  // would be written back as 2000
+      {"235959.00", "A", "311299", true, LocalTime(2099, 12, 31, 23, 59, 59), 0},
       {"101530.25", "a", "061204", false, 0, 0},
       {"101530.25", "", "061204", false, 0, 0},
   };

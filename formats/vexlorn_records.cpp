@@ -1,6 +1,8 @@
 // The desktop product's navigation records and documents: field rules and their binary layout.
 #include "formats/vexlorn_records.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "formats/vexlorn_archive.h"
@@ -22,6 +24,22 @@ bool SerializeThrough(T& object, CVexlornArchive& archive) {
     return !archive.HasFailed();
   }
   return object.Load(archive);
+}
+
+// Header bytes end up in a reason that a terminal may show, so anything unprintable is escaped.
+std::string Printable(const char* text) {
+  std::string out;
+  for (const char* p = text; *p != '\0'; ++p) {
+    const auto c = static_cast<unsigned char>(*p);
+    if (c >= 0x20 && c < 0x7F && c != '\\' && c != '"') {
+      out.push_back(static_cast<char>(c));
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+      out += escaped;
+    }
+  }
+  return out;
 }
 
 constexpr const char* kInWaypoint = "a waypoint";
@@ -113,10 +131,10 @@ bool SVexlornHeadBlock::Load(CVexlornArchive& archive) {
   if (!scratch.SetMarker(marker)) return archive.Refuse(start, "marker " + std::to_string(marker) + " not accepted");
   // Each text is compared up to its first zero byte; whatever follows a zero is not looked at.
   if (!scratch.SetVersionText(text)) {
-    return archive.Refuse(start + 1, "version text \"" + std::string(text) + "\" not accepted");
+    return archive.Refuse(start + 1, "version text \"" + Printable(text) + "\" not accepted");
   }
   if (!scratch.SetVersionCode(code)) {
-    return archive.Refuse(start + 12, "version code \"" + std::string(code) + "\" not accepted");
+    return archive.Refuse(start + 12, "version code \"" + Printable(code) + "\" not accepted");
   }
   if (!scratch.SetFileType(fileType)) {
     return archive.Refuse(start + 14, "file type " + std::to_string(fileType) + " not accepted");
@@ -368,7 +386,10 @@ bool SVexlornBlockArray<T>::Load(CVexlornArchive& archive, const char* elementNa
   std::size_t count = 0;
   if (!archive.ReadCount(count, T::kMinSize, elementName)) return false;
   std::vector<T> items;
-  items.reserve(count);
+  // The count is already known to fit the bytes left. A record in memory may be several times its
+  // smallest file size, so the up-front reservation is also held to twice the bytes left: a whole
+  // track (40 bytes in memory per 29 in the file) still gets its exact room at once.
+  items.reserve(std::min(count, 2 * archive.GetBytesLeft() / sizeof(T) + 1));
   for (std::size_t i = 0; i < count; ++i) {
     if (!items.emplace_back().Load(archive)) return false;
   }

@@ -286,6 +286,7 @@ TEST(VexlornHeader, RefusesEachWrongValueAtItsOffset) {
       {CBytes().Header(1, "56583337 VX"), "version text \"56583337 VX\" not accepted at offset 1"},
       {CBytes().Header(1, "56583336 WX"), "version text \"56583336 WX\" not accepted at offset 1"},
       {CBytes().Header(1, std::string("56583336\0VX", 11)), "version text \"56583336\" not accepted at offset 1"},
+      {CBytes().Header(1, "5658333\x01 VX"), "version text \"5658333\\x01 VX\" not accepted at offset 1"},
       {CBytes().Header(1, "56583336 VX", "35"), "version code \"35\" not accepted at offset 12"},
       {CBytes().Header(1, "56583336 VX", "46"), "version code \"46\" not accepted at offset 12"},
       {CBytes().Header(4), "file type 4 not accepted at offset 14"},

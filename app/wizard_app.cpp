@@ -1,0 +1,129 @@
+// The application object and the program's start-up.
+#include "app/wizard_app.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QEventLoop>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/session_inhibitor.h"
+#include "resources/string_ids.h"
+#include "wizard/pages/wizard_pages.h"
+
+namespace {
+
+constexpr int kProgramIcon = 128;
+constexpr int kAboutDialog = 100;
+
+// Waits with the window system running, so the please-wait box animates and windows repaint;
+// the wizard itself is disabled meanwhile and takes no input.
+class CEventLoopPacer : public CAttemptPacer {
+ public:
+  void Pause(int milliseconds) override {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+};
+
+}  // namespace
+
+SWizardServices::SWizardServices(const SWizardOptions& options)
+    : ownDialogs(options.dialogs == nullptr ? std::make_unique<CQtDialogs>() : nullptr),
+      ownPacer(options.pacer == nullptr ? std::make_unique<CEventLoopPacer>() : nullptr),
+      dialogs(options.dialogs != nullptr ? *options.dialogs : *ownDialogs),
+      pacer(options.pacer != nullptr ? *options.pacer : *ownPacer),
+      drives(CreateDriveAccess(options.sysroot)) {
+  if (!options.programPath.isEmpty()) resources.LoadOverride(CResourceSource::OverridePathFor(options.programPath));
+}
+
+CWizardApp::CWizardApp(const SWizardOptions& options)
+    : SWizardServices(options),
+      CWizardState(SWizardServices::resources, SWizardServices::dialogs, SWizardServices::pacer),
+      m_askSession(options.askSession) {
+  unit.SetDriveAccess(drives.get());
+  testMode = HasTestSwitch(options.arguments);
+}
+
+CWizardApp::~CWizardApp() {
+  CloseWaitBox();
+  m_sheet.reset();
+}
+
+bool CWizardApp::HasTestSwitch(const QStringList& arguments) {
+  for (const QString& argument : arguments) {
+    if (argument.toUpper() == QStringLiteral("/T")) return true;
+  }
+  return false;
+}
+
+void CWizardApp::Start() {
+  if (m_askSession) CSessionInhibitor::Inhibit(*drives);
+  m_sheet = std::make_unique<CPropertySheet_>(Resources());
+  m_sheet->setWindowIcon(Resources().Icon(kProgramIcon));
+  // The About item exists only when a translation fills string 101; the program's own table
+  // leaves it empty.
+  const QString aboutItem = Resources().String(IDS_ABOUT_ITEM);
+  if (!aboutItem.isEmpty()) {
+    auto* menu = new QMenuBar(m_sheet.get());
+    menu->addAction(aboutItem, [this] { ShowAboutBox(); });
+    m_sheet->layout()->setMenuBar(menu);
+    m_aboutShown = true;
+  }
+  AddWizardPages(*m_sheet, *this);
+  m_sheet->Start();
+  m_sheet->show();
+}
+
+void CWizardApp::ShowAboutBox() {
+  QDialog about(m_sheet.get());
+  about.setWindowTitle(Resources().DialogText(kAboutDialog, "caption"));
+  auto* icon = new QLabel;
+  icon->setPixmap(Resources().Icon(kProgramIcon).pixmap(32, 32));
+  auto* row = new QHBoxLayout;
+  row->addWidget(icon);
+  row->addWidget(new QLabel(Resources().DialogText(kAboutDialog, "line")), 1);
+  auto* buttons = new QDialogButtonBox;
+  buttons->addButton(Resources().DialogText(kAboutDialog, "ok"), QDialogButtonBox::AcceptRole);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
+  auto* layout = new QVBoxLayout(&about);
+  layout->addLayout(row);
+  layout->addWidget(buttons);
+  about.exec();
+}
+
+void CWizardApp::ShowWaitBox(QWidget* page) {
+  CloseWaitBox();
+  waitBox = std::make_unique<CWaitBox>(Resources());
+  m_disabledWindow = page->window();
+  m_disabledWindow->setEnabled(false);
+  waitBox->Play();
+  waitBox->adjustSize();
+  const QPoint centre = page->mapToGlobal(page->rect().center());
+  waitBox->move(centre - QPoint(waitBox->width() / 2, waitBox->height() / 2));
+  waitBox->show();
+}
+
+void CWizardApp::CloseWaitBox() {
+  if (!waitBox) return;
+  waitBox->Stop();
+  if (m_disabledWindow != nullptr) m_disabledWindow->setEnabled(true);
+  m_disabledWindow = nullptr;
+  waitBox.reset();
+}
+
+int RunWizardProgram(int argc, char** argv) {
+  QApplication application(argc, argv);
+  SWizardOptions options;
+  options.programPath = QCoreApplication::applicationFilePath();
+  options.arguments = QCoreApplication::arguments().mid(1);
+  CWizardApp wizard(options);
+  wizard.Start();
+  return QApplication::exec();
+}

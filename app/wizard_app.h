@@ -1,0 +1,71 @@
+// The application object: start-up, the shared wizard state and the services the pages use.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <string>
+
+#include "app/wait_box.h"
+#include "resources/resource_source.h"
+#include "storage/removable_drives.h"
+#include "wizard/pages/attempt_loop.h"
+#include "wizard/pages/dialogs.h"
+#include "wizard/pages/property_sheet.h"
+#include "wizard/pages/wizard_state.h"
+
+// How the program was started. Tests set the dialogs, the pacer and a fake drive tree.
+struct SWizardOptions {
+  QString programPath;             // the program file; its translation file lies beside it
+  QStringList arguments;           // the command line after the program name
+  std::string sysroot = "/";       // where the removable drives are looked up
+  CDialogs* dialogs = nullptr;     // nullptr: Qt's dialogs
+  CAttemptPacer* pacer = nullptr;  // nullptr: waits that keep the window system running
+  bool askSession = true;          // ask the desktop session not to automount
+};
+
+// The services the application owns; a base of CWizardApp so they exist before the state that
+// refers to them.
+struct SWizardServices {
+  explicit SWizardServices(const SWizardOptions& options);
+
+  CResourceSource resources;
+  std::unique_ptr<CDialogs> ownDialogs;
+  std::unique_ptr<CAttemptPacer> ownPacer;
+  CDialogs& dialogs;
+  CAttemptPacer& pacer;
+  std::unique_ptr<CDriveAccess> drives;
+};
+
+// Holds the state the pages share for the whole run and shows the wizard as the program's main
+// window. Closing the wizard ends the program.
+class CWizardApp : private SWizardServices, public CWizardState {
+ public:
+  explicit CWizardApp(const SWizardOptions& options);
+  ~CWizardApp() override;
+
+  // Test mode: any argument equal to "/T" once upper-cased ("/t" too; not "-T" or "/TEST").
+  static bool HasTestSwitch(const QStringList& arguments);
+
+  // Builds the sheet with its nine pages and shows it.
+  void Start();
+  CPropertySheet_& Sheet() { return *m_sheet; }
+  const CResourceSource& Resources() const { return SWizardServices::resources; }
+  bool AboutItemShown() const { return m_aboutShown; }
+  void ShowAboutBox();
+
+  void ShowWaitBox(QWidget* page) override;
+  void CloseWaitBox() override;
+  QWidget* WaitBox() const override { return waitBox.get(); }
+
+  std::unique_ptr<CWaitBox> waitBox;
+
+ private:
+  std::unique_ptr<CPropertySheet_> m_sheet;
+  QWidget* m_disabledWindow = nullptr;
+  bool m_askSession;
+  bool m_aboutShown = false;
+};
+
+// The program: a CWizardApp from the command line, run until the wizard closes.
+int RunWizardProgram(int argc, char** argv);

@@ -1,0 +1,203 @@
+// The file selection page: rows, unique names, renaming, removing, button states and the pairs.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "resources/string_ids.h"
+#include "tests/wizard/pages/wizard_test_support.h"
+#include "wizard/pages/page_destination.h"
+#include "wizard/pages/property_sheet.h"
+
+namespace {
+
+using Rows = std::vector<std::string>;
+
+class DestinationPageTest : public ::testing::Test {
+ protected:
+  DestinationPageTest() : sheet((TestApplication(), state.testResources)) {
+    state.testMode = true;
+    state.temp = unit.Path();
+    state.documents = docs.Path();
+    state.unit.SetDrive(unit.Path());
+    page = new CPropertyPageDestination(state);
+    sheet.AddPage(page);
+    sheet.Start();
+    sheet.show();
+    Settle();
+  }
+  CScriptedDialogs& Dialogs() { return state.testDialogs; }
+  void Add(Rows sources) {
+    Dialogs().openAnswers.push_back(std::move(sources));
+    page->AddSourceFiles();
+    Settle();
+  }
+  static Rows Selected(const QListWidget* list) {
+    Rows rows;
+    for (int i = 0; i < list->count(); ++i) {
+      if (list->item(i)->isSelected()) rows.push_back(list->item(i)->text().toStdString());
+    }
+    return rows;
+  }
+  static void Select(QListWidget* list, std::vector<int> rows) {
+    list->clearSelection();
+    for (int row : rows) list->item(row)->setSelected(true);
+  }
+  void Reactivate(int direction) {
+    state.direction = direction;
+    page->OnSetActive();
+    Settle();
+  }
+
+  CTempFolder unit;
+  CTempFolder docs;
+  CTestState state;
+  CPropertySheet_ sheet;
+  CPropertyPageDestination* page = nullptr;
+};
+
+TEST_F(DestinationPageTest, AWaypointFileGivesTwoRowsAndARepeatedTrackANumberedName) {
+  Add({"/home/ann/trip.wpt", "/home/ann/walk.trk"});
+  Add({"/home/ann/walk.trk"});
+  const std::string u = unit.Path();
+  EXPECT_EQ(CPropertyPageDestination::Rows(page->LeftList()),
+            (Rows{"/home/ann/trip.wpt", "/home/ann/trip.wpt", "/home/ann/walk.trk", "/home/ann/walk.trk"}));
+  EXPECT_EQ(CPropertyPageDestination::Rows(page->RightList()),
+            (Rows{u + "/trip.upt", u + "/trip.rte", u + "/walk.log", u + "/walk_1.log"}));
+  // The open dialog offered the desktop files from the documents folder.
+  EXPECT_EQ(Dialogs().calls[0].filter, state.testResources.String(IDS_FILTER_DESKTOP_SOURCES));
+  EXPECT_EQ(Dialogs().calls[0].folder, docs.Path());
+  EXPECT_EQ(page->ArrowIcon(), 144);
+}
+
+TEST_F(DestinationPageTest, ButtonStatesFollowTheSelection) {
+  EXPECT_EQ(sheet.WizardButtons(), kButtonBack);
+  EXPECT_FALSE(page->Hint()->isVisibleTo(page));
+  EXPECT_TRUE(page->LeftBrowse()->isEnabled());
+  EXPECT_FALSE(page->RightBrowse()->isEnabled());
+  EXPECT_FALSE(page->LeftRemove()->isEnabled());
+  EXPECT_FALSE(page->RightRemove()->isEnabled());
+
+  Add({"/d/a.wpt", "/d/b.trk"});
+  EXPECT_EQ(sheet.WizardButtons(), kButtonBack | kButtonNext);
+  EXPECT_TRUE(page->Hint()->isVisibleTo(page));
+  EXPECT_EQ(Selected(page->RightList()).size(), 1u) << "the last target row is selected";
+  EXPECT_TRUE(page->RightBrowse()->isEnabled());
+  EXPECT_TRUE(page->RightRemove()->isEnabled());
+
+  Select(page->RightList(), {0, 1});
+  Settle();
+  EXPECT_FALSE(page->RightBrowse()->isEnabled()) << "renaming needs exactly one row";
+  EXPECT_TRUE(page->RightRemove()->isEnabled());
+  Select(page->RightList(), {});
+  Settle();
+  EXPECT_FALSE(page->RightBrowse()->isEnabled());
+  EXPECT_FALSE(page->RightRemove()->isEnabled());
+}
+
+TEST_F(DestinationPageTest, CancellingTheOpenDialogStillSelectsTheLastTargetRow) {
+  Add({"/d/a.wpt"});
+  Select(page->RightList(), {0});
+  page->AddSourceFiles();  // no answer scripted: cancelled
+  Settle();
+  EXPECT_EQ(Selected(page->RightList()), (Rows{unit.Path() + "/a.rte"}));
+  EXPECT_EQ(page->RightList()->count(), 2);
+}
+
+TEST_F(DestinationPageTest, RemovingRowsRemovesTheSameRowsOfTheOtherList) {
+  Add({"/d/a.wpt", "/d/b.trk", "/d/c.trk"});
+  Select(page->LeftList(), {0, 3});
+  page->LeftRemove()->click();
+  Settle();
+  EXPECT_EQ(CPropertyPageDestination::Rows(page->LeftList()), (Rows{"/d/a.wpt", "/d/b.trk"}));
+  EXPECT_EQ(CPropertyPageDestination::Rows(page->RightList()), (Rows{unit.Path() + "/a.rte", unit.Path() + "/b.log"}));
+  Select(page->RightList(), {1});
+  page->RightRemove()->click();
+  Settle();
+  EXPECT_EQ(CPropertyPageDestination::Rows(page->LeftList()), (Rows{"/d/a.wpt"}));
+  EXPECT_EQ(CPropertyPageDestination::HorizontalExtent(page->RightList()),
+            page->RightList()->fontMetrics().horizontalAdvance(page->RightList()->item(0)->text()) + 3);
+}
+
+TEST_F(DestinationPageTest, RenamingATargetRefusesListedNamesAndTheJobsSources) {
+  Add({"/d/a.wpt"});
+  const std::string moved = docs.Path() + "/new/deeper/a.rte";
+
+  // The row's own name counts as listed; so does another row's name and a source of the job.
+  Dialogs().saveAnswers = {unit.Path() + "/a.rte", unit.Path() + "/A.UPT", "/d/a.wpt", moved};
+  for (int i = 0; i < 3; ++i) {
+    page->RightBrowse()->click();
+    Settle();
+  }
+  EXPECT_EQ(Dialogs().Count("warn"), 3);
+  EXPECT_EQ(Dialogs().calls.back().text.toStdString(),
+            "A file with the same name already exists in the list of files to generate.\nThe file name will not be "
+            "changed.");
+  EXPECT_EQ(Dialogs().calls.back().caption.toStdString(), "Warning : File name already exists.");
+  EXPECT_EQ(CPropertyPageDestination::Rows(page->RightList()), (Rows{unit.Path() + "/a.upt", unit.Path() + "/a.rte"}));
+
+  page->RightBrowse()->click();
+  Settle();
+  EXPECT_EQ(CPropertyPageDestination::Rows(page->RightList()), (Rows{unit.Path() + "/a.upt", moved}));
+  EXPECT_EQ(CPropertyPageDestination::Rows(page->LeftList()), (Rows{"/d/a.wpt", "/d/a.wpt"}));
+  EXPECT_EQ(Dialogs().Count("warn"), 3) << "a free name is taken without a warning";
+}
+
+TEST_F(DestinationPageTest, TheSaveDialogStartsAtTheTargetWithItsKindsFilter) {
+  Add({"/d/walk.trk"});
+  std::filesystem::remove_all(unit.Path());
+  page->RightBrowse()->click();  // cancelled
+  Settle();
+  const CScriptedDialogs::SCall& save = Dialogs().calls.back();
+  EXPECT_EQ(save.kind, "save");
+  EXPECT_EQ(save.filter, state.testResources.String(IDS_FILTER_LOG));
+  EXPECT_EQ(save.folder, unit.Path() + "/");
+  EXPECT_EQ(save.fileName, "walk.log");
+  EXPECT_EQ(save.extension, "log");
+  EXPECT_TRUE(std::filesystem::is_directory(unit.Path())) << "the target's folder is created for the dialog";
+}
+
+TEST_F(DestinationPageTest, NextTurnsTheRowsIntoPairsInRowOrderAndEmptiesTheLists) {
+  Add({"/d/b.wpt", "/d/a.trk"});
+  state.filePairs.Set("/stale", "/old");
+  EXPECT_EQ(page->OnWizardNext(), 0);
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (const auto& pair : state.filePairs) pairs.emplace_back(pair.target, pair.source);
+  const std::string u = unit.Path();
+  EXPECT_EQ(pairs, (std::vector<std::pair<std::string, std::string>>{
+                       {u + "/b.upt", "/d/b.wpt"}, {u + "/b.rte", "/d/b.wpt"}, {u + "/a.log", "/d/a.trk"}}));
+  EXPECT_EQ(page->LeftList()->count(), 0);
+  EXPECT_EQ(page->RightList()->count(), 0);
+}
+
+TEST_F(DestinationPageTest, TheOtherDirectionSwapsTheSidesAndAChangeEmptiesTheLists) {
+  Add({"/d/a.wpt"});
+  Reactivate(0);
+  EXPECT_EQ(page->RightList()->count(), 2) << "same direction: rows kept";
+  Reactivate(1);
+  EXPECT_EQ(page->RightList()->count(), 0);
+  EXPECT_EQ(page->ArrowIcon(), 145);
+  EXPECT_TRUE(page->RightBrowse()->isEnabled());
+  EXPECT_FALSE(page->LeftBrowse()->isEnabled());
+
+  Dialogs().openAnswers.push_back({unit.Path() + "/Routes/r.rte", unit.Path() + "/My POIs/r.upt", "/u/x.txt"});
+  page->RightBrowse()->click();
+  Settle();
+  EXPECT_EQ(Dialogs().calls.back().filter, state.testResources.String(IDS_FILTER_UNIT_SOURCES));
+  EXPECT_EQ(Dialogs().calls.back().folder, unit.Path()) << "unit files are picked from the unit's drive";
+  EXPECT_EQ(CPropertyPageDestination::Rows(page->LeftList()), (Rows{docs.Path() + "/r.wpt", docs.Path() + "/r_1.wpt"}));
+  EXPECT_EQ(CPropertyPageDestination::Rows(page->RightList()),
+            (Rows{unit.Path() + "/Routes/r.rte", unit.Path() + "/My POIs/r.upt"}));
+}
+
+TEST_F(DestinationPageTest, RowsKeepThePathsBytesWhateverTheirEncoding) {
+  const std::string latin1 = std::string("/d/caf\xe9.trk");
+  Add({latin1});
+  ASSERT_EQ(page->OnWizardNext(), 0);
+  ASSERT_EQ(state.filePairs.Count(), 1u);
+  EXPECT_EQ(state.filePairs[0].source, latin1);
+  EXPECT_EQ(state.filePairs[0].target, unit.Path() + "/caf\xe9.log");
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "formats/diagnostic.h"
@@ -69,6 +70,7 @@ class CUnitWaypointFile : public CUnitFile {
   const CWplSentence& GetWaypoint(std::size_t index) const { return m_waypoints.at(index); }
   const std::vector<CWplSentence>& GetWaypoints() const { return m_waypoints; }
   void AddWaypoint(const CWplSentence& waypoint) { m_waypoints.push_back(waypoint); }
+  void AddWaypoint(CWplSentence&& waypoint) { m_waypoints.push_back(std::move(waypoint)); }
   void ClearWaypoints() { m_waypoints.clear(); }
   void ReserveWaypoints(std::size_t count) { m_waypoints.reserve(count); }
 
@@ -93,6 +95,7 @@ class CUnitRouteFile : public CUnitWaypointFile {
   const CRteWaypointsSentence& GetRoute(std::size_t index) const { return m_routes.at(index); }
   const std::vector<CRteWaypointsSentence>& GetRoutes() const { return m_routes; }
   void AddRoute(const CRteWaypointsSentence& route) { m_routes.push_back(route); }
+  void AddRoute(CRteWaypointsSentence&& route) { m_routes.push_back(std::move(route)); }
   void ClearRoutes() { m_routes.clear(); }
   void ReserveRoutes(std::size_t count) { m_routes.reserve(count); }
 
@@ -113,6 +116,7 @@ class CUnitTrackFile : public CUnitFile {
   const CTrkSentence& GetPoint(std::size_t index) const { return m_points.at(index); }
   const std::vector<CTrkSentence>& GetPoints() const { return m_points; }
   void AddPoint(const CTrkSentence& point) { m_points.push_back(point); }
+  void AddPoint(CTrkSentence&& point) { m_points.push_back(std::move(point)); }
   void ClearPoints() { m_points.clear(); }
   void ReservePoints(std::size_t count) { m_points.reserve(count); }
 

@@ -1,0 +1,37 @@
+// Conversion between the desktop product's documents and the unit's sentence files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "formats/diagnostic.h"
+#include "formats/unit_files.h"
+#include "formats/vexlorn_records.h"
+
+// Each conversion empties its target and fills it in source order. On a refusal it stops at the
+// failing item, answers false (with the item and the rule in `why`) and leaves the target holding
+// what was converted before that item.
+
+// Desktop waypoints → WPL sentences. The target may be a route file: its routes are emptied too.
+bool ConvertWaypointsToUnit(const CVexlornFileWpt& source, CUnitWaypointFile& target, CDiagnostic* why = nullptr);
+// Every desktop waypoint (not only those on a route), then each route as RTE sentences of two entries.
+bool ConvertRoutesToUnit(const CVexlornFileWpt& source, CUnitRouteFile& target, CDiagnostic* why = nullptr);
+bool ConvertTrackToUnit(const CVexlornFileTrk& source, CUnitTrackFile& target, CDiagnostic* why = nullptr);
+
+// WPL sentences → desktop waypoints; the route list of the document is emptied.
+bool ConvertWaypointsToDesktop(const CUnitWaypointFile& source, CVexlornFileWpt& target, CDiagnostic* why = nullptr);
+// The waypoints, then one desktop route per complete group of RTE sentences. An entry naming no
+// point of the file is refused; a name held by several points means the first of them.
+bool ConvertRoutesToDesktop(const CUnitRouteFile& source, CVexlornFileWpt& target, CDiagnostic* why = nullptr);
+bool ConvertTrackToDesktop(const CUnitTrackFile& source, CVexlornFileTrk& target, CDiagnostic* why = nullptr);
+
+// Signed decimal degrees → signed ddmm.mmm (degrees × 100 + minutes), and back.
+double DegreesToDdmm(double degrees);
+double DdmmToDegrees(double ddmm);
+
+// Symbol number → unit icon: "a".."z" for 0..25, then two letters ("aa" is 26, "ap" 41). Any byte
+// gets letters, so 42 gives "aq" and 255 "iv".
+std::string SymbolToIcon(std::uint8_t symbol);
+// Unit icon → symbol number; anything that is not an icon of a known symbol gives 0.
+std::uint8_t IconToSymbol(std::string_view icon);

@@ -5,4 +5,5 @@ void AddCommands(CLI::App& app, int& status) {
   (void)app;
   (void)status;
   AddDevicesCommand(app, status);
+  AddMapsCommand(app, status);
 }

@@ -8,3 +8,4 @@ class App;
 
 void AddCommands(CLI::App& app, int& status);
 void AddDevicesCommand(CLI::App& app, int& status);
+void AddMapsCommand(CLI::App& app, int& status);

@@ -2,15 +2,16 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <string>
-
-#include "storage/file_system.h"
+#include <utility>
 
 namespace region_fixtures {
 
@@ -29,8 +30,12 @@ inline std::int64_t MakeFileAfter(const std::string& path, std::int64_t size, st
       out << content;
     }
     if (size > static_cast<std::int64_t>(content.size()) && ::truncate(path.c_str(), size) != 0) return -1;
-    std::int64_t created = 0;
-    if (!SECFileSystem().QueryCreationTime(path, created)) return -1;
+    // The birth time where the file system keeps one, else the last status change, as the
+    // region list reads it.
+    struct statx status {};
+    if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_CTIME, &status) != 0) return -1;
+    const struct statx_timestamp& time = (status.stx_mask & STATX_BTIME) ? status.stx_btime : status.stx_ctime;
+    const std::int64_t created = static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
     if (created > after) return created;
   }
   return -1;

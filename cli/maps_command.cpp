@@ -1,0 +1,229 @@
+// transvane-cli maps: lists the desktop product's map regions and copies chosen ones to a drive.
+#include <signal.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "resources/string_ids.h"
+#include "resources/string_table.h"
+#include "storage/block_copy.h"
+#include "storage/file_system.h"
+#include "storage/installations.h"
+#include "wizard/map_regions.h"
+#include "wizard/map_transfer.h"
+
+namespace {
+
+constexpr int kExitCancelled = 130;
+
+std::atomic<bool> g_interrupted{false};
+
+void OnInterrupt(int) { g_interrupted.store(true); }
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+CMapRegionArray ListRegions(const std::string& winePrefix) {
+  CMapRegionArray regions;
+  LoadRegions(CDesktopInstallations(winePrefix).FindRegionFolders(), regions);
+  return regions;
+}
+
+// One line per region, newest first, fields separated by tabs: name, size, date, full path.
+void RunList(const std::string& winePrefix, int& status) {
+  const CMapRegionArray regions = ListRegions(winePrefix);
+  const SECFileSystem fs;
+  for (std::size_t i = 0; i < regions.Count(); ++i) {
+    const CMapRegionEntry& entry = regions[i];
+    std::printf("%s\t%s\t%s\t%s\n", fs.FileNameOf(entry.path).c_str(),
+                FormatSizeText(BuiltInString(IDS_MEGABYTES), static_cast<std::uint64_t>(entry.size)).c_str(),
+                FormatRegionDate(entry.created).c_str(), entry.path.c_str());
+  }
+  if (regions.Count() == 0) std::fprintf(stderr, "no map region found in the Wine prefix's installations\n");
+  status = regions.Count() == 0 ? 1 : 0;
+}
+
+// A region named on the command line: a file's path, else the name of exactly one listed region
+// (letter case ignored). False with the reason on standard error otherwise.
+bool ResolveRegion(const std::string& argument, const CMapRegionArray& regions, std::string& path) {
+  SECFileSystem fs;
+  std::int64_t size = 0;
+  if (fs.QueryFileSize(argument, size) && !fs.IsFolder(argument)) {
+    path = argument;
+    return true;
+  }
+  if (argument.find('/') != std::string::npos) {
+    std::fprintf(stderr, "%s: no such region file\n", argument.c_str());
+    return false;
+  }
+  std::vector<std::string> found;
+  for (std::size_t i = 0; i < regions.Count(); ++i) {
+    if (Lower(fs.FileNameOf(regions[i].path)) == Lower(argument)) found.push_back(regions[i].path);
+  }
+  if (found.size() == 1) {
+    path = found.front();
+    return true;
+  }
+  if (found.empty()) {
+    std::fprintf(stderr, "%s: no region of that name (see transvane-cli maps list)\n", argument.c_str());
+  } else {
+    std::fprintf(stderr, "%s: several regions have that name; give the path of the one to copy:\n", argument.c_str());
+    for (const std::string& each : found) std::fprintf(stderr, "  %s\n", each.c_str());
+  }
+  return false;
+}
+
+// Report lines as they come, each followed by its reason; the progress line is cleared first.
+class CStderrReport : public CReportSink {
+ public:
+  explicit CStderrReport(bool progressShown) : m_progressShown(progressShown) {}
+  bool AddReportLine(int messageId, const std::string& path, const std::string& reason = {}) override {
+    if (m_progressShown) std::fputs("\r\033[K", stderr);
+    const std::string line = FormatMessageWithPath(BuiltInString(messageId), path);
+    std::fprintf(stderr, "%s%s%s\n", line.c_str(), reason.empty() ? "" : "\n  ", reason.c_str());
+    ++m_count;
+    return false;
+  }
+  int Count() const { return m_count; }
+
+ private:
+  bool m_progressShown;
+  int m_count = 0;
+};
+
+// The copy's observer: one progress line on a terminal, updated once per block, and Ctrl-C read
+// as the wizard's cancel.
+class CConsoleProgress : public CCopyObserver {
+ public:
+  CConsoleProgress(bool shown, std::uint64_t totalBlocks) : m_shown(shown), m_totalBlocks(totalBlocks) {}
+
+  void OnFileStart(const std::string& source) override {
+    m_fileName = SECFileSystem().FileNameOf(source);
+    m_fileBlocks = CountBlocks(source);
+    m_fileDone = 0;
+    Show();
+  }
+  void OnBlockCopied() override {
+    ++m_fileDone;
+    ++m_done;
+    m_timeLeft = FormatTimeLeft(static_cast<std::uint32_t>(TickCountMs() - m_startTick), m_done, m_totalBlocks);
+    Show();
+  }
+  bool IsCancelled() override { return g_interrupted.load(); }
+
+  void Finish() const {
+    if (m_shown) std::fputs("\r\033[K", stderr);
+  }
+
+ private:
+  static unsigned Percent(std::uint64_t done, std::uint64_t total) {
+    if (total == 0 || done >= total) return total == 0 ? 0 : 100;
+    return static_cast<unsigned>(done * 100 / total);
+  }
+  void Show() const {
+    if (!m_shown) return;
+    std::fprintf(stderr, "\r\033[K%s %3u%%  total %3u%%  time left %s", m_fileName.c_str(),
+                 Percent(m_fileDone, m_fileBlocks), Percent(m_done, m_totalBlocks),
+                 m_timeLeft.empty() ? "-" : m_timeLeft.c_str());
+    std::fflush(stderr);
+  }
+
+  bool m_shown;
+  std::uint64_t m_totalBlocks;
+  std::uint32_t m_startTick = TickCountMs();
+  std::uint64_t m_done = 0;
+  std::string m_fileName;
+  std::uint64_t m_fileBlocks = 0;
+  std::uint64_t m_fileDone = 0;
+  std::string m_timeLeft;
+};
+
+void RunCopy(const std::string& destination, const std::string& winePrefix, const std::vector<std::string>& arguments,
+             int& status) {
+  status = 1;
+  const CMapRegionArray regions = ListRegions(winePrefix);
+  std::vector<std::string> paths;
+  for (const std::string& argument : arguments) {
+    std::string path;
+    if (!ResolveRegion(argument, regions, path)) return;
+    paths.push_back(path);
+  }
+
+  CFilePairs pairs;
+  FillRegionPairs(paths, destination, pairs);
+  SECFileSystem fs;
+  std::uint64_t total = 0;
+  for (const auto& pair : pairs) {
+    std::int64_t size = 0;
+    if (fs.QueryFileSize(pair.source, size) && size > 0) total += static_cast<std::uint64_t>(size);
+  }
+  const std::int64_t free = fs.QueryFreeBytes(destination);
+  if (free < 0) {
+    std::fprintf(stderr, "%s: cannot read the free space\n", destination.c_str());
+    return;
+  }
+  if (total > static_cast<std::uint64_t>(free)) {
+    std::fprintf(stderr, "the regions need %s MB but %s has only %s MB free: nothing was copied\n",
+                 FormatMegabytes(total).c_str(), destination.c_str(),
+                 FormatMegabytes(static_cast<std::uint64_t>(free)).c_str());
+    return;
+  }
+  CreateTargetFolders(pairs);
+
+  // No SA_RESTART: a read or write in progress returns early and the copy then sees the cancel.
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  struct sigaction previous {};
+  g_interrupted.store(false);
+  ::sigaction(SIGINT, &action, &previous);
+
+  const bool terminal = ::isatty(STDERR_FILENO) == 1;
+  CStderrReport report(terminal);
+  CConsoleProgress progress(terminal, RunTransfer(pairs, nullptr, report));
+  const std::uint64_t copied = RunTransfer(pairs, &progress, report);
+  progress.Finish();
+  ::sigaction(SIGINT, &previous, nullptr);
+
+  if (g_interrupted.load()) {
+    std::fprintf(stderr, "cancelled: the files this copy wrote were removed\n");
+    status = kExitCancelled;
+    return;
+  }
+  std::printf("%zu region(s), %llu block(s) copied to %s\n", pairs.Count(), static_cast<unsigned long long>(copied),
+              destination.c_str());
+  status = report.Count() == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+void AddMapsCommand(CLI::App& app, int& status) {
+  auto* maps = app.add_subcommand("maps", "List the desktop product's map regions, or copy some to a drive");
+  maps->require_subcommand(1);
+  auto winePrefix = std::make_shared<std::string>();
+  const char* prefixHelp = "The Wine prefix of the desktop product (default: $WINEPREFIX, else ~/.wine)";
+
+  auto* list = maps->add_subcommand("list", "The regions, newest first: name, size, date, full path");
+  list->add_option("--wineprefix", *winePrefix, prefixHelp)->check(CLI::ExistingDirectory);
+  list->callback([winePrefix, &status] { RunList(*winePrefix, status); });
+
+  auto destination = std::make_shared<std::string>();
+  auto regions = std::make_shared<std::vector<std::string>>();
+  auto* copy = maps->add_subcommand("copy", "Copy regions into the map folders of a drive, if they fit");
+  copy->add_option("--to", *destination, "The destination drive's mount point")
+      ->required()
+      ->check(CLI::ExistingDirectory);
+  copy->add_option("--wineprefix", *winePrefix, prefixHelp)->check(CLI::ExistingDirectory);
+  copy->add_option("REGION", *regions, "A region file's path, or a region's name as listed")->required();
+  copy->callback([destination, winePrefix, regions, &status] { RunCopy(*destination, *winePrefix, *regions, status); });
+}

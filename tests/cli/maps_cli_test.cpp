@@ -1,0 +1,245 @@
+// Tests of `transvane-cli maps`: the listing, copies, the capacity refusal, failures and Ctrl-C.
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/wizard/region_fixtures.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+
+struct SRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    const auto end = text.find('\n', start);
+    lines.push_back(text.substr(start, end - start));
+    start = end == std::string::npos ? text.size() : end + 1;
+  }
+  return lines;
+}
+
+std::vector<char*> Argv(std::vector<std::string>& arguments) {
+  std::vector<char*> argv;
+  for (std::string& each : arguments) argv.push_back(each.data());
+  argv.push_back(nullptr);
+  return argv;
+}
+
+class MapsCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "maps_cli_test_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    m_root = pattern;
+    m_prefix = m_root + "/prefix";
+    m_maps = m_prefix + "/drive_c/Program Files/Tavrelin/Vexlorn/Maps";
+    m_card = m_root + "/card";
+    fs::create_directories(m_card);
+    region_fixtures::MakeWinePrefix(m_prefix, {{"Vexlorn", "C:\\Program Files\\Tavrelin\\Vexlorn"}});
+    ::setenv("TZ", "UTC", 1);
+  }
+  void TearDown() override { fs::remove_all(m_root); }
+
+  std::int64_t Region(const std::string& relative, const std::string& content, std::int64_t after = 0,
+                      std::int64_t size = 0) {
+    return region_fixtures::MakeFileAfter(m_maps + "/" + relative, size, after, content);
+  }
+
+  // Runs the tool with standard output and error going to files (so not to a terminal).
+  SRun Run(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), TRANSVANE_CLI_PATH);
+    const std::string out = m_root + "/stdout";
+    const std::string err = m_root + "/stderr";
+    const pid_t child = ::fork();
+    if (child == 0) {
+      const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(outFd, 1);
+      ::dup2(errFd, 2);
+      ::execv(arguments[0].c_str(), Argv(arguments).data());
+      ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out), ReadAll(err)};
+  }
+
+  std::string m_root;
+  std::string m_prefix;
+  std::string m_maps;
+  std::string m_card;
+};
+
+TEST_F(MapsCommandTest, ListShowsTheRegionsNewestFirst) {
+  std::int64_t t = Region("North.imi", std::string(2'500'000, 'n'));
+  t = Region("sub/South.IMI", "s", t);
+  t = Region("World.tdx", "", t, 10'040'000);
+  ASSERT_GT(t, 0);
+  std::ofstream(m_maps + "/notes.txt") << "not a region";
+
+  const SRun run = Run({"maps", "list", "--wineprefix", m_prefix});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string today = [] {
+    char text[16];
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    ::gmtime_r(&now, &utc);
+    std::strftime(text, sizeof text, "%m/%d/%y", &utc);
+    return std::string(text);
+  }();
+  EXPECT_THAT(Lines(run.out), ElementsAre("World.tdx\t10.0 MB\t" + today + "\t" + m_maps + "/World.tdx",
+                                          "South.IMI\t0.0 MB\t" + today + "\t" + m_maps + "/sub/South.IMI",
+                                          "North.imi\t2.5 MB\t" + today + "\t" + m_maps + "/North.imi"));
+
+  fs::remove_all(m_maps);
+  const SRun none = Run({"maps", "list", "--wineprefix", m_prefix});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_THAT(none.out, IsEmpty());
+  EXPECT_THAT(none.err, HasSubstr("no map region"));
+}
+
+TEST_F(MapsCommandTest, CopyPutsRegionsIntoTheMapFoldersByNameOrPath) {
+  const std::string north(200'000, 'n');
+  const std::string world(70'000, 'w');
+  ASSERT_GT(Region("North.imi", north), 0);
+  ASSERT_GT(Region("sub/World.TDX", world), 0);
+  const std::string elsewhere = m_root + "/Extra.imi";
+  std::ofstream(elsewhere) << "extra";
+
+  const SRun run = Run({"maps", "copy", "--to", m_card, "--wineprefix", m_prefix, "north.IMI", "World.tdx", elsewhere});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadAll(m_card + "/Detail Maps/North.imi"), north);
+  EXPECT_EQ(ReadAll(m_card + "/Background Maps/World.TDX"), world);
+  EXPECT_EQ(ReadAll(m_card + "/Detail Maps/Extra.imi"), "extra");
+  EXPECT_THAT(run.err, Not(HasSubstr("time left"))) << "no progress line off a terminal";
+
+  // The destination holds a unit: its language file names the folders.
+  fs::create_directories(m_card + "/USBTRANS");
+  std::ofstream(m_card + "/USBTRANS/LANGUAGE.DAT") << "BackgroundMaps=Fonds\r\nDetailMaps=Cartes\r\n";
+  EXPECT_EQ(Run({"maps", "copy", "--to", m_card, "--wineprefix", m_prefix, "North.imi"}).status, 0);
+  EXPECT_EQ(ReadAll(m_card + "/Cartes/North.imi"), north);
+}
+
+TEST_F(MapsCommandTest, UnknownOrAmbiguousRegionsCopyNothing) {
+  ASSERT_GT(Region("a/Same.imi", "1"), 0);
+  ASSERT_GT(Region("b/Same.imi", "2"), 0);
+  ASSERT_GT(Region("Other.imi", "3"), 0);
+
+  SRun run = Run({"maps", "copy", "--to", m_card, "--wineprefix", m_prefix, "Other.imi", "Missing.imi"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("Missing.imi: no region of that name"));
+  run = Run({"maps", "copy", "--to", m_card, "--wineprefix", m_prefix, "Other.imi", "Same.imi"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr(m_maps + "/b/Same.imi"));
+  run = Run({"maps", "copy", "--to", m_card, "--wineprefix", m_prefix, m_root + "/nothere.imi"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(fs::is_empty(m_card));
+
+  EXPECT_EQ(Run({"maps", "copy", "--wineprefix", m_prefix, "Other.imi"}).status, 2);
+  EXPECT_EQ(Run({"maps", "copy", "--to", m_root + "/nodrive", "--wineprefix", m_prefix, "Other.imi"}).status, 2);
+}
+
+TEST_F(MapsCommandTest, RegionsThatDoNotFitAreRefusedBeforeAnythingIsWritten) {
+  struct statvfs status {};
+  ASSERT_EQ(::statvfs(m_card.c_str(), &status), 0);
+  const auto free = static_cast<std::int64_t>(status.f_bavail * status.f_frsize);
+  // Sparse: the file claims more than the card's free space without taking it.
+  ASSERT_GT(Region("Huge.tdx", "", 0, free + 100'000'000), 0);
+  ASSERT_GT(Region("Small.imi", "small"), 0);
+
+  const SRun run = Run({"maps", "copy", "--to", m_card, "--wineprefix", m_prefix, "Small.imi", "Huge.tdx"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("nothing was copied"));
+  EXPECT_TRUE(fs::is_empty(m_card)) << "not even the folders are made";
+}
+
+TEST_F(MapsCommandTest, AFileThatFailsIsReportedAndTheOthersStillGo) {
+  ASSERT_GT(Region("Blocked.imi", "b"), 0);
+  ASSERT_GT(Region("Fine.tdx", "f"), 0);
+  // A folder stands where the first target should go, so that target cannot be written.
+  fs::create_directories(m_card + "/Detail Maps/Blocked.imi");
+
+  const SRun run = Run({"maps", "copy", "--to", m_card, "--wineprefix", m_prefix, "Blocked.imi", "Fine.tdx"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("An error occured while transferring file " + m_card + "/Detail Maps/Blocked.imi."));
+  EXPECT_EQ(ReadAll(m_card + "/Background Maps/Fine.tdx"), "f");
+}
+
+TEST_F(MapsCommandTest, CtrlCStopsTheCopyAndRemovesWhatItWrote) {
+  ASSERT_GT(Region("A.imi", std::string(100'000, 'a')), 0);
+  ASSERT_GT(Region("B.imi", "", 0, 32 * 1024 * 1024), 0);  // 512 blocks: far from done when the signal lands
+  ASSERT_GT(Region("C.tdx", "new"), 0);
+  // A file the copy will not reach before the cancel: it is the user's and stays.
+  fs::create_directories(m_card + "/Background Maps");
+  std::ofstream(m_card + "/Background Maps/C.tdx") << "kept";
+
+  std::vector<std::string> arguments = {TRANSVANE_CLI_PATH, "maps",   "copy",  "--to",  m_card,
+                                        "--wineprefix",     m_prefix, "A.imi", "B.imi", "C.tdx"};
+  int terminal = -1;
+  const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::execv(arguments[0].c_str(), Argv(arguments).data());
+    ::_exit(127);
+  }
+  // The progress line names the file in hand; once B.imi shows, A.imi has been written.
+  std::string shown;
+  char buffer[4096];
+  bool sent = false;
+  for (;;) {
+    const ssize_t count = ::read(terminal, buffer, sizeof buffer);
+    if (count <= 0) break;
+    shown.append(buffer, static_cast<std::size_t>(count));
+    if (!sent && shown.find("B.imi") != std::string::npos) {
+      ::kill(child, SIGINT);
+      sent = true;
+    }
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ::close(terminal);
+  ASSERT_TRUE(sent) << shown;
+  EXPECT_THAT(shown, HasSubstr("time left"));
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130) << shown;
+  EXPECT_FALSE(fs::exists(m_card + "/Detail Maps/A.imi"));
+  EXPECT_FALSE(fs::exists(m_card + "/Detail Maps/B.imi"));
+  EXPECT_EQ(ReadAll(m_card + "/Background Maps/C.tdx"), "kept");
+  std::vector<std::string> left;
+  for (const auto& entry : fs::recursive_directory_iterator(m_card)) left.push_back(entry.path().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_THAT(left,
+              ElementsAre(m_card + "/Background Maps", m_card + "/Background Maps/C.tdx", m_card + "/Detail Maps"));
+}
+
+}  // namespace

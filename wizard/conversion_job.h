@@ -1,0 +1,29 @@
+// The per-file work of the conversion job: load, convert, write and (towards the unit) stage and
+// copy one file, shared by the wizard's conversion page and transvane-cli.
+#pragma once
+
+#include <string>
+
+#include "storage/report_sink.h"
+
+class CUnitDevice;
+
+// What the direction towards the unit needs besides the two paths. Without a unit (the
+// command-line tool) or in test mode every target is written where it is named.
+struct SConversionContext {
+  bool testMode = false;
+  CUnitDevice* unit = nullptr;
+  // Where files bound for the unit are written before the copy; empty means $TMPDIR, else /tmp.
+  std::string tempFolder;
+};
+
+// A .wpt or .trk source → the unit file that the target's extension names (.upt, .rte, .log).
+// A target on the unit's volume is written to the temporary folder and then copied onto the unit
+// (without ejecting it: the caller asks for that once the whole job is done). Answers true when
+// the file went through; otherwise one line is added to the report and the answer is false.
+bool ConvertFileToUnit(const std::string& source, const std::string& target, const SConversionContext& ctx,
+                       CReportSink& report);
+
+// A unit file (.upt, .rte, .log by the source's extension) → the .wpt or .trk target, written in
+// place. Answers as ConvertFileToUnit.
+bool ConvertFileToDesktop(const std::string& source, const std::string& target, CReportSink& report);

@@ -1,0 +1,46 @@
+// Conversion of names and comments between a Windows ANSI code page and UTF-8.
+#pragma once
+
+#include <iconv.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "formats/diagnostic.h"
+
+// One ANSI code page (CP1252 unless told otherwise) and the two directions to and from UTF-8,
+// through the C library's iconv. Nothing is ever refused: a character that the target cannot hold,
+// or a byte that is not valid in the source, becomes '?' and is counted, so that a front end can
+// warn that names were changed. Not thread-safe: one object per job.
+class CCodePage {
+ public:
+  static constexpr const char* kDefaultName = "CP1252";
+
+  explicit CCodePage(std::string name = kDefaultName);
+  ~CCodePage();
+  CCodePage(const CCodePage&) = delete;
+  CCodePage& operator=(const CCodePage&) = delete;
+
+  const std::string& GetName() const { return m_name; }
+  // False when iconv does not know the name (or cannot convert it to and from UTF-8).
+  bool IsUsable(CDiagnostic* why = nullptr) const;
+
+  std::string ToUtf8(std::string_view ansi);
+  std::string FromUtf8(std::string_view utf8);
+
+  // Characters replaced by '?' since construction or the last reset.
+  std::size_t GetReplacementCount() const { return m_replacements; }
+  void ResetReplacementCount() { m_replacements = 0; }
+  // For replacements made beside the conversion (characters that a file format cannot hold).
+  void CountReplacements(std::size_t count) { m_replacements += count; }
+
+ private:
+  // sourceIsUtf8 decides how much of the source an unconvertible character occupies.
+  std::string Convert(iconv_t cd, std::string_view text, bool sourceIsUtf8);
+
+  std::string m_name;
+  iconv_t m_toUtf8;
+  iconv_t m_fromUtf8;
+  std::size_t m_replacements = 0;
+};

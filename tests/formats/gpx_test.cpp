@@ -1,0 +1,554 @@
+// GPX reader and writer: exact round trips of desktop documents, the shapes other programs write,
+// refusals with line and column, code pages, and the trip to the unit's local track times.
+#include "formats/gpx.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "formats/code_page.h"
+#include "formats/conversion.h"
+#include "formats/vexlorn_file.h"
+#include "tests/formats/xml_check.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class GpxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_folder = std::filesystem::temp_directory_path() / ("gpx_test_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(m_folder);
+  }
+  void TearDown() override { std::filesystem::remove_all(m_folder); }
+
+  std::string PathOf(const std::string& name) const { return (m_folder / name).string(); }
+
+  // Writes the document as a user's export does and checks the file with xmllint.
+  std::string WriteChecked(const SGpxDocument& doc, CCodePage& codePage, const std::string& name = "out.gpx") {
+    const std::string path = PathOf(name);
+    CDiagnostic why;
+    EXPECT_TRUE(WriteGpxFile(path, doc, codePage, &why)) << why.Reason();
+    EXPECT_TRUE(IsWellFormedXml(path));
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+
+  std::filesystem::path m_folder;
+};
+
+template <typename Doc>
+Bytes Saved(const Doc& doc) {
+  Bytes bytes;
+  EXPECT_TRUE(SaveVexlornBytes(doc, bytes));
+  return bytes;
+}
+
+SVexlornWptBlock Waypoint(const std::string& name, const std::string& comment, std::int32_t number, int symbol,
+                          int routeUse, double altitude, double longitude, double latitude) {
+  SVexlornWptBlock waypoint;
+  waypoint.SetName(name);
+  waypoint.SetComment(comment);
+  waypoint.SetNumber(number);
+  waypoint.SetSymbol(static_cast<std::uint8_t>(symbol));
+  waypoint.SetRouteUse(static_cast<std::uint8_t>(routeUse));
+  waypoint.SetAltitude(altitude);
+  waypoint.SetLongitude(longitude);
+  waypoint.SetLatitude(latitude);
+  return waypoint;
+}
+
+SVexlornRwptBlock RoutePoint(const std::string& name, std::int32_t number, double longitude, double latitude,
+                             int symbol) {
+  SVexlornRwptBlock point;
+  point.SetName(name);
+  point.SetNumber(number);
+  point.SetLongitude(longitude);
+  point.SetLatitude(latitude);
+  point.SetSymbol(static_cast<std::uint8_t>(symbol));
+  return point;
+}
+
+SVexlornTnodBlock Node(double longitude, double latitude, float altitude, std::int32_t time, std::int32_t validFix,
+                       int hundredths) {
+  SVexlornTnodBlock node;
+  node.SetLongitude(longitude);
+  node.SetLatitude(latitude);
+  node.SetAltitude(altitude);
+  node.SetTime(time);
+  node.SetValidFix(validFix);
+  node.SetHundredths(static_cast<std::uint8_t>(hundredths));
+  return node;
+}
+
+// Values chosen to catch lost digits, lost signs and carried fields: thirds, signed zeros, tiny
+// and huge numbers, CP1252 letters, markup characters, a dangling and a nameless route point, an
+// older header with an unusual type.
+CVexlornFileWpt AwkwardWaypoints() {
+  CVexlornFileWpt doc;
+  doc.GetHeader().SetVersionText("56583334 VX");
+  doc.GetHeader().SetVersionCode("34");
+  doc.GetHeader().SVexlornHeadBlock::SetFileType(3);
+  doc.GetWaypoints().Add(Waypoint("HOME", "START", 1, 0, 2, 35.0, 2.25, -48.5));
+  doc.GetWaypoints().Add(Waypoint("Caf\xE9 <&> \"x\"", "1/3 & more", 7, 41, 0, 1.0 / 3, -1.0 / 3, 2.0 / 3));
+  doc.GetWaypoints().Add(Waypoint("", "", -5, 17, 1, -0.0, -0.0, 0.0));
+  doc.GetWaypoints().Add(Waypoint("ZERO", "", 4, 3, 1, 0.0, 0.0, -0.0));
+  doc.GetWaypoints().Add(Waypoint("TINY", "tab\there\nline", 5, 26, 2, 1e-9, 1e-12, -1e-300));
+  doc.GetWaypoints().Add(Waypoint("HUGE", "", 6, 25, 2, 1e300, 179.99999999999997, -89.999999999999986));
+  SVexlornRteBlock route;
+  route.SetName("TRIP");
+  route.SetNumber(-3);
+  route.GetPoints().Add(RoutePoint("HOME", 1, 2.25, -48.5, 0));
+  route.GetPoints().Add(RoutePoint("GONE", 99, 8.125, 10.0 / 3, 9));
+  route.GetPoints().Add(RoutePoint("", 3, -0.0, 0.0, 17));
+  doc.GetRoutes().Add(route);
+  SVexlornRteBlock empty;
+  empty.SetName("EMPTY");
+  empty.SetNumber(0);
+  doc.GetRoutes().Add(empty);
+  return doc;
+}
+
+CVexlornFileTrk AwkwardTrack(const std::string& name) {
+  CVexlornFileTrk doc;
+  doc.SetName(name);
+  doc.GetNodes().Add(Node(2.25, -48.5, 35.0f, 1102324530, 1, 25));
+  doc.GetNodes().Add(Node(-1.0 / 3, 1.0 / 7, 0.1f, 0, 0, 0));
+  doc.GetNodes().Add(Node(-0.0, 0.0, -0.0f, std::numeric_limits<std::int32_t>::min(), 7, 99));
+  doc.GetNodes().Add(Node(1e-7, -0.0, 8848.86f, std::numeric_limits<std::int32_t>::max(), -1, 1));
+  doc.GetNodes().Add(Node(179.5, 89.5, -412.3f, -1, 1, 50));
+  return doc;
+}
+
+TEST_F(GpxTest, DesktopDocumentsRoundTripByteForByte) {
+  SGpxDocument doc;
+  doc.points = AwkwardWaypoints();
+  doc.tracks.push_back(AwkwardTrack("ALPHA"));
+  CVexlornFileTrk older = AwkwardTrack("");
+  older.GetHeader().SetVersionText("56583334 VX");
+  older.GetHeader().SVexlornHeadBlock::SetFileType(0);
+  doc.tracks.push_back(older);
+  doc.tracks.push_back(CVexlornFileTrk());  // a track without nodes stays a track
+
+  CCodePage codePage;
+  const std::string text = WriteChecked(doc, codePage);
+  EXPECT_EQ(codePage.GetReplacementCount(), 0u);
+
+  SGpxDocument back;
+  CDiagnostic why;
+  ASSERT_TRUE(ReadGpxFile(PathOf("out.gpx"), back, codePage, &why)) << why.Reason();
+  EXPECT_EQ(Saved(back.points), Saved(doc.points));
+  ASSERT_EQ(back.tracks.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(Saved(back.tracks[i]), Saved(doc.tracks[i])) << "track " << i;
+  EXPECT_EQ(codePage.GetReplacementCount(), 0u);
+}
+
+TEST_F(GpxTest, WritesWhatOtherProgramsRead) {
+  SGpxDocument doc;
+  doc.points.GetWaypoints().Add(Waypoint("HOME", "START", 1, 0, 2, 35.0, 2.25, -48.5));
+  doc.tracks.push_back(CVexlornFileTrk());
+  doc.tracks[0].SetName("MORNING");
+  doc.tracks[0].GetNodes().Add(Node(2.25, -48.5, 35.0f, 1102324530, 1, 25));
+  doc.tracks[0].GetNodes().Add(Node(2.25, 45.0, 36.5f, 1102324531, 0, 5));
+  CCodePage codePage;
+  const std::string text = WriteChecked(doc, codePage);
+  EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"Transvane\" "
+                       "xmlns=\"http://www.topografix.com/GPX/1/1\"",
+                       0),
+            0u);
+  // North-positive latitude with at least seven decimals; UTC times with hundredths.
+  EXPECT_NE(text.find("<wpt lat=\"48.5000000\" lon=\"2.2500000\">"), std::string::npos) << text;
+  EXPECT_NE(text.find("<trkpt lat=\"48.5000000\" lon=\"2.2500000\"><ele>35</ele>"
+                      "<time>2004-12-06T09:15:30.25Z</time></trkpt>"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("<trkpt lat=\"-45.0000000\" lon=\"2.2500000\"><ele>36.5</ele>"
+                      "<time>2004-12-06T09:15:31.05Z</time><fix>none</fix></trkpt>"),
+            std::string::npos)
+      << text;
+  // A new document's header is what a reader assumes; it is not spelt out.
+  EXPECT_EQ(text.find("tv:header"), std::string::npos);
+}
+
+TEST_F(GpxTest, NamesPassThroughTheCodePage) {
+  struct SCase {
+    const char* codePage;
+    std::string ansi;
+    std::string utf8;
+  };
+  const SCase cases[] = {
+      {"CP1252", "M\xFCller \x80 \x9C", "M\xC3\xBCller \xE2\x82\xAC \xC5\x93"},
+      {"CP1251", "\xC6\xF3\xEA", "\xD0\x96\xD1\x83\xD0\xBA"},
+      {"CP1252", "plain", "plain"},
+  };
+  for (const SCase& c : cases) {
+    CCodePage codePage(c.codePage);
+    ASSERT_TRUE(codePage.IsUsable());
+    EXPECT_EQ(codePage.ToUtf8(c.ansi), c.utf8) << c.codePage;
+    EXPECT_EQ(codePage.FromUtf8(c.utf8), c.ansi) << c.codePage;
+    EXPECT_EQ(codePage.GetReplacementCount(), 0u) << c.codePage;
+  }
+}
+
+TEST_F(GpxTest, UnconvertibleCharactersBecomeQuestionMarksAndAreCounted) {
+  CCodePage latin;
+  // Cyrillic in CP1252, a cut sequence, a stray continuation byte, an emoji.
+  EXPECT_EQ(latin.FromUtf8("\xD0\x96\xD1\x83k \xC3 \x80 \xF0\x9F\x98\x80!"), "??k ? ? ?!");
+  EXPECT_EQ(latin.GetReplacementCount(), 5u);
+  latin.ResetReplacementCount();
+  // 0x81 is no character of CP1252.
+  EXPECT_EQ(latin.ToUtf8("a\x81z"), "a?z");
+  EXPECT_EQ(latin.GetReplacementCount(), 1u);
+
+  CCodePage unknown("NO-SUCH-PAGE");
+  CDiagnostic why;
+  EXPECT_FALSE(unknown.IsUsable(&why));
+  EXPECT_EQ(why.Reason(), "unknown code page NO-SUCH-PAGE");
+}
+
+TEST_F(GpxTest, CyrillicNamesThroughGpxWithTheirCodePage) {
+  SGpxDocument doc;
+  doc.points.GetWaypoints().Add(Waypoint("\xC6\xF3\xEA", "\xEB\xE5\xF1", 1, 0, 1, 0, 30.3, -59.9));
+  CCodePage cyrillic("CP1251");
+  const std::string text = WriteChecked(doc, cyrillic);
+  EXPECT_NE(text.find("<name>\xD0\x96\xD1\x83\xD0\xBA</name>"), std::string::npos);
+
+  SGpxDocument back;
+  ASSERT_TRUE(ReadGpxText(text, back, cyrillic));
+  EXPECT_EQ(Saved(back.points), Saved(doc.points));
+  // Read with the default code page, the same names cannot be held: three '?' each, and counted.
+  CCodePage latin;
+  ASSERT_TRUE(ReadGpxText(text, back, latin));
+  EXPECT_EQ(back.points.GetWaypoints().GetAt(0).GetName(), "???");
+  EXPECT_EQ(latin.GetReplacementCount(), 6u);
+}
+
+// XML cannot carry most control characters at all; they are replaced and counted, and the file
+// stays well-formed. A carriage return survives as a character reference.
+TEST_F(GpxTest, ControlCharactersCannotBreakTheFile) {
+  SGpxDocument doc;
+  doc.points.GetWaypoints().Add(Waypoint(std::string("A\x01"
+                                                     "B\x1F",
+                                                     4),
+                                         "line\r\nnext", 1, 0, 1, 0, 0, 0));
+  CCodePage codePage;
+  WriteChecked(doc, codePage);
+  EXPECT_EQ(codePage.GetReplacementCount(), 2u);
+  SGpxDocument back;
+  ASSERT_TRUE(ReadGpxFile(PathOf("out.gpx"), back, codePage));
+  EXPECT_EQ(back.points.GetWaypoints().GetAt(0).GetName(), "A?B?");
+  EXPECT_EQ(back.points.GetWaypoints().GetAt(0).GetComment(), "line\r\nnext");
+}
+
+TEST_F(GpxTest, ValuesGpxCannotHoldAreRefusedAndNothingIsWritten) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::string path = PathOf("keep.gpx");
+  { std::ofstream(path) << "old contents"; }
+  struct SCase {
+    SGpxDocument doc;
+    const char* reason;
+  };
+  std::vector<SCase> cases(3);
+  cases[0].doc.points.GetWaypoints().Add(Waypoint("A", "", 1, 0, 1, 0, nan, 0));
+  cases[0].reason = "waypoint 1 has a coordinate that is not a number";
+  cases[1].doc.points.GetWaypoints().Add(Waypoint("A", "", 1, 0, 1, std::numeric_limits<double>::infinity(), 0, 0));
+  cases[1].reason = "waypoint 1 has an altitude that is not a number";
+  cases[2].doc.tracks.push_back(CVexlornFileTrk());
+  cases[2].doc.tracks[0].GetNodes().Add(Node(0, 0, 0, 0, 1, 0));
+  cases[2].doc.tracks[0].GetNodes().Add(Node(0, 0, std::numeric_limits<float>::quiet_NaN(), 0, 1, 0));
+  cases[2].reason = "point 2 of track 1 has an altitude that is not a number";
+  for (const SCase& c : cases) {
+    CCodePage codePage;
+    CDiagnostic why;
+    EXPECT_FALSE(WriteGpxFile(path, c.doc, codePage, &why));
+    EXPECT_EQ(why.Reason(), c.reason);
+    std::ifstream in(path);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "old contents");
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder), {}), 1);
+}
+
+// A GPX 1.1 file shaped like the exports of other programs: metadata, foreign extensions, desc
+// instead of cmt, symbol names we do not know, tracks in several segments, points without names,
+// times with offsets and long fractions, and route points that name no waypoint.
+constexpr const char* kForeignGpx11 = R"(<?xml version="1.0" encoding="UTF-8" standalone="no"?>
+<gpx xmlns="http://www.topografix.com/GPX/1/1" xmlns:gpxx="http://www.garmin.com/xmlschemas/GpxExtensions/v3"
+     xmlns:other="https://example.org/other" version="1.1" creator="Some Other Program 4.2">
+  <metadata>
+    <name>Weekend</name>
+    <link href="https://example.org"><text>site</text></link>
+    <time>2023-06-10T08:00:00Z</time>
+    <bounds minlat="47.0" minlon="10.0" maxlat="48.0" maxlon="12.0"/>
+  </metadata>
+  <wpt lat="47.5" lon="11.25">
+    <ele>812.4</ele>
+    <time>2023-06-10T08:00:00Z</time>
+    <name>Hut</name>
+    <desc>closed Mondays</desc>
+    <sym>Lodging</sym>
+    <extensions><gpxx:WaypointExtension><gpxx:DisplayMode>SymbolAndName</gpxx:DisplayMode></gpxx:WaypointExtension></extensions>
+  </wpt>
+  <wpt lat="-33.865" lon="151.2094">
+    <name>Sydney</name>
+    <cmt>harbour</cmt>
+    <desc>not this one</desc>
+    <sym>ab</sym>
+  </wpt>
+  <rte>
+    <name>Ridge</name>
+    <rtept lat="47.5" lon="11.25"><name>Hut</name></rtept>
+    <rtept lat="47.55" lon="11.3"><name>Saddle</name><sym>c</sym></rtept>
+    <rtept lat="47.6" lon="11.35"/>
+    <rtept lat="47.65" lon="11.4"><ele>2000</ele></rtept>
+  </rte>
+  <rte>
+    <number>17</number>
+    <rtept lat="47.55" lon="11.3"><name>Saddle</name></rtept>
+  </rte>
+  <trk>
+    <name>Saturday</name>
+    <extensions><other:colour>red</other:colour></extensions>
+    <trkseg>
+      <trkpt lat="47.5" lon="11.25"><ele>812</ele><time>2023-06-10T10:15:30+02:00</time><sat>7</sat></trkpt>
+      <trkpt lat="47.501" lon="11.251"><time>2023-06-10T08:15:31.256Z</time><fix>3d</fix></trkpt>
+    </trkseg>
+    <trkseg>
+      <trkpt lat="47.502" lon="11.252"><time>2023-06-10T08:15:31.999Z</time><fix>none</fix></trkpt>
+      <trkpt lat="47.503" lon="11.253"><time>2023-06-10T03:15:33.5-05:00</time></trkpt>
+    </trkseg>
+  </trk>
+  <trk>
+    <trkseg><trkpt lat="1" lon="2"/></trkseg>
+  </trk>
+  <extensions><other:stats distance="12"/></extensions>
+</gpx>
+)";
+
+TEST_F(GpxTest, ReadsTheShapesOtherProgramsWrite) {
+  SGpxDocument doc;
+  CCodePage codePage;
+  CDiagnostic why;
+  ASSERT_TRUE(ReadGpxText(kForeignGpx11, doc, codePage, &why)) << why.Reason();
+
+  // Two waypoints of the file, then one per route point that named none: "Saddle" once, and the
+  // two nameless ones as RTE001 and RTE002.
+  const SVexlornWptBlockArray& waypoints = doc.points.GetWaypoints();
+  ASSERT_EQ(waypoints.GetCount(), 5u);
+  const SVexlornWptBlock hut = waypoints.GetAt(0);
+  EXPECT_EQ(hut.GetName(), "Hut");
+  EXPECT_EQ(hut.GetComment(), "closed Mondays");
+  EXPECT_EQ(hut.GetLatitude(), -47.5);  // north is negative on the desktop side
+  EXPECT_EQ(hut.GetLongitude(), 11.25);
+  EXPECT_EQ(hut.GetAltitude(), 812.4);
+  EXPECT_EQ(hut.GetSymbol(), 0);
+  EXPECT_EQ(hut.GetNumber(), 1);
+  EXPECT_EQ(hut.GetRouteUse(), 2);
+  const SVexlornWptBlock sydney = waypoints.GetAt(1);
+  EXPECT_EQ(sydney.GetComment(), "harbour");
+  EXPECT_EQ(sydney.GetLatitude(), 33.865);
+  EXPECT_EQ(sydney.GetSymbol(), 27);
+  EXPECT_EQ(sydney.GetRouteUse(), 1);
+  const char* names[] = {"Hut", "Sydney", "Saddle", "RTE001", "RTE002"};
+  for (std::size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(waypoints.GetAt(i).GetName(), names[i]);
+    EXPECT_EQ(waypoints.GetAt(i).GetNumber(), static_cast<std::int32_t>(i + 1));
+  }
+  EXPECT_EQ(waypoints.GetAt(2).GetSymbol(), 2);
+  EXPECT_EQ(waypoints.GetAt(2).GetRouteUse(), 2);
+  EXPECT_EQ(waypoints.GetAt(4).GetAltitude(), 2000.0);
+  EXPECT_EQ(waypoints.GetAt(4).GetLatitude(), -47.65);
+
+  ASSERT_EQ(doc.points.GetRoutes().GetCount(), 2u);
+  const SVexlornRteBlock ridge = doc.points.GetRoutes().GetAt(0);
+  EXPECT_EQ(ridge.GetName(), "Ridge");
+  EXPECT_EQ(ridge.GetNumber(), 1);
+  ASSERT_EQ(ridge.GetPoints().GetCount(), 4u);
+  for (std::size_t i = 0; i < 4; ++i) {
+    const SVexlornRwptBlock point = ridge.GetPoints().GetAt(i);
+    const SVexlornWptBlock waypoint = waypoints.GetAt(i == 0 ? 0 : i + 1);
+    EXPECT_EQ(point.GetName(), waypoint.GetName());
+    EXPECT_EQ(point.GetNumber(), waypoint.GetNumber());
+    EXPECT_EQ(point.GetLatitude(), waypoint.GetLatitude());
+    EXPECT_EQ(point.GetSymbol(), waypoint.GetSymbol());
+  }
+  const SVexlornRteBlock second = doc.points.GetRoutes().GetAt(1);
+  EXPECT_EQ(second.GetName(), "");
+  EXPECT_EQ(second.GetNumber(), 17);
+  EXPECT_EQ(second.GetPoints().GetAt(0).GetNumber(), 3);
+
+  // Segments join; offsets are taken off; fractions round to hundredths (carrying into seconds).
+  ASSERT_EQ(doc.tracks.size(), 2u);
+  const CVexlornFileTrk& saturday = doc.tracks[0];
+  EXPECT_EQ(saturday.GetName(), "Saturday");
+  ASSERT_EQ(saturday.GetNodes().GetCount(), 4u);
+  const std::int32_t eightFifteen = 1686384930;  // 2023-06-10T08:15:30Z
+  const std::int32_t times[] = {eightFifteen, eightFifteen + 1, eightFifteen + 2, eightFifteen + 3};
+  const int hundredths[] = {0, 26, 0, 50};
+  const int valid[] = {1, 1, 0, 1};
+  for (std::size_t i = 0; i < 4; ++i) {
+    const SVexlornTnodBlock node = saturday.GetNodes().GetAt(i);
+    EXPECT_EQ(node.GetTime(), times[i]) << i;
+    EXPECT_EQ(node.GetHundredths(), hundredths[i]) << i;
+    EXPECT_EQ(node.GetValidFix(), valid[i]) << i;
+  }
+  EXPECT_EQ(saturday.GetNodes().GetAt(0).GetAltitude(), 812.0f);
+  EXPECT_EQ(saturday.GetNodes().GetAt(3).GetLatitude(), -47.503);
+  const SVexlornTnodBlock bare = doc.tracks[1].GetNodes().GetAt(0);
+  EXPECT_EQ(doc.tracks[1].GetName(), "");
+  EXPECT_EQ(bare.GetTime(), 0);
+  EXPECT_EQ(bare.GetAltitude(), 0.0f);
+  EXPECT_EQ(bare.GetValidFix(), 1);
+}
+
+TEST_F(GpxTest, ReadsGpx10) {
+  constexpr const char* kGpx10 = R"(<?xml version="1.0"?>
+<gpx version="1.0" creator="old logger" xmlns="http://www.topografix.com/GPX/1/0">
+<time>2002-02-27T17:18:33Z</time>
+<wpt lat="42.438878" lon="-71.119277"><ele>44.586548</ele><name>5066</name><cmt>5066</cmt><sym>Crossing</sym><other:x xmlns:other="urn:x">1</other:x></wpt>
+<trk><name>T</name><trkseg><trkpt lat="42.4" lon="-71.1"><ele>10</ele><time>2002-02-27T17:18:33Z</time><course>12</course><speed>1.5</speed></trkpt></trkseg></trk>
+</gpx>)";
+  SGpxDocument doc;
+  CCodePage codePage;
+  CDiagnostic why;
+  ASSERT_TRUE(ReadGpxText(kGpx10, doc, codePage, &why)) << why.Reason();
+  ASSERT_EQ(doc.points.GetWaypoints().GetCount(), 1u);
+  EXPECT_EQ(doc.points.GetWaypoints().GetAt(0).GetLatitude(), -42.438878);
+  EXPECT_EQ(doc.points.GetWaypoints().GetAt(0).GetLongitude(), -71.119277);
+  ASSERT_EQ(doc.tracks.size(), 1u);
+  EXPECT_EQ(doc.tracks[0].GetNodes().GetAt(0).GetTime(), 1014830313);
+}
+
+TEST_F(GpxTest, RefusesWithLineAndColumnAndKeepsTheDocument) {
+  struct SCase {
+    const char* text;
+    const char* reason;
+  };
+  const SCase cases[] = {
+      {"", "line 1, column 1: not a GPX file: No document element found"},
+      {"PK\x03\x04 binary", "line 1, column 12: not a GPX file: No document element found"},
+      {"<?xml version=\"1.0\"?>\n<kml xmlns=\"http://www.opengis.net/kml/2.2\"/>",
+       "line 2, column 2: not a GPX file: the root element is <kml>"},
+      {"<gpx version=\"2.0\" xmlns=\"urn:other\"/>", "line 1, column 2: not a GPX file of version 1.0 or 1.1"},
+      {"<gpx version=\"1.1\">\n  <wpt lat=\"1\" lon=\"2\">\n  </wtp>\n</gpx>",
+       "line 3, column 5: not a GPX file: Start-end tags mismatch"},
+      {"<gpx version=\"1.1\">\n  <wpt lat=\"north\" lon=\"2\"/>\n</gpx>",
+       "line 2, column 4: lat \"north\" is not a number"},
+      {"<gpx version=\"1.1\">\n <wpt lat=\"nan\" lon=\"2\"/></gpx>", "line 2, column 3: lat \"nan\" is not a number"},
+      {"<gpx version=\"1.1\"><wpt lon=\"2\"/></gpx>", "line 1, column 21: <wpt> without lat and lon"},
+      {"<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"2\"><ele>high</ele></wpt></gpx>",
+       "line 1, column 42: ele \"high\" is not a number"},
+      {"<gpx version=\"1.1\" xmlns:t=\"https://transvane.example/gpx/1\"><wpt lat=\"1\" lon=\"2\"><extensions>"
+       "<t:symbol>42</t:symbol></extensions></wpt></gpx>",
+       "line 1, column 96: <t:symbol> \"42\" is not a number 0..41"},
+      {"<gpx version=\"1.1\"><trk><trkseg><trkpt lat=\"1\" lon=\"2\"><time>2039-01-01T00:00:00Z</time>"
+       "</trkpt></trkseg></trk></gpx>",
+       "line 1, column 57: time \"2039-01-01T00:00:00Z\" is not a date and time of the years 1901 to 2038"},
+  };
+  for (const SCase& c : cases) {
+    SGpxDocument doc;
+    doc.points.GetWaypoints().Add(Waypoint("KEEP", "", 1, 0, 1, 0, 0, 0));
+    CCodePage codePage;
+    CDiagnostic why;
+    EXPECT_FALSE(ReadGpxText(c.text, doc, codePage, &why)) << c.text;
+    EXPECT_EQ(why.Reason(), c.reason) << c.text;
+    EXPECT_EQ(doc.points.GetWaypoints().GetCount(), 1u);
+    EXPECT_TRUE(doc.tracks.empty());
+  }
+  SGpxDocument doc;
+  CCodePage codePage;
+  CDiagnostic why;
+  EXPECT_FALSE(ReadGpxFile(PathOf("missing.gpx"), doc, codePage, &why));
+  EXPECT_EQ(why.Reason(), "cannot open " + PathOf("missing.gpx") + ": No such file or directory");
+}
+
+TEST_F(GpxTest, TimeForms) {
+  struct SCase {
+    const char* time;
+    bool accepted;
+    std::int32_t seconds;
+    int hundredths;
+  };
+  const SCase cases[] = {
+      {"2004-12-06T09:15:30Z", true, 1102324530, 0},
+      {"2004-12-06T09:15:30", true, 1102324530, 0},  // no zone: GPX times are UTC
+      {" 2004-12-06T09:15:30.25Z ", true, 1102324530, 25},
+      {"2004-12-06T09:15:30.2Z", true, 1102324530, 20},
+      {"2004-12-06T09:15:30.994999Z", true, 1102324530, 99},
+      {"2004-12-06T09:15:30.995Z", true, 1102324531, 0},
+      {"2004-12-06T10:15:30+01:00", true, 1102324530, 0},
+      {"2004-12-05T23:45:30-09:30", true, 1102324530, 0},
+      {"2004-02-29T00:00:00Z", true, 1078012800, 0},
+      {"1901-12-13T20:45:52Z", true, std::numeric_limits<std::int32_t>::min(), 0},
+      {"2038-01-19T03:14:07Z", true, std::numeric_limits<std::int32_t>::max(), 0},
+      {"2038-01-19T03:14:08Z", false, 0, 0},
+      {"1901-12-13T20:45:51Z", false, 0, 0},
+      {"2003-02-29T00:00:00Z", false, 0, 0},
+      {"2004-13-01T00:00:00Z", false, 0, 0},
+      {"2004-12-06T24:00:00Z", false, 0, 0},
+      {"2004-12-06 09:15:30Z", false, 0, 0},
+      {"2004-12-06T09:15:30.Z", false, 0, 0},
+      {"2004-12-06T09:15:30+0100", false, 0, 0},
+      {"2004-12-06T09:15:30Zjunk", false, 0, 0},
+      {"yesterday", false, 0, 0},
+  };
+  for (const SCase& c : cases) {
+    const std::string text = std::string("<gpx version=\"1.1\"><trk><trkseg><trkpt lat=\"1\" lon=\"2\"><time>") +
+                             c.time + "</time></trkpt></trkseg></trk></gpx>";
+    SGpxDocument doc;
+    CCodePage codePage;
+    ASSERT_EQ(ReadGpxText(text, doc, codePage), c.accepted) << c.time;
+    if (!c.accepted) continue;
+    const SVexlornTnodBlock node = doc.tracks[0].GetNodes().GetAt(0);
+    EXPECT_EQ(node.GetTime(), c.seconds) << c.time;
+    EXPECT_EQ(node.GetHundredths(), c.hundredths) << c.time;
+  }
+}
+
+// The unit keeps local time; GPX and the desktop keep UTC. Across a daylight-saving change the
+// same UTC hour of the day shows one hour apart on the unit, and comes back to the same UTC.
+TEST_F(GpxTest, UnitTrackTimesAreLocalUnderDaylightSaving) {
+  const char* savedTz = getenv("TZ");
+  const std::string previous = savedTz != nullptr ? savedTz : "";
+  setenv("TZ", "Europe/Berlin", 1);
+  tzset();
+  constexpr const char* kTrack =
+      R"(<gpx version="1.1" xmlns="http://www.topografix.com/GPX/1/1"><trk><name>ALPS</name><trkseg>
+<trkpt lat="47.5" lon="11.25"><ele>812</ele><time>2004-03-28T00:59:59.50Z</time></trkpt>
+<trkpt lat="47.5" lon="11.25"><ele>812</ele><time>2004-03-28T01:00:00.75Z</time></trkpt>
+<trkpt lat="47.5" lon="11.25"><ele>812</ele><time>2004-12-06T09:15:30.25Z</time></trkpt>
+</trkseg></trk></gpx>)";
+  SGpxDocument doc;
+  CCodePage codePage;
+  ASSERT_TRUE(ReadGpxText(kTrack, doc, codePage));
+  CUnitTrackFile unit;
+  ASSERT_TRUE(ConvertTrackToUnit(doc.tracks[0], unit));
+  std::string lines;
+  WriteUnitText(unit, lines);
+  EXPECT_NE(lines.find(",015959.50,A,ALPS,280304*"), std::string::npos) << lines;  // CET, +1
+  EXPECT_NE(lines.find(",030000.75,A,ALPS,280304*"), std::string::npos) << lines;  // CEST, +2
+  EXPECT_NE(lines.find(",101530.25,A,ALPS,061204*"), std::string::npos) << lines;
+
+  CUnitTrackFile reread;
+  ASSERT_TRUE(ReadUnitText(lines, "ALPS", reread));
+  CVexlornFileTrk back;
+  ASSERT_TRUE(ConvertTrackToDesktop(reread, back));
+  EXPECT_EQ(Saved(back), Saved(doc.tracks[0]));
+  if (savedTz != nullptr) {
+    setenv("TZ", previous.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
+}
+
+}  // namespace

@@ -435,6 +435,19 @@ std::string TextOf(const pugi::xml_node& element) {
   return text;
 }
 
+// A name or comment in the code page. pugixml lets control characters through as references
+// ("&#1;") although XML forbids them; they become '?' as the writer would make them.
+std::string NameOf(const pugi::xml_node& element, CCodePage& codePage) {
+  std::string text = TextOf(element);
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+      c = '?';
+      codePage.CountReplacements(1);
+    }
+  }
+  return codePage.FromUtf8(text);
+}
+
 // Reads one GPX file into a scratch document, remembering the first refusal.
 class CGpxReader {
  public:
@@ -531,13 +544,13 @@ bool CGpxReader::ReadPoint(const pugi::xml_node& element, SPointFields& fields) 
       const std::string text = TextOf(child);
       if (!ParseNumber(text.c_str(), fields.altitude)) return Refuse(child, "ele \"" + text + "\" is not a number");
     } else if (IsNamed(child, "name")) {
-      fields.name = m_codePage.FromUtf8(TextOf(child));
+      fields.name = NameOf(child, m_codePage);
     } else if (IsNamed(child, "cmt")) {
-      fields.comment = m_codePage.FromUtf8(TextOf(child));
+      fields.comment = NameOf(child, m_codePage);
       hasComment = true;
     } else if (IsNamed(child, "desc")) {
       // Many programs put the note in desc and leave cmt out; cmt wins when both are there.
-      if (!hasComment) fields.comment = m_codePage.FromUtf8(TextOf(child));
+      if (!hasComment) fields.comment = NameOf(child, m_codePage);
     } else if (IsNamed(child, "sym")) {
       fields.hasSym = true;
       fields.sym = TextOf(child);
@@ -621,7 +634,7 @@ bool CGpxReader::ReadRoute(const pugi::xml_node& element, std::size_t index, CVe
   for (const pugi::xml_node& child : element.children()) {
     if (child.type() != pugi::node_element) continue;
     if (IsNamed(child, "name")) {
-      route.SetName(m_codePage.FromUtf8(TextOf(child)));
+      route.SetName(NameOf(child, m_codePage));
     } else if (IsNamed(child, "number")) {
       if (!ReadInteger(child, 0, INT32_MAX, number)) return false;
     } else if (IsNamed(child, "extensions")) {
@@ -710,7 +723,7 @@ bool CGpxReader::ReadTrack(const pugi::xml_node& element, CVexlornFileTrk& track
   for (const pugi::xml_node& child : element.children()) {
     if (child.type() != pugi::node_element) continue;
     if (IsNamed(child, "name")) {
-      track.SetName(m_codePage.FromUtf8(TextOf(child)));
+      track.SetName(NameOf(child, m_codePage));
     } else if (IsNamed(child, "extensions")) {
       if (!ReadHeader(child, track.GetHeader())) return false;
     } else if (IsNamed(child, "trkseg")) {

@@ -248,6 +248,13 @@ TEST_F(GpxTest, ControlCharactersCannotBreakTheFile) {
   ASSERT_TRUE(ReadGpxFile(PathOf("out.gpx"), back, codePage));
   EXPECT_EQ(back.points.GetWaypoints().GetAt(0).GetName(), "A?B?");
   EXPECT_EQ(back.points.GetWaypoints().GetAt(0).GetComment(), "line\r\nnext");
+
+  // The same characters as references, which pugixml lets through, are replaced on reading too.
+  CCodePage reading;
+  ASSERT_TRUE(ReadGpxText("<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"2\"><name>A&#1;B&#x1f;</name></wpt></gpx>", back,
+                          reading));
+  EXPECT_EQ(back.points.GetWaypoints().GetAt(0).GetName(), "A?B?");
+  EXPECT_EQ(reading.GetReplacementCount(), 2u);
 }
 
 TEST_F(GpxTest, ValuesGpxCannotHoldAreRefusedAndNothingIsWritten) {

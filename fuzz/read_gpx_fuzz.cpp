@@ -1,0 +1,43 @@
+// Fuzz target: reading a GPX file from arbitrary bytes, then writing it and reading it again.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "formats/gpx.h"
+#include "formats/vexlorn_file.h"
+
+namespace {
+
+std::vector<std::uint8_t> DesktopBytes(const SGpxDocument& doc) {
+  std::vector<std::uint8_t> bytes;
+  if (!SaveVexlornBytes(doc.points, bytes)) std::abort();
+  for (const CVexlornFileTrk& track : doc.tracks) {
+    if (!SaveVexlornBytes(track, bytes)) std::abort();
+  }
+  return bytes;
+}
+
+}  // namespace
+
+// A refused input leaves the document as it was and says why; whatever is read must write as GPX
+// and read back into the same desktop files.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  SGpxDocument doc;
+  doc.tracks.emplace_back();
+  CCodePage codePage;
+  CDiagnostic why;
+  if (!ReadGpxText(text, doc, codePage, &why)) {
+    if (!why.HasReason() || doc.tracks.size() != 1 || doc.points.GetWaypoints().GetCount() != 0) std::abort();
+    return 0;
+  }
+  std::string written;
+  SGpxDocument again;
+  if (!WriteGpxText(doc, codePage, written) || !ReadGpxText(written, again, codePage) ||
+      DesktopBytes(doc) != DesktopBytes(again)) {
+    std::abort();
+  }
+  return 0;
+}

@@ -4,6 +4,7 @@
 void AddCommands(CLI::App& app, int& status) {
   (void)app;
   (void)status;
+  AddConvertCommand(app, status);
   AddDevicesCommand(app, status);
   AddMapsCommand(app, status);
 }

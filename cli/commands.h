@@ -7,5 +7,6 @@ class App;
 }
 
 void AddCommands(CLI::App& app, int& status);
+void AddConvertCommand(CLI::App& app, int& status);
 void AddDevicesCommand(CLI::App& app, int& status);
 void AddMapsCommand(CLI::App& app, int& status);

@@ -1,0 +1,182 @@
+// Tests of `transvane-cli convert`: the built program on temporary folders, its files, messages
+// and exit codes.
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::StartsWith;
+
+const fs::path kGolden = fs::path(TRANSVANE_SOURCE_DIR) / "tests/formats/golden";
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    const auto end = text.find('\n', start);
+    lines.push_back(text.substr(start, end - start));
+    start = end == std::string::npos ? text.size() : end + 1;
+  }
+  return lines;
+}
+
+struct SRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class ConvertCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/convert_cli.XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    m_root = pattern;
+    // The track files' times are local; the golden files are in UTC.
+    setenv("TZ", "UTC", 1);
+  }
+  void TearDown() override { fs::remove_all(m_root); }
+
+  std::string Path(const std::string& relative) const { return (m_root / relative).string(); }
+
+  std::string Copy(const char* golden, const std::string& relative) {
+    fs::create_directories(fs::path(Path(relative)).parent_path());
+    fs::copy_file(kGolden / golden, Path(relative), fs::copy_options::overwrite_existing);
+    return Path(relative);
+  }
+
+  // Runs the program without a shell, so that paths need no quoting; stdout and stderr apart.
+  SRun Run(std::vector<std::string> arguments, const std::string& workingFolder = {}) {
+    SRun run;
+    const std::string outPath = Path(".out"), errPath = Path(".err");
+    arguments.insert(arguments.begin(), TRANSVANE_CLI_PATH);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
+      if (!workingFolder.empty() && ::chdir(workingFolder.c_str()) != 0) ::_exit(127);
+      std::vector<char*> argv;
+      for (std::string& argument : arguments) argv.push_back(argument.data());
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child) return run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadBytes(outPath);
+    run.err = ReadBytes(errPath);
+    fs::remove(outPath);
+    fs::remove(errPath);
+    return run;
+  }
+
+  fs::path m_root;
+};
+
+TEST_F(ConvertCommandTest, ConvertsEachKindIntoTheOutputFolder) {
+  const std::string trip = Copy("trip~saved.wpt", "in/trip.wpt");
+  const std::string track = Copy("track1000~saved.trk", "in/track1000.TRK");
+  const std::string upt = Copy("walk.upt", "in/walk.upt");
+  const std::string rte = Copy("walk.rte", "in/walk.Rte");
+  const std::string log = Copy("morning.log", "in/morning.log");
+  const std::string out = Path("made/on/demand");
+
+  const SRun run = Run({"convert", "-o", out, trip, track, upt, rte, log});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_THAT(Lines(run.out), ElementsAre(out + "/trip.upt", out + "/trip.rte", out + "/track1000.log",
+                                          out + "/walk.wpt", out + "/walk_1.wpt", out + "/morning.trk"));
+  const struct {
+    const char* output;
+    const char* expected;
+  } files[] = {{"trip.upt", "trip~unit.upt"},           {"trip.rte", "trip~unit.rte"},
+               {"track1000.log", "track1000~unit.log"}, {"walk.wpt", "walk~from_upt.wpt"},
+               {"walk_1.wpt", "walk~from_rte.wpt"},     {"morning.trk", "morning~desktop.trk"}};
+  for (const auto& file : files) {
+    const std::string expected = ReadBytes(kGolden / file.expected);
+    ASSERT_FALSE(expected.empty()) << file.expected;
+    EXPECT_TRUE(ReadBytes(fs::path(out) / file.output) == expected) << file.output;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 6);
+}
+
+TEST_F(ConvertCommandTest, DefaultsToTheInputsFolderAndReplacesFiles) {
+  const std::string rte = Copy("walk.rte", "trips/walk.rte");
+  std::ofstream(Path("trips/walk.wpt")) << "an older conversion";
+  const SRun run = Run({"convert", rte});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, Path("trips/walk.wpt") + "\n");
+  EXPECT_TRUE(ReadBytes(Path("trips/walk.wpt")) == ReadBytes(kGolden / "walk~from_rte.wpt"));
+
+  // An input named without a folder lands in the working folder.
+  const SRun here = Run({"convert", "walk.wpt"}, Path("trips"));
+  EXPECT_EQ(here.status, 0) << here.err;
+  EXPECT_EQ(here.out, "./walk.upt\n./walk.rte\n");
+  EXPECT_TRUE(ReadBytes(Path("trips/walk.rte")) == ReadBytes(kGolden / "walk.rte"));
+}
+
+TEST_F(ConvertCommandTest, EachFailureGivesTheMessageAndTheReason) {
+  const std::string notes = Path("in/notes.txt");
+  fs::create_directories(Path("in"));
+  std::ofstream(notes) << "not navigation data";
+  const std::string bare = Path("in/README");
+  std::ofstream(bare) << "no extension";
+  const std::string missing = Path("in/gone.trk");
+  std::ofstream(Path("in/broken.log")) << "$PTVLTRK,4830.000,N,00215.000,E,0035,M,101530.25,A,MORNING,061204*1B\n";
+  const std::string upt = Copy("walk.upt", "in/walk.upt");
+
+  const SRun run = Run({"convert", "-o", Path("out"), notes, missing, Path("in/broken.log"), upt, bare});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, Path("out/walk.wpt") + "\n");  // the good file still went through
+  EXPECT_THAT(
+      Lines(run.err),
+      ElementsAre("An error occured while loading file " + notes + ".",
+                  "  unknown kind of file: expected .wpt, .trk, .upt, .rte or .log",
+                  "An error occured while loading file " + missing + ".", StartsWith("  cannot open " + missing + ": "),
+                  "An error occured while loading file " + Path("in/broken.log") + ".",
+                  "  file ends without the end sentence", "An error occured while loading file " + bare + ".",
+                  "  unknown kind of file: expected .wpt, .trk, .upt, .rte or .log"));
+  EXPECT_FALSE(fs::exists(Path("out/gone.log")));
+  EXPECT_FALSE(fs::exists(Path("out/broken.trk")));
+
+  // An output folder that cannot be made fails every target, each naming the target.
+  std::ofstream(Path("taken")) << "a file";
+  const SRun blocked = Run({"convert", "-o", Path("taken/sub"), upt});
+  EXPECT_EQ(blocked.status, 1);
+  EXPECT_EQ(blocked.out, "");
+  EXPECT_THAT(Lines(blocked.err),
+              ElementsAre("An error occured while transferring file " + Path("taken/sub/walk.wpt") + ".",
+                          StartsWith("  cannot create the folder " + Path("taken/sub/"))));
+}
+
+TEST_F(ConvertCommandTest, UsageErrorsHelpAndVersion) {
+  EXPECT_EQ(Run({"convert"}).status, 2);
+  EXPECT_EQ(Run({"convert", "--frobnicate", Path("x.wpt")}).status, 2);
+  EXPECT_EQ(Run({"convert", Path("x.wpt"), "-o"}).status, 2);
+  const SRun help = Run({"convert", "--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_THAT(help.out, ::testing::HasSubstr("-o,--output"));
+  const SRun version = Run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_THAT(version.out, ::testing::MatchesRegex("transvane-cli [0-9]+\\.[0-9]+\\.[0-9]+\n"));
+}
+
+}  // namespace

@@ -159,7 +159,9 @@ QList<QPixmap> CResourceSource::AnimationFrames(int id) const {
   const QString folder = first.left(first.lastIndexOf(QLatin1Char('/')) + 1);
   const QString extension = first.mid(first.lastIndexOf(QLatin1Char('.')));
   for (int frame = 0;; ++frame) {
-    const QPixmap pixmap = LoadImage(folder + QString::number(frame) + extension);
+    const QString path = folder + QString::number(frame) + extension;
+    if (!QFile::exists(path)) break;
+    const QPixmap pixmap = LoadImage(path);
     if (pixmap.isNull()) break;
     frames << pixmap;
   }

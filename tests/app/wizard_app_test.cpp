@@ -6,7 +6,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProcess>
@@ -18,17 +17,6 @@
 #include "wizard/pages/page_welcome.h"
 
 namespace {
-
-// Runs the window system until the condition holds or a generous deadline passes.
-bool WaitFor(const std::function<bool()>& condition, int deadlineMs = 5000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition()) {
-    if (clock.elapsed() > deadlineMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
 
 TEST(WizardAppTest, OnlySlashTInAnyLetterCaseSwitchesTestModeOn) {
   const std::vector<std::pair<QStringList, bool>> cases = {
@@ -118,7 +106,7 @@ TEST_F(WizardAppFixture, ThePleaseWaitBoxAnimatesOverTheDisabledWizard) {
   EXPECT_EQ(app->waitBox->windowTitle().toStdString(), "USB Connection");
   EXPECT_EQ(app->waitBox->Text().toStdString(), "Please wait ...");
   EXPECT_GT(app->waitBox->FrameCount(), 1);
-  EXPECT_TRUE(WaitFor([&] { return app->waitBox->CurrentFrame() != 0; })) << "the animation plays";
+  EXPECT_TRUE(WaitUntil([&] { return app->waitBox->CurrentFrame() != 0; })) << "the animation plays";
 
   app->Sheet().close();
   EXPECT_TRUE(app->Sheet().isVisible()) << "a disabled wizard is not closed";
@@ -188,7 +176,7 @@ TEST_F(SessionInhibitorTest, AsksTheSessionManagerNotToAutomountOnlyWhenWeMountO
 
   EXPECT_FALSE(CSessionInhibitor::Inhibit(CMountingDrives(false), client));
   EXPECT_TRUE(CSessionInhibitor::Inhibit(CMountingDrives(true), client));
-  ASSERT_TRUE(WaitFor([&] { return !manager.calls.empty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !manager.calls.empty(); }));
   QCoreApplication::processEvents();
   ASSERT_EQ(manager.calls.size(), 1u) << "the mount-table source never asks";
   const QDBusMessage& call = manager.calls[0];

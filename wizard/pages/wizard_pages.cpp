@@ -1,7 +1,7 @@
 // The nine pages in sheet order.
 #include "wizard/pages/wizard_pages.h"
 
-#include "resources/string_ids.h"
+#include "wizard/pages/page_conversion.h"
 #include "wizard/pages/page_destination.h"
 #include "wizard/pages/page_find_card.h"
 #include "wizard/pages/page_find_unit.h"
@@ -21,6 +21,6 @@ void AddWizardPages(CPropertySheet_& sheet, CWizardState& state) {
   sheet.AddPage(new CPropertyPageFindUnit(state));
   sheet.AddPage(new CPropertyPageSelectMode(state));
   sheet.AddPage(new CPropertyPageDestination(state));
-  sheet.AddPage(new CPropertyPage_(state, kPageConversion, IDS_TITLE_CONVERSION));
+  sheet.AddPage(new CPropertyPageConversion(state));
   sheet.AddPage(new CPropertyPageFinish(state));
 }

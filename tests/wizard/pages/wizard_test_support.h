@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QWidget>
 #include <deque>
 #include <filesystem>
@@ -30,6 +31,18 @@ inline QApplication& TestApplication() {
 // Lets posted requests (button states) and zero-delay work take effect.
 inline void Settle() {
   for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
+// Runs the window system until the condition holds or a generous deadline passes (timers of
+// the pages fire this way; nothing waits for a fixed time).
+inline bool WaitUntil(const std::function<bool()>& condition, int deadlineMs = 10000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!condition()) {
+    if (clock.elapsed() > deadlineMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
 }
 
 // A temporary folder, removed with its content at the end.

@@ -1,0 +1,125 @@
+// Renders each page of the conversion job offscreen (test mode) to PNG files, and measures the
+// time from the process's start to the first painted page.
+#include <time.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
+#include <QPushButton>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "app/wizard_app.h"
+#include "wizard/pages/page_destination.h"
+
+namespace {
+
+// Picks the sample file in the open dialog; every other dialog is cancelled.
+class CSampleDialogs : public CDialogs {
+ public:
+  explicit CSampleDialogs(std::string sample) : m_sample(std::move(sample)) {}
+  std::vector<std::string> OpenFiles(QWidget*, const QString&, const std::string&) override { return {m_sample}; }
+  bool SaveFile(QWidget*, const QString&, const std::string&, const std::string&, const std::string&,
+                std::string&) override {
+    return false;
+  }
+  bool AskRetry(QWidget*, const QString&, const QString&) override { return false; }
+  bool AskYesNo(QWidget*, const QString&, const QString&) override { return false; }
+  void Warn(QWidget*, const QString&, const QString&) override {}
+
+ private:
+  std::string m_sample;
+};
+
+// Milliseconds since this process started, from the kernel's record of its start.
+double MillisecondsSinceProcessStart() {
+  std::ifstream statFile("/proc/self/stat");
+  std::string stat((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
+  const auto close = stat.rfind(')');
+  if (close == std::string::npos) return -1;
+  std::istringstream fields(stat.substr(close + 2));
+  std::string field;
+  for (int i = 3; i <= 22 && fields >> field; ++i) {
+    if (i == 22) {
+      const double startSeconds = std::stod(field) / static_cast<double>(sysconf(_SC_CLK_TCK));
+      timespec now{};
+      clock_gettime(CLOCK_BOOTTIME, &now);
+      return (static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9 - startSeconds) * 1000.0;
+    }
+  }
+  return -1;
+}
+
+// Notes the first paint of the wizard's first page.
+class CFirstPaint : public QObject {
+ public:
+  double milliseconds = -1;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && milliseconds < 0) milliseconds = MillisecondsSinceProcessStart();
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+void Settle(int rounds = 5) {
+  for (int i = 0; i < rounds; ++i) QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3 && !(argc == 2 && std::string(argv[1]) == "--startup")) {
+    std::fprintf(stderr, "usage: transvane-screenshots OUTPUT_FOLDER SAMPLE.wpt | --startup\n");
+    return 2;
+  }
+  const bool startupOnly = argc == 2;
+  QApplication application(argc, argv);
+  CSampleDialogs dialogs(startupOnly ? std::string() : argv[2]);
+  SWizardOptions options;
+  options.programPath = QCoreApplication::applicationFilePath();
+  options.arguments = {QStringLiteral("/T")};
+  options.dialogs = &dialogs;
+  options.askSession = false;
+  CWizardApp wizard(options);
+  CFirstPaint firstPaint;
+  wizard.Start();
+  wizard.Sheet().CurrentPage()->installEventFilter(&firstPaint);
+  QElapsedTimer deadline;
+  deadline.start();
+  while (firstPaint.milliseconds < 0 && deadline.elapsed() < 5000) QCoreApplication::processEvents();
+  if (startupOnly) {
+    std::printf("start-up to the first painted page: %.1f ms\n", firstPaint.milliseconds);
+    return firstPaint.milliseconds < 0 ? 1 : 0;
+  }
+
+  const QDir output(QString::fromLocal8Bit(argv[1]));
+  CPropertySheet_& sheet = wizard.Sheet();
+  const auto shoot = [&](const char* name) {
+    Settle();
+    const QString path = output.filePath(QString::fromLatin1(name) + QStringLiteral(".png"));
+    if (!sheet.grab().save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+  };
+  const auto next = [&] {
+    sheet.NextButton()->click();
+    Settle();
+  };
+  shoot("1-welcome");
+  next();
+  shoot("2-connect-unit");
+  next();
+  shoot("3-conversion-mode");
+  next();
+  static_cast<CPropertyPageDestination*>(sheet.PageById(kPageDestination))->LeftBrowse()->click();
+  shoot("4-files-selection");
+  next();
+  while (!sheet.NextButton()->isEnabled() && deadline.elapsed() < 30000) QCoreApplication::processEvents();
+  shoot("5-conversion-and-transfer");
+  next();
+  shoot("6-finish");
+  return 0;
+}

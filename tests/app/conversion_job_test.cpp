@@ -1,0 +1,169 @@
+// The conversion job end to end in the real wizard, test mode, both directions, scripted dialogs.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextEdit>
+
+#include "app/wizard_app.h"
+#include "resources/string_ids.h"
+#include "tests/wizard/pages/wizard_test_support.h"
+#include "wizard/pages/page_conversion.h"
+#include "wizard/pages/page_destination.h"
+#include "wizard/pages/page_finish.h"
+#include "wizard/pages/page_select_mode.h"
+
+namespace {
+
+std::string Golden(const std::string& name) {
+  return std::string(TRANSVANE_SOURCE_DIR) + "/tests/formats/golden/" + name;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class ConversionJobTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApplication();
+    if (const char* old = getenv("TMPDIR")) m_oldTemp = old;
+    setenv("TMPDIR", temp.Path().c_str(), 1);
+    setenv("WINEPREFIX", (home.Path() + "/no-wine").c_str(), 1);
+    SWizardOptions options;
+    options.arguments = {QStringLiteral("/T")};
+    options.sysroot = home.Path() + "/no-machine";
+    options.dialogs = &dialogs;
+    options.pacer = &pacer;
+    options.askSession = false;
+    app = std::make_unique<CWizardApp>(options);
+    app->Start();
+    Settle();
+  }
+  void TearDown() override {
+    app.reset();
+    if (m_oldTemp) {
+      setenv("TMPDIR", m_oldTemp->c_str(), 1);
+    } else {
+      unsetenv("TMPDIR");
+    }
+    unsetenv("WINEPREFIX");
+  }
+  CPropertySheet_& Sheet() { return app->Sheet(); }
+  int Current() { return Sheet().CurrentPage()->PageId(); }
+  void Next() {
+    ASSERT_TRUE(Sheet().NextButton()->isEnabled());
+    Sheet().NextButton()->click();
+    Settle();
+  }
+  CPropertyPageDestination* Destination() {
+    return static_cast<CPropertyPageDestination*>(Sheet().PageById(kPageDestination));
+  }
+  // From the Welcome page to the file selection page in the given direction.
+  void ReachFileSelection(int direction) {
+    Next();
+    ASSERT_EQ(Current(), kPageFindUnit);
+    Next();
+    ASSERT_EQ(Current(), kPageSelectMode);
+    auto* mode = static_cast<CPropertyPageSelectMode*>(Sheet().PageById(kPageSelectMode));
+    (direction == 0 ? mode->ToUnitChoice() : mode->ToDesktopChoice())->setChecked(true);
+    Next();
+    ASSERT_EQ(Current(), kPageDestination);
+    EXPECT_EQ(Sheet().WizardButtons(), kButtonBack);
+  }
+  // Next on the file selection page, then until the job has run.
+  void RunJob() {
+    Next();
+    ASSERT_EQ(Current(), kPageConversion);
+    auto* page = static_cast<CPropertyPageConversion*>(Sheet().CurrentPage());
+    EXPECT_EQ(Sheet().WizardButtons(), kButtonNone) << "nothing can be pressed while the job runs";
+    WaitUntil([&] { return page->Done(); });
+    ASSERT_TRUE(page->Done());
+    Settle();
+    EXPECT_EQ(Sheet().WizardButtons(), kButtonNext);
+    EXPECT_EQ(page->Status()->text().toStdString(), "Conversion and transfer completed.");
+    EXPECT_TRUE(page->Hint()->isVisibleTo(page));
+    EXPECT_EQ(page->FileProgress()->value(), page->FileProgress()->maximum());
+    Next();
+    ASSERT_EQ(Current(), kPageFinish);
+    EXPECT_EQ(Sheet().WizardButtons(), kButtonBack | kButtonFinish);
+  }
+  CPropertyPageFinish* Finish() { return static_cast<CPropertyPageFinish*>(Sheet().PageById(kPageFinish)); }
+
+  CTempFolder temp;
+  CTempFolder home;
+  CScriptedDialogs dialogs;
+  CCountingPacer pacer;
+  std::unique_ptr<CWizardApp> app;
+  std::optional<std::string> m_oldTemp;
+};
+
+TEST_F(ConversionJobTest, ToTheUnitWritesEveryTargetAndReportsTheFileThatFailed) {
+  ReachFileSelection(0);
+  EXPECT_EQ(app->unit.Drive(), temp.Path());
+  const std::string trip = home.File("docs/trip.wpt", ReadBytes(Golden("trip~saved.wpt")));
+  const std::string broken = home.File("docs/broken.trk", "not a track file");
+  dialogs.openAnswers.push_back({trip, broken});
+  Destination()->LeftBrowse()->click();
+  Settle();
+  EXPECT_EQ(Sheet().WizardButtons(), kButtonBack | kButtonNext);
+  EXPECT_EQ(
+      CPropertyPageDestination::Rows(Destination()->RightList()),
+      (std::vector<std::string>{temp.Path() + "/trip.upt", temp.Path() + "/trip.rte", temp.Path() + "/broken.log"}));
+  RunJob();
+
+  EXPECT_EQ(ReadBytes(temp.Path() + "/trip.upt"), ReadBytes(Golden("trip~unit.upt")));
+  EXPECT_EQ(ReadBytes(temp.Path() + "/trip.rte"), ReadBytes(Golden("trip~unit.rte")));
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() + "/broken.log"));
+  EXPECT_EQ(app->report, (std::vector<std::string>{"An error occured while loading file " + broken + "."}));
+  EXPECT_EQ(Finish()->Outcome()->text(), app->Resources().String(IDS_CONVERSION_FAILURES));
+  EXPECT_TRUE(Finish()->Details()->isVisibleTo(Finish()));
+  EXPECT_EQ(Finish()->Details()->toPlainText().toStdString(), app->report[0] + "\n");
+
+  // Back from Finish: a clean file selection page for the next run.
+  Sheet().BackButton()->click();
+  Settle();
+  EXPECT_EQ(Current(), kPageDestination);
+  EXPECT_TRUE(app->report.empty());
+  EXPECT_TRUE(app->filePairs.Empty());
+  EXPECT_EQ(Destination()->LeftList()->count(), 0);
+  EXPECT_EQ(Destination()->RightList()->count(), 0);
+  EXPECT_EQ(Sheet().WizardButtons(), kButtonBack);
+}
+
+TEST_F(ConversionJobTest, ToTheDesktopWritesVexlornFilesWithUniqueNames) {
+  ReachFileSelection(1);
+  const std::string upt = home.File("unit/My POIs/walk.upt", ReadBytes(Golden("walk.upt")));
+  const std::string rte = home.File("unit/Routes/walk.rte", ReadBytes(Golden("walk.rte")));
+  dialogs.openAnswers.push_back({upt, rte});
+  Destination()->RightBrowse()->click();
+  Settle();
+  // Without the desktop product the documents folder is the temporary folder.
+  EXPECT_EQ(CPropertyPageDestination::Rows(Destination()->LeftList()),
+            (std::vector<std::string>{temp.Path() + "/walk.wpt", temp.Path() + "/walk_1.wpt"}));
+  RunJob();
+
+  EXPECT_TRUE(app->report.empty());
+  EXPECT_EQ(ReadBytes(temp.Path() + "/walk.wpt"), ReadBytes(Golden("walk~from_upt.wpt")));
+  EXPECT_EQ(ReadBytes(temp.Path() + "/walk_1.wpt"), ReadBytes(Golden("walk~from_rte.wpt")));
+  EXPECT_EQ(Finish()->Outcome()->text().toStdString(),
+            "Tavrelin Transvane successfully converted and transferred the file(s).");
+  EXPECT_FALSE(Finish()->Details()->isVisibleTo(Finish()));
+}
+
+TEST_F(ConversionJobTest, AnEmptyJobCompletesAtOnce) {
+  ReachFileSelection(0);
+  app->filePairs.Clear();
+  auto* page = static_cast<CPropertyPageConversion*>(Sheet().PageById(kPageConversion));
+  page->OnSetActive();
+  EXPECT_EQ(page->FileProgress()->maximum(), 0);
+  WaitUntil([&] { return page->Done(); });
+  EXPECT_TRUE(page->Done());
+  EXPECT_TRUE(app->report.empty());
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+// The conversion and transfer page.
+#include "wizard/pages/page_conversion.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+#include "resources/string_ids.h"
+#include "storage/unit_device.h"
+#include "wizard/conversion_job.h"
+#include "wizard/pages/wizard_state.h"
+
+namespace {
+
+constexpr int kJobTimer = 1;
+
+// Whether a converted target went onto the unit: staged targets are those under the unit's mount
+// point, outside test mode.
+bool WentOntoUnit(const std::string& target, const SConversionContext& context) {
+  if (context.testMode || context.unit == nullptr) return false;
+  std::string root = context.unit->Drive();
+  if (root.empty()) return false;
+  if (root.back() != '/') root += '/';
+  return target.compare(0, root.size(), root) == 0;
+}
+
+}  // namespace
+
+CPropertyPageConversion::CPropertyPageConversion(CWizardState& state)
+    : CPropertyPage_(state, kPageConversion, IDS_TITLE_CONVERSION),
+      m_status(new QLabel),
+      m_fileProgress(new QProgressBar),
+      m_ejectHint(new QLabel),
+      m_secondProgress(new QProgressBar),
+      m_hint(new QLabel(Text("hint"))) {
+  m_fileProgress->setTextVisible(false);
+  m_secondProgress->setTextVisible(false);
+  m_ejectHint->setWordWrap(true);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_status);
+  layout->addWidget(m_fileProgress);
+  layout->addWidget(m_ejectHint);
+  layout->addWidget(m_secondProgress);
+  layout->addStretch();
+  layout->addWidget(m_hint);
+}
+
+bool CPropertyPageConversion::OnSetActive() {
+  SetWizardButtons(kButtonNone);
+  m_done = false;
+  m_hint->hide();
+  m_ejectHint->clear();
+  m_status->setText(String(IDS_CONVERSION_RUNNING));
+  m_fileProgress->setRange(0, static_cast<int>(m_state.filePairs.Count()));
+  m_fileProgress->setValue(0);
+  m_secondProgress->setRange(0, 0);
+  m_secondProgress->hide();
+  m_state.report.clear();
+  m_toDesktop = m_state.direction == 1;
+  SetTimer(kJobTimer, 1);
+  return true;
+}
+
+void CPropertyPageConversion::OnTimer(int timerId) {
+  KillTimer(timerId);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  // No events are processed while the pairs are converted: the job cannot be cancelled or the
+  // wizard closed half-way; the progress bar is painted directly.
+  SConversionContext context;
+  context.testMode = m_state.testMode;
+  context.unit = &m_state.unit;
+  context.tempFolder = m_state.TempFolder();
+  bool anyOnUnit = false;
+  int done = 0;
+  for (const CFilePairs::SPair& pair : m_state.filePairs) {
+    if (m_toDesktop) {
+      ConvertFileToDesktop(pair.source, pair.target, m_state);
+    } else if (ConvertFileToUnit(pair.source, pair.target, context, m_state) && WentOntoUnit(pair.target, context)) {
+      anyOnUnit = true;
+    }
+    m_fileProgress->setValue(++done);
+    m_fileProgress->repaint();
+  }
+  // One eject request for the whole job, once every file is on the unit.
+  if (anyOnUnit && m_state.unit.RequestEject() != EEjectResult::Ejected) m_ejectHint->setText(Text("ejectHint"));
+  m_status->setText(String(IDS_CONVERSION_DONE));
+  QApplication::restoreOverrideCursor();
+  m_hint->show();
+  m_done = true;
+  SetWizardButtons(kButtonNext);
+}

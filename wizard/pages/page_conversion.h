@@ -1,0 +1,35 @@
+// The conversion and transfer page: runs the conversion job over the file pairs.
+#pragma once
+
+#include "wizard/pages/property_page.h"
+
+class QLabel;
+class QProgressBar;
+
+// Converts every pair of `filePairs` with the same per-file routines as the command-line tool,
+// one report line per failed file. The job runs from a timer right after the page is painted and
+// cannot be interrupted; afterwards only Next is offered.
+class CPropertyPageConversion : public CPropertyPage_ {
+  Q_OBJECT
+
+ public:
+  explicit CPropertyPageConversion(CWizardState& state);
+
+  bool OnSetActive() override;
+  void OnTimer(int timerId) override;
+
+  bool Done() const { return m_done; }
+  QLabel* Status() const { return m_status; }
+  QLabel* Hint() const { return m_hint; }
+  QLabel* EjectHint() const { return m_ejectHint; }
+  QProgressBar* FileProgress() const { return m_fileProgress; }
+
+ private:
+  QLabel* m_status;
+  QProgressBar* m_fileProgress;
+  QLabel* m_ejectHint;  // the blank line of the page, used when the unit refuses to eject
+  QProgressBar* m_secondProgress;
+  QLabel* m_hint;
+  bool m_toDesktop = false;
+  bool m_done = false;
+};

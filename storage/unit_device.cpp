@@ -186,8 +186,8 @@ bool CUnitDevice::CopyFileToUnit(const std::string& source, const std::string& d
   if (!output.Commit(why)) return false;
   // The rename is only durable once the volume's metadata is written; the user may pull the
   // unit out as soon as the job says it is done.
-  const std::string volume = m_drive.empty() ? SECFileSystem().FolderOf(destination) : m_drive;
-  if (!SyncVolume(volume.empty() ? std::string(".") : volume)) {
+  const std::string folder = SECFileSystem().FolderOf(destination);
+  if (!SyncVolume(folder.empty() ? std::string(".") : folder)) {
     return Fail(why, "cannot flush the volume of " + destination + ": " + std::strerror(errno));
   }
   return true;

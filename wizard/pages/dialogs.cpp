@@ -43,7 +43,8 @@ bool CQtDialogs::AskRetry(QWidget* parent, const QString& text, const QString& c
 }
 
 bool CQtDialogs::AskYesNo(QWidget* parent, const QString& text, const QString& caption) {
-  return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  // The exclamation icon: the one Yes/No question asks whether to abandon work in progress.
+  return QMessageBox::warning(parent, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void CQtDialogs::Warn(QWidget* parent, const QString& text, const QString& caption) {

@@ -19,7 +19,7 @@ class CDialogs {
                         const std::string& defaultExtension, std::string& chosen) = 0;
   // A Retry/Cancel question with the exclamation icon; true for Retry.
   virtual bool AskRetry(QWidget* parent, const QString& text, const QString& caption) = 0;
-  // A Yes/No question; true for Yes.
+  // A Yes/No question with the exclamation icon; true for Yes.
   virtual bool AskYesNo(QWidget* parent, const QString& text, const QString& caption) = 0;
   // A warning with an OK button.
   virtual void Warn(QWidget* parent, const QString& text, const QString& caption) = 0;

@@ -1,6 +1,260 @@
 // The map region selection page.
 #include "wizard/pages/page_map.h"
 
-#include "resources/string_ids.h"
+#include <QComboBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+#include <QVBoxLayout>
 
-CPropertyPageMap::CPropertyPageMap(CWizardState& state) : CPropertyPage_(state, kPageMap, IDS_TITLE_MAP) {}
+#include "resources/resource_source.h"
+#include "resources/string_ids.h"
+#include "storage/file_system.h"
+#include "storage/installations.h"
+#include "storage/unit_device.h"
+#include "wizard/pages/dialogs.h"
+#include "wizard/pages/wizard_state.h"
+
+namespace {
+
+constexpr int kIconAdd = 134;
+constexpr int kDecorations[] = {138, 130, 144};
+constexpr int kColumnCheck = 0;
+constexpr int kColumnRegion = 1;
+constexpr int kColumnSize = 2;
+constexpr int kColumnDate = 3;
+// Column widths in dialog units: a quarter of the font's mean character width each.
+constexpr int kColumnWidths[] = {20, 90, 55, 80};
+
+QString Bytes(const std::string& text) { return QFile::decodeName(text.c_str()); }
+
+QLabel* Decoration(const CResourceSource& resources, int iconId) {
+  auto* label = new QLabel;
+  label->setPixmap(resources.Icon(iconId).pixmap(32, 32));
+  return label;
+}
+
+}  // namespace
+
+CPropertyPageMap::CPropertyPageMap(CWizardState& state)
+    : CPropertyPage_(state, kPageMap, IDS_TITLE_MAP),
+      m_list(new QTreeWidget),
+      m_add(new QPushButton(state.resources.Icon(kIconAdd), QString())),
+      m_destination(new QComboBox),
+      m_placement(new QPlainTextEdit),
+      m_available(new QLabel(Text("availableValue"))),
+      m_total(new QLabel(Text("totalValue"))) {
+  m_list->setRootIsDecorated(false);
+  m_list->setUniformRowHeights(true);
+  m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  m_list->setHeaderLabels({QString(), String(IDS_COLUMN_REGION), String(IDS_COLUMN_SIZE), String(IDS_COLUMN_DATE)});
+  const int unit = m_list->fontMetrics().averageCharWidth();
+  for (int column = kColumnCheck; column <= kColumnDate; ++column) {
+    m_list->setColumnWidth(column, kColumnWidths[column] * unit / 4);
+  }
+  m_list->headerItem()->setTextAlignment(kColumnSize, Qt::AlignRight | Qt::AlignVCenter);
+  m_list->headerItem()->setTextAlignment(kColumnDate, Qt::AlignRight | Qt::AlignVCenter);
+  connect(m_list, &QTreeWidget::itemChanged, this, &CPropertyPageMap::OnRowChanged);
+  connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CPropertyPageMap::OnRowChanged);
+
+  connect(m_add, &QPushButton::clicked, this, &CPropertyPageMap::OnAddRegions);
+  m_destination->setEditable(false);
+  connect(m_destination, &QComboBox::currentIndexChanged, this, &CPropertyPageMap::OnDestinationChanged);
+  m_placement->setReadOnly(true);
+  m_placement->setLineWrapMode(QPlainTextEdit::NoWrap);
+  m_placement->setMaximumHeight(3 * m_placement->fontMetrics().lineSpacing() + 12);
+  m_available->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  m_total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+  auto* listRow = new QHBoxLayout;
+  listRow->addWidget(m_list, 1);
+  auto* side = new QVBoxLayout;
+  side->addWidget(m_add);
+  side->addStretch();
+  for (int icon : kDecorations) side->addWidget(Decoration(state.resources, icon));
+  listRow->addLayout(side);
+
+  auto* sizes = new QGridLayout;
+  sizes->addWidget(new QLabel(Text("available")), 0, 0);
+  sizes->addWidget(m_available, 0, 1);
+  sizes->addWidget(new QLabel(Text("total")), 1, 0);
+  sizes->addWidget(m_total, 1, 1);
+  sizes->setColumnStretch(2, 1);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel(Text("prompt")));
+  layout->addLayout(listRow, 1);
+  layout->addWidget(new QLabel(Text("destination")));
+  auto* destinationRow = new QHBoxLayout;
+  destinationRow->addWidget(m_destination, 1);
+  destinationRow->addWidget(m_placement, 2);
+  layout->addLayout(destinationRow);
+  layout->addLayout(sizes);
+  layout->addWidget(new QLabel(Text("hint")));
+}
+
+std::int64_t CPropertyPageMap::QueryFreeBytes(const std::string& root) const {
+  return SECFileSystem().QueryFreeBytes(root);
+}
+
+bool CPropertyPageMap::OnSetActive() {
+  if (!m_initialised) {
+    m_initialised = true;
+    OnInitDialog();
+  }
+  UntickAll();
+  m_overCapacity = false;
+  UpdateSelectedSize();
+  UpdateAvailableSize();
+  DoDataExchange(false);
+  return CPropertyPage_::OnSetActive();
+}
+
+void CPropertyPageMap::OnInitDialog() {
+  UpdatePlacement();
+  LoadRegions(CDesktopInstallations().FindRegionFolders(&m_searchRoot), m_regions);
+  FillRegionList();
+  {
+    // The box is filled once, from the drives as the card connection page found them then.
+    const QSignalBlocker quiet(m_destination);
+    m_destination->clear();
+    for (const std::string& drive : destinationDrives) m_destination->addItem(Bytes(drive));
+    m_destination->setCurrentIndex(destinationDrives.empty() ? -1 : 0);
+  }
+  OnDestinationChanged();
+}
+
+void CPropertyPageMap::DoDataExchange(bool) { UpdateNextButton(); }
+
+void CPropertyPageMap::FillRegionList() {
+  const QSignalBlocker quiet(m_list);
+  m_list->clear();
+  const SECFileSystem fs;
+  for (std::size_t i = 0; i < m_regions.Count(); ++i) {
+    const CMapRegionEntry& entry = m_regions[i];
+    auto* row = new QTreeWidgetItem;
+    row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    row->setCheckState(kColumnCheck, Qt::Unchecked);
+    row->setText(kColumnRegion, Bytes(fs.FileNameOf(entry.path)));
+    row->setToolTip(kColumnRegion, Bytes(entry.path));
+    row->setText(kColumnSize, QString::fromStdString(FormatMegabytes(static_cast<std::uint64_t>(entry.size))));
+    row->setText(kColumnDate, QString::fromStdString(FormatRegionDate(entry.created)));
+    row->setTextAlignment(kColumnSize, Qt::AlignRight | Qt::AlignVCenter);
+    row->setTextAlignment(kColumnDate, Qt::AlignRight | Qt::AlignVCenter);
+    m_list->addTopLevelItem(row);
+  }
+}
+
+void CPropertyPageMap::UntickAll() {
+  const QSignalBlocker quiet(m_list);
+  for (int i = 0; i < m_list->topLevelItemCount(); ++i)
+    m_list->topLevelItem(i)->setCheckState(kColumnCheck, Qt::Unchecked);
+}
+
+void CPropertyPageMap::OnRowChanged() {
+  UpdateSelectedSize();
+  DoDataExchange(false);
+}
+
+std::vector<std::string> CPropertyPageMap::TickedPaths() const {
+  std::vector<std::string> paths;
+  for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+    if (m_list->topLevelItem(i)->checkState(kColumnCheck) == Qt::Checked) {
+      paths.push_back(m_regions[static_cast<std::size_t>(i)].path);
+    }
+  }
+  return paths;
+}
+
+void CPropertyPageMap::UpdateSelectedSize() {
+  if (m_list->topLevelItemCount() == 0) return;
+  std::uint64_t sum = 0;
+  for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+    if (m_list->topLevelItem(i)->checkState(kColumnCheck) != Qt::Checked) continue;
+    const std::int64_t size = m_regions[static_cast<std::size_t>(i)].size;
+    if (size > 0) sum += static_cast<std::uint64_t>(size);
+  }
+  m_total->setText(QString::fromStdString(FormatSizeText(m_state.resources.StringBytes(IDS_MEGABYTES), sum)));
+}
+
+void CPropertyPageMap::OnDestinationChanged() {
+  const int chosen = m_destination->currentIndex();
+  if (chosen >= 0 && static_cast<std::size_t>(chosen) < destinationDrives.size()) {
+    m_destinationRoot = destinationDrives[static_cast<std::size_t>(chosen)];
+  }
+  UpdatePlacement();
+  UpdateAvailableSize();
+  DoDataExchange(false);
+}
+
+void CPropertyPageMap::UpdatePlacement() {
+  // The folders named as on the chosen destination, which is where Next puts the regions; before
+  // a destination is chosen, as the unit record names them.
+  std::string background;
+  std::string detail;
+  if (!m_destinationRoot.empty()) {
+    const SECFileSystem fs;
+    const SRegionFolders folders = RegionFoldersOn(m_destinationRoot);
+    background = fs.FileNameOf(folders.background);
+    detail = fs.FileNameOf(folders.detail);
+  } else {
+    background = m_state.unit.GetUnitFolder(CUnitDevice::kBackgroundMaps, false);
+    detail = m_state.unit.GetUnitFolder(CUnitDevice::kDetailMaps, false);
+  }
+  m_placement->setPlainText(Bytes("/" + background + "/*.tdx\n/" + detail + "/*.imi"));
+}
+
+void CPropertyPageMap::UpdateAvailableSize() {
+  std::int64_t free = QueryFreeBytes(m_destinationRoot);
+  if (free < 0) free = 0;
+  m_available->setText(QString::fromStdString(
+      FormatSizeText(m_state.resources.StringBytes(IDS_MEGABYTES), static_cast<std::uint64_t>(free))));
+}
+
+void CPropertyPageMap::UpdateNextButton() {
+  bool anyTicked = false;
+  for (int i = 0; i < m_list->topLevelItemCount() && !anyTicked; ++i) {
+    anyTicked = m_list->topLevelItem(i)->checkState(kColumnCheck) == Qt::Checked;
+  }
+  const bool candidate = m_destination->currentIndex() >= 0 && !destinationDrives.empty() && anyTicked;
+  bool allowed = false;
+  if (candidate) {
+    // The values as displayed, rounded to 0.1 MB: what the user reads is what is compared.
+    allowed = FitsAsDisplayed(m_available->text().toStdString(), m_total->text().toStdString());
+    m_overCapacity = !allowed;
+  }
+  // Without a candidate the colour stays as it was: red until the next comparison or visit.
+  SetWizardButtons(allowed ? (kButtonBack | kButtonNext) : kButtonBack);
+  QPalette colours = m_total->palette();
+  colours.setColor(QPalette::WindowText, m_overCapacity ? QColor(255, 0, 0) : QColor(0, 0, 0));
+  m_total->setPalette(colours);
+  update();
+}
+
+void CPropertyPageMap::OnAddRegions() {
+  // The dialog opens in the folder above the first installation, where the others usually lie.
+  std::string folder;
+  const auto separator = m_searchRoot.find_last_of("/\\");
+  if (separator != std::string::npos) folder = m_searchRoot.substr(0, separator);
+  const std::vector<std::string> chosen = m_state.dialogs.OpenFiles(this, String(IDS_FILTER_MAP_REGIONS), folder);
+  if (chosen.empty()) return;
+  for (const std::string& path : chosen) {
+    if (m_regions.IsNewPath(path)) m_regions.InsertByDate(MakeRegionEntry(path));
+  }
+  FillRegionList();
+  UpdateSelectedSize();
+  DoDataExchange(false);
+}
+
+int CPropertyPageMap::OnWizardNext() {
+  FillRegionPairs(TickedPaths(), m_destinationRoot, m_state.filePairs);
+  if (m_state.filePairs.Empty()) return PageId();
+  CreateTargetFolders(m_state.filePairs);
+  return 0;
+}

@@ -1,14 +1,65 @@
-// The map transfer page: copies the chosen map regions onto the destination.
+// The map transfer page: copies the chosen map regions onto the destination, with progress.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
+#include "storage/block_copy.h"
 #include "wizard/pages/property_page.h"
 
-// The map job's transfer; Next leads to the Finish page.
-class CPropertyPageMapTransfer : public CPropertyPage_ {
+class QLabel;
+class QProgressBar;
+
+// The map job's copy. It starts as soon as the page is shown and runs on the window's thread,
+// block by block; between blocks the page lets the window system work, so it paints and Back can
+// ask to cancel. A confirmed cancel stops after the block in progress, removes what the copy
+// wrote, and only then returns to the region page: the file pairs are never rebuilt while a copy
+// or its clean-up still uses them. Failed files become lines of the report.
+class CPropertyPageMapTransfer : public CPropertyPage_, public CCopyObserver {
   Q_OBJECT
 
  public:
   explicit CPropertyPageMapTransfer(CWizardState& state);
 
-  int OnWizardNext() override { return kPageFinish; }
+  bool OnSetActive() override;
+  int OnWizardNext() override;
+  int OnWizardBack() override;
+  void DoDataExchange(bool toFields) override;
+  void OnTimer(int timerId) override;
+
+  void OnFileStart(const std::string& source) override;
+  void OnBlockCopied() override;
+  bool IsCancelled() override { return m_cancelled; }
+
+  bool Running() const { return m_running; }
+  QLabel* Status() const { return m_status; }
+  QLabel* CopyingLabel() const { return m_copyingLabel; }
+  QLabel* FileName() const { return m_fileName; }
+  QLabel* TimeLeft() const { return m_timeLeft; }
+  QLabel* Hint() const { return m_hint; }
+  QProgressBar* FileBar() const { return m_fileBar; }
+  QProgressBar* TotalBar() const { return m_totalBar; }
+
+ private:
+  void OnSheetClosed();
+  void DispatchMessages();
+
+  QLabel* m_status;
+  QLabel* m_copyingLabel;
+  QLabel* m_fileName;
+  QProgressBar* m_fileBar;
+  QLabel* m_timeLeft;
+  QProgressBar* m_totalBar;
+  QLabel* m_hint;
+
+  std::string m_fileNameText;
+  std::string m_timeLeftText;
+  std::uint32_t m_startTick = 0;
+  std::uint64_t m_totalBlocks = 0;
+  std::uint64_t m_doneBlocks = 0;
+  bool m_cancelled = false;
+  bool m_running = false;
+  bool m_leaving = false;      // the copy has unwound after a cancel: Back goes without a question
+  bool m_sheetClosed = false;  // the wizard was closed during the copy: nothing to return to
+  bool m_watchingSheet = false;
 };

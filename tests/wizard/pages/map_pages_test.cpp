@@ -1,0 +1,426 @@
+// The map job's pages over a fixture Wine prefix and fixture region files: the list, the capacity
+// rule, the targets, whole transfers, and cancels part-way.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTimer>
+#include <QTreeWidget>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+#include "resources/string_ids.h"
+#include "resources/string_table.h"
+#include "tests/wizard/pages/wizard_test_support.h"
+#include "tests/wizard/region_fixtures.h"
+#include "wizard/pages/page_finish.h"
+#include "wizard/pages/page_map.h"
+#include "wizard/pages/page_map_transfer.h"
+#include "wizard/pages/property_sheet.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The region page with destinations of a chosen free space; other roots report their real one.
+class CTestMapPage : public CPropertyPageMap {
+ public:
+  using CPropertyPageMap::CPropertyPageMap;
+  std::map<std::string, std::int64_t> freeBytes;
+
+ protected:
+  std::int64_t QueryFreeBytes(const std::string& root) const override {
+    const auto found = freeBytes.find(root);
+    return found != freeBytes.end() ? found->second : CPropertyPageMap::QueryFreeBytes(root);
+  }
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Every file below a folder, as paths relative to it, sorted.
+std::vector<std::string> FilesBelow(const std::string& folder) {
+  std::vector<std::string> files;
+  if (!fs::exists(folder)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), folder).string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+class MapPagesTest : public ::testing::Test {
+ protected:
+  MapPagesTest() : sheet((TestApplication(), state.testResources)) {
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    prefix = temp.Path() + "/prefix";
+    maps = prefix + "/drive_c/Program Files/Tavrelin/Vexlorn/Maps";
+    card = temp.Path() + "/card";
+    unitDrive = temp.Path() + "/unit";
+    fs::create_directories(maps);
+    fs::create_directories(card);
+    fs::create_directories(unitDrive);
+    region_fixtures::MakeWinePrefix(prefix, {{"Vexlorn", "C:\\Program Files\\Tavrelin\\Vexlorn"}});
+    ::setenv("WINEPREFIX", prefix.c_str(), 1);
+    state.job = 1;
+    map = new CTestMapPage(state);
+    transfer = new CPropertyPageMapTransfer(state);
+    finish = new CPropertyPageFinish(state);
+    sheet.AddPage(new CPropertyPage_(state, kPageFindCard, IDS_TITLE_FIND_CARD));
+    sheet.AddPage(map);
+    sheet.AddPage(transfer);
+    sheet.AddPage(finish);
+    sheet.Start();
+    Settle();
+  }
+  ~MapPagesTest() override { ::unsetenv("WINEPREFIX"); }
+
+  // Region files made in this order, each created later than the one before.
+  void MakeRegions(const std::vector<std::pair<std::string, std::string>>& files) {
+    for (const auto& [relative, content] : files) {
+      m_lastTime = region_fixtures::MakeFileAfter(maps + "/" + relative, 0, m_lastTime, content);
+      ASSERT_GT(m_lastTime, 0) << relative;
+    }
+  }
+  void MakeFile(const std::string& path, const std::string& content) {
+    m_lastTime = region_fixtures::MakeFileAfter(path, 0, m_lastTime, content);
+    ASSERT_GT(m_lastTime, 0) << path;
+  }
+  void MakeSizedRegion(const std::string& relative, std::int64_t size) {
+    m_lastTime = region_fixtures::MakeFileAfter(maps + "/" + relative, size, m_lastTime);
+    ASSERT_GT(m_lastTime, 0) << relative;
+  }
+  // The card connection page found these drives; the region page comes next.
+  void ShowRegionPage(const std::vector<std::string>& drives, std::int64_t free = 1'000'000'000) {
+    map->destinationDrives = drives;
+    for (const std::string& drive : drives) map->freeBytes[drive] = free;
+    sheet.PressNext();
+    Settle();
+    ASSERT_EQ(sheet.CurrentPage(), map);
+  }
+  QTreeWidget* List() const { return map->RegionList(); }
+  std::vector<std::string> Column(int column) const {
+    std::vector<std::string> texts;
+    for (int i = 0; i < List()->topLevelItemCount(); ++i)
+      texts.push_back(List()->topLevelItem(i)->text(column).toStdString());
+    return texts;
+  }
+  void Tick(int row, bool ticked = true) {
+    List()->topLevelItem(row)->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
+    Settle();
+  }
+  void TickAll() {
+    for (int i = 0; i < List()->topLevelItemCount(); ++i) Tick(i);
+  }
+  bool NextAllowed() const { return (sheet.WizardButtons() & kButtonNext) != 0; }
+  bool TotalIsRed() const { return map->TotalValue()->palette().color(QPalette::WindowText) == QColor(255, 0, 0); }
+  // Lets the window system run until the condition holds; false after twenty seconds.
+  static bool RunUntil(const std::function<bool()>& done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+      if (clock.elapsed() > 20000) return false;
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    Settle();
+    return true;
+  }
+  bool RunTransferToTheEnd() {
+    // Next alone is the completed page's state; the region page offers Back with it.
+    return RunUntil([&] { return sheet.CurrentPage() != transfer || sheet.WizardButtons() == kButtonNext; });
+  }
+  // Clicks Back once, while the copy shows this file's name.
+  void ClickBackDuring(const std::string& fileName) {
+    auto* watch = new QTimer(&sheet);
+    watch->setInterval(0);
+    QObject::connect(watch, &QTimer::timeout, watch, [this, watch, fileName] {
+      if (transfer->FileName()->text().toStdString() != fileName) return;
+      watch->stop();
+      sheet.BackButton()->click();
+    });
+    watch->start();
+  }
+
+  CTempFolder temp;
+  CTestState state;
+  CPropertySheet_ sheet;
+  CTestMapPage* map = nullptr;
+  CPropertyPageMapTransfer* transfer = nullptr;
+  CPropertyPageFinish* finish = nullptr;
+  std::string prefix;
+  std::string maps;
+  std::string card;
+  std::string unitDrive;
+
+ private:
+  std::int64_t m_lastTime = 0;
+};
+
+TEST_F(MapPagesTest, ListsTheRegionsNewestFirstWithSizeAndDate) {
+  MakeSizedRegion("Old.tdx", 1'250'000);
+  MakeSizedRegion("sub/Middle.imi", 49'999);
+  MakeSizedRegion("New.IMI", 10'050'000);
+  ShowRegionPage({card, unitDrive}, 10'040'000);
+
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"New.IMI", "Middle.imi", "Old.tdx"}));
+  EXPECT_EQ(Column(2), (std::vector<std::string>{"10.1", "0.0", "1.2"}));
+  char today[16];
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  ::gmtime_r(&now, &utc);
+  std::strftime(today, sizeof today, "%m/%d/%y", &utc);
+  EXPECT_EQ(Column(3), (std::vector<std::string>(3, today)));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(List()->topLevelItem(i)->checkState(0), Qt::Unchecked);
+  EXPECT_EQ(List()->headerItem()->text(1), "Region");
+  EXPECT_EQ(List()->headerItem()->text(2), "Size(MB)");
+  EXPECT_EQ(List()->headerItem()->text(3), "Date");
+  EXPECT_EQ(List()->headerItem()->textAlignment(2) & Qt::AlignRight, Qt::AlignRight);
+
+  ASSERT_EQ(map->DestinationBox()->count(), 2);
+  EXPECT_EQ(map->DestinationBox()->currentText().toStdString(), card);
+  EXPECT_EQ(map->DestinationRoot(), card);
+  EXPECT_EQ(map->AvailableValue()->text(), "10.0 MB");
+  EXPECT_EQ(map->TotalValue()->text(), "0.0 MB");
+  EXPECT_EQ(map->Placement()->toPlainText(), "/Background Maps/*.tdx\n/Detail Maps/*.imi");
+  EXPECT_FALSE(NextAllowed());
+  EXPECT_EQ(sheet.HeaderTitle(), "Map region selection");
+}
+
+TEST_F(MapPagesTest, NextFollowsTheCapacityAsDisplayed) {
+  MakeSizedRegion("A.imi", 10'030'000);
+  MakeSizedRegion("B.imi", 10'100'000);
+  ShowRegionPage({card}, 10'040'000);
+  // Rows: B (newest), A.
+  Tick(1);
+  EXPECT_EQ(map->TotalValue()->text(), "10.0 MB");
+  EXPECT_TRUE(NextAllowed()) << "10.04 MB free and 10.03 MB ticked both show 10.0 MB";
+  EXPECT_FALSE(TotalIsRed());
+
+  Tick(1, false);
+  map->freeBytes[card] = 10'000'000;
+  map->OnDestinationChanged();
+  Settle();
+  Tick(0);
+  EXPECT_EQ(map->AvailableValue()->text(), "10.0 MB");
+  EXPECT_EQ(map->TotalValue()->text(), "10.1 MB");
+  EXPECT_FALSE(NextAllowed());
+  EXPECT_TRUE(map->OverCapacity());
+  EXPECT_TRUE(TotalIsRed());
+
+  // Unticking everything disables Next and leaves the total red until the next comparison.
+  Tick(0, false);
+  EXPECT_EQ(map->TotalValue()->text(), "0.0 MB");
+  EXPECT_FALSE(NextAllowed());
+  EXPECT_TRUE(TotalIsRed());
+  Tick(1);
+  EXPECT_TRUE(NextAllowed());
+  EXPECT_FALSE(TotalIsRed());
+
+  // A failed free-space query shows 0.0 MB and refuses any region of a non-zero displayed size.
+  map->freeBytes[card] = -1;
+  map->OnDestinationChanged();
+  Settle();
+  EXPECT_EQ(map->AvailableValue()->text(), "0.0 MB");
+  EXPECT_FALSE(NextAllowed());
+}
+
+TEST_F(MapPagesTest, WithoutADestinationNextIsNeverAllowed) {
+  MakeSizedRegion("A.imi", 10);
+  ShowRegionPage({});
+  Tick(0);
+  EXPECT_EQ(map->DestinationBox()->count(), 0);
+  EXPECT_FALSE(NextAllowed());
+  EXPECT_EQ(map->OnWizardNext(), kPageMap) << "no pairs, no page change";
+  EXPECT_TRUE(state.filePairs.Empty());
+}
+
+TEST_F(MapPagesTest, AddingRegionsSkipsListedPathsAndUnticksEveryRow) {
+  MakeRegions({{"A.imi", "a"}});
+  const std::string extra = temp.Path() + "/elsewhere/Extra.tdx";
+  MakeFile(extra, "extra");
+  ShowRegionPage({card});
+  Tick(0);
+  state.testDialogs.openAnswers = {{maps + "/a.IMI", extra}};
+  map->AddButton()->click();
+  Settle();
+  ASSERT_EQ(state.testDialogs.calls.size(), 1u);
+  EXPECT_EQ(state.testDialogs.calls[0].filter.toStdString(), BuiltInString(IDS_FILTER_MAP_REGIONS));
+  EXPECT_EQ(state.testDialogs.calls[0].folder, prefix + "/drive_c/Program Files/Tavrelin");
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"Extra.tdx", "A.imi"}));
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(List()->topLevelItem(i)->checkState(0), Qt::Unchecked);
+  EXPECT_FALSE(NextAllowed());
+
+  // A cancelled dialog changes nothing.
+  Tick(1);
+  map->AddButton()->click();
+  Settle();
+  EXPECT_EQ(List()->topLevelItemCount(), 2);
+  EXPECT_EQ(List()->topLevelItem(1)->checkState(0), Qt::Checked);
+}
+
+TEST_F(MapPagesTest, TargetsAreBuiltOnTheChosenDestination) {
+  // The unit record names a unit on another drive, with its own folder names; the regions must
+  // still go to the drive whose free space was shown.
+  fs::create_directories(unitDrive + "/USBTRANS");
+  std::ofstream(unitDrive + "/USBTRANS/LANGUAGE.DAT") << "BackgroundMaps=Fonds\r\nDetailMaps=Cartes\r\n";
+  state.unit.SetDrive(unitDrive);
+  MakeRegions({{"x/Alps.IMI", "1"}, {"Alps.tdx", "2"}, {"y/Alps.IMI", "3"}});
+  ShowRegionPage({card, unitDrive});
+  TickAll();
+  ASSERT_TRUE(NextAllowed());
+  sheet.PressNext();
+  ASSERT_TRUE(RunTransferToTheEnd());
+
+  // Two ticked regions of the same name give one pair: the lower row's file.
+  ASSERT_EQ(state.filePairs.Count(), 2u);
+  EXPECT_EQ(state.filePairs[0].target, card + "/Detail Maps/Alps.IMI");
+  EXPECT_EQ(state.filePairs[0].source, maps + "/x/Alps.IMI");
+  EXPECT_EQ(state.filePairs[1].target, card + "/Background Maps/Alps.tdx");
+  EXPECT_EQ(FilesBelow(card), (std::vector<std::string>{"Background Maps/Alps.tdx", "Detail Maps/Alps.IMI"}));
+  EXPECT_EQ(ReadAll(card + "/Detail Maps/Alps.IMI"), "1");
+  EXPECT_EQ(FilesBelow(unitDrive), (std::vector<std::string>{"USBTRANS/LANGUAGE.DAT"}));
+
+  // Choosing the unit's drive names the folders from its language file.
+  sheet.PressNext();
+  Settle();
+  sheet.PressBack();
+  Settle();
+  ASSERT_EQ(sheet.CurrentPage(), map);
+  map->DestinationBox()->setCurrentIndex(1);
+  Settle();
+  EXPECT_EQ(map->Placement()->toPlainText(), "/Fonds/*.tdx\n/Cartes/*.imi");
+  Tick(0);
+  ASSERT_EQ(map->OnWizardNext(), 0);
+  ASSERT_EQ(state.filePairs.Count(), 1u);
+  EXPECT_EQ(state.filePairs[0].target, unitDrive + "/Cartes/Alps.IMI");
+  EXPECT_TRUE(fs::is_directory(unitDrive + "/Cartes")) << "target folders are made on Next";
+}
+
+TEST_F(MapPagesTest, AWholeTransferEndsOnTheFinishPage) {
+  const std::string big(200'000, 'b');  // 4 blocks
+  MakeRegions({{"Big.imi", big}, {"Empty.tdx", ""}, {"Small.tdx", "small"}});
+  ShowRegionPage({card});
+  TickAll();
+  sheet.PressNext();
+  Settle();
+  ASSERT_EQ(sheet.CurrentPage(), transfer);
+  EXPECT_EQ(sheet.HeaderTitle(), "Map transfer");
+  EXPECT_EQ(transfer->TotalBar()->maximum(), 5);
+  ASSERT_TRUE(RunTransferToTheEnd());
+
+  EXPECT_EQ(transfer->Status()->text(), "Transfer completed.");
+  EXPECT_EQ(transfer->FileName()->text(), "");
+  EXPECT_EQ(transfer->TimeLeft()->text(), "0:00:00");
+  EXPECT_EQ(transfer->TotalBar()->value(), 5);
+  EXPECT_TRUE(transfer->CopyingLabel()->isHidden());
+  EXPECT_TRUE(transfer->Hint()->isEnabled());
+  EXPECT_EQ(sheet.WizardButtons(), kButtonNext);
+  EXPECT_EQ(ReadAll(card + "/Detail Maps/Big.imi"), big);
+  EXPECT_EQ(ReadAll(card + "/Background Maps/Small.tdx"), "small");
+  EXPECT_TRUE(fs::exists(card + "/Background Maps/Empty.tdx"));
+  EXPECT_TRUE(state.report.empty());
+
+  sheet.PressNext();
+  Settle();
+  ASSERT_EQ(sheet.CurrentPage(), finish);
+  EXPECT_EQ(finish->Outcome()->text().toStdString(), BuiltInString(IDS_MAP_SUCCESS));
+  EXPECT_TRUE(finish->Details()->isHidden());
+  // Back from Finish starts the job again on the region page, every row unticked.
+  sheet.PressBack();
+  Settle();
+  ASSERT_EQ(sheet.CurrentPage(), map);
+  EXPECT_TRUE(state.filePairs.Empty());
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(List()->topLevelItem(i)->checkState(0), Qt::Unchecked);
+}
+
+TEST_F(MapPagesTest, FailedFilesAreReportedOnTheFinishPage) {
+  MakeRegions({{"Blocked.imi", "b"}, {"Gone.tdx", "g"}, {"Fine.tdx", "f"}});
+  ShowRegionPage({card});
+  TickAll();
+  fs::create_directories(card + "/Detail Maps/Blocked.imi");  // a folder where the file should go
+  fs::remove(maps + "/Gone.tdx");                             // removed after it was listed
+  sheet.PressNext();
+  ASSERT_TRUE(RunTransferToTheEnd());
+  EXPECT_EQ(transfer->Status()->text(), "Transfer completed.");
+  EXPECT_EQ(state.report,
+            (std::vector<std::string>{
+                FormatMessageWithPath(BuiltInString(IDS_ERROR_LOADING), maps + "/Gone.tdx"),
+                FormatMessageWithPath(BuiltInString(IDS_ERROR_TRANSFERRING), card + "/Detail Maps/Blocked.imi"),
+            }));
+  EXPECT_EQ(ReadAll(card + "/Background Maps/Fine.tdx"), "f");
+  sheet.PressNext();
+  Settle();
+  EXPECT_EQ(finish->Outcome()->text().toStdString(), BuiltInString(IDS_MAP_FAILURES));
+  EXPECT_FALSE(finish->Details()->isHidden());
+  EXPECT_EQ(finish->Details()->toPlainText().toStdString(), state.report[0] + "\n" + state.report[1] + "\n");
+}
+
+TEST_F(MapPagesTest, BackThenYesStopsTheCopyAndRemovesOnlyWhatItWrote) {
+  // Rows, newest first: A, B, C; the copy takes them in that order.
+  MakeRegions({{"C.tdx", "new c"}, {"B.imi", std::string(1'000'000, 'b')}, {"A.imi", std::string(70'000, 'a')}});
+  fs::create_directories(card + "/Background Maps");
+  std::ofstream(card + "/Background Maps/C.tdx") << "the user's own";
+  ShowRegionPage({card});
+  TickAll();
+  state.testDialogs.yesNoAnswers = {true};
+  ClickBackDuring("B.imi");
+  sheet.PressNext();
+  ASSERT_TRUE(RunUntil([&] { return sheet.CurrentPage() == map && !transfer->Running(); }));
+
+  ASSERT_EQ(state.testDialogs.Count("yesno"), 1);
+  EXPECT_EQ(state.testDialogs.calls.back().text.toStdString(), BuiltInString(IDS_CANCEL_TRANSFER));
+  EXPECT_EQ(state.testDialogs.calls.back().caption.toStdString(), BuiltInString(IDS_CAPTION));
+  EXPECT_EQ(FilesBelow(card), (std::vector<std::string>{"Background Maps/C.tdx"}));
+  EXPECT_EQ(ReadAll(card + "/Background Maps/C.tdx"), "the user's own");
+  EXPECT_TRUE(state.report.empty());
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(List()->topLevelItem(i)->checkState(0), Qt::Unchecked);
+  EXPECT_FALSE(NextAllowed());
+
+  // The job can run again from here, and this time to its end.
+  TickAll();
+  sheet.PressNext();
+  ASSERT_TRUE(RunTransferToTheEnd());
+  EXPECT_EQ(transfer->Status()->text(), "Transfer completed.");
+  EXPECT_EQ(ReadAll(card + "/Background Maps/C.tdx"), "new c");
+}
+
+TEST_F(MapPagesTest, BackThenNoLetsTheCopyGoOn) {
+  MakeRegions({{"B.imi", std::string(1'000'000, 'b')}, {"A.imi", std::string(70'000, 'a')}});
+  ShowRegionPage({card});
+  TickAll();
+  state.testDialogs.yesNoAnswers = {false};
+  ClickBackDuring("B.imi");
+  sheet.PressNext();
+  ASSERT_TRUE(RunTransferToTheEnd());
+  EXPECT_EQ(state.testDialogs.Count("yesno"), 1);
+  EXPECT_EQ(sheet.CurrentPage(), transfer);
+  EXPECT_EQ(transfer->Status()->text(), "Transfer completed.");
+  EXPECT_EQ(ReadAll(card + "/Detail Maps/B.imi"), std::string(1'000'000, 'b'));
+  EXPECT_EQ(ReadAll(card + "/Detail Maps/A.imi"), std::string(70'000, 'a'));
+}
+
+TEST_F(MapPagesTest, AJobOfEmptyFilesCompletesWithoutATimeLeft) {
+  MakeRegions({{"E1.imi", ""}, {"E2.tdx", ""}});
+  ShowRegionPage({card});
+  TickAll();
+  sheet.PressNext();
+  ASSERT_TRUE(RunTransferToTheEnd());
+  EXPECT_EQ(transfer->TotalBar()->maximum(), 0);
+  EXPECT_EQ(transfer->TimeLeft()->text(), "");
+  EXPECT_EQ(transfer->Status()->text(), "Transfer completed.");
+  EXPECT_EQ(FilesBelow(card), (std::vector<std::string>{"Background Maps/E2.tdx", "Detail Maps/E1.imi"}));
+}
+
+}  // namespace

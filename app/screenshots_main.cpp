@@ -1,5 +1,5 @@
-// Renders each page of the conversion job offscreen (test mode) to PNG files, and measures the
-// time from the process's start to the first painted page.
+// Renders each page of the conversion job and of the map job offscreen (test mode) to PNG files,
+// and measures the time from the process's start to the first painted page.
 #include <time.h>
 #include <unistd.h>
 
@@ -9,12 +9,18 @@
 #include <QEvent>
 #include <QFile>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "app/wizard_app.h"
 #include "wizard/pages/page_destination.h"
+#include "wizard/pages/page_map.h"
+#include "wizard/pages/page_welcome.h"
 
 namespace {
 
@@ -65,6 +71,28 @@ class CFirstPaint : public QObject {
     return QObject::eventFilter(watched, event);
   }
 };
+
+// A Wine prefix with one installation of the desktop product holding a few map regions, made
+// one after the other so that they list newest first, and an empty folder standing for a card.
+// Answers the card's folder.
+std::string MakeMapFixtures(const std::string& root) {
+  namespace fs = std::filesystem;
+  const std::string prefix = root + "/wine";
+  const std::string maps = prefix + "/drive_c/Program Files/Tavrelin/Vexlorn/Maps";
+  fs::create_directories(maps + "/Europe");
+  fs::create_directories(prefix + "/dosdevices");
+  std::error_code ignored;
+  fs::create_directory_symlink("../drive_c", prefix + "/dosdevices/c:", ignored);
+  std::ofstream(prefix + "/system.reg") << "WINE REGISTRY Version 2\n\n[Software\\\\Tavrelin] 1700000000\n\n"
+                                           "[Software\\\\Tavrelin\\\\Vexlorn] 1700000000\n"
+                                           "\"Path\"=\"C:\\\\Program Files\\\\Tavrelin\\\\Vexlorn\"\n";
+  const std::pair<const char*, std::size_t> regions[] = {
+      {"World.tdx", 1'800'000}, {"Europe/Alps.imi", 3'400'000}, {"Europe/Brittany.imi", 2'100'000}};
+  for (const auto& [name, size] : regions) std::ofstream(maps + "/" + name) << std::string(size, 'm');
+  ::setenv("WINEPREFIX", prefix.c_str(), 1);
+  fs::create_directories(root + "/card");
+  return root + "/card";
+}
 
 void Settle(int rounds = 5) {
   for (int i = 0; i < rounds; ++i) QCoreApplication::processEvents();
@@ -121,5 +149,28 @@ int main(int argc, char** argv) {
   shoot("5-conversion-and-transfer");
   next();
   shoot("6-finish");
+
+  // The map job: back to the Welcome page, then the card page; test mode finds no card, so the
+  // region page is given the fixture card as its destination.
+  for (int i = 0; i < sheet.PageCount() && sheet.CurrentPage()->PageId() != kPageWelcome; ++i) {
+    sheet.BackButton()->click();
+    Settle();
+  }
+  const std::string card = MakeMapFixtures(QDir::tempPath().toStdString());
+  static_cast<CPropertyPageWelcome*>(sheet.PageById(kPageWelcome))->MapsChoice()->click();
+  next();
+  shoot("7-insert-card");
+  auto* map = static_cast<CPropertyPageMap*>(sheet.PageById(kPageMap));
+  map->destinationDrives = {card};
+  next();
+  for (int row = 0; row < 2 && row < map->RegionList()->topLevelItemCount(); ++row) {
+    map->RegionList()->topLevelItem(row)->setCheckState(0, Qt::Checked);
+  }
+  shoot("8-map-region-selection");
+  next();
+  while (!sheet.NextButton()->isEnabled() && deadline.elapsed() < 60000) QCoreApplication::processEvents();
+  shoot("9-map-transfer");
+  next();
+  shoot("10-map-finish");
   return 0;
 }

@@ -58,6 +58,7 @@ CPropertyPageMap::CPropertyPageMap(CWizardState& state)
   for (int column = kColumnCheck; column <= kColumnDate; ++column) {
     m_list->setColumnWidth(column, kColumnWidths[column] * unit / 4);
   }
+  m_list->header()->setStretchLastSection(false);
   m_list->headerItem()->setTextAlignment(kColumnSize, Qt::AlignRight | Qt::AlignVCenter);
   m_list->headerItem()->setTextAlignment(kColumnDate, Qt::AlignRight | Qt::AlignVCenter);
   connect(m_list, &QTreeWidget::itemChanged, this, &CPropertyPageMap::OnRowChanged);

@@ -3,16 +3,18 @@
 
 #include <locale.h>
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <utility>
 
 namespace {
 
 constexpr std::string_view kTalker = "PTVL";
-constexpr const char* kCodes[] = {"RTE", "WPL", "TRK", "CMD", "XXX"};
+constexpr std::string_view kCodes[] = {"RTE", "WPL", "TRK", "CMD", "XXX"};
 
 // Field text for a message, clipped so that a huge line does not make a huge reason.
 std::string Quoted(std::string_view text) {
@@ -63,6 +65,18 @@ bool ScanDouble(std::string_view field, double& value) {
   const std::string_view fraction = dot == std::string_view::npos ? std::string_view() : body.substr(dot + 1);
   if (!whole.empty() && AllDigits(whole) &&
       (dot == std::string_view::npos || (!fraction.empty() && AllDigits(fraction)))) {
+    // Up to 15 digits form an integer that a double holds exactly, and dividing it by an exact
+    // power of ten rounds once: the same double strtod gives.
+    if (whole.size() + fraction.size() <= 15) {
+      static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+      std::uint64_t number = 0;
+      for (char c : whole) number = number * 10 + static_cast<std::uint64_t>(c - '0');
+      for (char c : fraction) number = number * 10 + static_cast<std::uint64_t>(c - '0');
+      const double magnitude = static_cast<double>(number) / kPowers[fraction.size()];
+      value = field[0] == '-' ? -magnitude : magnitude;
+      return true;
+    }
     // Out of range (overflow, underflow) is left to scanf, which answers infinity or a tiny value.
     double parsed = 0;
     const auto result = std::from_chars(field.data(), field.data() + field.size(), parsed, std::chars_format::fixed);
@@ -151,46 +165,85 @@ int ScanTime(std::string_view field, unsigned short values[4]) {
   return std::sscanf(text.c_str(), "%02hu%02hu%02hu.%02hu", &values[0], &values[1], &values[2], &values[3]);
 }
 
-// printf "%0*d".
-void AppendPadded(std::string& out, long long value, int width) {
-  char digits[24];
-  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  const char* first = digits;
-  if (*first == '-') {
-    out.push_back('-');
-    ++first;
+// Room for any number WriteFixed3 or WritePadded writes (a double's 309 integer digits included).
+constexpr std::size_t kNumberRoom = std::numeric_limits<double>::max_exponent10 + 32;
+
+// Copies digits behind an optional '-' and zero-pads them to width after the sign, as printf's
+// '0' flag does.
+char* WriteSignPadded(char* p, const char* digits, const char* end, int width) {
+  if (*digits == '-') {
+    *p++ = '-';
+    ++digits;
     --width;
   }
-  for (int pad = width - static_cast<int>(end - first); pad > 0; --pad) out.push_back('0');
-  out.append(first, static_cast<std::size_t>(end - first));
+  for (int pad = width - static_cast<int>(end - digits); pad > 0; --pad) *p++ = '0';
+  std::memcpy(p, digits, static_cast<std::size_t>(end - digits));
+  return p + (end - digits);
 }
 
-// printf "%0*.3f" in the C locale.
-void AppendFixed3(std::string& out, double value, int width) {
+// printf "%0*lld".
+char* WritePadded(char* p, long long value, int width) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  return WriteSignPadded(p, digits, end, width);
+}
+
+char* WriteTwoDigits(char* p, unsigned value) {
+  *p++ = static_cast<char>('0' + value / 10 % 10);
+  *p++ = static_cast<char>('0' + value % 10);
+  return p;
+}
+
+// printf "%0*.3f" in the C locale. printf rounds the exact binary value half to even; for values
+// below 2^52 that is done here in integers (the mantissa times 1000 fits in 64 bits), larger ones
+// go through to_chars, which rounds the same way.
+char* WriteFixed3(char* p, double value, int width) {
+  char digits[kNumberRoom];
+  char* end = digits;
   if (!std::isfinite(value)) {
     // printf pads infinity and NaN with blanks, not zeros.
     const std::string_view text =
         std::isnan(value) ? (std::signbit(value) ? "-nan" : "nan") : (value < 0 ? "-inf" : "inf");
-    for (int pad = width - static_cast<int>(text.size()); pad > 0; --pad) out.push_back(' ');
-    out.append(text);
-    return;
+    for (int pad = width - static_cast<int>(text.size()); pad > 0; --pad) *p++ = ' ';
+    std::memcpy(p, text.data(), text.size());
+    return p + text.size();
   }
-  char digits[std::numeric_limits<double>::max_exponent10 + 32];
-  const auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 3).ptr;
-  const char* first = digits;
-  if (*first == '-') {
-    out.push_back('-');
-    ++first;
-    --width;
+  const auto bits = std::bit_cast<std::uint64_t>(value);
+  const int exponent = static_cast<int>((bits >> 52) & 0x7FF);
+  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+  const std::uint64_t mantissa = exponent == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
+  const int shift = exponent == 0 ? 1074 : 1075 - exponent;  // value = mantissa / 2^shift
+  if (shift <= 0) {
+    end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 3).ptr;
+    return WriteSignPadded(p, digits, end, width);
   }
-  for (int pad = width - static_cast<int>(end - first); pad > 0; --pad) out.push_back('0');
-  out.append(first, static_cast<std::size_t>(end - first));
+  std::uint64_t thousandths = 0;
+  if (shift < 64) {
+    const std::uint64_t scaled = mantissa * 1000;  // below 2^63
+    thousandths = scaled >> shift;
+    const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+    if (rest > half || (rest == half && (thousandths & 1) != 0)) ++thousandths;
+  }  // otherwise the value is below half a thousandth and rounds to zero
+  if (std::signbit(value)) *end++ = '-';
+  end = std::to_chars(end, digits + sizeof digits, thousandths / 1000).ptr;
+  *end++ = '.';
+  const auto decimals = static_cast<unsigned>(thousandths % 1000);
+  *end++ = static_cast<char>('0' + decimals / 100);
+  end = WriteTwoDigits(end, decimals % 100);
+  return WriteSignPadded(p, digits, end, width);
 }
 
-void AppendHex2(std::string& out, unsigned value) {
+void AppendPadded(std::string& out, long long value, int width) {
+  char text[32];
+  out.append(text, static_cast<std::size_t>(WritePadded(text, value, width) - text));
+}
+
+char* WriteHex2(char* p, unsigned value) {
   constexpr char kHex[] = "0123456789ABCDEF";
-  out.push_back(kHex[(value >> 4) & 0xF]);
-  out.push_back(kHex[value & 0xF]);
+  *p++ = kHex[(value >> 4) & 0xF];
+  *p++ = kHex[value & 0xF];
+  return p;
 }
 
 // Stored texts never contain a comma, which would split the field. A line break would split the
@@ -232,15 +285,15 @@ bool FieldCountFails(const char* what, std::size_t count, CDiagnostic* why) {
 
 }  // namespace
 
-const char* SentenceCode(int type) { return type >= 0 && type < SENTENCE_XXX ? kCodes[type] : kCodes[SENTENCE_XXX]; }
+const char* SentenceCode(int type) {
+  return (type >= 0 && type < SENTENCE_XXX ? kCodes[type] : kCodes[SENTENCE_XXX]).data();
+}
 
 int SentenceType(std::string_view line) {
-  for (int type = SENTENCE_RTE; type <= SENTENCE_XXX; ++type) {
-    const std::string_view code = kCodes[type];
-    if (line.size() >= 1 + kTalker.size() + code.size() && line[0] == '$' &&
-        line.substr(1, kTalker.size()) == kTalker && line.substr(1 + kTalker.size(), code.size()) == code)
-      return type;
-  }
+  if (line.size() < 8 || line[0] != '$' || line.substr(1, kTalker.size()) != kTalker) return SENTENCE_XXX;
+  const std::string_view code = line.substr(1 + kTalker.size(), 3);
+  for (int type = SENTENCE_RTE; type < SENTENCE_XXX; ++type)
+    if (code == kCodes[type]) return type;
   return SENTENCE_XXX;
 }
 
@@ -370,17 +423,19 @@ std::string CPosition::Format() const {
 }
 
 void CPosition::AppendGroup(std::string& out) const {
-  AppendFixed3(out, m_latitude, 8);
-  out.push_back(',');
-  out.push_back(m_latitudeHemisphere);
-  out.push_back(',');
-  AppendFixed3(out, m_longitude, 9);
-  out.push_back(',');
-  out.push_back(m_longitudeHemisphere);
-  out.push_back(',');
-  AppendPadded(out, m_altitude, 4);
-  out.push_back(',');
-  out.push_back(m_altitudeUnit);
+  char text[2 * kNumberRoom + 32];
+  char* p = WriteFixed3(text, m_latitude, 8);
+  *p++ = ',';
+  *p++ = m_latitudeHemisphere;
+  *p++ = ',';
+  p = WriteFixed3(p, m_longitude, 9);
+  *p++ = ',';
+  *p++ = m_longitudeHemisphere;
+  *p++ = ',';
+  p = WritePadded(p, m_altitude, 4);
+  *p++ = ',';
+  *p++ = m_altitudeUnit;
+  out.append(text, static_cast<std::size_t>(p - text));
 }
 
 bool CPosition::Parse(std::string_view text, CDiagnostic* why) {
@@ -487,11 +542,7 @@ void CSentence::CFieldViews::Clear() {
   m_more.clear();
 }
 
-void CSentence::CFieldViews::Push(std::string_view field) {
-  if (m_more.empty() && m_size < kInline) {
-    m_inline[m_size++] = field;
-    return;
-  }
+void CSentence::CFieldViews::PushMore(std::string_view field) {
   if (m_more.empty()) m_more.assign(m_inline, m_inline + m_size);
   m_more.push_back(field);
   ++m_size;
@@ -519,14 +570,15 @@ std::string CSentence::Format() const {
 
 void CSentence::AppendLine(std::string& out, std::string_view lineEnd, CLocalTimeCache* times) const {
   const std::size_t start = out.size();
-  out.push_back('$');
-  out.append(kTalker);
-  out.append(kCodes[Type()]);
-  out.push_back(',');
+  char header[] = "$PTVLxxx,";
+  std::memcpy(header + 5, kCodes[Type()].data(), 3);
+  out.append(header, sizeof header - 1);
   AppendBody(out, times);
   const std::uint8_t sum = Checksum(std::string_view(out).substr(start + 1));
-  out.push_back('*');
-  AppendHex2(out, sum);
+  char tail[8];
+  tail[0] = '*';
+  WriteHex2(tail + 1, sum);
+  out.append(tail, 3);
   out.append(lineEnd);
 }
 
@@ -544,14 +596,18 @@ bool CSentence::Verify(std::string_view text, CFieldViews& fields, CDiagnostic* 
   if (star == std::string_view::npos || lastComma == std::string_view::npos || star < lastComma)
     return Fail(why, "sentence " + Quoted(text) + " has no checksum");
   const std::string_view body = text.substr(0, star);
-  std::string_view rest = body;
-  for (;;) {
-    const auto comma = rest.find(',');
-    if (comma == std::string_view::npos) break;
-    fields.Push(rest.substr(0, comma));
-    rest.remove_prefix(comma + 1);
+  // One pass splits the fields and sums the bytes after the '$'.
+  std::uint8_t sum = 0;
+  std::size_t fieldStart = 0;
+  for (std::size_t i = 0; i < body.size(); ++i) {
+    const char c = body[i];
+    if (i > 0) sum ^= static_cast<std::uint8_t>(c);
+    if (c == ',') {
+      fields.Push(body.substr(fieldStart, i - fieldStart));
+      fieldStart = i + 1;
+    }
   }
-  fields.Push(rest);
+  fields.Push(body.substr(fieldStart));
   const std::string_view checksumField = text.substr(star + 1);
   fields.Push(checksumField);
   if (fields.Size() <= 2) return Fail(why, "sentence has " + std::to_string(fields.Size()) + " fields");
@@ -564,11 +620,10 @@ bool CSentence::Verify(std::string_view text, CFieldViews& fields, CDiagnostic* 
   unsigned written = 0;
   if (checksumField.size() != 2) return Fail(why, "checksum field " + Quoted(checksumField) + " is not two characters");
   if (!ScanHex(checksumField, written)) return Fail(why, "checksum " + Quoted(checksumField) + " is not hexadecimal");
-  const std::uint8_t sum = Checksum(body.substr(1));
   if (written != sum) {
-    std::string computed;
-    AppendHex2(computed, sum);
-    return Fail(why, "checksum " + std::string(checksumField) + " does not match " + computed);
+    char computed[2];
+    WriteHex2(computed, sum);
+    return Fail(why, "checksum " + std::string(checksumField) + " does not match " + std::string(computed, 2));
   }
   return true;
 }
@@ -801,20 +856,26 @@ void CTrkSentence::AppendBody(std::string& out, CLocalTimeCache* times) const {
   else if (localtime_r(&m_time, &local) == nullptr)
     local = std::tm{};
   m_position.AppendGroup(out);
-  out.push_back(',');
-  AppendPadded(out, local.tm_hour, 2);
-  AppendPadded(out, local.tm_min, 2);
-  AppendPadded(out, local.tm_sec, 2);
-  out.push_back('.');
-  AppendPadded(out, m_hundredths, 2);
-  out.push_back(',');
-  out.push_back(m_validity);
-  out.push_back(',');
+  // Every part is below 100 (a leap second is 60), so two digits each.
+  char text[16];
+  char* p = text;
+  *p++ = ',';
+  p = WriteTwoDigits(p, static_cast<unsigned>(local.tm_hour));
+  p = WriteTwoDigits(p, static_cast<unsigned>(local.tm_min));
+  p = WriteTwoDigits(p, static_cast<unsigned>(local.tm_sec));
+  *p++ = '.';
+  p = WriteTwoDigits(p, m_hundredths);
+  *p++ = ',';
+  *p++ = m_validity;
+  *p++ = ',';
+  out.append(text, static_cast<std::size_t>(p - text));
   out.append(m_name);
-  out.push_back(',');
-  AppendPadded(out, local.tm_mday, 2);
-  AppendPadded(out, local.tm_mon + 1, 2);
-  AppendPadded(out, ((local.tm_year + 1900) % 100 + 100) % 100, 2);
+  p = text;
+  *p++ = ',';
+  p = WriteTwoDigits(p, static_cast<unsigned>(local.tm_mday));
+  p = WriteTwoDigits(p, static_cast<unsigned>(local.tm_mon + 1));
+  p = WriteTwoDigits(p, static_cast<unsigned>(((local.tm_year + 1900) % 100 + 100) % 100));
+  out.append(text, static_cast<std::size_t>(p - text));
 }
 
 bool CTrkSentence::SetPosition(const CPosition& position) {

@@ -171,12 +171,19 @@ class CSentence : public CFieldList {
   class CFieldViews {
    public:
     void Clear();
-    void Push(std::string_view field);
+    void Push(std::string_view field) {
+      if (m_more.empty() && m_size < kInline)
+        m_inline[m_size++] = field;
+      else
+        PushMore(field);
+    }
     std::size_t Size() const { return m_size; }
     const std::string_view* Data() const { return m_more.empty() ? m_inline : m_more.data(); }
     std::string_view operator[](std::size_t index) const { return Data()[index]; }
 
    private:
+    void PushMore(std::string_view field);
+
     static constexpr std::size_t kInline = 16;
     std::string_view m_inline[kInline];
     std::vector<std::string_view> m_more;

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <istream>
@@ -17,6 +16,8 @@
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
+// Bytes of a typical sentence, to reserve room for a whole file's text at once.
+constexpr std::size_t kTypicalLineSize = 72;
 
 std::string LinePrefix(int lineNumber) { return "line " + std::to_string(lineNumber) + ": "; }
 
@@ -72,8 +73,16 @@ bool CUnitLineReader::ReadLine(std::string_view& line) {
 
 std::size_t CUnitLineReader::CountRemainingLines() const {
   if (m_position >= m_text.size()) return 0;
-  const auto rest = m_text.substr(m_position);
-  return static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\n')) + (rest.back() == '\n' ? 0 : 1);
+  std::size_t count = 0;
+  const char* p = m_text.data() + m_position;
+  const char* const end = m_text.data() + m_text.size();
+  while (p < end) {
+    ++count;
+    p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    if (p == nullptr) break;
+    ++p;
+  }
+  return count;
 }
 
 // ---- CUnitFile ----
@@ -102,6 +111,7 @@ bool CUnitWaypointFile::Read(CUnitLineReader& reader, std::string_view& line, CD
 }
 
 void CUnitWaypointFile::Write(std::string& out, CLocalTimeCache* times) const {
+  out.reserve(out.size() + m_waypoints.size() * kTypicalLineSize);
   for (const CWplSentence& waypoint : m_waypoints) waypoint.AppendLine(out, kLineEnd, times);
 }
 
@@ -142,6 +152,7 @@ bool CUnitRouteFile::Read(CUnitLineReader& reader, std::string_view& line, CDiag
 
 void CUnitRouteFile::Write(std::string& out, CLocalTimeCache* times) const {
   CUnitWaypointFile::Write(out, times);
+  out.reserve(out.size() + m_routes.size() * kTypicalLineSize);
   for (const CRteWaypointsSentence& route : m_routes) route.AppendLine(out, kLineEnd, times);
 }
 
@@ -192,6 +203,7 @@ bool CUnitTrackFile::Read(CUnitLineReader& reader, std::string_view& line, CDiag
 }
 
 void CUnitTrackFile::Write(std::string& out, CLocalTimeCache* times) const {
+  out.reserve(out.size() + m_points.size() * kTypicalLineSize);
   for (const CTrkSentence& point : m_points) point.AppendLine(out, kLineEnd, times);
 }
 

@@ -454,6 +454,21 @@ TEST(SentenceFields, ScanfReadingQuirks) {
     EXPECT_FALSE(CRteWaypointsSentence().Parse(line + checksum)) << checksum;
 }
 
+// Plain decimal numbers take a fast path; it must give the very double strtod gives.
+TEST(SentenceFields, PlainNumbersReadAsStrtodReadsThem) {
+  std::uint64_t state = 987654321;
+  for (int i = 0; i < 20000; ++i) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    const int wholeDigits = 1 + static_cast<int>(state % 11);
+    const int fractionDigits = static_cast<int>((state >> 8) % 12);
+    std::string text = std::to_string(state >> 20).substr(0, static_cast<std::size_t>(wholeDigits));
+    if (fractionDigits > 0) text += "." + std::to_string((state >> 5) | 1ULL << 60).substr(1, fractionDigits);
+    CWplSentence waypoint;
+    ASSERT_TRUE(waypoint.Parse(WithChecksum("PTVLWPL," + text + ",N,0,E,0,M,,,"))) << text;
+    EXPECT_EQ(waypoint.GetPosition().GetLatitude(), std::strtod(text.c_str(), nullptr)) << text;
+  }
+}
+
 // Numbers are written with to_chars; they must be the digits printf "%08.3f" gives.
 TEST(SentenceFormat, NumbersMatchPrintf) {
   std::vector<double> values = {0,    0.0005,   0.0015, 0.0625, 1.0005,      2.0625, 4830.0005, 99999.9995,
@@ -461,7 +476,11 @@ TEST(SentenceFormat, NumbersMatchPrintf) {
   std::uint64_t state = 12345;
   for (int i = 0; i < 2000; ++i) {
     state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-    values.push_back(static_cast<double>(state >> 11) / static_cast<double>(1ULL << 53) * 18000.0);
+    const double unit = static_cast<double>(state >> 11) / static_cast<double>(1ULL << 53);
+    values.push_back(unit * 18000.0);
+    values.push_back(unit * std::pow(10.0, i % 40 - 20));
+    // Exact halves of a thousandth: printf rounds them to even.
+    values.push_back(static_cast<double>(i) / 16 + static_cast<double>(state % 100000));
   }
   for (double value : values) {
     for (double v : {value, -value}) {

@@ -429,7 +429,16 @@ bool ParseTime(const char* raw, std::int32_t& seconds, std::uint8_t& hundredths)
 // normalised (numbers are trimmed where they are read).
 constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_eol | pugi::parse_embed_pcdata;
 
-bool IsNamed(const pugi::xml_node& node, const char* name) { return std::strcmp(node.name(), name) == 0; }
+// Inline rather than strcmp: element names are short and this runs several times per track point.
+bool IsName(const char* name, const char* wanted) {
+  while (*name == *wanted && *wanted != '\0') {
+    ++name;
+    ++wanted;
+  }
+  return *name == *wanted;
+}
+
+bool IsNamed(const pugi::xml_node& node, const char* name) { return IsName(node.name(), name); }
 
 // All character data of an element, however it is split by comments or CDATA sections.
 std::string TextOf(const pugi::xml_node& element) {
@@ -523,8 +532,8 @@ bool CGpxReader::ReadCoordinates(const pugi::xml_node& element, double& latitude
   for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
     const char* name = attribute.name();
     if (name[0] != 'l') continue;
-    if (std::strcmp(name, "lat") == 0) lat = attribute;
-    if (std::strcmp(name, "lon") == 0) lon = attribute;
+    if (IsName(name, "lat")) lat = attribute;
+    if (IsName(name, "lon")) lon = attribute;
   }
   if (!lat || !lon) return Refuse(element, std::string("<") + element.name() + "> without lat and lon");
   double north = 0;
@@ -700,13 +709,13 @@ bool CGpxReader::ReadTrackPoint(const pugi::xml_node& element, SVexlornTnodBlock
   for (const pugi::xml_node& child : element.children()) {
     if (child.type() != pugi::node_element) continue;
     const char* name = child.name();
-    if (std::strcmp(name, "ele") == 0) {
+    if (IsName(name, "ele")) {
       float altitude = 0;
       if (!ParseNumber(child.child_value(), altitude)) {
         return Refuse(child, std::string("ele \"") + child.child_value() + "\" is not a number");
       }
       node.SetAltitude(altitude);
-    } else if (std::strcmp(name, "time") == 0) {
+    } else if (IsName(name, "time")) {
       std::int32_t seconds = 0;
       std::uint8_t hundredths = 0;
       if (!ParseTime(child.child_value(), seconds, hundredths)) {
@@ -715,9 +724,9 @@ bool CGpxReader::ReadTrackPoint(const pugi::xml_node& element, SVexlornTnodBlock
       }
       node.SetTime(seconds);
       node.SetHundredths(hundredths);
-    } else if (std::strcmp(name, "fix") == 0) {
+    } else if (IsName(name, "fix")) {
       if (Trimmed(child.child_value()) == "none") node.SetValidFix(0);
-    } else if (std::strcmp(name, "extensions") == 0) {
+    } else if (IsName(name, "extensions")) {
       for (const pugi::xml_node& extension : child.children()) {
         const char* ours = OurName(extension);
         std::int64_t validFix = 0;
@@ -744,7 +753,8 @@ bool CGpxReader::ReadTrack(const pugi::xml_node& element, CVexlornFileTrk& track
     } else if (IsNamed(child, "extensions")) {
       if (!ReadHeader(child, track.GetHeader())) return false;
     } else if (IsNamed(child, "trkseg")) {
-      for (const pugi::xml_node& point : child.children("trkpt")) {
+      for (pugi::xml_node point = child.first_child(); point; point = point.next_sibling()) {
+        if (point.type() != pugi::node_element || !IsNamed(point, "trkpt")) continue;
         SVexlornTnodBlock node;
         if (!ReadTrackPoint(point, node)) return false;
         track.GetNodes().Add(std::move(node));

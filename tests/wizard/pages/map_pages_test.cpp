@@ -141,16 +141,19 @@ class MapPagesTest : public ::testing::Test {
     // Next alone is the completed page's state; the region page offers Back with it.
     return RunUntil([&] { return sheet.CurrentPage() != transfer || sheet.WizardButtons() == kButtonNext; });
   }
-  // Clicks Back once, while the copy shows this file's name.
-  void ClickBackDuring(const std::string& fileName) {
+  // Acts once, while the copy shows this file's name.
+  void During(const std::string& fileName, const std::function<void()>& action) {
     auto* watch = new QTimer(&sheet);
     watch->setInterval(0);
-    QObject::connect(watch, &QTimer::timeout, watch, [this, watch, fileName] {
+    QObject::connect(watch, &QTimer::timeout, watch, [this, watch, fileName, action] {
       if (transfer->FileName()->text().toStdString() != fileName) return;
       watch->stop();
-      sheet.BackButton()->click();
+      action();
     });
     watch->start();
+  }
+  void ClickBackDuring(const std::string& fileName) {
+    During(fileName, [this] { sheet.BackButton()->click(); });
   }
 
   CTempFolder temp;
@@ -394,6 +397,20 @@ TEST_F(MapPagesTest, BackThenYesStopsTheCopyAndRemovesOnlyWhatItWrote) {
   ASSERT_TRUE(RunTransferToTheEnd());
   EXPECT_EQ(transfer->Status()->text(), "Transfer completed.");
   EXPECT_EQ(ReadAll(card + "/Background Maps/C.tdx"), "new c");
+}
+
+TEST_F(MapPagesTest, ClosingTheWizardDuringTheCopyStopsItLikeACancel) {
+  MakeRegions({{"B.imi", std::string(1'000'000, 'b')}, {"A.imi", std::string(70'000, 'a')}});
+  ShowRegionPage({card});
+  TickAll();
+  bool finished = false;
+  QObject::connect(&sheet, &CPropertySheet_::Finished, [&] { finished = true; });
+  During("B.imi", [this] { sheet.close(); });
+  sheet.PressNext();
+  ASSERT_TRUE(RunUntil([&] { return finished && !transfer->Running(); }));
+  EXPECT_EQ(state.testDialogs.Count("yesno"), 0);
+  EXPECT_EQ(sheet.CurrentPage(), transfer) << "nothing to return to";
+  EXPECT_EQ(FilesBelow(card), std::vector<std::string>{});
 }
 
 TEST_F(MapPagesTest, BackThenNoLetsTheCopyGoOn) {

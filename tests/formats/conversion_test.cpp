@@ -1,5 +1,5 @@
-// Conversion between desktop documents and unit files: coordinate forms, icons, the six routines,
-// their refusals and the round trip through the unit's text.
+// Conversion between desktop documents and unit files: coordinate forms, icons, the six routines
+// and their refusals.
 #include "formats/conversion.h"
 
 #include <gtest/gtest.h>
@@ -337,88 +337,6 @@ TEST(ConversionToDesktop, TrackTimesBeyondTheDesktopRangeAreRefused) {
   EXPECT_EQ(why.Reason(), "track point 2: time 2147483648 lies outside the desktop file's years 1901 to 2038");
   ASSERT_EQ(track.GetNodes().GetCount(), 1u);
   EXPECT_EQ(track.GetNodes().GetAt(0).GetTime(), 2147483647);
-}
-
-// Desktop → unit text → desktop keeps everything within the unit's rounding: minutes to three
-// decimals and altitudes to whole metres (floored).
-TEST(ConversionRoundTrip, DesktopThroughUnitTextAndBack) {
-  setenv("TZ", "Europe/Paris", 1);
-  tzset();
-  CVexlornFileWpt doc;
-  std::vector<std::string> names;
-  for (int i = 0; i < 60; ++i) {
-    const double latitude = -89.9 + i * 3.0123456789;
-    const double longitude = 179.9 - i * 6.0987654321;
-    names.push_back("W" + std::to_string(i));
-    doc.GetWaypoints().Add(Waypoint(names.back(), latitude, longitude, i * 37.7 - 500,
-                                    static_cast<std::uint8_t>(i % 42), i % 2 ? "c" + std::to_string(i) : ""));
-  }
-  doc.GetRoutes().Add(Route("ALL", 3, names));
-  doc.GetRoutes().Add(Route("ODD", 4, {"W59", "W0", "W7"}));
-
-  CUnitRouteFile unit;
-  ASSERT_TRUE(ConvertRoutesToUnit(doc, unit));
-  std::string text;
-  WriteUnitText(unit, text);
-  CVexlornFileWpt back;
-  CDiagnostic why;
-  ASSERT_TRUE(ConvertRoutesToDesktop(Read<CUnitRouteFile>(text), back, &why)) << why.Reason();
-
-  const double minute = 1.0 / 60;
-  ASSERT_EQ(back.GetWaypoints().GetCount(), doc.GetWaypoints().GetCount());
-  for (std::size_t i = 0; i < doc.GetWaypoints().GetCount(); ++i) {
-    const SVexlornWptBlock a = doc.GetWaypoints().GetAt(i);
-    const SVexlornWptBlock b = back.GetWaypoints().GetAt(i);
-    EXPECT_EQ(b.GetName(), a.GetName());
-    EXPECT_EQ(b.GetComment(), a.GetComment());
-    EXPECT_EQ(b.GetSymbol(), a.GetSymbol());
-    EXPECT_NEAR(b.GetLatitude(), a.GetLatitude(), 0.0005 * minute + 1e-12) << i;
-    EXPECT_NEAR(b.GetLongitude(), a.GetLongitude(), 0.0005 * minute + 1e-12) << i;
-    EXPECT_EQ(b.GetAltitude(), std::floor(a.GetAltitude())) << i;
-  }
-  ASSERT_EQ(back.GetRoutes().GetCount(), 2u);
-  for (std::size_t r = 0; r < 2; ++r) {
-    const SVexlornRteBlock a = doc.GetRoutes().GetAt(r);
-    const SVexlornRteBlock b = back.GetRoutes().GetAt(r);
-    EXPECT_EQ(b.GetName(), a.GetName());
-    EXPECT_EQ(b.GetNumber(), a.GetNumber());
-    ASSERT_EQ(b.GetPoints().GetCount(), a.GetPoints().GetCount());
-    for (std::size_t p = 0; p < a.GetPoints().GetCount(); ++p) {
-      EXPECT_EQ(b.GetPoints().GetAt(p).GetName(), a.GetPoints().GetAt(p).GetName());
-      EXPECT_EQ(b.GetPoints().GetAt(p).GetSymbol(), a.GetPoints().GetAt(p).GetSymbol());
-    }
-  }
-
-  CVexlornFileTrk track;
-  track.SetName("LOOP");
-  for (int i = 0; i < 50; ++i) {
-    SVexlornTnodBlock node;
-    node.SetLatitude(-47.123456 + i * 0.01);
-    node.SetLongitude(-122.987654 + i * 0.02);
-    node.SetAltitude(static_cast<float>(i * 10.6 - 20));
-    node.SetTime(1090000000 + i * 86400 * 7);  // across both changes of daylight saving time
-    node.SetHundredths(static_cast<std::uint8_t>(i * 2));
-    node.SetValidFix(i % 5 ? 1 : 0);
-    track.GetNodes().Add(node);
-  }
-  CUnitTrackFile log;
-  ASSERT_TRUE(ConvertTrackToUnit(track, log));
-  std::string logText;
-  WriteUnitText(log, logText);
-  CVexlornFileTrk trackBack;
-  ASSERT_TRUE(ConvertTrackToDesktop(Read<CUnitTrackFile>(logText), trackBack, &why)) << why.Reason();
-  EXPECT_EQ(trackBack.GetName(), "LOOP");
-  ASSERT_EQ(trackBack.GetNodes().GetCount(), 50u);
-  for (std::size_t i = 0; i < 50; ++i) {
-    const SVexlornTnodBlock a = track.GetNodes().GetAt(i);
-    const SVexlornTnodBlock b = trackBack.GetNodes().GetAt(i);
-    EXPECT_NEAR(b.GetLatitude(), a.GetLatitude(), 0.0005 * minute + 1e-12) << i;
-    EXPECT_NEAR(b.GetLongitude(), a.GetLongitude(), 0.0005 * minute + 1e-12) << i;
-    EXPECT_EQ(b.GetAltitude(), std::floor(a.GetAltitude())) << i;
-    EXPECT_EQ(b.GetTime(), a.GetTime()) << i;
-    EXPECT_EQ(b.GetHundredths(), a.GetHundredths()) << i;
-    EXPECT_EQ(b.GetValidFix(), a.GetValidFix()) << i;
-  }
 }
 
 }  // namespace

@@ -79,9 +79,10 @@ class ConversionJobTest : public ::testing::Test {
     track.SetName("MORNING");
     for (int i = 0; i < 20; ++i) {
       SVexlornTnodBlock node;
-      node.SetLatitude(-48.5 + i * 0.000123);
-      node.SetLongitude(2.25 - i * 0.000321);
-      node.SetAltitude(static_cast<float>(35.5 + i));
+      // Both hemispheres both ways, altitudes below and above zero.
+      node.SetLatitude(-48.5 + i * 5.123456789);
+      node.SetLongitude(2.25 - i * 9.87654321);
+      node.SetAltitude(static_cast<float>(i * 10.7 - 50));
       node.SetTime(1102328130 + i * 3600 * 24 * 30);
       node.SetHundredths(static_cast<std::uint8_t>(i * 5));
       node.SetValidFix(i % 4 ? 1 : 0);

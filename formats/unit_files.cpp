@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <istream>
-#include <iterator>
 #include <utility>
 
 #include "formats/atomic_file.h"
@@ -51,7 +50,9 @@ std::string Describe(std::string_view line) {
 CUnitLineReader::CUnitLineReader(std::string_view text, std::string title) : m_text(text), m_title(std::move(title)) {}
 
 CUnitLineReader::CUnitLineReader(std::istream& in, std::string title) : m_title(std::move(title)) {
-  m_storage.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  char buffer[1 << 16];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+    m_storage.append(buffer, static_cast<std::size_t>(in.gcount()));
   m_open = !in.bad();
   m_text = m_storage;
 }

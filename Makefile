@@ -2,7 +2,7 @@
 FUZZ_SECONDS ?= 60
 CTEST_JOBS ?= 2
 
-.PHONY: deps build release test test-debug test-asan run bench fuzz clean
+.PHONY: deps build release test test-debug test-asan run screenshots bench fuzz clean
 
 deps:
 	scripts/install-deps
@@ -25,8 +25,16 @@ test-asan: deps
 	cmake --build --preset asan
 	ctest --preset asan -j $(CTEST_JOBS)
 
+# The wizard in test mode: the temporary folder stands in for the unit, so no unit is needed.
 run: release
-	scripts/run-examples build/release
+	build/release/app/transvane /T
+
+# Each page of the conversion job, rendered offscreen in test mode, for the README.
+screenshots: release
+	mkdir -p docs/screenshots
+	tmp=$$(mktemp -d) && cp tests/formats/golden/trip~saved.wpt $$tmp/trip.wpt && \
+	  TMPDIR=$$tmp QT_QPA_PLATFORM=offscreen build/release/app/transvane-screenshots docs/screenshots $$tmp/trip.wpt; \
+	  status=$$?; rm -rf $$tmp; exit $$status
 
 bench: release
 	scripts/bench build/release

@@ -10,6 +10,7 @@
 
 #include "app/wizard_app.h"
 #include "resources/string_ids.h"
+#include "tests/storage/fake_system_tree.h"
 #include "tests/wizard/pages/wizard_test_support.h"
 #include "wizard/pages/page_conversion.h"
 #include "wizard/pages/page_destination.h"
@@ -29,14 +30,15 @@ std::string ReadBytes(const std::string& path) {
 
 class ConversionJobTest : public ::testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { Open({QStringLiteral("/T")}, home.Path() + "/no-machine"); }
+  void Open(const QStringList& arguments, const std::string& sysroot) {
     TestApplication();
     if (const char* old = getenv("TMPDIR")) m_oldTemp = old;
     setenv("TMPDIR", temp.Path().c_str(), 1);
     setenv("WINEPREFIX", (home.Path() + "/no-wine").c_str(), 1);
     SWizardOptions options;
-    options.arguments = {QStringLiteral("/T")};
-    options.sysroot = home.Path() + "/no-machine";
+    options.arguments = arguments;
+    options.sysroot = sysroot;
     options.dialogs = &dialogs;
     options.pacer = &pacer;
     options.askSession = false;
@@ -93,6 +95,11 @@ class ConversionJobTest : public ::testing::Test {
     EXPECT_EQ(Sheet().WizardButtons(), kButtonBack | kButtonFinish);
   }
   CPropertyPageFinish* Finish() { return static_cast<CPropertyPageFinish*>(Sheet().PageById(kPageFinish)); }
+
+  void Reopen(const QStringList& arguments, const std::string& sysroot) {
+    TearDown();
+    Open(arguments, sysroot);
+  }
 
   CTempFolder temp;
   CTempFolder home;
@@ -164,6 +171,51 @@ TEST_F(ConversionJobTest, AnEmptyJobCompletesAtOnce) {
   WaitUntil([&] { return page->Done(); });
   EXPECT_TRUE(page->Done());
   EXPECT_TRUE(app->report.empty());
+}
+
+TEST_F(ConversionJobTest, OntoARealUnitTargetsAreStagedCopiedAndTheUnitIsAskedToEjectOnce) {
+  CFakeSystemTree tree;
+  const std::string disk =
+      tree.AddDisk("pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/host6/target6:0:0/6:0:0:0", "sdc", 8, 32, false, 2);
+  tree.AddPartition(disk, "sdc1", 8, 33);
+  tree.AddMount(8, 33, "/media/ann/NORVANTIS", "/media/ann/NORVANTIS");
+  tree.WriteFile("/media/ann/NORVANTIS/USBTRANS/UNIT_ID.DAT", "Model=Vesk\n");
+  const std::string unit = tree.Path("/media/ann/NORVANTIS");
+  Reopen({}, tree.Root());
+  ASSERT_FALSE(app->testMode);
+  ReachFileSelection(0);
+  EXPECT_EQ(app->unit.Drive(), unit);
+
+  const std::string trip = home.File("docs/trip.wpt", ReadBytes(Golden("trip~saved.wpt")));
+  dialogs.openAnswers.push_back({trip});
+  Destination()->LeftBrowse()->click();
+  Settle();
+  // The route file is moved off the unit: it is written where it is named, without staging.
+  const std::string elsewhere = home.Path() + "/elsewhere/trip.rte";
+  dialogs.saveAnswers.push_back(elsewhere);
+  Destination()->RightBrowse()->click();
+  Settle();
+  ASSERT_EQ(CPropertyPageDestination::Rows(Destination()->RightList()),
+            (std::vector<std::string>{unit + "/My POIs/trip.upt", elsewhere}));
+  RunJob();
+
+  EXPECT_TRUE(app->report.empty());
+  EXPECT_EQ(ReadBytes(unit + "/My POIs/trip.upt"), ReadBytes(Golden("trip~unit.upt")));
+  EXPECT_EQ(ReadBytes(temp.Path() + "/trip.upt"), ReadBytes(Golden("trip~unit.upt"))) << "the staged copy stays";
+  EXPECT_EQ(ReadBytes(elsewhere), ReadBytes(Golden("trip~unit.rte")));
+  EXPECT_FALSE(std::filesystem::exists(temp.Path() + "/trip.rte"));
+  // The mount-table source cannot eject: the user is told to eject the unit from the desktop.
+  auto* page = static_cast<CPropertyPageConversion*>(Sheet().PageById(kPageConversion));
+  EXPECT_EQ(page->EjectHint()->text(), app->Resources().DialogText(kPageConversion, "ejectHint"));
+}
+
+TEST_F(ConversionJobTest, NothingOnTheUnitMeansNoEjectHint) {
+  ReachFileSelection(0);
+  dialogs.openAnswers.push_back({home.File("docs/trip.wpt", ReadBytes(Golden("trip~saved.wpt")))});
+  Destination()->LeftBrowse()->click();
+  Settle();
+  RunJob();
+  EXPECT_TRUE(static_cast<CPropertyPageConversion*>(Sheet().PageById(kPageConversion))->EjectHint()->text().isEmpty());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Test doubles for driving the wizard's pages: scripted dialogs, counted pauses, a small state.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,14 +21,28 @@
 #include "wizard/pages/dialogs.h"
 #include "wizard/pages/wizard_state.h"
 
-// The one QApplication of a test program (the pages need one; tests run offscreen).
-inline QApplication& TestApplication() {
-  static int argc = 1;
-  static char name[] = "transvane-tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
-  return application;
-}
+// The one QApplication of a test program (the pages need one; tests run offscreen). It is made
+// and destroyed around all the tests: destroyed at static exit, after Qt's own statics, it crashes.
+class CQtTestEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { Application(); }
+  void TearDown() override { m_application.reset(); }
+  QApplication& Application() {
+    if (!m_application) m_application = std::make_unique<QApplication>(m_argc, m_argv);
+    return *m_application;
+  }
+
+ private:
+  int m_argc = 1;
+  char m_name[16] = "transvane-tests";
+  char* m_argv[2] = {m_name, nullptr};
+  std::unique_ptr<QApplication> m_application;
+};
+
+inline CQtTestEnvironment* const kQtTestEnvironment =
+    static_cast<CQtTestEnvironment*>(::testing::AddGlobalTestEnvironment(new CQtTestEnvironment));
+
+inline QApplication& TestApplication() { return kQtTestEnvironment->Application(); }
 
 // Lets posted requests (button states) and zero-delay work take effect.
 inline void Settle() {

@@ -738,7 +738,9 @@ bool CRteSentence::SetNumber(std::uint32_t number) {
 }
 
 bool CRteSentence::SetKind(std::string_view kind) {
-  if (kind.size() != 1) return false;
+  // The kind check of the class also guards the setter, so that a route sentence never holds a
+  // kind its own parse would refuse when the file is read back.
+  if (!CheckKind(kind)) return false;
   m_kind = kind[0];
   return true;
 }

@@ -238,7 +238,7 @@ class CRteSentence : public CSentence {
   std::uint32_t GetNumber() const { return m_number; }
   bool SetNumber(std::uint32_t number);  // not 0 and not above the total
   char GetKind() const { return m_kind; }
-  bool SetKind(std::string_view kind);  // exactly one character
+  bool SetKind(std::string_view kind);  // what CheckKind accepts
   std::int32_t GetRouteNumber() const { return m_routeNumber; }
   bool SetRouteNumber(std::int32_t routeNumber);
   const std::string& GetRouteName() const { return m_routeName; }

@@ -318,6 +318,10 @@ TEST(SentenceFields, RouteSentences) {
   EXPECT_TRUE(header.CheckKind("q"));
   EXPECT_FALSE(header.CheckKind(""));
   EXPECT_FALSE(route.CheckKind("x"));
+  // A waypoint route keeps kind c: with another kind its line could not be read back.
+  EXPECT_FALSE(route.SetKind("x"));
+  EXPECT_EQ(route.GetKind(), 'c');
+  EXPECT_TRUE(header.SetKind("q"));
 
   CRteSentence rules;
   EXPECT_FALSE(rules.SetNumber(2));

@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "formats/code_page.h"
 #include "resources/string_ids.h"
 #include "resources/string_table.h"
 #include "storage/file_system.h"
 #include "storage/report_sink.h"
 #include "wizard/conversion_job.h"
+#include "wizard/gpx_conversion_job.h"
 #include "wizard/target_naming.h"
 
 namespace {
@@ -36,6 +38,8 @@ class CStandardErrorReport : public CReportSink {
 
 struct SOptions {
   std::string outputFolder;
+  std::string to;  // "unit", "desktop", "gpx" or empty: by the extension
+  std::string codePage = CCodePage::kDefaultName;
   std::vector<std::string> files;
 };
 
@@ -61,20 +65,64 @@ bool OutputsOf(const std::string& kind, std::vector<const char*>& extensions, bo
   return true;
 }
 
+// A .gpx source to the unit's or the desktop's files, or any other source to a .gpx file.
+void ConvertWithGpx(const std::string& source, const std::string& folder, const SOptions& options, CCodePage& codePage,
+                    std::vector<std::string>& targets, CReportSink& report) {
+  const SECFileSystem files;
+  if (Lower(files.ExtensionOf(source)) == "gpx") {
+    if (options.to == "gpx") {
+      report.AddReportLine(IDS_ERROR_CONVERTING, source, "the file is GPX already: --to unit or --to desktop");
+      return;
+    }
+    std::vector<std::string> written;
+    ConvertGpxFile(source, folder, options.to == "desktop" ? EGpxOutputs::Desktop : EGpxOutputs::Unit, codePage,
+                   targets, written, report);
+    for (const std::string& target : written) std::printf("%s\n", target.c_str());
+  } else {
+    const std::string target = UniqueTargetName(files.JoinPath(folder, files.StemOf(source) + ".gpx"), targets);
+    targets.push_back(target);
+    if (ConvertFileToGpx(source, target, codePage, report)) std::printf("%s\n", target.c_str());
+  }
+  if (codePage.GetReplacementCount() != 0) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "warning: %s: %zu character(s) not held by %s or by XML became '?'\n", source.c_str(),
+                 codePage.GetReplacementCount(), codePage.GetName().c_str());
+    codePage.ResetReplacementCount();
+  }
+}
+
 void RunConvert(const SOptions& options, int& status) {
   const SECFileSystem files;
   CStandardErrorReport report;
   const SConversionContext noUnit;
+  CCodePage codePage(options.codePage);
+  CDiagnostic why;
+  if (!codePage.IsUsable(&why)) {
+    std::fprintf(stderr, "--codepage: %s\n", why.Reason().c_str());
+    status = 2;
+    return;
+  }
   std::vector<std::string> targets;
   for (const std::string& source : options.files) {
+    std::string folder = options.outputFolder.empty() ? files.FolderOf(source) : options.outputFolder;
+    if (folder.empty()) folder = ".";
+    if (options.to == "gpx" || Lower(files.ExtensionOf(source)) == "gpx") {
+      ConvertWithGpx(source, folder, options, codePage, targets, report);
+      continue;
+    }
     std::vector<const char*> extensions;
     bool toUnit = false;
     if (!OutputsOf(Lower(files.ExtensionOf(source)), extensions, toUnit)) {
-      report.AddReportLine(IDS_ERROR_LOADING, source, "unknown kind of file: expected .wpt, .trk, .upt, .rte or .log");
+      report.AddReportLine(IDS_ERROR_LOADING, source,
+                           "unknown kind of file: expected .wpt, .trk, .upt, .rte, .log or .gpx");
       continue;
     }
-    std::string folder = options.outputFolder.empty() ? files.FolderOf(source) : options.outputFolder;
-    if (folder.empty()) folder = ".";
+    if (!options.to.empty() && (options.to == "unit") != toUnit) {
+      report.AddReportLine(IDS_ERROR_CONVERTING, source,
+                           toUnit ? "a desktop file goes to the unit (--to unit) or to GPX (--to gpx)"
+                                  : "a unit file goes to the desktop (--to desktop) or to GPX (--to gpx)");
+      continue;
+    }
     for (const char* extension : extensions) {
       // Two inputs of one run that want the same output (a.upt and a.rte both give a.wpt) must
       // not overwrite each other: the later one gets a numbered name, as in the wizard's list.
@@ -96,10 +144,16 @@ void AddConvertCommand(CLI::App& app, int& status) {
   auto* command = app.add_subcommand(
       "convert",
       "Convert desktop files to unit files (.wpt to .upt and .rte, .trk to .log) and unit files to desktop files "
-      "(.upt and .rte to .wpt, .log to .trk); prints each file written");
+      "(.upt and .rte to .wpt, .log to .trk); GPX files to unit files (.upt, .rte, one .log per track) or with "
+      "--to desktop to desktop files (.wpt, one .trk per track), and any file to .gpx with --to gpx; prints each "
+      "file written");
   auto options = std::make_shared<SOptions>();
   command->add_option("-o,--output", options->outputFolder,
                       "Folder for the converted files (made when missing); default: each input's own folder");
+  command->add_option("--to", options->to, "unit, desktop or gpx; default: by each input's extension (.gpx: unit)")
+      ->check(CLI::IsMember({"unit", "desktop", "gpx"}));
+  command->add_option("--codepage", options->codePage,
+                      "Code page of the names in desktop and unit files, for GPX (default CP1252; e.g. CP1251)");
   command->add_option("FILE", options->files, "Files to convert; the extension decides the direction")->required();
   command->callback([options, &status] { RunConvert(*options, status); });
 }

@@ -149,11 +149,11 @@ TEST_F(ConvertCommandTest, EachFailureGivesTheMessageAndTheReason) {
   EXPECT_THAT(
       Lines(run.err),
       ElementsAre("An error occured while loading file " + notes + ".",
-                  "  unknown kind of file: expected .wpt, .trk, .upt, .rte or .log",
+                  "  unknown kind of file: expected .wpt, .trk, .upt, .rte, .log or .gpx",
                   "An error occured while loading file " + missing + ".", StartsWith("  cannot open " + missing + ": "),
                   "An error occured while loading file " + Path("in/broken.log") + ".",
                   "  file ends without the end sentence", "An error occured while loading file " + bare + ".",
-                  "  unknown kind of file: expected .wpt, .trk, .upt, .rte or .log"));
+                  "  unknown kind of file: expected .wpt, .trk, .upt, .rte, .log or .gpx"));
   EXPECT_FALSE(fs::exists(Path("out/gone.log")));
   EXPECT_FALSE(fs::exists(Path("out/broken.trk")));
 

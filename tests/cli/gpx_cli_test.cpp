@@ -1,0 +1,242 @@
+// Tests of `transvane-cli convert` with GPX: .gpx to the unit's and the desktop's files, any file to
+// .gpx, code pages, several tracks, and requests that would give empty files.
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/formats/xml_check.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::StartsWith;
+
+const fs::path kGolden = fs::path(TRANSVANE_SOURCE_DIR) / "tests/formats/golden";
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    const auto end = text.find('\n', start);
+    lines.push_back(text.substr(start, end - start));
+    start = end == std::string::npos ? text.size() : end + 1;
+  }
+  return lines;
+}
+
+struct SRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class GpxConvertCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/gpx_cli.XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    m_root = pattern;
+    // Unit track logs hold local time; the golden files were made in Berlin.
+    setenv("TZ", "Europe/Berlin", 1);
+  }
+  void TearDown() override {
+    fs::remove_all(m_root);
+    setenv("TZ", "UTC", 1);
+  }
+
+  std::string Path(const std::string& relative) const { return (m_root / relative).string(); }
+
+  std::string Copy(const char* golden, const std::string& relative) {
+    fs::create_directories(fs::path(Path(relative)).parent_path());
+    fs::copy_file(kGolden / golden, Path(relative), fs::copy_options::overwrite_existing);
+    return Path(relative);
+  }
+
+  std::string Write(const std::string& relative, const std::string& text) {
+    fs::create_directories(fs::path(Path(relative)).parent_path());
+    std::ofstream(Path(relative), std::ios::binary) << text;
+    return Path(relative);
+  }
+
+  std::vector<std::string> FilesIn(const std::string& relative) const {
+    std::vector<std::string> names;
+    if (!fs::exists(Path(relative))) return names;
+    for (const auto& entry : fs::directory_iterator(Path(relative))) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  // Runs the program without a shell, so that paths need no quoting; stdout and stderr apart.
+  SRun Run(std::vector<std::string> arguments) {
+    SRun run;
+    const std::string outPath = Path(".out"), errPath = Path(".err");
+    arguments.insert(arguments.begin(), TRANSVANE_CLI_PATH);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
+      std::vector<char*> argv;
+      for (std::string& argument : arguments) argv.push_back(argument.data());
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child) return run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadBytes(outPath);
+    run.err = ReadBytes(errPath);
+    fs::remove(outPath);
+    fs::remove(errPath);
+    return run;
+  }
+
+  fs::path m_root;
+};
+
+TEST_F(GpxConvertCommandTest, GpxGoesToTheUnitByDefaultAndToTheDesktopOnRequest) {
+  const std::string gpx = Copy("weekend.gpx", "in/weekend.gpx");
+  const SRun unit = Run({"convert", "-o", Path("unit"), gpx});
+  EXPECT_EQ(unit.status, 0) << unit.err;
+  EXPECT_THAT(Lines(unit.out), ElementsAre(Path("unit/weekend.upt"), Path("unit/weekend.rte"), Path("unit/weekend.log"),
+                                           Path("unit/weekend_1.log")));
+  EXPECT_THAT(Lines(unit.err),
+              ElementsAre("warning: " + gpx + ": 2 character(s) not held by CP1252 or by XML became '?'"));
+  EXPECT_EQ(ReadBytes(Path("unit/weekend.upt")), ReadBytes(kGolden / "weekend~unit.upt"));
+  EXPECT_EQ(ReadBytes(Path("unit/weekend.rte")), ReadBytes(kGolden / "weekend~unit.rte"));
+  EXPECT_EQ(ReadBytes(Path("unit/weekend.log")), ReadBytes(kGolden / "weekend~unit.log"));
+  // The second track has no name: the unit gives it the file's name when it reads it.
+  EXPECT_THAT(ReadBytes(Path("unit/weekend_1.log")),
+              StartsWith("$PTVLTRK,4726.778,N,01132.646,E,0000,M,090000.00,A,,"));
+
+  const SRun desktop = Run({"convert", "--to", "desktop", "-o", Path("desktop"), gpx});
+  EXPECT_EQ(desktop.status, 0) << desktop.err;
+  EXPECT_THAT(Lines(desktop.out),
+              ElementsAre(Path("desktop/weekend.wpt"), Path("desktop/weekend.trk"), Path("desktop/weekend_1.trk")));
+  EXPECT_EQ(ReadBytes(Path("desktop/weekend.wpt")), ReadBytes(kGolden / "weekend~desktop.wpt"));
+  EXPECT_EQ(ReadBytes(Path("desktop/weekend.trk")), ReadBytes(kGolden / "weekend~desktop.trk"));
+}
+
+// Desktop → GPX → desktop gives the same bytes; unit → GPX → unit the same lines.
+TEST_F(GpxConvertCommandTest, RoundTripsThroughGpx) {
+  const std::string trip = Copy("trip~saved.wpt", "in/trip.wpt");
+  const std::string track = Copy("track1000~saved.trk", "in/track1000.trk");
+  const std::string walk = Copy("walk.rte", "in/walk.rte");
+  const std::string morning = Copy("morning.log", "in/morning.log");
+  const SRun out = Run({"convert", "--to", "gpx", "-o", Path("gpx"), trip, track, walk, morning});
+  EXPECT_EQ(out.status, 0) << out.err;
+  EXPECT_THAT(Lines(out.out), ElementsAre(Path("gpx/trip.gpx"), Path("gpx/track1000.gpx"), Path("gpx/walk.gpx"),
+                                          Path("gpx/morning.gpx")));
+  EXPECT_EQ(ReadBytes(Path("gpx/trip.gpx")), ReadBytes(kGolden / "trip~saved~gpx.gpx"));
+  for (const char* name : {"trip", "track1000", "walk", "morning"}) {
+    EXPECT_TRUE(IsWellFormedXml(Path("gpx/") + name + ".gpx"));
+  }
+
+  const SRun back =
+      Run({"convert", "--to", "desktop", "-o", Path("desktop"), Path("gpx/trip.gpx"), Path("gpx/track1000.gpx")});
+  EXPECT_EQ(back.status, 0) << back.err;
+  EXPECT_EQ(ReadBytes(Path("desktop/trip.wpt")), ReadBytes(trip));
+  EXPECT_EQ(ReadBytes(Path("desktop/track1000.trk")), ReadBytes(track));
+
+  const SRun unit = Run({"convert", "-o", Path("unit"), Path("gpx/walk.gpx"), Path("gpx/morning.gpx")});
+  EXPECT_EQ(unit.status, 0) << unit.err;
+  EXPECT_THAT(Lines(unit.out), ElementsAre(Path("unit/walk.upt"), Path("unit/walk.rte"), Path("unit/morning.log")));
+  EXPECT_EQ(ReadBytes(Path("unit/walk.rte")), ReadBytes(walk));
+  EXPECT_EQ(ReadBytes(Path("unit/morning.log")), ReadBytes(kGolden / "morning~rewrite.log"));
+}
+
+TEST_F(GpxConvertCommandTest, SeveralTracksWithoutWaypoints) {
+  const std::string gpx = Write("in/days.gpx", R"(<?xml version="1.0"?>
+<gpx version="1.1" creator="x" xmlns="http://www.topografix.com/GPX/1/1">
+  <trk><name>One</name><trkseg><trkpt lat="47" lon="11"><time>2023-06-10T08:00:00Z</time></trkpt></trkseg></trk>
+  <trk><name>Empty</name><trkseg/></trk>
+  <trk><name>Two</name><trkseg><trkpt lat="47" lon="11"><time>2023-06-11T08:00:00Z</time></trkpt></trkseg></trk>
+  <trk><name>Three</name><trkseg><trkpt lat="47" lon="11"><time>2023-06-12T08:00:00Z</time></trkpt></trkseg></trk>
+</gpx>)");
+  const SRun run = Run({"convert", "-o", Path("out"), gpx});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(Lines(run.out), ElementsAre(Path("out/days.log"), Path("out/days_1.log"), Path("out/days_2.log")));
+  EXPECT_THAT(FilesIn("out"), ElementsAre("days.log", "days_1.log", "days_2.log"));
+  EXPECT_NE(ReadBytes(Path("out/days_1.log")).find(",A,Two,110623*"), std::string::npos);
+  EXPECT_NE(ReadBytes(Path("out/days_2.log")).find(",A,Three,120623*"), std::string::npos);
+}
+
+// A request that would give only empty files says so, writes nothing and fails.
+TEST_F(GpxConvertCommandTest, NothingToConvertWritesNothing) {
+  const std::string bare = Write("in/bare.gpx", R"(<gpx version="1.1" xmlns="http://www.topografix.com/GPX/1/1">
+  <metadata><name>nothing here</name></metadata><trk><name>Empty</name></trk></gpx>)");
+  const std::string emptyTrack = Copy("empty~saved.trk", "in/empty.trk");
+  const std::string emptyPoints = Copy("empty~saved.wpt", "in/none.wpt");
+  const SRun run = Run({"convert", "-o", Path("out"), bare});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_THAT(Lines(run.err), ElementsAre("An error occured while converting file " + bare + ".",
+                                          "  nothing to convert: the file holds no waypoint, route or track point"));
+  const SRun toGpx = Run({"convert", "--to", "gpx", "-o", Path("out"), emptyTrack, emptyPoints});
+  EXPECT_EQ(toGpx.status, 1);
+  EXPECT_EQ(toGpx.out, "");
+  EXPECT_EQ(Lines(toGpx.err).size(), 4u);
+  EXPECT_THAT(FilesIn("out"), IsEmpty());
+}
+
+TEST_F(GpxConvertCommandTest, CodePages) {
+  const std::string gpx = Write("in/piter.gpx", R"(<gpx version="1.1" xmlns="http://www.topografix.com/GPX/1/1">
+<wpt lat="59.9386" lon="30.3141"><name>Жук</name><cmt>Café</cmt></wpt></gpx>)");
+  const SRun cyrillic = Run({"convert", "--codepage", "CP1251", "-o", Path("ru"), gpx});
+  EXPECT_EQ(cyrillic.status, 0) << cyrillic.err;
+  EXPECT_THAT(ReadBytes(Path("ru/piter.upt")), StartsWith("$PTVLWPL,5956.316,N,03018.846,E,0000,M,\xC6\xF3\xEA,Caf?,"));
+  EXPECT_THAT(Lines(cyrillic.err),
+              ElementsAre("warning: " + gpx + ": 1 character(s) not held by CP1251 or by XML became '?'"));
+
+  const SRun latin = Run({"convert", "-o", Path("latin"), gpx});
+  EXPECT_EQ(latin.status, 0);
+  EXPECT_NE(ReadBytes(Path("latin/piter.upt")).find(",???,Caf\xE9,"), std::string::npos);
+  EXPECT_THAT(Lines(latin.err), ElementsAre(StartsWith("warning: " + gpx + ": 3 character(s) not held by CP1252")));
+
+  const SRun unknown = Run({"convert", "--codepage", "NO-SUCH-PAGE", "-o", Path("none"), gpx});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.err, "--codepage: unknown code page NO-SUCH-PAGE\n");
+  EXPECT_FALSE(fs::exists(Path("none")));
+}
+
+TEST_F(GpxConvertCommandTest, RefusalsAndUsageErrors) {
+  const std::string gpx = Copy("weekend.gpx", "in/weekend.gpx");
+  const std::string wpt = Copy("trip~saved.wpt", "in/trip.wpt");
+  const std::string broken = Write("in/broken.gpx", "<gpx version=\"1.1\">\n  <wpt lat=\"1\" lon=\"2\">\n</gpx>\n");
+  const std::string kml = Write("in/area.gpx", "<kml/>");
+  const SRun run = Run({"convert", "-o", Path("out"), "--to", "gpx", gpx});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(Lines(run.err), ElementsAre("An error occured while converting file " + gpx + ".",
+                                          "  the file is GPX already: --to unit or --to desktop"));
+  const SRun mismatch = Run({"convert", "-o", Path("out"), "--to", "desktop", wpt});
+  EXPECT_EQ(mismatch.status, 1);
+  EXPECT_THAT(Lines(mismatch.err), ElementsAre("An error occured while converting file " + wpt + ".",
+                                               "  a desktop file goes to the unit (--to unit) or to GPX (--to gpx)"));
+  const SRun bad = Run({"convert", "-o", Path("out"), broken, kml});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_THAT(Lines(bad.err), ElementsAre("An error occured while loading file " + broken + ".",
+                                          "  line 3, column 3: not a GPX file: Start-end tags mismatch",
+                                          "An error occured while loading file " + kml + ".",
+                                          "  line 1, column 2: not a GPX file: the root element is <kml>"));
+  EXPECT_THAT(FilesIn("out"), IsEmpty());
+  EXPECT_EQ(Run({"convert", "--to", "kml", gpx}).status, 2);
+}
+
+}  // namespace

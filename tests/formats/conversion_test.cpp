@@ -322,6 +322,26 @@ TEST(ConversionToDesktop, TrackNodesAndTheLastName) {
   EXPECT_EQ(second.GetValidFix(), 0);
 }
 
+// The sentence reader takes "inf" as a number; the desktop file would keep it as a position
+// nobody can use, so the conversion refuses it.
+TEST(ConversionToDesktop, InfiniteCoordinatesAreRefused) {
+  const std::string points =
+      "$PTVLWPL,4830.000,N,00215.000,E,0035,M,HOME,,a*6E\n"
+      "$PTVLWPL,inf,N,00215.000,E,0035,M,HOME,,a*1E\n"
+      "$PTVLCMD,END*37\n";
+  CVexlornFileWpt doc;
+  CDiagnostic why;
+  EXPECT_FALSE(ConvertWaypointsToDesktop(Read<CUnitWaypointFile>(points), doc, &why));
+  EXPECT_EQ(why.Reason(), "waypoint 2: latitude -inf is not a position");
+  EXPECT_EQ(doc.GetWaypoints().GetCount(), 1u);
+  const std::string track =
+      "$PTVLTRK,4830.000,N,inf,W,0035,M,101530.25,A,T,061204*4A\n"
+      "$PTVLCMD,END*37\n";
+  CVexlornFileTrk trk;
+  EXPECT_FALSE(ConvertTrackToDesktop(Read<CUnitTrackFile>(track), trk, &why));
+  EXPECT_EQ(why.Reason(), "track point 1: longitude -inf is not a position");
+}
+
 // The unit writes years up to 2099; the desktop file's 32-bit seconds end in January 2038, and a
 // wrapped time would put the point in 1901-1970.
 TEST(ConversionToDesktop, TrackTimesBeyondTheDesktopRangeAreRefused) {

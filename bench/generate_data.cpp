@@ -230,11 +230,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "transvane_generate: routes need waypoints to name\n");
     return 2;
   }
-  // The file formats count records in signed 32 bits.
+  // The file formats count records in signed 32 bits. A walk of one node per second stays within
+  // about three years, so that its times fit 32 bits and the unit's two-digit years alike.
   constexpr std::size_t kMaxCount = 0x7FFFFFFF;
-  if (trackNodes > kMaxCount || waypoints.waypoints > kMaxCount || waypoints.routes > kMaxCount ||
+  constexpr std::size_t kMaxTrackNodes = 100'000'000;
+  if (trackNodes > kMaxTrackNodes || waypoints.waypoints > kMaxCount || waypoints.routes > kMaxCount ||
       waypoints.pointsPerRoute > kMaxCount) {
-    std::fprintf(stderr, "transvane_generate: a count above %zu does not fit the files\n", kMaxCount);
+    std::fprintf(stderr, "transvane_generate: at most %zu track nodes and %zu of anything else\n", kMaxTrackNodes,
+                 kMaxCount);
     return 2;
   }
 

@@ -1,14 +1,16 @@
 // GPX reader (pugixml) and writer over the desktop documents.
 #include "formats/gpx.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <pugixml.hpp>
 #include <system_error>
@@ -826,10 +828,28 @@ bool ReadGpxText(std::string_view text, SGpxDocument& doc, CCodePage& codePage, 
 }
 
 bool ReadGpxFile(const std::string& path, SGpxDocument& doc, CCodePage& codePage, CDiagnostic* why) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Fail(why, "cannot open " + path + ": " + std::strerror(errno));
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return Fail(why, "cannot read " + path + ": " + std::strerror(errno));
+  // O_NONBLOCK: a FIFO given by mistake must not hang the open; only regular files are read.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return Fail(why, "cannot open " + path + ": " + std::strerror(errno));
+  std::string text;
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd);
+    return Fail(why, "cannot read " + path + ": not a regular file");
+  }
+  text.resize(static_cast<std::size_t>(status.st_size));
+  std::size_t done = 0;
+  int error = 0;
+  while (done < text.size()) {
+    const ssize_t count = ::read(fd, text.data() + done, text.size() - done);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) error = errno;
+    if (count <= 0) break;  // a file that shrank meanwhile is read as far as it goes
+    done += static_cast<std::size_t>(count);
+  }
+  ::close(fd);
+  if (error != 0) return Fail(why, "cannot read " + path + ": " + std::strerror(error));
+  text.resize(done);
   return ReadGpxText(text, doc, codePage, why);
 }
 

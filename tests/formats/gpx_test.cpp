@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -476,6 +477,12 @@ TEST_F(GpxTest, RefusesWithLineAndColumnAndKeepsTheDocument) {
   CDiagnostic why;
   EXPECT_FALSE(ReadGpxFile(PathOf("missing.gpx"), doc, codePage, &why));
   EXPECT_EQ(why.Reason(), "cannot open " + PathOf("missing.gpx") + ": No such file or directory");
+  // A folder or a FIFO (which would block a plain read) is refused at once.
+  ASSERT_EQ(mkfifo(PathOf("pipe.gpx").c_str(), 0600), 0);
+  for (const std::string& path : {m_folder.string(), PathOf("pipe.gpx")}) {
+    EXPECT_FALSE(ReadGpxFile(path, doc, codePage, &why));
+    EXPECT_EQ(why.Reason(), "cannot read " + path + ": not a regular file");
+  }
 }
 
 TEST_F(GpxTest, TimeForms) {

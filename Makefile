@@ -2,7 +2,7 @@
 FUZZ_SECONDS ?= 60
 CTEST_JOBS ?= 2
 
-.PHONY: deps build release test test-debug test-asan run screenshots bench fuzz clean
+.PHONY: deps build release test test-debug test-asan run run-cli screenshots bench fuzz clean
 
 deps:
 	scripts/install-deps
@@ -28,6 +28,10 @@ test-asan: deps
 # The wizard in test mode: the temporary folder stands in for the unit, so no unit is needed.
 run: release
 	build/release/app/transvane /T
+
+# The sample files of examples/ through transvane-cli convert, the unit files printed.
+run-cli: release
+	scripts/run-examples build/release
 
 # Each page of the conversion job, rendered offscreen in test mode, for the README.
 screenshots: release

@@ -7,4 +7,5 @@ void AddCommands(CLI::App& app, int& status) {
   AddConvertCommand(app, status);
   AddDevicesCommand(app, status);
   AddMapsCommand(app, status);
+  AddSendCommand(app, status);
 }

@@ -10,3 +10,4 @@ void AddCommands(CLI::App& app, int& status);
 void AddConvertCommand(CLI::App& app, int& status);
 void AddDevicesCommand(CLI::App& app, int& status);
 void AddMapsCommand(CLI::App& app, int& status);
+void AddSendCommand(CLI::App& app, int& status);

@@ -9,32 +9,15 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/report_printer.h"
 #include "formats/code_page.h"
 #include "resources/string_ids.h"
-#include "resources/string_table.h"
 #include "storage/file_system.h"
-#include "storage/report_sink.h"
 #include "wizard/conversion_job.h"
 #include "wizard/gpx_conversion_job.h"
 #include "wizard/target_naming.h"
 
 namespace {
-
-// Each failure as the wizard words it, then the reason indented on the next line.
-class CStandardErrorReport : public CReportSink {
- public:
-  bool AddReportLine(int messageId, const std::string& path, const std::string& reason) override {
-    std::string text = FormatMessageWithPath(BuiltInString(messageId), path) + '\n';
-    if (!reason.empty()) text += "  " + reason + '\n';
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    m_failed = true;
-    return false;
-  }
-  bool Failed() const { return m_failed; }
-
- private:
-  bool m_failed = false;
-};
 
 struct SOptions {
   std::string outputFolder;

@@ -1,11 +1,11 @@
 // transvane-cli devices: the removable drives, whether each is ready, its free space, and the unit.
 #include <CLI/CLI.hpp>
-#include <QCoreApplication>
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/core_application.h"
 #include "storage/removable_drives.h"
 #include "storage/unit_device.h"
 
@@ -20,12 +20,7 @@ std::string Megabytes(std::uint64_t bytes) {
 // One line per drive, fields separated by tabs: mount point, "ready" or "not ready", free space,
 // and for the unit "unit", its model and its five folder names.
 void RunDevices(const std::string& sysroot, int& status) {
-  // QtDBus expects an application object, which the command-line tool otherwise does without.
-  static int argc = 1;
-  static char name[] = "transvane-cli";
-  static char* argv[] = {name, nullptr};
-  std::unique_ptr<QCoreApplication> application;
-  if (QCoreApplication::instance() == nullptr) application = std::make_unique<QCoreApplication>(argc, argv);
+  const auto application = CreateCoreApplicationIfNone();
 
   const auto access = CreateDriveAccess(sysroot);
   CUnitDevice unit(access.get());

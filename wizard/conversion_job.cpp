@@ -29,15 +29,6 @@ std::string TemporaryFolder(const SConversionContext& ctx) {
   return folder != nullptr && *folder != '\0' ? folder : "/tmp";
 }
 
-// Files bound for the unit's volume go through the temporary folder and CopyFileToUnit, which
-// flushes the volume; anything else (another drive, test mode, no unit) is written in place.
-bool IsStaged(const std::string& target, const SConversionContext& ctx) {
-  if (ctx.testMode || ctx.unit == nullptr || ctx.unit->Drive().empty()) return false;
-  std::string mount = ctx.unit->Drive();
-  if (mount.back() != '/') mount += '/';
-  return target.compare(0, mount.size(), mount) == 0;
-}
-
 // The target's folder, made with all missing levels. A target without a folder part fails: there
 // is nothing to make, and the job never guesses a folder for the user.
 bool PrepareFolder(const std::string& target, CReportSink& report) {
@@ -80,11 +71,20 @@ bool SaveDesktopFileFrom(const std::string& source, const std::string& target,
 
 }  // namespace
 
+bool IsTargetOnUnit(const std::string& target, const SConversionContext& ctx) {
+  if (ctx.testMode || ctx.unit == nullptr || ctx.unit->Drive().empty()) return false;
+  std::string mount = ctx.unit->Drive();
+  if (mount.back() != '/') mount += '/';
+  return target.compare(0, mount.size(), mount) == 0;
+}
+
 bool ConvertFileToUnit(const std::string& source, const std::string& target, const SConversionContext& ctx,
                        CReportSink& report) {
   SECFileSystem files;
   const std::string kind = Lower(files.ExtensionOf(target));
-  const bool staged = IsStaged(target, ctx);
+  // Files bound for the unit's volume go through the temporary folder and CopyFileToUnit, which
+  // flushes the volume; anything else (another drive, test mode, no unit) is written in place.
+  const bool staged = IsTargetOnUnit(target, ctx);
   const std::string writePath = staged ? files.JoinPath(TemporaryFolder(ctx), files.FileNameOf(target)) : target;
   // The folder comes first, before the source is even read.
   if (!PrepareFolder(target, report)) return false;

@@ -17,6 +17,11 @@ struct SConversionContext {
   std::string tempFolder;
 };
 
+// Whether a target goes onto the unit: it lies under the unit's mount point (a path that merely
+// begins like it does not), outside test mode. Such a target is staged and copied by
+// ConvertFileToUnit, and a job that put one there asks the unit to eject once at its end.
+bool IsTargetOnUnit(const std::string& target, const SConversionContext& ctx);
+
 // A .wpt or .trk source → the unit file that the target's extension names (.upt, .rte, .log).
 // A target on the unit's volume is written to the temporary folder and then copied onto the unit
 // (without ejecting it: the caller asks for that once the whole job is done). Answers true when

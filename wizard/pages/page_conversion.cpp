@@ -15,16 +15,6 @@ namespace {
 
 constexpr int kJobTimer = 1;
 
-// Whether a converted target went onto the unit: staged targets are those under the unit's mount
-// point, outside test mode.
-bool WentOntoUnit(const std::string& target, const SConversionContext& context) {
-  if (context.testMode || context.unit == nullptr) return false;
-  std::string root = context.unit->Drive();
-  if (root.empty()) return false;
-  if (root.back() != '/') root += '/';
-  return target.compare(0, root.size(), root) == 0;
-}
-
 }  // namespace
 
 CPropertyPageConversion::CPropertyPageConversion(CWizardState& state)
@@ -76,7 +66,7 @@ void CPropertyPageConversion::OnTimer(int timerId) {
   for (const CFilePairs::SPair& pair : m_state.filePairs) {
     if (m_toDesktop) {
       ConvertFileToDesktop(pair.source, pair.target, m_state);
-    } else if (ConvertFileToUnit(pair.source, pair.target, context, m_state) && WentOntoUnit(pair.target, context)) {
+    } else if (ConvertFileToUnit(pair.source, pair.target, context, m_state) && IsTargetOnUnit(pair.target, context)) {
       anyOnUnit = true;
     }
     m_fileProgress->setValue(++done);

@@ -1,0 +1,145 @@
+// transvane-cli send: the wizard's conversion job onto the unit, without the window: desktop files
+// converted into the unit's own folders, copied onto it, and one eject request at the end.
+#include <stdlib.h>
+
+#include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/core_application.h"
+#include "cli/report_printer.h"
+#include "resources/string_ids.h"
+#include "storage/removable_drives.h"
+#include "storage/unit_device.h"
+#include "wizard/conversion_job.h"
+#include "wizard/target_naming.h"
+
+namespace {
+
+struct SOptions {
+  std::string unitFolder;
+  bool noEject = false;
+  std::string sysroot = "/";
+  std::vector<std::string> files;
+};
+
+// A folder of this run's own for the files staged on their way to the unit. The wizard stages
+// straight into the temporary folder and leaves the files there; a private folder keeps two runs
+// (or another user's file of the same name) apart, and is removed at the end.
+class CStagingFolder {
+ public:
+  CStagingFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/transvane-send.XXXXXX";
+    if (::mkdtemp(pattern.data()) != nullptr) {
+      m_path = pattern;
+    } else {
+      m_error = pattern.substr(0, pattern.rfind('/')) + ": " + std::strerror(errno);
+    }
+  }
+  ~CStagingFolder() {
+    std::error_code ignored;
+    if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
+  }
+  CStagingFolder(const CStagingFolder&) = delete;
+  CStagingFolder& operator=(const CStagingFolder&) = delete;
+
+  const std::string& Path() const { return m_path; }
+  const std::string& Error() const { return m_error; }
+
+ private:
+  std::string m_path;
+  std::string m_error;
+};
+
+// The unit named by --unit, or the first one a detection pass finds. Answers the exit status of a
+// failure, 0 when the unit is known.
+int LocateUnit(const SOptions& options, CUnitDevice& unit) {
+  if (!options.unitFolder.empty()) {
+    unit.SetDrive(options.unitFolder);
+    if (unit.CheckIdentity()) return 0;
+    std::fprintf(stderr,
+                 "--unit %s: not a Norvantis unit: USBTRANS/UNIT_ID.DAT is missing, unreadable or names no "
+                 "Norvantis model\n",
+                 options.unitFolder.c_str());
+    return 2;
+  }
+  if (unit.FindUnit()) return 0;
+  // A failed pass leaves some other ready drive in `drive`: it must not be written to.
+  std::fprintf(stderr,
+               "no Norvantis unit found among the removable drives: connect the unit and wait until its volume "
+               "is mounted, or name its folder with --unit DIR\n");
+  return 1;
+}
+
+void RunSend(const SOptions& options, int& status) {
+  const auto application = CreateCoreApplicationIfNone();
+  const auto access = CreateDriveAccess(options.sysroot);
+  CUnitDevice unit(access.get());
+  status = LocateUnit(options, unit);
+  if (status != 0) return;
+
+  const CStagingFolder staging;
+  if (staging.Path().empty()) {
+    std::fprintf(stderr, "cannot create a folder for staging the files in %s\n", staging.Error().c_str());
+    status = 1;
+    return;
+  }
+  SConversionContext context;
+  context.unit = &unit;
+  context.tempFolder = staging.Path();
+
+  CStandardErrorReport report;
+  bool anyOnUnit = false;
+  std::vector<std::string> targets;
+  for (const std::string& source : options.files) {
+    const std::vector<std::string> candidates = TargetsForDesktopFile(source, unit, false);
+    // The wizard's list silently takes no row for such a file; here it was named on purpose.
+    if (candidates.empty()) {
+      report.AddReportLine(IDS_ERROR_LOADING, source, "unknown kind of file: expected .wpt or .trk");
+      continue;
+    }
+    for (const std::string& candidate : candidates) {
+      const std::string target = UniqueTargetName(candidate, targets);
+      targets.push_back(target);
+      if (!ConvertFileToUnit(source, target, context, report)) continue;
+      std::printf("%s\n", target.c_str());
+      anyOnUnit = anyOnUnit || IsTargetOnUnit(target, context);
+    }
+  }
+  std::fflush(stdout);
+  status = report.Failed() ? 1 : 0;
+
+  // Every file is flushed to the volume already; a refused or impossible eject leaves the data safe.
+  if (anyOnUnit && !options.noEject && unit.RequestEject() != EEjectResult::Ejected) {
+    std::fprintf(stderr, "The unit is safe to remove after unmounting it.\n");
+  }
+}
+
+}  // namespace
+
+void AddSendCommand(CLI::App& app, int& status) {
+  auto* command = app.add_subcommand(
+      "send",
+      "Convert desktop files (.wpt to .upt and .rte, .trk to .log) into the unit's folders, named as its language "
+      "file says, copy them onto the unit and ask it to eject; prints each file written. Exit status: 0 when every "
+      "file went onto the unit, 1 when any failed or no unit was found, 2 for a usage error or a --unit folder "
+      "that is not a unit");
+  auto options = std::make_shared<SOptions>();
+  command
+      ->add_option("--unit", options->unitFolder,
+                   "The unit's folder (its volume's mount point), holding USBTRANS/UNIT_ID.DAT; default: the unit "
+                   "found among the removable drives")
+      ->check(CLI::ExistingDirectory);
+  command->add_flag("--no-eject", options->noEject, "Leave the unit mounted at the end");
+  command->add_option("--sysroot", options->sysroot, "Read the mount table, sysfs and the volumes under this folder")
+      ->check(CLI::ExistingDirectory);
+  command->add_option("FILE", options->files, "Desktop files to send (.wpt, .trk)")->required();
+  command->callback([options, &status] { RunSend(*options, status); });
+}

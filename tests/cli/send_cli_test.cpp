@@ -1,0 +1,270 @@
+// Tests of `transvane-cli send`: the built program onto fake units (a folder named with --unit, or
+// a volume of a fake system tree), its files, messages and exit codes.
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/storage/fake_system_tree.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+const fs::path kGolden = fs::path(TRANSVANE_SOURCE_DIR) / "tests/formats/golden";
+const std::string kEjectHint = "The unit is safe to remove after unmounting it.";
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    const auto end = text.find('\n', start);
+    lines.push_back(text.substr(start, end - start));
+    start = end == std::string::npos ? text.size() : end + 1;
+  }
+  return lines;
+}
+
+// Every file under a folder, as paths relative to it.
+std::vector<std::string> FilesUnder(const fs::path& folder) {
+  std::vector<std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), folder).string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+struct SRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class SendCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/send_cli.XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    m_root = pattern;
+    // The track files' times are local; the golden files are in UTC. The staged files go under
+    // the test's own temporary folder, which must be empty again after each run.
+    setenv("TZ", "UTC", 1);
+    fs::create_directories(Path("tmp"));
+    setenv("TMPDIR", Path("tmp").c_str(), 1);
+  }
+  void TearDown() override {
+    unsetenv("TMPDIR");
+    fs::remove_all(m_root);
+  }
+
+  std::string Path(const std::string& relative) const { return (m_root / relative).string(); }
+
+  std::string Copy(const char* golden, const std::string& relative) {
+    fs::create_directories(fs::path(Path(relative)).parent_path());
+    fs::copy_file(kGolden / golden, Path(relative), fs::copy_options::overwrite_existing);
+    return Path(relative);
+  }
+
+  // Runs the program without a shell, so that paths need no quoting; stdout and stderr apart.
+  SRun Run(std::vector<std::string> arguments) {
+    SRun run;
+    const std::string outPath = Path(".out"), errPath = Path(".err");
+    arguments.insert(arguments.begin(), TRANSVANE_CLI_PATH);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
+      std::vector<char*> argv;
+      for (std::string& argument : arguments) argv.push_back(argument.data());
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child) return run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadBytes(outPath);
+    run.err = ReadBytes(errPath);
+    fs::remove(outPath);
+    fs::remove(errPath);
+    return run;
+  }
+
+  // What the runs left in the temporary folder (where the fake trees live too).
+  std::vector<std::string> StagingLeftovers() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(Path("tmp"))) {
+      if (entry.path().filename().string().rfind("drv_tree_", 0) != 0) names.push_back(entry.path().string());
+    }
+    return names;
+  }
+
+  // A folder standing for the unit's volume, with translated folder names.
+  std::string MakeUnit(const std::string& relative) {
+    WriteBytes(Path(relative + "/USBTRANS/UNIT_ID.DAT"), "Serial=42\r\nModel=Norvantis 200\r\n");
+    WriteBytes(Path(relative + "/USBTRANS/LANGUAGE.DAT"),
+               "BackgroundMaps=Fonds\r\nDetailMaps=Cartes\r\nMyPOIs=Mes POIs\r\nRoutes=Itinéraires\r\n"
+               "TrackLogs=Traces\r\n");
+    return Path(relative);
+  }
+
+  fs::path m_root;
+};
+
+TEST_F(SendCommandTest, ConvertsIntoTheUnitsFoldersWithUniqueNames) {
+  const std::string unit = MakeUnit("unit");
+  fs::create_directories(unit + "/TRACES");  // the volume's own spelling of a folder is kept
+  WriteBytes(unit + "/Mes POIs/trip.upt", "an older send");
+  const std::string trip = Copy("trip~saved.wpt", "in/trip.wpt");
+  const std::string again = Copy("trip~saved.wpt", "other/trip.WPT");
+  const std::string track = Copy("track1000~saved.trk", "in/track1000.trk");
+
+  const SRun run = Run({"send", "--unit", unit, "--no-eject", trip, track, again});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_THAT(Lines(run.out),
+              ElementsAre(unit + "/Mes POIs/trip.upt", unit + "/Itinéraires/trip.rte", unit + "/TRACES/track1000.log",
+                          unit + "/Mes POIs/trip_1.upt", unit + "/Itinéraires/trip_1.rte"));
+  const struct {
+    const char* output;
+    const char* expected;
+  } files[] = {{"Mes POIs/trip.upt", "trip~unit.upt"},
+               {"Mes POIs/trip_1.upt", "trip~unit.upt"},
+               {"Itinéraires/trip.rte", "trip~unit.rte"},
+               {"Itinéraires/trip_1.rte", "trip~unit.rte"},
+               {"TRACES/track1000.log", "track1000~unit.log"}};
+  for (const auto& file : files) {
+    const std::string expected = ReadBytes(kGolden / file.expected);
+    ASSERT_FALSE(expected.empty()) << file.expected;
+    EXPECT_TRUE(ReadBytes(fs::path(unit) / file.output) == expected) << file.output;
+  }
+  EXPECT_THAT(FilesUnder(unit),
+              ElementsAre("Itinéraires/trip.rte", "Itinéraires/trip_1.rte", "Mes POIs/trip.upt", "Mes POIs/trip_1.upt",
+                          "TRACES/track1000.log", "USBTRANS/LANGUAGE.DAT", "USBTRANS/UNIT_ID.DAT"));
+  EXPECT_THAT(StagingLeftovers(), IsEmpty());  // the staging folder is gone
+}
+
+TEST_F(SendCommandTest, EachFailureGivesTheMessageAndTheReasonAndTheOthersGoThrough) {
+  const std::string unit = MakeUnit("unit");
+  const std::string notes = Path("in/notes.txt");
+  WriteBytes(notes, "not navigation data");
+  const std::string broken = Path("in/broken.wpt");
+  WriteBytes(broken, "not a waypoint file at all");
+  const std::string missing = Path("in/gone.trk");
+  const std::string trip = Copy("trip~saved.wpt", "in/trip.wpt");
+
+  const SRun run = Run({"send", "--unit", unit, "--no-eject", notes, broken, missing, trip});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(Lines(run.out), ElementsAre(unit + "/Mes POIs/trip.upt", unit + "/Itinéraires/trip.rte"));
+  // A .wpt gives two files, and each that fails is one line.
+  EXPECT_THAT(Lines(run.err), ElementsAre("An error occured while loading file " + notes + ".",
+                                          "  unknown kind of file: expected .wpt or .trk",
+                                          "An error occured while loading file " + broken + ".", StartsWith("  "),
+                                          "An error occured while loading file " + broken + ".", StartsWith("  "),
+                                          "An error occured while loading file " + missing + ".",
+                                          StartsWith("  cannot open " + missing + ": ")));
+  EXPECT_FALSE(fs::exists(unit + "/Mes POIs/broken.upt"));
+  EXPECT_FALSE(fs::exists(unit + "/Traces/gone.log"));
+  EXPECT_THAT(StagingLeftovers(), IsEmpty());
+
+  // A copy onto the unit that fails names the target; the file of the other folder still goes.
+  fs::remove(unit + "/Mes POIs/trip.upt");
+  fs::create_directories(unit + "/Mes POIs/trip.upt");
+  const SRun blocked = Run({"send", "--unit", unit, "--no-eject", trip});
+  EXPECT_EQ(blocked.status, 1);
+  EXPECT_EQ(blocked.out, unit + "/Itinéraires/trip.rte\n");
+  EXPECT_THAT(
+      Lines(blocked.err),
+      ElementsAre("An error occured while transferring file " + unit + "/Mes POIs/trip.upt.", StartsWith("  ")));
+  EXPECT_THAT(StagingLeftovers(), IsEmpty());
+}
+
+TEST_F(SendCommandTest, AFolderThatIsNotAUnitIsAUsageError) {
+  const std::string trip = Copy("trip~saved.wpt", "in/trip.wpt");
+  WriteBytes(Path("other/USBTRANS/UNIT_ID.DAT"), "Model=Garvel 12\r\n");
+  WriteBytes(Path("empty/.keep"), "");
+  for (const char* folder : {"empty", "other"}) {
+    const SRun run = Run({"send", "--unit", Path(folder), trip});
+    EXPECT_EQ(run.status, 2) << folder;
+    EXPECT_EQ(run.out, "");
+    EXPECT_THAT(run.err, StartsWith("--unit " + Path(folder) + ": not a Norvantis unit"));
+  }
+  EXPECT_THAT(FilesUnder(Path("empty")), ElementsAre(".keep"));  // nothing made on a stranger's volume
+  EXPECT_THAT(FilesUnder(Path("other")), ElementsAre("USBTRANS/UNIT_ID.DAT"));
+  EXPECT_EQ(Run({"send", "--unit", Path("nowhere"), trip}).status, 2);
+  EXPECT_EQ(Run({"send", "--unit", MakeUnit("unit")}).status, 2);  // no file
+  EXPECT_EQ(Run({"send", "--frobnicate", trip}).status, 2);
+
+  const SRun help = Run({"send", "--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_THAT(help.out, HasSubstr("--no-eject"));
+  EXPECT_THAT(help.out, HasSubstr("1 when any failed or no unit was found"));
+}
+
+// The unit among the drives of a fake machine; the mount-table source cannot eject, so the run
+// ends with the hint, which does not make it a failure.
+TEST_F(SendCommandTest, FindsTheUnitAmongTheDrivesAndAsksForTheEject) {
+  CFakeSystemTree tree;
+  BuildStandardMachine(tree);
+  const std::string unit = tree.Path("/media/ann/NORVANTIS");
+  tree.WriteFile("/media/ann/NORVANTIS/usbtrans/unit_id.dat", "Model=Norvantis 200\r\n");  // no language file
+  tree.WriteFile("/media/ann/SDCARD/USBTRANS/UNIT_ID.DAT", "Model=Garvel 12\r\n");
+  const std::string track = Copy("track1000~saved.trk", "in/track1000.trk");
+
+  const SRun run = Run({"send", "--sysroot", tree.Root(), track});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, unit + "/Track Logs/track1000.log\n");
+  EXPECT_EQ(run.err, kEjectHint + "\n");
+  EXPECT_TRUE(ReadBytes(unit + "/Track Logs/track1000.log") == ReadBytes(kGolden / "track1000~unit.log"));
+
+  // Asked not to eject, or nothing went onto the unit: no hint.
+  const SRun kept = Run({"send", "--sysroot", tree.Root(), "--no-eject", track});
+  EXPECT_EQ(kept.status, 0);
+  EXPECT_EQ(kept.out, unit + "/Track Logs/track1000.log\n");  // names are unique within one run; this replaces
+  EXPECT_EQ(kept.err, "");
+  const SRun failed = Run({"send", "--sysroot", tree.Root(), Path("in/gone.trk")});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_THAT(failed.err, Not(HasSubstr(kEjectHint)));
+  EXPECT_THAT(StagingLeftovers(), IsEmpty());
+}
+
+TEST_F(SendCommandTest, NoUnitAmongTheDrivesWritesNothing) {
+  CFakeSystemTree tree;
+  BuildStandardMachine(tree);
+  tree.WriteFile("/media/ann/SDCARD/USBTRANS/UNIT_ID.DAT", "Model=Garvel 12\r\n");
+  const std::string trip = Copy("trip~saved.wpt", "in/trip.wpt");
+
+  const SRun run = Run({"send", "--sysroot", tree.Root(), trip});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_THAT(run.err, StartsWith("no Norvantis unit found among the removable drives"));
+  // The detection pass ends on some ready drive; nothing may be written there or anywhere else.
+  EXPECT_THAT(FilesUnder(tree.Path("/media")), ElementsAre("ann/SDCARD/USBTRANS/UNIT_ID.DAT"));
+}
+
+}  // namespace

@@ -62,8 +62,12 @@ bool CAtomicFile::Open(CDiagnostic* why) {
 }
 
 bool CAtomicFile::FlushBuffer(CDiagnostic* why) {
-  const char* data = m_buffer.data();
-  std::size_t left = m_buffer.size();
+  if (!WriteAll(m_buffer.data(), m_buffer.size(), why)) return false;
+  m_buffer.clear();
+  return true;
+}
+
+bool CAtomicFile::WriteAll(const char* data, std::size_t left, CDiagnostic* why) {
   while (left > 0) {
     const ssize_t written = ::write(m_fd, data, left);
     if (written < 0 && errno == EINTR) continue;
@@ -75,7 +79,6 @@ bool CAtomicFile::FlushBuffer(CDiagnostic* why) {
     data += written;
     left -= static_cast<std::size_t>(written);
   }
-  m_buffer.clear();
   return true;
 }
 
@@ -84,10 +87,8 @@ bool CAtomicFile::Write(const void* data, std::size_t size, CDiagnostic* why) {
   const char* bytes = static_cast<const char*>(data);
   if (m_buffer.size() + size > kBufferSize) {
     if (!FlushBuffer(why)) return false;
-    if (size >= kBufferSize) {
-      m_buffer.assign(bytes, size);
-      return FlushBuffer(why);
-    }
+    // A large block goes straight from the caller's memory: no second copy of it.
+    if (size >= kBufferSize) return WriteAll(bytes, size, why);
   }
   m_buffer.append(bytes, size);
   return true;

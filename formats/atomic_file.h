@@ -28,6 +28,7 @@ class CAtomicFile {
 
  private:
   bool FlushBuffer(CDiagnostic* why);
+  bool WriteAll(const char* data, std::size_t size, CDiagnostic* why);
 
   std::string m_targetPath;
   std::string m_tempPath;

@@ -1,11 +1,8 @@
 // Tests of `transvane-cli convert`: the built program on temporary folders, its files, messages
 // and exit codes.
-#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,82 +10,21 @@
 #include <string>
 #include <vector>
 
+#include "tests/cli/cli_test_support.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::StartsWith;
 
-const fs::path kGolden = fs::path(TRANSVANE_SOURCE_DIR) / "tests/formats/golden";
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start < text.size();) {
-    const auto end = text.find('\n', start);
-    lines.push_back(text.substr(start, end - start));
-    start = end == std::string::npos ? text.size() : end + 1;
-  }
-  return lines;
-}
-
-struct SRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-class ConvertCommandTest : public ::testing::Test {
+class ConvertCommandTest : public CCliTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/convert_cli.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_root = pattern;
+    ASSERT_NO_FATAL_FAILURE(CCliTest::SetUp());
     // The track files' times are local; the golden files are in UTC.
     setenv("TZ", "UTC", 1);
   }
-  void TearDown() override { fs::remove_all(m_root); }
-
-  std::string Path(const std::string& relative) const { return (m_root / relative).string(); }
-
-  std::string Copy(const char* golden, const std::string& relative) {
-    fs::create_directories(fs::path(Path(relative)).parent_path());
-    fs::copy_file(kGolden / golden, Path(relative), fs::copy_options::overwrite_existing);
-    return Path(relative);
-  }
-
-  // Runs the program without a shell, so that paths need no quoting; stdout and stderr apart.
-  SRun Run(std::vector<std::string> arguments, const std::string& workingFolder = {}) {
-    SRun run;
-    const std::string outPath = Path(".out"), errPath = Path(".err");
-    arguments.insert(arguments.begin(), TRANSVANE_CLI_PATH);
-    const pid_t child = ::fork();
-    if (child == 0) {
-      const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
-      if (!workingFolder.empty() && ::chdir(workingFolder.c_str()) != 0) ::_exit(127);
-      std::vector<char*> argv;
-      for (std::string& argument : arguments) argv.push_back(argument.data());
-      argv.push_back(nullptr);
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child) return run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadBytes(outPath);
-    run.err = ReadBytes(errPath);
-    fs::remove(outPath);
-    fs::remove(errPath);
-    return run;
-  }
-
-  fs::path m_root;
 };
 
 TEST_F(ConvertCommandTest, ConvertsEachKindIntoTheOutputFolder) {

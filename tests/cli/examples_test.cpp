@@ -2,8 +2,6 @@
 // and come back as they were, within the rounding of the unit's text.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -12,6 +10,7 @@
 
 #include "formats/vexlorn_file.h"
 #include "formats/vexlorn_records.h"
+#include "tests/cli/cli_test_support.h"
 
 namespace {
 
@@ -21,42 +20,29 @@ const fs::path kExamples = fs::path(TRANSVANE_SOURCE_DIR) / "examples";
 // Three decimals of minutes: half a thousandth of a minute, in degrees.
 constexpr double kDegreesTolerance = 0.0005 / 60 + 1e-12;
 
-int RunConvert(const std::string& folder, const std::vector<std::string>& files) {
-  std::vector<std::string> arguments = {TRANSVANE_CLI_PATH, "convert", "-o", folder};
-  arguments.insert(arguments.end(), files.begin(), files.end());
-  const pid_t child = ::fork();
-  if (child == 0) {
-    if (!::freopen("/dev/null", "w", stdout)) ::_exit(127);
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
-}
-
-class ExamplesTest : public ::testing::Test {
+class ExamplesTest : public CCliTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/examples_cli.XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    m_root = pattern;
+    ASSERT_NO_FATAL_FAILURE(CCliTest::SetUp());
     // Track times travel as local time; any zone must give them back unchanged.
     setenv("TZ", "Europe/Zurich", 1);
   }
-  void TearDown() override { fs::remove_all(m_root); }
 
-  fs::path m_root;
+  // The exit status of `convert -o folder files...`, with its messages on failure.
+  static ::testing::AssertionResult Converts(const std::string& folder, const std::vector<std::string>& files) {
+    std::vector<std::string> arguments = {"convert", "-o", folder};
+    arguments.insert(arguments.end(), files.begin(), files.end());
+    const SRun run = Run(arguments);
+    if (run.status == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "exit status " << run.status << "\n" << run.err;
+  }
 };
 
 TEST_F(ExamplesTest, TripComesBackFromTheRouteFile) {
-  const std::string unit = (m_root / "unit").string();
-  const std::string back = (m_root / "back").string();
-  ASSERT_EQ(RunConvert(unit, {(kExamples / "trip.wpt").string()}), 0);
-  ASSERT_EQ(RunConvert(back, {unit + "/trip.rte"}), 0);
+  const std::string unit = Path("unit");
+  const std::string back = Path("back");
+  ASSERT_TRUE(Converts(unit, {(kExamples / "trip.wpt").string()}));
+  ASSERT_TRUE(Converts(back, {unit + "/trip.rte"}));
 
   CVexlornFileWpt original, returned;
   ASSERT_TRUE(LoadVexlornFile((kExamples / "trip.wpt").string(), original));
@@ -93,10 +79,10 @@ TEST_F(ExamplesTest, TripComesBackFromTheRouteFile) {
 }
 
 TEST_F(ExamplesTest, MorningWalkComesBackFromTheTrackLog) {
-  const std::string unit = (m_root / "unit").string();
-  const std::string back = (m_root / "back").string();
-  ASSERT_EQ(RunConvert(unit, {(kExamples / "morning.trk").string()}), 0);
-  ASSERT_EQ(RunConvert(back, {unit + "/morning.log"}), 0);
+  const std::string unit = Path("unit");
+  const std::string back = Path("back");
+  ASSERT_TRUE(Converts(unit, {(kExamples / "morning.trk").string()}));
+  ASSERT_TRUE(Converts(back, {unit + "/morning.log"}));
 
   CVexlornFileTrk original, returned;
   ASSERT_TRUE(LoadVexlornFile((kExamples / "morning.trk").string(), original));

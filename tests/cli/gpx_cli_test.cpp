@@ -1,19 +1,15 @@
 // Tests of `transvane-cli convert` with GPX: .gpx to the unit's and the desktop's files, any file to
 // .gpx, code pages, several tracks, and requests that would give empty files.
-#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "tests/cli/cli_test_support.h"
 #include "tests/formats/xml_check.h"
 
 namespace {
@@ -23,55 +19,16 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
 
-const fs::path kGolden = fs::path(TRANSVANE_SOURCE_DIR) / "tests/formats/golden";
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start < text.size();) {
-    const auto end = text.find('\n', start);
-    lines.push_back(text.substr(start, end - start));
-    start = end == std::string::npos ? text.size() : end + 1;
-  }
-  return lines;
-}
-
-struct SRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-class GpxConvertCommandTest : public ::testing::Test {
+class GpxConvertCommandTest : public CCliTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/gpx_cli.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_root = pattern;
+    ASSERT_NO_FATAL_FAILURE(CCliTest::SetUp());
     // Unit track logs hold local time; the golden files were made in Berlin.
     setenv("TZ", "Europe/Berlin", 1);
   }
   void TearDown() override {
-    fs::remove_all(m_root);
+    CCliTest::TearDown();
     setenv("TZ", "UTC", 1);
-  }
-
-  std::string Path(const std::string& relative) const { return (m_root / relative).string(); }
-
-  std::string Copy(const char* golden, const std::string& relative) {
-    fs::create_directories(fs::path(Path(relative)).parent_path());
-    fs::copy_file(kGolden / golden, Path(relative), fs::copy_options::overwrite_existing);
-    return Path(relative);
-  }
-
-  std::string Write(const std::string& relative, const std::string& text) {
-    fs::create_directories(fs::path(Path(relative)).parent_path());
-    std::ofstream(Path(relative), std::ios::binary) << text;
-    return Path(relative);
   }
 
   std::vector<std::string> FilesIn(const std::string& relative) const {
@@ -81,34 +38,6 @@ class GpxConvertCommandTest : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-
-  // Runs the program without a shell, so that paths need no quoting; stdout and stderr apart.
-  SRun Run(std::vector<std::string> arguments) {
-    SRun run;
-    const std::string outPath = Path(".out"), errPath = Path(".err");
-    arguments.insert(arguments.begin(), TRANSVANE_CLI_PATH);
-    const pid_t child = ::fork();
-    if (child == 0) {
-      const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
-      std::vector<char*> argv;
-      for (std::string& argument : arguments) argv.push_back(argument.data());
-      argv.push_back(nullptr);
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child) return run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadBytes(outPath);
-    run.err = ReadBytes(errPath);
-    fs::remove(outPath);
-    fs::remove(errPath);
-    return run;
-  }
-
-  fs::path m_root;
 };
 
 TEST_F(GpxConvertCommandTest, GpxGoesToTheUnitByDefaultAndToTheDesktopOnRequest) {

@@ -1,5 +1,4 @@
 // Tests of `transvane-cli maps`: the listing, copies, the capacity refusal, failures and Ctrl-C.
-#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <pty.h>
@@ -13,10 +12,10 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "tests/cli/cli_test_support.h"
 #include "tests/wizard/region_fixtures.h"
 
 namespace {
@@ -27,74 +26,23 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
 
-struct SRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start < text.size();) {
-    const auto end = text.find('\n', start);
-    lines.push_back(text.substr(start, end - start));
-    start = end == std::string::npos ? text.size() : end + 1;
-  }
-  return lines;
-}
-
-std::vector<char*> Argv(std::vector<std::string>& arguments) {
-  std::vector<char*> argv;
-  for (std::string& each : arguments) argv.push_back(each.data());
-  argv.push_back(nullptr);
-  return argv;
-}
-
-class MapsCommandTest : public ::testing::Test {
+class MapsCommandTest : public CCliTest {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "maps_cli_test_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    m_root = pattern;
-    m_prefix = m_root + "/prefix";
+    ASSERT_NO_FATAL_FAILURE(CCliTest::SetUp());
+    m_prefix = Path("prefix");
     m_maps = m_prefix + "/drive_c/Program Files/Tavrelin/Vexlorn/Maps";
-    m_card = m_root + "/card";
+    m_card = Path("card");
     fs::create_directories(m_card);
     region_fixtures::MakeWinePrefix(m_prefix, {{"Vexlorn", "C:\\Program Files\\Tavrelin\\Vexlorn"}});
     ::setenv("TZ", "UTC", 1);
   }
-  void TearDown() override { fs::remove_all(m_root); }
 
   std::int64_t Region(const std::string& relative, const std::string& content, std::int64_t after = 0,
                       std::int64_t size = 0) {
     return region_fixtures::MakeFileAfter(m_maps + "/" + relative, size, after, content);
   }
 
-  // Runs the tool with standard output and error going to files (so not to a terminal).
-  SRun Run(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), TRANSVANE_CLI_PATH);
-    const std::string out = m_root + "/stdout";
-    const std::string err = m_root + "/stderr";
-    const pid_t child = ::fork();
-    if (child == 0) {
-      const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      ::dup2(outFd, 1);
-      ::dup2(errFd, 2);
-      ::execv(arguments[0].c_str(), Argv(arguments).data());
-      ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out), ReadAll(err)};
-  }
-
-  std::string m_root;
   std::string m_prefix;
   std::string m_maps;
   std::string m_card;
@@ -133,21 +81,21 @@ TEST_F(MapsCommandTest, CopyPutsRegionsIntoTheMapFoldersByNameOrPath) {
   const std::string world(70'000, 'w');
   ASSERT_GT(Region("North.imi", north), 0);
   ASSERT_GT(Region("sub/World.TDX", world), 0);
-  const std::string elsewhere = m_root + "/Extra.imi";
+  const std::string elsewhere = Path("Extra.imi");
   std::ofstream(elsewhere) << "extra";
 
   const SRun run = Run({"maps", "copy", "--to", m_card, "--wineprefix", m_prefix, "north.IMI", "World.tdx", elsewhere});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(ReadAll(m_card + "/Detail Maps/North.imi"), north);
-  EXPECT_EQ(ReadAll(m_card + "/Background Maps/World.TDX"), world);
-  EXPECT_EQ(ReadAll(m_card + "/Detail Maps/Extra.imi"), "extra");
+  EXPECT_EQ(ReadBytes(m_card + "/Detail Maps/North.imi"), north);
+  EXPECT_EQ(ReadBytes(m_card + "/Background Maps/World.TDX"), world);
+  EXPECT_EQ(ReadBytes(m_card + "/Detail Maps/Extra.imi"), "extra");
   EXPECT_THAT(run.err, Not(HasSubstr("time left"))) << "no progress line off a terminal";
 
   // The destination holds a unit: its language file names the folders.
   fs::create_directories(m_card + "/USBTRANS");
   std::ofstream(m_card + "/USBTRANS/LANGUAGE.DAT") << "BackgroundMaps=Fonds\r\nDetailMaps=Cartes\r\n";
   EXPECT_EQ(Run({"maps", "copy", "--to", m_card, "--wineprefix", m_prefix, "North.imi"}).status, 0);
-  EXPECT_EQ(ReadAll(m_card + "/Cartes/North.imi"), north);
+  EXPECT_EQ(ReadBytes(m_card + "/Cartes/North.imi"), north);
 }
 
 TEST_F(MapsCommandTest, UnknownOrAmbiguousRegionsCopyNothing) {
@@ -161,12 +109,12 @@ TEST_F(MapsCommandTest, UnknownOrAmbiguousRegionsCopyNothing) {
   run = Run({"maps", "copy", "--to", m_card, "--wineprefix", m_prefix, "Other.imi", "Same.imi"});
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr(m_maps + "/b/Same.imi"));
-  run = Run({"maps", "copy", "--to", m_card, "--wineprefix", m_prefix, m_root + "/nothere.imi"});
+  run = Run({"maps", "copy", "--to", m_card, "--wineprefix", m_prefix, Path("nothere.imi")});
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(fs::is_empty(m_card));
 
   EXPECT_EQ(Run({"maps", "copy", "--wineprefix", m_prefix, "Other.imi"}).status, 2);
-  EXPECT_EQ(Run({"maps", "copy", "--to", m_root + "/nodrive", "--wineprefix", m_prefix, "Other.imi"}).status, 2);
+  EXPECT_EQ(Run({"maps", "copy", "--to", Path("nodrive"), "--wineprefix", m_prefix, "Other.imi"}).status, 2);
 }
 
 TEST_F(MapsCommandTest, RegionsThatDoNotFitAreRefusedBeforeAnythingIsWritten) {
@@ -192,7 +140,7 @@ TEST_F(MapsCommandTest, AFileThatFailsIsReportedAndTheOthersStillGo) {
   const SRun run = Run({"maps", "copy", "--to", m_card, "--wineprefix", m_prefix, "Blocked.imi", "Fine.tdx"});
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr("An error occured while transferring file " + m_card + "/Detail Maps/Blocked.imi."));
-  EXPECT_EQ(ReadAll(m_card + "/Background Maps/Fine.tdx"), "f");
+  EXPECT_EQ(ReadBytes(m_card + "/Background Maps/Fine.tdx"), "f");
 }
 
 TEST_F(MapsCommandTest, CtrlCStopsTheCopyAndRemovesWhatItWrote) {
@@ -234,7 +182,7 @@ TEST_F(MapsCommandTest, CtrlCStopsTheCopyAndRemovesWhatItWrote) {
   EXPECT_EQ(WEXITSTATUS(status), 130) << shown;
   EXPECT_FALSE(fs::exists(m_card + "/Detail Maps/A.imi"));
   EXPECT_FALSE(fs::exists(m_card + "/Detail Maps/B.imi"));
-  EXPECT_EQ(ReadAll(m_card + "/Background Maps/C.tdx"), "kept");
+  EXPECT_EQ(ReadBytes(m_card + "/Background Maps/C.tdx"), "kept");
   std::vector<std::string> left;
   for (const auto& entry : fs::recursive_directory_iterator(m_card)) left.push_back(entry.path().string());
   std::sort(left.begin(), left.end());

@@ -1,19 +1,15 @@
 // Tests of `transvane-cli send`: the built program onto fake units (a folder named with --unit, or
 // a volume of a fake system tree), its files, messages and exit codes.
-#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "tests/cli/cli_test_support.h"
 #include "tests/storage/fake_system_tree.h"
 
 namespace {
@@ -25,28 +21,7 @@ using ::testing::IsEmpty;
 using ::testing::Not;
 using ::testing::StartsWith;
 
-const fs::path kGolden = fs::path(TRANSVANE_SOURCE_DIR) / "tests/formats/golden";
 const std::string kEjectHint = "The unit is safe to remove after unmounting it.";
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start < text.size();) {
-    const auto end = text.find('\n', start);
-    lines.push_back(text.substr(start, end - start));
-    start = end == std::string::npos ? text.size() : end + 1;
-  }
-  return lines;
-}
 
 // Every file under a folder, as paths relative to it.
 std::vector<std::string> FilesUnder(const fs::path& folder) {
@@ -58,18 +33,10 @@ std::vector<std::string> FilesUnder(const fs::path& folder) {
   return files;
 }
 
-struct SRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-class SendCommandTest : public ::testing::Test {
+class SendCommandTest : public CCliTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/send_cli.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_root = pattern;
+    ASSERT_NO_FATAL_FAILURE(CCliTest::SetUp());
     // The track files' times are local; the golden files are in UTC. The staged files go under
     // the test's own temporary folder, which must be empty again after each run.
     setenv("TZ", "UTC", 1);
@@ -78,41 +45,7 @@ class SendCommandTest : public ::testing::Test {
   }
   void TearDown() override {
     unsetenv("TMPDIR");
-    fs::remove_all(m_root);
-  }
-
-  std::string Path(const std::string& relative) const { return (m_root / relative).string(); }
-
-  std::string Copy(const char* golden, const std::string& relative) {
-    fs::create_directories(fs::path(Path(relative)).parent_path());
-    fs::copy_file(kGolden / golden, Path(relative), fs::copy_options::overwrite_existing);
-    return Path(relative);
-  }
-
-  // Runs the program without a shell, so that paths need no quoting; stdout and stderr apart.
-  SRun Run(std::vector<std::string> arguments) {
-    SRun run;
-    const std::string outPath = Path(".out"), errPath = Path(".err");
-    arguments.insert(arguments.begin(), TRANSVANE_CLI_PATH);
-    const pid_t child = ::fork();
-    if (child == 0) {
-      const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
-      std::vector<char*> argv;
-      for (std::string& argument : arguments) argv.push_back(argument.data());
-      argv.push_back(nullptr);
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child) return run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadBytes(outPath);
-    run.err = ReadBytes(errPath);
-    fs::remove(outPath);
-    fs::remove(errPath);
-    return run;
+    CCliTest::TearDown();
   }
 
   // What the runs left in the temporary folder (where the fake trees live too).
@@ -132,8 +65,6 @@ class SendCommandTest : public ::testing::Test {
                "TrackLogs=Traces\r\n");
     return Path(relative);
   }
-
-  fs::path m_root;
 };
 
 TEST_F(SendCommandTest, ConvertsIntoTheUnitsFoldersWithUniqueNames) {

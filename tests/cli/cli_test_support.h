@@ -1,0 +1,130 @@
+// Shared pieces of the tests that run the built transvane-cli: a run with its output captured, a
+// temporary folder per test, the golden fixtures and small file helpers.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+inline const std::filesystem::path kGolden = std::filesystem::path(TRANSVANE_SOURCE_DIR) / "tests/formats/golden";
+
+// What one run of the program gave: its exit status (-1 when it did not exit) and its two streams.
+struct SRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+inline std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Writes a file, making its folders first.
+inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The lines of a text without their '\n'; a last line without one still counts.
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    const auto end = text.find('\n', start);
+    lines.push_back(text.substr(start, end - start));
+    start = end == std::string::npos ? text.size() : end + 1;
+  }
+  return lines;
+}
+
+// An argv for execv over the strings, which must outlive it.
+inline std::vector<char*> Argv(std::vector<std::string>& arguments) {
+  std::vector<char*> argv;
+  for (std::string& each : arguments) argv.push_back(each.data());
+  argv.push_back(nullptr);
+  return argv;
+}
+
+// Everything written to a descriptor that the child shared with us, from its start.
+inline std::string ReadDescriptor(int fd) {
+  std::string text;
+  char buffer[4096];
+  for (off_t offset = 0;;) {
+    const ssize_t count = ::pread(fd, buffer, sizeof buffer, offset);
+    if (count <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(count));
+    offset += count;
+  }
+  return text;
+}
+
+// Runs the program without a shell, so that paths need no quoting, in workingFolder when one is
+// given. Standard output and error go apart into memory files: neither is a terminal, and the run
+// leaves nothing in any folder a test looks at.
+inline SRun RunCli(std::vector<std::string> arguments, const std::string& workingFolder = {}) {
+  SRun run;
+  arguments.insert(arguments.begin(), TRANSVANE_CLI_PATH);
+  const int out = ::memfd_create("stdout", MFD_CLOEXEC);
+  const int err = ::memfd_create("stderr", MFD_CLOEXEC);
+  const pid_t child = out < 0 || err < 0 ? -1 : ::fork();
+  if (child == 0) {
+    if (::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
+    if (!workingFolder.empty() && ::chdir(workingFolder.c_str()) != 0) ::_exit(127);
+    ::execv(arguments[0].c_str(), Argv(arguments).data());
+    ::_exit(127);
+  }
+  int status = 0;
+  if (child > 0 && ::waitpid(child, &status, 0) == child) {
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadDescriptor(out);
+    run.err = ReadDescriptor(err);
+  }
+  if (out >= 0) ::close(out);
+  if (err >= 0) ::close(err);
+  return run;
+}
+
+// A test with a temporary folder of its own, named after the test suite and removed afterwards.
+// A fixture that adds to SetUp calls this one first under ASSERT_NO_FATAL_FAILURE.
+class CCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string suite = ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name();
+    std::string pattern = (std::filesystem::temp_directory_path() / (suite + ".XXXXXX")).string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    m_root = pattern;
+  }
+  void TearDown() override {
+    if (!m_root.empty()) std::filesystem::remove_all(m_root);
+  }
+
+  std::string Path(const std::string& relative) const { return (m_root / relative).string(); }
+
+  // A golden fixture copied into the folder; answers its path.
+  std::string Copy(const char* golden, const std::string& relative) {
+    std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());
+    std::filesystem::copy_file(kGolden / golden, Path(relative), std::filesystem::copy_options::overwrite_existing);
+    return Path(relative);
+  }
+
+  // A file written into the folder; answers its path.
+  std::string Write(const std::string& relative, const std::string& bytes) {
+    WriteBytes(Path(relative), bytes);
+    return Path(relative);
+  }
+
+  static SRun Run(std::vector<std::string> arguments, const std::string& workingFolder = {}) {
+    return RunCli(std::move(arguments), workingFolder);
+  }
+
+  std::filesystem::path m_root;
+};

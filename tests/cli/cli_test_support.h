@@ -1,5 +1,6 @@
 // Shared pieces of the tests that run the built transvane-cli: a run with its output captured, a
-// temporary folder per test, the golden fixtures and small file helpers.
+// temporary folder per test and small text helpers; the golden fixtures and file helpers are the
+// golden tests' own.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,13 +10,11 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
-inline const std::filesystem::path kGolden = std::filesystem::path(TRANSVANE_SOURCE_DIR) / "tests/formats/golden";
+#include "tests/formats/golden_support.h"
 
 // What one run of the program gave: its exit status (-1 when it did not exit) and its two streams.
 struct SRun {
@@ -23,17 +22,6 @@ struct SRun {
   std::string out;
   std::string err;
 };
-
-inline std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Writes a file, making its folders first.
-inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // The lines of a text without their '\n'; a last line without one still counts.
 inline std::vector<std::string> Lines(const std::string& text) {

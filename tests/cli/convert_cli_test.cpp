@@ -47,9 +47,7 @@ TEST_F(ConvertCommandTest, ConvertsEachKindIntoTheOutputFolder) {
                {"track1000.log", "track1000~unit.log"}, {"walk.wpt", "walk~from_upt.wpt"},
                {"walk_1.wpt", "walk~from_rte.wpt"},     {"morning.trk", "morning~desktop.trk"}};
   for (const auto& file : files) {
-    const std::string expected = ReadBytes(kGolden / file.expected);
-    ASSERT_FALSE(expected.empty()) << file.expected;
-    EXPECT_TRUE(ReadBytes(fs::path(out) / file.output) == expected) << file.output;
+    EXPECT_TRUE(SameAsFixture(file.expected, ReadBytes(fs::path(out) / file.output))) << file.output;
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 6);
 }

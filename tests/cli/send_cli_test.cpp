@@ -90,9 +90,7 @@ TEST_F(SendCommandTest, ConvertsIntoTheUnitsFoldersWithUniqueNames) {
                {"Itinéraires/trip_1.rte", "trip~unit.rte"},
                {"TRACES/track1000.log", "track1000~unit.log"}};
   for (const auto& file : files) {
-    const std::string expected = ReadBytes(kGolden / file.expected);
-    ASSERT_FALSE(expected.empty()) << file.expected;
-    EXPECT_TRUE(ReadBytes(fs::path(unit) / file.output) == expected) << file.output;
+    EXPECT_TRUE(SameAsFixture(file.expected, ReadBytes(fs::path(unit) / file.output))) << file.output;
   }
   EXPECT_THAT(FilesUnder(unit),
               ElementsAre("Itinéraires/trip.rte", "Itinéraires/trip_1.rte", "Mes POIs/trip.upt", "Mes POIs/trip_1.upt",

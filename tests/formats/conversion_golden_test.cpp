@@ -2,54 +2,20 @@
 // byte for byte as make_conversion_fixtures.py (an encoder of its own) writes them.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "formats/conversion.h"
 #include "formats/unit_files.h"
 #include "formats/vexlorn_file.h"
+#include "tests/formats/golden_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-const fs::path kGolden = fs::path(TRANSVANE_SOURCE_DIR) / "tests/formats/golden";
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string HexRows(const std::string& bytes, std::size_t from) {
-  std::ostringstream out;
-  for (std::size_t row = from; row < bytes.size() && row < from + 64; row += 16) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%06zx ", row);
-    out << text;
-    for (std::size_t i = row; i < row + 16 && i < bytes.size(); ++i) {
-      std::snprintf(text, sizeof text, " %02x", static_cast<unsigned char>(bytes[i]));
-      out << text;
-    }
-    out << '\n';
-  }
-  return out.str();
-}
-
-std::string HexDiff(const std::string& expected, const std::string& actual) {
-  std::size_t at = 0;
-  while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
-  const std::size_t from = at / 16 * 16 >= 16 ? at / 16 * 16 - 16 : 0;
-  return "sizes " + std::to_string(expected.size()) + " / " + std::to_string(actual.size()) +
-         ", first difference at offset " + std::to_string(at) + "\nexpected:\n" + HexRows(expected, from) +
-         "actual:\n" + HexRows(actual, from);
-}
 
 std::string Bytes(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
@@ -103,14 +69,14 @@ TEST_F(ConversionGolden, WalkDocumentGivesTheDocumentedUnitFiles) {
       "$PTVLWPL,4845.000,N,00230.000,E,0120,M,LAKE,,ab*00\r\n"
       "$PTVLRTE,1,1,c,1,WALK,HOME,a,LAKE,ab*5C\r\n"
       "$PTVLCMD,END*37\r\n";
-  EXPECT_TRUE(rte == expectedRte) << HexDiff(expectedRte, rte);
-  EXPECT_TRUE(rte == ReadBytes(kGolden / "walk.rte")) << HexDiff(ReadBytes(kGolden / "walk.rte"), rte);
+  EXPECT_TRUE(SameBytes(expectedRte, rte));
+  EXPECT_TRUE(SameAsFixture("walk.rte", rte));
 
   CUnitWaypointFile points;
   ASSERT_TRUE(ConvertWaypointsToUnit(doc, points));
   std::string upt;
   WriteUnitText(points, upt);
-  EXPECT_TRUE(upt == ReadBytes(kGolden / "walk.upt")) << HexDiff(ReadBytes(kGolden / "walk.upt"), upt);
+  EXPECT_TRUE(SameAsFixture("walk.upt", upt));
 }
 
 TEST_F(ConversionGolden, MorningTrackLineFromANode) {
@@ -131,7 +97,7 @@ TEST_F(ConversionGolden, MorningTrackLineFromANode) {
   const std::string expected =
       "$PTVLTRK,4830.000,N,00215.000,E,0035,M,101530.25,A,MORNING,061204*1B\r\n"
       "$PTVLCMD,END*37\r\n";
-  EXPECT_TRUE(text == expected) << HexDiff(expected, text);
+  EXPECT_TRUE(SameBytes(expected, text));
 }
 
 // Desktop files (made by the desktop file fixtures' own encoder) → unit files.
@@ -144,8 +110,7 @@ class ConversionGoldenToUnit : public ConversionGolden, public ::testing::WithPa
 
 TEST_P(ConversionGoldenToUnit, GivesTheExpectedBytes) {
   const fs::path input = kGolden / GetParam().input;
-  const fs::path expectedPath = kGolden / GetParam().expected;
-  const std::string extension = expectedPath.extension().string();
+  const std::string extension = fs::path(GetParam().expected).extension().string();
   CDiagnostic why;
   std::string text;
   if (extension == ".log") {
@@ -165,9 +130,7 @@ TEST_P(ConversionGoldenToUnit, GivesTheExpectedBytes) {
         << why.Reason();
     WriteUnitText(file, text);
   }
-  const std::string expected = ReadBytes(expectedPath);
-  ASSERT_FALSE(expected.empty()) << expectedPath;
-  EXPECT_TRUE(text == expected) << HexDiff(expected, text);
+  EXPECT_TRUE(SameAsFixture(GetParam().expected, text));
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, ConversionGoldenToUnit,
@@ -180,7 +143,6 @@ class ConversionGoldenToDesktop : public ConversionGolden, public ::testing::Wit
 
 TEST_P(ConversionGoldenToDesktop, GivesTheExpectedBytes) {
   const fs::path input = kGolden / GetParam().input;
-  const fs::path expectedPath = kGolden / GetParam().expected;
   const std::string extension = input.extension().string();
   CDiagnostic why;
   std::vector<std::uint8_t> bytes;
@@ -203,9 +165,7 @@ TEST_P(ConversionGoldenToDesktop, GivesTheExpectedBytes) {
     }
     ASSERT_TRUE(SaveVexlornBytes(doc, bytes));
   }
-  const std::string expected = ReadBytes(expectedPath);
-  ASSERT_FALSE(expected.empty()) << expectedPath;
-  EXPECT_TRUE(Bytes(bytes) == expected) << HexDiff(expected, Bytes(bytes));
+  EXPECT_TRUE(SameAsFixture(GetParam().expected, Bytes(bytes)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, ConversionGoldenToDesktop,

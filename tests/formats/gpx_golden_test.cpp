@@ -6,10 +6,7 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 
@@ -18,35 +15,15 @@
 #include "formats/gpx.h"
 #include "formats/unit_files.h"
 #include "formats/vexlorn_file.h"
+#include "tests/formats/golden_support.h"
 #include "tests/formats/xml_check.h"
 
 namespace {
 
-std::string FixturePath(const std::string& name) {
-  return std::string(TRANSVANE_SOURCE_DIR) + "/tests/formats/golden/" + name;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// Equal bytes, or the first differing line of each side.
+// Equal to the fixture; with TRANSVANE_UPDATE_GOLDEN set, the fixture is rewritten first.
 ::testing::AssertionResult SameText(const std::string& fixture, const std::string& actual) {
-  if (getenv("TRANSVANE_UPDATE_GOLDEN") != nullptr) std::ofstream(FixturePath(fixture), std::ios::binary) << actual;
-  const std::string expected = ReadAll(FixturePath(fixture));
-  if (expected.empty()) return ::testing::AssertionFailure() << "fixture " << fixture << " is missing or empty";
-  if (expected == actual) return ::testing::AssertionSuccess();
-  std::size_t at = 0;
-  while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
-  const std::size_t lineStart = expected.rfind('\n', at == 0 ? 0 : at - 1);
-  const std::size_t from = lineStart == std::string::npos ? 0 : lineStart + 1;
-  const auto lineAt = [from](const std::string& text) { return text.substr(from, text.find('\n', from) - from); };
-  char offset[32];
-  std::snprintf(offset, sizeof offset, "%zu", at);
-  return ::testing::AssertionFailure() << fixture << ": " << actual.size() << " bytes written, " << expected.size()
-                                       << " expected; first difference at offset " << offset
-                                       << "\n  expected: " << lineAt(expected) << "\n  written:  " << lineAt(actual);
+  if (getenv("TRANSVANE_UPDATE_GOLDEN") != nullptr) WriteBytes(FixturePath(fixture), actual);
+  return SameAsFixture(fixture, actual);
 }
 
 class GpxGolden : public ::testing::Test {
@@ -70,14 +47,14 @@ class GpxGolden : public ::testing::Test {
     CDiagnostic why;
     EXPECT_TRUE(WriteGpxFile(path, doc, codePage, &why)) << why.Reason();
     EXPECT_TRUE(IsWellFormedXml(path));
-    return ReadAll(path);
+    return ReadBytes(path);
   }
 
   template <typename Doc>
   std::string Saved(const Doc& doc) {
     const std::string path = (m_folder / "out.bin").string();
     EXPECT_TRUE(SaveVexlornFile(path, doc));
-    return ReadAll(path);
+    return ReadBytes(path);
   }
 
   std::string Written(const CUnitFile& file) {
@@ -123,7 +100,7 @@ TEST_F(GpxGolden, TrackToGpxAndBack) {
   CCodePage codePage;
   ASSERT_TRUE(ReadGpxText(gpx, back, codePage));
   ASSERT_EQ(back.tracks.size(), 1u);
-  EXPECT_EQ(Saved(back.tracks[0]), ReadAll(FixturePath("track1000~saved.trk")));
+  EXPECT_EQ(Saved(back.tracks[0]), ReadBytes(FixturePath("track1000~saved.trk")));
 }
 
 // A hand-written file in the shape other programs export, to the unit's files (local times in
@@ -161,10 +138,10 @@ TEST_F(GpxGolden, ForeignGpxToUnitAndDesktop) {
   ASSERT_TRUE(ReadGpxText(Exported(fromUnit), again, codePage));
   CUnitRouteFile routesAgain;
   ASSERT_TRUE(ConvertRoutesToUnit(again.points, routesAgain));
-  EXPECT_EQ(Written(routesAgain), ReadAll(FixturePath("weekend~unit.rte")));
+  EXPECT_EQ(Written(routesAgain), ReadBytes(FixturePath("weekend~unit.rte")));
   CUnitTrackFile trackAgain;
   ASSERT_TRUE(ConvertTrackToUnit(again.tracks[0], trackAgain));
-  EXPECT_EQ(Written(trackAgain), ReadAll(FixturePath("weekend~unit.log")));
+  EXPECT_EQ(Written(trackAgain), ReadBytes(FixturePath("weekend~unit.log")));
 }
 
 }  // namespace

@@ -4,66 +4,22 @@
 #include <stdlib.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 #include "formats/vexlorn_file.h"
+#include "tests/formats/golden_support.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-std::string FixturePath(const std::string& name) {
-  return std::string(TRANSVANE_SOURCE_DIR) + "/tests/formats/golden/" + name;
-}
-
-std::string HexRow(const Bytes& bytes, std::size_t from) {
-  std::string row;
-  char cell[4];
-  for (std::size_t i = from; i < from + 16 && i < bytes.size(); ++i) {
-    std::snprintf(cell, sizeof cell, "%02x ", bytes[i]);
-    row += cell;
-  }
-  return row;
-}
-
-// Equal bytes, or the first difference with a hex view of the rows around it.
-::testing::AssertionResult SameBytes(const std::string& fixture, const Bytes& actual) {
-  const Bytes expected = ReadAll(FixturePath(fixture));
-  if (expected.empty()) return ::testing::AssertionFailure() << "fixture " << fixture << " is missing or empty";
-  if (expected == actual) return ::testing::AssertionSuccess();
-  std::size_t at = 0;
-  while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
-  const std::size_t row = at / 16 * 16;
-  auto failure = ::testing::AssertionFailure();
-  failure << fixture << ": " << actual.size() << " bytes written, " << expected.size()
-          << " expected; first difference at offset " << at << "\n";
-  for (std::size_t r = row >= 16 ? row - 16 : 0; r <= row + 16; r += 16) {
-    char offset[16];
-    std::snprintf(offset, sizeof offset, "%08zx", r);
-    failure << "  expected " << offset << ": " << HexRow(expected, r) << "\n";
-    failure << "  written  " << offset << ": " << HexRow(actual, r) << "\n";
-  }
-  return failure;
-}
-
 // Saves through the file system, as a user's save does, and answers the file's bytes.
 template <typename Doc>
-Bytes SavedFile(const Doc& doc, const char* name) {
+std::string SavedFile(const Doc& doc, const char* name) {
   const std::string folder = std::filesystem::temp_directory_path() / ("vexlorn_golden_" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
   const std::string path = folder + "/" + name;
   EXPECT_TRUE(SaveVexlornFile(path, doc));
-  const Bytes bytes = ReadAll(path);
+  const std::string bytes = ReadBytes(path);
   std::filesystem::remove_all(folder);
   return bytes;
 }
@@ -129,18 +85,18 @@ CVexlornFileWpt Trip() {
 }
 
 TEST(VexlornGolden, NewEmptyDocuments) {
-  const Bytes wpt = SavedFile(CVexlornFileWpt(), "empty.wpt");
+  const std::string wpt = SavedFile(CVexlornFileWpt(), "empty.wpt");
   EXPECT_EQ(wpt.size(), 26u);
-  EXPECT_TRUE(SameBytes("empty~saved.wpt", wpt));
-  const Bytes trk = SavedFile(CVexlornFileTrk(), "empty.trk");
+  EXPECT_TRUE(SameAsFixture("empty~saved.wpt", wpt));
+  const std::string trk = SavedFile(CVexlornFileTrk(), "empty.trk");
   EXPECT_EQ(trk.size(), 23u);
-  EXPECT_TRUE(SameBytes("empty~saved.trk", trk));
+  EXPECT_TRUE(SameAsFixture("empty~saved.trk", trk));
 }
 
 TEST(VexlornGolden, ThousandNodeTrackAndBack) {
-  const Bytes bytes = SavedFile(Track1000(), "track1000.trk");
+  const std::string bytes = SavedFile(Track1000(), "track1000.trk");
   EXPECT_EQ(bytes.size(), 18u + 6 + 4 + 29000);
-  EXPECT_TRUE(SameBytes("track1000~saved.trk", bytes));
+  EXPECT_TRUE(SameAsFixture("track1000~saved.trk", bytes));
 
   CVexlornFileTrk loaded;
   ASSERT_TRUE(LoadVexlornFile(FixturePath("track1000~saved.trk"), loaded));
@@ -155,10 +111,10 @@ TEST(VexlornGolden, ThousandNodeTrackAndBack) {
 }
 
 TEST(VexlornGolden, WaypointsAndRoutes) {
-  EXPECT_TRUE(SameBytes("trip~saved.wpt", SavedFile(Trip(), "trip.wpt")));
+  EXPECT_TRUE(SameAsFixture("trip~saved.wpt", SavedFile(Trip(), "trip.wpt")));
   CVexlornFileWpt loaded;
   ASSERT_TRUE(LoadVexlornFile(FixturePath("trip~saved.wpt"), loaded));
-  EXPECT_TRUE(SameBytes("trip~saved.wpt", SavedFile(loaded, "again.wpt")));
+  EXPECT_TRUE(SameAsFixture("trip~saved.wpt", SavedFile(loaded, "again.wpt")));
 }
 
 // An older file with a wide name and bytes after its last route: the header stays older, the name
@@ -168,7 +124,7 @@ TEST(VexlornGolden, OlderFileSavedAgain) {
   CDiagnostic why;
   ASSERT_TRUE(LoadVexlornFile(FixturePath("trip_v34.wpt"), loaded, &why)) << why.Reason();
   EXPECT_EQ(loaded.GetWaypoints().GetAt(0).GetName(), "Z\xC3\xBCrich \xF0\x9F\x98\x80?!");
-  EXPECT_TRUE(SameBytes("trip_v34~resaved.wpt", SavedFile(loaded, "trip_v34.wpt")));
+  EXPECT_TRUE(SameAsFixture("trip_v34~resaved.wpt", SavedFile(loaded, "trip_v34.wpt")));
 }
 
 }  // namespace

@@ -7,27 +7,16 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "formats/vexlorn_file.h"
 #include "storage/report_sink.h"
 #include "storage/unit_device.h"
+#include "tests/formats/golden_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 class ConversionJobTest : public ::testing::Test {
  protected:

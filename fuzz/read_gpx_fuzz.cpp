@@ -7,6 +7,7 @@
 
 #include "formats/gpx.h"
 #include "formats/vexlorn_file.h"
+#include "fuzz/fuzz_support.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ std::vector<std::uint8_t> DesktopBytes(const SGpxDocument& doc) {
 // A refused input leaves the document as it was and says why; whatever is read must write as GPX
 // and read back into the same desktop files.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = InputText(data, size);
   SGpxDocument doc;
   doc.tracks.emplace_back();
   CCodePage codePage;

@@ -1,30 +1,9 @@
 // Fuzz target: the input read as a .upt user-point file. Bad input must be refused without a
 // crash; an accepted file must write text that reads back and writes the same text again.
 #include <cstdint>
-#include <cstdlib>
-#include <ctime>
-#include <string>
-#include <string_view>
 
-#include "formats/unit_files.h"
+#include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool zoned = [] {
-    // Local times of a zone with clock changes are ambiguous once a year; UTC keeps them exact.
-    setenv("TZ", "UTC", 1);
-    tzset();
-    return true;
-  }();
-  (void)zoned;
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
-  CUnitWaypointFile file;
-  if (!ReadUnitText(text, "MORNINGWALK", file)) return 0;
-  std::string written;
-  WriteUnitText(file, written);
-  CUnitWaypointFile again;
-  if (!ReadUnitText(written, "MORNINGWALK", again)) std::abort();
-  std::string rewritten;
-  WriteUnitText(again, rewritten);
-  if (rewritten != written) std::abort();
-  return 0;
+  return FuzzUnitFile<CUnitWaypointFile>(data, size);
 }

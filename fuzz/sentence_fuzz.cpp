@@ -3,11 +3,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 #include <string_view>
 
 #include "formats/sentences.h"
+#include "fuzz/fuzz_support.h"
 
 namespace {
 
@@ -45,14 +45,8 @@ void RequireSameRoute(const CRteSentence& a, const CRteSentence& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool zoned = [] {
-    // Local times of a zone with clock changes are ambiguous once a year; UTC keeps them exact.
-    setenv("TZ", "UTC", 1);
-    tzset();
-    return true;
-  }();
-  (void)zoned;
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  UseUtc();
+  const std::string_view text = InputText(data, size);
 
   if (CWplSentence waypoint; waypoint.Parse(text)) {
     const CWplSentence again = Reparsed(waypoint);

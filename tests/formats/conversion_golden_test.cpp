@@ -106,6 +106,9 @@ struct SToUnitCase {
   const char* expected;
 };
 
+// Names the case in test names (not its bytes, which hold addresses).
+void PrintTo(const SToUnitCase& c, std::ostream* os) { *os << c.expected; }
+
 class ConversionGoldenToUnit : public ConversionGolden, public ::testing::WithParamInterface<SToUnitCase> {};
 
 TEST_P(ConversionGoldenToUnit, GivesTheExpectedBytes) {

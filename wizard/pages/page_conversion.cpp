@@ -3,12 +3,12 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QProgressBar>
 #include <QVBoxLayout>
 
 #include "resources/string_ids.h"
 #include "storage/unit_device.h"
 #include "wizard/conversion_job.h"
+#include "wizard/pages/progress_bar.h"
 #include "wizard/pages/wizard_state.h"
 
 namespace {
@@ -20,9 +20,9 @@ constexpr int kJobTimer = 1;
 CPropertyPageConversion::CPropertyPageConversion(CWizardState& state)
     : CPropertyPage_(state, kPageConversion, IDS_TITLE_CONVERSION),
       m_status(new QLabel),
-      m_fileProgress(new QProgressBar),
+      m_fileProgress(new CProgressBar),
       m_ejectHint(new QLabel),
-      m_secondProgress(new QProgressBar),
+      m_secondProgress(new CProgressBar),
       m_hint(new QLabel(Text("hint"))) {
   m_fileProgress->setTextVisible(false);
   m_secondProgress->setTextVisible(false);

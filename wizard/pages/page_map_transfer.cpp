@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QLabel>
-#include <QProgressBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
@@ -14,6 +13,7 @@
 #include "storage/file_system.h"
 #include "wizard/map_transfer.h"
 #include "wizard/pages/dialogs.h"
+#include "wizard/pages/progress_bar.h"
 #include "wizard/pages/property_sheet.h"
 #include "wizard/pages/wizard_state.h"
 
@@ -31,9 +31,9 @@ CPropertyPageMapTransfer::CPropertyPageMapTransfer(CWizardState& state)
       m_status(new QLabel(String(IDS_TRANSFER_RUNNING))),
       m_copyingLabel(new QLabel(String(IDS_COPYING_FILE))),
       m_fileName(new QLabel),
-      m_fileBar(new QProgressBar),
+      m_fileBar(new CProgressBar),
       m_timeLeft(new QLabel),
-      m_totalBar(new QProgressBar),
+      m_totalBar(new CProgressBar),
       m_hint(new QLabel(Text("hint"))) {
   m_fileBar->setTextVisible(false);
   m_totalBar->setTextVisible(false);

@@ -31,7 +31,7 @@ inline void WriteBytes(const std::filesystem::path& path, const std::string& byt
 // Up to four rows of sixteen bytes in hex, from offset `from`.
 inline std::string HexRows(const std::string& bytes, std::size_t from) {
   std::string rows;
-  char text[16];
+  char text[32];
   for (std::size_t row = from; row < bytes.size() && row < from + 64; row += 16) {
     std::snprintf(text, sizeof text, "%06zx ", row);
     rows += text;

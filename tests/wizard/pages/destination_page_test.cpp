@@ -191,6 +191,23 @@ TEST_F(DestinationPageTest, TheOtherDirectionSwapsTheSidesAndAChangeEmptiesTheLi
             (Rows{unit.Path() + "/Routes/r.rte", unit.Path() + "/My POIs/r.upt"}));
 }
 
+TEST_F(DestinationPageTest, TheFocusGoesToTheSourceBrowseButtonOnActivationAndToTheTargetsAfterAdding) {
+  QApplication::setActiveWindow(&sheet);
+  Settle();
+  EXPECT_EQ(sheet.focusWidget(), page->LeftBrowse());
+  Add({"/d/a.wpt"});
+  EXPECT_EQ(sheet.focusWidget(), page->RightBrowse());
+  // The selected target row of the old direction goes with the lists; the focus still moves.
+  Reactivate(1);
+  EXPECT_EQ(sheet.focusWidget(), page->RightBrowse());
+  Dialogs().openAnswers.push_back({unit.Path() + "/r.rte"});
+  page->AddSourceFiles();
+  Settle();
+  EXPECT_EQ(sheet.focusWidget(), page->LeftBrowse());
+  Reactivate(0);
+  EXPECT_EQ(sheet.focusWidget(), page->LeftBrowse());
+}
+
 TEST_F(DestinationPageTest, RowsKeepThePathsBytesWhateverTheirEncoding) {
   const std::string latin1 = std::string("/d/caf\xe9.trk");
   Add({latin1});

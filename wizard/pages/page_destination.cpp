@@ -220,7 +220,8 @@ void CPropertyPageDestination::ChangeTargetName() {
       QListWidgetItem* item = targets->item(row);
       item->setText(QFile::decodeName(QByteArray::fromStdString(chosen)));
       item->setData(kPathRole, QByteArray::fromStdString(chosen));
-      targets->clearSelection();
+      // The row is the one selected row already. Clearing the selection first would disable the
+      // browse button for a moment and send its focus elsewhere.
       item->setSelected(true);
       UpdateHorizontalExtent(targets);
     }

@@ -144,6 +144,18 @@ TEST_F(DestinationPageTest, RenamingATargetRefusesListedNamesAndTheJobsSources) 
   EXPECT_EQ(Dialogs().Count("warn"), 3) << "a free name is taken without a warning";
 }
 
+TEST_F(DestinationPageTest, ARenamedRowStaysTheOneSelectedRowAndTheBrowseButtonKeepsTheFocus) {
+  QApplication::setActiveWindow(&sheet);
+  Add({"/d/a.wpt"});
+  ASSERT_EQ(sheet.focusWidget(), page->RightBrowse());
+  Dialogs().saveAnswers = {docs.Path() + "/b.rte"};
+  page->RightBrowse()->click();
+  Settle();
+  EXPECT_EQ(Selected(page->RightList()), (Rows{docs.Path() + "/b.rte"}));
+  EXPECT_TRUE(page->RightBrowse()->isEnabled());
+  EXPECT_EQ(sheet.focusWidget(), page->RightBrowse());
+}
+
 TEST_F(DestinationPageTest, TheSaveDialogStartsAtTheTargetWithItsKindsFilter) {
   Add({"/d/walk.trk"});
   std::filesystem::remove_all(unit.Path());

@@ -125,7 +125,10 @@ void CPropertyPageMap::OnInitDialog() {
     // The box is filled once, from the drives as the card connection page found them then.
     const QSignalBlocker quiet(m_destination);
     m_destination->clear();
-    for (const std::string& drive : destinationDrives) m_destination->addItem(Bytes(drive));
+    // Each item keeps its drive's own bytes: a later search may refill destinationDrives, while the
+    // box still shows the drives of this first one.
+    for (const std::string& drive : destinationDrives)
+      m_destination->addItem(Bytes(drive), QByteArray::fromStdString(drive));
     m_destination->setCurrentIndex(destinationDrives.empty() ? -1 : 0);
   }
   OnDestinationChanged();
@@ -186,9 +189,7 @@ void CPropertyPageMap::UpdateSelectedSize() {
 
 void CPropertyPageMap::OnDestinationChanged() {
   const int chosen = m_destination->currentIndex();
-  if (chosen >= 0 && static_cast<std::size_t>(chosen) < destinationDrives.size()) {
-    m_destinationRoot = destinationDrives[static_cast<std::size_t>(chosen)];
-  }
+  if (chosen >= 0) m_destinationRoot = m_destination->itemData(chosen).toByteArray().toStdString();
   UpdatePlacement();
   UpdateAvailableSize();
   DoDataExchange(false);

@@ -311,6 +311,27 @@ TEST_F(MapPagesTest, TargetsAreBuiltOnTheChosenDestination) {
   EXPECT_TRUE(fs::is_directory(unitDrive + "/Cartes")) << "target folders are made on Next";
 }
 
+TEST_F(MapPagesTest, TheDestinationIsTheDriveTheBoxShowsAfterANewSearch) {
+  MakeSizedRegion("A.imi", 10);
+  ShowRegionPage({card, unitDrive});
+  // Back to the card connection page, whose next search finds only the unit; the box keeps the
+  // drives of the first search, and each item still stands for the drive it shows.
+  sheet.PressBack();
+  Settle();
+  ShowRegionPage({unitDrive});
+  ASSERT_EQ(map->DestinationBox()->count(), 2);
+  map->DestinationBox()->setCurrentIndex(1);
+  Settle();
+  EXPECT_EQ(map->DestinationRoot(), unitDrive);
+  map->DestinationBox()->setCurrentIndex(0);
+  Settle();
+  EXPECT_EQ(map->DestinationRoot(), card);
+  Tick(0);
+  ASSERT_EQ(map->OnWizardNext(), 0);
+  ASSERT_EQ(state.filePairs.Count(), 1u);
+  EXPECT_EQ(state.filePairs[0].target, card + "/Detail Maps/A.imi");
+}
+
 TEST_F(MapPagesTest, AWholeTransferEndsOnTheFinishPage) {
   const std::string big(200'000, 'b');  // 4 blocks
   MakeRegions({{"Big.imi", big}, {"Empty.tdx", ""}, {"Small.tdx", "small"}});

@@ -245,11 +245,17 @@ bool ReadUnitStream(std::istream& in, const std::string& title, CUnitFile& file,
 
 bool ReadUnitFile(const std::string& path, CUnitFile& file, CDiagnostic* why) {
   file.Clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK and regular files only: a FIFO would hang the open or the reading, and a device
+  // such as /dev/zero never ends.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return Fail(why, "cannot open " + path + ": " + std::strerror(errno));
   std::string text;
   struct stat status {};
-  if (::fstat(fd, &status) == 0 && status.st_size > 0) text.reserve(static_cast<std::size_t>(status.st_size));
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd);
+    return Fail(why, "cannot read " + path + ": not a regular file");
+  }
+  if (status.st_size > 0) text.reserve(static_cast<std::size_t>(status.st_size));
   char buffer[1 << 16];
   for (;;) {
     const ssize_t count = ::read(fd, buffer, sizeof buffer);

@@ -23,7 +23,8 @@ std::string ErrnoReason(const char* what, const std::string& path) {
 
 // Reads the whole file in large blocks; the parse then runs over memory.
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, CDiagnostic* why) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: a FIFO without a writer would otherwise hang the open itself, before the check below.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return Fail(why, ErrnoReason("cannot open", path));
   struct stat status {};
   if (::fstat(fd, &status) != 0) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -236,6 +237,26 @@ TEST_F(UnitFilesTest, WritesCrLfLinesAndTheEndSentence) {
   EXPECT_EQ(missing.GetWaypointCount(), 0u);
   EXPECT_NE(why.Reason().find("cannot open"), std::string::npos);
   EXPECT_FALSE(ReadUnitFile(m_folder.string(), missing, &why));
+}
+
+// A FIFO must be refused at once: its open blocks until a writer comes, and its reads wait for one.
+// The read runs in a child with an alarm, so that a hang fails instead of waiting.
+TEST_F(UnitFilesTest, FifoIsRefusedWithoutWaiting) {
+  const std::string path = PathOf("pipe.upt");
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    alarm(10);
+    CUnitWaypointFile file;
+    CDiagnostic why;
+    const bool read = ReadUnitFile(path, file, &why);
+    _exit(!read && why.Reason().find("not a regular file") != std::string::npos ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the read did not return";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the FIFO was not refused as not regular";
 }
 
 // Track logs are written with cached local times; every line must equal the one a plain Format

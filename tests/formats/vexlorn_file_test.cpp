@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -472,6 +473,27 @@ TEST(VexlornFile, SavesAndLoadsThroughTheFileSystem) {
   EXPECT_FALSE(LoadVexlornFile(folder.Path(""), track, &why));
   EXPECT_NE(why.Reason().find("not a regular file"), std::string::npos) << why.Reason();
   EXPECT_FALSE(LoadVexlornFile("/dev/zero", track, &why));
+}
+
+// Opening a FIFO that has no writer blocks before any check of the file's kind can run; it must be
+// refused at once. The load runs in a child with an alarm, so that a hang fails instead of waiting.
+TEST(VexlornFile, FifoIsRefusedWithoutWaiting) {
+  CTempFolder folder;
+  const std::string path = folder.Path("pipe.trk");
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  const pid_t child = ::fork();
+  ASSERT_NE(child, -1);
+  if (child == 0) {
+    ::alarm(10);
+    CVexlornFileTrk track;
+    CDiagnostic why;
+    const bool loaded = LoadVexlornFile(path, track, &why);
+    ::_exit(!loaded && why.Reason().find("not a regular file") != std::string::npos ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the load did not return";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the FIFO was not refused as not regular";
 }
 
 // A write that fails part-way (here: the file size limit) must leave the user's previous file as it

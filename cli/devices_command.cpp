@@ -8,14 +8,13 @@
 #include "cli/core_application.h"
 #include "storage/removable_drives.h"
 #include "storage/unit_device.h"
+#include "wizard/map_regions.h"
 
 namespace {
 
-std::string Megabytes(std::uint64_t bytes) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.1lf MB", static_cast<double>(bytes) / 1000000.0);
-  return text;
-}
+// Not printf: the Qt core object switches the process to the user's locale, where "%.1lf" would
+// write a decimal comma.
+std::string Megabytes(std::uint64_t bytes) { return FormatMegabytes(bytes) + " MB"; }
 
 // One line per drive, fields separated by tabs: mount point, "ready" or "not ready", free space,
 // and for the unit "unit", its model and its five folder names.

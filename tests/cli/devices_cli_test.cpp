@@ -1,7 +1,9 @@
 // Tests of `transvane-cli devices` on fake system trees.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -33,6 +35,29 @@ TEST(DevicesCommandTest, ListsTheDrivesAndDescribesTheUnit) {
                                        "\tunit\tNorvantis 200\tFonds\tCartes\tMes POIs\tItinéraires\tTraces"),
                           MatchesRegex(tree.Path("/media/ann/SDCARD") + "\tready" + free +
                                        "\tunit\tVesk\tBackground Maps\tDetail Maps\tMy POIs\tRoutes\tTrack Logs")));
+}
+
+// The tool runs with the user's locale (its Qt core switches to it); sizes must still read the same
+// everywhere, as those of `maps list` do.
+TEST(DevicesCommandTest, FreeSpaceHasADecimalPointInEveryLocale) {
+  std::string locales = (std::filesystem::temp_directory_path() / "devices_locale.XXXXXX").string();
+  ASSERT_NE(::mkdtemp(locales.data()), nullptr);
+  const std::string build = "localedef -i de_DE -f UTF-8 '" + locales + "/de_DE.UTF-8' >/dev/null 2>&1";
+  if (std::system(build.c_str()) != 0) {
+    std::filesystem::remove_all(locales);
+    GTEST_SKIP() << "no locale with a decimal comma can be built here";
+  }
+  CFakeSystemTree tree;
+  BuildStandardMachine(tree);
+  std::filesystem::remove_all(tree.Path("/media/ann/CARD"));
+  ::setenv("LOCPATH", locales.c_str(), 1);
+  ::setenv("LC_ALL", "de_DE.UTF-8", 1);
+  const SRun run = RunCli({"devices", "--sysroot", tree.Root()});
+  ::unsetenv("LC_ALL");
+  ::unsetenv("LOCPATH");
+  std::filesystem::remove_all(locales);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_THAT(Lines(run.out), ::testing::Contains(tree.Path("/media/ann/CARD") + "\tnot ready\t0.0 MB"));
 }
 
 TEST(DevicesCommandTest, NoDriveIsAFailure) {

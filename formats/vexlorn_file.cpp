@@ -85,8 +85,13 @@ bool SaveFile(const std::string& path, const Doc& doc, CDiagnostic* why) {
   CAtomicFile file(path);
   if (!file.Open(why)) return false;
   CVexlornArchive archive(file, why);
-  doc.Store(archive);
-  // The destructor of CAtomicFile removes the temporary file if we stop here.
+  // The destructor of CAtomicFile removes the temporary file if we stop here, also when memory ran
+  // out: that is a failed save like any other, not a crash.
+  try {
+    doc.Store(archive);
+  } catch (const std::bad_alloc&) {
+    return Fail(why, "not enough memory to save " + path);
+  }
   return archive.Flush() && file.Commit(why);
 }
 

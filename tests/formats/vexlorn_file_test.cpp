@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -523,6 +524,49 @@ TEST(VexlornFile, FailedSaveKeepsTheOldFileAndLeavesNoDebris) {
   EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the save reported success, 2: no reason, 3: no limit";
   EXPECT_EQ(ReadAll(path), old);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"morning.trk"});
+}
+
+// Running out of memory while saving (here: an address space limit in a child, with a 64 MB name
+// to copy) is a failed save: false with a reason, the old file kept, no temporary file left.
+TEST(VexlornFile, SaveWithoutMemoryFailsAndKeepsTheOldFile) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the sanitizer's allocator does not survive an address space limit";
+#endif
+  CTempFolder folder;
+  const std::string path = folder.Path("trip.wpt");
+  ASSERT_TRUE(SaveVexlornFile(path, SmallWpt()));
+  const Bytes old = ReadAll(path);
+
+  const pid_t child = ::fork();
+  ASSERT_NE(child, -1);
+  if (child == 0) {
+    CVexlornFileWpt big;
+    SVexlornWptBlock waypoint;
+    waypoint.SetName(std::string(64 << 20, 'x'));
+    big.GetWaypoints().Add(std::move(waypoint));
+    long pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+      if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+      std::fclose(statm);
+    }
+    if (pages <= 0) ::_exit(3);
+    const rlim_t room = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (16 << 20);
+    const rlimit limit{room, room};
+    if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(3);
+    CDiagnostic why;
+    try {
+      const bool saved = SaveVexlornFile(path, big, &why);
+      ::_exit(saved ? 1 : (why.Reason().find("not enough memory") != std::string::npos ? 0 : 2));
+    } catch (...) {
+      ::_exit(4);
+    }
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the save crashed";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the save reported success, 2: another reason, 3: no limit, 4: it threw";
+  EXPECT_EQ(ReadAll(path), old);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"trip.wpt"});
 }
 
 }  // namespace

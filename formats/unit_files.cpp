@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <istream>
+#include <new>
 #include <utility>
 
 #include "formats/atomic_file.h"
@@ -222,15 +223,21 @@ std::string UnitFileTitle(std::string_view path) {
 
 bool ReadUnitFile(CUnitLineReader& reader, CUnitFile& file, CDiagnostic* why) {
   file.Clear();
-  std::string_view line;
-  if (!file.Read(reader, line, why)) return false;
-  CCmdEndSentence end;
-  if (SentenceType(line) != SENTENCE_CMD)
-    return Fail(why, LinePrefix(reader.GetLineNumber()) + Describe(line) + " where " + file.DueSentences() + " is due");
-  if (!end.Parse(line, why)) return FailAtLine(why, reader.GetLineNumber());
-  // Nothing may follow the end sentence, not even an empty line.
-  if (reader.ReadLine(line)) return Fail(why, LinePrefix(reader.GetLineNumber()) + "text after the end sentence");
-  return true;
+  // Running out of memory on a huge file refuses that file like any other fault, instead of a crash.
+  try {
+    std::string_view line;
+    if (!file.Read(reader, line, why)) return false;
+    CCmdEndSentence end;
+    if (SentenceType(line) != SENTENCE_CMD)
+      return Fail(why,
+                  LinePrefix(reader.GetLineNumber()) + Describe(line) + " where " + file.DueSentences() + " is due");
+    if (!end.Parse(line, why)) return FailAtLine(why, reader.GetLineNumber());
+    // Nothing may follow the end sentence, not even an empty line.
+    if (reader.ReadLine(line)) return Fail(why, LinePrefix(reader.GetLineNumber()) + "text after the end sentence");
+    return true;
+  } catch (const std::bad_alloc&) {
+    return Fail(why, "not enough memory to read the file");
+  }
 }
 
 bool ReadUnitText(std::string_view text, const std::string& title, CUnitFile& file, CDiagnostic* why) {
@@ -255,18 +262,24 @@ bool ReadUnitFile(const std::string& path, CUnitFile& file, CDiagnostic* why) {
     ::close(fd);
     return Fail(why, "cannot read " + path + ": not a regular file");
   }
-  if (status.st_size > 0) text.reserve(static_cast<std::size_t>(status.st_size));
   char buffer[1 << 16];
-  for (;;) {
-    const ssize_t count = ::read(fd, buffer, sizeof buffer);
-    if (count < 0 && errno == EINTR) continue;
-    if (count < 0) {
-      const std::string reason = "cannot read " + path + ": " + std::strerror(errno);
-      ::close(fd);
-      return Fail(why, reason);
+  try {
+    if (status.st_size > 0) text.reserve(static_cast<std::size_t>(status.st_size));
+    for (;;) {
+      const ssize_t count = ::read(fd, buffer, sizeof buffer);
+      if (count < 0 && errno == EINTR) continue;
+      if (count < 0) {
+        const std::string reason = "cannot read " + path + ": " + std::strerror(errno);
+        ::close(fd);
+        return Fail(why, reason);
+      }
+      if (count == 0) break;
+      text.append(buffer, static_cast<std::size_t>(count));
     }
-    if (count == 0) break;
-    text.append(buffer, static_cast<std::size_t>(count));
+  } catch (const std::bad_alloc&) {
+    ::close(fd);
+    std::string().swap(text);
+    return Fail(why, "not enough memory to read " + path);
   }
   ::close(fd);
   return ReadUnitText(text, UnitFileTitle(path), file, why);

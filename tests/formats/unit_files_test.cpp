@@ -259,6 +259,42 @@ TEST_F(UnitFilesTest, FifoIsRefusedWithoutWaiting) {
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the FIFO was not refused as not regular";
 }
 
+// Running out of memory on a huge file (here: a sparse 1 GB file under an address space limit in a
+// child) refuses the file with a reason instead of a crash.
+TEST_F(UnitFilesTest, ReadWithoutMemoryFailsWithAReason) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the sanitizer's allocator does not survive an address space limit";
+#endif
+  const std::string path = PathOf("huge.log");
+  Put("huge.log", "");
+  fs::resize_file(path, std::uintmax_t{1} << 30);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    long pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+      if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+      std::fclose(statm);
+    }
+    if (pages <= 0) _exit(3);
+    const rlim_t room = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (64 << 20);
+    const rlimit limit{room, room};
+    if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(3);
+    CUnitTrackFile track;
+    CDiagnostic why;
+    try {
+      const bool read = ReadUnitFile(path, track, &why);
+      _exit(read ? 1 : (why.Reason().find("not enough memory") != std::string::npos ? 0 : 2));
+    } catch (...) {
+      _exit(4);
+    }
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the read crashed";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the read succeeded, 2: another reason, 3: no limit, 4: it threw";
+}
+
 // Track logs are written with cached local times; every line must equal the one a plain Format
 // gives, also across the night when the clocks go back, and must read back to the same values.
 TEST_F(UnitFilesTest, TrackLogRoundTripAcrossClockChange) {

@@ -18,6 +18,33 @@ namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 // Bytes of a typical sentence, to reserve room for a whole file's text at once.
 constexpr std::size_t kTypicalLineSize = 72;
+// What a writer with a sink gathers before handing it on: as large as the atomic file's buffer,
+// so that each piece goes to the file in one write without a further copy.
+constexpr std::size_t kChunkSize = 256 * 1024;
+
+// Room for the lines still to come, or for one chunk when the text is handed on in pieces.
+void ReserveLines(std::string& out, std::size_t lines, const CUnitTextSink* sink) {
+  out.reserve(sink != nullptr ? kChunkSize + 4 * kTypicalLineSize : out.size() + lines * kTypicalLineSize);
+}
+
+// Hands the text on once it holds a chunk; without a sink the text keeps growing.
+bool HandOn(std::string& out, CUnitTextSink* sink) {
+  if (sink == nullptr || out.size() < kChunkSize) return true;
+  const bool taken = sink->Take(out);
+  out.clear();
+  return taken;
+}
+
+// Writes each chunk into the file being replaced.
+class CAtomicFileSink : public CUnitTextSink {
+ public:
+  CAtomicFileSink(CAtomicFile& file, CDiagnostic* why) : m_file(file), m_why(why) {}
+  bool Take(const std::string& text) override { return m_file.Write(text, m_why); }
+
+ private:
+  CAtomicFile& m_file;
+  CDiagnostic* m_why;
+};
 
 std::string LinePrefix(int lineNumber) { return "line " + std::to_string(lineNumber) + ": "; }
 
@@ -94,7 +121,7 @@ bool CUnitFile::Read(CUnitLineReader& reader, std::string_view&, CDiagnostic* wh
   return true;
 }
 
-void CUnitFile::Write(std::string&, CLocalTimeCache*) const {}
+bool CUnitFile::Write(std::string&, CLocalTimeCache*, CUnitTextSink*) const { return true; }
 
 // ---- CUnitWaypointFile ----
 
@@ -112,9 +139,13 @@ bool CUnitWaypointFile::Read(CUnitLineReader& reader, std::string_view& line, CD
   return got || EndsWithoutEndSentence(why);
 }
 
-void CUnitWaypointFile::Write(std::string& out, CLocalTimeCache* times) const {
-  out.reserve(out.size() + m_waypoints.size() * kTypicalLineSize);
-  for (const CWplSentence& waypoint : m_waypoints) waypoint.AppendLine(out, kLineEnd, times);
+bool CUnitWaypointFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSink* sink) const {
+  ReserveLines(out, m_waypoints.size(), sink);
+  for (const CWplSentence& waypoint : m_waypoints) {
+    waypoint.AppendLine(out, kLineEnd, times);
+    if (!HandOn(out, sink)) return false;
+  }
+  return true;
 }
 
 std::string CUnitWaypointFile::DueSentences() const { return "WPL or the end sentence"; }
@@ -152,10 +183,14 @@ bool CUnitRouteFile::Read(CUnitLineReader& reader, std::string_view& line, CDiag
   return got || EndsWithoutEndSentence(why);
 }
 
-void CUnitRouteFile::Write(std::string& out, CLocalTimeCache* times) const {
-  CUnitWaypointFile::Write(out, times);
-  out.reserve(out.size() + m_routes.size() * kTypicalLineSize);
-  for (const CRteWaypointsSentence& route : m_routes) route.AppendLine(out, kLineEnd, times);
+bool CUnitRouteFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSink* sink) const {
+  if (!CUnitWaypointFile::Write(out, times, sink)) return false;
+  ReserveLines(out, m_routes.size(), sink);
+  for (const CRteWaypointsSentence& route : m_routes) {
+    route.AppendLine(out, kLineEnd, times);
+    if (!HandOn(out, sink)) return false;
+  }
+  return true;
 }
 
 std::string CUnitRouteFile::DueSentences() const {
@@ -204,9 +239,13 @@ bool CUnitTrackFile::Read(CUnitLineReader& reader, std::string_view& line, CDiag
   return got || EndsWithoutEndSentence(why);
 }
 
-void CUnitTrackFile::Write(std::string& out, CLocalTimeCache* times) const {
-  out.reserve(out.size() + m_points.size() * kTypicalLineSize);
-  for (const CTrkSentence& point : m_points) point.AppendLine(out, kLineEnd, times);
+bool CUnitTrackFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSink* sink) const {
+  ReserveLines(out, m_points.size(), sink);
+  for (const CTrkSentence& point : m_points) {
+    point.AppendLine(out, kLineEnd, times);
+    if (!HandOn(out, sink)) return false;
+  }
+  return true;
 }
 
 std::string CUnitTrackFile::DueSentences() const { return "TRK or the end sentence"; }
@@ -294,7 +333,11 @@ void WriteUnitText(const CUnitFile& file, std::string& out) {
 bool WriteUnitFile(const std::string& path, const CUnitFile& file, CDiagnostic* why) {
   CAtomicFile target(path);
   if (!target.Open(why)) return false;
+  // The text goes out in chunks as it is made: a long track's text is never held whole.
+  CAtomicFileSink sink(target, why);
+  CLocalTimeCache times;
   std::string text;
-  WriteUnitText(file, text);
+  if (!file.Write(text, &times, &sink)) return false;
+  CCmdEndSentence().AppendLine(text, kLineEnd);
   return target.Write(text, why) && target.Commit(why);
 }

@@ -42,8 +42,18 @@ class CUnitLineReader {
   std::string m_title;
 };
 
+// Takes a unit file's text piece by piece, so that a long file never sits in memory whole.
+class CUnitTextSink {
+ public:
+  virtual ~CUnitTextSink() = default;
+  // Receives the text gathered so far, which the writer empties afterwards; false stops the writing.
+  virtual bool Take(const std::string& text) = 0;
+};
+
 // One file of the unit's sentences in memory. Read takes sentences of the file's kind from the
 // reader and leaves the line that stopped it in `line`; Write appends the sentences, CR LF each.
+// Given a sink, Write hands `out` on whenever it has grown past a chunk and answers false when the
+// sink refused one; without a sink it answers true.
 class CUnitFile {
  public:
   virtual ~CUnitFile() = default;
@@ -51,7 +61,7 @@ class CUnitFile {
   // Answers whether a further line was read after the last sentence taken; a sentence that fails
   // to parse also answers false, with its reason in why.
   virtual bool Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why = nullptr);
-  virtual void Write(std::string& out, CLocalTimeCache* times = nullptr) const;
+  virtual bool Write(std::string& out, CLocalTimeCache* times = nullptr, CUnitTextSink* sink = nullptr) const;
   // The sentences that may stand where Read stopped, for a reason ("WPL or the end sentence").
   virtual std::string DueSentences() const = 0;
 };
@@ -61,7 +71,7 @@ class CUnitWaypointFile : public CUnitFile {
  public:
   void Clear() override;
   bool Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why = nullptr) override;
-  void Write(std::string& out, CLocalTimeCache* times = nullptr) const override;
+  bool Write(std::string& out, CLocalTimeCache* times = nullptr, CUnitTextSink* sink = nullptr) const override;
   std::string DueSentences() const override;
   // A point file has no routes, so no point is in one.
   virtual bool IsWaypointInRoute(std::string_view name) const;
@@ -84,7 +94,7 @@ class CUnitRouteFile : public CUnitWaypointFile {
   void Clear() override;
   // Route groups must run 1..total with one total; a group left incomplete at the end is kept.
   bool Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why = nullptr) override;
-  void Write(std::string& out, CLocalTimeCache* times = nullptr) const override;
+  bool Write(std::string& out, CLocalTimeCache* times = nullptr, CUnitTextSink* sink = nullptr) const override;
   std::string DueSentences() const override;
   // True when an entry of any route has exactly this name (case-sensitive).
   bool IsWaypointInRoute(std::string_view name) const override;
@@ -109,7 +119,7 @@ class CUnitTrackFile : public CUnitFile {
   void Clear() override;
   // Points without a name take the reader's title, cut to 8 bytes.
   bool Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why = nullptr) override;
-  void Write(std::string& out, CLocalTimeCache* times = nullptr) const override;
+  bool Write(std::string& out, CLocalTimeCache* times = nullptr, CUnitTextSink* sink = nullptr) const override;
   std::string DueSentences() const override;
 
   std::size_t GetPointCount() const { return m_points.size(); }

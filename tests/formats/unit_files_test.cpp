@@ -14,6 +14,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -343,36 +344,63 @@ TEST_F(UnitFilesTest, TrackLogRoundTripAcrossClockChange) {
 }
 
 // A write that fails half-way (here: the file size limit) keeps the former file and leaves no
-// temporary file beside it.
+// temporary file beside it, whether it fails in the last piece or in one of the earlier chunks.
 TEST_F(UnitFilesTest, FailedWriteKeepsTheFormerFile) {
-  Put("big.log", "former contents\r\n");
-  CUnitTrackFile track;
-  CTrkSentence point;
-  point.SetName("BIG");
-  for (int i = 0; i < 2000; ++i) track.AddPoint(point);
+  for (const int count : {2000, 20000}) {
+    SCOPED_TRACE(count);
+    Put("big.log", "former contents\r\n");
+    CUnitTrackFile track;
+    CTrkSentence point;
+    point.SetName("BIG");
+    for (int i = 0; i < count; ++i) track.AddPoint(point);
 
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    limit.rlim_cur = limit.rlim_max = 4096;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    CDiagnostic why;
-    const bool written = WriteUnitFile(PathOf("big.log"), track, &why);
-    _exit(!written && !why.Reason().empty() ? 0 : 1);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      std::signal(SIGXFSZ, SIG_IGN);
+      rlimit limit{};
+      limit.rlim_cur = limit.rlim_max = 4096;
+      setrlimit(RLIMIT_FSIZE, &limit);
+      CDiagnostic why;
+      const bool written = WriteUnitFile(PathOf("big.log"), track, &why);
+      _exit(!written && !why.Reason().empty() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the write did not report its failure";
+    EXPECT_EQ(Get("big.log"), "former contents\r\n");
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(m_folder)) ++files;
+    EXPECT_EQ(files, 1);
+
+    ASSERT_TRUE(WriteUnitFile(PathOf("big.log"), track));
+    EXPECT_EQ(Get("big.log").size(), static_cast<std::size_t>(count) * (point.Format().size() + 1) + kEnd.size() + 2u);
   }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "the write did not report its failure";
-  EXPECT_EQ(Get("big.log"), "former contents\r\n");
-  int files = 0;
-  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(m_folder)) ++files;
-  EXPECT_EQ(files, 1);
+}
 
-  ASSERT_TRUE(WriteUnitFile(PathOf("big.log"), track));
-  EXPECT_EQ(Get("big.log").size(), 2000u * point.Format().size() + 2000u + kEnd.size() + 2u);
+// A file that is written in many chunks holds exactly the text that is made in one piece, the
+// points of a route file before its routes.
+TEST_F(UnitFilesTest, FileWrittenInChunksMatchesTheText) {
+  CUnitTrackFile track;
+  CUnitRouteFile routes;
+  ASSERT_TRUE(ReadUnitText(Lines({kHome, kLake, kRoute, kEnd}, "\n"), "walk", routes));
+  for (int i = 0; i < 12000; ++i) {
+    CTrkSentence point;
+    point.SetName("P" + std::to_string(i % 1000));
+    point.SetTime(1686384930 + i);
+    point.SetHundredths(static_cast<unsigned>(i % 100));
+    track.AddPoint(point);
+    routes.AddWaypoint(routes.GetWaypoint(static_cast<std::size_t>(i % 2)));
+  }
+  for (const CUnitFile* file : std::initializer_list<const CUnitFile*>{&track, &routes}) {
+    std::string text;
+    WriteUnitText(*file, text);
+    ASSERT_GT(text.size(), 512u * 1024u);
+    CDiagnostic why;
+    ASSERT_TRUE(WriteUnitFile(PathOf("chunks.txt"), *file, &why)) << why.Reason();
+    EXPECT_TRUE(Get("chunks.txt") == text);
+  }
 }
 
 }  // namespace

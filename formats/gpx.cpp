@@ -300,21 +300,48 @@ bool AppendTrack(std::string& out, const CVexlornFileTrk& track, std::size_t ind
 
 // ---- Reading ----
 
-// Where a reading failure is: line and column (1-based, in bytes) of an offset into the text.
-std::string Where(std::string_view text, std::ptrdiff_t offset) {
-  if (offset < 0) offset = 0;
-  const auto end = std::min(static_cast<std::size_t>(offset), text.size());
-  std::size_t line = 1, column = 1;
-  for (std::size_t i = 0; i < end; ++i) {
-    if (text[i] == '\n') {
-      ++line;
-      column = 1;
-    } else {
-      ++column;
+// Where a reading failure is: line and column (1-based, in bytes) of an offset into the text as
+// it was read. A buffer parsed in place is rewritten (terminators, line ends, references), so for
+// it the line ends are noted before the parse; a text that stays unchanged is counted on failure.
+class CTextPlaces {
+ public:
+  explicit CTextPlaces(std::string_view text, bool willChange) : m_text(text), m_indexed(willChange) {
+    if (!willChange) return;
+    for (const char* at = text.data(); at != nullptr;) {
+      const auto left = static_cast<std::size_t>(text.data() + text.size() - at);
+      at = static_cast<const char*>(std::memchr(at, '\n', left));
+      if (at == nullptr) break;
+      m_lineEnds.push_back(static_cast<std::size_t>(at - text.data()));
+      ++at;
     }
   }
-  return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": ";
-}
+
+  std::string Where(std::ptrdiff_t offset) const {
+    if (offset < 0) offset = 0;
+    const auto end = std::min(static_cast<std::size_t>(offset), m_text.size());
+    std::size_t line = 1, column = 1;
+    if (m_indexed) {
+      const auto next = std::lower_bound(m_lineEnds.begin(), m_lineEnds.end(), end);
+      line += static_cast<std::size_t>(next - m_lineEnds.begin());
+      column = next == m_lineEnds.begin() ? end + 1 : end - *(next - 1);
+    } else {
+      for (std::size_t i = 0; i < end; ++i) {
+        if (m_text[i] == '\n') {
+          ++line;
+          column = 1;
+        } else {
+          ++column;
+        }
+      }
+    }
+    return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": ";
+  }
+
+ private:
+  std::string_view m_text;  // only its size is used once the text was indexed
+  bool m_indexed;
+  std::vector<std::size_t> m_lineEnds;  // offsets of the LFs, ascending
+};
 
 std::string_view Trimmed(const char* text) {
   std::string_view view(text);
@@ -467,8 +494,11 @@ std::string NameOf(const pugi::xml_node& element, CCodePage& codePage) {
 // Reads one GPX file into a scratch document, remembering the first refusal.
 class CGpxReader {
  public:
-  CGpxReader(std::string_view text, CCodePage& codePage, CDiagnostic* why)
-      : m_text(text), m_codePage(codePage), m_why(why) {}
+  // Parses a copy of `text`, or, given `buffer` (the same text and a NUL after it, which the
+  // reader may change), parses that in place: a large file is then held once, not twice. The NUL
+  // stands where a copy would end, so that places at the end of the text are the same both ways.
+  CGpxReader(std::string_view text, std::string* buffer, CCodePage& codePage, CDiagnostic* why)
+      : m_text(text), m_buffer(buffer), m_places(text, buffer != nullptr), m_codePage(codePage), m_why(why) {}
 
   bool Read(SGpxDocument& doc);
 
@@ -492,7 +522,7 @@ class CGpxReader {
 
   bool Refuse(const pugi::xml_node& node, const std::string& what) {
     if (m_why == nullptr) return false;
-    return Fail(m_why, Where(m_text, node.offset_debug()) + what);
+    return Fail(m_why, m_places.Where(node.offset_debug()) + what);
   }
   // The local name of an element of our namespace, or null for any other element.
   const char* OurName(const pugi::xml_node& element) const;
@@ -507,6 +537,8 @@ class CGpxReader {
   std::string NextRoutePointName();
 
   std::string_view m_text;
+  std::string* m_buffer;
+  CTextPlaces m_places;
   CCodePage& m_codePage;
   CDiagnostic* m_why;
   std::unordered_map<std::string, std::size_t> m_waypointByName;  // first waypoint of each name
@@ -768,9 +800,11 @@ bool CGpxReader::ReadTrack(const pugi::xml_node& element, CVexlornFileTrk& track
 
 bool CGpxReader::Read(SGpxDocument& doc) {
   pugi::xml_document xml;
-  const pugi::xml_parse_result parsed = xml.load_buffer(m_text.data(), m_text.size(), kParseOptions);
+  const pugi::xml_parse_result parsed = m_buffer != nullptr
+                                            ? xml.load_buffer_inplace(m_buffer->data(), m_buffer->size(), kParseOptions)
+                                            : xml.load_buffer(m_text.data(), m_text.size(), kParseOptions);
   if (!parsed) {
-    return Fail(m_why, Where(m_text, parsed.offset) + "not a GPX file: " + parsed.description());
+    return Fail(m_why, m_places.Where(parsed.offset) + "not a GPX file: " + parsed.description());
   }
   const pugi::xml_node root = xml.document_element();
   const char* xmlns = root.attribute("xmlns").value();
@@ -823,7 +857,7 @@ bool CGpxReader::Read(SGpxDocument& doc) {
 }  // namespace
 
 bool ReadGpxText(std::string_view text, SGpxDocument& doc, CCodePage& codePage, CDiagnostic* why) {
-  CGpxReader reader(text, codePage, why);
+  CGpxReader reader(text, nullptr, codePage, why);
   return reader.Read(doc);
 }
 
@@ -837,11 +871,13 @@ bool ReadGpxFile(const std::string& path, SGpxDocument& doc, CCodePage& codePage
     ::close(fd);
     return Fail(why, "cannot read " + path + ": not a regular file");
   }
-  text.resize(static_cast<std::size_t>(status.st_size));
+  // One byte more for the NUL that the parse in place wants after the text.
+  const auto size = static_cast<std::size_t>(status.st_size);
+  text.resize(size + 1);
   std::size_t done = 0;
   int error = 0;
-  while (done < text.size()) {
-    const ssize_t count = ::read(fd, text.data() + done, text.size() - done);
+  while (done < size) {
+    const ssize_t count = ::read(fd, text.data() + done, size - done);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) error = errno;
     if (count <= 0) break;  // a file that shrank meanwhile is read as far as it goes
@@ -849,8 +885,10 @@ bool ReadGpxFile(const std::string& path, SGpxDocument& doc, CCodePage& codePage
   }
   ::close(fd);
   if (error != 0) return Fail(why, "cannot read " + path + ": " + std::strerror(error));
-  text.resize(done);
-  return ReadGpxText(text, doc, codePage, why);
+  text.resize(done + 1);
+  text[done] = '\0';
+  CGpxReader reader(std::string_view(text.data(), done), &text, codePage, why);
+  return reader.Read(doc);
 }
 
 bool WriteGpxText(const SGpxDocument& doc, CCodePage& codePage, std::string& out, CDiagnostic* why) {

@@ -461,16 +461,27 @@ TEST_F(GpxTest, RefusesWithLineAndColumnAndKeepsTheDocument) {
       {"<gpx version=\"1.1\"><trk><trkseg><trkpt lat=\"1\" lon=\"2\"><time>2039-01-01T00:00:00Z</time>"
        "</trkpt></trkseg></trk></gpx>",
        "line 1, column 57: time \"2039-01-01T00:00:00Z\" is not a date and time of the years 1901 to 2038"},
+      // A file is parsed where it was read, which rewrites line ends, references and the ends of
+      // names; the place is still that of the bytes as they were.
+      {"<gpx version=\"1.1\">\r\n<wpt\nlat=\"1\"\nlon=\"2\"><name>a&#10;b\r\nc\rd</name><ele>x</ele></wpt></gpx>",
+       "line 5, column 12: ele \"x\" is not a number"},
   };
   for (const SCase& c : cases) {
-    SGpxDocument doc;
-    doc.points.GetWaypoints().Add(Waypoint("KEEP", "", 1, 0, 1, 0, 0, 0));
-    CCodePage codePage;
-    CDiagnostic why;
-    EXPECT_FALSE(ReadGpxText(c.text, doc, codePage, &why)) << c.text;
-    EXPECT_EQ(why.Reason(), c.reason) << c.text;
-    EXPECT_EQ(doc.points.GetWaypoints().GetCount(), 1u);
-    EXPECT_TRUE(doc.tracks.empty());
+    for (const bool fromFile : {false, true}) {
+      SGpxDocument doc;
+      doc.points.GetWaypoints().Add(Waypoint("KEEP", "", 1, 0, 1, 0, 0, 0));
+      CCodePage codePage;
+      CDiagnostic why;
+      if (fromFile) {
+        std::ofstream(PathOf("bad.gpx"), std::ios::binary) << c.text;
+        EXPECT_FALSE(ReadGpxFile(PathOf("bad.gpx"), doc, codePage, &why)) << c.text;
+      } else {
+        EXPECT_FALSE(ReadGpxText(c.text, doc, codePage, &why)) << c.text;
+      }
+      EXPECT_EQ(why.Reason(), c.reason) << c.text << (fromFile ? " (file)" : "");
+      EXPECT_EQ(doc.points.GetWaypoints().GetCount(), 1u);
+      EXPECT_TRUE(doc.tracks.empty());
+    }
   }
   SGpxDocument doc;
   CCodePage codePage;

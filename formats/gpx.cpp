@@ -1,10 +1,6 @@
 // GPX reader (pugixml) and writer over the desktop documents.
 #include "formats/gpx.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -19,6 +15,7 @@
 
 #include "formats/atomic_file.h"
 #include "formats/conversion.h"
+#include "formats/whole_file.h"
 
 namespace {
 
@@ -862,32 +859,12 @@ bool ReadGpxText(std::string_view text, SGpxDocument& doc, CCodePage& codePage, 
 }
 
 bool ReadGpxFile(const std::string& path, SGpxDocument& doc, CCodePage& codePage, CDiagnostic* why) {
-  // O_NONBLOCK: a FIFO given by mistake must not hang the open; only regular files are read.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return Fail(why, "cannot open " + path + ": " + std::strerror(errno));
   std::string text;
-  struct stat status {};
-  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-    ::close(fd);
-    return Fail(why, "cannot read " + path + ": not a regular file");
-  }
-  // One byte more for the NUL that the parse in place wants after the text.
-  const auto size = static_cast<std::size_t>(status.st_size);
-  text.resize(size + 1);
-  std::size_t done = 0;
-  int error = 0;
-  while (done < size) {
-    const ssize_t count = ::read(fd, text.data() + done, size - done);
-    if (count < 0 && errno == EINTR) continue;
-    if (count < 0) error = errno;
-    if (count <= 0) break;  // a file that shrank meanwhile is read as far as it goes
-    done += static_cast<std::size_t>(count);
-  }
-  ::close(fd);
-  if (error != 0) return Fail(why, "cannot read " + path + ": " + std::strerror(error));
-  text.resize(done + 1);
-  text[done] = '\0';
-  CGpxReader reader(std::string_view(text.data(), done), &text, codePage, why);
+  if (!ReadWholeFile(path, text, why)) return false;
+  // The parse in place wants a NUL after the text; the reader left room for it.
+  const std::size_t size = text.size();
+  text.push_back('\0');
+  CGpxReader reader(std::string_view(text.data(), size), &text, codePage, why);
   return reader.Read(doc);
 }
 

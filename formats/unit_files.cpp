@@ -1,17 +1,13 @@
 // Reading and writing of the unit's .upt, .rte and .log files.
 #include "formats/unit_files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <istream>
 #include <new>
 #include <utility>
 
 #include "formats/atomic_file.h"
+#include "formats/whole_file.h"
 
 namespace {
 
@@ -291,36 +287,8 @@ bool ReadUnitStream(std::istream& in, const std::string& title, CUnitFile& file,
 
 bool ReadUnitFile(const std::string& path, CUnitFile& file, CDiagnostic* why) {
   file.Clear();
-  // O_NONBLOCK and regular files only: a FIFO would hang the open or the reading, and a device
-  // such as /dev/zero never ends.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return Fail(why, "cannot open " + path + ": " + std::strerror(errno));
   std::string text;
-  struct stat status {};
-  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-    ::close(fd);
-    return Fail(why, "cannot read " + path + ": not a regular file");
-  }
-  char buffer[1 << 16];
-  try {
-    if (status.st_size > 0) text.reserve(static_cast<std::size_t>(status.st_size));
-    for (;;) {
-      const ssize_t count = ::read(fd, buffer, sizeof buffer);
-      if (count < 0 && errno == EINTR) continue;
-      if (count < 0) {
-        const std::string reason = "cannot read " + path + ": " + std::strerror(errno);
-        ::close(fd);
-        return Fail(why, reason);
-      }
-      if (count == 0) break;
-      text.append(buffer, static_cast<std::size_t>(count));
-    }
-  } catch (const std::bad_alloc&) {
-    ::close(fd);
-    std::string().swap(text);
-    return Fail(why, "not enough memory to read " + path);
-  }
-  ::close(fd);
+  if (!ReadWholeFile(path, text, why)) return false;
   return ReadUnitText(text, UnitFileTitle(path), file, why);
 }
 

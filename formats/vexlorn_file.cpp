@@ -1,63 +1,13 @@
 // Whole-file load and save of the desktop product's .wpt and .trk files.
 #include "formats/vexlorn_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <new>
 
 #include "formats/atomic_file.h"
 #include "formats/vexlorn_archive.h"
+#include "formats/whole_file.h"
 
 namespace {
-
-constexpr std::size_t kReadBlockSize = 1024 * 1024;
-
-std::string ErrnoReason(const char* what, const std::string& path) {
-  return std::string(what) + " " + path + ": " + std::strerror(errno);
-}
-
-// Reads the whole file in large blocks; the parse then runs over memory.
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, CDiagnostic* why) {
-  // O_NONBLOCK: a FIFO without a writer would otherwise hang the open itself, before the check below.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return Fail(why, ErrnoReason("cannot open", path));
-  struct stat status {};
-  if (::fstat(fd, &status) != 0) {
-    const std::string reason = ErrnoReason("cannot read", path);
-    ::close(fd);
-    return Fail(why, reason);
-  }
-  // A folder, a pipe or a device has no end we could wait for.
-  if (!S_ISREG(status.st_mode)) {
-    ::close(fd);
-    return Fail(why, "cannot read " + path + ": not a regular file");
-  }
-  const std::size_t expected = static_cast<std::size_t>(status.st_size);
-  // One byte more than the size we were told, so that reaching the end costs no extra growth.
-  bytes.resize(expected + 1);
-  std::size_t used = 0;
-  for (;;) {
-    if (used == bytes.size()) bytes.resize(bytes.size() + kReadBlockSize);
-    const std::size_t want = std::min(kReadBlockSize, bytes.size() - used);
-    const ssize_t got = ::read(fd, bytes.data() + used, want);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      const std::string reason = ErrnoReason("cannot read", path);
-      ::close(fd);
-      return Fail(why, reason);
-    }
-    if (got == 0) break;
-    used += static_cast<std::size_t>(got);
-  }
-  ::close(fd);
-  bytes.resize(used);
-  return true;
-}
 
 template <typename Doc>
 bool LoadBytes(const std::uint8_t* data, std::size_t size, Doc& doc, CDiagnostic* why) {
@@ -71,13 +21,9 @@ bool LoadBytes(const std::uint8_t* data, std::size_t size, Doc& doc, CDiagnostic
 
 template <typename Doc>
 bool LoadFile(const std::string& path, Doc& doc, CDiagnostic* why) {
-  std::vector<std::uint8_t> bytes;
-  try {
-    if (!ReadWholeFile(path, bytes, why)) return false;
-  } catch (const std::bad_alloc&) {
-    return Fail(why, "not enough memory to read " + path);
-  }
-  return LoadBytes(bytes.data(), bytes.size(), doc, why);
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes, why)) return false;
+  return LoadBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), doc, why);
 }
 
 template <typename Doc>

@@ -3,12 +3,9 @@
 #include "formats/unit_files.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -18,6 +15,8 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+
+#include "tests/child_process.h"
 
 namespace {
 
@@ -245,19 +244,15 @@ TEST_F(UnitFilesTest, WritesCrLfLinesAndTheEndSentence) {
 TEST_F(UnitFilesTest, FifoIsRefusedWithoutWaiting) {
   const std::string path = PathOf("pipe.upt");
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    alarm(10);
-    CUnitWaypointFile file;
-    CDiagnostic why;
-    const bool read = ReadUnitFile(path, file, &why);
-    _exit(!read && why.Reason().find("not a regular file") != std::string::npos ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status)) << "the read did not return";
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "the FIFO was not refused as not regular";
+  EXPECT_EQ(ExitStatusInChild([&] {
+              alarm(10);
+              CUnitWaypointFile file;
+              CDiagnostic why;
+              const bool read = ReadUnitFile(path, file, &why);
+              return !read && why.Reason().find("not a regular file") != std::string::npos ? 0 : 1;
+            }),
+            0)
+      << "-1: the read did not return, 1: the FIFO was not refused as not regular";
 }
 
 // Running out of memory on a huge file (here: a sparse 1 GB file under an address space limit in a
@@ -269,31 +264,19 @@ TEST_F(UnitFilesTest, ReadWithoutMemoryFailsWithAReason) {
   const std::string path = PathOf("huge.log");
   Put("huge.log", "");
   fs::resize_file(path, std::uintmax_t{1} << 30);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    long pages = 0;
-    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-      if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
-      std::fclose(statm);
-    }
-    if (pages <= 0) _exit(3);
-    const rlim_t room = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (64 << 20);
-    const rlimit limit{room, room};
-    if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(3);
-    CUnitTrackFile track;
-    CDiagnostic why;
-    try {
-      const bool read = ReadUnitFile(path, track, &why);
-      _exit(read ? 1 : (why.Reason().find("not enough memory") != std::string::npos ? 0 : 2));
-    } catch (...) {
-      _exit(4);
-    }
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status)) << "the read crashed";
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the read succeeded, 2: another reason, 3: no limit, 4: it threw";
+  EXPECT_EQ(ExitStatusInChild([&] {
+              if (!LimitAddressSpace(64 << 20)) return 3;
+              CUnitTrackFile track;
+              CDiagnostic why;
+              try {
+                const bool read = ReadUnitFile(path, track, &why);
+                return read ? 1 : (why.Reason().find("not enough memory") != std::string::npos ? 0 : 2);
+              } catch (...) {
+                return 4;
+              }
+            }),
+            0)
+      << "-1: the read crashed, 1: it succeeded, 2: another reason, 3: no limit, 4: it threw";
 }
 
 // Track logs are written with cached local times; every line must equal the one a plain Format
@@ -354,21 +337,14 @@ TEST_F(UnitFilesTest, FailedWriteKeepsTheFormerFile) {
     point.SetName("BIG");
     for (int i = 0; i < count; ++i) track.AddPoint(point);
 
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      std::signal(SIGXFSZ, SIG_IGN);
-      rlimit limit{};
-      limit.rlim_cur = limit.rlim_max = 4096;
-      setrlimit(RLIMIT_FSIZE, &limit);
-      CDiagnostic why;
-      const bool written = WriteUnitFile(PathOf("big.log"), track, &why);
-      _exit(!written && !why.Reason().empty() ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the write did not report its failure";
+    EXPECT_EQ(ExitStatusInChild([&] {
+                if (!LimitFileSize(4096)) return 3;
+                CDiagnostic why;
+                const bool written = WriteUnitFile(PathOf("big.log"), track, &why);
+                return !written && !why.Reason().empty() ? 0 : 1;
+              }),
+              0)
+        << "the write did not report its failure";
     EXPECT_EQ(Get("big.log"), "former contents\r\n");
     int files = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(m_folder)) ++files;

@@ -2,11 +2,8 @@
 #include "formats/vexlorn_file.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -19,6 +16,7 @@
 #include <vector>
 
 #include "formats/vexlorn_archive.h"
+#include "tests/child_process.h"
 
 namespace {
 
@@ -482,19 +480,15 @@ TEST(VexlornFile, FifoIsRefusedWithoutWaiting) {
   CTempFolder folder;
   const std::string path = folder.Path("pipe.trk");
   ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-  const pid_t child = ::fork();
-  ASSERT_NE(child, -1);
-  if (child == 0) {
-    ::alarm(10);
-    CVexlornFileTrk track;
-    CDiagnostic why;
-    const bool loaded = LoadVexlornFile(path, track, &why);
-    ::_exit(!loaded && why.Reason().find("not a regular file") != std::string::npos ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status)) << "the load did not return";
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "the FIFO was not refused as not regular";
+  EXPECT_EQ(ExitStatusInChild([&] {
+              ::alarm(10);
+              CVexlornFileTrk track;
+              CDiagnostic why;
+              const bool loaded = LoadVexlornFile(path, track, &why);
+              return !loaded && why.Reason().find("not a regular file") != std::string::npos ? 0 : 1;
+            }),
+            0)
+      << "-1: the load did not return, 1: the FIFO was not refused as not regular";
 }
 
 // A write that fails part-way (here: the file size limit) must leave the user's previous file as it
@@ -505,23 +499,17 @@ TEST(VexlornFile, FailedSaveKeepsTheOldFileAndLeavesNoDebris) {
   ASSERT_TRUE(SaveVexlornFile(path, SmallTrk()));
   const Bytes old = ReadAll(path);
 
-  const pid_t child = ::fork();
-  ASSERT_NE(child, -1);
-  if (child == 0) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{64 * 1024, 64 * 1024};
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
-    CVexlornFileTrk big;
-    big.SetName("BIG");
-    for (int i = 0; i < 100000; ++i) big.GetNodes().Add(SVexlornTnodBlock());
-    CDiagnostic why;
-    const bool saved = SaveVexlornFile(path, big, &why);
-    ::_exit(saved ? 1 : (why.HasReason() ? 0 : 2));
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the save reported success, 2: no reason, 3: no limit";
+  EXPECT_EQ(ExitStatusInChild([&] {
+              if (!LimitFileSize(64 * 1024)) return 3;
+              CVexlornFileTrk big;
+              big.SetName("BIG");
+              for (int i = 0; i < 100000; ++i) big.GetNodes().Add(SVexlornTnodBlock());
+              CDiagnostic why;
+              const bool saved = SaveVexlornFile(path, big, &why);
+              return saved ? 1 : (why.HasReason() ? 0 : 2);
+            }),
+            0)
+      << "1: the save reported success, 2: no reason, 3: no limit";
   EXPECT_EQ(ReadAll(path), old);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"morning.trk"});
 }
@@ -537,34 +525,22 @@ TEST(VexlornFile, SaveWithoutMemoryFailsAndKeepsTheOldFile) {
   ASSERT_TRUE(SaveVexlornFile(path, SmallWpt()));
   const Bytes old = ReadAll(path);
 
-  const pid_t child = ::fork();
-  ASSERT_NE(child, -1);
-  if (child == 0) {
-    CVexlornFileWpt big;
-    SVexlornWptBlock waypoint;
-    waypoint.SetName(std::string(64 << 20, 'x'));
-    big.GetWaypoints().Add(std::move(waypoint));
-    long pages = 0;
-    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-      if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
-      std::fclose(statm);
-    }
-    if (pages <= 0) ::_exit(3);
-    const rlim_t room = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (16 << 20);
-    const rlimit limit{room, room};
-    if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(3);
-    CDiagnostic why;
-    try {
-      const bool saved = SaveVexlornFile(path, big, &why);
-      ::_exit(saved ? 1 : (why.Reason().find("not enough memory") != std::string::npos ? 0 : 2));
-    } catch (...) {
-      ::_exit(4);
-    }
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status)) << "the save crashed";
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the save reported success, 2: another reason, 3: no limit, 4: it threw";
+  EXPECT_EQ(ExitStatusInChild([&] {
+              CVexlornFileWpt big;
+              SVexlornWptBlock waypoint;
+              waypoint.SetName(std::string(64 << 20, 'x'));
+              big.GetWaypoints().Add(std::move(waypoint));
+              if (!LimitAddressSpace(16 << 20)) return 3;
+              CDiagnostic why;
+              try {
+                const bool saved = SaveVexlornFile(path, big, &why);
+                return saved ? 1 : (why.Reason().find("not enough memory") != std::string::npos ? 0 : 2);
+              } catch (...) {
+                return 4;
+              }
+            }),
+            0)
+      << "-1: the save crashed, 1: it reported success, 2: another reason, 3: no limit, 4: it threw";
   EXPECT_EQ(ReadAll(path), old);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"trip.wpt"});
 }

@@ -4,12 +4,9 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -17,6 +14,7 @@
 
 #include "resources/string_ids.h"
 #include "resources/string_table.h"
+#include "tests/child_process.h"
 
 namespace {
 
@@ -137,23 +135,18 @@ TEST_F(BlockCopyTest, FailedWriteLeavesNoPartialFile) {
   const std::string fresh = m_root + "fresh.imi";
   const std::string existing = Write("existing.imi", "old contents");
   for (const std::string& destination : {fresh, existing}) {
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      std::signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{100 * 1024, 100 * 1024};
-      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(10);
-      CReportLines report;
-      CRecordingObserver observer;
-      if (CopyInBlocks(source, destination, &observer, report) != 0) ::_exit(11);
-      if (report.Lines().size() != 1 || report.Lines()[0].text != Message(IDS_ERROR_COPYING, source)) ::_exit(12);
-      if (observer.blocks != 1) ::_exit(13);
-      ::_exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << destination;
+    EXPECT_EQ(ExitStatusInChild([&] {
+                if (!LimitFileSize(100 * 1024)) return 10;
+                CReportLines report;
+                CRecordingObserver observer;
+                if (CopyInBlocks(source, destination, &observer, report) != 0) return 11;
+                if (report.Lines().size() != 1 || report.Lines()[0].text != Message(IDS_ERROR_COPYING, source))
+                  return 12;
+                if (observer.blocks != 1) return 13;
+                return 0;
+              }),
+              0)
+        << destination;
   }
   EXPECT_FALSE(fs::exists(fresh));
   EXPECT_EQ(Read(existing), "old contents");

@@ -3,16 +3,15 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "tests/child_process.h"
 
 namespace {
 
@@ -314,20 +313,13 @@ TEST_F(UnitDeviceTest, AVolumeThatFillsUpKeepsTheOldFile) {
   const std::string target = volume + "/Track Logs/big.log";
   Write(target, "old log");
 
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{64 * 1024, 64 * 1024};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    CUnitDevice unit;
-    unit.SetDrive(volume);
-    ::_exit(unit.CopyFileToUnit(source, target) ? 0 : 3);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 3);
+  EXPECT_EQ(ExitStatusInChild([&] {
+              if (!LimitFileSize(64 * 1024)) return 4;
+              CUnitDevice unit;
+              unit.SetDrive(volume);
+              return unit.CopyFileToUnit(source, target) ? 0 : 3;
+            }),
+            3);
   EXPECT_EQ(Read(target), "old log");
   EXPECT_EQ(std::distance(fs::directory_iterator(volume + "/Track Logs"), fs::directory_iterator()), 1);
 }

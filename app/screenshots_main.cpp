@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -111,6 +112,7 @@ int main(int argc, char** argv) {
   SWizardOptions options;
   options.programPath = QCoreApplication::applicationFilePath();
   options.arguments = {QStringLiteral("/T")};
+  options.uiLanguages = QLocale::system().uiLanguages();  // LANGUAGE=fr renders the French pages
   options.dialogs = &dialogs;
   options.askSession = false;
   CWizardApp wizard(options);

@@ -8,10 +8,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMenuBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cstdio>
 
+#include "app/program_info.h"
 #include "app/session_inhibitor.h"
 #include "resources/string_ids.h"
 #include "wizard/pages/wizard_pages.h"
@@ -40,7 +44,21 @@ SWizardServices::SWizardServices(const SWizardOptions& options)
       dialogs(options.dialogs != nullptr ? *options.dialogs : *ownDialogs),
       pacer(options.pacer != nullptr ? *options.pacer : *ownPacer),
       drives(CreateDriveAccess(options.sysroot)) {
-  if (!options.programPath.isEmpty()) resources.LoadOverride(CResourceSource::OverridePathFor(options.programPath));
+  if (options.programPath.isEmpty()) return;
+  // A file beside the program is the user's own choice and wins over the user's language.
+  if (resources.LoadOverride(CResourceSource::OverridePathFor(options.programPath))) return;
+  const SInstalledTranslation found = CResourceSource::FindInstalledTranslation(
+      CResourceSource::TranslationFolderFor(options.programPath), options.uiLanguages);
+  if (found.path.isEmpty() || !resources.LoadOverride(found.path)) return;
+  installedTranslation = found;
+  // Qt's own translation of its standard texts (Retry, Cancel, Yes, No, the file dialogs), when
+  // the system has it; without it those few texts stay English.
+  auto translator = std::make_unique<QTranslator>();
+  if (translator->load(QLocale(found.language), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+      QCoreApplication::installTranslator(translator.get())) {
+    qtTexts = std::move(translator);
+  }
 }
 
 CWizardApp::CWizardApp(const SWizardOptions& options)
@@ -119,10 +137,19 @@ void CWizardApp::CloseWaitBox() {
 }
 
 int RunWizardProgram(int argc, char** argv) {
+  // --help and --version answer without a window, so they work where no display is.
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  if (const std::string info = ProgramInfoText(arguments); !info.empty()) {
+    std::fputs(info.c_str(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
   QApplication application(argc, argv);
+  SetProgramIdentity();
   SWizardOptions options;
   options.programPath = QCoreApplication::applicationFilePath();
   options.arguments = QCoreApplication::arguments().mid(1);
+  options.uiLanguages = QLocale::system().uiLanguages();
   CWizardApp wizard(options);
   wizard.Start();
   return QApplication::exec();

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTranslator>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,7 @@
 struct SWizardOptions {
   QString programPath;             // the program file; its translation file lies beside it
   QStringList arguments;           // the command line after the program name
+  QStringList uiLanguages;         // the user's languages, most preferred first; none: English
   std::string sysroot = "/";       // where the removable drives are looked up
   CDialogs* dialogs = nullptr;     // nullptr: Qt's dialogs
   CAttemptPacer* pacer = nullptr;  // nullptr: waits that keep the window system running
@@ -30,6 +32,8 @@ struct SWizardServices {
   explicit SWizardServices(const SWizardOptions& options);
 
   CResourceSource resources;
+  SInstalledTranslation installedTranslation;  // the one taken, when no file beside the program was
+  std::unique_ptr<QTranslator> qtTexts;        // Qt's own texts (dialog buttons) in the same language
   std::unique_ptr<CDialogs> ownDialogs;
   std::unique_ptr<CAttemptPacer> ownPacer;
   CDialogs& dialogs;
@@ -51,6 +55,9 @@ class CWizardApp : private SWizardServices, public CWizardState {
   void Start();
   CPropertySheet_& Sheet() { return *m_sheet; }
   const CResourceSource& Resources() const { return SWizardServices::resources; }
+  // The installed translation in use; its language is empty when the texts are the built-in
+  // English ones or come from the file beside the program.
+  const SInstalledTranslation& InstalledTranslation() const { return installedTranslation; }
   bool AboutItemShown() const { return m_aboutShown; }
   void ShowAboutBox();
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QResource>
 #include <QSvgRenderer>
 #include <atomic>
@@ -65,6 +66,32 @@ CResourceSource::~CResourceSource() {
 QString CResourceSource::OverridePathFor(const QString& programPath) {
   const QFileInfo program(programPath);
   return program.dir().filePath(program.completeBaseName() + QStringLiteral("RC.rcc"));
+}
+
+QString CResourceSource::TranslationFolderFor(const QString& programPath) {
+  return QDir::cleanPath(QFileInfo(programPath).dir().filePath(QStringLiteral("../share/transvane/translations")));
+}
+
+SInstalledTranslation CResourceSource::FindInstalledTranslation(const QString& folder, const QStringList& languages) {
+  const QDir dir(folder);
+  for (const QString& language : languages) {
+    QStringList parts = language.split(QRegularExpression(QStringLiteral("[-_.@]")), Qt::SkipEmptyParts);
+    if (parts.isEmpty()) continue;
+    const QString base = parts.constFirst().toLower();
+    if (base == QStringLiteral("en") || base == QStringLiteral("c") || base == QStringLiteral("posix")) return {};
+    // Language codes are lower case and territories upper case in the file names ("pt_BR"); a
+    // script or encoding part ("Latn", "UTF-8") is tried too and falls away with the shorter names.
+    parts.first() = base;
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+      if (parts[i].size() == 2) parts[i] = parts[i].toUpper();
+    }
+    for (qsizetype count = parts.size(); count > 0; --count) {
+      const QString name = parts.mid(0, count).join(QLatin1Char('_'));
+      const QString path = dir.filePath(QStringLiteral("transvaneRC_%1.rcc").arg(name));
+      if (QFileInfo(path).isFile()) return {name, path};
+    }
+  }
+  return {};
 }
 
 bool CResourceSource::LoadOverride(const QString& rccPath) {

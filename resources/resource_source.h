@@ -8,9 +8,15 @@
 #include <map>
 #include <string>
 
-// Answers the wizard's texts and images by number. When a translation file named after the
-// program ("<program base name>RC.rcc") lies beside the program and loads, its texts and images
-// replace the built-in ones under the same numbers; whatever it lacks still comes from the
+// An installed translation found for the user's languages.
+struct SInstalledTranslation {
+  QString language;  // as the file names it: "fr", "pt_BR"; empty when none was found
+  QString path;
+};
+
+// Answers the wizard's texts and images by number. When a translation file loads (the one named
+// after the program beside it, else the installed one for the user's language), its texts and
+// images replace the built-in ones under the same numbers; whatever it lacks still comes from the
 // program itself. String table entries are keyed by their number ("102"), dialog texts by dialog
 // and control ("129.greeting").
 class CResourceSource {
@@ -22,6 +28,15 @@ class CResourceSource {
 
   // The translation file that belongs to a program file: same folder, base name + "RC.rcc".
   static QString OverridePathFor(const QString& programPath);
+  // Where the installed translations of a program file lie: "<prefix>/share/transvane/translations"
+  // for a program in "<prefix>/bin". A build tree keeps the same layout, so its programs find the
+  // translations it built.
+  static QString TranslationFolderFor(const QString& programPath);
+  // The installed translation for the user's languages, most preferred first, as
+  // QLocale::uiLanguages() gives them ("fr-CA", "fr"): the file of the first language that has one,
+  // trying the whole name first and then shorter ones ("transvaneRC_fr_CA.rcc", then
+  // "transvaneRC_fr.rcc"). None when English comes first: it is built in.
+  static SInstalledTranslation FindInstalledTranslation(const QString& folder, const QStringList& languages);
   // Registers a translation file; false (and the built-in resources stay) when it cannot load.
   bool LoadOverride(const QString& rccPath);
   bool HasOverride() const { return !m_overrideRoot.isEmpty(); }

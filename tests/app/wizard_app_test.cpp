@@ -1,4 +1,5 @@
-// The application: test switch, translation file, report lines, please-wait box, session request.
+// The application: test switch, --help and --version, translation files, report lines, please-wait
+// box, session request.
 #include "app/wizard_app.h"
 
 #include <gtest/gtest.h>
@@ -6,11 +7,14 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 
+#include "app/program_info.h"
 #include "app/session_inhibitor.h"
 #include "resources/string_ids.h"
 #include "tests/wizard/pages/wizard_test_support.h"
@@ -26,6 +30,25 @@ TEST(WizardAppTest, OnlySlashTInAnyLetterCaseSwitchesTestModeOn) {
     EXPECT_EQ(CWizardApp::HasTestSwitch(arguments), expected) << arguments.join(' ').toStdString();
 }
 
+TEST(WizardAppTest, OnlyHelpAndVersionAnswerWithoutTheWizard) {
+  const std::vector<std::pair<QStringList, std::string>> cases = {
+      {{"--version"}, "transvane " TRANSVANE_VERSION "\n"},
+      {{"/T", "--version", "--help"}, "transvane " TRANSVANE_VERSION "\n"},
+      {{"--help"}, "Usage: transvane [/T]\n"},
+      {{"x", "--help", "--version"}, "Usage: transvane [/T]\n"},
+      {{}, ""},
+      {{"/T"}, ""},
+      {{"-h"}, ""},
+      {{"-v"}, ""},
+      {{"--HELP"}, ""},
+      {{"help"}, ""},
+  };
+  for (const auto& [arguments, expected] : cases) {
+    EXPECT_EQ(ProgramInfoText(arguments).substr(0, expected.size()), expected) << arguments.join(' ').toStdString();
+    EXPECT_EQ(ProgramInfoText(arguments).empty(), expected.empty()) << arguments.join(' ').toStdString();
+  }
+}
+
 TEST(WizardAppTest, TheTranslationFileIsNamedAfterTheProgram) {
   EXPECT_EQ(CResourceSource::OverridePathFor("/opt/tv/transvane").toStdString(), "/opt/tv/transvaneRC.rcc");
   EXPECT_EQ(CResourceSource::OverridePathFor("/opt/tv/Transvane.exe").toStdString(), "/opt/tv/TransvaneRC.rcc");
@@ -34,17 +57,20 @@ TEST(WizardAppTest, TheTranslationFileIsNamedAfterTheProgram) {
 class WizardAppFixture : public ::testing::Test {
  protected:
   WizardAppFixture() { TestApplication(); }
-  std::unique_ptr<CWizardApp> MakeApp(const QStringList& arguments = {}) {
+  // The program file is `program` in the temporary folder.
+  std::unique_ptr<CWizardApp> MakeApp(const QStringList& arguments = {}, const QStringList& uiLanguages = {},
+                                      const std::string& program = "transvane") {
     SWizardOptions options;
-    options.programPath = QString::fromStdString(folder.Path() + "/transvane");
+    options.programPath = QString::fromStdString(folder.Path() + "/" + program);
     options.arguments = arguments;
+    options.uiLanguages = uiLanguages;
     options.sysroot = folder.Path() + "/empty-machine";
     options.dialogs = &dialogs;
     options.pacer = &pacer;
     options.askSession = false;
     return std::make_unique<CWizardApp>(options);
   }
-  // Compiles a translation holding texts.txt into the given file.
+  // Compiles a translation holding texts.txt into the given file of the temporary folder.
   void BuildTranslation(const std::string& rccName, const std::string& texts) {
     const std::string source = folder.Path() + "/translation";
     folder.File("translation/texts.txt", texts);
@@ -92,6 +118,52 @@ TEST_F(WizardAppFixture, ATranslationBesideTheProgramReplacesTextsAndReportMessa
   EXPECT_FALSE(app->AddReportLine(IDS_ERROR_CONVERTING, "/d/100%.wpt"));
   EXPECT_EQ(app->report, (std::vector<std::string>{"Erreur au chargement de /d/a b.wpt.",
                                                    "An error occured while converting file /d/100%.wpt."}));
+}
+
+TEST_F(WizardAppFixture, StartUpTakesTheFileBesideTheProgramElseTheUsersLanguageElseEnglish) {
+  // The program in bin/, two of the built translations where the installation puts them.
+  std::filesystem::create_directories(folder.Path() + "/bin");
+  std::filesystem::create_directories(folder.Path() + "/share/transvane/translations");
+  for (const char* language : {"fr", "de"}) {
+    const std::string name = std::string("transvaneRC_") + language + ".rcc";
+    std::filesystem::copy_file(std::string(TRANSVANE_TRANSLATION_DIR) + "/" + name,
+                               folder.Path() + "/share/transvane/translations/" + name);
+  }
+  const bool qtTranslated = QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_fr.qm");
+  struct SCase {
+    QStringList languages;
+    const char* title;
+    const char* language;
+  };
+  const std::vector<SCase> cases = {
+      {{"fr-CA", "fr"}, "Bienvenue", "fr"},       {{"fr_CA"}, "Bienvenue", "fr"},
+      {{"ja", "de-Latn-DE"}, "Willkommen", "de"}, {{"de"}, "Willkommen", "de"},
+      {{"en-US", "fr"}, "Welcome", ""},           {{"C", "fr"}, "Welcome", ""},
+      {{"pt-BR", "ja"}, "Welcome", ""},           {{}, "Welcome", ""},
+  };
+  for (const SCase& c : cases) {
+    auto app = MakeApp({}, c.languages, "bin/transvane");
+    app->Start();
+    EXPECT_EQ(app->Sheet().HeaderTitle().toStdString(), c.title) << c.languages.join(' ').toStdString();
+    EXPECT_EQ(app->InstalledTranslation().language.toStdString(), c.language);
+    // Qt's own buttons follow when the system has Qt's translations.
+    const QString cancel = QCoreApplication::translate("QPlatformTheme", "Cancel");
+    if (qtTranslated) {
+      EXPECT_EQ(cancel == QStringLiteral("Annuler"), c.language == std::string("fr")) << cancel.toStdString();
+    }
+  }
+  // A file beside the program is the user's own and wins over the language; an installed file that
+  // does not load leaves the built-in English.
+  BuildTranslation("bin/transvaneRC.rcc", "111=Mon accueil\n");
+  auto own = MakeApp({}, {"de"}, "bin/transvane");
+  own->Start();
+  EXPECT_EQ(own->Sheet().HeaderTitle().toStdString(), "Mon accueil");
+  own.reset();
+  std::filesystem::remove(folder.Path() + "/bin/transvaneRC.rcc");
+  folder.File("share/transvane/translations/transvaneRC_it.rcc", "not a resource file");
+  auto broken = MakeApp({}, {"it"}, "bin/transvane");
+  broken->Start();
+  EXPECT_EQ(broken->Sheet().HeaderTitle().toStdString(), "Welcome");
 }
 
 TEST_F(WizardAppFixture, ThePleaseWaitBoxAnimatesOverTheDisabledWizard) {

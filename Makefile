@@ -2,7 +2,7 @@
 FUZZ_SECONDS ?= 60
 CTEST_JOBS ?= 2
 
-.PHONY: deps build release test test-debug test-asan run run-cli screenshots bench fuzz clean
+.PHONY: deps build release test test-debug test-asan run run-cli screenshots package check-package bench fuzz clean
 
 deps:
 	scripts/install-deps
@@ -33,12 +33,24 @@ run: release
 run-cli: release
 	scripts/run-examples build/release
 
-# Each page of the conversion job, rendered offscreen in test mode, for the README.
+# Each page of the conversion job, rendered offscreen in test mode, for the README. In another
+# language with LANGUAGE=fr (de, es, it, nl): those pages go to docs/screenshots/fr.
+screenshots_language := $(firstword $(subst :, ,$(LANGUAGE)))
+screenshots_dir := docs/screenshots$(if $(filter-out en en_% C C.% POSIX,$(screenshots_language)),/$(screenshots_language))
 screenshots: release
-	mkdir -p docs/screenshots
+	mkdir -p $(screenshots_dir)
 	tmp=$$(mktemp -d) && cp tests/formats/golden/trip~saved.wpt $$tmp/trip.wpt && \
-	  TMPDIR=$$tmp QT_QPA_PLATFORM=offscreen build/release/app/transvane-screenshots docs/screenshots $$tmp/trip.wpt; \
+	  TMPDIR=$$tmp QT_QPA_PLATFORM=offscreen build/release/app/transvane-screenshots $(screenshots_dir) $$tmp/trip.wpt; \
 	  status=$$?; rm -rf $$tmp; exit $$status
+
+# The Debian package of the release build, in build/release/package/.
+package: release
+	cd build/release && cpack -G DEB
+
+# The package checked: lintian without errors, and its files, unpacked, as the install test
+# checks an installed tree.
+check-package: package
+	scripts/check-package build/release/package
 
 bench: release
 	scripts/bench build/release

@@ -45,6 +45,7 @@ screenshots: release
 
 # The Debian package of the release build, in build/release/package/.
 package: release
+	rm -f build/release/package/transvane_*.deb
 	cd build/release && cpack -G DEB
 
 # The package checked: lintian without errors, and its files, unpacked, as the install test

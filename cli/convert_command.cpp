@@ -50,7 +50,7 @@ bool OutputsOf(const std::string& kind, std::vector<const char*>& extensions, bo
 
 // A .gpx source to the unit's or the desktop's files, or any other source to a .gpx file.
 void ConvertWithGpx(const std::string& source, const std::string& folder, const SOptions& options, CCodePage& codePage,
-                    std::vector<std::string>& targets, CReportSink& report) {
+                    CTargetNames& names, CReportSink& report) {
   const SECFileSystem files;
   if (Lower(files.ExtensionOf(source)) == "gpx") {
     if (options.to == "gpx") {
@@ -58,12 +58,11 @@ void ConvertWithGpx(const std::string& source, const std::string& folder, const 
       return;
     }
     std::vector<std::string> written;
-    ConvertGpxFile(source, folder, options.to == "desktop" ? EGpxOutputs::Desktop : EGpxOutputs::Unit, codePage,
-                   targets, written, report);
+    ConvertGpxFile(source, folder, options.to == "desktop" ? EGpxOutputs::Desktop : EGpxOutputs::Unit, codePage, names,
+                   written, report);
     for (const std::string& target : written) std::printf("%s\n", target.c_str());
   } else {
-    const std::string target = UniqueTargetName(files.JoinPath(folder, files.StemOf(source) + ".gpx"), targets);
-    targets.push_back(target);
+    const std::string target = names.Claim(files.JoinPath(folder, files.StemOf(source) + ".gpx"));
     if (ConvertFileToGpx(source, target, codePage, report)) std::printf("%s\n", target.c_str());
   }
   if (codePage.GetReplacementCount() != 0) {
@@ -85,12 +84,13 @@ void RunConvert(const SOptions& options, int& status) {
     status = 2;
     return;
   }
-  std::vector<std::string> targets;
+  // No output may replace an input of the run, whenever that input is read, nor another output.
+  CTargetNames names(options.files);
   for (const std::string& source : options.files) {
     std::string folder = options.outputFolder.empty() ? files.FolderOf(source) : options.outputFolder;
     if (folder.empty()) folder = ".";
     if (options.to == "gpx" || Lower(files.ExtensionOf(source)) == "gpx") {
-      ConvertWithGpx(source, folder, options, codePage, targets, report);
+      ConvertWithGpx(source, folder, options, codePage, names, report);
       continue;
     }
     std::vector<const char*> extensions;
@@ -109,9 +109,7 @@ void RunConvert(const SOptions& options, int& status) {
     for (const char* extension : extensions) {
       // Two inputs of one run that want the same output (a.upt and a.rte both give a.wpt) must
       // not overwrite each other: the later one gets a numbered name, as in the wizard's list.
-      const std::string target =
-          UniqueTargetName(files.JoinPath(folder, files.StemOf(source) + '.' + extension), targets);
-      targets.push_back(target);
+      const std::string target = names.Claim(files.JoinPath(folder, files.StemOf(source) + '.' + extension));
       const bool converted =
           toUnit ? ConvertFileToUnit(source, target, noUnit, report) : ConvertFileToDesktop(source, target, report);
       if (converted) std::printf("%s\n", target.c_str());

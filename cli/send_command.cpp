@@ -97,7 +97,7 @@ void RunSend(const SOptions& options, int& status) {
 
   CStandardErrorReport report;
   bool anyOnUnit = false;
-  std::vector<std::string> targets;
+  CTargetNames names(options.files);
   for (const std::string& source : options.files) {
     const std::vector<std::string> candidates = TargetsForDesktopFile(source, unit, false);
     // The wizard's list silently takes no row for such a file; here it was named on purpose.
@@ -106,8 +106,7 @@ void RunSend(const SOptions& options, int& status) {
       continue;
     }
     for (const std::string& candidate : candidates) {
-      const std::string target = UniqueTargetName(candidate, targets);
-      targets.push_back(target);
+      const std::string target = names.Claim(candidate);
       if (!ConvertFileToUnit(source, target, context, report)) continue;
       std::printf("%s\n", target.c_str());
       anyOnUnit = anyOnUnit || IsTargetOnUnit(target, context);

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "formats/atomic_file.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
 
@@ -75,19 +76,6 @@ std::string FolderPart(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// The copy goes to a new file beside the destination and is renamed over it at the end, so a
-// failed or cancelled copy never costs the user the file that was there before.
-int CreateFileBeside(const std::string& destination, std::string& tempPath) {
-  const std::string folder = FolderPart(destination);
-  const std::string name = destination.substr(folder.size());
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = folder + "." + name + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".part";
-    const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
-}
-
 // Flushes the folder entry of a renamed file. Some card file systems refuse to flush a folder;
 // the blocks themselves are on the device already, so the answer is not needed.
 void FlushFolderOf(const std::string& path) {
@@ -131,8 +119,11 @@ SCopyResult CopyOne(const std::string& source, const std::string& destination, C
       return Refuse(report, IDS_ERROR_TRANSFERRING, destination, "the file is read-only");
     }
   }
+  // The copy goes to a new file beside the destination and is renamed over it at the end, so a
+  // failed or cancelled copy never costs the user the file that was there before.
   std::string tempPath;
-  CDescriptor out(CreateFileBeside(destination, tempPath));
+  int tempSlot = -1;
+  CDescriptor out(CreateTemporaryFile(destination, 0666, tempPath, tempSlot));
   if (out.Get() < 0) {
     return Refuse(report, IDS_ERROR_TRANSFERRING, destination, ErrnoReason("cannot create"));
   }
@@ -164,14 +155,17 @@ SCopyResult CopyOne(const std::string& source, const std::string& destination, C
   if (failure.empty() && !cancelled && ::rename(tempPath.c_str(), destination.c_str()) != 0) {
     const std::string reason = ErrnoReason("cannot replace");
     ::unlink(tempPath.c_str());
+    ReleaseTemporary(tempSlot);
     return Refuse(report, IDS_ERROR_TRANSFERRING, destination, reason);
   }
   if (!failure.empty()) report.AddReportLine(IDS_ERROR_COPYING, source, failure);
   if (!failure.empty() || cancelled) {
     out.Close();
     ::unlink(tempPath.c_str());
+    ReleaseTemporary(tempSlot);
     return {};
   }
+  ReleaseTemporary(tempSlot);
   FlushFolderOf(destination);
   return {count, true};
 }

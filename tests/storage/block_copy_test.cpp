@@ -99,7 +99,13 @@ TEST_F(BlockCopyTest, CopiesBlockByBlock) {
   EXPECT_EQ(CopyInBlocks(empty, m_root + "copy.tdx", nullptr, m_report), 0u);
   EXPECT_TRUE(fs::exists(m_root + "copy.tdx"));
   EXPECT_EQ(fs::file_size(m_root + "copy.tdx"), 0u);
+
+  // A name at the file system's limit still leaves room for the copy's temporary name.
+  const std::string longest = m_root + std::string(251, 'x') + ".imi";
+  EXPECT_EQ(CopyInBlocks(source, longest, nullptr, m_report), 4u);
+  EXPECT_EQ(Read(longest), content);
   EXPECT_TRUE(m_report.Empty());
+  EXPECT_EQ(EntryCount(), 5u);
 }
 
 TEST_F(BlockCopyTest, ReportsWhatCannotBeCopied) {

@@ -3,8 +3,11 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
+#include "storage/interruption.h"
 
 int main(int argc, char** argv) {
+  // Ctrl-C, a closed terminal or a TERM signal: no temporary file or staging folder stays behind.
+  InstallInterruptHandlers();
   CLI::App app{"Transvane: moves waypoints, routes, tracks and map regions to and from a Norvantis unit",
                "transvane-cli"};
   app.set_version_flag("--version", std::string("transvane-cli ") + TRANSVANE_VERSION);

@@ -1,9 +1,7 @@
 // transvane-cli maps: lists the desktop product's map regions and copies chosen ones to a drive.
-#include <signal.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -15,16 +13,11 @@
 #include "storage/block_copy.h"
 #include "storage/file_system.h"
 #include "storage/installations.h"
+#include "storage/interruption.h"
 #include "wizard/map_regions.h"
 #include "wizard/map_transfer.h"
 
 namespace {
-
-constexpr int kExitCancelled = 130;
-
-std::atomic<bool> g_interrupted{false};
-
-void OnInterrupt(int) { g_interrupted.store(true); }
 
 std::string Lower(std::string text) {
   for (char& c : text) {
@@ -101,8 +94,8 @@ class CStderrReport : public CReportSink {
   int m_count = 0;
 };
 
-// The copy's observer: one progress line on a terminal, updated once per block, and Ctrl-C read
-// as the wizard's cancel.
+// The copy's observer: one progress line on a terminal, updated once per block, and Ctrl-C (or a
+// TERM or HUP signal) read as the wizard's cancel.
 class CConsoleProgress : public CCopyObserver {
  public:
   CConsoleProgress(bool shown, std::uint64_t totalBlocks) : m_shown(shown), m_totalBlocks(totalBlocks) {}
@@ -119,7 +112,7 @@ class CConsoleProgress : public CCopyObserver {
     m_timeLeft = FormatTimeLeft(static_cast<std::uint32_t>(TickCountMs() - m_startTick), m_done, m_totalBlocks);
     Show();
   }
-  bool IsCancelled() override { return g_interrupted.load(); }
+  bool IsCancelled() override { return CCooperativeInterrupt::Signal() != 0; }
 
   void Finish() const {
     if (m_shown) std::fputs("\r\033[K", stderr);
@@ -180,24 +173,18 @@ void RunCopy(const std::string& destination, const std::string& winePrefix, cons
   }
   CreateTargetFolders(pairs);
 
-  // No SA_RESTART: a read or write in progress returns early and the copy then sees the cancel.
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  struct sigaction previous {};
-  g_interrupted.store(false);
-  ::sigaction(SIGINT, &action, &previous);
-
+  // The copy stops after the block in progress and takes back what it wrote; a second signal
+  // ends it at once.
+  const CCooperativeInterrupt interrupt;
   const bool terminal = ::isatty(STDERR_FILENO) == 1;
   CStderrReport report(terminal);
   CConsoleProgress progress(terminal, RunTransfer(pairs, nullptr, report));
   const std::uint64_t copied = RunTransfer(pairs, &progress, report);
   progress.Finish();
-  ::sigaction(SIGINT, &previous, nullptr);
 
-  if (g_interrupted.load()) {
+  if (const int signal = CCooperativeInterrupt::Signal(); signal != 0) {
     std::fprintf(stderr, "cancelled: the files this copy wrote were removed\n");
-    status = kExitCancelled;
+    status = InterruptExitStatus(signal);
     return;
   }
   std::printf("%zu region(s), %llu block(s) copied to %s\n", pairs.Count(), static_cast<unsigned long long>(copied),

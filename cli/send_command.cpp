@@ -14,6 +14,7 @@
 #include "cli/commands.h"
 #include "cli/core_application.h"
 #include "cli/report_printer.h"
+#include "formats/atomic_file.h"
 #include "resources/string_ids.h"
 #include "storage/removable_drives.h"
 #include "storage/unit_device.h"
@@ -31,7 +32,8 @@ struct SOptions {
 
 // A folder of this run's own for the files staged on their way to the unit. The wizard stages
 // straight into the temporary folder and leaves the files there; a private folder keeps two runs
-// (or another user's file of the same name) apart, and is removed at the end.
+// (or another user's file of the same name) apart, and is removed at the end, or by the interrupt
+// handler when the run is interrupted.
 class CStagingFolder {
  public:
   CStagingFolder() {
@@ -39,6 +41,7 @@ class CStagingFolder {
     std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/transvane-send.XXXXXX";
     if (::mkdtemp(pattern.data()) != nullptr) {
       m_path = pattern;
+      m_slot = RegisterTemporaryFolder(m_path);
     } else {
       m_error = pattern.substr(0, pattern.rfind('/')) + ": " + std::strerror(errno);
     }
@@ -46,6 +49,7 @@ class CStagingFolder {
   ~CStagingFolder() {
     std::error_code ignored;
     if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
+    ReleaseTemporary(m_slot);
   }
   CStagingFolder(const CStagingFolder&) = delete;
   CStagingFolder& operator=(const CStagingFolder&) = delete;
@@ -56,6 +60,7 @@ class CStagingFolder {
  private:
   std::string m_path;
   std::string m_error;
+  int m_slot = -1;
 };
 
 // The unit named by --unit, or the first one a detection pass finds. Answers the exit status of a

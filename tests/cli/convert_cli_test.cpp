@@ -2,7 +2,9 @@
 // and exit codes.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/syscall.h>
 
 #include <filesystem>
 #include <fstream>
@@ -96,6 +98,25 @@ TEST_F(ConvertCommandTest, OutputsNeverReplaceInputsOrEachOther) {
                                           Path("g/walk_1.log"), Path("g/walk.wpt")));
   EXPECT_TRUE(SameAsFixture("walk.upt", ReadBytes(gpxUpt)));
   EXPECT_TRUE(SameAsFixture("weekend~unit.upt", ReadBytes(Path("g/walk_1.upt"))));
+}
+
+// Interrupted while a file is written: its temporary file goes, the older file stays whole, and
+// the exit status tells the signal.
+TEST_F(ConvertCommandTest, AnInterruptLeavesNoTemporaryFile) {
+  const std::string wpt = Copy("trip~saved.wpt", "in/trip.wpt");
+  WriteBytes(Path("out/trip.upt"), "an older conversion");
+  for (const auto& [signal, expected] : {std::pair{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}}) {
+    std::vector<std::string> atStop;
+    // The first flush is trip.upt's temporary file's, whole, just before it replaces trip.upt.
+    const SInterruptedRun run = RunCliInterrupted({"convert", "-o", Path("out"), wpt}, SYS_fsync, 1, signal,
+                                                  [&] { atStop = FilesUnder(Path("out")); });
+    if (!run.traced) GTEST_SKIP() << "this system refuses to trace a child (ptrace), so no signal can be placed";
+    ASSERT_TRUE(run.stopped) << run.err;
+    EXPECT_EQ(atStop.size(), 2u) << "the temporary file beside trip.upt";
+    EXPECT_EQ(run.status, expected) << run.err;
+    EXPECT_THAT(FilesUnder(Path("out")), ElementsAre("trip.upt"));
+    EXPECT_EQ(ReadBytes(Path("out/trip.upt")), "an older conversion");
+  }
 }
 
 TEST_F(ConvertCommandTest, EachFailureGivesTheMessageAndTheReason) {

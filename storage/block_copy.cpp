@@ -1,13 +1,16 @@
 // The copy of map region files in blocks of 64 KiB, with progress, cancellation and failure lines.
 #include "storage/block_copy.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <set>
 #include <vector>
 
 #include "formats/atomic_file.h"
@@ -74,6 +77,24 @@ bool WriteFull(int fd, const unsigned char* data, std::size_t size) {
 std::string FolderPart(const std::string& path) {
   const auto slash = path.find_last_of('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Our temporary files that earlier runs left in a folder: regular files of our name whose process
+// is gone. A live process's file (another window, another command) is its own business.
+void RemoveLeftovers(const std::string& folder) {
+  DIR* entries = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (entries == nullptr) return;
+  std::vector<std::string> leftovers;
+  while (const dirent* entry = ::readdir(entries)) {
+    pid_t owner = 0;
+    if (!IsTemporaryName(entry->d_name, &owner)) continue;
+    const bool gone = owner == ::getpid() || (::kill(owner, 0) != 0 && errno == ESRCH);
+    struct stat status {};
+    const std::string path = folder + entry->d_name;
+    if (gone && ::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) leftovers.push_back(path);
+  }
+  ::closedir(entries);
+  for (const std::string& path : leftovers) ::unlink(path.c_str());
 }
 
 // Flushes the folder entry of a renamed file. Some card file systems refuse to flush a folder;
@@ -185,24 +206,38 @@ std::uint64_t CopyInBlocks(const std::string& source, const std::string& destina
   return CopyOne(source, destination, observer, report).blocks;
 }
 
-std::uint64_t RunTransfer(const CFilePairs& pairs, CCopyObserver* observer, CReportSink& report) {
+std::uint64_t RunTransfer(const CFilePairs& pairs, CCopyObserver* observer, CReportSink& report,
+                          SCancelledTransfer* cancelled) {
   std::uint64_t total = 0;
   if (observer == nullptr) {
     for (const auto& pair : pairs) total += CountBlocks(pair.source);
     return total;
   }
-  // Only what this run put in place is taken back on a cancel: a file already at a destination
-  // the run had not reached yet is the user's and stays.
-  std::vector<const std::string*> written;
+  std::set<std::string> folders;
+  for (const auto& pair : pairs) folders.insert(FolderPart(pair.target));
+  for (const std::string& folder : folders) RemoveLeftovers(folder);
+  // Whether each target was there before the run: a cancel takes back only what the run added.
+  std::vector<bool> existed;
   for (const auto& pair : pairs) {
-    const SCopyResult result = CopyOne(pair.source, pair.target, observer, report);
+    struct stat status {};
+    existed.push_back(::stat(pair.target.c_str(), &status) == 0);
+  }
+  SCancelledTransfer outcome;
+  SECFileSystem fileSystem;
+  for (std::size_t i = 0; i < pairs.Count(); ++i) {
+    const SCopyResult result = CopyOne(pairs[i].source, pairs[i].target, observer, report);
     total += result.blocks;
-    if (result.replaced) written.push_back(&pair.target);
-    if (observer->IsCancelled()) {
-      SECFileSystem fileSystem;
-      for (const std::string* target : written) fileSystem.RemoveFile(*target);
-      return 0;
+    if (result.replaced) (existed[i] ? outcome.kept : outcome.removed).push_back(pairs[i].target);
+    if (!observer->IsCancelled()) continue;
+    if (!result.replaced) outcome.stopped = pairs[i].target;
+    // A new file that cannot be removed is still there, whole: it counts as kept.
+    std::vector<std::string> removed;
+    for (std::string& target : outcome.removed) {
+      (fileSystem.RemoveFile(target) ? removed : outcome.kept).push_back(std::move(target));
     }
+    outcome.removed = std::move(removed);
+    if (cancelled != nullptr) *cancelled = std::move(outcome);
+    return 0;
   }
   return total;
 }

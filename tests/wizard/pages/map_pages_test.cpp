@@ -403,12 +403,21 @@ TEST_F(MapPagesTest, BackThenYesStopsTheCopyAndRemovesOnlyWhatItWrote) {
   sheet.PressNext();
   ASSERT_TRUE(RunUntil([&] { return sheet.CurrentPage() == map && !transfer->Running(); }));
 
-  ASSERT_EQ(state.testDialogs.Count("yesno"), 1);
-  EXPECT_EQ(state.testDialogs.calls.back().text.toStdString(), BuiltInString(IDS_CANCEL_TRANSFER));
-  EXPECT_EQ(state.testDialogs.calls.back().caption.toStdString(), BuiltInString(IDS_CAPTION));
+  // The question, then what the cancel kept and removed.
+  const auto& calls = state.testDialogs.calls;
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].kind, "yesno");
+  EXPECT_EQ(calls[0].text.toStdString(), BuiltInString(IDS_CANCEL_TRANSFER));
+  EXPECT_EQ(calls[0].caption.toStdString(), BuiltInString(IDS_CAPTION));
   EXPECT_EQ(FilesBelow(card), (std::vector<std::string>{"Background Maps/C.tdx"}));
   EXPECT_EQ(ReadAll(card + "/Background Maps/C.tdx"), "the user's own");
   EXPECT_TRUE(state.report.empty());
+  EXPECT_EQ(calls[1].kind, "warn");
+  EXPECT_EQ(calls[1].caption.toStdString(), BuiltInString(IDS_CAPTION));
+  EXPECT_EQ(calls[1].text.toStdString(),
+            "The transfer was cancelled.\n\nRemoved: these regions were not on the destination before the "
+            "transfer.\n" +
+                card + "/Detail Maps/A.imi");
   for (int i = 0; i < 3; ++i) EXPECT_EQ(List()->topLevelItem(i)->checkState(0), Qt::Unchecked);
   EXPECT_FALSE(NextAllowed());
 

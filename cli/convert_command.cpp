@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/report_printer.h"
+#include "cli/terminal_text.h"
 #include "formats/code_page.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
@@ -60,15 +61,15 @@ void ConvertWithGpx(const std::string& source, const std::string& folder, const 
     std::vector<std::string> written;
     ConvertGpxFile(source, folder, options.to == "desktop" ? EGpxOutputs::Desktop : EGpxOutputs::Unit, codePage, names,
                    written, report);
-    for (const std::string& target : written) std::printf("%s\n", target.c_str());
+    for (const std::string& target : written) std::printf("%s\n", EscapeForTerminal(target).c_str());
   } else {
     const std::string target = names.Claim(files.JoinPath(folder, files.StemOf(source) + ".gpx"));
-    if (ConvertFileToGpx(source, target, codePage, report)) std::printf("%s\n", target.c_str());
+    if (ConvertFileToGpx(source, target, codePage, report)) std::printf("%s\n", EscapeForTerminal(target).c_str());
   }
   if (codePage.GetReplacementCount() != 0) {
     std::fflush(stdout);
-    std::fprintf(stderr, "warning: %s: %zu character(s) not held by %s or by XML became '?'\n", source.c_str(),
-                 codePage.GetReplacementCount(), codePage.GetName().c_str());
+    std::fprintf(stderr, "warning: %s: %zu character(s) not held by %s or by XML became '?'\n",
+                 EscapeForTerminal(source).c_str(), codePage.GetReplacementCount(), codePage.GetName().c_str());
     codePage.ResetReplacementCount();
   }
 }
@@ -80,7 +81,7 @@ void RunConvert(const SOptions& options, int& status) {
   CCodePage codePage(options.codePage);
   CDiagnostic why;
   if (!codePage.IsUsable(&why)) {
-    std::fprintf(stderr, "--codepage: %s\n", why.Reason().c_str());
+    std::fprintf(stderr, "--codepage: %s\n", EscapeForTerminal(why.Reason()).c_str());
     status = 2;
     return;
   }
@@ -112,7 +113,7 @@ void RunConvert(const SOptions& options, int& status) {
       const std::string target = names.Claim(files.JoinPath(folder, files.StemOf(source) + '.' + extension));
       const bool converted =
           toUnit ? ConvertFileToUnit(source, target, noUnit, report) : ConvertFileToDesktop(source, target, report);
-      if (converted) std::printf("%s\n", target.c_str());
+      if (converted) std::printf("%s\n", EscapeForTerminal(target).c_str());
     }
   }
   std::fflush(stdout);

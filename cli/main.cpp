@@ -1,8 +1,11 @@
 // transvane-cli: converts navigation files, lists removable drives, sends files to the unit and
 // copies map regions, without the wizard's window.
 #include <CLI/CLI.hpp>
+#include <cstdio>
+#include <sstream>
 
 #include "cli/commands.h"
+#include "cli/terminal_text.h"
 #include "storage/interruption.h"
 
 int main(int argc, char** argv) {
@@ -17,7 +20,12 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    const int code = app.exit(e);
+    // The parser's messages quote the arguments, which may be file names: escaped like the rest.
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = app.exit(e, out, err);
+    std::fputs(EscapeForTerminal(out.str(), true).c_str(), stdout);
+    std::fputs(EscapeForTerminal(err.str(), true).c_str(), stderr);
     return code == 0 ? 0 : 2;
   }
   return status;

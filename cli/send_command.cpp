@@ -14,6 +14,7 @@
 #include "cli/commands.h"
 #include "cli/core_application.h"
 #include "cli/report_printer.h"
+#include "cli/terminal_text.h"
 #include "formats/atomic_file.h"
 #include "resources/string_ids.h"
 #include "storage/removable_drives.h"
@@ -72,7 +73,7 @@ int LocateUnit(const SOptions& options, CUnitDevice& unit) {
     std::fprintf(stderr,
                  "--unit %s: not a Norvantis unit: USBTRANS/UNIT_ID.DAT is missing, unreadable or names no "
                  "Norvantis model\n",
-                 options.unitFolder.c_str());
+                 EscapeForTerminal(options.unitFolder).c_str());
     return 2;
   }
   if (unit.FindUnit()) return 0;
@@ -92,7 +93,8 @@ void RunSend(const SOptions& options, int& status) {
 
   const CStagingFolder staging;
   if (staging.Path().empty()) {
-    std::fprintf(stderr, "cannot create a folder for staging the files in %s\n", staging.Error().c_str());
+    std::fprintf(stderr, "cannot create a folder for staging the files in %s\n",
+                 EscapeForTerminal(staging.Error()).c_str());
     status = 1;
     return;
   }
@@ -113,7 +115,7 @@ void RunSend(const SOptions& options, int& status) {
     for (const std::string& candidate : candidates) {
       const std::string target = names.Claim(candidate);
       if (!ConvertFileToUnit(source, target, context, report)) continue;
-      std::printf("%s\n", target.c_str());
+      std::printf("%s\n", EscapeForTerminal(target).c_str());
       anyOnUnit = anyOnUnit || IsTargetOnUnit(target, context);
     }
   }

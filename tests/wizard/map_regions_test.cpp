@@ -200,20 +200,24 @@ TEST_F(MapRegionsTest, ARegionIsRefusedWhenItIsItsOwnTargetOrTooLargeForTheVolum
   std::ofstream(card + "/Detail Maps/Own.imi") << "own";
   const std::int64_t fourGiB = std::int64_t{4} << 30;
   const struct {
-    CMapRegionEntry region;
+    std::string path;
+    std::int64_t size;
     std::string target;
     std::uint64_t max;
     ERegionRefusal refusal;
   } cases[] = {
-      {{"/maps/A.imi", fourGiB - 1, 0}, card + "/Detail Maps/A.imi", kFatMaxFileSize, ERegionRefusal::kNone},
-      {{"/maps/A.imi", fourGiB, 0}, card + "/Detail Maps/A.imi", kFatMaxFileSize, ERegionRefusal::kTooLarge},
-      {{"/maps/A.imi", fourGiB, 0}, card + "/Detail Maps/A.imi", kNoFileSizeLimit, ERegionRefusal::kNone},
-      {{card + "/Detail Maps/../Detail Maps/Own.imi", 3, 0},
-       card + "/Detail Maps/Own.imi",
-       kNoFileSizeLimit,
+      {"/maps/A.imi", fourGiB - 1, card + "/Detail Maps/A.imi", kFatMaxFileSize, ERegionRefusal::kNone},
+      {"/maps/A.imi", fourGiB, card + "/Detail Maps/A.imi", kFatMaxFileSize, ERegionRefusal::kTooLarge},
+      {"/maps/A.imi", fourGiB, card + "/Detail Maps/A.imi", kNoFileSizeLimit, ERegionRefusal::kNone},
+      {card + "/Detail Maps/../Detail Maps/Own.imi", 3, card + "/Detail Maps/Own.imi", kNoFileSizeLimit,
        ERegionRefusal::kSameFile},
   };
-  for (const auto& c : cases) EXPECT_EQ(RegionRefusal(c.region, c.target, c.max), c.refusal) << c.region.size;
+  for (const auto& c : cases) {
+    CMapRegionEntry region;
+    region.path = c.path;
+    region.size = c.size;
+    EXPECT_EQ(RegionRefusal(region, c.target, c.max), c.refusal) << c.path << " " << c.size;
+  }
 }
 
 TEST_F(MapRegionsTest, CreateTargetFoldersMakesEveryMissingChain) {

@@ -39,32 +39,6 @@ TEST(UniqueTargetNameTest, NumbersNamesThatARowBeginsWith) {
   }
 }
 
-// Beyond the rows' text: a name that is the same file as a row or as a source is taken too.
-TEST(UniqueTargetNameTest, NumbersNamesThatAreTheSameFileAsARowOrASource) {
-  std::string root = (std::filesystem::temp_directory_path() / "unique_XXXXXX").string();
-  ASSERT_NE(::mkdtemp(root.data()), nullptr);
-  std::filesystem::create_directories(root + "/d");
-  std::ofstream(root + "/d/trip.rte") << "a route the run still has to read";
-  std::filesystem::create_symlink(root + "/d", root + "/link");
-  const std::string d = root + "/d/";
-  const std::vector<std::string> sources = {d + "trip.rte"};
-  const struct {
-    std::string candidate;
-    std::vector<std::string> rows;
-    std::string expected;
-  } identityCases[] = {
-      {d + "trip.rte", {}, d + "trip_1.rte"},
-      {root + "/link/trip.rte", {}, root + "/link/trip_1.rte"},
-      {d + "trip.wpt", {d + "x/../trip.wpt"}, d + "trip_1.wpt"},
-      {root + "/link/../d/trip.wpt", {d + "trip.wpt", d + "trip_1.wpt"}, root + "/link/../d/trip_2.wpt"},
-      {d + "trip.upt", {}, d + "trip.upt"},
-  };
-  for (const auto& c : identityCases) {
-    EXPECT_EQ(UniqueTargetName(c.candidate, c.rows, sources), c.expected) << c.candidate;
-  }
-  std::filesystem::remove_all(root);
-}
-
 class TargetsTest : public ::testing::Test {
  protected:
   void SetUp() override {

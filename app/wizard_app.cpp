@@ -1,6 +1,8 @@
 // The application object and the program's start-up.
 #include "app/wizard_app.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -11,6 +13,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMenuBar>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
@@ -18,6 +21,7 @@
 #include "app/program_info.h"
 #include "app/session_inhibitor.h"
 #include "resources/string_ids.h"
+#include "storage/interruption.h"
 #include "wizard/pages/wizard_pages.h"
 
 namespace {
@@ -82,6 +86,20 @@ bool CWizardApp::HasTestSwitch(const QStringList& arguments) {
 }
 
 void CWizardApp::Start() {
+  // SIGINT, SIGTERM, SIGHUP: our temporary files go and the program ends; a map copy in progress
+  // first winds down as after a cancel. A question open at that moment would hold the copy, so
+  // it is closed (answered No) to let the copy see the signal.
+  InstallInterruptHandlers();
+  if (m_interruptWatch == nullptr && CCooperativeInterrupt::WakeDescriptor() >= 0) {
+    m_interruptWatch =
+        std::make_unique<QSocketNotifier>(CCooperativeInterrupt::WakeDescriptor(), QSocketNotifier::Read);
+    QObject::connect(m_interruptWatch.get(), &QSocketNotifier::activated, [](QSocketDescriptor descriptor) {
+      char bytes[16];
+      while (::read(static_cast<int>(descriptor), bytes, sizeof bytes) > 0) {
+      }
+      if (QWidget* question = QApplication::activeModalWidget()) question->close();
+    });
+  }
   if (m_askSession) CSessionInhibitor::Inhibit(*drives);
   m_sheet = std::make_unique<CPropertySheet_>(Resources());
   m_sheet->setWindowIcon(Resources().Icon(kProgramIcon));

@@ -15,6 +15,8 @@
 #include "wizard/pages/property_sheet.h"
 #include "wizard/pages/wizard_state.h"
 
+class QSocketNotifier;
+
 // How the program was started. Tests set the dialogs, the pacer and a fake drive tree.
 struct SWizardOptions {
   QString programPath;             // the program file; its translation file lies beside it
@@ -69,6 +71,7 @@ class CWizardApp : private SWizardServices, public CWizardState {
 
  private:
   std::unique_ptr<CPropertySheet_> m_sheet;
+  std::unique_ptr<QSocketNotifier> m_interruptWatch;
   QWidget* m_disabledWindow = nullptr;
   bool m_askSession;
   bool m_aboutShown = false;

@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/report_printer.h"
+#include "cli/terminal_text.h"
 #include "formats/code_page.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
@@ -50,7 +51,7 @@ bool OutputsOf(const std::string& kind, std::vector<const char*>& extensions, bo
 
 // A .gpx source to the unit's or the desktop's files, or any other source to a .gpx file.
 void ConvertWithGpx(const std::string& source, const std::string& folder, const SOptions& options, CCodePage& codePage,
-                    std::vector<std::string>& targets, CReportSink& report) {
+                    CTargetNames& names, CReportSink& report) {
   const SECFileSystem files;
   if (Lower(files.ExtensionOf(source)) == "gpx") {
     if (options.to == "gpx") {
@@ -58,18 +59,17 @@ void ConvertWithGpx(const std::string& source, const std::string& folder, const 
       return;
     }
     std::vector<std::string> written;
-    ConvertGpxFile(source, folder, options.to == "desktop" ? EGpxOutputs::Desktop : EGpxOutputs::Unit, codePage,
-                   targets, written, report);
-    for (const std::string& target : written) std::printf("%s\n", target.c_str());
+    ConvertGpxFile(source, folder, options.to == "desktop" ? EGpxOutputs::Desktop : EGpxOutputs::Unit, codePage, names,
+                   written, report);
+    for (const std::string& target : written) std::printf("%s\n", EscapeForTerminal(target).c_str());
   } else {
-    const std::string target = UniqueTargetName(files.JoinPath(folder, files.StemOf(source) + ".gpx"), targets);
-    targets.push_back(target);
-    if (ConvertFileToGpx(source, target, codePage, report)) std::printf("%s\n", target.c_str());
+    const std::string target = names.Claim(files.JoinPath(folder, files.StemOf(source) + ".gpx"));
+    if (ConvertFileToGpx(source, target, codePage, report)) std::printf("%s\n", EscapeForTerminal(target).c_str());
   }
   if (codePage.GetReplacementCount() != 0) {
     std::fflush(stdout);
-    std::fprintf(stderr, "warning: %s: %zu character(s) not held by %s or by XML became '?'\n", source.c_str(),
-                 codePage.GetReplacementCount(), codePage.GetName().c_str());
+    std::fprintf(stderr, "warning: %s: %zu character(s) not held by %s or by XML became '?'\n",
+                 EscapeForTerminal(source).c_str(), codePage.GetReplacementCount(), codePage.GetName().c_str());
     codePage.ResetReplacementCount();
   }
 }
@@ -81,16 +81,17 @@ void RunConvert(const SOptions& options, int& status) {
   CCodePage codePage(options.codePage);
   CDiagnostic why;
   if (!codePage.IsUsable(&why)) {
-    std::fprintf(stderr, "--codepage: %s\n", why.Reason().c_str());
+    std::fprintf(stderr, "--codepage: %s\n", EscapeForTerminal(why.Reason()).c_str());
     status = 2;
     return;
   }
-  std::vector<std::string> targets;
+  // No output may replace an input of the run, whenever that input is read, nor another output.
+  CTargetNames names(options.files);
   for (const std::string& source : options.files) {
     std::string folder = options.outputFolder.empty() ? files.FolderOf(source) : options.outputFolder;
     if (folder.empty()) folder = ".";
     if (options.to == "gpx" || Lower(files.ExtensionOf(source)) == "gpx") {
-      ConvertWithGpx(source, folder, options, codePage, targets, report);
+      ConvertWithGpx(source, folder, options, codePage, names, report);
       continue;
     }
     std::vector<const char*> extensions;
@@ -109,12 +110,10 @@ void RunConvert(const SOptions& options, int& status) {
     for (const char* extension : extensions) {
       // Two inputs of one run that want the same output (a.upt and a.rte both give a.wpt) must
       // not overwrite each other: the later one gets a numbered name, as in the wizard's list.
-      const std::string target =
-          UniqueTargetName(files.JoinPath(folder, files.StemOf(source) + '.' + extension), targets);
-      targets.push_back(target);
+      const std::string target = names.Claim(files.JoinPath(folder, files.StemOf(source) + '.' + extension));
       const bool converted =
           toUnit ? ConvertFileToUnit(source, target, noUnit, report) : ConvertFileToDesktop(source, target, report);
-      if (converted) std::printf("%s\n", target.c_str());
+      if (converted) std::printf("%s\n", EscapeForTerminal(target).c_str());
     }
   }
   std::fflush(stdout);

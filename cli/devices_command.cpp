@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/core_application.h"
+#include "cli/terminal_text.h"
 #include "storage/removable_drives.h"
 #include "storage/unit_device.h"
 #include "wizard/map_regions.h"
@@ -26,13 +27,17 @@ void RunDevices(const std::string& sysroot, int& status) {
   const auto drives = access->EnumerateRemovableDrives();
   for (const CRemovableDrive& drive : drives) {
     const bool ready = access->IsMediaReady(drive);
-    std::string line =
-        drive.rootPath + (ready ? "\tready\t" : "\tnot ready\t") + Megabytes(access->QueryTotalFreeBytes(drive));
+    // Every field from a volume (its mount point, the unit's own files) is escaped: a tab or an
+    // escape sequence in one must neither split the line nor drive the terminal.
+    std::string line = EscapeForTerminal(drive.rootPath) + (ready ? "\tready\t" : "\tnot ready\t") +
+                       Megabytes(access->QueryTotalFreeBytes(drive));
     unit.SetDrive(drive.rootPath);
     std::string model;
     if (ready && unit.CheckIdentity() && unit.LookupIdentity("Model", model)) {
-      line += "\tunit\t" + model;
-      for (int kind = 0; kind < CUnitDevice::kFolderCount; ++kind) line += '\t' + unit.GetUnitFolder(kind, false);
+      line += "\tunit\t" + EscapeForTerminal(model);
+      for (int kind = 0; kind < CUnitDevice::kFolderCount; ++kind) {
+        line += '\t' + EscapeForTerminal(unit.GetUnitFolder(kind, false));
+      }
     }
     std::printf("%s\n", line.c_str());
   }

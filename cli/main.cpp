@@ -1,10 +1,16 @@
 // transvane-cli: converts navigation files, lists removable drives, sends files to the unit and
 // copies map regions, without the wizard's window.
 #include <CLI/CLI.hpp>
+#include <cstdio>
+#include <sstream>
 
 #include "cli/commands.h"
+#include "cli/terminal_text.h"
+#include "storage/interruption.h"
 
 int main(int argc, char** argv) {
+  // Ctrl-C, a closed terminal or a TERM signal: no temporary file or staging folder stays behind.
+  InstallInterruptHandlers();
   CLI::App app{"Transvane: moves waypoints, routes, tracks and map regions to and from a Norvantis unit",
                "transvane-cli"};
   app.set_version_flag("--version", std::string("transvane-cli ") + TRANSVANE_VERSION);
@@ -14,7 +20,12 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    const int code = app.exit(e);
+    // The parser's messages quote the arguments, which may be file names: escaped like the rest.
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = app.exit(e, out, err);
+    std::fputs(EscapeForTerminal(out.str(), true).c_str(), stdout);
+    std::fputs(EscapeForTerminal(err.str(), true).c_str(), stderr);
     return code == 0 ? 0 : 2;
   }
   return status;

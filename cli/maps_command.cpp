@@ -1,30 +1,26 @@
 // transvane-cli maps: lists the desktop product's map regions and copies chosen ones to a drive.
-#include <signal.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/report_printer.h"
+#include "cli/terminal_text.h"
 #include "resources/string_ids.h"
 #include "resources/string_table.h"
 #include "storage/block_copy.h"
 #include "storage/file_system.h"
 #include "storage/installations.h"
+#include "storage/interruption.h"
+#include "storage/volume_limits.h"
 #include "wizard/map_regions.h"
 #include "wizard/map_transfer.h"
 
 namespace {
-
-constexpr int kExitCancelled = 130;
-
-std::atomic<bool> g_interrupted{false};
-
-void OnInterrupt(int) { g_interrupted.store(true); }
 
 std::string Lower(std::string text) {
   for (char& c : text) {
@@ -45,9 +41,9 @@ void RunList(const std::string& winePrefix, int& status) {
   const SECFileSystem fs;
   for (std::size_t i = 0; i < regions.Count(); ++i) {
     const CMapRegionEntry& entry = regions[i];
-    std::printf("%s\t%s\t%s\t%s\n", fs.FileNameOf(entry.path).c_str(),
+    std::printf("%s\t%s\t%s\t%s\n", EscapeForTerminal(fs.FileNameOf(entry.path)).c_str(),
                 FormatSizeText(BuiltInString(IDS_MEGABYTES), static_cast<std::uint64_t>(entry.size)).c_str(),
-                FormatRegionDate(entry.created).c_str(), entry.path.c_str());
+                FormatRegionDate(entry.created).c_str(), EscapeForTerminal(entry.path).c_str());
   }
   if (regions.Count() == 0) std::fprintf(stderr, "no map region found in the Wine prefix's installations\n");
   status = regions.Count() == 0 ? 1 : 0;
@@ -63,7 +59,7 @@ bool ResolveRegion(const std::string& argument, const CMapRegionArray& regions, 
     return true;
   }
   if (argument.find('/') != std::string::npos) {
-    std::fprintf(stderr, "%s: no such region file\n", argument.c_str());
+    std::fprintf(stderr, "%s: no such region file\n", EscapeForTerminal(argument).c_str());
     return false;
   }
   std::vector<std::string> found;
@@ -75,40 +71,24 @@ bool ResolveRegion(const std::string& argument, const CMapRegionArray& regions, 
     return true;
   }
   if (found.empty()) {
-    std::fprintf(stderr, "%s: no region of that name (see transvane-cli maps list)\n", argument.c_str());
+    std::fprintf(stderr, "%s: no region of that name (see transvane-cli maps list)\n",
+                 EscapeForTerminal(argument).c_str());
   } else {
-    std::fprintf(stderr, "%s: several regions have that name; give the path of the one to copy:\n", argument.c_str());
-    for (const std::string& each : found) std::fprintf(stderr, "  %s\n", each.c_str());
+    std::fprintf(stderr, "%s: several regions have that name; give the path of the one to copy:\n",
+                 EscapeForTerminal(argument).c_str());
+    for (const std::string& each : found) std::fprintf(stderr, "  %s\n", EscapeForTerminal(each).c_str());
   }
   return false;
 }
 
-// Report lines as they come, each followed by its reason; the progress line is cleared first.
-class CStderrReport : public CReportSink {
- public:
-  explicit CStderrReport(bool progressShown) : m_progressShown(progressShown) {}
-  bool AddReportLine(int messageId, const std::string& path, const std::string& reason = {}) override {
-    if (m_progressShown) std::fputs("\r\033[K", stderr);
-    const std::string line = FormatMessageWithPath(BuiltInString(messageId), path);
-    std::fprintf(stderr, "%s%s%s\n", line.c_str(), reason.empty() ? "" : "\n  ", reason.c_str());
-    ++m_count;
-    return false;
-  }
-  int Count() const { return m_count; }
-
- private:
-  bool m_progressShown;
-  int m_count = 0;
-};
-
-// The copy's observer: one progress line on a terminal, updated once per block, and Ctrl-C read
-// as the wizard's cancel.
+// The copy's observer: one progress line on a terminal, updated once per block, and Ctrl-C (or a
+// TERM or HUP signal) read as the wizard's cancel.
 class CConsoleProgress : public CCopyObserver {
  public:
   CConsoleProgress(bool shown, std::uint64_t totalBlocks) : m_shown(shown), m_totalBlocks(totalBlocks) {}
 
   void OnFileStart(const std::string& source) override {
-    m_fileName = SECFileSystem().FileNameOf(source);
+    m_fileName = EscapeForTerminal(SECFileSystem().FileNameOf(source));
     m_fileBlocks = CountBlocks(source);
     m_fileDone = 0;
     Show();
@@ -119,7 +99,7 @@ class CConsoleProgress : public CCopyObserver {
     m_timeLeft = FormatTimeLeft(static_cast<std::uint32_t>(TickCountMs() - m_startTick), m_done, m_totalBlocks);
     Show();
   }
-  bool IsCancelled() override { return g_interrupted.load(); }
+  bool IsCancelled() override { return CCooperativeInterrupt::Signal() != 0; }
 
   void Finish() const {
     if (m_shown) std::fputs("\r\033[K", stderr);
@@ -148,6 +128,89 @@ class CConsoleProgress : public CCopyObserver {
   std::string m_timeLeft;
 };
 
+// Regions of the same file name go to the same target, where only the last one given can be:
+// each such target is named with the regions left out. Answers how many were left out.
+std::size_t ReportSharedNames(const std::vector<std::string>& paths, const std::string& destination,
+                              const CFilePairs& pairs) {
+  const SRegionFolders folders = RegionFoldersOn(destination);
+  std::size_t leftOut = 0;
+  for (const auto& pair : pairs) {
+    std::vector<std::string> others;
+    for (const std::string& path : paths) {
+      if (path != pair.source && RegionTarget(path, folders) == pair.target) others.push_back(path);
+    }
+    if (others.empty()) continue;
+    leftOut += others.size();
+    std::fprintf(stderr, "%s: several regions have this file name; only %s is copied, not:\n",
+                 EscapeForTerminal(pair.target).c_str(), EscapeForTerminal(pair.source).c_str());
+    for (const std::string& other : others) std::fprintf(stderr, "  %s\n", EscapeForTerminal(other).c_str());
+  }
+  return leftOut;
+}
+
+// No region may be the file it would replace, nor too large for the destination's file system.
+bool AllRegionsCanGo(const CFilePairs& pairs, const std::string& destination) {
+  SVolumeType volume;
+  const std::uint64_t maxFileSize = QueryVolumeType(destination, volume) ? MaxFileSize(volume) : kNoFileSizeLimit;
+  bool all = true;
+  for (const auto& pair : pairs) {
+    const CMapRegionEntry region = MakeRegionEntry(pair.source);
+    switch (RegionRefusal(region, pair.target, maxFileSize)) {
+      case ERegionRefusal::kNone:
+        continue;
+      case ERegionRefusal::kSameFile:
+        std::fprintf(stderr, "%s: this is the region's own copy on the destination; it cannot be copied onto itself\n",
+                     EscapeForTerminal(pair.source).c_str());
+        break;
+      case ERegionRefusal::kTooLarge:
+        std::fprintf(stderr, "%s: %s MB, but the FAT32 file system of %s holds no file of 4 GiB or more\n",
+                     EscapeForTerminal(pair.source).c_str(),
+                     FormatMegabytes(static_cast<std::uint64_t>(region.size)).c_str(),
+                     EscapeForTerminal(destination).c_str());
+        break;
+    }
+    all = false;
+  }
+  if (!all) std::fprintf(stderr, "nothing was copied\n");
+  return all;
+}
+
+// The regions' total size against the destination's free space.
+bool RegionsFit(const CFilePairs& pairs, const std::string& destination) {
+  SECFileSystem fs;
+  std::uint64_t total = 0;
+  for (const auto& pair : pairs) {
+    std::int64_t size = 0;
+    if (fs.QueryFileSize(pair.source, size) && size > 0) total += static_cast<std::uint64_t>(size);
+  }
+  const std::int64_t free = fs.QueryFreeBytes(destination);
+  if (free < 0) {
+    std::fprintf(stderr, "%s: cannot read the free space\n", EscapeForTerminal(destination).c_str());
+    return false;
+  }
+  if (total > static_cast<std::uint64_t>(free)) {
+    std::fprintf(stderr, "the regions need %s MB but %s has only %s MB free: nothing was copied\n",
+                 FormatMegabytes(total).c_str(), EscapeForTerminal(destination).c_str(),
+                 FormatMegabytes(static_cast<std::uint64_t>(free)).c_str());
+    return false;
+  }
+  return true;
+}
+
+// What a cancel left: each file the copy had put in place, and the one it was copying.
+void PrintCancelled(const SCancelledTransfer& cancelled) {
+  std::fprintf(stderr, "cancelled: nothing more is copied\n");
+  for (const std::string& target : cancelled.kept) {
+    std::fprintf(stderr, "  kept, complete (it replaced an older copy): %s\n", EscapeForTerminal(target).c_str());
+  }
+  for (const std::string& target : cancelled.removed) {
+    std::fprintf(stderr, "  removed (it was not there before): %s\n", EscapeForTerminal(target).c_str());
+  }
+  if (!cancelled.stopped.empty()) {
+    std::fprintf(stderr, "  not copied, left as it was: %s\n", EscapeForTerminal(cancelled.stopped).c_str());
+  }
+}
+
 void RunCopy(const std::string& destination, const std::string& winePrefix, const std::vector<std::string>& arguments,
              int& status) {
   status = 1;
@@ -161,48 +224,29 @@ void RunCopy(const std::string& destination, const std::string& winePrefix, cons
 
   CFilePairs pairs;
   FillRegionPairs(paths, destination, pairs);
-  SECFileSystem fs;
-  std::uint64_t total = 0;
-  for (const auto& pair : pairs) {
-    std::int64_t size = 0;
-    if (fs.QueryFileSize(pair.source, size) && size > 0) total += static_cast<std::uint64_t>(size);
-  }
-  const std::int64_t free = fs.QueryFreeBytes(destination);
-  if (free < 0) {
-    std::fprintf(stderr, "%s: cannot read the free space\n", destination.c_str());
-    return;
-  }
-  if (total > static_cast<std::uint64_t>(free)) {
-    std::fprintf(stderr, "the regions need %s MB but %s has only %s MB free: nothing was copied\n",
-                 FormatMegabytes(total).c_str(), destination.c_str(),
-                 FormatMegabytes(static_cast<std::uint64_t>(free)).c_str());
-    return;
-  }
+  const std::size_t leftOut = ReportSharedNames(paths, destination, pairs);
+  if (!AllRegionsCanGo(pairs, destination) || !RegionsFit(pairs, destination)) return;
   CreateTargetFolders(pairs);
 
-  // No SA_RESTART: a read or write in progress returns early and the copy then sees the cancel.
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  struct sigaction previous {};
-  g_interrupted.store(false);
-  ::sigaction(SIGINT, &action, &previous);
-
+  // The copy stops after the block in progress and takes back what it added; a second signal
+  // ends it at once.
+  const CCooperativeInterrupt interrupt;
   const bool terminal = ::isatty(STDERR_FILENO) == 1;
-  CStderrReport report(terminal);
+  CStandardErrorReport report(terminal);
   CConsoleProgress progress(terminal, RunTransfer(pairs, nullptr, report));
-  const std::uint64_t copied = RunTransfer(pairs, &progress, report);
+  SCancelledTransfer cancelled;
+  const std::uint64_t copied = RunTransfer(pairs, &progress, report, &cancelled);
   progress.Finish();
-  ::sigaction(SIGINT, &previous, nullptr);
 
-  if (g_interrupted.load()) {
-    std::fprintf(stderr, "cancelled: the files this copy wrote were removed\n");
-    status = kExitCancelled;
+  if (const int signal = CCooperativeInterrupt::Signal(); signal != 0) {
+    PrintCancelled(cancelled);
+    status = InterruptExitStatus(signal);
     return;
   }
-  std::printf("%zu region(s), %llu block(s) copied to %s\n", pairs.Count(), static_cast<unsigned long long>(copied),
-              destination.c_str());
-  status = report.Count() == 0 ? 0 : 1;
+  const auto failed = static_cast<std::size_t>(report.Count());
+  std::printf("%zu region(s) copied to %s, %llu block(s); %zu failed\n", pairs.Count() - failed,
+              EscapeForTerminal(destination).c_str(), static_cast<unsigned long long>(copied), failed);
+  status = failed == 0 && leftOut == 0 ? 0 : 1;
 }
 
 }  // namespace

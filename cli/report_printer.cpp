@@ -3,12 +3,14 @@
 
 #include <cstdio>
 
+#include "cli/terminal_text.h"
 #include "resources/string_table.h"
 
 bool CStandardErrorReport::AddReportLine(int messageId, const std::string& path, const std::string& reason) {
-  std::string text = FormatMessageWithPath(BuiltInString(messageId), path) + '\n';
-  if (!reason.empty()) text += "  " + reason + '\n';
+  std::string text = m_progressShown ? "\r\033[K" : "";
+  text += FormatMessageWithPath(BuiltInString(messageId), EscapeForTerminal(path)) + '\n';
+  if (!reason.empty()) text += "  " + EscapeForTerminal(reason) + '\n';
   std::fwrite(text.data(), 1, text.size(), stderr);
-  m_failed = true;
+  ++m_count;
   return false;
 }

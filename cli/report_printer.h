@@ -5,13 +5,17 @@
 
 #include "storage/report_sink.h"
 
-// Prints the message with the file's path, then the reason indented on the next line, and
-// remembers that something failed (exit status 1).
+// Prints the message with the file's path, then the reason indented on the next line (both
+// escaped for the terminal), and counts the failures (exit status 1). With a progress line shown
+// on the terminal, that line is cleared first.
 class CStandardErrorReport : public CReportSink {
  public:
+  explicit CStandardErrorReport(bool progressShown = false) : m_progressShown(progressShown) {}
   bool AddReportLine(int messageId, const std::string& path, const std::string& reason) override;
-  bool Failed() const { return m_failed; }
+  bool Failed() const { return m_count != 0; }
+  int Count() const { return m_count; }
 
  private:
-  bool m_failed = false;
+  bool m_progressShown;
+  int m_count = 0;
 };

@@ -14,6 +14,8 @@
 #include "cli/commands.h"
 #include "cli/core_application.h"
 #include "cli/report_printer.h"
+#include "cli/terminal_text.h"
+#include "formats/atomic_file.h"
 #include "resources/string_ids.h"
 #include "storage/removable_drives.h"
 #include "storage/unit_device.h"
@@ -31,7 +33,8 @@ struct SOptions {
 
 // A folder of this run's own for the files staged on their way to the unit. The wizard stages
 // straight into the temporary folder and leaves the files there; a private folder keeps two runs
-// (or another user's file of the same name) apart, and is removed at the end.
+// (or another user's file of the same name) apart, and is removed at the end, or by the interrupt
+// handler when the run is interrupted.
 class CStagingFolder {
  public:
   CStagingFolder() {
@@ -39,6 +42,7 @@ class CStagingFolder {
     std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/transvane-send.XXXXXX";
     if (::mkdtemp(pattern.data()) != nullptr) {
       m_path = pattern;
+      m_slot = RegisterTemporaryFolder(m_path);
     } else {
       m_error = pattern.substr(0, pattern.rfind('/')) + ": " + std::strerror(errno);
     }
@@ -46,6 +50,7 @@ class CStagingFolder {
   ~CStagingFolder() {
     std::error_code ignored;
     if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
+    ReleaseTemporary(m_slot);
   }
   CStagingFolder(const CStagingFolder&) = delete;
   CStagingFolder& operator=(const CStagingFolder&) = delete;
@@ -56,6 +61,7 @@ class CStagingFolder {
  private:
   std::string m_path;
   std::string m_error;
+  int m_slot = -1;
 };
 
 // The unit named by --unit, or the first one a detection pass finds. Answers the exit status of a
@@ -67,7 +73,7 @@ int LocateUnit(const SOptions& options, CUnitDevice& unit) {
     std::fprintf(stderr,
                  "--unit %s: not a Norvantis unit: USBTRANS/UNIT_ID.DAT is missing, unreadable or names no "
                  "Norvantis model\n",
-                 options.unitFolder.c_str());
+                 EscapeForTerminal(options.unitFolder).c_str());
     return 2;
   }
   if (unit.FindUnit()) return 0;
@@ -87,7 +93,8 @@ void RunSend(const SOptions& options, int& status) {
 
   const CStagingFolder staging;
   if (staging.Path().empty()) {
-    std::fprintf(stderr, "cannot create a folder for staging the files in %s\n", staging.Error().c_str());
+    std::fprintf(stderr, "cannot create a folder for staging the files in %s\n",
+                 EscapeForTerminal(staging.Error()).c_str());
     status = 1;
     return;
   }
@@ -97,7 +104,7 @@ void RunSend(const SOptions& options, int& status) {
 
   CStandardErrorReport report;
   bool anyOnUnit = false;
-  std::vector<std::string> targets;
+  CTargetNames names(options.files);
   for (const std::string& source : options.files) {
     const std::vector<std::string> candidates = TargetsForDesktopFile(source, unit, false);
     // The wizard's list silently takes no row for such a file; here it was named on purpose.
@@ -106,10 +113,9 @@ void RunSend(const SOptions& options, int& status) {
       continue;
     }
     for (const std::string& candidate : candidates) {
-      const std::string target = UniqueTargetName(candidate, targets);
-      targets.push_back(target);
+      const std::string target = names.Claim(candidate);
       if (!ConvertFileToUnit(source, target, context, report)) continue;
-      std::printf("%s\n", target.c_str());
+      std::printf("%s\n", EscapeForTerminal(target).c_str());
       anyOnUnit = anyOnUnit || IsTargetOnUnit(target, context);
     }
   }

@@ -1,17 +1,72 @@
 // Safe replacement of a file through a temporary file and a rename.
 #include "formats/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 namespace {
 
 constexpr std::size_t kBufferSize = 256 * 1024;
+
+// A handful of temporary files are alive at a time (one per file being written, the staging
+// folder); the slots leave room for many more.
+constexpr int kSlots = 32;
+constexpr int kSlotFree = 0;
+constexpr int kSlotFilling = 1;
+constexpr int kSlotLive = 2;
+
+struct STemporarySlot {
+  std::atomic<int> state{kSlotFree};
+  bool folder = false;
+  char path[PATH_MAX] = {};
+};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler reads the slots' state");
+
+STemporarySlot g_slots[kSlots];
+std::atomic<unsigned> g_nextNumber{0};
+
+int Register(const std::string& path, bool folder) {
+  if (path.size() >= PATH_MAX) return -1;
+  for (int i = 0; i < kSlots; ++i) {
+    int expected = kSlotFree;
+    if (!g_slots[i].state.compare_exchange_strong(expected, kSlotFilling)) continue;
+    std::memcpy(g_slots[i].path, path.c_str(), path.size() + 1);
+    g_slots[i].folder = folder;
+    g_slots[i].state.store(kSlotLive, std::memory_order_release);
+    return i;
+  }
+  return -1;
+}
+
+// The files directly in a folder, then the folder; only system calls, for the signal handler.
+// Entries removed while the folder is read may hide others, so it is read again until a pass
+// removes nothing.
+void RemoveFolderOfFiles(const char* path) noexcept {
+  const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (int pass = 0; fd >= 0 && pass < 64 && ::lseek(fd, 0, SEEK_SET) == 0; ++pass) {
+    alignas(dirent64) char entries[4096];
+    bool removed = false;
+    for (ssize_t size; (size = ::getdents64(fd, entries, sizeof entries)) > 0;) {
+      for (ssize_t at = 0; at < size;) {
+        const auto* entry = reinterpret_cast<const dirent64*>(entries + at);
+        const char* name = entry->d_name;
+        const bool dots = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+        if (!dots && ::unlinkat(fd, name, 0) == 0) removed = true;
+        at += entry->d_reclen;
+      }
+    }
+    if (!removed) break;
+  }
+  if (fd >= 0) ::close(fd);
+  ::rmdir(path);
+}
 
 std::string FolderPart(const std::string& path) {
   const auto slash = path.find_last_of('/');
@@ -49,12 +104,8 @@ bool CAtomicFile::Open(CDiagnostic* why) {
   if (exists && S_ISDIR(existing.st_mode)) return Fail(why, "cannot write " + m_targetPath + ": it is a folder");
   if (exists && ::access(m_targetPath.c_str(), W_OK) != 0) return Fail(why, ErrnoText("cannot write", m_targetPath));
 
-  std::string pattern = FolderPart(m_targetPath) + "/." + NamePart(m_targetPath) + ".XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  m_fd = ::mkstemp(name.data());
+  m_fd = CreateTemporaryFile(m_targetPath, 0600, m_tempPath, m_tempSlot);
   if (m_fd < 0) return Fail(why, ErrnoText("cannot create a temporary file in", FolderPart(m_targetPath)));
-  m_tempPath.assign(name.data());
   const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
   ::fchmod(m_fd, mode);
   m_buffer.reserve(kBufferSize);
@@ -112,17 +163,16 @@ bool CAtomicFile::Commit(CDiagnostic* why) {
   m_fd = -1;
   if (::close(fd) != 0) {
     const std::string reason = ErrnoText("cannot close", m_targetPath);
-    ::unlink(m_tempPath.c_str());
-    m_tempPath.clear();
+    Discard();
     return Fail(why, reason);
   }
   if (::rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0) {
     const std::string reason = ErrnoText("cannot replace", m_targetPath);
-    ::unlink(m_tempPath.c_str());
-    m_tempPath.clear();
+    Discard();
     return Fail(why, reason);
   }
   m_tempPath.clear();
+  ReleaseTemporary(m_tempSlot);
   return true;
 }
 
@@ -135,5 +185,84 @@ void CAtomicFile::Discard() {
     ::unlink(m_tempPath.c_str());
     m_tempPath.clear();
   }
+  ReleaseTemporary(m_tempSlot);
   m_buffer.clear();
+}
+
+std::string TemporaryPathFor(const std::string& target, unsigned n) {
+  const std::string folder = FolderPart(target);
+  std::string name = NamePart(target);
+  const std::string head = std::string(kTemporaryPrefix) + std::to_string(::getpid()) + '.' + std::to_string(n) + '.';
+  // The folder's own limit, never more than the system's: some file systems report a limit in
+  // bytes of their own encoding that the system's name handling does not reach.
+  long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  if (limit <= 0 || limit > NAME_MAX) limit = NAME_MAX;
+  const auto room = static_cast<std::size_t>(limit);
+  if (head.size() >= room) {
+    errno = ENAMETOOLONG;
+    return {};
+  }
+  if (head.size() + name.size() > room) {
+    std::size_t keep = room - head.size();
+    // Not in the middle of a UTF-8 character: a FAT volume refuses a name that is not valid.
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+    name.resize(keep);
+  }
+  return (folder == "/" ? folder : folder + '/') + head + name;
+}
+
+bool IsTemporaryName(const std::string& name, pid_t* pid) {
+  constexpr std::size_t prefixLength = sizeof kTemporaryPrefix - 1;
+  if (name.compare(0, prefixLength, kTemporaryPrefix) != 0) return false;
+  // Two runs of digits, each followed by a dot: the process and the attempt number.
+  std::size_t at = prefixLength;
+  long long process = 0;
+  for (int field = 0; field < 2; ++field) {
+    const std::size_t start = at;
+    while (at < name.size() && name[at] >= '0' && name[at] <= '9' && at - start < 10) {
+      if (field == 0) process = process * 10 + (name[at] - '0');
+      ++at;
+    }
+    if (at == start || at >= name.size() || name[at] != '.') return false;
+    ++at;
+  }
+  if (pid != nullptr) *pid = static_cast<pid_t>(process);
+  return true;
+}
+
+int CreateTemporaryFile(const std::string& target, mode_t mode, std::string& path, int& slot) {
+  ReleaseTemporary(slot);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path = TemporaryPathFor(target, g_nextNumber.fetch_add(1));
+    if (path.empty()) return -1;
+    // Registered before it exists: an interrupt between the two removes nothing of anyone else's,
+    // as no other process makes names with our process id.
+    slot = Register(path, false);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0) return fd;
+    const int error = errno;
+    ReleaseTemporary(slot);
+    errno = error;
+    if (error != EEXIST) break;
+  }
+  path.clear();
+  return -1;
+}
+
+int RegisterTemporaryFolder(const std::string& path) { return Register(path, true); }
+
+void ReleaseTemporary(int& slot) {
+  if (slot >= 0 && slot < kSlots) g_slots[slot].state.store(kSlotFree, std::memory_order_release);
+  slot = -1;
+}
+
+void RemoveRegisteredTemporaries() noexcept {
+  for (STemporarySlot& slot : g_slots) {
+    if (slot.state.load(std::memory_order_acquire) != kSlotLive) continue;
+    if (slot.folder) {
+      RemoveFolderOfFiles(slot.path);
+    } else {
+      ::unlink(slot.path);
+    }
+  }
 }

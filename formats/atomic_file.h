@@ -2,6 +2,8 @@
 // renamed over it only once everything was written and flushed.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <string>
 
@@ -32,7 +34,35 @@ class CAtomicFile {
 
   std::string m_targetPath;
   std::string m_tempPath;
+  int m_tempSlot = -1;  // in the registry of temporary files below
   int m_fd = -1;
   std::string m_buffer;
   bool m_failed = false;
 };
+
+// Every temporary file of the program, whoever writes it (the atomic file, the map copy, the copy
+// onto the unit), lies beside its target as ".transvane-tmp.<pid>.<n>.<target name>", the target
+// name cut (at a character boundary) so that the whole fits the folder's file name limit. The
+// prefix tells our leftovers from the user's files; the process id tells a dead run's leftovers
+// from a live run's files.
+inline constexpr char kTemporaryPrefix[] = ".transvane-tmp.";
+
+// The temporary path for target with the attempt number n; empty (errno ENAMETOOLONG) when not
+// even the prefix and numbers fit the folder's limit.
+std::string TemporaryPathFor(const std::string& target, unsigned n);
+// True for a file name of our temporary shape; *pid (when given) is the process that made it.
+bool IsTemporaryName(const std::string& name, pid_t* pid = nullptr);
+
+// Creates a new temporary file for target (exclusively, with mode before the umask) and registers
+// it, so that an interrupt removes it. Answers the descriptor and fills path and slot; -1 with
+// errno set when no file could be made.
+int CreateTemporaryFile(const std::string& target, mode_t mode, std::string& path, int& slot);
+// Registers a folder of our own: an interrupt removes the files in it (not below) and the folder.
+// Answers its slot, -1 when the registry is full.
+int RegisterTemporaryFolder(const std::string& path);
+// The registered file was renamed or removed, or the folder removed: an interrupt leaves it alone.
+// Sets slot to -1; a slot of -1 does nothing.
+void ReleaseTemporary(int& slot);
+// Removes every registered file and folder. Async-signal-safe: the registry lives in storage fixed
+// at start, and this uses only unlink, rmdir and reading a folder's entries by system call.
+void RemoveRegisteredTemporaries() noexcept;

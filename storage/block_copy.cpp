@@ -1,15 +1,19 @@
 // The copy of map region files in blocks of 64 KiB, with progress, cancellation and failure lines.
 #include "storage/block_copy.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <set>
 #include <vector>
 
+#include "formats/atomic_file.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
 
@@ -75,17 +79,22 @@ std::string FolderPart(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// The copy goes to a new file beside the destination and is renamed over it at the end, so a
-// failed or cancelled copy never costs the user the file that was there before.
-int CreateFileBeside(const std::string& destination, std::string& tempPath) {
-  const std::string folder = FolderPart(destination);
-  const std::string name = destination.substr(folder.size());
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = folder + "." + name + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".part";
-    const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
+// Our temporary files that earlier runs left in a folder: regular files of our name whose process
+// is gone. A live process's file (another window, another command) is its own business.
+void RemoveLeftovers(const std::string& folder) {
+  DIR* entries = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (entries == nullptr) return;
+  std::vector<std::string> leftovers;
+  while (const dirent* entry = ::readdir(entries)) {
+    pid_t owner = 0;
+    if (!IsTemporaryName(entry->d_name, &owner)) continue;
+    const bool gone = owner == ::getpid() || (::kill(owner, 0) != 0 && errno == ESRCH);
+    struct stat status {};
+    const std::string path = folder + entry->d_name;
+    if (gone && ::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) leftovers.push_back(path);
   }
-  return -1;
+  ::closedir(entries);
+  for (const std::string& path : leftovers) ::unlink(path.c_str());
 }
 
 // Flushes the folder entry of a renamed file. Some card file systems refuse to flush a folder;
@@ -131,8 +140,11 @@ SCopyResult CopyOne(const std::string& source, const std::string& destination, C
       return Refuse(report, IDS_ERROR_TRANSFERRING, destination, "the file is read-only");
     }
   }
+  // The copy goes to a new file beside the destination and is renamed over it at the end, so a
+  // failed or cancelled copy never costs the user the file that was there before.
   std::string tempPath;
-  CDescriptor out(CreateFileBeside(destination, tempPath));
+  int tempSlot = -1;
+  CDescriptor out(CreateTemporaryFile(destination, 0666, tempPath, tempSlot));
   if (out.Get() < 0) {
     return Refuse(report, IDS_ERROR_TRANSFERRING, destination, ErrnoReason("cannot create"));
   }
@@ -164,14 +176,17 @@ SCopyResult CopyOne(const std::string& source, const std::string& destination, C
   if (failure.empty() && !cancelled && ::rename(tempPath.c_str(), destination.c_str()) != 0) {
     const std::string reason = ErrnoReason("cannot replace");
     ::unlink(tempPath.c_str());
+    ReleaseTemporary(tempSlot);
     return Refuse(report, IDS_ERROR_TRANSFERRING, destination, reason);
   }
   if (!failure.empty()) report.AddReportLine(IDS_ERROR_COPYING, source, failure);
   if (!failure.empty() || cancelled) {
     out.Close();
     ::unlink(tempPath.c_str());
+    ReleaseTemporary(tempSlot);
     return {};
   }
+  ReleaseTemporary(tempSlot);
   FlushFolderOf(destination);
   return {count, true};
 }
@@ -191,24 +206,38 @@ std::uint64_t CopyInBlocks(const std::string& source, const std::string& destina
   return CopyOne(source, destination, observer, report).blocks;
 }
 
-std::uint64_t RunTransfer(const CFilePairs& pairs, CCopyObserver* observer, CReportSink& report) {
+std::uint64_t RunTransfer(const CFilePairs& pairs, CCopyObserver* observer, CReportSink& report,
+                          SCancelledTransfer* cancelled) {
   std::uint64_t total = 0;
   if (observer == nullptr) {
     for (const auto& pair : pairs) total += CountBlocks(pair.source);
     return total;
   }
-  // Only what this run put in place is taken back on a cancel: a file already at a destination
-  // the run had not reached yet is the user's and stays.
-  std::vector<const std::string*> written;
+  std::set<std::string> folders;
+  for (const auto& pair : pairs) folders.insert(FolderPart(pair.target));
+  for (const std::string& folder : folders) RemoveLeftovers(folder);
+  // Whether each target was there before the run: a cancel takes back only what the run added.
+  std::vector<bool> existed;
   for (const auto& pair : pairs) {
-    const SCopyResult result = CopyOne(pair.source, pair.target, observer, report);
+    struct stat status {};
+    existed.push_back(::stat(pair.target.c_str(), &status) == 0);
+  }
+  SCancelledTransfer outcome;
+  SECFileSystem fileSystem;
+  for (std::size_t i = 0; i < pairs.Count(); ++i) {
+    const SCopyResult result = CopyOne(pairs[i].source, pairs[i].target, observer, report);
     total += result.blocks;
-    if (result.replaced) written.push_back(&pair.target);
-    if (observer->IsCancelled()) {
-      SECFileSystem fileSystem;
-      for (const std::string* target : written) fileSystem.RemoveFile(*target);
-      return 0;
+    if (result.replaced) (existed[i] ? outcome.kept : outcome.removed).push_back(pairs[i].target);
+    if (!observer->IsCancelled()) continue;
+    if (!result.replaced) outcome.stopped = pairs[i].target;
+    // A new file that cannot be removed is still there, whole: it counts as kept.
+    std::vector<std::string> removed;
+    for (std::string& target : outcome.removed) {
+      (fileSystem.RemoveFile(target) ? removed : outcome.kept).push_back(std::move(target));
     }
+    outcome.removed = std::move(removed);
+    if (cancelled != nullptr) *cancelled = std::move(outcome);
+    return 0;
   }
   return total;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "storage/file_pairs.h"
 #include "storage/report_sink.h"
@@ -30,7 +31,19 @@ std::uint64_t CountBlocks(const std::string& path);
 std::uint64_t CopyInBlocks(const std::string& source, const std::string& destination, CCopyObserver* observer,
                            CReportSink& report);
 
+// What a cancelled transfer left on the destination.
+struct SCancelledTransfer {
+  std::vector<std::string> kept;     // complete copies that replaced an older copy of themselves
+  std::vector<std::string> removed;  // complete copies of files that were not there before the run
+  std::string stopped;               // the target being copied: whatever it held before stays
+};
+
 // Without an observer: the blocks of all sources, for the progress range; nothing is copied.
-// With one: copies every pair in order and answers the blocks copied. A cancel removes what
-// this run wrote and answers 0.
-std::uint64_t RunTransfer(const CFilePairs& pairs, CCopyObserver* observer, CReportSink& report);
+// With one: first removes our temporary files left by earlier runs (only regular files with our
+// prefix, of processes that no longer run) from the folders it is about to write, then copies
+// every pair in order and answers the blocks copied. A cancel answers 0: the copy in progress is
+// dropped, the files this run newly created are removed, and those it replaced stay (each holds
+// the new, whole copy; removing it would leave neither the old nor the new one). `cancelled`,
+// when given, says which was which.
+std::uint64_t RunTransfer(const CFilePairs& pairs, CCopyObserver* observer, CReportSink& report,
+                          SCancelledTransfer* cancelled = nullptr);

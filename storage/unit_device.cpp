@@ -78,9 +78,11 @@ bool ReadKeyValueFile(const std::string& path, KeyValueLines& lines) {
 }
 
 // A folder name from the unit's language file that would lead out of the unit's volume (or
-// nowhere) is not taken: the kind keeps its default name instead.
+// nowhere), or an empty one that would put the files at the volume's root, is not taken: the
+// kind keeps its default name instead.
 bool IsPlainFolderName(const std::string& name) {
-  return name != "." && name != ".." && name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
 }
 
 }  // namespace

@@ -15,7 +15,6 @@
 #include "formats/vexlorn_file.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
-#include "wizard/target_naming.h"
 
 namespace {
 
@@ -100,7 +99,7 @@ bool PrepareFolder(const std::string& folder, const std::string& target, CReport
 }  // namespace
 
 bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOutputs outputs, CCodePage& codePage,
-                    std::vector<std::string>& targetRows, std::vector<std::string>& written, CReportSink& report) {
+                    CTargetNames& names, std::vector<std::string>& written, CReportSink& report) {
   const SECFileSystem files;
   CDiagnostic why;
   SGpxDocument doc;
@@ -108,11 +107,10 @@ bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOu
   if (!HasContent(doc)) return report.AddReportLine(IDS_ERROR_CONVERTING, source, kNothingToConvert);
 
   const std::string stem = files.StemOf(source);
-  std::vector<std::string> rows = targetRows;
+  // The names are claimed on a copy: a source that fails before writing takes none.
+  CTargetNames claimed = names;
   const auto name = [&](const char* extension) {
-    std::string target = UniqueTargetName(files.JoinPath(folder, stem + '.' + extension), rows);
-    rows.push_back(target);
-    return target;
+    return claimed.Claim(files.JoinPath(folder, stem + '.' + extension));
   };
   std::vector<SPendingFile> pending;
   const bool hasPoints = doc.points.GetWaypoints().GetCount() != 0;
@@ -148,9 +146,9 @@ bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOu
   }
 
   if (!PrepareFolder(folder, pending.front().target, report)) return false;
+  names = std::move(claimed);
   bool complete = true;
   for (const SPendingFile& file : pending) {
-    targetRows.push_back(file.target);
     if (!WritePending(file, why)) {
       complete = report.AddReportLine(IDS_ERROR_TRANSFERRING, file.target, why.Reason());
       continue;

@@ -7,18 +7,20 @@
 
 #include "formats/code_page.h"
 #include "storage/report_sink.h"
+#include "wizard/target_naming.h"
 
 enum class EGpxOutputs { Unit, Desktop };
 
 // A .gpx source → files in `folder` named after the source: towards the unit "X.upt" when it holds
 // waypoints, "X.rte" when it holds routes and one track log per track with points ("X.log", then
 // "X_1.log", ... in track order); towards the desktop "X.wpt" and one ".trk" per track. Each name
-// is made unique against `targetRows`, which grows by the names used. Everything is converted
-// before anything is written, and a file that would hold nothing is never written: a source with
-// nothing to convert fails. Answers true when every file was written (their paths appended to
-// `written`); otherwise one line goes to the report and the answer is false.
+// is claimed from the run's `names` (never one of its sources or earlier outputs) once everything
+// is converted. Everything is converted before anything is written, and a file that would hold
+// nothing is never written: a source with nothing to convert fails. Answers true when every file
+// was written (their paths appended to `written`); otherwise one line goes to the report and the
+// answer is false.
 bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOutputs outputs, CCodePage& codePage,
-                    std::vector<std::string>& targetRows, std::vector<std::string>& written, CReportSink& report);
+                    CTargetNames& names, std::vector<std::string>& written, CReportSink& report);
 
 // A desktop (.wpt, .trk) or unit (.upt, .rte, .log) source → the GPX file `target`. A source that
 // holds no waypoint, route or track point fails rather than giving an empty GPX file.

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "storage/entry_names.h"
+#include "storage/file_identity.h"
 #include "storage/file_system.h"
 #include "storage/unit_device.h"
 
@@ -136,6 +137,12 @@ void FillRegionPairs(const std::vector<std::string>& regionPaths, const std::str
   if (destination.empty()) return;
   const SRegionFolders folders = RegionFoldersOn(destination);
   for (const std::string& path : regionPaths) pairs.Set(RegionTarget(path, folders), path);
+}
+
+ERegionRefusal RegionRefusal(const CMapRegionEntry& region, const std::string& target, std::uint64_t maxFileSize) {
+  if (IsSameFile(region.path, target)) return ERegionRefusal::kSameFile;
+  if (region.size > 0 && static_cast<std::uint64_t>(region.size) > maxFileSize) return ERegionRefusal::kTooLarge;
+  return ERegionRefusal::kNone;
 }
 
 void CreateTargetFolders(const CFilePairs& pairs) {

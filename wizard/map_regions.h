@@ -75,6 +75,15 @@ std::string RegionTarget(const std::string& regionPath, const SRegionFolders& fo
 // target can land relative to the working folder.
 void FillRegionPairs(const std::vector<std::string>& regionPaths, const std::string& destination, CFilePairs& pairs);
 
+// Why a region cannot go to its target; checked for every region before anything is copied.
+enum class ERegionRefusal {
+  kNone,
+  kSameFile,  // the region is the very file it would be copied onto (a region taken from the card)
+  kTooLarge,  // larger than the destination's file system holds in one file (FAT: under 4 GiB)
+};
+// maxFileSize is the destination's (see storage/volume_limits.h).
+ERegionRefusal RegionRefusal(const CMapRegionEntry& region, const std::string& target, std::uint64_t maxFileSize);
+
 // Creates the folder of every target that is not a folder yet. Failures are left to the copy,
 // which reports the file it cannot write.
 void CreateTargetFolders(const CFilePairs& pairs);

@@ -26,6 +26,24 @@ bool AnyRowBeginsWith(const std::vector<std::string>& rows, const std::string& n
                      [&](const std::string& row) { return BeginsWithIgnoringCase(row, name); });
 }
 
+bool IsTaken(const std::string& name, const std::vector<std::string>& rows, const std::vector<CFileIdentity>& taken) {
+  if (AnyRowBeginsWith(rows, name)) return true;
+  const CFileIdentity file(name);
+  return std::any_of(taken.begin(), taken.end(), [&](const CFileIdentity& each) { return each.IsSameFile(file); });
+}
+
+std::string UniqueName(const std::string& candidate, const std::vector<std::string>& rows,
+                       const std::vector<CFileIdentity>& taken) {
+  const SECFileSystem files;
+  const std::string stem = files.FolderOf(candidate) + files.StemOf(candidate);
+  const std::string extension = files.ExtensionOf(candidate);
+  std::string name = candidate;
+  for (unsigned counter = 1; IsTaken(name, rows, taken); ++counter) {
+    name = stem + '_' + std::to_string(counter) + '.' + extension;
+  }
+  return name;
+}
+
 // Unit folder indexes of the language file.
 constexpr int kPointsOfInterest = 2;
 constexpr int kRoutes = 3;
@@ -33,14 +51,24 @@ constexpr int kTrackLogs = 4;
 
 }  // namespace
 
-std::string UniqueTargetName(const std::string& candidate, const std::vector<std::string>& targetRows) {
-  const SECFileSystem files;
-  const std::string stem = files.FolderOf(candidate) + files.StemOf(candidate);
-  const std::string extension = files.ExtensionOf(candidate);
-  std::string name = candidate;
-  for (unsigned counter = 1; AnyRowBeginsWith(targetRows, name); ++counter) {
-    name = stem + '_' + std::to_string(counter) + '.' + extension;
-  }
+std::string UniqueTargetName(const std::string& candidate, const std::vector<std::string>& targetRows,
+                             const std::vector<std::string>& sources) {
+  std::vector<CFileIdentity> taken;
+  taken.reserve(sources.size() + targetRows.size());
+  for (const std::string& source : sources) taken.emplace_back(source);
+  for (const std::string& row : targetRows) taken.emplace_back(row);
+  return UniqueName(candidate, targetRows, taken);
+}
+
+CTargetNames::CTargetNames(const std::vector<std::string>& sources) {
+  m_taken.reserve(sources.size());
+  for (const std::string& source : sources) m_taken.emplace_back(source);
+}
+
+std::string CTargetNames::Claim(const std::string& candidate) {
+  std::string name = UniqueName(candidate, m_rows, m_taken);
+  m_rows.push_back(name);
+  m_taken.emplace_back(name);
   return name;
 }
 

@@ -4,13 +4,33 @@
 #include <string>
 #include <vector>
 
+#include "storage/file_identity.h"
+
 class CUnitDevice;
 
-// The candidate itself when no row of the list of files to generate begins with it (letter case
-// ignored), else the first free "<folder><base>_<n>.<ext>" for n = 1, 2, ... Rows are compared by
-// their beginnings, not as whole names: a row "trip.rte.bak" also holds "trip.rte" back. This is
-// stricter than needed and never lets two rows name the same file.
-std::string UniqueTargetName(const std::string& candidate, const std::vector<std::string>& targetRows);
+// The candidate itself when it is free, else the first free "<folder><base>_<n>.<ext>" for n = 1,
+// 2, ... A name is taken when a row of the list of files to generate begins with it (letter case
+// ignored), or when it is the same file as a row or as one of the sources, however either is
+// written ("d/../d/trip.rte" is "d/trip.rte", a link is the file it points to). Rows are compared
+// by their beginnings, not as whole names: a row "trip.rte.bak" also holds "trip.rte" back. This
+// is stricter than needed and never lets two rows name the same file, nor a target replace a file
+// the job has still to read.
+std::string UniqueTargetName(const std::string& candidate, const std::vector<std::string>& targetRows,
+                             const std::vector<std::string>& sources = {});
+
+// The names of one run's outputs, under UniqueTargetName's rules against the run's sources and
+// the outputs named before. The files are looked at once each, however many names are asked for.
+class CTargetNames {
+ public:
+  explicit CTargetNames(const std::vector<std::string>& sources = {});
+  // A free name for the candidate, from now on a row of the run.
+  std::string Claim(const std::string& candidate);
+  const std::vector<std::string>& Rows() const { return m_rows; }
+
+ private:
+  std::vector<std::string> m_rows;
+  std::vector<CFileIdentity> m_taken;  // the sources, then the rows
+};
 
 // Converting to the unit: a .wpt source gives a user-points file in the points-of-interest folder
 // and a route file in the routes folder, a .trk source a track log in the track-logs folder

@@ -3,6 +3,7 @@
 #include "app/wizard_app.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -11,12 +12,15 @@
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QTimer>
 
 #include "app/program_info.h"
 #include "app/session_inhibitor.h"
 #include "resources/string_ids.h"
+#include "storage/interruption.h"
 #include "tests/wizard/pages/wizard_test_support.h"
 #include "wizard/pages/page_welcome.h"
 
@@ -87,6 +91,22 @@ class WizardAppFixture : public ::testing::Test {
   CScriptedDialogs dialogs;
   CCountingPacer pacer;
 };
+
+// A signal noted while a copy runs must reach the copy even when the cancel question holds it:
+// the question is closed (answered No), and the copy sees the signal after its block.
+TEST_F(WizardAppFixture, ASignalDuringACopyClosesTheQuestionThatHoldsIt) {
+  auto app = MakeApp();
+  app->Start();
+  const CCooperativeInterrupt copy;
+  ::raise(SIGTERM);
+  EXPECT_EQ(CCooperativeInterrupt::Signal(), SIGTERM);
+  // Should the question stay open, Yes is pressed after a while, so the test fails instead of hanging.
+  QTimer::singleShot(20000, [] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+      box->button(QMessageBox::Yes)->click();
+  });
+  EXPECT_FALSE(CQtDialogs().AskYesNo(&app->Sheet(), "Do you want to cancel the transfer in progress?", "Caption"));
+}
 
 TEST_F(WizardAppFixture, WithoutATranslationTheProgramsOwnTextsServeAndThereIsNoAboutItem) {
   BuildTranslation("RC.rcc", "102=Wrong caption\n");  // a file named only RC.rcc is not used

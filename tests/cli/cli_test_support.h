@@ -9,12 +9,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "tests/formats/golden_support.h"
+#include "tests/traced_child.h"
 
 // What one run of the program gave: its exit status (-1 when it did not exit) and its two streams.
 struct SRun {
@@ -40,6 +43,16 @@ inline std::vector<char*> Argv(std::vector<std::string>& arguments) {
   for (std::string& each : arguments) argv.push_back(each.data());
   argv.push_back(nullptr);
   return argv;
+}
+
+// Every file under a folder (hidden ones too), as paths relative to it, sorted.
+inline std::vector<std::string> FilesUnder(const std::filesystem::path& folder) {
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) files.push_back(std::filesystem::relative(entry.path(), folder).string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
 }
 
 // Everything written to a descriptor that the child shared with us, from its start.
@@ -78,6 +91,37 @@ inline SRun RunCli(std::vector<std::string> arguments, const std::string& workin
   }
   if (out >= 0) ::close(out);
   if (err >= 0) ::close(err);
+  return run;
+}
+
+// A run stopped where it enters a system call for the count-th time, looked at there (atStop) and
+// sent a signal. `traced` is false when the system refuses the tracing, `stopped` false when the
+// program ended before that call.
+struct SInterruptedRun {
+  bool traced = false;
+  bool stopped = false;
+  int status = -1;
+  std::string err;
+};
+
+inline SInterruptedRun RunCliInterrupted(std::vector<std::string> arguments, long syscall, int count, int signal,
+                                         const std::function<void()>& atStop = {}) {
+  SInterruptedRun run;
+  arguments.insert(arguments.begin(), TRANSVANE_CLI_PATH);
+  const int out = ::memfd_create("stdout", MFD_CLOEXEC);
+  const int err = ::memfd_create("stderr", MFD_CLOEXEC);
+  {
+    CTracedChild child;
+    run.traced = child.Start(arguments, out, err);
+    run.stopped = run.traced && child.RunToSyscall(syscall, count);
+    if (run.stopped) {
+      if (atStop) atStop();
+      run.status = child.SignalAndWait(signal);
+    }
+  }
+  run.err = ReadDescriptor(err);
+  ::close(out);
+  ::close(err);
   return run;
 }
 

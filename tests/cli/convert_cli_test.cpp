@@ -2,7 +2,9 @@
 // and exit codes.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/syscall.h>
 
 #include <filesystem>
 #include <fstream>
@@ -65,6 +67,56 @@ TEST_F(ConvertCommandTest, DefaultsToTheInputsFolderAndReplacesFiles) {
   EXPECT_EQ(here.status, 0) << here.err;
   EXPECT_EQ(here.out, "./walk.upt\n./walk.rte\n");
   EXPECT_TRUE(ReadBytes(Path("trips/walk.rte")) == ReadBytes(kGolden / "walk.rte"));
+}
+
+// An output never replaces an input of the same run, nor another output, however the paths are
+// written: it gets the next free name, as two outputs of one name do.
+TEST_F(ConvertCommandTest, OutputsNeverReplaceInputsOrEachOther) {
+  const std::string wpt = Copy("trip~saved.wpt", "d/walk.wpt");
+  const std::string rte = Copy("walk.rte", "d/walk.rte");
+  SRun run = Run({"convert", wpt, rte});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(Lines(run.out), ElementsAre(Path("d/walk.upt"), Path("d/walk_1.rte"), Path("d/walk_1.wpt")));
+  EXPECT_TRUE(SameAsFixture("trip~saved.wpt", ReadBytes(wpt)));
+  EXPECT_TRUE(SameAsFixture("walk.rte", ReadBytes(rte)));
+  EXPECT_TRUE(SameAsFixture("trip~unit.rte", ReadBytes(Path("d/walk_1.rte"))));
+  EXPECT_TRUE(SameAsFixture("walk~from_rte.wpt", ReadBytes(Path("d/walk_1.wpt"))));
+
+  const std::string upt = Copy("walk.upt", "e/walk.upt");
+  Copy("walk.rte", "e/walk.rte");
+  run = Run({"convert", upt, Path("e/../e/walk.rte")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(Lines(run.out), ElementsAre(Path("e/walk.wpt"), Path("e/../e/walk_1.wpt")));
+  EXPECT_TRUE(SameAsFixture("walk~from_upt.wpt", ReadBytes(Path("e/walk.wpt"))));
+  EXPECT_TRUE(SameAsFixture("walk~from_rte.wpt", ReadBytes(Path("e/walk_1.wpt"))));
+
+  const std::string gpx = Copy("weekend.gpx", "g/walk.gpx");
+  const std::string gpxUpt = Copy("walk.upt", "g/walk.upt");
+  run = Run({"convert", gpx, gpxUpt});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(Lines(run.out), ElementsAre(Path("g/walk_1.upt"), Path("g/walk.rte"), Path("g/walk.log"),
+                                          Path("g/walk_1.log"), Path("g/walk.wpt")));
+  EXPECT_TRUE(SameAsFixture("walk.upt", ReadBytes(gpxUpt)));
+  EXPECT_TRUE(SameAsFixture("weekend~unit.upt", ReadBytes(Path("g/walk_1.upt"))));
+}
+
+// Interrupted while a file is written: its temporary file goes, the older file stays whole, and
+// the exit status tells the signal.
+TEST_F(ConvertCommandTest, AnInterruptLeavesNoTemporaryFile) {
+  const std::string wpt = Copy("trip~saved.wpt", "in/trip.wpt");
+  WriteBytes(Path("out/trip.upt"), "an older conversion");
+  for (const auto& [signal, expected] : {std::pair{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}}) {
+    std::vector<std::string> atStop;
+    // The first flush is trip.upt's temporary file's, whole, just before it replaces trip.upt.
+    const SInterruptedRun run = RunCliInterrupted({"convert", "-o", Path("out"), wpt}, SYS_fsync, 1, signal,
+                                                  [&] { atStop = FilesUnder(Path("out")); });
+    if (!run.traced) GTEST_SKIP() << "this system refuses to trace a child (ptrace), so no signal can be placed";
+    ASSERT_TRUE(run.stopped) << run.err;
+    EXPECT_EQ(atStop.size(), 2u) << "the temporary file beside trip.upt";
+    EXPECT_EQ(run.status, expected) << run.err;
+    EXPECT_THAT(FilesUnder(Path("out")), ElementsAre("trip.upt"));
+    EXPECT_EQ(ReadBytes(Path("out/trip.upt")), "an older conversion");
+  }
 }
 
 TEST_F(ConvertCommandTest, EachFailureGivesTheMessageAndTheReason) {

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/statvfs.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "tests/cli/cli_test_support.h"
+#include "tests/storage/fat_volume.h"
 #include "tests/wizard/region_fixtures.h"
 
 namespace {
@@ -131,6 +133,21 @@ TEST_F(MapsCommandTest, RegionsThatDoNotFitAreRefusedBeforeAnythingIsWritten) {
   EXPECT_TRUE(fs::is_empty(m_card)) << "not even the folders are made";
 }
 
+// A real FAT32 volume cannot hold a file of 4 GiB: such a region is refused before anything is copied.
+TEST_F(MapsCommandTest, ARegionOf4GiBIsRefusedForAFat32Volume) {
+  // Room for the region, so that only the file system can refuse it.
+  const CFatVolume fat(Path(""), 4400);
+  if (!fat.Unavailable().empty()) GTEST_SKIP() << "no FAT32 volume can be mounted here: " << fat.Unavailable();
+  ASSERT_GT(Region("Huge.imi", "", 0, std::int64_t{4} << 30), 0);  // sparse
+  ASSERT_GT(Region("Small.tdx", "small"), 0);
+  const SRun run = Run({"maps", "copy", "--to", fat.Path(), "--wineprefix", m_prefix, "Small.tdx", "Huge.imi"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(Lines(run.err), ElementsAre(m_maps + "/Huge.imi: 4295.0 MB, but the FAT32 file system of " + fat.Path() +
+                                              " holds no file of 4 GiB or more",
+                                          "nothing was copied"));
+  EXPECT_TRUE(fs::is_empty(fat.Path()));
+}
+
 TEST_F(MapsCommandTest, AFileThatFailsIsReportedAndTheOthersStillGo) {
   ASSERT_GT(Region("Blocked.imi", "b"), 0);
   ASSERT_GT(Region("Fine.tdx", "f"), 0);
@@ -141,6 +158,60 @@ TEST_F(MapsCommandTest, AFileThatFailsIsReportedAndTheOthersStillGo) {
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr("An error occured while transferring file " + m_card + "/Detail Maps/Blocked.imi."));
   EXPECT_EQ(ReadBytes(m_card + "/Background Maps/Fine.tdx"), "f");
+  EXPECT_EQ(run.out, "1 region(s) copied to " + m_card + ", 1 block(s); 1 failed\n");
+}
+
+// A TERM signal mid-copy cancels like Ctrl-C: the region that replaced an older copy stays (it is
+// whole), the new one goes, the one in progress leaves no temporary file; the report says which.
+TEST_F(MapsCommandTest, ATermSignalKeepsReplacedRegionsAndRemovesNewOnes) {
+  ASSERT_GT(Region("A.imi", std::string(100'000, 'a')), 0);  // 2 blocks
+  ASSERT_GT(Region("B.imi", "new b"), 0);                    // 1 block
+  ASSERT_GT(Region("C.imi", "", 0, 1'000'000), 0);
+  WriteBytes(m_card + "/Detail Maps/B.imi", "older b");
+  std::vector<std::string> atStop;
+  // Each block is flushed: the fourth flush is C.imi's first block.
+  const SInterruptedRun run =
+      RunCliInterrupted({"maps", "copy", "--to", m_card, "--wineprefix", m_prefix, "A.imi", "B.imi", "C.imi"},
+                        SYS_fdatasync, 4, SIGTERM, [&] { atStop = FilesUnder(m_card); });
+  if (!run.traced) GTEST_SKIP() << "this system refuses to trace a child (ptrace), so no signal can be placed";
+  ASSERT_TRUE(run.stopped) << run.err;
+  ASSERT_EQ(atStop.size(), 3u);
+  EXPECT_THAT(atStop[0], ::testing::StartsWith("Detail Maps/.transvane-tmp."));
+  EXPECT_EQ(run.status, 143) << run.err;
+  EXPECT_THAT(FilesUnder(m_card), ElementsAre("Detail Maps/B.imi"));
+  EXPECT_EQ(ReadBytes(m_card + "/Detail Maps/B.imi"), "new b");
+  EXPECT_THAT(Lines(run.err),
+              ElementsAre("cancelled: nothing more is copied",
+                          "  kept, complete (it replaced an older copy): " + m_card + "/Detail Maps/B.imi",
+                          "  removed (it was not there before): " + m_card + "/Detail Maps/A.imi",
+                          "  not copied, left as it was: " + m_card + "/Detail Maps/C.imi"));
+}
+
+// A region given by its own path on the card would replace itself: refused before anything is copied.
+TEST_F(MapsCommandTest, ARegionThatIsItsOwnTargetIsRefused) {
+  ASSERT_GT(Region("Other.imi", "other"), 0);
+  WriteBytes(m_card + "/Detail Maps/North.imi", "the card's copy");
+  const SRun run = Run({"maps", "copy", "--to", m_card, "--wineprefix", m_prefix, "Other.imi",
+                        m_card + "/Detail Maps/../Detail Maps/North.imi"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("/North.imi: this is the region's own copy on the destination"));
+  EXPECT_THAT(run.err, HasSubstr("nothing was copied"));
+  EXPECT_THAT(FilesUnder(m_card), ElementsAre("Detail Maps/North.imi"));
+  EXPECT_EQ(ReadBytes(m_card + "/Detail Maps/North.imi"), "the card's copy");
+}
+
+// Two regions of one file name can only be one file on the card: the run says which one went.
+TEST_F(MapsCommandTest, RegionsSharingAFileNameAreNamed) {
+  ASSERT_GT(Region("a/Same.imi", "first"), 0);
+  ASSERT_GT(Region("b/Same.imi", "second"), 0);
+  const SRun run =
+      Run({"maps", "copy", "--to", m_card, "--wineprefix", m_prefix, m_maps + "/a/Same.imi", m_maps + "/b/Same.imi"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(Lines(run.err), ElementsAre(m_card + "/Detail Maps/Same.imi: several regions have this file name; only " +
+                                              m_maps + "/b/Same.imi is copied, not:",
+                                          "  " + m_maps + "/a/Same.imi"));
+  EXPECT_EQ(run.out, "1 region(s) copied to " + m_card + ", 1 block(s); 0 failed\n");
+  EXPECT_EQ(ReadBytes(m_card + "/Detail Maps/Same.imi"), "second");
 }
 
 TEST_F(MapsCommandTest, CtrlCStopsTheCopyAndRemovesWhatItWrote) {

@@ -2,7 +2,9 @@
 // a volume of a fake system tree), its files, messages and exit codes.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/syscall.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -22,16 +24,6 @@ using ::testing::Not;
 using ::testing::StartsWith;
 
 const std::string kEjectHint = "The unit is safe to remove after unmounting it.";
-
-// Every file under a folder, as paths relative to it.
-std::vector<std::string> FilesUnder(const fs::path& folder) {
-  std::vector<std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), folder).string());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
 
 class SendCommandTest : public CCliTest {
  protected:
@@ -131,6 +123,29 @@ TEST_F(SendCommandTest, EachFailureGivesTheMessageAndTheReasonAndTheOthersGoThro
       Lines(blocked.err),
       ElementsAre("An error occured while transferring file " + unit + "/Mes POIs/trip.upt.", StartsWith("  ")));
   EXPECT_THAT(StagingLeftovers(), IsEmpty());
+}
+
+// Interrupted while a file goes onto the unit: the staging folder and the unit's temporary file go.
+TEST_F(SendCommandTest, AnInterruptRemovesTheStagingFolderAndTheTemporaryFile) {
+  const std::string unit = MakeUnit("unit");
+  WriteBytes(unit + "/Mes POIs/trip.upt", "an older send");
+  const std::string trip = Copy("trip~saved.wpt", "in/trip.wpt");
+  std::vector<std::string> staged;
+  std::vector<std::string> onUnit;
+  // The second flush: trip.upt staged whole, its copy whole on the unit, about to replace the old one.
+  const SInterruptedRun run =
+      RunCliInterrupted({"send", "--unit", unit, "--no-eject", trip}, SYS_fsync, 2, SIGHUP, [&] {
+        staged = StagingLeftovers();
+        onUnit = FilesUnder(unit + "/Mes POIs");
+      });
+  if (!run.traced) GTEST_SKIP() << "this system refuses to trace a child (ptrace), so no signal can be placed";
+  ASSERT_TRUE(run.stopped) << run.err;
+  EXPECT_EQ(staged.size(), 1u);
+  EXPECT_EQ(onUnit.size(), 2u) << "the temporary file beside trip.upt";
+  EXPECT_EQ(run.status, 129) << run.err;
+  EXPECT_THAT(StagingLeftovers(), IsEmpty());
+  EXPECT_THAT(FilesUnder(unit + "/Mes POIs"), ElementsAre("trip.upt"));
+  EXPECT_EQ(ReadBytes(unit + "/Mes POIs/trip.upt"), "an older send");
 }
 
 TEST_F(SendCommandTest, AFolderThatIsNotAUnitIsAUsageError) {

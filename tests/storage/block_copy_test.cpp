@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <iterator>
 
+#include "formats/atomic_file.h"
 #include "resources/string_ids.h"
 #include "resources/string_table.h"
 #include "tests/child_process.h"
@@ -54,6 +56,7 @@ class BlockCopyTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(m_root); }
 
   std::string Write(const std::string& name, const std::string& content) {
+    fs::create_directories(fs::path(m_root + name).parent_path());
     std::ofstream(m_root + name, std::ios::binary) << content;
     return m_root + name;
   }
@@ -99,7 +102,13 @@ TEST_F(BlockCopyTest, CopiesBlockByBlock) {
   EXPECT_EQ(CopyInBlocks(empty, m_root + "copy.tdx", nullptr, m_report), 0u);
   EXPECT_TRUE(fs::exists(m_root + "copy.tdx"));
   EXPECT_EQ(fs::file_size(m_root + "copy.tdx"), 0u);
+
+  // A name at the file system's limit still leaves room for the copy's temporary name.
+  const std::string longest = m_root + std::string(251, 'x') + ".imi";
+  EXPECT_EQ(CopyInBlocks(source, longest, nullptr, m_report), 4u);
+  EXPECT_EQ(Read(longest), content);
   EXPECT_TRUE(m_report.Empty());
+  EXPECT_EQ(EntryCount(), 5u);
 }
 
 TEST_F(BlockCopyTest, ReportsWhatCannotBeCopied) {
@@ -190,23 +199,57 @@ TEST_F(BlockCopyTest, TransferCopiesInOrderAndGoesOnAfterAFailure) {
   EXPECT_EQ(m_report.Lines()[0].text, Message(IDS_ERROR_LOADING, m_root + "missing"));
 }
 
-// A cancel takes back what this run wrote, the half-copied file too, and nothing else.
-TEST_F(BlockCopyTest, CancelRemovesOnlyWhatTheRunWrote) {
+// A cancel takes back the files this run added and the half-copied one; a file it replaced keeps
+// the new, whole copy, and a file it had not reached yet stays as it was.
+TEST_F(BlockCopyTest, CancelRemovesWhatTheRunAddedAndKeepsWhatItReplaced) {
   CFilePairs pairs;
-  pairs.Set(m_root + "first.imi", Write("s1", Bytes(100000)));
-  pairs.Set(m_root + "second.imi", Write("s2", Bytes(200000)));
-  pairs.Set(m_root + "third.imi", Write("s3", Bytes(100000)));
+  pairs.Set(m_root + "first.imi", Write("s1", Bytes(100000, 'f')));
+  pairs.Set(m_root + "older.imi", Write("s2", Bytes(10, 'o')));
+  pairs.Set(m_root + "second.imi", Write("s3", Bytes(200000)));
+  pairs.Set(m_root + "third.imi", Write("s4", Bytes(100000)));
+  Write("older.imi", "an older copy");
+  Write("second.imi", "the copy before this run");
   Write("third.imi", "the user's own file");
   CRecordingObserver observer;
-  observer.onBlock = [&] { observer.cancelled = observer.sources.size() == 2; };
-  EXPECT_EQ(RunTransfer(pairs, &observer, m_report), 0u);
-  EXPECT_EQ(observer.sources.size(), 2u);
-  EXPECT_EQ(observer.blocks, 3);
+  observer.onBlock = [&] { observer.cancelled = observer.sources.size() == 3; };
+  SCancelledTransfer cancelled;
+  EXPECT_EQ(RunTransfer(pairs, &observer, m_report, &cancelled), 0u);
+  EXPECT_EQ(observer.sources.size(), 3u);
+  EXPECT_EQ(observer.blocks, 4);
   EXPECT_FALSE(fs::exists(m_root + "first.imi"));
-  EXPECT_FALSE(fs::exists(m_root + "second.imi"));
+  EXPECT_EQ(Read(m_root + "older.imi"), Bytes(10, 'o'));
+  EXPECT_EQ(Read(m_root + "second.imi"), "the copy before this run");
   EXPECT_EQ(Read(m_root + "third.imi"), "the user's own file");
+  EXPECT_THAT(cancelled.kept, ::testing::ElementsAre(m_root + "older.imi"));
+  EXPECT_THAT(cancelled.removed, ::testing::ElementsAre(m_root + "first.imi"));
+  EXPECT_EQ(cancelled.stopped, m_root + "second.imi");
   EXPECT_TRUE(m_report.Empty());
-  EXPECT_EQ(EntryCount(), 4u);
+  EXPECT_EQ(EntryCount(), 7u);
+}
+
+// Before copying into a folder the transfer removes our temporary files of runs that are over, and
+// nothing else.
+TEST_F(BlockCopyTest, TransferRemovesLeftoversOfEndedRunsFromItsFolders) {
+  const pid_t ended = ::fork();
+  if (ended == 0) ::_exit(0);
+  ASSERT_GT(ended, 0);
+  ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
+  const std::string dead = std::string(kTemporaryPrefix) + std::to_string(ended) + ".0.";
+  const std::string alive = std::string(kTemporaryPrefix) + std::to_string(::getppid()) + ".0.";
+  fs::create_directories(m_root + "maps/" + dead + "folder.imi");
+  Write("maps/" + dead + "A.imi", "left by an ended run");
+  Write("maps/" + alive + "B.imi", "a live run's file");
+  Write("maps/.A.imi.123-0.part", "not our name");
+  Write("elsewhere/" + dead + "C.imi", "a folder the run does not write");
+  CFilePairs pairs;
+  pairs.Set(m_root + "maps/A.imi", Write("a", "region"));
+  CRecordingObserver observer;
+  EXPECT_EQ(RunTransfer(pairs, &observer, m_report), 1u);
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(m_root + "maps")) names.push_back(entry.path().filename());
+  EXPECT_THAT(names,
+              ::testing::UnorderedElementsAre("A.imi", dead + "folder.imi", alive + "B.imi", ".A.imi.123-0.part"));
+  EXPECT_TRUE(fs::exists(m_root + "elsewhere/" + dead + "C.imi"));
 }
 
 }  // namespace

@@ -226,7 +226,7 @@ TEST_F(UnitDeviceTest, FolderNamesComeFromTheLanguageFile) {
   EXPECT_EQ(unit.GetUnitFolder(CUnitDevice::kDetailMaps, false), "Detail Maps");
 }
 
-TEST_F(UnitDeviceTest, FolderNamesThatLeaveTheVolumeAreNotTaken) {
+TEST_F(UnitDeviceTest, FolderNamesThatLeaveTheVolumeOrAreEmptyAreNotTaken) {
   const std::string volume = UnitVolume("NORVANTIS");
   Write(volume + "/USBTRANS/LANGUAGE.DAT",
         "MyPOIs=../../home/ann\nRoutes=a\\b\nTrackLogs=..\nDetailMaps=.\nBackgroundMaps=/etc\n");
@@ -237,6 +237,11 @@ TEST_F(UnitDeviceTest, FolderNamesThatLeaveTheVolumeAreNotTaken) {
   EXPECT_EQ(unit.GetUnitFolder(CUnitDevice::kTrackLogs, false), "Track Logs");
   EXPECT_EQ(unit.GetUnitFolder(CUnitDevice::kDetailMaps, false), "Detail Maps");
   EXPECT_EQ(unit.GetUnitFolder(CUnitDevice::kBackgroundMaps, false), "Background Maps");
+
+  // An empty name would put the files at the volume's root.
+  Write(volume + "/USBTRANS/LANGUAGE.DAT", "TrackLogs=\nRoutes=Itineraires\n");
+  EXPECT_EQ(unit.GetUnitFolder(CUnitDevice::kTrackLogs, true), volume + "/Track Logs");
+  EXPECT_EQ(unit.GetUnitFolder(CUnitDevice::kRoutes, false), "Itineraires");
 }
 
 TEST_F(UnitDeviceTest, AnExistingUnitFolderIsNamedAsOnTheVolume) {

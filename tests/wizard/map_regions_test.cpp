@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "storage/installations.h"
+#include "storage/volume_limits.h"
 #include "tests/wizard/region_fixtures.h"
 #include "wizard/map_transfer.h"
 
@@ -191,6 +192,32 @@ TEST_F(MapRegionsTest, FoldersComeFromTheUnitsLanguageFileOnlyWhenTheDestination
   onUnit = RegionFoldersOn(unit);
   EXPECT_EQ(onUnit.background, unit + "/Background Maps");
   EXPECT_EQ(onUnit.detail, unit + "/Karten");
+}
+
+TEST_F(MapRegionsTest, ARegionIsRefusedWhenItIsItsOwnTargetOrTooLargeForTheVolume) {
+  const std::string card = m_root + "/card";
+  fs::create_directories(card + "/Detail Maps");
+  std::ofstream(card + "/Detail Maps/Own.imi") << "own";
+  const std::int64_t fourGiB = std::int64_t{4} << 30;
+  const struct {
+    std::string path;
+    std::int64_t size;
+    std::string target;
+    std::uint64_t max;
+    ERegionRefusal refusal;
+  } cases[] = {
+      {"/maps/A.imi", fourGiB - 1, card + "/Detail Maps/A.imi", kFatMaxFileSize, ERegionRefusal::kNone},
+      {"/maps/A.imi", fourGiB, card + "/Detail Maps/A.imi", kFatMaxFileSize, ERegionRefusal::kTooLarge},
+      {"/maps/A.imi", fourGiB, card + "/Detail Maps/A.imi", kNoFileSizeLimit, ERegionRefusal::kNone},
+      {card + "/Detail Maps/../Detail Maps/Own.imi", 3, card + "/Detail Maps/Own.imi", kNoFileSizeLimit,
+       ERegionRefusal::kSameFile},
+  };
+  for (const auto& c : cases) {
+    CMapRegionEntry region;
+    region.path = c.path;
+    region.size = c.size;
+    EXPECT_EQ(RegionRefusal(region, c.target, c.max), c.refusal) << c.path << " " << c.size;
+  }
 }
 
 TEST_F(MapRegionsTest, CreateTargetFoldersMakesEveryMissingChain) {

@@ -173,9 +173,12 @@ std::vector<std::string> CPropertyPageDestination::TargetsOf(const std::string& 
 void CPropertyPageDestination::AddSourceFiles() {
   const std::string folder = m_state.direction == 1 ? m_state.unit.Drive() : m_state.DesktopDocumentsFolder();
   const std::vector<std::string> sources = m_state.dialogs.OpenFiles(this, String(m_openFilter), folder);
+  // A target is never one of the job's sources, listed already or coming with this choice.
+  std::vector<std::string> allSources = Rows(m_sourceSide->list);
+  allSources.insert(allSources.end(), sources.begin(), sources.end());
   for (const std::string& source : sources) {
     for (const std::string& target : TargetsOf(source)) {
-      const std::string unique = UniqueTargetName(target, Rows(m_targetSide->list));
+      const std::string unique = UniqueTargetName(target, Rows(m_targetSide->list), allSources);
       AppendRow(m_sourceSide->list, source);
       AppendRow(m_targetSide->list, unique);
     }
@@ -209,11 +212,9 @@ void CPropertyPageDestination::ChangeTargetName() {
 
   std::string chosen;
   if (m_state.dialogs.SaveFile(this, filter, folder, files.FileNameOf(path), extension, chosen)) {
-    const std::vector<std::string> sources = Rows(m_sourceSide->list);
-    // A name no row begins with is free. Beyond that, a target must never name one of the job's
-    // own sources: the job would overwrite a file it still has to read.
-    const bool listed = UniqueTargetName(chosen, Rows(targets)) != chosen ||
-                        std::find(sources.begin(), sources.end(), chosen) != sources.end();
+    // A name no row begins with is free, unless it is the same file as a row or as one of the
+    // job's own sources: the job would overwrite a file it still has to read.
+    const bool listed = UniqueTargetName(chosen, Rows(targets), Rows(m_sourceSide->list)) != chosen;
     if (listed) {
       m_state.dialogs.Warn(this, Text("duplicateText"), Text("duplicateCaption"));
     } else {

@@ -49,7 +49,8 @@ CPropertyPageMap::CPropertyPageMap(CWizardState& state)
       m_destination(new QComboBox),
       m_placement(new QPlainTextEdit),
       m_available(new QLabel(Text("availableValue"))),
-      m_total(new QLabel(Text("totalValue"))) {
+      m_total(new QLabel(Text("totalValue"))),
+      m_refusal(new QLabel) {
   m_list->setRootIsDecorated(false);
   m_list->setUniformRowHeights(true);
   m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -72,6 +73,11 @@ CPropertyPageMap::CPropertyPageMap(CWizardState& state)
   m_placement->setMaximumHeight(3 * m_placement->fontMetrics().lineSpacing() + 12);
   m_available->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   m_total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  m_refusal->setWordWrap(true);
+  QPalette red = m_refusal->palette();
+  red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+  m_refusal->setPalette(red);
+  m_refusal->hide();
 
   auto* listRow = new QHBoxLayout;
   listRow->addWidget(m_list, 1);
@@ -97,11 +103,16 @@ CPropertyPageMap::CPropertyPageMap(CWizardState& state)
   destinationRow->addWidget(m_placement, 2);
   layout->addLayout(destinationRow);
   layout->addLayout(sizes);
+  layout->addWidget(m_refusal);
   layout->addWidget(new QLabel(Text("hint")));
 }
 
 std::int64_t CPropertyPageMap::QueryFreeBytes(const std::string& root) const {
   return SECFileSystem().QueryFreeBytes(root);
+}
+
+bool CPropertyPageMap::QueryVolumeType(const std::string& root, SVolumeType& type) const {
+  return ::QueryVolumeType(root, type);
 }
 
 bool CPropertyPageMap::OnSetActive() {
@@ -153,6 +164,39 @@ void CPropertyPageMap::FillRegionList() {
     row->setTextAlignment(kColumnDate, Qt::AlignRight | Qt::AlignVCenter);
     m_list->addTopLevelItem(row);
   }
+  MarkRefusedRows();
+}
+
+QString CPropertyPageMap::RefusalOf(std::size_t row) const {
+  if (m_destinationRoot.empty()) return {};
+  const CMapRegionEntry& entry = m_regions[row];
+  const char* text = nullptr;
+  switch (RegionRefusal(entry, RegionTarget(entry.path, m_folders), m_maxFileSize)) {
+    case ERegionRefusal::kNone:
+      return {};
+    case ERegionRefusal::kSameFile:
+      text = "sameFile";
+      break;
+    case ERegionRefusal::kTooLarge:
+      text = "tooLarge";
+      break;
+  }
+  return Text(text).replace(QStringLiteral("%s"), Bytes(SECFileSystem().FileNameOf(entry.path)));
+}
+
+void CPropertyPageMap::MarkRefusedRows() {
+  const QSignalBlocker quiet(m_list);
+  for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* row = m_list->topLevelItem(i);
+    const QString reason = RefusalOf(static_cast<std::size_t>(i));
+    row->setData(kColumnCheck, Qt::UserRole, reason);
+    // Shown as not fitting: the size in red, the reason on every column.
+    row->setForeground(kColumnSize, reason.isEmpty() ? QBrush() : QBrush(QColor(255, 0, 0)));
+    for (int column = kColumnCheck; column <= kColumnDate; ++column) {
+      if (column != kColumnRegion) row->setToolTip(column, reason);
+    }
+    row->setToolTip(kColumnRegion, reason.isEmpty() ? Bytes(m_regions[static_cast<std::size_t>(i)].path) : reason);
+  }
 }
 
 void CPropertyPageMap::UntickAll() {
@@ -190,7 +234,11 @@ void CPropertyPageMap::UpdateSelectedSize() {
 void CPropertyPageMap::OnDestinationChanged() {
   const int chosen = m_destination->currentIndex();
   if (chosen >= 0) m_destinationRoot = m_destination->itemData(chosen).toByteArray().toStdString();
+  SVolumeType volume;
+  const bool known = !m_destinationRoot.empty() && QueryVolumeType(m_destinationRoot, volume);
+  m_maxFileSize = known ? MaxFileSize(volume) : kNoFileSizeLimit;
   UpdatePlacement();
+  MarkRefusedRows();
   UpdateAvailableSize();
   DoDataExchange(false);
 }
@@ -202,9 +250,9 @@ void CPropertyPageMap::UpdatePlacement() {
   std::string detail;
   if (!m_destinationRoot.empty()) {
     const SECFileSystem fs;
-    const SRegionFolders folders = RegionFoldersOn(m_destinationRoot);
-    background = fs.FileNameOf(folders.background);
-    detail = fs.FileNameOf(folders.detail);
+    m_folders = RegionFoldersOn(m_destinationRoot);
+    background = fs.FileNameOf(m_folders.background);
+    detail = fs.FileNameOf(m_folders.detail);
   } else {
     background = m_state.unit.GetUnitFolder(CUnitDevice::kBackgroundMaps, false);
     detail = m_state.unit.GetUnitFolder(CUnitDevice::kDetailMaps, false);
@@ -221,14 +269,21 @@ void CPropertyPageMap::UpdateAvailableSize() {
 
 void CPropertyPageMap::UpdateNextButton() {
   bool anyTicked = false;
-  for (int i = 0; i < m_list->topLevelItemCount() && !anyTicked; ++i) {
-    anyTicked = m_list->topLevelItem(i)->checkState(kColumnCheck) == Qt::Checked;
+  QString refusal;
+  for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+    const QTreeWidgetItem* row = m_list->topLevelItem(i);
+    if (row->checkState(kColumnCheck) != Qt::Checked) continue;
+    anyTicked = true;
+    if (refusal.isEmpty()) refusal = row->data(kColumnCheck, Qt::UserRole).toString();
   }
+  m_refusal->setText(refusal);
+  m_refusal->setVisible(!refusal.isEmpty());
   const bool candidate = m_destination->currentIndex() >= 0 && !destinationDrives.empty() && anyTicked;
   bool allowed = false;
   if (candidate) {
-    // The values as displayed, rounded to 0.1 MB: what the user reads is what is compared.
-    allowed = FitsAsDisplayed(m_available->text().toStdString(), m_total->text().toStdString());
+    // The values as displayed, rounded to 0.1 MB: what the user reads is what is compared. A
+    // region that cannot go to this destination at all does not fit either.
+    allowed = refusal.isEmpty() && FitsAsDisplayed(m_available->text().toStdString(), m_total->text().toStdString());
     m_overCapacity = !allowed;
   }
   // Without a candidate the colour stays as it was: red until the next comparison or visit.
@@ -255,6 +310,12 @@ void CPropertyPageMap::OnAddRegions() {
 }
 
 int CPropertyPageMap::OnWizardNext() {
+  for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+    const QTreeWidgetItem* row = m_list->topLevelItem(i);
+    if (row->checkState(kColumnCheck) == Qt::Checked && !row->data(kColumnCheck, Qt::UserRole).toString().isEmpty()) {
+      return PageId();
+    }
+  }
   FillRegionPairs(TickedPaths(), m_destinationRoot, m_state.filePairs);
   if (m_state.filePairs.Empty()) return PageId();
   CreateTargetFolders(m_state.filePairs);

@@ -11,6 +11,7 @@
 
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
+#include "storage/interruption.h"
 #include "wizard/map_transfer.h"
 #include "wizard/pages/dialogs.h"
 #include "wizard/pages/progress_bar.h"
@@ -94,15 +95,27 @@ void CPropertyPageMapTransfer::OnTimer(int timerId) {
   m_startTick = TickCountMs();
   m_cancelled = false;
   m_running = true;
-  RunTransfer(m_state.filePairs, this, m_state);
+  SCancelledTransfer cancelled;
+  int signal = 0;
+  {
+    // SIGINT, SIGTERM or SIGHUP stops the copy as a cancel does, and then the program.
+    const CCooperativeInterrupt interrupt;
+    RunTransfer(m_state.filePairs, this, m_state, &cancelled);
+    signal = CCooperativeInterrupt::Signal();
+  }
   m_running = false;
+  if (signal != 0) {
+    QCoreApplication::exit(InterruptExitStatus(signal));
+    return;
+  }
 
   if (m_cancelled) {
-    // The copy has stopped and removed what it wrote; only now may the region page, and with it
+    // The copy has stopped and removed what it added; only now may the region page, and with it
     // a new set of file pairs, come back.
     m_cancelled = false;
     m_hint->setEnabled(true);
     if (m_sheetClosed) return;
+    ShowCancelled(cancelled);
     m_leaving = true;
     if (m_sheet != nullptr) m_sheet->PressBack();
     m_leaving = false;
@@ -113,6 +126,19 @@ void CPropertyPageMapTransfer::OnTimer(int timerId) {
   m_status->setText(String(IDS_TRANSFER_DONE));
   m_hint->setEnabled(true);
   SetWizardButtons(kButtonNext);
+}
+
+void CPropertyPageMapTransfer::ShowCancelled(const SCancelledTransfer& cancelled) {
+  if (cancelled.kept.empty() && cancelled.removed.empty()) return;
+  QString text = Text("cancelled");
+  const auto list = [&](const char* heading, const std::vector<std::string>& targets) {
+    if (targets.empty()) return;
+    text += "\n\n" + Text(heading);
+    for (const std::string& target : targets) text += "\n" + QFile::decodeName(target.c_str());
+  };
+  list("kept", cancelled.kept);
+  list("removed", cancelled.removed);
+  m_state.dialogs.Warn(this, text, String(IDS_CAPTION));
 }
 
 void CPropertyPageMapTransfer::DispatchMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }

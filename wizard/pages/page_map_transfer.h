@@ -5,6 +5,7 @@
 #include <string>
 
 #include "storage/block_copy.h"
+#include "storage/interruption.h"
 #include "wizard/pages/property_page.h"
 
 class QLabel;
@@ -12,9 +13,11 @@ class QProgressBar;
 
 // The map job's copy. It starts as soon as the page is shown and runs on the window's thread,
 // block by block; between blocks the page lets the window system work, so it paints and Back can
-// ask to cancel. A confirmed cancel stops after the block in progress, removes what the copy
-// wrote, and only then returns to the region page: the file pairs are never rebuilt while a copy
-// or its clean-up still uses them. Failed files become lines of the report.
+// ask to cancel. A confirmed cancel stops after the block in progress, removes the files the copy
+// added (those it replaced keep the new copy), tells the user which, and only then returns to
+// the region page: the file pairs are never rebuilt while a copy or its clean-up still uses them.
+// An interrupt (SIGINT, SIGTERM, SIGHUP) stops the copy the same way and then ends the program
+// with 128 + the signal's number. Failed files become lines of the report.
 class CPropertyPageMapTransfer : public CPropertyPage_, public CCopyObserver {
   Q_OBJECT
 
@@ -29,7 +32,7 @@ class CPropertyPageMapTransfer : public CPropertyPage_, public CCopyObserver {
 
   void OnFileStart(const std::string& source) override;
   void OnBlockCopied() override;
-  bool IsCancelled() override { return m_cancelled; }
+  bool IsCancelled() override { return m_cancelled || CCooperativeInterrupt::Signal() != 0; }
 
   bool Running() const { return m_running; }
   QLabel* Status() const { return m_status; }
@@ -42,6 +45,7 @@ class CPropertyPageMapTransfer : public CPropertyPage_, public CCopyObserver {
 
  private:
   void OnSheetClosed();
+  void ShowCancelled(const SCancelledTransfer& cancelled);
   void DispatchMessages();
 
   QLabel* m_status;

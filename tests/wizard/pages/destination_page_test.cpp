@@ -144,6 +144,19 @@ TEST_F(DestinationPageTest, RenamingATargetRefusesListedNamesAndTheJobsSources) 
   EXPECT_EQ(Dialogs().Count("warn"), 3) << "a free name is taken without a warning";
 }
 
+// Automatic names follow the same rule as a rename: a row that is the same file, however it is
+// written, holds the name back.
+TEST_F(DestinationPageTest, AutomaticNamesAvoidRowsThatAreTheSameFile) {
+  Add({"/d/a.wpt"});
+  Dialogs().saveAnswers = {unit.Path() + "/sub/../b.rte"};
+  page->RightBrowse()->click();
+  Settle();
+  Add({"/d/b.wpt"});
+  EXPECT_EQ(
+      CPropertyPageDestination::Rows(page->RightList()),
+      (Rows{unit.Path() + "/a.upt", unit.Path() + "/sub/../b.rte", unit.Path() + "/b.upt", unit.Path() + "/b_1.rte"}));
+}
+
 TEST_F(DestinationPageTest, ARenamedRowStaysTheOneSelectedRowAndTheBrowseButtonKeepsTheFocus) {
   QApplication::setActiveWindow(&sheet);
   Add({"/d/a.wpt"});

@@ -36,11 +36,18 @@ class CTestMapPage : public CPropertyPageMap {
  public:
   using CPropertyPageMap::CPropertyPageMap;
   std::map<std::string, std::int64_t> freeBytes;
+  std::map<std::string, SVolumeType> volumes;
 
  protected:
   std::int64_t QueryFreeBytes(const std::string& root) const override {
     const auto found = freeBytes.find(root);
     return found != freeBytes.end() ? found->second : CPropertyPageMap::QueryFreeBytes(root);
+  }
+  bool QueryVolumeType(const std::string& root, SVolumeType& type) const override {
+    const auto found = volumes.find(root);
+    if (found == volumes.end()) return CPropertyPageMap::QueryVolumeType(root, type);
+    type = found->second;
+    return true;
   }
 };
 
@@ -239,6 +246,48 @@ TEST_F(MapPagesTest, NextFollowsTheCapacityAsDisplayed) {
   EXPECT_FALSE(NextAllowed());
 }
 
+// A region that cannot go to the chosen destination at all is shown as not fitting, with the
+// reason, whatever the free space: one of 4 GiB bound for FAT32, one that is its own target.
+TEST_F(MapPagesTest, RegionsThatCannotGoToTheDestinationAreShownAsNotFitting) {
+  MakeSizedRegion("Big.imi", std::int64_t{4} << 30);  // sparse
+  MakeSizedRegion("Small.tdx", 10);
+  map->volumes[card] = SVolumeType{0x4d44, "vfat"};
+  ShowRegionPage({card, unitDrive}, 10'000'000'000);
+  const auto sizeIsRed = [&](int row) { return List()->topLevelItem(row)->foreground(2).color() == QColor(255, 0, 0); };
+  // Rows: Small, Big.
+  EXPECT_TRUE(sizeIsRed(1));
+  EXPECT_FALSE(sizeIsRed(0));
+  const std::string tooLarge =
+      "Big.imi is 4 GiB or larger: the FAT32 file system of this destination cannot hold a file that large.";
+  EXPECT_EQ(List()->topLevelItem(1)->toolTip(1).toStdString(), tooLarge);
+  Tick(1);
+  EXPECT_FALSE(NextAllowed());
+  EXPECT_TRUE(TotalIsRed());
+  EXPECT_EQ(map->RefusalText()->text().toStdString(), tooLarge);
+  EXPECT_TRUE(map->RefusalText()->isVisibleTo(map));
+  EXPECT_EQ(map->OnWizardNext(), kPageMap);
+  Tick(1, false);
+  Tick(0);
+  EXPECT_TRUE(NextAllowed());
+  EXPECT_FALSE(map->RefusalText()->isVisibleTo(map));
+
+  // Elsewhere than FAT the big region goes; a region taken from that drive itself does not.
+  const std::string own = unitDrive + "/Detail Maps/Own.imi";
+  MakeFile(own, "the drive's own copy");
+  state.testDialogs.openAnswers = {{unitDrive + "/Detail Maps/../Detail Maps/Own.imi"}};
+  map->AddButton()->click();
+  map->DestinationBox()->setCurrentIndex(1);
+  Settle();
+  // Rows: Own, Small, Big.
+  EXPECT_FALSE(sizeIsRed(2));
+  Tick(2);
+  EXPECT_TRUE(NextAllowed());
+  Tick(0);
+  EXPECT_FALSE(NextAllowed());
+  EXPECT_EQ(map->RefusalText()->text().toStdString(),
+            "Own.imi is the very file it would replace on this destination: a region cannot be copied onto itself.");
+}
+
 TEST_F(MapPagesTest, WithoutADestinationNextIsNeverAllowed) {
   MakeSizedRegion("A.imi", 10);
   ShowRegionPage({});
@@ -403,12 +452,21 @@ TEST_F(MapPagesTest, BackThenYesStopsTheCopyAndRemovesOnlyWhatItWrote) {
   sheet.PressNext();
   ASSERT_TRUE(RunUntil([&] { return sheet.CurrentPage() == map && !transfer->Running(); }));
 
-  ASSERT_EQ(state.testDialogs.Count("yesno"), 1);
-  EXPECT_EQ(state.testDialogs.calls.back().text.toStdString(), BuiltInString(IDS_CANCEL_TRANSFER));
-  EXPECT_EQ(state.testDialogs.calls.back().caption.toStdString(), BuiltInString(IDS_CAPTION));
+  // The question, then what the cancel kept and removed.
+  const auto& calls = state.testDialogs.calls;
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].kind, "yesno");
+  EXPECT_EQ(calls[0].text.toStdString(), BuiltInString(IDS_CANCEL_TRANSFER));
+  EXPECT_EQ(calls[0].caption.toStdString(), BuiltInString(IDS_CAPTION));
   EXPECT_EQ(FilesBelow(card), (std::vector<std::string>{"Background Maps/C.tdx"}));
   EXPECT_EQ(ReadAll(card + "/Background Maps/C.tdx"), "the user's own");
   EXPECT_TRUE(state.report.empty());
+  EXPECT_EQ(calls[1].kind, "warn");
+  EXPECT_EQ(calls[1].caption.toStdString(), BuiltInString(IDS_CAPTION));
+  EXPECT_EQ(calls[1].text.toStdString(),
+            "The transfer was cancelled.\n\nRemoved: these regions were not on the destination before the "
+            "transfer.\n" +
+                card + "/Detail Maps/A.imi");
   for (int i = 0; i < 3; ++i) EXPECT_EQ(List()->topLevelItem(i)->checkState(0), Qt::Unchecked);
   EXPECT_FALSE(NextAllowed());
 

@@ -1,0 +1,22 @@
+// What a volume's file system allows a single file: FAT cannot hold a file of 4 GiB.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The file system of a volume, as statfs reports it and, for volumes served by a program (FUSE,
+// where statfs says only "fuse"), as the mount table names it.
+struct SVolumeType {
+  std::int64_t magic = 0;  // statfs's f_type
+  std::string mountType;   // the mount table's type: "vfat", "exfat", "fuse.fusefat"...; empty when unknown
+};
+
+// The type of the volume that holds path; false when its status cannot be read.
+bool QueryVolumeType(const std::string& path, SVolumeType& type);
+
+// The largest file the volume can hold: 4 GiB - 1 byte on FAT (vfat, msdos, fusefat), no limit
+// (the largest number) elsewhere, exFAT included.
+std::uint64_t MaxFileSize(const SVolumeType& type);
+
+inline constexpr std::uint64_t kNoFileSizeLimit = UINT64_MAX;
+inline constexpr std::uint64_t kFatMaxFileSize = 0xFFFFFFFFull;

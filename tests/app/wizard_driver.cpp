@@ -1,0 +1,90 @@
+// The wizard program as the user would drive it through one job, in test mode and offscreen, for
+// the tests that need the wizard in a process of its own (to send it signals):
+//   transvane_wizard_driver convert SOURCE.wpt   the conversion job onto the temporary folder
+//   transvane_wizard_driver maps CARD            every region of $WINEPREFIX onto the folder CARD
+// The program ends as the wizard does: with the job's page offering Next, or by a signal.
+#include <QApplication>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdio>
+#include <string>
+
+#include "app/wizard_app.h"
+#include "wizard/pages/page_destination.h"
+#include "wizard/pages/page_map.h"
+#include "wizard/pages/page_welcome.h"
+
+namespace {
+
+// The open dialog picks the given file; no other dialog is expected.
+class CDriverDialogs : public CDialogs {
+ public:
+  explicit CDriverDialogs(std::string file) : m_file(std::move(file)) {}
+  std::vector<std::string> OpenFiles(QWidget*, const QString&, const std::string&) override { return {m_file}; }
+  bool SaveFile(QWidget*, const QString&, const std::string&, const std::string&, const std::string&,
+                std::string&) override {
+    return false;
+  }
+  bool AskRetry(QWidget*, const QString&, const QString&) override { return false; }
+  bool AskYesNo(QWidget*, const QString&, const QString&) override { return false; }
+  void Warn(QWidget*, const QString&, const QString&) override {}
+
+ private:
+  std::string m_file;
+};
+
+void Settle() {
+  for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string job = argc == 3 ? argv[1] : "";
+  if (job != "convert" && job != "maps") {
+    std::fprintf(stderr, "usage: transvane_wizard_driver convert SOURCE.wpt | maps CARD\n");
+    return 2;
+  }
+  QApplication application(argc, argv);
+  CDriverDialogs dialogs(argv[2]);
+  SWizardOptions options;
+  options.arguments = {QStringLiteral("/T")};
+  options.sysroot = "/nonexistent";
+  options.dialogs = &dialogs;
+  options.askSession = false;
+  CWizardApp wizard(options);
+  wizard.Start();
+  CPropertySheet_& sheet = wizard.Sheet();
+  const auto next = [&] {
+    sheet.NextButton()->click();
+    Settle();
+  };
+  QTimer::singleShot(0, [&] {
+    if (job == "convert") {
+      next();  // the unit connection page: test mode's unit is the temporary folder
+      next();  // the conversion mode page: to the unit
+      next();
+      static_cast<CPropertyPageDestination*>(sheet.PageById(kPageDestination))->LeftBrowse()->click();
+      Settle();
+    } else {
+      static_cast<CPropertyPageWelcome*>(sheet.PageById(kPageWelcome))->MapsChoice()->click();
+      next();
+      auto* map = static_cast<CPropertyPageMap*>(sheet.PageById(kPageMap));
+      map->destinationDrives = {argv[2]};
+      next();
+      for (int row = 0; row < map->RegionList()->topLevelItemCount(); ++row) {
+        map->RegionList()->topLevelItem(row)->setCheckState(0, Qt::Checked);
+      }
+      Settle();
+    }
+    sheet.NextButton()->click();  // the job starts
+    auto* done = new QTimer(&sheet);
+    QObject::connect(done, &QTimer::timeout, [&] {
+      if (sheet.NextButton()->isEnabled()) QCoreApplication::exit(0);
+    });
+    done->start(10);
+  });
+  return QApplication::exec();
+}

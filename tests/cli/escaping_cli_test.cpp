@@ -1,0 +1,84 @@
+// File names (and texts from the unit's files) with control bytes or escape sequences are printed
+// escaped by every command: a terminal must never be driven by a name, and each file stays on one
+// line.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <string>
+
+#include "tests/cli/cli_test_support.h"
+#include "tests/storage/fake_system_tree.h"
+#include "tests/wizard/region_fixtures.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+using ::testing::Not;
+
+// A title escape, a clear-screen sequence, a bell, a tab, a lone byte that is no UTF-8, a C1
+// control in UTF-8 (CSI), an accented letter that stays, and a line break. (A backslash, which
+// splits a path here as on Windows, is escaped too: see the unit's model below.)
+const std::string kHostile = "x\x1b]0;owned\x07\x1b[2J\t\x9b\xc2\x9b\xc3\xa9\nz";
+const std::string kEscaped = "x\\x1b]0;owned\\x07\\x1b[2J\\t\\x9b\\xc2\\x9b\xc3\xa9\\nz";
+
+class EscapingTest : public CCliTest {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(CCliTest::SetUp());
+    ::setenv("TZ", "UTC", 1);
+  }
+};
+
+TEST_F(EscapingTest, ConvertPrintsNamesAndFailuresEscaped) {
+  const std::string upt = Copy("walk.upt", kHostile + ".upt");
+  const std::string text = Write(kHostile + ".txt", "not navigation data");
+  const SRun run = Run({"convert", upt, text});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, Path(kEscaped) + ".wpt\n");
+  EXPECT_THAT(Lines(run.err), ElementsAre("An error occured while loading file " + Path(kEscaped) + ".txt.",
+                                          "  unknown kind of file: expected .wpt, .trk, .upt, .rte, .log or .gpx"));
+  // The parser's own messages quote arguments too; their line breaks are kept.
+  const SRun usage = Run({"convert", "--to", kHostile, upt});
+  EXPECT_EQ(usage.status, 2);
+  EXPECT_THAT(usage.err, HasSubstr("--to: x\\x1b]0;owned\\x07\\x1b[2J\\t"));
+  EXPECT_THAT(usage.err, Not(HasSubstr("\x1b")));
+}
+
+TEST_F(EscapingTest, SendPrintsTheFilesItWroteEscaped) {
+  WriteBytes(Path("unit/USBTRANS/UNIT_ID.DAT"), "Model=Norvantis 200\r\n");
+  const std::string track = Copy("track1000~saved.trk", "in/" + kHostile + ".trk");
+  ::setenv("TMPDIR", m_root.c_str(), 1);
+  const SRun run = Run({"send", "--unit", Path("unit"), "--no-eject", track});
+  ::unsetenv("TMPDIR");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, Path("unit") + "/Track Logs/" + kEscaped + ".log\n");
+}
+
+TEST_F(EscapingTest, MapsListPrintsOneEscapedLinePerRegion) {
+  const std::string prefix = Path("prefix");
+  const std::string maps = prefix + "/drive_c/Program Files/Tavrelin/Vexlorn/Maps";
+  region_fixtures::MakeWinePrefix(prefix, {{"Vexlorn", "C:\\Program Files\\Tavrelin\\Vexlorn"}});
+  ASSERT_GT(region_fixtures::MakeFileAfter(maps + "/" + kHostile + ".imi", 0, 0, "r"), 0);
+  const SRun run = Run({"maps", "list", "--wineprefix", prefix});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_THAT(Lines(run.out), ElementsAre(MatchesRegex("x.*\t0\\.0 MB\t[0-9/]+\t.*")));
+  EXPECT_THAT(run.out, HasSubstr(kEscaped + ".imi\t0.0 MB\t"));
+  EXPECT_THAT(run.out, HasSubstr("\t" + maps + "/" + kEscaped + ".imi\n"));
+}
+
+TEST_F(EscapingTest, DevicesPrintsTheUnitsOwnTextsEscaped) {
+  CFakeSystemTree tree;
+  BuildStandardMachine(tree);
+  tree.WriteFile("/media/ann/NORVANTIS/USBTRANS/UNIT_ID.DAT", "Model=Norvantis \x1b[2J\t\\\x9b\r\n");
+  tree.WriteFile("/media/ann/NORVANTIS/USBTRANS/LANGUAGE.DAT", "TrackLogs=Tr\x1b]0;x\x07\r\n");
+  const SRun run = RunCli({"devices", "--sysroot", tree.Root()});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_THAT(run.out, HasSubstr("\tunit\tNorvantis \\x1b[2J\\t\\\\\\x9b\t"));
+  EXPECT_THAT(run.out, HasSubstr("\tTr\\x1b]0;x\\x07\n"));
+  EXPECT_THAT(run.out, Not(HasSubstr("\x1b")));
+}
+
+}  // namespace

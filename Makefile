@@ -34,7 +34,8 @@ run-cli: release
 	scripts/run-examples build/release
 
 # Each page of the conversion job, rendered offscreen in test mode, for the README. In another
-# language with LANGUAGE=fr (de, es, it, nl): those pages go to docs/screenshots/fr.
+# language with LANGUAGE=fr (de, es, it, nl): those pages go to docs/screenshots/fr. Then the
+# picture that `transvane-cli show` draws of the sample files.
 screenshots_language := $(firstword $(subst :, ,$(LANGUAGE)))
 screenshots_dir := docs/screenshots$(if $(filter-out en en_% C C.% POSIX,$(screenshots_language)),/$(screenshots_language))
 screenshots: release
@@ -42,6 +43,7 @@ screenshots: release
 	tmp=$$(mktemp -d) && cp tests/formats/golden/trip~saved.wpt $$tmp/trip.wpt && \
 	  TMPDIR=$$tmp QT_QPA_PLATFORM=offscreen build/release/app/transvane-screenshots $(screenshots_dir) $$tmp/trip.wpt; \
 	  status=$$?; rm -rf $$tmp; exit $$status
+	build/release/cli/transvane-cli show --png docs/screenshots/show-examples.png examples/trip.wpt examples/morning.trk
 
 # The Debian package of the release build, in build/release/package/.
 package: release

@@ -8,4 +8,5 @@ void AddCommands(CLI::App& app, int& status) {
   AddDevicesCommand(app, status);
   AddMapsCommand(app, status);
   AddSendCommand(app, status);
+  AddShowCommand(app, status);
 }

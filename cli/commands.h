@@ -11,3 +11,4 @@ void AddConvertCommand(CLI::App& app, int& status);
 void AddDevicesCommand(CLI::App& app, int& status);
 void AddMapsCommand(CLI::App& app, int& status);
 void AddSendCommand(CLI::App& app, int& status);
+void AddShowCommand(CLI::App& app, int& status);

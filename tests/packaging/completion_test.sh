@@ -65,7 +65,7 @@ for ((n = 0; n < ${#paths[@]}; n++)); do
     while read -r sub; do paths+=("${path:+$path }$sub"); done <<<"$subcommands"
   fi
 done
-expect "every command was seen" "7" "${#paths[@]}"
+expect "every command was seen" "8" "${#paths[@]}"
 
 # Values, files and region names.
 while IFS=';' read -r line expected; do
@@ -84,6 +84,9 @@ maps copy --wineprefix $prefix ;Alps.imi|Big Sur.imi|World.tdx|d|g.imi|wine
 maps copy --to d --wineprefix=$prefix B;Big Sur.imi
 maps copy --wineprefix $prefix --to ;d|wine
 maps copy --wineprefix $work/none ;d|g.imi|wine
+show ;B.TRK|a.wpt|d|e.gpx|f.Log|wine
+show --png ;B.TRK|a.wpt|c.txt|d|e.gpx|f.Log|g.imi|wine
+show --size 800x600 --svg=c;c.txt
 EOF
 
 # Fish, the installed tool found in PATH as a user has it.
@@ -91,7 +94,9 @@ fish_complete() {
   PATH="$root/bin:$PATH" fish --no-config -c "source $root/share/fish/vendor_completions.d/transvane-cli.fish
     complete -C '$1'" | cut -f1 | sort | paste -sd'|'
 }
-expect "fish: commands" "convert|devices|maps|send" "$(fish_complete 'transvane-cli ')"
+expect "fish: commands" "convert|devices|maps|send|show" "$(fish_complete 'transvane-cli ')"
+expect "fish: a picture's file" "B.TRK|a.wpt|c.txt|d/|e.gpx|f.Log|g.imi|wine/" \
+  "$(fish_complete 'transvane-cli show --png ')"
 expect "fish: --to" "desktop|gpx|unit" "$(fish_complete 'transvane-cli convert --to ')"
 expect "fish: send files" "B.TRK|a.wpt|d/|wine/" "$(fish_complete 'transvane-cli send ')"
 expect "fish: regions" "Alps.imi|Big Sur.imi|World.tdx|d/|g.imi|wine/" \

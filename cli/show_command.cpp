@@ -1,0 +1,191 @@
+// transvane-cli show: the summary of navigation files and, on request, their picture as PNG or SVG.
+#include <stdlib.h>
+
+#include <CLI/CLI.hpp>
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QSvgGenerator>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/report_printer.h"
+#include "formats/atomic_file.h"
+#include "formats/code_page.h"
+#include "resources/string_ids.h"
+#include "wizard/preview/navigation_picture.h"
+#include "wizard/preview/navigation_reader.h"
+#include "wizard/preview/navigation_summary.h"
+#include "wizard/preview/summary_text.h"
+
+namespace {
+
+struct SOptions {
+  std::string png;
+  std::string svg;
+  std::string size = "800x600";
+  std::string codePage = CCodePage::kDefaultName;
+  std::vector<std::string> files;
+};
+
+constexpr int kSmallestSide = 64;
+constexpr int kLargestSide = 8192;
+
+// "WxH" → the two sides; false unless both are whole numbers within the limits.
+bool ParseSize(const std::string& text, int& width, int& height) {
+  char rest = 0;
+  return std::sscanf(text.c_str(), "%dx%d%c", &width, &height, &rest) == 2 && width >= kSmallestSide &&
+         height >= kSmallestSide && width <= kLargestSide && height <= kLargestSide &&
+         text.find_first_not_of("0123456789x") == std::string::npos;
+}
+
+// Qt's notes about its own set-up (no runtime folder, fonts) are not the tool's to print; only
+// its errors are.
+void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+// Drawing text needs a Qt application with a platform; offscreen needs no display. QGuiApplication
+// keeps references to argc and argv for its whole life.
+std::unique_ptr<QGuiApplication> CreateGuiApplication() {
+  static int argc = 1;
+  static char name[] = "transvane-cli";
+  static char* argv[] = {name, nullptr};
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  qInstallMessageHandler(QtMessages);
+  return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+// The picture's bytes in the format the path was given for.
+bool DrawPicture(const SNavigationData& data, const SOptions& options, int width, int height, QByteArray& bytes,
+                 std::string& reason) {
+  const CNavigationPicture picture(data);
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!options.svg.empty()) {
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(QSize(width, height));
+    svg.setViewBox(QRect(0, 0, width, height));
+    svg.setTitle(QStringLiteral("Transvane"));
+    QPainter painter;
+    if (!painter.begin(&svg)) {
+      reason = "the SVG could not be started";
+      return false;
+    }
+    picture.Draw(painter, QSizeF(width, height));
+    painter.end();
+    return true;
+  }
+  QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+  if (image.isNull()) {
+    reason = "not enough memory for a picture of " + std::to_string(width) + "x" + std::to_string(height);
+    return false;
+  }
+  {
+    QPainter painter(&image);
+    picture.Draw(painter, QSizeF(width, height));
+  }
+  if (!image.save(&buffer, "PNG")) {
+    reason = "the PNG could not be made";
+    return false;
+  }
+  return true;
+}
+
+// The picture replaces the file only once it is whole.
+bool WritePicture(const std::string& path, const QByteArray& bytes, std::string& reason) {
+  CDiagnostic why;
+  CAtomicFile file(path);
+  if (file.Open(&why) && file.Write(bytes.constData(), static_cast<std::size_t>(bytes.size()), &why) &&
+      file.Commit(&why)) {
+    return true;
+  }
+  reason = why.Reason();
+  return false;
+}
+
+void RunShow(const SOptions& options, int& status) {
+  int width = 0, height = 0;
+  ParseSize(options.size, width, height);  // checked when the options were parsed
+  CCodePage codePage(options.codePage);
+  CDiagnostic why;
+  if (!codePage.IsUsable(&why)) {
+    std::fprintf(stderr, "--codepage: %s\n", why.Reason().c_str());
+    status = 2;
+    return;
+  }
+
+  CStandardErrorReport report;
+  const std::string picturePath = options.svg.empty() ? options.png : options.svg;
+  SNavigationData all;
+  std::size_t routes = 0, tracks = 0;
+  for (const std::string& path : options.files) {
+    SNavigationData data;
+    if (!ReadNavigationFile(path, data, codePage, &why)) {
+      report.AddReportLine(IDS_ERROR_LOADING, path, why.Reason());
+      continue;
+    }
+    // Routes and tracks are numbered across the files, as the picture of all of them numbers them.
+    std::string text = path + '\n';
+    for (const std::string& line : SummaryLines(SummariseNavigation(data), {}, routes + 1, tracks + 1)) {
+      text += "  " + line + '\n';
+    }
+    std::fputs(text.c_str(), stdout);
+    routes += data.routes.size();
+    tracks += data.tracks.size();
+    if (!picturePath.empty()) all.Append(std::move(data));
+  }
+  std::fflush(stdout);
+
+  if (!picturePath.empty()) {
+    // A picture without every file would pass for all of them; the former picture stays instead.
+    if (report.Failed()) {
+      std::fprintf(stderr, "%s was not written: not every file could be read\n", picturePath.c_str());
+    } else {
+      const auto application = CreateGuiApplication();
+      QByteArray bytes;
+      std::string reason;
+      if (DrawPicture(all, options, width, height, bytes, reason) && WritePicture(picturePath, bytes, reason)) {
+        std::printf("%s\n", picturePath.c_str());
+      } else {
+        std::fprintf(stderr, "Cannot write the picture %s.\n  %s\n", picturePath.c_str(), reason.c_str());
+        status = 1;
+        return;
+      }
+    }
+  }
+  std::fflush(stdout);
+  status = report.Failed() ? 1 : 0;
+}
+
+}  // namespace
+
+void AddShowCommand(CLI::App& app, int& status) {
+  auto* command = app.add_subcommand(
+      "show",
+      "Print a summary of navigation files (.wpt, .trk, .upt, .rte, .log, .gpx): counts, the length of each route "
+      "and track, time span and bounding box; with --png or --svg also draw them all in one picture: map, "
+      "waypoints, routes, tracks and their elevation profile");
+  auto options = std::make_shared<SOptions>();
+  auto* png = command->add_option("--png", options->png, "Draw the picture into this PNG file");
+  auto* svg = command->add_option("--svg", options->svg, "Draw the picture into this SVG file");
+  png->excludes(svg);
+  command
+      ->add_option("--size", options->size,
+                   "Width and height of the picture in pixels, WxH (64 to 8192 each; default 800x600)")
+      ->check(
+          [](const std::string& text) {
+            int width = 0, height = 0;
+            return ParseSize(text, width, height) ? std::string() : "WxH expected, each side 64 to 8192 pixels";
+          },
+          "WxH");
+  command->add_option("--codepage", options->codePage,
+                      "Code page of the names in desktop and unit files (default CP1252; e.g. CP1251)");
+  command->add_option("FILE", options->files, "Files to show")->required();
+  command->callback([options, &status] { RunShow(*options, status); });
+}

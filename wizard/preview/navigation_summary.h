@@ -1,0 +1,37 @@
+// The figures of navigation data: counts, the length of each route and track, time span, box.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "wizard/preview/navigation_data.h"
+
+// One route or track: its name, its number of points and its length along them.
+struct SLineSummary {
+  std::string name;
+  std::size_t points = 0;
+  double metres = 0;
+};
+
+struct SNavigationSummary {
+  std::size_t waypoints = 0;
+  std::size_t routes = 0;
+  std::size_t routePoints = 0;
+  std::size_t tracks = 0;
+  std::size_t trackPoints = 0;
+  // Waypoints, route and track points whose coordinates are not a position (see IsValidPosition):
+  // they are counted above but neither drawn nor measured.
+  std::size_t pointsWithoutPosition = 0;
+  std::vector<SLineSummary> routeLines;
+  std::vector<SLineSummary> trackLines;
+  // The earliest and latest time of any track point, in seconds since 1970 UTC.
+  bool hasTime = false;
+  double firstTime = 0;
+  double lastTime = 0;
+  SGeoBounds bounds;
+};
+
+// Lengths are geodesics on the WGS84 ellipsoid between consecutive points with a position; a
+// point without one is passed over.
+SNavigationSummary SummariseNavigation(const SNavigationData& data);

@@ -14,6 +14,7 @@
 
 #include "cli/commands.h"
 #include "cli/report_printer.h"
+#include "cli/terminal_text.h"
 #include "formats/atomic_file.h"
 #include "formats/code_page.h"
 #include "resources/string_ids.h"
@@ -115,7 +116,7 @@ void RunShow(const SOptions& options, int& status) {
   CCodePage codePage(options.codePage);
   CDiagnostic why;
   if (!codePage.IsUsable(&why)) {
-    std::fprintf(stderr, "--codepage: %s\n", why.Reason().c_str());
+    std::fprintf(stderr, "--codepage: %s\n", EscapeForTerminal(why.Reason()).c_str());
     status = 2;
     return;
   }
@@ -131,9 +132,9 @@ void RunShow(const SOptions& options, int& status) {
       continue;
     }
     // Routes and tracks are numbered across the files, as the picture of all of them numbers them.
-    std::string text = path + '\n';
+    std::string text = EscapeForTerminal(path) + '\n';
     for (const std::string& line : SummaryLines(SummariseNavigation(data), {}, routes + 1, tracks + 1)) {
-      text += "  " + line + '\n';
+      text += "  " + EscapeForTerminal(line) + '\n';
     }
     std::fputs(text.c_str(), stdout);
     routes += data.routes.size();
@@ -145,15 +146,17 @@ void RunShow(const SOptions& options, int& status) {
   if (!picturePath.empty()) {
     // A picture without every file would pass for all of them; the former picture stays instead.
     if (report.Failed()) {
-      std::fprintf(stderr, "%s was not written: not every file could be read\n", picturePath.c_str());
+      std::fprintf(stderr, "%s was not written: not every file could be read\n",
+                   EscapeForTerminal(picturePath).c_str());
     } else {
       const auto application = CreateGuiApplication();
       QByteArray bytes;
       std::string reason;
       if (DrawPicture(all, options, width, height, bytes, reason) && WritePicture(picturePath, bytes, reason)) {
-        std::printf("%s\n", picturePath.c_str());
+        std::printf("%s\n", EscapeForTerminal(picturePath).c_str());
       } else {
-        std::fprintf(stderr, "Cannot write the picture %s.\n  %s\n", picturePath.c_str(), reason.c_str());
+        std::fprintf(stderr, "Cannot write the picture %s.\n  %s\n", EscapeForTerminal(picturePath).c_str(),
+                     EscapeForTerminal(reason).c_str());
         status = 1;
         return;
       }

@@ -69,6 +69,14 @@ TEST_F(EscapingTest, MapsListPrintsOneEscapedLinePerRegion) {
   EXPECT_THAT(run.out, HasSubstr("\t" + maps + "/" + kEscaped + ".imi\n"));
 }
 
+TEST_F(EscapingTest, ShowPrintsTheFileAndItsNamesEscaped) {
+  const std::string upt = Copy("walk.upt", kHostile + ".upt");
+  const SRun run = Run({"show", upt});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Lines(run.out).front(), Path(kEscaped) + ".upt");
+  EXPECT_THAT(run.out, Not(HasSubstr("\x1b")));
+}
+
 TEST_F(EscapingTest, DevicesPrintsTheUnitsOwnTextsEscaped) {
   CFakeSystemTree tree;
   BuildStandardMachine(tree);

@@ -281,7 +281,7 @@ TEST_F(MapRegionsTest, RegionsOfTheRegisteredInstallationsAndEntriesOfUnreadable
   EXPECT_EQ(missing.created, 0);
 }
 
-TEST(MapTransferTest, TimeLeftFromTheMeanTimePerBlock) {
+TEST(MapTransferTest, TimeLeftIsElapsedTimesBlocksLeftOverBlocksDone) {
   struct SCase {
     std::uint32_t elapsedMs;
     std::uint64_t done;
@@ -291,12 +291,15 @@ TEST(MapTransferTest, TimeLeftFromTheMeanTimePerBlock) {
   const SCase cases[] = {
       {20000, 10, 100, "0:03:00"},
       {1500, 1, 3, "0:00:03"},
-      {20009, 10, 100, "0:03:00"},  // whole milliseconds per block
-      {999, 1, 2, "0:00:00"},       // seconds are cut, not rounded
+      {900, 1000, 101000, "0:01:30"},  // 0.9 ms a block: not 0:00:00
+      {1500, 1000, 41000, "0:01:00"},  // 1.5 ms a block: not 0:00:40
+      {20009, 10, 100, "0:03:00"},     // 180,081 ms
+      {999, 1, 2, "0:00:00"},          // seconds are cut, not rounded
       {7200000, 1, 2, "2:00:00"},
-      {3600000, 1, 101, "100:00:00"},     // hours are not padded
-      {4000000000u, 1, 3, "2222:13:20"},  // no wrap past 49.7 days
-      {5000, 0, 10, ""},                  // before the first block
+      {3600000, 1, 101, "100:00:00"},                                   // hours are not padded
+      {4000000000u, 1, 3, "2222:13:20"},                                // no wrap past 49.7 days
+      {4000000000u, 1, std::uint64_t{1} << 40, "5124095576030:25:51"},  // the longest time, not a wrap
+      {5000, 0, 10, ""},                                                // before the first block
       {5000, 10, 10, "0:00:00"},
       {5000, 12, 10, "0:00:00"},  // files grew after the sizing
   };

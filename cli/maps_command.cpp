@@ -29,15 +29,19 @@ std::string Lower(std::string text) {
   return text;
 }
 
-CMapRegionArray ListRegions(const std::string& winePrefix) {
+CMapRegionArray ListRegions(const std::string& winePrefix, std::vector<std::string>* folders = nullptr) {
   CMapRegionArray regions;
-  LoadRegions(CDesktopInstallations(winePrefix).FindRegionFolders(), regions);
+  const std::vector<std::string> searched = CDesktopInstallations(winePrefix).FindRegionFolders();
+  LoadRegions(searched, regions);
+  if (folders != nullptr) *folders = searched;
   return regions;
 }
 
-// One line per region, newest first, fields separated by tabs: name, size, date, full path.
+// One line per region, newest first, fields separated by tabs: name, size, date, full path. With
+// none, where they were looked for.
 void RunList(const std::string& winePrefix, int& status) {
-  const CMapRegionArray regions = ListRegions(winePrefix);
+  std::vector<std::string> folders;
+  const CMapRegionArray regions = ListRegions(winePrefix, &folders);
   const SECFileSystem fs;
   for (std::size_t i = 0; i < regions.Count(); ++i) {
     const CMapRegionEntry& entry = regions[i];
@@ -45,8 +49,20 @@ void RunList(const std::string& winePrefix, int& status) {
                 FormatSizeText(BuiltInString(IDS_MEGABYTES), static_cast<std::uint64_t>(entry.size)).c_str(),
                 FormatRegionDate(entry.created).c_str(), EscapeForTerminal(entry.path).c_str());
   }
-  if (regions.Count() == 0) std::fprintf(stderr, "no map region found in the Wine prefix's installations\n");
   status = regions.Count() == 0 ? 1 : 0;
+  if (regions.Count() != 0) return;
+  const std::string prefix = EscapeForTerminal(CDesktopInstallations(winePrefix).Prefix());
+  if (folders.empty()) {
+    std::fprintf(stderr,
+                 "no map region found: the Wine prefix %s registers no installation of the desktop product "
+                 "(Software\\Tavrelin in its system.reg or user.reg)\n",
+                 prefix.c_str());
+  } else {
+    std::fprintf(stderr, "no map region (*.imi, *.tdx) found in the installations of the Wine prefix %s:\n",
+                 prefix.c_str());
+    for (const std::string& folder : folders) std::fprintf(stderr, "  %s\n", EscapeForTerminal(folder).c_str());
+  }
+  std::fprintf(stderr, "the desktop product may be in another prefix: name it with --wineprefix DIR\n");
 }
 
 // A region named on the command line: a file's path, else the name of exactly one listed region

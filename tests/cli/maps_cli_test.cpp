@@ -70,12 +70,31 @@ TEST_F(MapsCommandTest, ListShowsTheRegionsNewestFirst) {
   EXPECT_THAT(Lines(run.out), ElementsAre("World.tdx\t10.0 MB\t" + today + "\t" + m_maps + "/World.tdx",
                                           "South.IMI\t0.0 MB\t" + today + "\t" + m_maps + "/sub/South.IMI",
                                           "North.imi\t2.5 MB\t" + today + "\t" + m_maps + "/North.imi"));
+}
 
-  fs::remove_all(m_maps);
-  const SRun none = Run({"maps", "list", "--wineprefix", m_prefix});
-  EXPECT_EQ(none.status, 1);
-  EXPECT_THAT(none.out, IsEmpty());
-  EXPECT_THAT(none.err, HasSubstr("no map region"));
+// With nothing found, the listing says which prefix and folders it searched, and how to name another.
+TEST_F(MapsCommandTest, ListWithoutRegionsSaysWhereItLooked) {
+  const std::string empty = Path("empty");
+  fs::create_directories(empty);
+  const std::string hint = "the desktop product may be in another prefix: name it with --wineprefix DIR";
+  const struct {
+    std::string prefix;
+    std::vector<std::string> err;
+  } cases[] = {
+      {m_prefix,
+       {"no map region (*.imi, *.tdx) found in the installations of the Wine prefix " + m_prefix + ":",
+        "  " + m_prefix + "/drive_c/Program Files/Tavrelin/Vexlorn", hint}},
+      {empty,
+       {"no map region found: the Wine prefix " + empty +
+            " registers no installation of the desktop product (Software\\Tavrelin in its system.reg or user.reg)",
+        hint}},
+  };
+  for (const auto& c : cases) {
+    const SRun none = Run({"maps", "list", "--wineprefix", c.prefix});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_THAT(none.out, IsEmpty());
+    EXPECT_EQ(Lines(none.err), c.err);
+  }
 }
 
 TEST_F(MapsCommandTest, CopyPutsRegionsIntoTheMapFoldersByNameOrPath) {

@@ -18,6 +18,7 @@
 
 #include "tests/cli/cli_test_support.h"
 #include "tests/storage/fat_volume.h"
+#include "tests/storage/tmpfs_volume.h"
 #include "tests/wizard/region_fixtures.h"
 
 namespace {
@@ -95,6 +96,23 @@ TEST_F(MapsCommandTest, ListWithoutRegionsSaysWhereItLooked) {
     EXPECT_THAT(none.out, IsEmpty());
     EXPECT_EQ(Lines(none.err), c.err);
   }
+}
+
+// Updating the regions of a nearly full card: each counts by what it adds, and one whose older
+// copy leaves no room for the new one beside it replaces it in place, which the run says.
+TEST_F(MapsCommandTest, UpdatesOnAFullCardGoThroughAndSayWhatMadeRoom) {
+  const CTmpfsVolume card(Path("small"), 1024 * 1024);
+  if (!card.Unavailable().empty()) GTEST_SKIP() << "no size-limited volume here: " << card.Unavailable();
+  ASSERT_GT(Region("A.imi", std::string(700'000, 'a')), 0);
+  WriteBytes(card.Path() + "/Detail Maps/A.imi", std::string(600'000, 'o'));
+  const SRun run = Run({"maps", "copy", "--to", card.Path(), "--wineprefix", m_prefix, "A.imi"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(ReadBytes(card.Path() + "/Detail Maps/A.imi") == std::string(700'000, 'a'));
+  EXPECT_THAT(Lines(run.out), ElementsAre(card.Path() +
+                                              "/Detail Maps/A.imi: its older copy was removed just before the new one "
+                                              "was written, as " +
+                                              card.Path() + " had no room for both",
+                                          "1 region(s) copied to " + card.Path() + ", 11 block(s); 0 failed"));
 }
 
 TEST_F(MapsCommandTest, CopyPutsRegionsIntoTheMapFoldersByNameOrPath) {

@@ -220,6 +220,30 @@ TEST_F(MapRegionsTest, ARegionIsRefusedWhenItIsItsOwnTargetOrTooLargeForTheVolum
   }
 }
 
+// An update counts by what it adds to the destination, so a full card can take new versions of
+// its regions.
+TEST_F(MapRegionsTest, ARegionCountsByTheSizeItAddsToItsTarget) {
+  const std::string card = m_root + "/card/";
+  fs::create_directories(card + "folder.imi");
+  std::ofstream(card + "old.imi") << std::string(300, 'o');
+  const struct {
+    std::int64_t size;
+    std::string target;
+    std::uint64_t added;
+  } cases[] = {
+      {1000, card + "new.imi", 1000},     // not there yet
+      {1000, card + "old.imi", 700},      // a larger new version
+      {300, card + "old.imi", 0},         // the same size
+      {200, card + "old.imi", 0},         // a smaller one: never below 0
+      {1000, card + "folder.imi", 1000},  // a folder is no older copy
+      {-1, card + "new.imi", 0},          // a size that could not be read
+      {1000, "", 1000},                   // no destination chosen
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(AddedSize({"/maps/x.imi", c.size, 0}, c.target), c.added) << c.size << " " << c.target;
+  }
+}
+
 TEST_F(MapRegionsTest, CreateTargetFoldersMakesEveryMissingChain) {
   const std::string card = m_root + "/card";
   fs::create_directories(card + "/Background Maps");

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -29,15 +30,19 @@ std::string Lower(std::string text) {
   return text;
 }
 
-CMapRegionArray ListRegions(const std::string& winePrefix) {
+CMapRegionArray ListRegions(const std::string& winePrefix, std::vector<std::string>* folders = nullptr) {
   CMapRegionArray regions;
-  LoadRegions(CDesktopInstallations(winePrefix).FindRegionFolders(), regions);
+  const std::vector<std::string> searched = CDesktopInstallations(winePrefix).FindRegionFolders();
+  LoadRegions(searched, regions);
+  if (folders != nullptr) *folders = searched;
   return regions;
 }
 
-// One line per region, newest first, fields separated by tabs: name, size, date, full path.
+// One line per region, newest first, fields separated by tabs: name, size, date, full path. With
+// none, where they were looked for.
 void RunList(const std::string& winePrefix, int& status) {
-  const CMapRegionArray regions = ListRegions(winePrefix);
+  std::vector<std::string> folders;
+  const CMapRegionArray regions = ListRegions(winePrefix, &folders);
   const SECFileSystem fs;
   for (std::size_t i = 0; i < regions.Count(); ++i) {
     const CMapRegionEntry& entry = regions[i];
@@ -45,8 +50,20 @@ void RunList(const std::string& winePrefix, int& status) {
                 FormatSizeText(BuiltInString(IDS_MEGABYTES), static_cast<std::uint64_t>(entry.size)).c_str(),
                 FormatRegionDate(entry.created).c_str(), EscapeForTerminal(entry.path).c_str());
   }
-  if (regions.Count() == 0) std::fprintf(stderr, "no map region found in the Wine prefix's installations\n");
   status = regions.Count() == 0 ? 1 : 0;
+  if (regions.Count() != 0) return;
+  const std::string prefix = EscapeForTerminal(CDesktopInstallations(winePrefix).Prefix());
+  if (folders.empty()) {
+    std::fprintf(stderr,
+                 "no map region found: the Wine prefix %s registers no installation of the desktop product "
+                 "(Software\\Tavrelin in its system.reg or user.reg)\n",
+                 prefix.c_str());
+  } else {
+    std::fprintf(stderr, "no map region (*.imi, *.tdx) found in the installations of the Wine prefix %s:\n",
+                 prefix.c_str());
+    for (const std::string& folder : folders) std::fprintf(stderr, "  %s\n", EscapeForTerminal(folder).c_str());
+  }
+  std::fprintf(stderr, "the desktop product may be in another prefix: name it with --wineprefix DIR\n");
 }
 
 // A region named on the command line: a file's path, else the name of exactly one listed region
@@ -175,14 +192,12 @@ bool AllRegionsCanGo(const CFilePairs& pairs, const std::string& destination) {
   return all;
 }
 
-// The regions' total size against the destination's free space.
+// What the regions add to the destination (an older copy being updated counts by what the new
+// one adds) against its free space.
 bool RegionsFit(const CFilePairs& pairs, const std::string& destination) {
   SECFileSystem fs;
   std::uint64_t total = 0;
-  for (const auto& pair : pairs) {
-    std::int64_t size = 0;
-    if (fs.QueryFileSize(pair.source, size) && size > 0) total += static_cast<std::uint64_t>(size);
-  }
+  for (const auto& pair : pairs) total += AddedSize(MakeRegionEntry(pair.source), pair.target);
   const std::int64_t free = fs.QueryFreeBytes(destination);
   if (free < 0) {
     std::fprintf(stderr, "%s: cannot read the free space\n", EscapeForTerminal(destination).c_str());
@@ -197,8 +212,12 @@ bool RegionsFit(const CFilePairs& pairs, const std::string& destination) {
   return true;
 }
 
+bool Contains(const std::vector<std::string>& list, const std::string& item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
+}
+
 // What a cancel left: each file the copy had put in place, and the one it was copying.
-void PrintCancelled(const SCancelledTransfer& cancelled) {
+void PrintCancelled(const STransferOutcome& cancelled) {
   std::fprintf(stderr, "cancelled: nothing more is copied\n");
   for (const std::string& target : cancelled.kept) {
     std::fprintf(stderr, "  kept, complete (it replaced an older copy): %s\n", EscapeForTerminal(target).c_str());
@@ -206,7 +225,11 @@ void PrintCancelled(const SCancelledTransfer& cancelled) {
   for (const std::string& target : cancelled.removed) {
     std::fprintf(stderr, "  removed (it was not there before): %s\n", EscapeForTerminal(target).c_str());
   }
-  if (!cancelled.stopped.empty()) {
+  if (cancelled.stopped.empty()) return;
+  if (Contains(cancelled.madeRoom, cancelled.stopped)) {
+    std::fprintf(stderr, "  not copied, and its older copy was removed to make room (copy it again): %s\n",
+                 EscapeForTerminal(cancelled.stopped).c_str());
+  } else {
     std::fprintf(stderr, "  not copied, left as it was: %s\n", EscapeForTerminal(cancelled.stopped).c_str());
   }
 }
@@ -234,14 +257,18 @@ void RunCopy(const std::string& destination, const std::string& winePrefix, cons
   const bool terminal = ::isatty(STDERR_FILENO) == 1;
   CStandardErrorReport report(terminal);
   CConsoleProgress progress(terminal, RunTransfer(pairs, nullptr, report));
-  SCancelledTransfer cancelled;
-  const std::uint64_t copied = RunTransfer(pairs, &progress, report, &cancelled);
+  STransferOutcome outcome;
+  const std::uint64_t copied = RunTransfer(pairs, &progress, report, &outcome);
   progress.Finish();
 
   if (const int signal = CCooperativeInterrupt::Signal(); signal != 0) {
-    PrintCancelled(cancelled);
+    PrintCancelled(outcome);
     status = InterruptExitStatus(signal);
     return;
+  }
+  for (const std::string& target : outcome.madeRoom) {
+    std::printf("%s: its older copy was removed just before the new one was written, as %s had no room for both\n",
+                EscapeForTerminal(target).c_str(), EscapeForTerminal(destination).c_str());
   }
   const auto failed = static_cast<std::size_t>(report.Count());
   std::printf("%zu region(s) copied to %s, %llu block(s); %zu failed\n", pairs.Count() - failed,

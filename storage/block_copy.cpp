@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,6 +26,7 @@ alignas(4096) unsigned char g_block[kCopyBlockSize];
 struct SCopyResult {
   std::uint64_t blocks = 0;
   bool replaced = false;  // the destination now holds this run's copy
+  bool madeRoom = false;  // its older copy was removed before the new one was written
 };
 
 // Closes a descriptor on every way out of a copy.
@@ -105,6 +107,21 @@ void FlushFolderOf(const std::string& path) {
   if (fd.Get() >= 0) ::fsync(fd.Get());
 }
 
+// Removes the destination's older copy when its volume cannot hold it and the new copy at once
+// but can once it is gone. The copy still goes through a temporary file, so a failure leaves no
+// partial file under the region's name. True when the older copy was removed.
+bool MakeRoomFor(const std::string& destination, const struct stat& existing, std::uint64_t newSize) {
+  if (!S_ISREG(existing.st_mode)) return false;
+  const std::string folder = FolderPart(destination);
+  struct statvfs volume {};
+  if (::statvfs(folder.empty() ? "." : folder.c_str(), &volume) != 0) return false;
+  const std::uint64_t unit = volume.f_frsize != 0 ? volume.f_frsize : volume.f_bsize;
+  // Another name of the same file keeps its blocks in use.
+  const std::uint64_t freed = existing.st_nlink == 1 ? static_cast<std::uint64_t>(existing.st_blocks) * 512 : 0;
+  if (!MustMakeRoom(static_cast<std::uint64_t>(volume.f_bavail) * unit, unit, newSize, freed)) return false;
+  return ::unlink(destination.c_str()) == 0;
+}
+
 // A file that is not copied: one line in the report, nothing copied.
 SCopyResult Refuse(CReportSink& report, int messageId, const std::string& path, const std::string& reason) {
   report.AddReportLine(messageId, path, reason);
@@ -131,6 +148,8 @@ SCopyResult CopyOne(const std::string& source, const std::string& destination, C
   }
 
   // Root may write anything, so the read-only rule is checked on the mode bits themselves.
+  const auto sourceSize = static_cast<std::uint64_t>(sourceStatus.st_size);
+  bool madeRoom = false;
   struct stat existing {};
   if (::stat(destination.c_str(), &existing) == 0) {
     if (S_ISDIR(existing.st_mode)) {
@@ -139,17 +158,24 @@ SCopyResult CopyOne(const std::string& source, const std::string& destination, C
     if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
       return Refuse(report, IDS_ERROR_TRANSFERRING, destination, "the file is read-only");
     }
+    // A region given as its own target must never lose the only copy there is.
+    const bool sameFile = existing.st_dev == sourceStatus.st_dev && existing.st_ino == sourceStatus.st_ino;
+    madeRoom = !sameFile && MakeRoomFor(destination, existing, sourceSize);
   }
+  // What a failure costs after the older copy went: the source is still on the computer.
+  const std::string lost = madeRoom ? "; its older copy had been removed to make room for it" : "";
   // The copy goes to a new file beside the destination and is renamed over it at the end, so a
-  // failed or cancelled copy never costs the user the file that was there before.
+  // failed or cancelled copy never costs the user the file that was there before (unless it had
+  // to go to make room).
   std::string tempPath;
   int tempSlot = -1;
   CDescriptor out(CreateTemporaryFile(destination, 0666, tempPath, tempSlot));
   if (out.Get() < 0) {
-    return Refuse(report, IDS_ERROR_TRANSFERRING, destination, ErrnoReason("cannot create"));
+    report.AddReportLine(IDS_ERROR_TRANSFERRING, destination, ErrnoReason("cannot create") + lost);
+    return {0, false, madeRoom};
   }
 
-  std::uint64_t remaining = static_cast<std::uint64_t>(sourceStatus.st_size);
+  std::uint64_t remaining = sourceSize;
   std::uint64_t count = 0;
   bool cancelled = false;
   std::string failure;
@@ -174,24 +200,33 @@ SCopyResult CopyOne(const std::string& source, const std::string& destination, C
   in.Close();
   if (failure.empty() && !cancelled && !out.Close()) failure = ErrnoReason("cannot close");
   if (failure.empty() && !cancelled && ::rename(tempPath.c_str(), destination.c_str()) != 0) {
-    const std::string reason = ErrnoReason("cannot replace");
+    const std::string reason = ErrnoReason("cannot replace") + lost;
     ::unlink(tempPath.c_str());
     ReleaseTemporary(tempSlot);
-    return Refuse(report, IDS_ERROR_TRANSFERRING, destination, reason);
+    report.AddReportLine(IDS_ERROR_TRANSFERRING, destination, reason);
+    return {0, false, madeRoom};
   }
-  if (!failure.empty()) report.AddReportLine(IDS_ERROR_COPYING, source, failure);
+  if (!failure.empty()) report.AddReportLine(IDS_ERROR_COPYING, source, failure + lost);
   if (!failure.empty() || cancelled) {
     out.Close();
     ::unlink(tempPath.c_str());
     ReleaseTemporary(tempSlot);
-    return {};
+    return {0, false, madeRoom};
   }
   ReleaseTemporary(tempSlot);
   FlushFolderOf(destination);
-  return {count, true};
+  return {count, true, madeRoom};
 }
 
 }  // namespace
+
+bool MustMakeRoom(std::uint64_t freeBytes, std::uint64_t unit, std::uint64_t newSize, std::uint64_t freedBytes) {
+  if (unit == 0) unit = 1;
+  const std::uint64_t units = newSize / unit + (newSize % unit != 0 ? 1 : 0);
+  const std::uint64_t needed = units > UINT64_MAX / unit ? UINT64_MAX : units * unit;
+  if (freeBytes >= needed) return false;
+  return freedBytes >= needed - freeBytes;
+}
 
 std::uint64_t CountBlocks(const std::string& path) {
   struct stat status {};
@@ -207,7 +242,7 @@ std::uint64_t CopyInBlocks(const std::string& source, const std::string& destina
 }
 
 std::uint64_t RunTransfer(const CFilePairs& pairs, CCopyObserver* observer, CReportSink& report,
-                          SCancelledTransfer* cancelled) {
+                          STransferOutcome* outcome) {
   std::uint64_t total = 0;
   if (observer == nullptr) {
     for (const auto& pair : pairs) total += CountBlocks(pair.source);
@@ -222,22 +257,28 @@ std::uint64_t RunTransfer(const CFilePairs& pairs, CCopyObserver* observer, CRep
     struct stat status {};
     existed.push_back(::stat(pair.target.c_str(), &status) == 0);
   }
-  SCancelledTransfer outcome;
+  STransferOutcome result;
   SECFileSystem fileSystem;
   for (std::size_t i = 0; i < pairs.Count(); ++i) {
-    const SCopyResult result = CopyOne(pairs[i].source, pairs[i].target, observer, report);
-    total += result.blocks;
-    if (result.replaced) (existed[i] ? outcome.kept : outcome.removed).push_back(pairs[i].target);
+    const SCopyResult copy = CopyOne(pairs[i].source, pairs[i].target, observer, report);
+    total += copy.blocks;
+    if (copy.madeRoom) result.madeRoom.push_back(pairs[i].target);
+    if (copy.replaced) (existed[i] ? result.kept : result.removed).push_back(pairs[i].target);
     if (!observer->IsCancelled()) continue;
-    if (!result.replaced) outcome.stopped = pairs[i].target;
+    result.cancelled = true;
+    if (!copy.replaced) result.stopped = pairs[i].target;
     // A new file that cannot be removed is still there, whole: it counts as kept.
     std::vector<std::string> removed;
-    for (std::string& target : outcome.removed) {
-      (fileSystem.RemoveFile(target) ? removed : outcome.kept).push_back(std::move(target));
+    for (std::string& target : result.removed) {
+      (fileSystem.RemoveFile(target) ? removed : result.kept).push_back(std::move(target));
     }
-    outcome.removed = std::move(removed);
-    if (cancelled != nullptr) *cancelled = std::move(outcome);
+    result.removed = std::move(removed);
+    if (outcome != nullptr) *outcome = std::move(result);
     return 0;
   }
+  // Only a cancel sorts the copies into kept and removed.
+  result.kept.clear();
+  result.removed.clear();
+  if (outcome != nullptr) *outcome = std::move(result);
   return total;
 }

@@ -5,6 +5,10 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -16,7 +20,8 @@ namespace {
 
 constexpr const char* kProductKey = "Software\\Tavrelin";
 // The desktop product is a 32-bit program: in a 64-bit prefix its local-machine keys live in the
-// 32-bit view, Wow6432Node.
+// 32-bit view, Wow6432Node; an installer run as a 64-bit program writes the native view. Both
+// are read.
 constexpr const char* kProductKey32On64 = "Software\\Wow6432Node\\Tavrelin";
 constexpr const char* kInstallationPrefix = "vexlorn";
 constexpr const char* kPathValue = "Path";
@@ -37,21 +42,33 @@ std::string DefaultPrefix() {
 struct SRegistry {
   CWineRegistryFile machine;
   CWineRegistryFile user;
-  std::string machineKey;
+};
+
+// One installation key: its name under the product key of a registry view.
+struct SInstallationKey {
+  std::string productKey;
+  std::string name;
 };
 
 void LoadRegistry(const std::string& prefix, SRegistry& registry) {
   registry.machine.Load(prefix + "/system.reg");
   registry.user.Load(prefix + "/user.reg");
-  registry.machineKey = registry.machine.HasKey(kProductKey32On64) ? kProductKey32On64 : kProductKey;
 }
 
-// The subkeys of the product key on the local machine, or on the current user when the local
-// machine has none. False when neither has any.
-bool ProductSubkeys(const SRegistry& registry, std::vector<std::string>& names) {
-  names = registry.machine.SubkeyNames(registry.machineKey);
-  if (names.empty()) names = registry.user.SubkeyNames(kProductKey);
-  return !names.empty();
+// The installation keys in search order: the local machine's, native view first, each view from
+// its last subkey to its first; the current user's only when the machine has none in either view.
+// Empty when neither has any.
+std::vector<SInstallationKey> InstallationKeys(const SRegistry& registry) {
+  std::vector<SInstallationKey> keys;
+  for (const char* view : {kProductKey, kProductKey32On64}) {
+    const std::vector<std::string> names = registry.machine.SubkeyNames(view);
+    for (auto name = names.rbegin(); name != names.rend(); ++name) keys.push_back({view, *name});
+  }
+  if (keys.empty()) {
+    const std::vector<std::string> names = registry.user.SubkeyNames(kProductKey);
+    for (auto name = names.rbegin(); name != names.rend(); ++name) keys.push_back({kProductKey, *name});
+  }
+  return keys;
 }
 
 bool IsInstallationName(const std::string& name) {
@@ -66,13 +83,24 @@ bool IsInstallationName(const std::string& name) {
 
 // The installation key is opened on the local machine if it exists there, else on the current
 // user; its "Path" is read from that one key only.
-bool InstallationPath(const SRegistry& registry, const std::string& name, std::string& path) {
-  if (!IsInstallationName(name)) return false;
-  const std::string machineKey = registry.machineKey + "\\" + name;
+bool InstallationPath(const SRegistry& registry, const SInstallationKey& key, std::string& path) {
+  if (!IsInstallationName(key.name)) return false;
+  const std::string machineKey = key.productKey + "\\" + key.name;
   if (registry.machine.HasKey(machineKey)) return registry.machine.QueryString(machineKey, kPathValue, path);
-  const std::string userKey = std::string(kProductKey) + "\\" + name;
+  const std::string userKey = std::string(kProductKey) + "\\" + key.name;
   if (registry.user.HasKey(userKey)) return registry.user.QueryString(userKey, kPathValue, path);
   return false;
+}
+
+// The user's documents folder as xdg-user-dir DOCUMENTS names it (XDG_DOCUMENTS_DIR of
+// $XDG_CONFIG_HOME/user-dirs.dirs), else ~/Documents, each only if it exists; else the home folder.
+std::string UserDocumentsFolder() {
+  const QString home = QDir::homePath();
+  for (const QString& folder :
+       {QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), home + QStringLiteral("/Documents")}) {
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) return QFile::encodeName(folder).toStdString();
+  }
+  return QFile::encodeName(home).toStdString();
 }
 
 }  // namespace
@@ -123,15 +151,18 @@ std::string CDesktopInstallations::MapWindowsPath(const std::string& windowsPath
 std::vector<std::string> CDesktopInstallations::FindRegionFolders(std::string* searchRoot) const {
   SRegistry registry;
   LoadRegistry(m_prefix, registry);
-  std::vector<std::string> names;
+  const std::vector<SInstallationKey> keys = InstallationKeys(registry);
   // Without the product's key, not even the default folder is searched.
-  if (!ProductSubkeys(registry, names)) return {};
+  if (keys.empty()) return {};
   std::vector<std::string> folders;
-  for (auto name = names.rbegin(); name != names.rend(); ++name) {
+  for (const SInstallationKey& key : keys) {
     std::string path;
-    if (!InstallationPath(registry, *name, path)) continue;
+    if (!InstallationPath(registry, key, path)) continue;
     std::string folder = MapWindowsPath(path);
-    if (!folder.empty()) folders.push_back(std::move(folder));
+    // Both views may register the same installation: its regions are listed once.
+    if (!folder.empty() && std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+      folders.push_back(std::move(folder));
+    }
   }
   if (folders.empty()) {
     std::string folder = MapWindowsPath(kDefaultFolderOnC);
@@ -145,18 +176,16 @@ std::string CDesktopInstallations::DesktopDocumentsFolder() const {
   SECFileSystem fs;
   SRegistry registry;
   LoadRegistry(m_prefix, registry);
-  std::vector<std::string> names;
-  if (ProductSubkeys(registry, names)) {
-    for (auto name = names.rbegin(); name != names.rend(); ++name) {
-      std::string path;
-      if (!InstallationPath(registry, *name, path)) continue;
-      const std::string docs = MapWindowsPath(fs.JoinPath(path, kDocsFolder));
-      if (!docs.empty() && fs.IsFolder(docs)) return docs;
-    }
+  for (const SInstallationKey& key : InstallationKeys(registry)) {
+    std::string path;
+    if (!InstallationPath(registry, key, path)) continue;
+    const std::string docs = MapWindowsPath(fs.JoinPath(path, kDocsFolder));
+    if (!docs.empty() && fs.IsFolder(docs)) return docs;
   }
   for (const char* fallback : {kDefaultFolderOnC, kDefaultFolderOnD}) {
     const std::string folder = MapWindowsPath(fallback);
     if (!folder.empty() && fs.IsFolder(folder)) return folder;
   }
-  return QDir::tempPath().toStdString();
+  // Never the temporary folder: it is emptied at boot, and the converted files with it.
+  return UserDocumentsFolder();
 }

@@ -1,6 +1,8 @@
 // The map region catalogue.
 #include "wizard/map_regions.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -143,6 +145,14 @@ ERegionRefusal RegionRefusal(const CMapRegionEntry& region, const std::string& t
   if (IsSameFile(region.path, target)) return ERegionRefusal::kSameFile;
   if (region.size > 0 && static_cast<std::uint64_t>(region.size) > maxFileSize) return ERegionRefusal::kTooLarge;
   return ERegionRefusal::kNone;
+}
+
+std::uint64_t AddedSize(const CMapRegionEntry& region, const std::string& target) {
+  const std::uint64_t size = region.size > 0 ? static_cast<std::uint64_t>(region.size) : 0;
+  struct stat existing {};
+  if (target.empty() || ::stat(target.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)) return size;
+  const auto old = static_cast<std::uint64_t>(existing.st_size);
+  return size > old ? size - old : 0;
 }
 
 void CreateTargetFolders(const CFilePairs& pairs) {

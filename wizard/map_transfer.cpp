@@ -12,11 +12,13 @@ std::uint32_t TickCountMs() {
 
 std::string FormatTimeLeft(std::uint32_t elapsedMs, std::uint64_t doneBlocks, std::uint64_t totalBlocks) {
   if (doneBlocks == 0) return {};
-  const std::uint64_t perBlock = elapsedMs / doneBlocks;
   const std::uint64_t left = doneBlocks < totalBlocks ? totalBlocks - doneBlocks : 0;
-  // The product is taken in 64 bits: in 32 bits an estimate beyond 49.7 days would wrap round
-  // and show a short time left for a very slow copy.
-  const std::uint64_t estimate = perBlock * left;
+  // Multiplied before dividing, in 64 bits: a mean time per block taken in whole milliseconds
+  // first would show 0:00:00 for a whole copy whose blocks take under a millisecond (any fast
+  // card), and up to half too little between one and two. A product past 64 bits (a job of
+  // 2^32 blocks and more) shows the longest time rather than wrapping round to a short one.
+  const std::uint64_t estimate =
+      left > UINT64_MAX / (elapsedMs != 0 ? elapsedMs : 1) ? UINT64_MAX : elapsedMs * left / doneBlocks;
   char text[48];
   std::snprintf(text, sizeof text, "%" PRIu64 ":%02u:%02u", estimate / 3600000,
                 static_cast<unsigned>(estimate % 3600000 / 60000), static_cast<unsigned>(estimate % 60000 / 1000));

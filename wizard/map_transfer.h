@@ -9,7 +9,7 @@
 std::uint32_t TickCountMs();
 
 // The time left after doneBlocks of totalBlocks were copied in elapsedMs, as "h:mm:ss" (hours
-// not padded): the mean time per block so far (whole milliseconds) times the blocks left. Empty
-// before the first block. More blocks copied than counted (the files grew after the sizing)
-// leave nothing to wait for: "0:00:00".
+// not padded, seconds cut): elapsed x blocks left / blocks done, in milliseconds. Empty before
+// the first block. The wizard's transfer page and the command line both show this text. More blocks copied than counted
+// (the files grew after the sizing) leave nothing to wait for: "0:00:00".
 std::string FormatTimeLeft(std::uint32_t elapsedMs, std::uint64_t doneBlocks, std::uint64_t totalBlocks);

@@ -7,6 +7,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextEdit>
+#include <filesystem>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "app/wizard_app.h"
 #include "resources/string_ids.h"
@@ -33,8 +37,15 @@ class ConversionJobTest : public ::testing::Test {
   void SetUp() override { Open({QStringLiteral("/T")}, home.Path() + "/no-machine"); }
   void Open(const QStringList& arguments, const std::string& sysroot) {
     TestApplication();
-    if (const char* old = getenv("TMPDIR")) m_oldTemp = old;
-    setenv("TMPDIR", temp.Path().c_str(), 1);
+    // The temporary folder, and a home whose documents folder is the last resort for files
+    // converted to the desktop: nothing lands in the real one.
+    const std::pair<const char*, std::string> environment[] = {
+        {"TMPDIR", temp.Path()}, {"HOME", home.Path()}, {"XDG_CONFIG_HOME", home.Path() + "/.config"}};
+    for (const auto& [name, value] : environment) {
+      const char* old = getenv(name);
+      m_saved.push_back({name, old != nullptr ? std::optional<std::string>(old) : std::nullopt});
+      setenv(name, value.c_str(), 1);
+    }
     setenv("WINEPREFIX", (home.Path() + "/no-wine").c_str(), 1);
     SWizardOptions options;
     options.arguments = arguments;
@@ -48,11 +59,14 @@ class ConversionJobTest : public ::testing::Test {
   }
   void TearDown() override {
     app.reset();
-    if (m_oldTemp) {
-      setenv("TMPDIR", m_oldTemp->c_str(), 1);
-    } else {
-      unsetenv("TMPDIR");
+    for (const auto& [name, old] : m_saved) {
+      if (old) {
+        setenv(name, old->c_str(), 1);
+      } else {
+        unsetenv(name);
+      }
     }
+    m_saved.clear();
     unsetenv("WINEPREFIX");
   }
   CPropertySheet_& Sheet() { return app->Sheet(); }
@@ -111,7 +125,7 @@ class ConversionJobTest : public ::testing::Test {
   CScriptedDialogs dialogs;
   CCountingPacer pacer;
   std::unique_ptr<CWizardApp> app;
-  std::optional<std::string> m_oldTemp;
+  std::vector<std::pair<const char*, std::optional<std::string>>> m_saved;
 };
 
 TEST_F(ConversionJobTest, ToTheUnitWritesEveryTargetAndReportsTheFileThatFailed) {
@@ -151,17 +165,20 @@ TEST_F(ConversionJobTest, ToTheDesktopWritesVexlornFilesWithUniqueNames) {
   ReachFileSelection(1);
   const std::string upt = home.File("unit/My POIs/walk.upt", ReadBytes(Golden("walk.upt")));
   const std::string rte = home.File("unit/Routes/walk.rte", ReadBytes(Golden("walk.rte")));
+  std::filesystem::create_directories(home.Path() + "/Documents");
   dialogs.openAnswers.push_back({upt, rte});
   Destination()->RightBrowse()->click();
   Settle();
-  // Without the desktop product the documents folder is the temporary folder.
+  // Without the desktop product the documents folder is the user's, not the temporary folder
+  // (emptied at boot).
+  const std::string documents = home.Path() + "/Documents";
   EXPECT_EQ(CPropertyPageDestination::Rows(Destination()->LeftList()),
-            (std::vector<std::string>{temp.Path() + "/walk.wpt", temp.Path() + "/walk_1.wpt"}));
+            (std::vector<std::string>{documents + "/walk.wpt", documents + "/walk_1.wpt"}));
   RunJob();
 
   EXPECT_TRUE(app->report.empty());
-  EXPECT_EQ(ReadBytes(temp.Path() + "/walk.wpt"), ReadBytes(Golden("walk~from_upt.wpt")));
-  EXPECT_EQ(ReadBytes(temp.Path() + "/walk_1.wpt"), ReadBytes(Golden("walk~from_rte.wpt")));
+  EXPECT_EQ(ReadBytes(documents + "/walk.wpt"), ReadBytes(Golden("walk~from_upt.wpt")));
+  EXPECT_EQ(ReadBytes(documents + "/walk_1.wpt"), ReadBytes(Golden("walk~from_rte.wpt")));
   EXPECT_EQ(Finish()->Outcome()->text().toStdString(),
             "Tavrelin Transvane successfully converted and transferred the file(s).");
   EXPECT_FALSE(Finish()->Details()->isVisibleTo(Finish()));

@@ -18,6 +18,7 @@
 
 #include "tests/cli/cli_test_support.h"
 #include "tests/storage/fat_volume.h"
+#include "tests/storage/tmpfs_volume.h"
 #include "tests/wizard/region_fixtures.h"
 
 namespace {
@@ -70,12 +71,48 @@ TEST_F(MapsCommandTest, ListShowsTheRegionsNewestFirst) {
   EXPECT_THAT(Lines(run.out), ElementsAre("World.tdx\t10.0 MB\t" + today + "\t" + m_maps + "/World.tdx",
                                           "South.IMI\t0.0 MB\t" + today + "\t" + m_maps + "/sub/South.IMI",
                                           "North.imi\t2.5 MB\t" + today + "\t" + m_maps + "/North.imi"));
+}
 
-  fs::remove_all(m_maps);
-  const SRun none = Run({"maps", "list", "--wineprefix", m_prefix});
-  EXPECT_EQ(none.status, 1);
-  EXPECT_THAT(none.out, IsEmpty());
-  EXPECT_THAT(none.err, HasSubstr("no map region"));
+// With nothing found, the listing says which prefix and folders it searched, and how to name another.
+TEST_F(MapsCommandTest, ListWithoutRegionsSaysWhereItLooked) {
+  const std::string empty = Path("empty");
+  fs::create_directories(empty);
+  const std::string hint = "the desktop product may be in another prefix: name it with --wineprefix DIR";
+  const struct {
+    std::string prefix;
+    std::vector<std::string> err;
+  } cases[] = {
+      {m_prefix,
+       {"no map region (*.imi, *.tdx) found in the installations of the Wine prefix " + m_prefix + ":",
+        "  " + m_prefix + "/drive_c/Program Files/Tavrelin/Vexlorn", hint}},
+      {empty,
+       {"no map region found: the Wine prefix " + empty +
+            " registers no installation of the desktop product (Software\\Tavrelin in its system.reg or user.reg)",
+        hint}},
+  };
+  for (const auto& c : cases) {
+    const SRun none = Run({"maps", "list", "--wineprefix", c.prefix});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_THAT(none.out, IsEmpty());
+    EXPECT_EQ(Lines(none.err), c.err);
+  }
+}
+
+// Updating the regions of a nearly full card: each counts by what it adds, and one whose older
+// copy leaves no room for the new one beside it replaces it in place, which the run says.
+TEST_F(MapsCommandTest, UpdatesOnAFullCardGoThroughAndSayWhatMadeRoom) {
+  const CTmpfsVolume card(Path("small"), 1024 * 1024);
+  if (!card.Unavailable().empty()) GTEST_SKIP() << "no size-limited volume here: " << card.Unavailable();
+  ASSERT_GT(Region("A.imi", std::string(700'000, 'a')), 0);
+  WriteBytes(card.Path() + "/Detail Maps/A.imi", std::string(600'000, 'o'));
+  const SRun run = Run({"maps", "copy", "--to", card.Path(), "--wineprefix", m_prefix, "A.imi"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(ReadBytes(card.Path() + "/Detail Maps/A.imi") == std::string(700'000, 'a'));
+  EXPECT_THAT(Lines(run.out), ElementsAre(card.Path() +
+                                              "/Detail Maps/A.imi: its older copy was removed just before the new one "
+                                              "was written, as " +
+                                              card.Path() + " had no room for both",
+                                          "1 region(s) copied to " + card.Path() + ", 11 block(s); 0 failed"));
 }
 
 TEST_F(MapsCommandTest, CopyPutsRegionsIntoTheMapFoldersByNameOrPath) {

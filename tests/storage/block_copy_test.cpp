@@ -17,6 +17,7 @@
 #include "resources/string_ids.h"
 #include "resources/string_table.h"
 #include "tests/child_process.h"
+#include "tests/storage/tmpfs_volume.h"
 
 namespace {
 
@@ -212,8 +213,10 @@ TEST_F(BlockCopyTest, CancelRemovesWhatTheRunAddedAndKeepsWhatItReplaced) {
   Write("third.imi", "the user's own file");
   CRecordingObserver observer;
   observer.onBlock = [&] { observer.cancelled = observer.sources.size() == 3; };
-  SCancelledTransfer cancelled;
+  STransferOutcome cancelled;
   EXPECT_EQ(RunTransfer(pairs, &observer, m_report, &cancelled), 0u);
+  EXPECT_TRUE(cancelled.cancelled);
+  EXPECT_TRUE(cancelled.madeRoom.empty()) << "this folder has room for both copies";
   EXPECT_EQ(observer.sources.size(), 3u);
   EXPECT_EQ(observer.blocks, 4);
   EXPECT_FALSE(fs::exists(m_root + "first.imi"));
@@ -225,6 +228,76 @@ TEST_F(BlockCopyTest, CancelRemovesWhatTheRunAddedAndKeepsWhatItReplaced) {
   EXPECT_EQ(cancelled.stopped, m_root + "second.imi");
   EXPECT_TRUE(m_report.Empty());
   EXPECT_EQ(EntryCount(), 7u);
+}
+
+TEST(MakeRoomTest, TheOlderCopyGoesOnlyWhenTheVolumeCannotHoldBothButCanHoldTheNewOne) {
+  const struct {
+    std::uint64_t free, unit, newSize, freed;
+    bool mustMakeRoom;
+  } cases[] = {
+      {1'000'000, 4096, 500'000, 600'000, false},  // room for both
+      {503'808, 4096, 500'000, 600'000, false},    // exactly the new copy's whole units
+      {503'807, 4096, 500'000, 1, true},           // a byte short, which the older copy gives back
+      {400'000, 4096, 500'000, 200'000, true},
+      {400'000, 4096, 500'000, 50'000, false},   // not even then: the older copy stays
+      {10, 0, 11, 1, true},                      // no unit given: bytes
+      {0, 4096, 0, 0, false},                    // an empty file needs nothing
+      {0, 32768, UINT64_MAX, UINT64_MAX, true},  // no wrap to 0 in the rounding
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MustMakeRoom(c.free, c.unit, c.newSize, c.freed), c.mustMakeRoom)
+        << c.free << " " << c.unit << " " << c.newSize << " " << c.freed;
+  }
+}
+
+// A real card of 1 MiB, nearly full of older copies. A region whose older copy must go first is
+// copied in its place, one with room beside its older copy goes through a temporary file as
+// ever, and one that cannot fit even alone fails and leaves its older copy.
+TEST_F(BlockCopyTest, UpdatesOnAFullCardRemoveTheOlderCopyFirstOnlyWhenNeeded) {
+  const CTmpfsVolume card(m_root + "card", 1024 * 1024);
+  if (!card.Unavailable().empty()) GTEST_SKIP() << "no size-limited volume here: " << card.Unavailable();
+  const std::string a = card.Path() + "/A.imi";
+  const std::string b = card.Path() + "/B.imi";
+  const std::string c = card.Path() + "/C.imi";
+  Write("card/A.imi", Bytes(600'000, 'a'));
+  Write("card/B.imi", Bytes(100'000, 'b'));
+  Write("card/C.imi", Bytes(100'000, 'c'));
+  CFilePairs pairs;
+  pairs.Set(a, Write("new/A.imi", Bytes(700'000, 'A')));
+  pairs.Set(b, Write("new/B.imi", Bytes(100'000, 'B')));
+  pairs.Set(c, Write("new/C.imi", Bytes(2'000'000, 'C')));
+  CRecordingObserver observer;
+  STransferOutcome outcome;
+  RunTransfer(pairs, &observer, m_report, &outcome);
+  EXPECT_TRUE(Read(a) == Bytes(700'000, 'A')) << a;
+  EXPECT_TRUE(Read(b) == Bytes(100'000, 'B')) << b;
+  EXPECT_TRUE(Read(c) == Bytes(100'000, 'c')) << c;
+  EXPECT_THAT(outcome.madeRoom, ::testing::ElementsAre(a));
+  EXPECT_FALSE(outcome.cancelled);
+  ASSERT_EQ(m_report.Lines().size(), 1u);
+  EXPECT_EQ(m_report.Lines()[0].text, Message(IDS_ERROR_COPYING, m_root + "new/C.imi"));
+  EXPECT_THAT(m_report.Lines()[0].reason, ::testing::HasSubstr("No space left"));
+  EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(card.Path()), {})), 3u);
+
+  // A file that is its own target is never removed to make room for itself.
+  CFilePairs itself;
+  itself.Set(a, a);
+  m_report.Clear();
+  RunTransfer(itself, &observer, m_report, &outcome);
+  EXPECT_TRUE(Read(a) == Bytes(700'000, 'A')) << a;
+  EXPECT_TRUE(outcome.madeRoom.empty());
+  EXPECT_EQ(m_report.Lines().size(), 1u) << "no room for a second copy";
+
+  // A cancel during a copy that had to make room: the older copy is gone, and the outcome says so.
+  CFilePairs update;
+  update.Set(a, Write("new/A2.imi", Bytes(800'000, '2')));
+  observer.onBlock = [&] { observer.cancelled = true; };
+  EXPECT_EQ(RunTransfer(update, &observer, m_report, &outcome), 0u);
+  EXPECT_TRUE(outcome.cancelled);
+  EXPECT_EQ(outcome.stopped, a);
+  EXPECT_THAT(outcome.madeRoom, ::testing::ElementsAre(a));
+  EXPECT_FALSE(fs::exists(a));
+  EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(card.Path()), {})), 2u);
 }
 
 // Before copying into a folder the transfer removes our temporary files of runs that are over, and

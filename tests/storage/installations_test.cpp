@@ -7,14 +7,16 @@
 
 #include <filesystem>
 #include <fstream>
+#include <utility>
+#include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 
-// A Wine prefix: dosdevices links, drive_c, system.reg and user.reg. TMPDIR points into the
-// test's own folder so that the last resort can be told apart.
+// A Wine prefix: dosdevices links, drive_c, system.reg and user.reg. TMPDIR, HOME and
+// XDG_CONFIG_HOME point into the test's own folder, so that the last resort can be told apart.
 class InstallationsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -26,17 +28,23 @@ class InstallationsTest : public ::testing::Test {
     fs::create_directories(m_prefix + "/drive_c");
     fs::create_symlink("../drive_c", m_prefix + "/dosdevices/c:");
     fs::create_symlink("/", m_prefix + "/dosdevices/z:");
-    fs::create_directories(m_root + "/tmp");
-    const char* old = std::getenv("TMPDIR");
-    m_oldTmp = old != nullptr ? old : "";
-    m_hadTmp = old != nullptr;
-    ::setenv("TMPDIR", (m_root + "/tmp").c_str(), 1);
+    for (const char* name : {"tmp", "home", "config"}) {
+      fs::create_directories(m_root + "/" + name);
+    }
+    for (const auto& [name, folder] :
+         {std::pair{"TMPDIR", "/tmp"}, {"HOME", "/home"}, {"XDG_CONFIG_HOME", "/config"}}) {
+      const char* old = std::getenv(name);
+      m_saved.push_back({name, old != nullptr ? old : "", old != nullptr});
+      ::setenv(name, (m_root + folder).c_str(), 1);
+    }
   }
   void TearDown() override {
-    if (m_hadTmp) {
-      ::setenv("TMPDIR", m_oldTmp.c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
+    for (const SSaved& saved : m_saved) {
+      if (saved.set) {
+        ::setenv(saved.name, saved.value.c_str(), 1);
+      } else {
+        ::unsetenv(saved.name);
+      }
     }
     fs::remove_all(m_root);
   }
@@ -55,10 +63,14 @@ class InstallationsTest : public ::testing::Test {
     return "[" + key + "] 1700000000\n#time=1d9\n\"Path\"=\"" + path + "\"\n\n";
   }
 
+  struct SSaved {
+    const char* name;
+    std::string value;
+    bool set;
+  };
   std::string m_root;
   std::string m_prefix;
-  std::string m_oldTmp;
-  bool m_hadTmp = false;
+  std::vector<SSaved> m_saved;
 };
 
 TEST_F(InstallationsTest, MapsWindowsPathsThroughTheDriveLinks) {
@@ -105,9 +117,9 @@ TEST_F(InstallationsTest, DocumentsFolderOfTheLastInstallationThatHasOne) {
   EXPECT_EQ(installations.DesktopDocumentsFolder(), docs3);  // looked up again, letter case ignored
 }
 
-TEST_F(InstallationsTest, DocumentsFolderFallsBackToTheDefaultFoldersThenTheTemporaryFolder) {
+TEST_F(InstallationsTest, DocumentsFolderFallsBackToTheDefaultFoldersThenTheUsersDocuments) {
   CDesktopInstallations installations(m_prefix);
-  EXPECT_EQ(installations.DesktopDocumentsFolder(), m_root + "/tmp");
+  EXPECT_EQ(installations.DesktopDocumentsFolder(), m_root + "/home");
 
   // D: is tried after C:.
   fs::create_directories(m_root + "/d/Program Files/Tavrelin");
@@ -119,6 +131,37 @@ TEST_F(InstallationsTest, DocumentsFolderFallsBackToTheDefaultFoldersThenTheTemp
   // An installation without a Docs folder falls through to them too.
   Registry("system.reg", Installation("Software\\\\Tavrelin\\\\Vexlorn 3", "C:\\\\Elsewhere"));
   EXPECT_EQ(installations.DesktopDocumentsFolder(), onC);
+}
+
+// The last resort is the user's documents folder as xdg-user-dir names it, else the home folder;
+// never the temporary folder, which is emptied at boot.
+TEST_F(InstallationsTest, TheLastResortIsTheUsersDocumentsFolder) {
+  const std::string home = m_root + "/home";
+  const std::string dirs = m_root + "/config/user-dirs.dirs";
+  const struct {
+    std::string userDirs;  // empty: no user-dirs.dirs
+    std::vector<std::string> folders;
+    std::string expected;
+  } cases[] = {
+      {"", {}, home},
+      {"", {"Documents"}, home + "/Documents"},
+      {"XDG_DESKTOP_DIR=\"$HOME/Bureau\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n",
+       {"Documents", "Dokumente"},
+       home + "/Dokumente"},
+      {"XDG_DOCUMENTS_DIR=\"" + m_root + "/papers\"\n", {"Documents", "../papers"}, m_root + "/papers"},
+      // A named folder that does not exist is not invented.
+      {"XDG_DOCUMENTS_DIR=\"$HOME/Gone\"\n", {"Documents"}, home + "/Documents"},
+      {"XDG_DOCUMENTS_DIR=\"$HOME/Gone\"\n", {}, home},
+  };
+  CDesktopInstallations installations(m_prefix);
+  for (const auto& c : cases) {
+    fs::remove_all(home);
+    fs::remove_all(m_root + "/papers");
+    fs::remove(dirs);
+    for (const std::string& folder : c.folders) fs::create_directories(home + "/" + folder);
+    if (!c.userDirs.empty()) std::ofstream(dirs) << c.userDirs;
+    EXPECT_EQ(installations.DesktopDocumentsFolder(), c.expected) << c.userDirs;
+  }
 }
 
 TEST_F(InstallationsTest, TheCurrentUserIsAskedWhenTheMachineHasNoInstallation) {
@@ -179,10 +222,23 @@ TEST_F(InstallationsTest, DefaultRegionFolderOnlyWithTheProductsKey) {
   EXPECT_EQ(root, "unchanged");
 }
 
-TEST_F(InstallationsTest, A64BitPrefixKeepsTheProductInTheWow6432Node) {
+// A 64-bit prefix has two views of the machine's software: the native one and Wow6432Node, where
+// the 32-bit product writes. Both count, the native view's installations first, each folder once.
+TEST_F(InstallationsTest, BothViewsOfA64BitPrefixAreSearched) {
+  const std::string docs = C("Thirty-two/Docs");
   Registry("system.reg", Installation("Software\\\\Tavrelin\\\\Vexlorn 1", "C:\\\\Native") +
-                             Installation("Software\\\\Wow6432Node\\\\Tavrelin\\\\Vexlorn 3", "C:\\\\Thirty-two"));
+                             Installation("Software\\\\Tavrelin\\\\Vexlorn 2", "C:\\\\Shared") +
+                             Installation("Software\\\\Wow6432Node\\\\Tavrelin\\\\Vexlorn 3", "C:\\\\Thirty-two") +
+                             Installation("Software\\\\Wow6432Node\\\\Tavrelin\\\\Vexlorn 4", "c:\\\\SHARED"));
+  C("Shared");
+  Registry("user.reg", Installation("Software\\\\Tavrelin\\\\Vexlorn 5", "C:\\\\User"));
   CDesktopInstallations installations(m_prefix);
+  EXPECT_THAT(installations.FindRegionFolders(), ElementsAre(m_prefix + "/drive_c/Shared", m_prefix + "/drive_c/Native",
+                                                             m_prefix + "/drive_c/Thirty-two"));
+  EXPECT_EQ(installations.DesktopDocumentsFolder(), docs);
+
+  // A prefix whose product lives only in the 32-bit view.
+  Registry("system.reg", Installation("Software\\\\Wow6432Node\\\\Tavrelin\\\\Vexlorn 3", "C:\\\\Thirty-two"));
   EXPECT_THAT(installations.FindRegionFolders(), ElementsAre(m_prefix + "/drive_c/Thirty-two"));
 }
 

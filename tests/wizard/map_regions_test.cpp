@@ -220,6 +220,30 @@ TEST_F(MapRegionsTest, ARegionIsRefusedWhenItIsItsOwnTargetOrTooLargeForTheVolum
   }
 }
 
+// An update counts by what it adds to the destination, so a full card can take new versions of
+// its regions.
+TEST_F(MapRegionsTest, ARegionCountsByTheSizeItAddsToItsTarget) {
+  const std::string card = m_root + "/card/";
+  fs::create_directories(card + "folder.imi");
+  std::ofstream(card + "old.imi") << std::string(300, 'o');
+  const struct {
+    std::int64_t size;
+    std::string target;
+    std::uint64_t added;
+  } cases[] = {
+      {1000, card + "new.imi", 1000},     // not there yet
+      {1000, card + "old.imi", 700},      // a larger new version
+      {300, card + "old.imi", 0},         // the same size
+      {200, card + "old.imi", 0},         // a smaller one: never below 0
+      {1000, card + "folder.imi", 1000},  // a folder is no older copy
+      {-1, card + "new.imi", 0},          // a size that could not be read
+      {1000, "", 1000},                   // no destination chosen
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(AddedSize({"/maps/x.imi", c.size, 0}, c.target), c.added) << c.size << " " << c.target;
+  }
+}
+
 TEST_F(MapRegionsTest, CreateTargetFoldersMakesEveryMissingChain) {
   const std::string card = m_root + "/card";
   fs::create_directories(card + "/Background Maps");
@@ -281,7 +305,7 @@ TEST_F(MapRegionsTest, RegionsOfTheRegisteredInstallationsAndEntriesOfUnreadable
   EXPECT_EQ(missing.created, 0);
 }
 
-TEST(MapTransferTest, TimeLeftFromTheMeanTimePerBlock) {
+TEST(MapTransferTest, TimeLeftIsElapsedTimesBlocksLeftOverBlocksDone) {
   struct SCase {
     std::uint32_t elapsedMs;
     std::uint64_t done;
@@ -291,12 +315,15 @@ TEST(MapTransferTest, TimeLeftFromTheMeanTimePerBlock) {
   const SCase cases[] = {
       {20000, 10, 100, "0:03:00"},
       {1500, 1, 3, "0:00:03"},
-      {20009, 10, 100, "0:03:00"},  // whole milliseconds per block
-      {999, 1, 2, "0:00:00"},       // seconds are cut, not rounded
+      {900, 1000, 101000, "0:01:30"},  // 0.9 ms a block: not 0:00:00
+      {1500, 1000, 41000, "0:01:00"},  // 1.5 ms a block: not 0:00:40
+      {20009, 10, 100, "0:03:00"},     // 180,081 ms
+      {999, 1, 2, "0:00:00"},          // seconds are cut, not rounded
       {7200000, 1, 2, "2:00:00"},
-      {3600000, 1, 101, "100:00:00"},     // hours are not padded
-      {4000000000u, 1, 3, "2222:13:20"},  // no wrap past 49.7 days
-      {5000, 0, 10, ""},                  // before the first block
+      {3600000, 1, 101, "100:00:00"},                                   // hours are not padded
+      {4000000000u, 1, 3, "2222:13:20"},                                // no wrap past 49.7 days
+      {4000000000u, 1, std::uint64_t{1} << 40, "5124095576030:25:51"},  // the longest time, not a wrap
+      {5000, 0, 10, ""},                                                // before the first block
       {5000, 10, 10, "0:00:00"},
       {5000, 12, 10, "0:00:00"},  // files grew after the sizing
   };

@@ -50,6 +50,7 @@ CPropertyPageMap::CPropertyPageMap(CWizardState& state)
       m_placement(new QPlainTextEdit),
       m_available(new QLabel(Text("availableValue"))),
       m_total(new QLabel(Text("totalValue"))),
+      m_noRoom(new QLabel(Text("noRoom"))),
       m_refusal(new QLabel) {
   m_list->setRootIsDecorated(false);
   m_list->setUniformRowHeights(true);
@@ -73,11 +74,13 @@ CPropertyPageMap::CPropertyPageMap(CWizardState& state)
   m_placement->setMaximumHeight(3 * m_placement->fontMetrics().lineSpacing() + 12);
   m_available->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   m_total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  m_refusal->setWordWrap(true);
-  QPalette red = m_refusal->palette();
-  red.setColor(QPalette::WindowText, QColor(255, 0, 0));
-  m_refusal->setPalette(red);
-  m_refusal->hide();
+  for (QLabel* reason : {m_refusal, m_noRoom}) {
+    reason->setWordWrap(true);
+    QPalette red = reason->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    reason->setPalette(red);
+    reason->hide();
+  }
 
   auto* listRow = new QHBoxLayout;
   listRow->addWidget(m_list, 1);
@@ -92,6 +95,7 @@ CPropertyPageMap::CPropertyPageMap(CWizardState& state)
   sizes->addWidget(m_available, 0, 1);
   sizes->addWidget(new QLabel(Text("total")), 1, 0);
   sizes->addWidget(m_total, 1, 1);
+  sizes->addWidget(m_noRoom, 1, 2);
   sizes->setColumnStretch(2, 1);
 
   auto* layout = new QVBoxLayout(this);
@@ -222,11 +226,12 @@ std::vector<std::string> CPropertyPageMap::TickedPaths() const {
 
 void CPropertyPageMap::UpdateSelectedSize() {
   if (m_list->topLevelItemCount() == 0) return;
+  // A region whose target is already on the destination counts by what it adds to it.
   std::uint64_t sum = 0;
   for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
     if (m_list->topLevelItem(i)->checkState(kColumnCheck) != Qt::Checked) continue;
-    const std::int64_t size = m_regions[static_cast<std::size_t>(i)].size;
-    if (size > 0) sum += static_cast<std::uint64_t>(size);
+    const CMapRegionEntry& entry = m_regions[static_cast<std::size_t>(i)];
+    sum += AddedSize(entry, m_destinationRoot.empty() ? std::string() : RegionTarget(entry.path, m_folders));
   }
   m_total->setText(QString::fromStdString(FormatSizeText(m_state.resources.StringBytes(IDS_MEGABYTES), sum)));
 }
@@ -239,6 +244,7 @@ void CPropertyPageMap::OnDestinationChanged() {
   m_maxFileSize = known ? MaxFileSize(volume) : kNoFileSizeLimit;
   UpdatePlacement();
   MarkRefusedRows();
+  UpdateSelectedSize();
   UpdateAvailableSize();
   DoDataExchange(false);
 }
@@ -280,12 +286,16 @@ void CPropertyPageMap::UpdateNextButton() {
   m_refusal->setVisible(!refusal.isEmpty());
   const bool candidate = m_destination->currentIndex() >= 0 && !destinationDrives.empty() && anyTicked;
   bool allowed = false;
+  bool fits = true;
   if (candidate) {
     // The values as displayed, rounded to 0.1 MB: what the user reads is what is compared. A
     // region that cannot go to this destination at all does not fit either.
-    allowed = refusal.isEmpty() && FitsAsDisplayed(m_available->text().toStdString(), m_total->text().toStdString());
+    fits = FitsAsDisplayed(m_available->text().toStdString(), m_total->text().toStdString());
+    allowed = refusal.isEmpty() && fits;
     m_overCapacity = !allowed;
   }
+  // Beside the red total, in words, why Next is refused; a refused region has its own reason.
+  m_noRoom->setVisible(!fits && refusal.isEmpty());
   // Without a candidate the colour stays as it was: red until the next comparison or visit.
   SetWizardButtons(allowed ? (kButtonBack | kButtonNext) : kButtonBack);
   QPalette colours = m_total->palette();

@@ -18,7 +18,9 @@ class QTreeWidget;
 // The map job's region selection. Lists the region files of the desktop installations, newest
 // first, lets the user tick regions and choose a destination among the drives the card
 // connection page found (it fills destinationDrives before this page is first shown), and allows
-// Next only while the ticked regions fit the destination's free space as displayed. A region that
+// Next only while the ticked regions fit the destination's free space as displayed, saying why
+// when they do not. A region whose target is already on the destination (an update) counts by
+// the size it adds there. A region that
 // cannot go to the chosen destination at all (it is its own target there, or it is too large for
 // the destination's file system: FAT holds no file of 4 GiB) is shown as not fitting, with the
 // reason, and Next is refused while it is ticked. Next makes one file pair per ticked region on
@@ -45,6 +47,8 @@ class CPropertyPageMap : public CPropertyPage_ {
   QPlainTextEdit* Placement() const { return m_placement; }
   QLabel* AvailableValue() const { return m_available; }
   QLabel* TotalValue() const { return m_total; }
+  // Beside the total: the ticked regions need more than the free space; hidden while they fit.
+  QLabel* NoRoomText() const { return m_noRoom; }
   // The reason a ticked region cannot go to the destination; hidden while there is none.
   QLabel* RefusalText() const { return m_refusal; }
   const CMapRegionArray& Regions() const { return m_regions; }
@@ -76,6 +80,7 @@ class CPropertyPageMap : public CPropertyPage_ {
   QPlainTextEdit* m_placement;
   QLabel* m_available;
   QLabel* m_total;
+  QLabel* m_noRoom;
   QLabel* m_refusal;
 
   CMapRegionArray m_regions;

@@ -35,9 +35,13 @@ CPropertyPageMapTransfer::CPropertyPageMapTransfer(CWizardState& state)
       m_fileBar(new CProgressBar),
       m_timeLeft(new QLabel),
       m_totalBar(new CProgressBar),
+      m_madeRoom(new QLabel),
       m_hint(new QLabel(Text("hint"))) {
   m_fileBar->setTextVisible(false);
   m_totalBar->setTextVisible(false);
+  m_madeRoom->setWordWrap(true);
+  m_madeRoom->setTextFormat(Qt::PlainText);
+  m_madeRoom->hide();
   auto* file = new QGridLayout;
   file->addWidget(m_copyingLabel, 0, 0);
   file->addWidget(m_fileName, 0, 1);
@@ -54,6 +58,8 @@ CPropertyPageMapTransfer::CPropertyPageMapTransfer(CWizardState& state)
   layout->addLayout(file);
   layout->addSpacing(12);
   layout->addLayout(total);
+  layout->addSpacing(12);
+  layout->addWidget(m_madeRoom);
   layout->addStretch();
   layout->addWidget(m_hint);
 }
@@ -72,6 +78,7 @@ bool CPropertyPageMapTransfer::OnSetActive() {
   SetWizardButtons(kButtonBack);
   m_status->setText(String(IDS_TRANSFER_RUNNING));
   m_state.report.clear();
+  m_madeRoom->hide();
   m_fileNameText.clear();
   m_timeLeftText.clear();
   m_fileBar->setRange(0, 0);
@@ -95,12 +102,12 @@ void CPropertyPageMapTransfer::OnTimer(int timerId) {
   m_startTick = TickCountMs();
   m_cancelled = false;
   m_running = true;
-  SCancelledTransfer cancelled;
+  STransferOutcome outcome;
   int signal = 0;
   {
     // SIGINT, SIGTERM or SIGHUP stops the copy as a cancel does, and then the program.
     const CCooperativeInterrupt interrupt;
-    RunTransfer(m_state.filePairs, this, m_state, &cancelled);
+    RunTransfer(m_state.filePairs, this, m_state, &outcome);
     signal = CCooperativeInterrupt::Signal();
   }
   m_running = false;
@@ -115,7 +122,7 @@ void CPropertyPageMapTransfer::OnTimer(int timerId) {
     m_cancelled = false;
     m_hint->setEnabled(true);
     if (m_sheetClosed) return;
-    ShowCancelled(cancelled);
+    ShowCancelled(outcome);
     m_leaving = true;
     if (m_sheet != nullptr) m_sheet->PressBack();
     m_leaving = false;
@@ -124,12 +131,22 @@ void CPropertyPageMapTransfer::OnTimer(int timerId) {
   m_copyingLabel->hide();
   OnFileStart({});
   m_status->setText(String(IDS_TRANSFER_DONE));
+  if (!outcome.madeRoom.empty()) {
+    QString text = Text("madeRoom");
+    for (const std::string& target : outcome.madeRoom) text += "\n" + QFile::decodeName(target.c_str());
+    m_madeRoom->setText(text);
+    m_madeRoom->show();
+  }
   m_hint->setEnabled(true);
   SetWizardButtons(kButtonNext);
 }
 
-void CPropertyPageMapTransfer::ShowCancelled(const SCancelledTransfer& cancelled) {
-  if (cancelled.kept.empty() && cancelled.removed.empty()) return;
+void CPropertyPageMapTransfer::ShowCancelled(const STransferOutcome& cancelled) {
+  // The region whose older copy went to make room, and whose new copy was not finished.
+  std::vector<std::string> lost;
+  if (std::find(cancelled.madeRoom.begin(), cancelled.madeRoom.end(), cancelled.stopped) != cancelled.madeRoom.end())
+    lost.push_back(cancelled.stopped);
+  if (cancelled.kept.empty() && cancelled.removed.empty() && lost.empty()) return;
   QString text = Text("cancelled");
   const auto list = [&](const char* heading, const std::vector<std::string>& targets) {
     if (targets.empty()) return;
@@ -138,6 +155,7 @@ void CPropertyPageMapTransfer::ShowCancelled(const SCancelledTransfer& cancelled
   };
   list("kept", cancelled.kept);
   list("removed", cancelled.removed);
+  list("lost", lost);
   m_state.dialogs.Warn(this, text, String(IDS_CAPTION));
 }
 

@@ -17,7 +17,8 @@ class QProgressBar;
 // added (those it replaced keep the new copy), tells the user which, and only then returns to
 // the region page: the file pairs are never rebuilt while a copy or its clean-up still uses them.
 // An interrupt (SIGINT, SIGTERM, SIGHUP) stops the copy the same way and then ends the program
-// with 128 + the signal's number. Failed files become lines of the report.
+// with 128 + the signal's number. Failed files become lines of the report; regions whose older
+// copy had to be removed first for want of room are listed when the copy is over.
 class CPropertyPageMapTransfer : public CPropertyPage_, public CCopyObserver {
   Q_OBJECT
 
@@ -42,10 +43,12 @@ class CPropertyPageMapTransfer : public CPropertyPage_, public CCopyObserver {
   QLabel* Hint() const { return m_hint; }
   QProgressBar* FileBar() const { return m_fileBar; }
   QProgressBar* TotalBar() const { return m_totalBar; }
+  // After the copy: the regions whose older copy had to go first to make room; hidden if none.
+  QLabel* MadeRoom() const { return m_madeRoom; }
 
  private:
   void OnSheetClosed();
-  void ShowCancelled(const SCancelledTransfer& cancelled);
+  void ShowCancelled(const STransferOutcome& cancelled);
   void DispatchMessages();
 
   QLabel* m_status;
@@ -54,6 +57,7 @@ class CPropertyPageMapTransfer : public CPropertyPage_, public CCopyObserver {
   QProgressBar* m_fileBar;
   QLabel* m_timeLeft;
   QProgressBar* m_totalBar;
+  QLabel* m_madeRoom;
   QLabel* m_hint;
 
   std::string m_fileNameText;

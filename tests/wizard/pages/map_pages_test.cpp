@@ -20,6 +20,7 @@
 
 #include "resources/string_ids.h"
 #include "resources/string_table.h"
+#include "tests/storage/tmpfs_volume.h"
 #include "tests/wizard/pages/wizard_test_support.h"
 #include "tests/wizard/region_fixtures.h"
 #include "wizard/pages/page_finish.h"
@@ -228,15 +229,22 @@ TEST_F(MapPagesTest, NextFollowsTheCapacityAsDisplayed) {
   EXPECT_FALSE(NextAllowed());
   EXPECT_TRUE(map->OverCapacity());
   EXPECT_TRUE(TotalIsRed());
+  // Beside the red total, in words, why Next is refused.
+  EXPECT_TRUE(map->NoRoomText()->isVisibleTo(map));
+  EXPECT_EQ(map->NoRoomText()->text().toStdString(),
+            "Not enough free space on this destination for the ticked regions: untick some of them or choose another "
+            "destination.");
 
   // Unticking everything disables Next and leaves the total red until the next comparison.
   Tick(0, false);
   EXPECT_EQ(map->TotalValue()->text(), "0.0 MB");
   EXPECT_FALSE(NextAllowed());
   EXPECT_TRUE(TotalIsRed());
+  EXPECT_FALSE(map->NoRoomText()->isVisibleTo(map)) << "nothing ticked is reason enough";
   Tick(1);
   EXPECT_TRUE(NextAllowed());
   EXPECT_FALSE(TotalIsRed());
+  EXPECT_FALSE(map->NoRoomText()->isVisibleTo(map));
 
   // A failed free-space query shows 0.0 MB and refuses any region of a non-zero displayed size.
   map->freeBytes[card] = -1;
@@ -244,6 +252,29 @@ TEST_F(MapPagesTest, NextFollowsTheCapacityAsDisplayed) {
   Settle();
   EXPECT_EQ(map->AvailableValue()->text(), "0.0 MB");
   EXPECT_FALSE(NextAllowed());
+}
+
+// Updating regions on a full card: each counts by what it adds there, and one whose older copy
+// leaves no room for the new one beside it replaces it in place, which the page then lists.
+TEST_F(MapPagesTest, UpdatesOnAFullCardCountWhatTheyAddAndSayWhatMadeRoom) {
+  const CTmpfsVolume small(temp.Path() + "/small", 1024 * 1024);
+  if (!small.Unavailable().empty()) GTEST_SKIP() << "no size-limited volume here: " << small.Unavailable();
+  const std::string smallCard = small.Path();
+  MakeRegions({{"A.imi", std::string(700'000, 'a')}});
+  MakeFile(smallCard + "/Detail Maps/A.imi", std::string(600'000, 'o'));
+  ShowRegionPage({smallCard}, 400'000);
+  Tick(0);
+  EXPECT_EQ(map->TotalValue()->text(), "0.1 MB");
+  ASSERT_TRUE(NextAllowed());
+  sheet.PressNext();
+  ASSERT_TRUE(RunTransferToTheEnd());
+  EXPECT_TRUE(ReadAll(smallCard + "/Detail Maps/A.imi") == std::string(700'000, 'a'));
+  EXPECT_TRUE(state.report.empty());
+  EXPECT_TRUE(transfer->MadeRoom()->isVisibleTo(transfer));
+  EXPECT_EQ(transfer->MadeRoom()->text().toStdString(),
+            "The destination could not hold an older and a new copy at once, so the older copy of these regions was "
+            "removed just before the new one was written:\n" +
+                smallCard + "/Detail Maps/A.imi");
 }
 
 // A region that cannot go to the chosen destination at all is shown as not fitting, with the

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "formats/diagnostic.h"
+#include "formats/local_time_cache.h"
 
 // Type indexes answered by SentenceType and CSentence::Type. The order is also the search order
 // of SentenceType.
@@ -29,28 +30,6 @@ int SentenceType(std::string_view line);
 
 // XOR of all bytes of the text.
 std::uint8_t Checksum(std::string_view text);
-
-// Remembers local-time conversions for one file read or write, so that a long track log does not
-// pay a full mktime/localtime_r per point. Every answer equals what mktime (with tm_isdst = -1)
-// and localtime_r give at that moment; live for one job only, as it does not notice a change of TZ.
-class CLocalTimeCache {
- public:
-  // mktime of the local date and time with tm_isdst = -1; -1 when it cannot be represented.
-  std::time_t MakeTime(int year, int month, int day, int hour, int minute, int second);
-  // localtime_r of the time; false (and a zeroed breakdown) when it cannot be broken down.
-  bool BreakDown(std::time_t time, std::tm& local);
-
- private:
-  // mktime of the whole hour, reused for each of its minutes once a localtime_r confirms it.
-  bool m_hourKnown = false;
-  int m_year = 0, m_month = 0, m_day = 0, m_hour = 0;
-  std::time_t m_hourStart = 0;
-  // A minute in which local seconds run in step with the time; confirmed by its first and last second.
-  bool m_minuteCandidate = false;
-  bool m_minuteConfirmed = false;
-  std::time_t m_minuteStart = 0;
-  std::tm m_minuteBreakdown{};
-};
 
 // Root of the sentence classes: a list of text fields made by splitting at commas. The list is
 // scratch of the last Split only; copying an object copies its values, never that list.

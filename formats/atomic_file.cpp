@@ -44,6 +44,7 @@ CAtomicFile::~CAtomicFile() { Discard(); }
 bool CAtomicFile::Open(CDiagnostic* why) {
   Discard();
   m_failed = false;
+  m_size = 0;
   struct stat existing {};
   const bool exists = ::stat(m_targetPath.c_str(), &existing) == 0;
   if (exists && S_ISDIR(existing.st_mode)) return Fail(why, "cannot write " + m_targetPath + ": it is a folder");
@@ -88,9 +89,53 @@ bool CAtomicFile::Write(const void* data, std::size_t size, CDiagnostic* why) {
   if (m_buffer.size() + size > kBufferSize) {
     if (!FlushBuffer(why)) return false;
     // A large block goes straight from the caller's memory: no second copy of it.
-    if (size >= kBufferSize) return WriteAll(bytes, size, why);
+    if (size >= kBufferSize) {
+      if (!WriteAll(bytes, size, why)) return false;
+      m_size += size;
+      return true;
+    }
   }
   m_buffer.append(bytes, size);
+  m_size += size;
+  return true;
+}
+
+bool CAtomicFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size, CDiagnostic* why) {
+  if (m_fd < 0 || m_failed) return Fail(why, "cannot write " + m_targetPath + ": the file is not open");
+  if (offset > m_size || size > m_size - offset) return Fail(why, "cannot write " + m_targetPath + " beyond its end");
+  if (!FlushBuffer(why)) return false;
+  const char* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t written = ::pwrite(m_fd, bytes, size, static_cast<off_t>(offset));
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      m_failed = true;
+      if (written == 0) errno = EIO;
+      return Fail(why, ErrnoText("cannot write", m_targetPath));
+    }
+    bytes += written;
+    size -= static_cast<std::size_t>(written);
+    offset += static_cast<std::uint64_t>(written);
+  }
+  return true;
+}
+
+bool CAtomicFile::ReadAt(std::uint64_t offset, void* data, std::size_t size, CDiagnostic* why) {
+  if (m_fd < 0 || m_failed) return Fail(why, "cannot read " + m_targetPath + ": the file is not open");
+  if (offset > m_size || size > m_size - offset) return Fail(why, "cannot read " + m_targetPath + " beyond its end");
+  if (!FlushBuffer(why)) return false;
+  char* bytes = static_cast<char*>(data);
+  while (size > 0) {
+    const ssize_t got = ::pread(m_fd, bytes, size, static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      if (got == 0) errno = EIO;
+      return Fail(why, ErrnoText("cannot read back", m_targetPath));
+    }
+    bytes += got;
+    size -= static_cast<std::size_t>(got);
+    offset += static_cast<std::uint64_t>(got);
+  }
   return true;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "formats/diagnostic.h"
@@ -21,6 +22,13 @@ class CAtomicFile {
   bool Open(CDiagnostic* why = nullptr);
   bool Write(const void* data, std::size_t size, CDiagnostic* why = nullptr);
   bool Write(const std::string& text, CDiagnostic* why = nullptr) { return Write(text.data(), text.size(), why); }
+  // Bytes written so far, buffered ones included.
+  std::uint64_t GetSize() const { return m_size; }
+  // Overwrites bytes written before, for a value a file holds in front of what it counts (a
+  // header's count known only at the end); the range must lie within GetSize().
+  bool WriteAt(std::uint64_t offset, const void* data, std::size_t size, CDiagnostic* why = nullptr);
+  // Reads back bytes written before, within GetSize().
+  bool ReadAt(std::uint64_t offset, void* data, std::size_t size, CDiagnostic* why = nullptr);
   // Flushes, syncs and renames the temporary file over the target.
   bool Commit(CDiagnostic* why = nullptr);
   // Removes the temporary file; the target keeps whatever it held before.
@@ -35,4 +43,5 @@ class CAtomicFile {
   int m_fd = -1;
   std::string m_buffer;
   bool m_failed = false;
+  std::uint64_t m_size = 0;
 };

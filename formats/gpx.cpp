@@ -313,7 +313,9 @@ class CTextPlaces {
     }
   }
 
-  std::string Where(std::ptrdiff_t offset) const {
+  // Records the rule with the place of the offset; answers false.
+  bool Fail(CDiagnostic* why, std::ptrdiff_t offset, std::string rule) const {
+    if (why == nullptr) return false;
     if (offset < 0) offset = 0;
     const auto end = std::min(static_cast<std::size_t>(offset), m_text.size());
     std::size_t line = 1, column = 1;
@@ -331,7 +333,9 @@ class CTextPlaces {
         }
       }
     }
-    return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": ";
+    why->Set(std::move(rule));
+    why->SetLineAndColumn(line, column);
+    return false;
   }
 
  private:
@@ -519,7 +523,7 @@ class CGpxReader {
 
   bool Refuse(const pugi::xml_node& node, const std::string& what) {
     if (m_why == nullptr) return false;
-    return Fail(m_why, m_places.Where(node.offset_debug()) + what);
+    return m_places.Fail(m_why, node.offset_debug(), what);
   }
   // The local name of an element of our namespace, or null for any other element.
   const char* OurName(const pugi::xml_node& element) const;
@@ -801,7 +805,7 @@ bool CGpxReader::Read(SGpxDocument& doc) {
                                             ? xml.load_buffer_inplace(m_buffer->data(), m_buffer->size(), kParseOptions)
                                             : xml.load_buffer(m_text.data(), m_text.size(), kParseOptions);
   if (!parsed) {
-    return Fail(m_why, m_places.Where(parsed.offset) + "not a GPX file: " + parsed.description());
+    return m_places.Fail(m_why, parsed.offset, std::string("not a GPX file: ") + parsed.description());
   }
   const pugi::xml_node root = xml.document_element();
   const char* xmlns = root.attribute("xmlns").value();

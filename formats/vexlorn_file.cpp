@@ -4,8 +4,8 @@
 #include <new>
 
 #include "formats/atomic_file.h"
+#include "formats/input_file.h"
 #include "formats/vexlorn_archive.h"
-#include "formats/whole_file.h"
 
 namespace {
 
@@ -21,9 +21,14 @@ bool LoadBytes(const std::uint8_t* data, std::size_t size, Doc& doc, CDiagnostic
 
 template <typename Doc>
 bool LoadFile(const std::string& path, Doc& doc, CDiagnostic* why) {
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes, why)) return false;
-  return LoadBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), doc, why);
+  CInputFile file;
+  if (!file.Open(path, why)) return false;
+  CVexlornArchive archive(file, why);
+  try {
+    return doc.Load(archive);
+  } catch (const std::bad_alloc&) {
+    return Fail(why, "not enough memory to load the file");
+  }
 }
 
 template <typename Doc>

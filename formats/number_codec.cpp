@@ -52,11 +52,6 @@ class CCLocaleScope {
   locale_t m_previous;
 };
 
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
 // Copies digits behind an optional '-' and zero-pads them to width after the sign, as printf's
 // '0' flag does.
 char* WriteSignPadded(char* p, const char* digits, const char* end, int width) {
@@ -174,14 +169,14 @@ int ScanTime(std::string_view field, unsigned short values[4]) {
 }
 
 char* WritePadded(char* p, long long value, int width) {
+  if (value >= 0 && value < 10000 && width == 4) {
+    // An altitude of every line.
+    p = WriteTwoDigits(p, static_cast<unsigned>(value / 100));
+    return WriteTwoDigits(p, static_cast<unsigned>(value % 100));
+  }
   char digits[24];
   const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
   return WriteSignPadded(p, digits, end, width);
-}
-
-char* WriteTwoDigits(char* p, unsigned value) {
-  std::memcpy(p, kDigitPairs + 2 * (value % 100), 2);
-  return p + 2;
 }
 
 // printf rounds the exact binary value half to even; for values below 2^52 that is done here in
@@ -217,13 +212,15 @@ char* WriteFixed3(char* p, double value, int width) {
   }  // otherwise the value is below half a thousandth and rounds to zero
   const std::uint64_t whole = thousandths / 1000;
   const auto decimals = static_cast<unsigned>(thousandths % 1000);
-  if (!std::signbit(value) && whole < 100000) {
-    // The coordinates of every line: up to five whole digits, laid out in place.
-    const int wholeDigits = whole >= 10000 ? 5 : whole >= 1000 ? 4 : whole >= 100 ? 3 : whole >= 10 ? 2 : 1;
-    for (int pad = width - wholeDigits - 4; pad > 0; --pad) *p++ = '0';
+  if (!std::signbit(value) && (width == 8 || width == 9) && whole < (width == 8 ? 10000u : 100000u)) {
+    // The coordinates of every line: exactly width - 4 whole digits, zero-padded as printf does.
     auto rest = static_cast<unsigned>(whole);
-    for (int i = wholeDigits - 1; i >= 0; --i, rest /= 10) p[i] = static_cast<char>('0' + rest % 10);
-    p += wholeDigits;
+    if (width == 9) {
+      *p++ = static_cast<char>('0' + rest / 10000);
+      rest %= 10000;
+    }
+    p = WriteTwoDigits(p, rest / 100);
+    p = WriteTwoDigits(p, rest % 100);
     *p++ = '.';
     *p++ = static_cast<char>('0' + decimals / 100);
     return WriteTwoDigits(p, decimals % 100);

@@ -32,7 +32,16 @@ inline constexpr std::size_t kNumberRoom = std::numeric_limits<double>::max_expo
 char* WriteFixed3(char* p, double value, int width);
 // printf "%0*lld".
 char* WritePadded(char* p, long long value, int width);
-// printf "%02u" of a value below 100.
-char* WriteTwoDigits(char* p, unsigned value);
+// printf "%02u" of a value below 100 (of a larger one, its last two digits).
+inline char* WriteTwoDigits(char* p, unsigned value) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  value %= 100;
+  p[0] = kPairs[2 * value];
+  p[1] = kPairs[2 * value + 1];
+  return p + 2;
+}
 // printf "%02X" of a byte.
 char* WriteHex2(char* p, unsigned value);

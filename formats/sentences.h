@@ -96,6 +96,8 @@ class CPosition : public CFieldList {
 
   // Appends the bare group to out.
   void AppendGroup(std::string& out) const;
+  // Writes the bare group at p (room for 2 * kNumberRoom + 32 bytes) and answers its end.
+  char* WriteGroup(char* p) const;
 
  private:
   friend class CWplSentence;
@@ -156,6 +158,10 @@ class CSentence : public CFieldList {
       else
         PushMore(field);
     }
+    // Room for `count` more fields without a check each: the split of a line pushes a word's commas
+    // this way.
+    bool HasInlineRoom(std::size_t count) const { return m_more.empty() && m_size + count <= kInline; }
+    void PushInline(std::string_view field) { m_inline[m_size++] = field; }
     std::size_t Size() const { return m_size; }
     const std::string_view* Data() const { return m_more.empty() ? m_inline : m_more.data(); }
     std::string_view operator[](std::size_t index) const { return Data()[index]; }
@@ -172,6 +178,9 @@ class CSentence : public CFieldList {
   // Verification shared by every sentence: splits the text into fields (checksum last) and checks
   // the header against Type() and the checksum.
   bool Verify(std::string_view text, CFieldViews& fields, CDiagnostic* why) const;
+  // Splits the text before the '*' into fields at its commas and answers the XOR of its bytes
+  // after the '$', both in one pass.
+  static std::uint8_t SplitAndSum(std::string_view body, CFieldViews& fields);
   // The comma-separated fields after the header, without checksum and line end.
   virtual void AppendBody(std::string& out, CLocalTimeCache* times) const = 0;
 };

@@ -9,8 +9,6 @@
 
 namespace {
 
-// Large enough that a million-node track goes out in about a hundred writes.
-constexpr std::size_t kStoreBufferSize = 256 * 1024;
 // What loading from a file asks for at a time.
 constexpr std::size_t kReadBlockSize = 256 * 1024;
 
@@ -68,13 +66,12 @@ CVexlornArchive::CVexlornArchive(const std::uint8_t* data, std::size_t size, CDi
 CVexlornArchive::CVexlornArchive(CInputFile& file, CDiagnostic* why)
     : m_loading(true), m_size(file.Size()), m_input(&file), m_why(why) {}
 
-CVexlornArchive::CVexlornArchive(CAtomicFile& file, CDiagnostic* why) : m_file(&file), m_why(why) {
-  m_buffer.reserve(kStoreBufferSize);
-}
+// The store buffer is large enough that a million-node track goes out in about a hundred writes.
+CVexlornArchive::CVexlornArchive(CAtomicFile& file, CDiagnostic* why)
+    : m_file(&file), m_store(std::make_unique_for_overwrite<std::uint8_t[]>(kStoreBufferSize)), m_why(why) {}
 
-CVexlornArchive::CVexlornArchive(std::vector<std::uint8_t>& out, CDiagnostic* why) : m_memory(&out), m_why(why) {
-  m_buffer.reserve(kStoreBufferSize);
-}
+CVexlornArchive::CVexlornArchive(std::vector<std::uint8_t>& out, CDiagnostic* why)
+    : m_memory(&out), m_store(std::make_unique_for_overwrite<std::uint8_t[]>(kStoreBufferSize)), m_why(why) {}
 
 bool CVexlornArchive::Fill(std::size_t count) {
   if (m_input == nullptr || m_inputError.HasReason()) return false;
@@ -223,19 +220,36 @@ void CVexlornArchive::WriteCount(std::size_t count, const char* elementName) {
   WriteInt32(static_cast<std::int32_t>(count));
 }
 
-bool CVexlornArchive::Drain() {
+bool CVexlornArchive::Send(const void* data, std::size_t size) {
   if (m_failed) return false;
   if (m_file != nullptr) {
-    if (!m_file->Write(m_buffer.data(), m_buffer.size(), m_why)) {
+    if (!m_file->Write(data, size, m_why)) {
       m_failed = true;
       return false;
     }
   } else if (m_memory != nullptr) {
-    m_memory->insert(m_memory->end(), m_buffer.begin(), m_buffer.end());
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    m_memory->insert(m_memory->end(), bytes, bytes + size);
   }
-  m_written += m_buffer.size();
-  m_buffer.clear();
+  m_written += size;
   return true;
+}
+
+bool CVexlornArchive::Drain() {
+  const bool sent = Send(m_store.get(), m_used);
+  m_used = 0;
+  return sent;
+}
+
+void CVexlornArchive::WriteLarge(const void* data, std::size_t size) {
+  if (!Drain()) return;
+  // What does not fit the buffer goes on as it is.
+  if (size > kStoreBufferSize) {
+    Send(data, size);
+    return;
+  }
+  std::memcpy(m_store.get(), data, size);
+  m_used = size;
 }
 
 bool CVexlornArchive::Flush() { return Drain(); }

@@ -33,7 +33,7 @@ class CVexlornArchive {
   bool IsStoring() const { return !m_loading; }
   bool IsLoading() const { return m_loading; }
   // Bytes read or written so far.
-  std::uint64_t GetOffset() const { return IsLoading() ? m_position : m_written + m_buffer.size(); }
+  std::uint64_t GetOffset() const { return IsLoading() ? m_position : m_written + m_used; }
   std::uint64_t GetBytesLeft() const { return m_position < m_size ? m_size - m_position : 0; }
 
   // Loading. `what` names the value for the reason, e.g. "a waypoint" gives
@@ -94,11 +94,16 @@ class CVexlornArchive {
     WriteRaw(bytes, sizeof(T));
   }
 
+  // Inline, so that the small values of every record are copied without a call.
   void WriteRaw(const void* data, std::size_t size) {
-    if (m_buffer.size() + size > m_buffer.capacity() && !Drain()) return;
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    m_buffer.insert(m_buffer.end(), bytes, bytes + size);
+    if (m_used + size > kStoreBufferSize) {
+      WriteLarge(data, size);
+      return;
+    }
+    std::memcpy(m_store.get() + m_used, data, size);
+    m_used += size;
   }
+  void WriteLarge(const void* data, std::size_t size);
 
   // Byte-reversing helpers for big-endian hosts.
   template <typename T>
@@ -124,6 +129,8 @@ class CVexlornArchive {
   // Copies `size` bytes from the position on, across as many fills as it takes.
   bool ReadBytes(char* out, std::size_t size, std::uint64_t start, const char* what);
   bool Drain();
+  // Hands bytes on to the file or the memory; a failure is latched.
+  bool Send(const void* data, std::size_t size);
 
   bool m_loading = false;
   // Loading: the bytes from absolute offset m_windowStart to m_windowEnd are at m_window.
@@ -139,7 +146,9 @@ class CVexlornArchive {
   // Storing.
   CAtomicFile* m_file = nullptr;
   std::vector<std::uint8_t>* m_memory = nullptr;
-  std::vector<std::uint8_t> m_buffer;
+  static constexpr std::size_t kStoreBufferSize = 256 * 1024;
+  std::unique_ptr<std::uint8_t[]> m_store;
+  std::size_t m_used = 0;
   std::size_t m_written = 0;
   bool m_failed = false;
   CDiagnostic* m_why = nullptr;

@@ -33,17 +33,17 @@ bool LoadFile(const std::string& path, Doc& doc, CDiagnostic* why) {
 
 template <typename Doc>
 bool SaveFile(const std::string& path, const Doc& doc, CDiagnostic* why) {
-  CAtomicFile file(path);
-  if (!file.Open(why)) return false;
-  CVexlornArchive archive(file, why);
   // The destructor of CAtomicFile removes the temporary file if we stop here, also when memory ran
-  // out: that is a failed save like any other, not a crash.
+  // out (for the write buffers): that is a failed save like any other, not a crash.
   try {
+    CAtomicFile file(path);
+    if (!file.Open(why)) return false;
+    CVexlornArchive archive(file, why);
     doc.Store(archive);
+    return archive.Flush() && file.Commit(why);
   } catch (const std::bad_alloc&) {
     return Fail(why, "not enough memory to save " + path);
   }
-  return archive.Flush() && file.Commit(why);
 }
 
 template <typename Doc>

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -45,6 +46,7 @@ bool CAtomicFile::Open(CDiagnostic* why) {
   Discard();
   m_failed = false;
   m_size = 0;
+  m_sealed = false;
   struct stat existing {};
   const bool exists = ::stat(m_targetPath.c_str(), &existing) == 0;
   if (exists && S_ISDIR(existing.st_mode)) return Fail(why, "cannot write " + m_targetPath + ": it is a folder");
@@ -140,6 +142,7 @@ bool CAtomicFile::ReadAt(std::uint64_t offset, void* data, std::size_t size, CDi
 }
 
 bool CAtomicFile::Commit(CDiagnostic* why) {
+  if (m_sealed) return RenameSealed(why);
   if (m_fd < 0 || m_failed) {
     Discard();
     return Fail(why, "cannot write " + m_targetPath + ": the file is not open");
@@ -171,6 +174,44 @@ bool CAtomicFile::Commit(CDiagnostic* why) {
   return true;
 }
 
+bool CAtomicFile::Seal(CDiagnostic* why) {
+  if (m_fd < 0 || m_failed) {
+    Discard();
+    return Fail(why, "cannot write " + m_targetPath + ": the file is not open");
+  }
+  if (!FlushBuffer(why)) {
+    Discard();
+    return false;
+  }
+  if (::fsync(m_fd) != 0) {
+    const std::string reason = ErrnoText("cannot flush", m_targetPath);
+    Discard();
+    return Fail(why, reason);
+  }
+  const int fd = m_fd;
+  m_fd = -1;
+  if (::close(fd) != 0) {
+    const std::string reason = ErrnoText("cannot close", m_targetPath);
+    ::unlink(m_tempPath.c_str());
+    m_tempPath.clear();
+    return Fail(why, reason);
+  }
+  m_sealed = true;
+  return true;
+}
+
+bool CAtomicFile::RenameSealed(CDiagnostic* why) {
+  m_sealed = false;
+  if (::rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0) {
+    const std::string reason = ErrnoText("cannot replace", m_targetPath);
+    ::unlink(m_tempPath.c_str());
+    m_tempPath.clear();
+    return Fail(why, reason);
+  }
+  m_tempPath.clear();
+  return true;
+}
+
 void CAtomicFile::Discard() {
   if (m_fd >= 0) {
     ::close(m_fd);
@@ -181,4 +222,19 @@ void CAtomicFile::Discard() {
     m_tempPath.clear();
   }
   m_buffer.clear();
+}
+
+bool ReplaceAtomicFilePrefix(std::unique_ptr<CAtomicFile>& file, std::uint64_t oldSize, const void* data,
+                             std::size_t size, CDiagnostic* why) {
+  if (size == oldSize) return file->WriteAt(0, data, size, why);
+  auto moved = std::make_unique<CAtomicFile>(file->GetTargetPath());
+  if (!moved->Open(why) || !moved->Write(data, size, why)) return false;
+  std::vector<char> block(kBufferSize);
+  for (std::uint64_t at = oldSize; at < file->GetSize();) {
+    const auto part = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), file->GetSize() - at));
+    if (!file->ReadAt(at, block.data(), part, why) || !moved->Write(block.data(), part, why)) return false;
+    at += part;
+  }
+  file = std::move(moved);
+  return true;
 }

@@ -1,16 +1,6 @@
 // The desktop product's files a record at a time.
 #include "formats/vexlorn_stream.h"
 
-#include <algorithm>
-#include <limits>
-
-namespace {
-
-// What a changed prefix copies at a time when the nodes behind it must move.
-constexpr std::size_t kCopyBlockSize = 256 * 1024;
-
-}  // namespace
-
 // ---- CVexlornTrackReader ----
 
 bool CVexlornTrackReader::Open(const std::string& path) {
@@ -67,19 +57,10 @@ bool CVexlornTrackWriter::Finish(const SVexlornTrkHeadBlock& header, const std::
   std::vector<std::uint8_t> prefix;
   if (!m_archive->Flush() || !Prefix(header, name, m_count, prefix)) return false;
   m_archive.reset();
-  if (prefix.size() == m_prefixSize) return m_file->WriteAt(0, prefix.data(), prefix.size(), m_why);
-  // A name of another length moves the nodes: they go behind the new prefix in a new temporary file.
-  auto moved = std::make_unique<CAtomicFile>(m_path);
-  if (!moved->Open(m_why) || !moved->Write(prefix.data(), prefix.size(), m_why)) return false;
-  std::vector<char> block(kCopyBlockSize);
-  for (std::uint64_t at = m_prefixSize; at < m_file->GetSize();) {
-    const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), m_file->GetSize() - at));
-    if (!m_file->ReadAt(at, block.data(), size, m_why) || !moved->Write(block.data(), size, m_why)) return false;
-    at += size;
-  }
-  m_file = std::move(moved);
-  return true;
+  return ReplaceAtomicFilePrefix(m_file, m_prefixSize, prefix.data(), prefix.size(), m_why);
 }
+
+bool CVexlornTrackWriter::Seal() { return m_file->Seal(m_why); }
 
 bool CVexlornTrackWriter::Commit() { return m_file->Commit(m_why); }
 

@@ -65,6 +65,8 @@ class CVexlornTrackWriter {
   bool Open(const SVexlornTrkHeadBlock& header, const std::string& name);
   void Add(const SVexlornTnodBlock& node);
   bool Finish(const SVexlornTrkHeadBlock& header, const std::string& name);
+  // After Finish, for a job that replaces many files at its end: closes the file until Commit.
+  bool Seal();
   bool Commit();
   // Forgets everything written; the target keeps whatever it held before.
   void Discard();

@@ -205,63 +205,123 @@ const char* Text(const xmlChar* text) { return reinterpret_cast<const char*>(tex
 
 bool Is(const xmlChar* name, const char* wanted) { return std::strcmp(Text(name), wanted) == 0; }
 
+// The names the reader looks for, as the parser's dictionary holds them: the parser hands every
+// name over from that dictionary, so a name is one of these exactly when it is the same pointer.
+struct SNames {
+  explicit SNames(xmlDictPtr dictionary) {
+    const auto intern = [dictionary](const char* text) {
+      return xmlDictLookup(dictionary, reinterpret_cast<const xmlChar*>(text), -1);
+    };
+    cmt = intern("cmt");
+    desc = intern("desc");
+    ele = intern("ele");
+    extensions = intern("extensions");
+    fileType = intern("fileType");
+    fix = intern("fix");
+    header = intern("header");
+    name = intern("name");
+    number = intern("number");
+    routeUse = intern("routeUse");
+    rte = intern("rte");
+    rtept = intern("rtept");
+    sym = intern("sym");
+    symbol = intern("symbol");
+    time = intern("time");
+    trk = intern("trk");
+    trkpt = intern("trkpt");
+    trkseg = intern("trkseg");
+    validFix = intern("validFix");
+    versionCode = intern("versionCode");
+    versionText = intern("versionText");
+    wpt = intern("wpt");
+    lat = intern("lat");
+    lon = intern("lon");
+    ours = intern(kGpxExtensionNamespace);
+  }
+  const xmlChar* lat;
+  const xmlChar* lon;
+  const xmlChar* cmt;
+  const xmlChar* desc;
+  const xmlChar* ele;
+  const xmlChar* extensions;
+  const xmlChar* fileType;
+  const xmlChar* fix;
+  const xmlChar* header;
+  const xmlChar* name;
+  const xmlChar* number;
+  const xmlChar* routeUse;
+  const xmlChar* rte;
+  const xmlChar* rtept;
+  const xmlChar* sym;
+  const xmlChar* symbol;
+  const xmlChar* time;
+  const xmlChar* trk;
+  const xmlChar* trkpt;
+  const xmlChar* trkseg;
+  const xmlChar* validFix;
+  const xmlChar* versionCode;
+  const xmlChar* versionText;
+  const xmlChar* wpt;
+  const xmlChar* ours;
+};
+
 // The kind of an element in the element of kind `parent`. GPX's own elements are named without a
 // prefix; ours carry one bound to our namespace (the nearest declaration decides).
-EKind Classify(EKind parent, const xmlChar* name, const xmlChar* prefix, const xmlChar* uri) {
+EKind Classify(const SNames& names, EKind parent, const xmlChar* name, const xmlChar* prefix, const xmlChar* uri) {
   const bool plain = prefix == nullptr;
-  const bool ours = prefix != nullptr && uri != nullptr && Is(uri, kGpxExtensionNamespace);
+  const bool ours = prefix != nullptr && uri == names.ours;
   switch (parent) {
     case EKind::Root:
       if (!plain) return EKind::Ignored;
-      if (Is(name, "wpt")) return EKind::Waypoint;
-      if (Is(name, "rte")) return EKind::Route;
-      if (Is(name, "trk")) return EKind::Track;
-      return Is(name, "extensions") ? EKind::RootExtensions : EKind::Ignored;
+      if (name == names.wpt) return EKind::Waypoint;
+      if (name == names.rte) return EKind::Route;
+      if (name == names.trk) return EKind::Track;
+      return name == names.extensions ? EKind::RootExtensions : EKind::Ignored;
     case EKind::Waypoint:
     case EKind::RoutePoint:
       if (!plain) return EKind::Ignored;
-      if (Is(name, "ele")) return EKind::PointEle;
-      if (Is(name, "name")) return EKind::PointName;
-      if (Is(name, "cmt")) return EKind::PointComment;
-      if (Is(name, "desc")) return EKind::PointDescription;
-      if (Is(name, "sym")) return EKind::PointSym;
-      return Is(name, "extensions") ? EKind::PointExtensions : EKind::Ignored;
+      if (name == names.ele) return EKind::PointEle;
+      if (name == names.name) return EKind::PointName;
+      if (name == names.cmt) return EKind::PointComment;
+      if (name == names.desc) return EKind::PointDescription;
+      if (name == names.sym) return EKind::PointSym;
+      return name == names.extensions ? EKind::PointExtensions : EKind::Ignored;
     case EKind::PointExtensions:
       if (!ours) return EKind::Ignored;
-      if (Is(name, "symbol")) return EKind::PointSymbol;
-      if (Is(name, "number")) return EKind::PointNumber;
-      return Is(name, "routeUse") ? EKind::PointRouteUse : EKind::Ignored;
+      if (name == names.symbol) return EKind::PointSymbol;
+      if (name == names.number) return EKind::PointNumber;
+      return name == names.routeUse ? EKind::PointRouteUse : EKind::Ignored;
     case EKind::Route:
       if (!plain) return EKind::Ignored;
-      if (Is(name, "name")) return EKind::RouteName;
-      if (Is(name, "number")) return EKind::RouteNumber;
-      if (Is(name, "rtept")) return EKind::RoutePoint;
-      return Is(name, "extensions") ? EKind::RouteExtensions : EKind::Ignored;
+      if (name == names.name) return EKind::RouteName;
+      if (name == names.number) return EKind::RouteNumber;
+      if (name == names.rtept) return EKind::RoutePoint;
+      return name == names.extensions ? EKind::RouteExtensions : EKind::Ignored;
     case EKind::RouteExtensions:
-      return ours && Is(name, "number") ? EKind::RouteExtensionNumber : EKind::Ignored;
+      return ours && name == names.number ? EKind::RouteExtensionNumber : EKind::Ignored;
     case EKind::Track:
       if (!plain) return EKind::Ignored;
-      if (Is(name, "name")) return EKind::TrackName;
-      if (Is(name, "trkseg")) return EKind::Segment;
-      return Is(name, "extensions") ? EKind::TrackExtensions : EKind::Ignored;
+      if (name == names.name) return EKind::TrackName;
+      if (name == names.trkseg) return EKind::Segment;
+      return name == names.extensions ? EKind::TrackExtensions : EKind::Ignored;
     case EKind::RootExtensions:
     case EKind::TrackExtensions:
-      return ours && Is(name, "header") ? EKind::Header : EKind::Ignored;
+      return ours && name == names.header ? EKind::Header : EKind::Ignored;
     case EKind::Header:
       if (!ours) return EKind::Ignored;
-      if (Is(name, "versionText")) return EKind::HeaderText;
-      if (Is(name, "versionCode")) return EKind::HeaderCode;
-      return Is(name, "fileType") ? EKind::HeaderType : EKind::Ignored;
+      if (name == names.versionText) return EKind::HeaderText;
+      if (name == names.versionCode) return EKind::HeaderCode;
+      return name == names.fileType ? EKind::HeaderType : EKind::Ignored;
     case EKind::Segment:
-      return plain && Is(name, "trkpt") ? EKind::TrackPoint : EKind::Ignored;
+      return plain && name == names.trkpt ? EKind::TrackPoint : EKind::Ignored;
     case EKind::TrackPoint:
       if (!plain) return EKind::Ignored;
-      if (Is(name, "ele")) return EKind::NodeEle;
-      if (Is(name, "time")) return EKind::NodeTime;
-      if (Is(name, "fix")) return EKind::NodeFix;
-      return Is(name, "extensions") ? EKind::NodeExtensions : EKind::Ignored;
+      if (name == names.ele) return EKind::NodeEle;
+      if (name == names.time) return EKind::NodeTime;
+      if (name == names.fix) return EKind::NodeFix;
+      return name == names.extensions ? EKind::NodeExtensions : EKind::Ignored;
     case EKind::NodeExtensions:
-      return ours && Is(name, "validFix") ? EKind::NodeValidFix : EKind::Ignored;
+      return ours && name == names.validFix ? EKind::NodeValidFix : EKind::Ignored;
     default:
       return EKind::Ignored;
   }
@@ -336,7 +396,8 @@ class CGpxReader {
   // "&#0;" must not cut a name short).
   bool InText() const { return !m_frames.empty() && IsText(m_frames.back().kind) && Active(); }
   void EndRun();
-  std::string TakeText();
+  // Valid until the next element's text begins.
+  std::string_view TakeText();
   std::string NameOf();
   bool ReadCoordinates(const SFrame& frame, const xmlChar* name, int attributeCount, const xmlChar** attributes,
                        double& latitude, double& longitude);
@@ -350,6 +411,7 @@ class CGpxReader {
   CCodePage& m_codePage;
   CGpxTrackHandler& m_tracks;
   xmlParserCtxtPtr m_parser = nullptr;
+  std::unique_ptr<SNames> m_names;
   std::vector<SFrame> m_frames;
   // The text of the element at hand, as the reader always took it: its runs of characters between
   // markup, a run of white space alone left out, and its CDATA sections; for a track point's
@@ -400,16 +462,14 @@ void CGpxReader::EndRun() {
   m_run.clear();
 }
 
-std::string CGpxReader::TakeText() {
+std::string_view CGpxReader::TakeText() {
   EndRun();
-  std::string text = std::move(m_text);
-  m_text.clear();
-  CXmlInputFilter::Unmark(text);
-  return text;
+  CXmlInputFilter::Unmark(m_text);
+  return m_text;
 }
 
 std::string CGpxReader::NameOf() {
-  std::string text = TakeText();
+  std::string text(TakeText());
   for (char& c : text) {
     if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') {
       c = '?';
@@ -427,8 +487,8 @@ bool CGpxReader::ReadCoordinates(const SFrame& frame, const xmlChar* name, int a
   for (int i = 0; i < attributeCount; ++i) {
     const xmlChar** attribute = attributes + 5 * i;
     if (attribute[1] != nullptr) continue;
-    if (Is(attribute[0], "lat")) lat = attribute;
-    if (Is(attribute[0], "lon")) lon = attribute;
+    if (attribute[0] == m_names->lat) lat = attribute;
+    if (attribute[0] == m_names->lon) lon = attribute;
   }
   if (lat == nullptr || lon == nullptr) {
     Refuse(frame, "<" + std::string(Text(name)) + "> without lat and lon");
@@ -456,11 +516,11 @@ bool CGpxReader::ReadCoordinates(const SFrame& frame, const xmlChar* name, int a
 
 bool CGpxReader::ReadInteger(const SFrame& frame, const xmlChar* name, const xmlChar* prefix, std::int64_t low,
                              std::int64_t high, std::int64_t& value) {
-  const std::string text = TakeText();
+  const std::string_view text = TakeText();
   if (ParseGpxInteger(text, value) && value >= low && value <= high) return true;
   const std::string element = prefix != nullptr ? std::string(Text(prefix)) + ":" + Text(name) : Text(name);
-  Refuse(frame,
-         "<" + element + "> \"" + text + "\" is not a number " + std::to_string(low) + ".." + std::to_string(high));
+  Refuse(frame, "<" + element + "> \"" + std::string(text) + "\" is not a number " + std::to_string(low) + ".." +
+                    std::to_string(high));
   return false;
 }
 
@@ -500,7 +560,7 @@ void CGpxReader::Start(const xmlChar* name, const xmlChar* prefix, const xmlChar
                        const xmlChar** namespaces, int attributeCount, const xmlChar** attributes) {
   if (InText()) EndRun();
   const EKind parent = m_frames.empty() ? EKind::Ignored : m_frames.back().kind;
-  const EKind kind = m_frames.empty() ? EKind::Root : Classify(parent, name, prefix, uri);
+  const EKind kind = m_frames.empty() ? EKind::Root : Classify(*m_names, parent, name, prefix, uri);
   m_frames.push_back({kind, Offset()});
   if (kind == EKind::Waypoint) m_inWaypoint = true;
   if (!Active()) return;
@@ -578,8 +638,8 @@ void CGpxReader::End(const xmlChar* name, const xmlChar* prefix) {
   std::int64_t integer = 0;
   switch (frame.kind) {
     case EKind::PointEle: {
-      const std::string text = TakeText();
-      if (!ParseGpxNumber(text, m_point.altitude)) Refuse(frame, "ele \"" + text + "\" is not a number");
+      const std::string_view text = TakeText();
+      if (!ParseGpxNumber(text, m_point.altitude)) Refuse(frame, "ele \"" + std::string(text) + "\" is not a number");
       return;
     }
     case EKind::PointName:
@@ -599,7 +659,7 @@ void CGpxReader::End(const xmlChar* name, const xmlChar* prefix) {
       return;
     case EKind::PointSym:
       m_point.hasSym = true;
-      m_point.sym = TakeText();
+      m_point.sym = std::string(TakeText());
       return;
     case EKind::PointSymbol:
       if (ReadInteger(frame, name, prefix, 0, SVexlornWptBlock::kMaxSymbol, m_point.symbol)) m_point.hasSymbol = true;
@@ -635,13 +695,15 @@ void CGpxReader::End(const xmlChar* name, const xmlChar* prefix) {
       m_track.SetName(NameOf());
       return;
     case EKind::HeaderText: {
-      const std::string text = TakeText();
-      if (!m_header->SetVersionText(text.c_str())) Refuse(frame, "unknown version text \"" + text + "\"");
+      const std::string_view text = TakeText();
+      if (!m_header->SetVersionText(std::string(text).c_str()))
+        Refuse(frame, "unknown version text \"" + std::string(text) + "\"");
       return;
     }
     case EKind::HeaderCode: {
-      const std::string text = TakeText();
-      if (!m_header->SetVersionCode(text.c_str())) Refuse(frame, "unknown version code \"" + text + "\"");
+      const std::string_view text = TakeText();
+      if (!m_header->SetVersionCode(std::string(text).c_str()))
+        Refuse(frame, "unknown version code \"" + std::string(text) + "\"");
       return;
     }
     case EKind::HeaderType:
@@ -651,21 +713,21 @@ void CGpxReader::End(const xmlChar* name, const xmlChar* prefix) {
         m_header->SVexlornHeadBlock::SetFileType(static_cast<std::int32_t>(integer));
       return;
     case EKind::NodeEle: {
-      const std::string text = TakeText();
+      const std::string_view text = TakeText();
       float altitude = 0;
       if (!ParseGpxNumber(text, altitude)) {
-        Refuse(frame, "ele \"" + text + "\" is not a number");
+        Refuse(frame, "ele \"" + std::string(text) + "\" is not a number");
         return;
       }
       m_node.SetAltitude(altitude);
       return;
     }
     case EKind::NodeTime: {
-      const std::string text = TakeText();
+      const std::string_view text = TakeText();
       std::int32_t seconds = 0;
       std::uint8_t hundredths = 0;
       if (!ParseGpxTime(text, seconds, hundredths)) {
-        Refuse(frame, "time \"" + text + "\" is not a date and time of the years 1901 to 2038");
+        Refuse(frame, "time \"" + std::string(text) + "\" is not a date and time of the years 1901 to 2038");
         return;
       }
       m_node.SetTime(seconds);
@@ -847,6 +909,7 @@ bool CGpxReader::Read(CByteSource& source, const COpener& reopen, CVexlornFileWp
   m_parser = xmlCreateIOParserCtxt(&handler, this, CFilteredInput::Read, CFilteredInput::Close, &input,
                                    XML_CHAR_ENCODING_NONE);
   if (m_parser == nullptr) return Fail(why, "not enough memory to read the file");
+  m_names = std::make_unique<SNames>(m_parser->dict);
   xmlCtxtUseOptions(m_parser, XML_PARSE_NONET);
   xmlParseDocument(m_parser);
   if (m_parser->myDoc != nullptr) xmlFreeDoc(m_parser->myDoc);

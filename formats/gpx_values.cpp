@@ -57,12 +57,42 @@ bool Expect(std::string_view text, std::size_t& pos, char c) {
   return true;
 }
 
+// A plain "[-]digits[.digits]" short enough that its digits and its power of ten are exact in T:
+// one correctly rounded division then gives the very value from_chars gives.
+template <typename T>
+bool ParsePlainDecimal(std::string_view text, T& value) {
+  constexpr std::size_t kMaxDigits = sizeof(T) == sizeof(double) ? 15 : 7;
+  static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  if (text.size() > kMaxDigits + 1) return false;  // a long one is from_chars' at once
+  std::uint64_t number = 0;
+  std::size_t digits = 0, decimals = 0;
+  bool point = false;
+  for (const char c : text) {
+    if (c == '.' && !point) {
+      point = true;
+      continue;
+    }
+    if (c < '0' || c > '9' || ++digits > kMaxDigits) return false;
+    number = number * 10 + static_cast<std::uint64_t>(c - '0');
+    if (point) ++decimals;
+  }
+  if (digits == 0) return false;
+  const T magnitude = static_cast<T>(number) / static_cast<T>(kPowers[decimals]);
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+
 template <typename T>
 bool ParseNumber(std::string_view text, T& value) {
   std::string_view view = TrimmedGpxText(text);
   if (!view.empty() && view.front() == '+') view.remove_prefix(1);
   if (view.empty() || !((view.front() >= '0' && view.front() <= '9') || view.front() == '-' || view.front() == '.'))
     return false;
+  // Nearly every coordinate and altitude takes the short way.
+  if (ParsePlainDecimal(view, value)) return true;
   T parsed{};
   const auto result = std::from_chars(view.data(), view.data() + view.size(), parsed, std::chars_format::general);
   if (result.ec != std::errc() || result.ptr != view.data() + view.size() || !std::isfinite(parsed)) return false;

@@ -309,6 +309,12 @@ TEST_F(GpxTest, WhatXmlForbidsReadsAsAlwaysAndNothingOutsideIsLoaded) {
               0)
         << text << "\n-1: it hung or crashed, 1: refused, 2: read otherwise (or read at all)";
   }
+  // What follows the root element is not read: a file padded with zero bytes reads.
+  SGpxDocument padded;
+  CCodePage page;
+  ASSERT_TRUE(
+      ReadGpxText("<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"2\"/></gpx>\n" + std::string(100, '\0'), padded, page));
+  EXPECT_EQ(padded.points.GetWaypoints().GetCount(), 1u);
   // A file in UTF-16 reads as well.
   const std::string utf8 = "<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"2\"><name>M\xC3\xBCller</name></wpt></gpx>";
   std::string utf16 = "\xFF\xFE";

@@ -24,7 +24,13 @@ namespace {
 
 constexpr const char* kGpx10Namespace = "http://www.topografix.com/GPX/1/0";
 constexpr const char* kGpx11Namespace = "http://www.topografix.com/GPX/1/1";
+// What a reader asks its source for at a time: a large file in blocks of 256 KiB, a small one in
+// one block of its own size (but room for the longest piece the filter looks ahead at).
 constexpr std::size_t kBlockSize = 256 * 1024;
+std::size_t BlockSizeFor(std::uint64_t inputSize) {
+  constexpr std::size_t kSmallest = 4096;
+  return static_cast<std::size_t>(std::clamp<std::uint64_t>(inputSize + 1, kSmallest, kBlockSize));
+}
 
 // Where libxml2's faults outside a parse would go; ours are taken from the parser.
 void Silent(void*, const char*, ...) {}
@@ -53,8 +59,8 @@ using COpener = std::function<std::unique_ptr<CByteSource>()>;
 // A source read a block at a time into a buffer, the bytes not yet taken kept in front.
 class CBlockReader {
  public:
-  explicit CBlockReader(CByteSource& source)
-      : m_source(source), m_block(std::make_unique_for_overwrite<char[]>(kBlockSize)) {}
+  CBlockReader(CByteSource& source, std::size_t size)
+      : m_source(source), m_block(std::make_unique_for_overwrite<char[]>(size)), m_capacity(size) {}
 
   const char* Data() const { return m_block.get() + m_begin; }
   std::size_t Size() const { return m_end - m_begin; }
@@ -68,7 +74,7 @@ class CBlockReader {
     m_begin = 0;
     m_end = left;
     std::size_t got = 0;
-    if (!m_source.Read(m_block.get() + m_end, kBlockSize - m_end, got, &m_error)) return false;
+    if (!m_source.Read(m_block.get() + m_end, m_capacity - m_end, got, &m_error)) return false;
     m_end += got;
     m_atEnd = got == 0;
     return true;
@@ -78,6 +84,7 @@ class CBlockReader {
  private:
   CByteSource& m_source;
   std::unique_ptr<char[]> m_block;
+  std::size_t m_capacity;
   std::size_t m_begin = 0;
   std::size_t m_end = 0;
   bool m_atEnd = false;
@@ -87,7 +94,7 @@ class CBlockReader {
 // The input as libxml2 reads it: through the filter, straight into the parser's buffer.
 class CFilteredInput {
  public:
-  explicit CFilteredInput(CByteSource& source) : m_blocks(source) {}
+  CFilteredInput(CByteSource& source, std::size_t blockSize) : m_blocks(source, blockSize) {}
 
   static int Read(void* context, char* buffer, int length) {
     return static_cast<CFilteredInput*>(context)->Read(buffer, length);
@@ -114,10 +121,10 @@ class CFilteredInput {
 
 // Where an offset of the filtered input lies in the file itself. The filter is run again from
 // the start up to that offset; a place inside a rewritten piece is that piece's.
-std::uint64_t SourceOffset(CByteSource& source, std::uint64_t filtered) {
-  CBlockReader blocks(source);
+std::uint64_t SourceOffset(CByteSource& source, std::size_t blockSize, std::uint64_t filtered) {
+  CBlockReader blocks(source, blockSize);
   CXmlInputFilter filter;
-  std::vector<char> out(kBlockSize);
+  std::vector<char> out(blockSize);
   std::uint64_t made = 0, taken = 0;
   if (!blocks.Refill()) return taken;
   while (made < filtered) {
@@ -334,7 +341,7 @@ class CGpxReader {
  public:
   CGpxReader(CCodePage& codePage, CGpxTrackHandler& tracks) : m_codePage(codePage), m_tracks(tracks) {}
 
-  bool Read(CByteSource& source, const COpener& reopen, CVexlornFileWpt& points, CDiagnostic* why);
+  bool Read(CByteSource& source, std::uint64_t size, const COpener& reopen, CVexlornFileWpt& points, CDiagnostic* why);
 
  private:
   // The waypoint fields that wpt and rtept share.
@@ -422,6 +429,7 @@ class CGpxReader {
   bool m_gotFirst = false;
   SRefusal m_syntax, m_rootRefused, m_waypointRefused, m_otherRefused;
   bool m_inWaypoint = false;
+  std::size_t m_blockSize = kBlockSize;
   bool m_changed = false;  // whether the filter made places in the parser's input differ from the file's
 
   CVexlornFileWpt m_points;
@@ -853,10 +861,10 @@ bool CGpxReader::Finish(const COpener& reopen, const SRefusal& refusal, CDiagnos
   if (why == nullptr) return false;
   why->Set(refusal.rule);
   std::uint64_t offset = refusal.offset;
-  if (const auto mapped = m_changed ? reopen() : nullptr) offset = SourceOffset(*mapped, offset);
+  if (const auto mapped = m_changed ? reopen() : nullptr) offset = SourceOffset(*mapped, m_blockSize, offset);
   const auto source = reopen();
   if (source == nullptr) return false;
-  CBlockReader blocks(*source);
+  CBlockReader blocks(*source, m_blockSize);
   std::uint64_t at = 0, line = 1, lineStart = 0;
   std::uint64_t tag = 0, tagLine = 0, tagLineStart = 0;  // the last '<' before the place
   bool tagSeen = false;
@@ -885,7 +893,9 @@ bool CGpxReader::Finish(const COpener& reopen, const SRefusal& refusal, CDiagnos
   return false;
 }
 
-bool CGpxReader::Read(CByteSource& source, const COpener& reopen, CVexlornFileWpt& points, CDiagnostic* why) {
+bool CGpxReader::Read(CByteSource& source, std::uint64_t size, const COpener& reopen, CVexlornFileWpt& points,
+                      CDiagnostic* why) {
+  m_blockSize = BlockSizeFor(size);
   static const bool initialised = [] {
     xmlInitParser();
     // Every fault is reported through the parser's own handler; nothing goes to standard error.
@@ -905,7 +915,7 @@ bool CGpxReader::Read(CByteSource& source, const COpener& reopen, CVexlornFileWp
   handler.processingInstruction = OnInstruction;
   handler.serror = OnError;
   // No entity, subset or resolver callbacks: nothing outside the file is ever looked up.
-  CFilteredInput input(source);
+  CFilteredInput input(source, m_blockSize);
   m_parser = xmlCreateIOParserCtxt(&handler, this, CFilteredInput::Read, CFilteredInput::Close, &input,
                                    XML_CHAR_ENCODING_NONE);
   if (m_parser == nullptr) return Fail(why, "not enough memory to read the file");
@@ -928,10 +938,10 @@ bool CGpxReader::Read(CByteSource& source, const COpener& reopen, CVexlornFileWp
   return true;
 }
 
-bool ReadFrom(CByteSource& source, const COpener& reopen, CVexlornFileWpt& points, CGpxTrackHandler& tracks,
-              CCodePage& codePage, CDiagnostic* why) {
+bool ReadFrom(CByteSource& source, std::uint64_t size, const COpener& reopen, CVexlornFileWpt& points,
+              CGpxTrackHandler& tracks, CCodePage& codePage, CDiagnostic* why) {
   CGpxReader reader(codePage, tracks);
-  return reader.Read(source, reopen, points, why);
+  return reader.Read(source, size, reopen, points, why);
 }
 
 // Every track into the document's list.
@@ -964,14 +974,14 @@ bool ReadGpxFile(const std::string& path, CVexlornFileWpt& points, CGpxTrackHand
     if (!again->Open(path)) return nullptr;
     return again;
   };
-  return ReadFrom(file, reopen, points, tracks, codePage, why);
+  return ReadFrom(file, file.Size(), reopen, points, tracks, codePage, why);
 }
 
 bool ReadGpxText(std::string_view text, CVexlornFileWpt& points, CGpxTrackHandler& tracks, CCodePage& codePage,
                  CDiagnostic* why) {
   CTextSource source(text);
   const COpener reopen = [text] { return std::make_unique<CTextSource>(text); };
-  return ReadFrom(source, reopen, points, tracks, codePage, why);
+  return ReadFrom(source, text.size(), reopen, points, tracks, codePage, why);
 }
 
 bool ReadGpxText(std::string_view text, SGpxDocument& doc, CCodePage& codePage, CDiagnostic* why) {

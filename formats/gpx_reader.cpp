@@ -896,6 +896,13 @@ bool CGpxReader::Finish(const COpener& reopen, const SRefusal& refusal, CDiagnos
 bool CGpxReader::Read(CByteSource& source, std::uint64_t size, const COpener& reopen, CVexlornFileWpt& points,
                       CDiagnostic* why) {
   m_blockSize = BlockSizeFor(size);
+  // A refused file changes nothing, also not the count of replaced characters its names made.
+  const std::size_t replaced = m_codePage.GetReplacementCount();
+  const auto refused = [&] {
+    m_codePage.ResetReplacementCount();
+    m_codePage.CountReplacements(replaced);
+    return false;
+  };
   static const bool initialised = [] {
     xmlInitParser();
     // Every fault is reported through the parser's own handler; nothing goes to standard error.
@@ -929,10 +936,13 @@ bool CGpxReader::Read(CByteSource& source, std::uint64_t size, const COpener& re
 
   if (input.Error().HasReason()) {
     if (why != nullptr) *why = input.Error();
-    return false;
+    return refused();
   }
-  for (const SRefusal* refusal : {&m_syntax, &m_rootRefused, &m_waypointRefused, &m_otherRefused})
-    if (refusal->set) return Finish(reopen, *refusal, why);
+  for (const SRefusal* refusal : {&m_syntax, &m_rootRefused, &m_waypointRefused, &m_otherRefused}) {
+    if (!refusal->set) continue;
+    Finish(reopen, *refusal, why);
+    return refused();
+  }
   ResolveRoutes(m_points);
   points = std::move(m_points);
   return true;

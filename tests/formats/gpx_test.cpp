@@ -537,6 +537,9 @@ TEST_F(GpxTest, RefusesWithLineAndColumnAndKeepsTheDocument) {
       // ends, references and names.
       {"<gpx version=\"1.1\">\r\n<wpt\nlat=\"1\"\nlon=\"2\"><name>a&#10;b\r\nc\rd</name><ele>x</ele></wpt></gpx>", 5,
        12, "ele \"x\" is not a number"},
+      // A name read before the refusal counts no replaced character: the file changes nothing.
+      {"<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"2\"><name>\xD0\x96</name></wpt><wpt lat=\"x\" lon=\"1\"/></gpx>", 1,
+       63, "lat \"x\" is not a number"},
       // A control byte before the fault is read as '?' (a longer piece for the parser): the place
       // is still the file's.
       {"<gpx version=\"1.1\">\n<wpt lat=\"1\" lon=\"2\"><name>\x01&#2;AT&T</name><ele>x</ele></wpt></gpx>", 2, 45,
@@ -557,6 +560,7 @@ TEST_F(GpxTest, RefusesWithLineAndColumnAndKeepsTheDocument) {
       EXPECT_EQ(why.Line(), c.line) << c.text << (fromFile ? " (file)" : "");
       EXPECT_EQ(why.Column(), c.column) << c.text << (fromFile ? " (file)" : "");
       EXPECT_EQ(why.Rule(), c.rule) << c.text << (fromFile ? " (file)" : "");
+      EXPECT_EQ(codePage.GetReplacementCount(), 0u) << c.text;
       EXPECT_EQ(doc.points.GetWaypoints().GetCount(), 1u);
       EXPECT_TRUE(doc.tracks.empty());
     }

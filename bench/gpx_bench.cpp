@@ -11,7 +11,8 @@
 
 #include "formats/code_page.h"
 #include "formats/conversion.h"
-#include "formats/gpx.h"
+#include "formats/gpx_reader.h"
+#include "formats/gpx_writer.h"
 #include "formats/unit_files.h"
 #include "formats/vexlorn_file.h"
 

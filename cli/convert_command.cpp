@@ -107,13 +107,18 @@ void RunConvert(const SOptions& options, int& status) {
                                   : "a unit file goes to the desktop (--to desktop) or to GPX (--to gpx)");
       continue;
     }
+    std::vector<std::string> outputs;
     for (const char* extension : extensions) {
       // Two inputs of one run that want the same output (a.upt and a.rte both give a.wpt) must
       // not overwrite each other: the later one gets a numbered name, as in the wizard's list.
       const std::string target = names.Claim(files.JoinPath(folder, files.StemOf(source) + '.' + extension));
-      const bool converted =
-          toUnit ? ConvertFileToUnit(source, target, noUnit, report) : ConvertFileToDesktop(source, target, report);
-      if (converted) std::printf("%s\n", EscapeForTerminal(target).c_str());
+      outputs.push_back(target);
+    }
+    // A .wpt is read once for both of its outputs.
+    const std::vector<bool> converted = toUnit ? ConvertFileToUnitTargets(source, outputs, noUnit, report)
+                                               : std::vector<bool>{ConvertFileToDesktop(source, outputs[0], report)};
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+      if (converted[i]) std::printf("%s\n", EscapeForTerminal(outputs[i]).c_str());
     }
   }
   std::fflush(stdout);

@@ -112,11 +112,15 @@ void RunSend(const SOptions& options, int& status) {
       report.AddReportLine(IDS_ERROR_LOADING, source, "unknown kind of file: expected .wpt or .trk");
       continue;
     }
+    std::vector<std::string> outputs;
     for (const std::string& candidate : candidates) {
-      const std::string target = names.Claim(candidate);
-      if (!ConvertFileToUnit(source, target, context, report)) continue;
-      std::printf("%s\n", EscapeForTerminal(target).c_str());
-      anyOnUnit = anyOnUnit || IsTargetOnUnit(target, context);
+      outputs.push_back(names.Claim(candidate));
+    }
+    const std::vector<bool> converted = ConvertFileToUnitTargets(source, outputs, context, report);
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+      if (!converted[i]) continue;
+      std::printf("%s\n", EscapeForTerminal(outputs[i]).c_str());
+      anyOnUnit = anyOnUnit || IsTargetOnUnit(outputs[i], context);
     }
   }
   std::fflush(stdout);

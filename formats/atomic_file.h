@@ -5,6 +5,8 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "formats/diagnostic.h"
@@ -23,13 +25,26 @@ class CAtomicFile {
   bool Open(CDiagnostic* why = nullptr);
   bool Write(const void* data, std::size_t size, CDiagnostic* why = nullptr);
   bool Write(const std::string& text, CDiagnostic* why = nullptr) { return Write(text.data(), text.size(), why); }
+  const std::string& GetTargetPath() const { return m_targetPath; }
+  // Bytes written so far, buffered ones included.
+  std::uint64_t GetSize() const { return m_size; }
+  // Overwrites bytes written before, for a value a file holds in front of what it counts (a
+  // header's count known only at the end); the range must lie within GetSize().
+  bool WriteAt(std::uint64_t offset, const void* data, std::size_t size, CDiagnostic* why = nullptr);
+  // Reads back bytes written before, within GetSize().
+  bool ReadAt(std::uint64_t offset, void* data, std::size_t size, CDiagnostic* why = nullptr);
   // Flushes, syncs and renames the temporary file over the target.
   bool Commit(CDiagnostic* why = nullptr);
+  // Flushes, syncs and closes the temporary file without renaming it yet: a job that writes many
+  // files and replaces them all only at its end needs no open descriptor for each. Commit then
+  // only renames; Discard removes it.
+  bool Seal(CDiagnostic* why = nullptr);
   // Removes the temporary file; the target keeps whatever it held before.
   void Discard();
 
  private:
   bool FlushBuffer(CDiagnostic* why);
+  bool RenameSealed(CDiagnostic* why);
   bool WriteAll(const char* data, std::size_t size, CDiagnostic* why);
 
   std::string m_targetPath;
@@ -38,6 +53,8 @@ class CAtomicFile {
   int m_fd = -1;
   std::string m_buffer;
   bool m_failed = false;
+  std::uint64_t m_size = 0;
+  bool m_sealed = false;
 };
 
 // Every temporary file of the program, whoever writes it (the atomic file, the map copy, the copy
@@ -66,3 +83,9 @@ void ReleaseTemporary(int& slot);
 // Removes every registered file and folder. Async-signal-safe: the registry lives in storage fixed
 // at start, and this uses only unlink, rmdir and reading a folder's entries by system call.
 void RemoveRegisteredTemporaries() noexcept;
+// Puts `size` bytes in place of the first `oldSize` bytes written to `file` (the header and name in
+// front of a long file's records, known for certain only at its end): in place when the sizes
+// agree, otherwise by moving the rest behind them in a new temporary file, which then replaces
+// `file`. False (with the reason) when a write fails; the caller drops the file then.
+bool ReplaceAtomicFilePrefix(std::unique_ptr<CAtomicFile>& file, std::uint64_t oldSize, const void* data,
+                             std::size_t size, CDiagnostic* why = nullptr);

@@ -53,21 +53,6 @@ bool ReadCoordinates(const CPosition& position, double& latitude, double& longit
   return true;
 }
 
-bool AppendWaypoint(const SVexlornWptBlock& waypoint, std::size_t index, CUnitWaypointFile& target, CDiagnostic* why) {
-  CWplSentence sentence;
-  CPosition position;
-  if (!FillPosition(position, waypoint.GetLatitude(), waypoint.GetLongitude(), waypoint.GetAltitude(), "waypoint",
-                    index, why))
-    return false;
-  sentence.SetPosition(position);
-  sentence.SetName(waypoint.GetName());
-  sentence.SetComment(waypoint.GetComment());
-  const std::string icon = SymbolToIcon(waypoint.GetSymbol());
-  if (!sentence.SetIcon(icon)) return Fail(why, ItemPrefix("waypoint", index) + "icon " + icon + " refused");
-  target.AddWaypoint(std::move(sentence));
-  return true;
-}
-
 // Each route group becomes one desktop route; a route point repeats its waypoint's position.
 class CRouteBuilder {
  public:
@@ -123,54 +108,111 @@ std::uint8_t IconToSymbol(std::string_view icon) {
   return sum >= 1 && sum <= 42 ? static_cast<std::uint8_t>(sum - 1) : 0;
 }
 
+bool ConvertWaypointToUnit(const SVexlornWptBlock& waypoint, std::size_t index, CWplSentence& sentence,
+                           CDiagnostic* why) {
+  CPosition position;
+  if (!FillPosition(position, waypoint.GetLatitude(), waypoint.GetLongitude(), waypoint.GetAltitude(), "waypoint",
+                    index, why))
+    return false;
+  sentence.SetPosition(position);
+  sentence.SetName(waypoint.GetName());
+  sentence.SetComment(waypoint.GetComment());
+  const std::string icon = SymbolToIcon(waypoint.GetSymbol());
+  if (!sentence.SetIcon(icon)) return Fail(why, ItemPrefix("waypoint", index) + "icon " + icon + " refused");
+  return true;
+}
+
+bool ConvertRouteToUnit(const SVexlornRteBlock& route, std::vector<CRteWaypointsSentence>& sentences,
+                        CDiagnostic* why) {
+  sentences.clear();
+  const std::size_t count = route.GetPoints().GetCount();
+  const std::size_t total = count == 0 ? 1 : (count + 1) / 2;
+  if (total > std::numeric_limits<std::uint32_t>::max())
+    return Fail(why, "route " + route.GetName() + ": " + std::to_string(count) + " points are too many for the unit");
+  CRteWaypointsSentence sentence;
+  sentence.SetTotal(static_cast<std::uint32_t>(total));
+  sentence.SetNumber(1);
+  sentence.SetRouteNumber(route.GetNumber());
+  sentence.SetRouteName(route.GetName());
+  if (count == 0) {
+    sentences.push_back(sentence);
+    return true;
+  }
+  std::size_t j = 0;
+  for (const SVexlornRwptBlock& point : route.GetPoints()) {
+    CRouteEntry entry;
+    entry.SetName(point.GetName());
+    const std::string icon = SymbolToIcon(point.GetSymbol());
+    if (!entry.SetIcon(icon))
+      return Fail(why, "route " + route.GetName() + ": point " + std::to_string(j + 1) + " icon " + icon + " refused");
+    sentence.AddEntry(entry);
+    if (j % 2 == 1 || j == count - 1) {
+      sentence.SetNumber(static_cast<std::uint32_t>(j / 2 + 1));
+      sentences.push_back(sentence);
+      sentence.ClearEntries();
+    }
+    ++j;
+  }
+  return true;
+}
+
+bool ConvertNodeToUnit(const SVexlornTnodBlock& node, std::size_t index, CTrkSentence& point, CDiagnostic* why) {
+  CPosition position;
+  if (!FillPosition(position, node.GetLatitude(), node.GetLongitude(), node.GetAltitude(), "track point", index, why))
+    return false;
+  point.SetPosition(position);
+  point.SetTime(node.GetTime());
+  if (!point.SetHundredths(node.GetHundredths()))
+    return Fail(
+        why, ItemPrefix("track point", index) + "hundredths " + std::to_string(node.GetHundredths()) + " out of range");
+  point.SetValid(node.GetValidFix() != 0);
+  return true;
+}
+
+bool ConvertPointToDesktop(const CTrkSentence& point, std::size_t index, SVexlornTnodBlock& node, CDiagnostic* why) {
+  double latitude = 0;
+  double longitude = 0;
+  if (!ReadCoordinates(point.GetPosition(), latitude, longitude, "track point", index, why)) return false;
+  // The desktop file counts seconds in 32 bits; a date past 2038 (the unit writes years up to
+  // 2099) would wrap to a wrong time, so it is refused rather than stored.
+  const std::time_t time = point.GetTime();
+  if (time < std::numeric_limits<std::int32_t>::min() || time > std::numeric_limits<std::int32_t>::max())
+    return Fail(why, ItemPrefix("track point", index) + "time " + std::to_string(static_cast<long long>(time)) +
+                         " lies outside the desktop file's years 1901 to 2038");
+  node = SVexlornTnodBlock();
+  node.SetLongitude(longitude);
+  node.SetLatitude(latitude);
+  node.SetAltitude(static_cast<float>(point.GetPosition().GetAltitudeMetres()));
+  node.SetTime(static_cast<std::int32_t>(time));
+  node.SetValidFix(point.GetValidity() == 'A' ? 1 : 0);
+  if (!node.SetHundredths(static_cast<std::uint8_t>(point.GetHundredths())))
+    return Fail(why, ItemPrefix("track point", index) + "hundredths " + std::to_string(point.GetHundredths()) +
+                         " out of range");
+  return true;
+}
+
 bool ConvertWaypointsToUnit(const CVexlornFileWpt& source, CUnitWaypointFile& target, CDiagnostic* why) {
   target.Clear();
   const SVexlornWptBlockArray& waypoints = source.GetWaypoints();
   target.ReserveWaypoints(waypoints.GetCount());
   std::size_t index = 0;
   for (const SVexlornWptBlock& waypoint : waypoints) {
-    if (!AppendWaypoint(waypoint, index, target, why)) return false;
-    ++index;
+    CWplSentence sentence;
+    if (!ConvertWaypointToUnit(waypoint, index++, sentence, why)) return false;
+    target.AddWaypoint(std::move(sentence));
   }
   return true;
 }
 
 bool ConvertRoutesToUnit(const CVexlornFileWpt& source, CUnitRouteFile& target, CDiagnostic* why) {
   if (!ConvertWaypointsToUnit(source, target, why)) return false;
-  std::size_t sentences = 0;
-  for (const SVexlornRteBlock& route : source.GetRoutes()) sentences += route.GetPoints().GetCount() / 2 + 1;
-  target.ReserveRoutes(sentences);
-
+  std::size_t count = 0;
+  for (const SVexlornRteBlock& route : source.GetRoutes()) count += route.GetPoints().GetCount() / 2 + 1;
+  target.ReserveRoutes(count);
+  std::vector<CRteWaypointsSentence> sentences;
   for (const SVexlornRteBlock& route : source.GetRoutes()) {
-    const std::size_t count = route.GetPoints().GetCount();
-    const std::size_t total = count == 0 ? 1 : (count + 1) / 2;
-    if (total > std::numeric_limits<std::uint32_t>::max())
-      return Fail(why, "route " + route.GetName() + ": " + std::to_string(count) + " points are too many for the unit");
-    CRteWaypointsSentence sentence;
-    sentence.SetTotal(static_cast<std::uint32_t>(total));
-    sentence.SetNumber(1);
-    sentence.SetRouteNumber(route.GetNumber());
-    sentence.SetRouteName(route.GetName());
-    if (count == 0) {
-      target.AddRoute(sentence);
-      continue;
-    }
-    std::size_t j = 0;
-    for (const SVexlornRwptBlock& point : route.GetPoints()) {
-      CRouteEntry entry;
-      entry.SetName(point.GetName());
-      const std::string icon = SymbolToIcon(point.GetSymbol());
-      if (!entry.SetIcon(icon))
-        return Fail(why,
-                    "route " + route.GetName() + ": point " + std::to_string(j + 1) + " icon " + icon + " refused");
-      sentence.AddEntry(entry);
-      if (j % 2 == 1 || j == count - 1) {
-        sentence.SetNumber(static_cast<std::uint32_t>(j / 2 + 1));
-        target.AddRoute(sentence);
-        sentence.ClearEntries();
-      }
-      ++j;
-    }
+    if (!ConvertRouteToUnit(route, sentences, why)) return false;
+    for (CRteWaypointsSentence& sentence : sentences) target.AddRoute(std::move(sentence));
   }
   return true;
 }
@@ -179,21 +221,12 @@ bool ConvertTrackToUnit(const CVexlornFileTrk& source, CUnitTrackFile& target, C
   target.Clear();
   const SVexlornTnodBlockArray& nodes = source.GetNodes();
   target.ReservePoints(nodes.GetCount());
+  CTrkSentence point;
+  point.SetName(source.GetName());
   std::size_t index = 0;
   for (const SVexlornTnodBlock& node : nodes) {
-    CTrkSentence point;
-    CPosition position;
-    if (!FillPosition(position, node.GetLatitude(), node.GetLongitude(), node.GetAltitude(), "track point", index, why))
-      return false;
-    point.SetPosition(position);
-    point.SetTime(node.GetTime());
-    if (!point.SetHundredths(node.GetHundredths()))
-      return Fail(why, ItemPrefix("track point", index) + "hundredths " + std::to_string(node.GetHundredths()) +
-                           " out of range");
-    point.SetValid(node.GetValidFix() != 0);
-    point.SetName(source.GetName());
-    target.AddPoint(std::move(point));
-    ++index;
+    if (!ConvertNodeToUnit(node, index++, point, why)) return false;
+    target.AddPoint(point);
   }
   return true;
 }
@@ -274,29 +307,13 @@ bool ConvertTrackToDesktop(const CUnitTrackFile& source, CVexlornFileTrk& target
   const std::vector<CTrkSentence>& points = source.GetPoints();
   SVexlornTnodBlockArray& nodes = target.GetNodes();
   nodes.Reserve(points.size());
+  SVexlornTnodBlock node;
   for (std::size_t i = 0; i < points.size(); ++i) {
     const CTrkSentence& point = points[i];
     // The document keeps the name of the last point; every point normally repeats the same one.
     if (target.GetName() != point.GetName()) target.SetName(point.GetName());
-    double latitude = 0;
-    double longitude = 0;
-    if (!ReadCoordinates(point.GetPosition(), latitude, longitude, "track point", i, why)) return false;
-    // The desktop file counts seconds in 32 bits; a date past 2038 (the unit writes years up to
-    // 2099) would wrap to a wrong time, so it is refused rather than stored.
-    const std::time_t time = point.GetTime();
-    if (time < std::numeric_limits<std::int32_t>::min() || time > std::numeric_limits<std::int32_t>::max())
-      return Fail(why, ItemPrefix("track point", i) + "time " + std::to_string(static_cast<long long>(time)) +
-                           " lies outside the desktop file's years 1901 to 2038");
-    SVexlornTnodBlock node;
-    node.SetLongitude(longitude);
-    node.SetLatitude(latitude);
-    node.SetAltitude(static_cast<float>(point.GetPosition().GetAltitudeMetres()));
-    node.SetTime(static_cast<std::int32_t>(time));
-    node.SetValidFix(point.GetValidity() == 'A' ? 1 : 0);
-    if (!node.SetHundredths(static_cast<std::uint8_t>(point.GetHundredths())))
-      return Fail(
-          why, ItemPrefix("track point", i) + "hundredths " + std::to_string(point.GetHundredths()) + " out of range");
-    nodes.Add(std::move(node));
+    if (!ConvertPointToDesktop(point, i, node, why)) return false;
+    nodes.Add(node);
   }
   return true;
 }

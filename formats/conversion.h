@@ -1,9 +1,11 @@
 // Conversion between the desktop product's documents and the unit's sentence files.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "formats/diagnostic.h"
 #include "formats/unit_files.h"
@@ -25,6 +27,19 @@ bool ConvertWaypointsToDesktop(const CUnitWaypointFile& source, CVexlornFileWpt&
 // point of the file is refused; a name held by several points means the first of them.
 bool ConvertRoutesToDesktop(const CUnitRouteFile& source, CVexlornFileWpt& target, CDiagnostic* why = nullptr);
 bool ConvertTrackToDesktop(const CUnitTrackFile& source, CVexlornFileTrk& target, CDiagnostic* why = nullptr);
+
+// The same a record at a time, for conversions that never hold a whole file; `index` counts the
+// record from 0 and names it in a reason. A track point keeps the name it had: the caller gives it
+// the track's name once.
+bool ConvertWaypointToUnit(const SVexlornWptBlock& waypoint, std::size_t index, CWplSentence& sentence,
+                           CDiagnostic* why = nullptr);
+// The RTE sentences of one route, replacing what `sentences` held.
+bool ConvertRouteToUnit(const SVexlornRteBlock& route, std::vector<CRteWaypointsSentence>& sentences,
+                        CDiagnostic* why = nullptr);
+bool ConvertNodeToUnit(const SVexlornTnodBlock& node, std::size_t index, CTrkSentence& point,
+                       CDiagnostic* why = nullptr);
+bool ConvertPointToDesktop(const CTrkSentence& point, std::size_t index, SVexlornTnodBlock& node,
+                           CDiagnostic* why = nullptr);
 
 // Signed decimal degrees → signed ddmm.mmm (degrees × 100 + minutes), and back.
 double DegreesToDdmm(double degrees);

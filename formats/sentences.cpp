@@ -1,17 +1,19 @@
 // Writing and parsing of the unit's sentences.
 #include "formats/sentences.h"
 
-#include <locale.h>
-
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <utility>
 
+#include "formats/number_codec.h"
+
 namespace {
+
+// A track name up to this length is written with the rest of its line in one piece.
+constexpr std::size_t kShortName = 64;
 
 constexpr std::string_view kTalker = "PTVL";
 constexpr std::string_view kCodes[] = {"RTE", "WPL", "TRK", "CMD", "XXX"};
@@ -23,227 +25,13 @@ std::string Quoted(std::string_view text) {
   return "'" + std::string(text.substr(0, kMax)) + "...'";
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool AllDigits(std::string_view text) {
-  for (char c : text)
-    if (!IsDigit(c)) return false;
-  return true;
-}
-
-// The unit's files are always read with '.' as decimal point, whatever locale the program runs in.
-locale_t CLocale() {
-  static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return locale;
-}
-
-// Switches this thread to the C locale while a scanf reads an unusual field.
-class CCLocaleScope {
- public:
-  CCLocaleScope() : m_previous(CLocale() ? uselocale(CLocale()) : static_cast<locale_t>(nullptr)) {}
-  ~CCLocaleScope() {
-    if (m_previous) uselocale(m_previous);
-  }
-  CCLocaleScope(const CCLocaleScope&) = delete;
-  CCLocaleScope& operator=(const CCLocaleScope&) = delete;
-
- private:
-  locale_t m_previous;
-};
-
-// The fields are read as the unit's own firmware reads them, with scanf: leading blanks, a sign,
-// hexadecimal floats and trailing text after a number are all accepted. Plain numbers take a fast
-// path that gives exactly the same value; anything else goes through scanf itself.
-
-// "%lf"
-bool ScanDouble(std::string_view field, double& value) {
-  std::size_t digits = field.size();
-  if (!field.empty() && field[0] == '-') digits = field.size() - 1;
-  const std::string_view body = field.substr(field.size() - digits);
-  const auto dot = body.find('.');
-  const std::string_view whole = body.substr(0, dot);
-  const std::string_view fraction = dot == std::string_view::npos ? std::string_view() : body.substr(dot + 1);
-  if (!whole.empty() && AllDigits(whole) &&
-      (dot == std::string_view::npos || (!fraction.empty() && AllDigits(fraction)))) {
-    // Up to 15 digits form an integer that a double holds exactly, and dividing it by an exact
-    // power of ten rounds once: the same double strtod gives.
-    if (whole.size() + fraction.size() <= 15) {
-      static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-      std::uint64_t number = 0;
-      for (char c : whole) number = number * 10 + static_cast<std::uint64_t>(c - '0');
-      for (char c : fraction) number = number * 10 + static_cast<std::uint64_t>(c - '0');
-      const double magnitude = static_cast<double>(number) / kPowers[fraction.size()];
-      value = field[0] == '-' ? -magnitude : magnitude;
-      return true;
-    }
-    // Out of range (overflow, underflow) is left to scanf, which answers infinity or a tiny value.
-    double parsed = 0;
-    const auto result = std::from_chars(field.data(), field.data() + field.size(), parsed, std::chars_format::fixed);
-    if (result.ec == std::errc() && result.ptr == field.data() + field.size()) {
-      value = parsed;
-      return true;
-    }
-  }
-  const std::string text(field);
-  CCLocaleScope scope;
-  return std::sscanf(text.c_str(), "%lf", &value) == 1;
-}
-
-// "%d"
-bool ScanInt(std::string_view field, std::int32_t& value) {
-  const std::size_t start = !field.empty() && field[0] == '-' ? 1 : 0;
-  const std::string_view digits = field.substr(start);
-  if (!digits.empty() && digits.size() <= 9 && AllDigits(digits)) {
-    std::from_chars(field.data(), field.data() + field.size(), value);
-    return true;
-  }
-  const std::string text(field);
-  int scanned = 0;
-  CCLocaleScope scope;
-  if (std::sscanf(text.c_str(), "%d", &scanned) != 1) return false;
-  value = scanned;
-  return true;
-}
-
-// "%u"
-bool ScanUnsigned(std::string_view field, std::uint32_t& value) {
-  if (!field.empty() && field.size() <= 9 && AllDigits(field)) {
-    std::from_chars(field.data(), field.data() + field.size(), value);
-    return true;
-  }
-  const std::string text(field);
-  unsigned scanned = 0;
-  CCLocaleScope scope;
-  if (std::sscanf(text.c_str(), "%u", &scanned) != 1) return false;
-  value = scanned;
-  return true;
-}
-
-int HexDigit(char c) {
-  if (IsDigit(c)) return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-// "%X" of the two-character checksum field.
-bool ScanHex(std::string_view field, unsigned& value) {
-  if (field.size() == 2 && HexDigit(field[0]) >= 0 && HexDigit(field[1]) >= 0) {
-    value = static_cast<unsigned>(HexDigit(field[0]) * 16 + HexDigit(field[1]));
-    return true;
-  }
-  const std::string text(field);
-  CCLocaleScope scope;
-  return std::sscanf(text.c_str(), "%X", &value) == 1;
-}
-
-unsigned TwoDigits(std::string_view text, std::size_t at) {
-  return static_cast<unsigned>((text[at] - '0') * 10 + (text[at + 1] - '0'));
-}
-
-// "%02hu%02hu%02hu": answers how many values were read.
-int ScanDate(std::string_view field, unsigned short values[3]) {
-  if (field.size() >= 6 && AllDigits(field.substr(0, 6))) {
-    for (int i = 0; i < 3; ++i) values[i] = static_cast<unsigned short>(TwoDigits(field, 2 * i));
-    return 3;
-  }
-  const std::string text(field);
-  CCLocaleScope scope;
-  return std::sscanf(text.c_str(), "%02hu%02hu%02hu", &values[0], &values[1], &values[2]);
-}
-
-// "%02hu%02hu%02hu.%02hu": answers how many values were read.
-int ScanTime(std::string_view field, unsigned short values[4]) {
-  if (field.size() >= 9 && AllDigits(field.substr(0, 6)) && field[6] == '.' && AllDigits(field.substr(7, 2))) {
-    for (int i = 0; i < 3; ++i) values[i] = static_cast<unsigned short>(TwoDigits(field, 2 * i));
-    values[3] = static_cast<unsigned short>(TwoDigits(field, 7));
-    return 4;
-  }
-  const std::string text(field);
-  CCLocaleScope scope;
-  return std::sscanf(text.c_str(), "%02hu%02hu%02hu.%02hu", &values[0], &values[1], &values[2], &values[3]);
-}
-
-// Room for any number WriteFixed3 or WritePadded writes (a double's 309 integer digits included).
-constexpr std::size_t kNumberRoom = std::numeric_limits<double>::max_exponent10 + 32;
-
-// Copies digits behind an optional '-' and zero-pads them to width after the sign, as printf's
-// '0' flag does.
-char* WriteSignPadded(char* p, const char* digits, const char* end, int width) {
-  if (*digits == '-') {
-    *p++ = '-';
-    ++digits;
-    --width;
-  }
-  for (int pad = width - static_cast<int>(end - digits); pad > 0; --pad) *p++ = '0';
-  std::memcpy(p, digits, static_cast<std::size_t>(end - digits));
-  return p + (end - digits);
-}
-
-// printf "%0*lld".
-char* WritePadded(char* p, long long value, int width) {
-  char digits[24];
-  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  return WriteSignPadded(p, digits, end, width);
-}
-
-char* WriteTwoDigits(char* p, unsigned value) {
-  *p++ = static_cast<char>('0' + value / 10 % 10);
-  *p++ = static_cast<char>('0' + value % 10);
-  return p;
-}
-
-// printf "%0*.3f" in the C locale. printf rounds the exact binary value half to even; for values
-// below 2^52 that is done here in integers (the mantissa times 1000 fits in 64 bits), larger ones
-// go through to_chars, which rounds the same way.
-char* WriteFixed3(char* p, double value, int width) {
-  char digits[kNumberRoom];
-  char* end = digits;
-  if (!std::isfinite(value)) {
-    // printf pads infinity and NaN with blanks, not zeros.
-    const std::string_view text =
-        std::isnan(value) ? (std::signbit(value) ? "-nan" : "nan") : (value < 0 ? "-inf" : "inf");
-    for (int pad = width - static_cast<int>(text.size()); pad > 0; --pad) *p++ = ' ';
-    std::memcpy(p, text.data(), text.size());
-    return p + text.size();
-  }
-  const auto bits = std::bit_cast<std::uint64_t>(value);
-  const int exponent = static_cast<int>((bits >> 52) & 0x7FF);
-  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-  const std::uint64_t mantissa = exponent == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
-  const int shift = exponent == 0 ? 1074 : 1075 - exponent;  // value = mantissa / 2^shift
-  if (shift <= 0) {
-    end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 3).ptr;
-    return WriteSignPadded(p, digits, end, width);
-  }
-  std::uint64_t thousandths = 0;
-  if (shift < 64) {
-    const std::uint64_t scaled = mantissa * 1000;  // below 2^63
-    thousandths = scaled >> shift;
-    const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
-    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-    if (rest > half || (rest == half && (thousandths & 1) != 0)) ++thousandths;
-  }  // otherwise the value is below half a thousandth and rounds to zero
-  if (std::signbit(value)) *end++ = '-';
-  end = std::to_chars(end, digits + sizeof digits, thousandths / 1000).ptr;
-  *end++ = '.';
-  const auto decimals = static_cast<unsigned>(thousandths % 1000);
-  *end++ = static_cast<char>('0' + decimals / 100);
-  end = WriteTwoDigits(end, decimals % 100);
-  return WriteSignPadded(p, digits, end, width);
-}
+// A one-character field that is one of two letters; compared as characters, as this runs for
+// several fields of every line.
+bool IsOneOf(std::string_view field, char a, char b) { return field.size() == 1 && (field[0] == a || field[0] == b); }
 
 void AppendPadded(std::string& out, long long value, int width) {
   char text[32];
   out.append(text, static_cast<std::size_t>(WritePadded(text, value, width) - text));
-}
-
-char* WriteHex2(char* p, unsigned value) {
-  constexpr char kHex[] = "0123456789ABCDEF";
-  *p++ = kHex[(value >> 4) & 0xF];
-  *p++ = kHex[value & 0xF];
-  return p;
 }
 
 // Stored texts never contain a comma, which would split the field. A line break would split the
@@ -279,6 +67,14 @@ std::string_view WithoutLineEnd(std::string_view text) {
   return text;
 }
 
+// Folds a word's bytes into one by XOR.
+std::uint8_t FoldXor(std::uint64_t word) {
+  word ^= word >> 32;
+  word ^= word >> 16;
+  word ^= word >> 8;
+  return static_cast<std::uint8_t>(word);
+}
+
 bool FieldCountFails(const char* what, std::size_t count, CDiagnostic* why) {
   return Fail(why, std::string(what) + " sentence has " + std::to_string(count) + " fields");
 }
@@ -298,81 +94,18 @@ int SentenceType(std::string_view line) {
 }
 
 std::uint8_t Checksum(std::string_view text) {
-  std::uint8_t sum = 0;
-  for (char c : text) sum ^= static_cast<std::uint8_t>(c);
+  // XOR is the same taken a word at a time: the bytes of the folded word XOR to the sum.
+  const char* p = text.data();
+  std::size_t left = text.size();
+  std::uint64_t folded = 0;
+  for (; left >= 8; p += 8, left -= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    folded ^= word;
+  }
+  auto sum = FoldXor(folded);
+  for (; left > 0; --left) sum ^= static_cast<std::uint8_t>(*p++);
   return sum;
-}
-
-// ---- CLocalTimeCache ----
-
-std::time_t CLocalTimeCache::MakeTime(int year, int month, int day, int hour, int minute, int second) {
-  if (second >= 0 && second <= 59 && minute >= 0 && minute <= 59) {
-    if (!m_hourKnown || m_year != year || m_month != month || m_day != day || m_hour != hour) {
-      std::tm start{};
-      start.tm_year = year - 1900;
-      start.tm_mon = month - 1;
-      start.tm_mday = day;
-      start.tm_hour = hour;
-      start.tm_isdst = -1;
-      m_hourStart = std::mktime(&start);
-      m_hourKnown = m_hourStart != static_cast<std::time_t>(-1);
-      m_year = year;
-      m_month = month;
-      m_day = day;
-      m_hour = hour;
-    }
-    if (m_hourKnown) {
-      // The hour's start plus the minutes is right unless a change of offset (or a day that does
-      // not exist) lies in between; one localtime_r tells.
-      const std::time_t candidate = m_hourStart + minute * 60 + second;
-      std::tm check{};
-      if (localtime_r(&candidate, &check) != nullptr && check.tm_year == year - 1900 && check.tm_mon == month - 1 &&
-          check.tm_mday == day && check.tm_hour == hour && check.tm_min == minute && check.tm_sec == second)
-        return candidate;
-    }
-  }
-  std::tm local{};
-  local.tm_year = year - 1900;
-  local.tm_mon = month - 1;
-  local.tm_mday = day;
-  local.tm_hour = hour;
-  local.tm_min = minute;
-  local.tm_sec = second;
-  local.tm_isdst = -1;
-  return std::mktime(&local);
-}
-
-bool CLocalTimeCache::BreakDown(std::time_t time, std::tm& local) {
-  if (m_minuteCandidate && time >= m_minuteStart && time - m_minuteStart < 60) {
-    if (!m_minuteConfirmed) {
-      // A minute is reused only when its first and last second show the same offset and run
-      // from :00 to :59, so that no change of offset or leap second lies inside it.
-      std::tm first{}, last{};
-      const std::time_t end = m_minuteStart + 59;
-      m_minuteConfirmed = localtime_r(&m_minuteStart, &first) != nullptr && localtime_r(&end, &last) != nullptr &&
-                          first.tm_sec == 0 && last.tm_sec == 59 && first.tm_min == last.tm_min &&
-                          first.tm_hour == last.tm_hour && first.tm_mday == last.tm_mday &&
-                          first.tm_mon == last.tm_mon && first.tm_year == last.tm_year &&
-                          first.tm_isdst == last.tm_isdst && first.tm_gmtoff == last.tm_gmtoff;
-      m_minuteBreakdown = first;
-      if (!m_minuteConfirmed) m_minuteCandidate = false;
-    }
-    if (m_minuteConfirmed) {
-      local = m_minuteBreakdown;
-      local.tm_sec = static_cast<int>(time - m_minuteStart);
-      return true;
-    }
-  }
-  if (localtime_r(&time, &local) == nullptr) {
-    local = std::tm{};
-    return false;
-  }
-  if (local.tm_sec <= 59) {
-    m_minuteCandidate = true;
-    m_minuteConfirmed = false;
-    m_minuteStart = time - local.tm_sec;
-  }
-  return true;
 }
 
 // ---- CFieldList ----
@@ -424,7 +157,11 @@ std::string CPosition::Format() const {
 
 void CPosition::AppendGroup(std::string& out) const {
   char text[2 * kNumberRoom + 32];
-  char* p = WriteFixed3(text, m_latitude, 8);
+  out.append(text, static_cast<std::size_t>(WriteGroup(text) - text));
+}
+
+char* CPosition::WriteGroup(char* p) const {
+  p = WriteFixed3(p, m_latitude, 8);
   *p++ = ',';
   *p++ = m_latitudeHemisphere;
   *p++ = ',';
@@ -435,7 +172,7 @@ void CPosition::AppendGroup(std::string& out) const {
   p = WritePadded(p, m_altitude, 4);
   *p++ = ',';
   *p++ = m_altitudeUnit;
-  out.append(text, static_cast<std::size_t>(p - text));
+  return p;
 }
 
 bool CPosition::Parse(std::string_view text, CDiagnostic* why) {
@@ -458,17 +195,15 @@ bool CPosition::ParseFields(const std::string_view* fields, std::size_t count, C
   CPosition parsed;
   if (!ScanDouble(fields[1], parsed.m_latitude)) return Fail(why, "latitude " + Quoted(fields[1]) + " is not a number");
   if (!(parsed.m_latitude >= 0)) return Fail(why, "latitude " + Quoted(fields[1]) + " is negative");
-  if (fields[2] != "N" && fields[2] != "S")
-    return Fail(why, "latitude hemisphere " + Quoted(fields[2]) + " is not N or S");
+  if (!IsOneOf(fields[2], 'N', 'S')) return Fail(why, "latitude hemisphere " + Quoted(fields[2]) + " is not N or S");
   parsed.m_latitudeHemisphere = fields[2][0];
   if (!ScanDouble(fields[3], parsed.m_longitude))
     return Fail(why, "longitude " + Quoted(fields[3]) + " is not a number");
   if (!(parsed.m_longitude >= 0)) return Fail(why, "longitude " + Quoted(fields[3]) + " is negative");
-  if (fields[4] != "W" && fields[4] != "E")
-    return Fail(why, "longitude hemisphere " + Quoted(fields[4]) + " is not W or E");
+  if (!IsOneOf(fields[4], 'W', 'E')) return Fail(why, "longitude hemisphere " + Quoted(fields[4]) + " is not W or E");
   parsed.m_longitudeHemisphere = fields[4][0];
   if (!ScanInt(fields[5], parsed.m_altitude)) return Fail(why, "altitude " + Quoted(fields[5]) + " is not a number");
-  if (fields[6] != "F" && fields[6] != "M") return Fail(why, "altitude unit " + Quoted(fields[6]) + " is not F or M");
+  if (!IsOneOf(fields[6], 'F', 'M')) return Fail(why, "altitude unit " + Quoted(fields[6]) + " is not F or M");
   parsed.m_altitudeUnit = fields[6][0];
   *this = parsed;
   return true;
@@ -498,7 +233,7 @@ bool CPosition::SetAltitude(double altitude) {
 }
 
 bool CPosition::SetAltitudeUnit(std::string_view unit) {
-  if (unit != "F" && unit != "M") return false;
+  if (!IsOneOf(unit, 'F', 'M')) return false;
   m_altitudeUnit = unit[0];
   return true;
 }
@@ -587,6 +322,49 @@ bool CSentence::Parse(std::string_view text, CDiagnostic* why) {
   return Verify(text, fields, why);
 }
 
+std::uint8_t CSentence::SplitAndSum(std::string_view body, CFieldViews& fields) {
+  const char* const start = body.data();
+  const std::size_t size = body.size();
+  std::size_t fieldStart = 0;
+  std::size_t i = 0;
+  std::uint64_t folded = 0;
+  const auto push = [&](std::size_t comma) {
+    fields.Push(std::string_view(start + fieldStart, comma - fieldStart));
+    fieldStart = comma + 1;
+  };
+  if constexpr (std::endian::native == std::endian::little) {
+    // Eight bytes at a time: their XOR, and a mark on the high bit of each byte that is a comma
+    // (exact, without the false marks of the shorter zero-byte test).
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+    constexpr std::uint64_t kCommas = 0x2C2C2C2C2C2C2C2CULL;
+    for (; i + 8 <= size; i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, start + i, sizeof word);
+      folded ^= word;
+      const std::uint64_t x = word ^ kCommas;
+      std::uint64_t marks = ~(((x & kLow7) + kLow7) | x | kLow7);
+      if (marks == 0) continue;
+      if (fields.HasInlineRoom(8)) {
+        for (; marks != 0; marks &= marks - 1) {
+          const std::size_t comma = i + static_cast<std::size_t>(std::countr_zero(marks)) / 8;
+          fields.PushInline(std::string_view(start + fieldStart, comma - fieldStart));
+          fieldStart = comma + 1;
+        }
+      } else {
+        for (; marks != 0; marks &= marks - 1) push(i + static_cast<std::size_t>(std::countr_zero(marks)) / 8);
+      }
+    }
+  }
+  auto sum = FoldXor(folded);
+  for (; i < size; ++i) {
+    sum ^= static_cast<std::uint8_t>(start[i]);
+    if (start[i] == ',') push(i);
+  }
+  fields.Push(std::string_view(start + fieldStart, size - fieldStart));
+  // The sum leaves out the '$'.
+  return size == 0 ? sum : static_cast<std::uint8_t>(sum ^ static_cast<std::uint8_t>(start[0]));
+}
+
 bool CSentence::Verify(std::string_view text, CFieldViews& fields, CDiagnostic* why) const {
   text = WithoutLineEnd(text);
   fields.Clear();
@@ -595,27 +373,16 @@ bool CSentence::Verify(std::string_view text, CFieldViews& fields, CDiagnostic* 
   // The checksum is what follows the last '*' of the last field; without a comma there is only one field.
   if (star == std::string_view::npos || lastComma == std::string_view::npos || star < lastComma)
     return Fail(why, "sentence " + Quoted(text) + " has no checksum");
-  const std::string_view body = text.substr(0, star);
-  // One pass splits the fields and sums the bytes after the '$'.
-  std::uint8_t sum = 0;
-  std::size_t fieldStart = 0;
-  for (std::size_t i = 0; i < body.size(); ++i) {
-    const char c = body[i];
-    if (i > 0) sum ^= static_cast<std::uint8_t>(c);
-    if (c == ',') {
-      fields.Push(body.substr(fieldStart, i - fieldStart));
-      fieldStart = i + 1;
-    }
-  }
-  fields.Push(body.substr(fieldStart));
+  const std::uint8_t sum = SplitAndSum(text.substr(0, star), fields);
   const std::string_view checksumField = text.substr(star + 1);
   fields.Push(checksumField);
   if (fields.Size() <= 2) return Fail(why, "sentence has " + std::to_string(fields.Size()) + " fields");
 
   const std::string_view code = kCodes[Type()];
   const std::string_view header = fields[0];
-  if (header.size() != 1 + kTalker.size() + code.size() || header[0] != '$' ||
-      header.substr(1, kTalker.size()) != kTalker || header.substr(1 + kTalker.size()) != code)
+  char expected[8] = {'$', 'P', 'T', 'V', 'L'};
+  std::memcpy(expected + 5, code.data(), 3);
+  if (header.size() != sizeof expected || std::memcmp(header.data(), expected, sizeof expected) != 0)
     return Fail(why, "header " + Quoted(header) + " is not $" + std::string(kTalker) + std::string(code));
   unsigned written = 0;
   if (checksumField.size() != 2) return Fail(why, "checksum field " + Quoted(checksumField) + " is not two characters");
@@ -759,7 +526,7 @@ bool CRteSentence::SetRouteName(std::string_view routeName) {
 
 CRteWaypointsSentence::CRteWaypointsSentence() { SetKind("c"); }
 
-bool CRteWaypointsSentence::CheckKind(std::string_view kind) const { return kind == "c"; }
+bool CRteWaypointsSentence::CheckKind(std::string_view kind) const { return kind.size() == 1 && kind[0] == 'c'; }
 
 bool CRteWaypointsSentence::Parse(std::string_view text, CDiagnostic* why) {
   CFieldViews fields;
@@ -841,7 +608,7 @@ bool CTrkSentence::ParseWithCache(std::string_view text, CDiagnostic* why, CLoca
     time = std::mktime(&local);
   }
   if (time == static_cast<std::time_t>(-1)) return Fail(why, "track date and time cannot be represented");
-  if (fields[8] != "A" && fields[8] != "V") return Fail(why, "track validity " + Quoted(fields[8]) + " is not A or V");
+  if (!IsOneOf(fields[8], 'A', 'V')) return Fail(why, "track validity " + Quoted(fields[8]) + " is not A or V");
 
   parsed.m_time = time;
   parsed.m_hundredths = static_cast<std::uint8_t>(hundredths);
@@ -857,10 +624,10 @@ void CTrkSentence::AppendBody(std::string& out, CLocalTimeCache* times) const {
     times->BreakDown(m_time, local);
   else if (localtime_r(&m_time, &local) == nullptr)
     local = std::tm{};
-  m_position.AppendGroup(out);
+  // The whole body in one piece (every line of a long log comes here); a long name goes apart.
+  char text[2 * kNumberRoom + 64 + kShortName];
+  char* p = m_position.WriteGroup(text);
   // Every part is below 100 (a leap second is 60), so two digits each.
-  char text[16];
-  char* p = text;
   *p++ = ',';
   p = WriteTwoDigits(p, static_cast<unsigned>(local.tm_hour));
   p = WriteTwoDigits(p, static_cast<unsigned>(local.tm_min));
@@ -870,9 +637,14 @@ void CTrkSentence::AppendBody(std::string& out, CLocalTimeCache* times) const {
   *p++ = ',';
   *p++ = m_validity;
   *p++ = ',';
-  out.append(text, static_cast<std::size_t>(p - text));
-  out.append(m_name);
-  p = text;
+  if (m_name.size() > kShortName) {
+    out.append(text, static_cast<std::size_t>(p - text));
+    out.append(m_name);
+    p = text;
+  } else {
+    std::memcpy(p, m_name.data(), m_name.size());
+    p += m_name.size();
+  }
   *p++ = ',';
   p = WriteTwoDigits(p, static_cast<unsigned>(local.tm_mday));
   p = WriteTwoDigits(p, static_cast<unsigned>(local.tm_mon + 1));

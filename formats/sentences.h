@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "formats/diagnostic.h"
+#include "formats/local_time_cache.h"
 
 // Type indexes answered by SentenceType and CSentence::Type. The order is also the search order
 // of SentenceType.
@@ -29,28 +30,6 @@ int SentenceType(std::string_view line);
 
 // XOR of all bytes of the text.
 std::uint8_t Checksum(std::string_view text);
-
-// Remembers local-time conversions for one file read or write, so that a long track log does not
-// pay a full mktime/localtime_r per point. Every answer equals what mktime (with tm_isdst = -1)
-// and localtime_r give at that moment; live for one job only, as it does not notice a change of TZ.
-class CLocalTimeCache {
- public:
-  // mktime of the local date and time with tm_isdst = -1; -1 when it cannot be represented.
-  std::time_t MakeTime(int year, int month, int day, int hour, int minute, int second);
-  // localtime_r of the time; false (and a zeroed breakdown) when it cannot be broken down.
-  bool BreakDown(std::time_t time, std::tm& local);
-
- private:
-  // mktime of the whole hour, reused for each of its minutes once a localtime_r confirms it.
-  bool m_hourKnown = false;
-  int m_year = 0, m_month = 0, m_day = 0, m_hour = 0;
-  std::time_t m_hourStart = 0;
-  // A minute in which local seconds run in step with the time; confirmed by its first and last second.
-  bool m_minuteCandidate = false;
-  bool m_minuteConfirmed = false;
-  std::time_t m_minuteStart = 0;
-  std::tm m_minuteBreakdown{};
-};
 
 // Root of the sentence classes: a list of text fields made by splitting at commas. The list is
 // scratch of the last Split only; copying an object copies its values, never that list.
@@ -117,6 +96,8 @@ class CPosition : public CFieldList {
 
   // Appends the bare group to out.
   void AppendGroup(std::string& out) const;
+  // Writes the bare group at p (room for 2 * kNumberRoom + 32 bytes) and answers its end.
+  char* WriteGroup(char* p) const;
 
  private:
   friend class CWplSentence;
@@ -177,6 +158,10 @@ class CSentence : public CFieldList {
       else
         PushMore(field);
     }
+    // Room for `count` more fields without a check each: the split of a line pushes a word's commas
+    // this way.
+    bool HasInlineRoom(std::size_t count) const { return m_more.empty() && m_size + count <= kInline; }
+    void PushInline(std::string_view field) { m_inline[m_size++] = field; }
     std::size_t Size() const { return m_size; }
     const std::string_view* Data() const { return m_more.empty() ? m_inline : m_more.data(); }
     std::string_view operator[](std::size_t index) const { return Data()[index]; }
@@ -193,6 +178,9 @@ class CSentence : public CFieldList {
   // Verification shared by every sentence: splits the text into fields (checksum last) and checks
   // the header against Type() and the checksum.
   bool Verify(std::string_view text, CFieldViews& fields, CDiagnostic* why) const;
+  // Splits the text before the '*' into fields at its commas and answers the XOR of its bytes
+  // after the '$', both in one pass.
+  static std::uint8_t SplitAndSum(std::string_view body, CFieldViews& fields);
   // The comma-separated fields after the header, without checksum and line end.
   virtual void AppendBody(std::string& out, CLocalTimeCache* times) const = 0;
 };

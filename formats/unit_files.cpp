@@ -1,17 +1,18 @@
 // Reading and writing of the unit's .upt, .rte and .log files.
 #include "formats/unit_files.h"
 
+#include <algorithm>
 #include <cstring>
-#include <istream>
 #include <new>
 #include <utility>
 
 #include "formats/atomic_file.h"
-#include "formats/whole_file.h"
 
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
+// What a reader asks its source for at a time.
+constexpr std::size_t kReadBlockSize = 256 * 1024;
 // Bytes of a typical sentence, to reserve room for a whole file's text at once.
 constexpr std::size_t kTypicalLineSize = 72;
 // What a writer with a sink gathers before handing it on: as large as the atomic file's buffer,
@@ -31,26 +32,16 @@ bool HandOn(std::string& out, CUnitTextSink* sink) {
   return taken;
 }
 
-// Writes each chunk into the file being replaced.
-class CAtomicFileSink : public CUnitTextSink {
- public:
-  CAtomicFileSink(CAtomicFile& file, CDiagnostic* why) : m_file(file), m_why(why) {}
-  bool Take(const std::string& text) override { return m_file.Write(text, m_why); }
-
- private:
-  CAtomicFile& m_file;
-  CDiagnostic* m_why;
-};
-
-std::string LinePrefix(int lineNumber) { return "line " + std::to_string(lineNumber) + ": "; }
-
-// Puts the line number in front of the reason a sentence parse gave.
-bool FailAtLine(CDiagnostic* why, int lineNumber) {
-  if (why != nullptr) why->Set(LinePrefix(lineNumber) + why->Reason());
+// A source that failed is no file at all; otherwise the lines ran out before the end sentence.
+bool ReadFails(const CUnitLineReader& reader, CDiagnostic* why) {
+  if (why != nullptr) *why = reader.GetError();
   return false;
 }
 
-bool EndsWithoutEndSentence(CDiagnostic* why) { return Fail(why, "file ends without the end sentence"); }
+bool EndsWithoutEndSentence(const CUnitLineReader& reader, CDiagnostic* why) {
+  if (reader.HasFailed()) return ReadFails(reader, why);
+  return Fail(why, "file ends without the end sentence");
+}
 
 // The default track name: 8 bytes of the title, not cutting a UTF-8 character in two.
 std::string DefaultTrackName(const std::string& title) {
@@ -71,49 +62,65 @@ std::string Describe(std::string_view line) {
 
 // ---- CUnitLineReader ----
 
-CUnitLineReader::CUnitLineReader(std::string_view text, std::string title) : m_text(text), m_title(std::move(title)) {}
+CUnitLineReader::CUnitLineReader(std::string_view text, std::string title)
+    : m_text(text.data()), m_end(text.size()), m_atEnd(true), m_title(std::move(title)) {}
 
-CUnitLineReader::CUnitLineReader(std::istream& in, std::string title) : m_title(std::move(title)) {
-  char buffer[1 << 16];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-    m_storage.append(buffer, static_cast<std::size_t>(in.gcount()));
-  m_open = !in.bad();
-  m_text = m_storage;
+CUnitLineReader::CUnitLineReader(CByteSource& source, std::string title)
+    : m_source(&source), m_title(std::move(title)) {}
+
+bool CUnitLineReader::Fill() {
+  if (m_atEnd) return false;
+  const std::size_t kept = m_end - m_position;
+  if (m_capacity - kept < kReadBlockSize) {
+    // A line longer than a block: room for it and one more block.
+    const std::size_t capacity = std::max(2 * m_capacity, kept + kReadBlockSize);
+    auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+    if (kept != 0) std::memcpy(larger.get(), m_block.get() + m_position, kept);
+    m_block = std::move(larger);
+    m_capacity = capacity;
+  } else if (kept != 0 && m_position != 0) {
+    std::memmove(m_block.get(), m_block.get() + m_position, kept);
+  }
+  m_text = m_block.get();
+  m_position = 0;
+  m_end = kept;
+  std::size_t got = 0;
+  if (!m_source->Read(m_block.get() + kept, m_capacity - kept, got, &m_error)) {
+    m_atEnd = true;
+    return false;
+  }
+  m_end += got;
+  m_atEnd = got == 0;
+  return got != 0;
 }
 
 bool CUnitLineReader::ReadLine(std::string_view& line) {
-  if (!m_open || m_position >= m_text.size()) return false;
-  const std::size_t end = m_text.find('\n', m_position);
-  if (end == std::string_view::npos) {
-    line = m_text.substr(m_position);
-    m_position = m_text.size();
-  } else {
-    line = m_text.substr(m_position, end - m_position);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    m_position = end + 1;
+  for (;;) {
+    const auto* lf = m_position < m_end
+                         ? static_cast<const char*>(std::memchr(m_text + m_position, '\n', m_end - m_position))
+                         : nullptr;
+    if (lf != nullptr) {
+      const auto end = static_cast<std::size_t>(lf - m_text);
+      line = std::string_view(m_text + m_position, end - m_position);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      m_position = end + 1;
+      break;
+    }
+    if (!Fill()) {
+      if (HasFailed() || m_position >= m_end) return false;
+      line = std::string_view(m_text + m_position, m_end - m_position);
+      m_position = m_end;
+      break;
+    }
   }
   ++m_lineNumber;
   return true;
 }
 
-std::size_t CUnitLineReader::CountRemainingLines() const {
-  if (m_position >= m_text.size()) return 0;
-  std::size_t count = 0;
-  const char* p = m_text.data() + m_position;
-  const char* const end = m_text.data() + m_text.size();
-  while (p < end) {
-    ++count;
-    p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-    if (p == nullptr) break;
-    ++p;
-  }
-  return count;
-}
-
 // ---- CUnitFile ----
 
 bool CUnitFile::Read(CUnitLineReader& reader, std::string_view&, CDiagnostic* why) {
-  if (!reader.IsOpen()) return Fail(why, "the file could not be read");
+  if (reader.HasFailed()) return ReadFails(reader, why);
   return true;
 }
 
@@ -128,11 +135,11 @@ bool CUnitWaypointFile::Read(CUnitLineReader& reader, std::string_view& line, CD
   bool got = reader.ReadLine(line);
   while (got && SentenceType(line) == SENTENCE_WPL) {
     CWplSentence waypoint;
-    if (!waypoint.Parse(line, why)) return FailAtLine(why, reader.GetLineNumber());
+    if (!waypoint.Parse(line, why)) return FailedAtLine(why, reader.GetLineNumber());
     m_waypoints.push_back(std::move(waypoint));
     got = reader.ReadLine(line);
   }
-  return got || EndsWithoutEndSentence(why);
+  return got || EndsWithoutEndSentence(reader, why);
 }
 
 bool CUnitWaypointFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSink* sink) const {
@@ -162,21 +169,21 @@ bool CUnitRouteFile::Read(CUnitLineReader& reader, std::string_view& line, CDiag
   bool got = true;
   while (got && SentenceType(line) == SENTENCE_RTE) {
     CRteWaypointsSentence route;
-    if (!route.Parse(line, why)) return FailAtLine(why, reader.GetLineNumber());
+    if (!route.Parse(line, why)) return FailedAtLine(why, reader.GetLineNumber());
     if (counter == 0) expectedTotal = route.GetTotal();
     ++counter;
     if (route.GetTotal() != expectedTotal || route.GetNumber() != counter) {
       const std::string place = std::to_string(route.GetNumber()) + " of " + std::to_string(route.GetTotal());
-      if (counter == 1)
-        return Fail(why, LinePrefix(reader.GetLineNumber()) + "route sentence " + place + " begins a route");
-      return Fail(why, LinePrefix(reader.GetLineNumber()) + "route sentence " + place + " follows " +
-                           std::to_string(counter - 1) + " of " + std::to_string(expectedTotal));
+      if (counter == 1) return FailAtLine(why, reader.GetLineNumber(), "route sentence " + place + " begins a route");
+      return FailAtLine(why, reader.GetLineNumber(),
+                        "route sentence " + place + " follows " + std::to_string(counter - 1) + " of " +
+                            std::to_string(expectedTotal));
     }
     if (counter == expectedTotal) counter = 0;
     m_routes.push_back(std::move(route));
     got = reader.ReadLine(line);
   }
-  return got || EndsWithoutEndSentence(why);
+  return got || EndsWithoutEndSentence(reader, why);
 }
 
 bool CUnitRouteFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSink* sink) const {
@@ -217,22 +224,49 @@ bool CUnitRouteFile::FindWaypoint(std::string_view name, CWplSentence& waypoint,
 
 void CUnitTrackFile::Clear() { m_points.clear(); }
 
-bool CUnitTrackFile::Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why) {
-  if (!CUnitFile::Read(reader, line, why)) return false;
+namespace {
+
+// Keeps every point in the file object.
+class CPointList : public CTrackPointSink {
+ public:
+  explicit CPointList(std::vector<CTrkSentence>& points) : m_points(points) {}
+  void Take(CTrkSentence& point) override { m_points.push_back(std::move(point)); }
+
+ private:
+  std::vector<CTrkSentence>& m_points;
+};
+
+// The track points from the next line on, each handed to the sink as soon as it is read; answers
+// as CUnitFile::Read.
+bool ReadTrackPoints(CUnitLineReader& reader, std::string_view& line, CTrackPointSink& sink, CDiagnostic* why) {
+  if (reader.HasFailed()) return ReadFails(reader, why);
   const std::string defaultName = DefaultTrackName(reader.GetTitle());
-  m_points.reserve(m_points.size() + reader.CountRemainingLines());
   CLocalTimeCache times;
+  CTrkSentence point;
   bool got = reader.ReadLine(line);
   while (got && SentenceType(line) == SENTENCE_TRK) {
-    CTrkSentence& point = m_points.emplace_back();
-    if (!point.ParseWithCache(line, why, &times)) {
-      m_points.pop_back();
-      return FailAtLine(why, reader.GetLineNumber());
-    }
+    if (!point.ParseWithCache(line, why, &times)) return FailedAtLine(why, reader.GetLineNumber());
     point.FillName(defaultName);
+    sink.Take(point);
     got = reader.ReadLine(line);
   }
-  return got || EndsWithoutEndSentence(why);
+  return got || EndsWithoutEndSentence(reader, why);
+}
+
+// After the sentences of the file's kind: the end sentence, then nothing, not even an empty line.
+bool ReadEnd(CUnitLineReader& reader, std::string_view line, const std::string& dueSentences, CDiagnostic* why) {
+  if (SentenceType(line) != SENTENCE_CMD)
+    return FailAtLine(why, reader.GetLineNumber(), Describe(line) + " where " + dueSentences + " is due");
+  if (!CCmdEndSentence().Parse(line, why)) return FailedAtLine(why, reader.GetLineNumber());
+  if (reader.ReadLine(line)) return FailAtLine(why, reader.GetLineNumber(), "text after the end sentence");
+  return !reader.HasFailed() || ReadFails(reader, why);
+}
+
+}  // namespace
+
+bool CUnitTrackFile::Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why) {
+  CPointList points(m_points);
+  return ReadTrackPoints(reader, line, points, why);
 }
 
 bool CUnitTrackFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSink* sink) const {
@@ -245,6 +279,31 @@ bool CUnitTrackFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSi
 }
 
 std::string CUnitTrackFile::DueSentences() const { return "TRK or the end sentence"; }
+
+// ---- CUnitFileWriter ----
+
+CUnitFileWriter::CUnitFileWriter(CAtomicFile& file, CDiagnostic* why) : m_file(file), m_why(why) {
+  m_text.reserve(kChunkSize + 4 * kTypicalLineSize);
+}
+
+bool CUnitFileWriter::Add(const CSentence& sentence) {
+  if (m_failed) return false;
+  sentence.AppendLine(m_text, kLineEnd, &m_times);
+  return HandOn(m_text, this);
+}
+
+bool CUnitFileWriter::Take(const std::string& text) {
+  m_failed = m_failed || !m_file.Write(text, m_why);
+  return !m_failed;
+}
+
+bool CUnitFileWriter::Finish() {
+  if (m_failed) return false;
+  CCmdEndSentence().AppendLine(m_text, kLineEnd);
+  const bool written = Take(m_text);
+  m_text.clear();
+  return written;
+}
 
 // ---- whole files ----
 
@@ -261,15 +320,7 @@ bool ReadUnitFile(CUnitLineReader& reader, CUnitFile& file, CDiagnostic* why) {
   // Running out of memory on a huge file refuses that file like any other fault, instead of a crash.
   try {
     std::string_view line;
-    if (!file.Read(reader, line, why)) return false;
-    CCmdEndSentence end;
-    if (SentenceType(line) != SENTENCE_CMD)
-      return Fail(why,
-                  LinePrefix(reader.GetLineNumber()) + Describe(line) + " where " + file.DueSentences() + " is due");
-    if (!end.Parse(line, why)) return FailAtLine(why, reader.GetLineNumber());
-    // Nothing may follow the end sentence, not even an empty line.
-    if (reader.ReadLine(line)) return Fail(why, LinePrefix(reader.GetLineNumber()) + "text after the end sentence");
-    return true;
+    return file.Read(reader, line, why) && ReadEnd(reader, line, file.DueSentences(), why);
   } catch (const std::bad_alloc&) {
     return Fail(why, "not enough memory to read the file");
   }
@@ -281,15 +332,26 @@ bool ReadUnitText(std::string_view text, const std::string& title, CUnitFile& fi
 }
 
 bool ReadUnitStream(std::istream& in, const std::string& title, CUnitFile& file, CDiagnostic* why) {
-  CUnitLineReader reader(in, title);
+  CStreamSource source(in);
+  CUnitLineReader reader(source, title);
   return ReadUnitFile(reader, file, why);
 }
 
 bool ReadUnitFile(const std::string& path, CUnitFile& file, CDiagnostic* why) {
   file.Clear();
-  std::string text;
-  if (!ReadWholeFile(path, text, why)) return false;
-  return ReadUnitText(text, UnitFileTitle(path), file, why);
+  CInputFile input;
+  if (!input.Open(path, why)) return false;
+  CUnitLineReader reader(input, UnitFileTitle(path));
+  return ReadUnitFile(reader, file, why);
+}
+
+bool ReadTrackLog(CUnitLineReader& reader, CTrackPointSink& sink, CDiagnostic* why) {
+  try {
+    std::string_view line;
+    return ReadTrackPoints(reader, line, sink, why) && ReadEnd(reader, line, CUnitTrackFile().DueSentences(), why);
+  } catch (const std::bad_alloc&) {
+    return Fail(why, "not enough memory to read the file");
+  }
 }
 
 void WriteUnitText(const CUnitFile& file, std::string& out) {
@@ -301,11 +363,6 @@ void WriteUnitText(const CUnitFile& file, std::string& out) {
 bool WriteUnitFile(const std::string& path, const CUnitFile& file, CDiagnostic* why) {
   CAtomicFile target(path);
   if (!target.Open(why)) return false;
-  // The text goes out in chunks as it is made: a long track's text is never held whole.
-  CAtomicFileSink sink(target, why);
-  CLocalTimeCache times;
-  std::string text;
-  if (!file.Write(text, &times, &sink)) return false;
-  CCmdEndSentence().AppendLine(text, kLineEnd);
-  return target.Write(text, why) && target.Commit(why);
+  CUnitFileWriter writer(target, why);
+  return file.Write(writer.Text(), &writer.Times(), &writer) && writer.Finish() && target.Commit(why);
 }

@@ -3,43 +3,56 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "formats/diagnostic.h"
+#include "formats/input_file.h"
 #include "formats/sentences.h"
 
-// Hands out the lines of one file held in memory. A line ends at LF; a CR just before the LF is
-// dropped, and the last line may lack a line end.
+class CAtomicFile;
+
+// Hands out the lines of one file, either held by the caller or read from a source in blocks (a
+// long file is never held whole). A line ends at LF; a CR just before the LF is dropped, and the
+// last line may lack a line end.
 class CUnitLineReader {
  public:
   // Reads lines of text that the caller keeps alive; title is the file's name without folder and
   // extension (track logs take their default track name from it).
   explicit CUnitLineReader(std::string_view text, std::string title = {});
-  // Reads the whole stream first; the reader is not open when the stream failed.
-  explicit CUnitLineReader(std::istream& in, std::string title = {});
+  // Reads the source a block at a time.
+  explicit CUnitLineReader(CByteSource& source, std::string title = {});
   CUnitLineReader(const CUnitLineReader&) = delete;
   CUnitLineReader& operator=(const CUnitLineReader&) = delete;
 
-  bool IsOpen() const { return m_open; }
-  // Answers false at the end of the text.
+  // Answers false at the end of the text or when the source failed (HasFailed). A line read from a
+  // source stays valid until the next call.
   bool ReadLine(std::string_view& line);
   // 1-based number of the line last read.
-  int GetLineNumber() const { return m_lineNumber; }
+  std::uint64_t GetLineNumber() const { return m_lineNumber; }
   const std::string& GetTitle() const { return m_title; }
-  // Number of lines not yet read, for reserving room.
-  std::size_t CountRemainingLines() const;
+  bool HasFailed() const { return m_error.HasReason(); }
+  const CDiagnostic& GetError() const { return m_error; }
 
  private:
-  std::string m_storage;
-  std::string_view m_text;
+  // Moves the unread rest to the front and reads behind it; false at the end or on an error.
+  bool Fill();
+
+  CByteSource* m_source = nullptr;
+  std::unique_ptr<char[]> m_block;
+  std::size_t m_capacity = 0;
+  const char* m_text = nullptr;  // the caller's text, or m_block
   std::size_t m_position = 0;
-  int m_lineNumber = 0;
-  bool m_open = true;
+  std::size_t m_end = 0;
+  bool m_atEnd = false;
+  std::uint64_t m_lineNumber = 0;
   std::string m_title;
+  CDiagnostic m_error;
 };
 
 // Takes a unit file's text piece by piece, so that a long file never sits in memory whole.
@@ -134,6 +147,14 @@ class CUnitTrackFile : public CUnitFile {
   std::vector<CTrkSentence> m_points;
 };
 
+// Receives the points of a track log one by one as they are read, in track order; it may take the
+// point's values (the reader reuses the object).
+class CTrackPointSink {
+ public:
+  virtual ~CTrackPointSink() = default;
+  virtual void Take(CTrkSentence& point) = 0;
+};
+
 // The name of a file without folder ('/' or '\') and without its extension.
 std::string UnitFileTitle(std::string_view path);
 
@@ -143,6 +164,31 @@ bool ReadUnitFile(CUnitLineReader& reader, CUnitFile& file, CDiagnostic* why = n
 bool ReadUnitText(std::string_view text, const std::string& title, CUnitFile& file, CDiagnostic* why = nullptr);
 bool ReadUnitStream(std::istream& in, const std::string& title, CUnitFile& file, CDiagnostic* why = nullptr);
 bool ReadUnitFile(const std::string& path, CUnitFile& file, CDiagnostic* why = nullptr);
+// A whole track log by the same rules, each point handed on as soon as it is read: the log is
+// never held. On failure the points before the bad line have been handed on.
+bool ReadTrackLog(CUnitLineReader& reader, CTrackPointSink& sink, CDiagnostic* why = nullptr);
+
+// Writes a unit file through a safe-write file as its sentences come, a chunk at a time, so that a
+// long file is never held whole: each sentence with Add (or a whole file object through
+// CUnitFile::Write with Text, Times and the writer as its sink), then Finish adds the end sentence.
+// The caller opens the file before and commits it after.
+class CUnitFileWriter : public CUnitTextSink {
+ public:
+  CUnitFileWriter(CAtomicFile& file, CDiagnostic* why);
+  // False once a write failed (with its reason in why); nothing more is written then.
+  bool Add(const CSentence& sentence);
+  bool Finish();
+  bool Take(const std::string& text) override;
+  std::string& Text() { return m_text; }
+  CLocalTimeCache& Times() { return m_times; }
+
+ private:
+  CAtomicFile& m_file;
+  CDiagnostic* m_why;
+  std::string m_text;
+  CLocalTimeCache m_times;
+  bool m_failed = false;
+};
 
 // Appends the object's sentences and the end sentence, each line ending in CR LF.
 void WriteUnitText(const CUnitFile& file, std::string& out);

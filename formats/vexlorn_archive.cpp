@@ -1,14 +1,16 @@
 // The binary archive of the desktop product's files: little-endian primitives and length-prefixed strings.
 #include "formats/vexlorn_archive.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "formats/atomic_file.h"
+#include "formats/input_file.h"
 
 namespace {
 
-// Large enough that a million-node track goes out in about a hundred writes.
-constexpr std::size_t kStoreBufferSize = 256 * 1024;
+// What loading from a file asks for at a time.
+constexpr std::size_t kReadBlockSize = 256 * 1024;
 
 // The first 16-bit length value after 0xFF that announces a UTF-16 string.
 constexpr std::uint16_t kWideMark = 0xFFFE;
@@ -59,46 +61,86 @@ std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t units) {
 }  // namespace
 
 CVexlornArchive::CVexlornArchive(const std::uint8_t* data, std::size_t size, CDiagnostic* why)
-    : m_loading(true), m_source(data), m_size(data == nullptr ? 0 : size), m_why(why) {}
+    : m_loading(true), m_window(data), m_windowEnd(data == nullptr ? 0 : size), m_size(m_windowEnd), m_why(why) {}
 
-CVexlornArchive::CVexlornArchive(CAtomicFile& file, CDiagnostic* why) : m_file(&file), m_why(why) {
-  m_buffer.reserve(kStoreBufferSize);
+CVexlornArchive::CVexlornArchive(CInputFile& file, CDiagnostic* why)
+    : m_loading(true), m_size(file.Size()), m_input(&file), m_why(why) {}
+
+// The store buffer is large enough that a million-node track goes out in about a hundred writes.
+CVexlornArchive::CVexlornArchive(CAtomicFile& file, CDiagnostic* why)
+    : m_file(&file), m_store(std::make_unique_for_overwrite<std::uint8_t[]>(kStoreBufferSize)), m_why(why) {}
+
+CVexlornArchive::CVexlornArchive(std::vector<std::uint8_t>& out, CDiagnostic* why)
+    : m_memory(&out), m_store(std::make_unique_for_overwrite<std::uint8_t[]>(kStoreBufferSize)), m_why(why) {}
+
+bool CVexlornArchive::Fill(std::size_t count) {
+  if (m_input == nullptr || m_inputError.HasReason()) return false;
+  const auto kept = static_cast<std::size_t>(m_windowEnd - m_position);
+  if (m_blockCapacity < std::max(count, kReadBlockSize)) {
+    const std::size_t capacity = std::max(count, kReadBlockSize);
+    auto larger = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+    if (kept != 0) std::memcpy(larger.get(), m_window + (m_position - m_windowStart), kept);
+    m_block = std::move(larger);
+    m_blockCapacity = capacity;
+  } else if (kept != 0) {
+    std::memmove(m_block.get(), m_window + (m_position - m_windowStart), kept);
+  }
+  m_window = m_block.get();
+  m_windowStart = m_position;
+  m_windowEnd = m_position + kept;
+  auto* const buffer = reinterpret_cast<char*>(m_block.get());
+  std::size_t have = kept;
+  while (have < count) {
+    std::size_t got = 0;
+    if (!m_input->Read(buffer + have, m_blockCapacity - have, got, &m_inputError) || got == 0) return false;
+    have += got;
+    m_windowEnd += got;
+  }
+  return true;
 }
 
-CVexlornArchive::CVexlornArchive(std::vector<std::uint8_t>& out, CDiagnostic* why) : m_memory(&out), m_why(why) {
-  m_buffer.reserve(kStoreBufferSize);
+bool CVexlornArchive::ReadBytes(char* out, std::size_t size, std::uint64_t start, const char* what) {
+  while (size > 0) {
+    if (m_windowEnd == m_position && !Fill(1)) return FailEnd(start, what);
+    const std::size_t part = std::min<std::uint64_t>(size, m_windowEnd - m_position);
+    std::memcpy(out, m_window + (m_position - m_windowStart), part);
+    out += part;
+    size -= part;
+    m_position += part;
+  }
+  return true;
 }
 
-bool CVexlornArchive::Refuse(std::size_t offset, const std::string& reason) {
-  return Fail(m_why, reason + " at offset " + std::to_string(offset));
+bool CVexlornArchive::Refuse(std::uint64_t offset, const std::string& reason) {
+  return FailAtOffset(m_why, offset, reason);
 }
 
-bool CVexlornArchive::FailEnd(std::size_t offset, const char* what) {
+bool CVexlornArchive::FailEnd(std::uint64_t offset, const char* what) {
+  // A file that cannot be read any further is no file that ends early.
+  if (m_inputError.HasReason()) {
+    if (m_why != nullptr) *m_why = m_inputError;
+    return false;
+  }
   return Refuse(offset, std::string("file ends inside ") + what);
 }
 
 bool CVexlornArchive::ReadText(char* buffer, std::size_t size, const char* what) {
-  if (GetBytesLeft() < size) return FailEnd(m_position, what);
-  std::memcpy(buffer, m_source + m_position, size);
-  m_position += size;
-  return true;
+  return ReadBytes(buffer, size, m_position, what);
 }
 
 // A length prefix: a byte below 0xFF; or 0xFF and a 16-bit value below 0xFFFE; or 0xFF, 0xFFFF and a
 // 32-bit value. 0xFF 0xFFFE marks a wide string, whose own prefix of the same forms follows.
-bool CVexlornArchive::ReadLength(std::uint64_t& length, bool& wide, std::size_t stringOffset) {
+bool CVexlornArchive::ReadLength(std::uint64_t& length, bool& wide, std::uint64_t stringOffset) {
   wide = false;
   for (;;) {
-    if (GetBytesLeft() < 1) return FailEnd(stringOffset, "a string");
-    const std::uint8_t first = m_source[m_position++];
+    std::uint8_t first = 0;
+    if (!TryReadLE(first)) return FailEnd(stringOffset, "a string");
     if (first < 0xFF) {
       length = first;
       return true;
     }
-    if (GetBytesLeft() < 2) return FailEnd(stringOffset, "a string");
-    const std::uint8_t* word = m_source + m_position;
-    const std::uint16_t middle = static_cast<std::uint16_t>(word[0] | (word[1] << 8));
-    m_position += 2;
+    std::uint16_t middle = 0;
+    if (!TryReadLE(middle)) return FailEnd(stringOffset, "a string");
     if (middle == kWideMark) {
       // Only one wide mark may precede a length; a second one is not a length at all.
       if (wide) return Refuse(stringOffset, "wide string marked twice");
@@ -109,38 +151,37 @@ bool CVexlornArchive::ReadLength(std::uint64_t& length, bool& wide, std::size_t 
       length = middle;
       return true;
     }
-    if (GetBytesLeft() < 4) return FailEnd(stringOffset, "a string");
-    const std::uint8_t* dword = m_source + m_position;
-    length = dword[0] | (dword[1] << 8) | (dword[2] << 16) | (std::uint64_t{dword[3]} << 24);
-    m_position += 4;
+    std::uint32_t full = 0;
+    if (!TryReadLE(full)) return FailEnd(stringOffset, "a string");
+    length = full;
     return true;
   }
 }
 
 bool CVexlornArchive::ReadString(std::string& value) {
-  const std::size_t start = m_position;
+  const std::uint64_t start = m_position;
   std::uint64_t length = 0;
   bool wide = false;
   if (!ReadLength(length, wide, start)) return false;
   const std::uint64_t bytes = wide ? 2 * length : length;
   if (bytes > GetBytesLeft()) return FailEnd(start, "a string");
-  const std::uint8_t* text = m_source + m_position;
-  m_position += static_cast<std::size_t>(bytes);
-  if (wide) {
-    value = Utf16LeToUtf8(text, static_cast<std::size_t>(length));
-  } else {
-    value.assign(reinterpret_cast<const char*>(text), static_cast<std::size_t>(bytes));
+  if (!wide) {
+    value.resize(static_cast<std::size_t>(bytes));
+    return ReadBytes(value.data(), value.size(), start, "a string");
   }
+  std::string units(static_cast<std::size_t>(bytes), '\0');
+  if (!ReadBytes(units.data(), units.size(), start, "a string")) return false;
+  value = Utf16LeToUtf8(reinterpret_cast<const std::uint8_t*>(units.data()), static_cast<std::size_t>(length));
   return true;
 }
 
 bool CVexlornArchive::ReadCount(std::size_t& count, std::size_t minElementSize, const char* elementName) {
-  const std::size_t start = m_position;
+  const std::uint64_t start = m_position;
   std::int32_t raw = 0;
   if (!ReadInt32(raw, "a count")) return false;
   if (raw < 0) return Refuse(start, std::string(elementName) + " count " + std::to_string(raw) + " is negative");
-  const std::size_t left = GetBytesLeft();
-  if (static_cast<std::size_t>(raw) > left / minElementSize) {
+  const std::uint64_t left = GetBytesLeft();
+  if (static_cast<std::uint64_t>(raw) > left / minElementSize) {
     return Refuse(start, std::string(elementName) + " count " + std::to_string(raw) + " exceeds what the " +
                              std::to_string(left) + " bytes left can hold");
   }
@@ -179,19 +220,36 @@ void CVexlornArchive::WriteCount(std::size_t count, const char* elementName) {
   WriteInt32(static_cast<std::int32_t>(count));
 }
 
-bool CVexlornArchive::Drain() {
+bool CVexlornArchive::Send(const void* data, std::size_t size) {
   if (m_failed) return false;
   if (m_file != nullptr) {
-    if (!m_file->Write(m_buffer.data(), m_buffer.size(), m_why)) {
+    if (!m_file->Write(data, size, m_why)) {
       m_failed = true;
       return false;
     }
   } else if (m_memory != nullptr) {
-    m_memory->insert(m_memory->end(), m_buffer.begin(), m_buffer.end());
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    m_memory->insert(m_memory->end(), bytes, bytes + size);
   }
-  m_written += m_buffer.size();
-  m_buffer.clear();
+  m_written += size;
   return true;
+}
+
+bool CVexlornArchive::Drain() {
+  const bool sent = Send(m_store.get(), m_used);
+  m_used = 0;
+  return sent;
+}
+
+void CVexlornArchive::WriteLarge(const void* data, std::size_t size) {
+  if (!Drain()) return;
+  // What does not fit the buffer goes on as it is.
+  if (size > kStoreBufferSize) {
+    Send(data, size);
+    return;
+  }
+  std::memcpy(m_store.get(), data, size);
+  m_used = size;
 }
 
 bool CVexlornArchive::Flush() { return Drain(); }

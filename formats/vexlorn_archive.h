@@ -4,21 +4,25 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "formats/diagnostic.h"
 
 class CAtomicFile;
+class CInputFile;
 
-// One pass over a file, either storing or loading. Loading reads from bytes held by the caller and
-// keeps the offset, so that a refusal can say where it happened; every read answers false once the
-// bytes run out. Storing collects the bytes in a large buffer that goes to a CAtomicFile (or to
-// memory) in big blocks; a failed write is latched and reported by Flush.
+// One pass over a file, either storing or loading. Loading reads from bytes held by the caller, or
+// from a file a block at a time, and keeps the offset, so that a refusal can say where it happened;
+// every read answers false once the bytes run out. Storing collects the bytes in a large buffer that goes to a
+// CAtomicFile (or to memory) in big blocks; a failed write is latched and reported by Flush.
 class CVexlornArchive {
  public:
   // Loading: `data` must stay valid while the archive is used.
   CVexlornArchive(const std::uint8_t* data, std::size_t size, CDiagnostic* why = nullptr);
+  // Loading from an open file in blocks; its size when opened bounds the counts.
+  CVexlornArchive(CInputFile& file, CDiagnostic* why = nullptr);
   // Storing into a file opened by the caller; Flush before committing it.
   CVexlornArchive(CAtomicFile& file, CDiagnostic* why = nullptr);
   // Storing into memory: the bytes are appended to `out` by Flush.
@@ -29,8 +33,8 @@ class CVexlornArchive {
   bool IsStoring() const { return !m_loading; }
   bool IsLoading() const { return m_loading; }
   // Bytes read or written so far.
-  std::size_t GetOffset() const { return IsLoading() ? m_position : m_written + m_buffer.size(); }
-  std::size_t GetBytesLeft() const { return m_size - m_position; }
+  std::uint64_t GetOffset() const { return IsLoading() ? m_position : m_written + m_used; }
+  std::uint64_t GetBytesLeft() const { return m_position < m_size ? m_size - m_position : 0; }
 
   // Loading. `what` names the value for the reason, e.g. "a waypoint" gives
   // "file ends inside a waypoint at offset 40".
@@ -46,7 +50,7 @@ class CVexlornArchive {
   // elements of at least `minElementSize` bytes each, so a hostile count never reserves memory.
   bool ReadCount(std::size_t& count, std::size_t minElementSize, const char* elementName);
   // Records why the value read at `offset` was refused; answers false.
-  bool Refuse(std::size_t offset, const std::string& reason);
+  bool Refuse(std::uint64_t offset, const std::string& reason);
 
   // Storing. Failures are latched: later writes are dropped and Flush answers false.
   void WriteByte(std::uint8_t value) { WriteLE(value); }
@@ -63,11 +67,17 @@ class CVexlornArchive {
  private:
   template <typename T>
   bool ReadLE(T& value, const char* what) {
-    if (m_size - m_position < sizeof(T)) return FailEnd(m_position, what);
+    return TryReadLE(value) || FailEnd(m_position, what);
+  }
+  // The same without a reason when the bytes run out.
+  template <typename T>
+  bool TryReadLE(T& value) {
+    if (m_windowEnd - m_position < sizeof(T) && !Fill(sizeof(T))) return false;
+    const std::uint8_t* bytes = m_window + (m_position - m_windowStart);
     if constexpr (std::endian::native == std::endian::little || sizeof(T) == 1) {
-      std::memcpy(&value, m_source + m_position, sizeof(T));
+      std::memcpy(&value, bytes, sizeof(T));
     } else {
-      value = LoadSwapped<T>(m_source + m_position);
+      value = LoadSwapped<T>(bytes);
     }
     m_position += sizeof(T);
     return true;
@@ -84,11 +94,16 @@ class CVexlornArchive {
     WriteRaw(bytes, sizeof(T));
   }
 
+  // Inline, so that the small values of every record are copied without a call.
   void WriteRaw(const void* data, std::size_t size) {
-    if (m_buffer.size() + size > m_buffer.capacity() && !Drain()) return;
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    m_buffer.insert(m_buffer.end(), bytes, bytes + size);
+    if (m_used + size > kStoreBufferSize) {
+      WriteLarge(data, size);
+      return;
+    }
+    std::memcpy(m_store.get() + m_used, data, size);
+    m_used += size;
   }
+  void WriteLarge(const void* data, std::size_t size);
 
   // Byte-reversing helpers for big-endian hosts.
   template <typename T>
@@ -106,19 +121,34 @@ class CVexlornArchive {
     for (std::size_t i = 0; i < sizeof(T); ++i) bytes[i] = native[sizeof(T) - 1 - i];
   }
 
-  bool FailEnd(std::size_t offset, const char* what);
-  bool ReadLength(std::uint64_t& length, bool& wide, std::size_t stringOffset);
+  bool FailEnd(std::uint64_t offset, const char* what);
+  bool ReadLength(std::uint64_t& length, bool& wide, std::uint64_t stringOffset);
+  // Makes at least `count` bytes from the position on readable in the window; false when the
+  // input ends (or fails) first.
+  bool Fill(std::size_t count);
+  // Copies `size` bytes from the position on, across as many fills as it takes.
+  bool ReadBytes(char* out, std::size_t size, std::uint64_t start, const char* what);
   bool Drain();
+  // Hands bytes on to the file or the memory; a failure is latched.
+  bool Send(const void* data, std::size_t size);
 
   bool m_loading = false;
-  // Loading.
-  const std::uint8_t* m_source = nullptr;
-  std::size_t m_size = 0;
-  std::size_t m_position = 0;
+  // Loading: the bytes from absolute offset m_windowStart to m_windowEnd are at m_window.
+  const std::uint8_t* m_window = nullptr;
+  std::uint64_t m_windowStart = 0;
+  std::uint64_t m_windowEnd = 0;
+  std::uint64_t m_size = 0;
+  std::uint64_t m_position = 0;
+  CInputFile* m_input = nullptr;
+  std::unique_ptr<std::uint8_t[]> m_block;
+  std::size_t m_blockCapacity = 0;
+  CDiagnostic m_inputError;
   // Storing.
   CAtomicFile* m_file = nullptr;
   std::vector<std::uint8_t>* m_memory = nullptr;
-  std::vector<std::uint8_t> m_buffer;
+  static constexpr std::size_t kStoreBufferSize = 256 * 1024;
+  std::unique_ptr<std::uint8_t[]> m_store;
+  std::size_t m_used = 0;
   std::size_t m_written = 0;
   bool m_failed = false;
   CDiagnostic* m_why = nullptr;

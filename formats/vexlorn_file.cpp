@@ -4,8 +4,8 @@
 #include <new>
 
 #include "formats/atomic_file.h"
+#include "formats/input_file.h"
 #include "formats/vexlorn_archive.h"
-#include "formats/whole_file.h"
 
 namespace {
 
@@ -21,24 +21,29 @@ bool LoadBytes(const std::uint8_t* data, std::size_t size, Doc& doc, CDiagnostic
 
 template <typename Doc>
 bool LoadFile(const std::string& path, Doc& doc, CDiagnostic* why) {
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes, why)) return false;
-  return LoadBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), doc, why);
+  CInputFile file;
+  if (!file.Open(path, why)) return false;
+  CVexlornArchive archive(file, why);
+  try {
+    return doc.Load(archive);
+  } catch (const std::bad_alloc&) {
+    return Fail(why, "not enough memory to load the file");
+  }
 }
 
 template <typename Doc>
 bool SaveFile(const std::string& path, const Doc& doc, CDiagnostic* why) {
-  CAtomicFile file(path);
-  if (!file.Open(why)) return false;
-  CVexlornArchive archive(file, why);
   // The destructor of CAtomicFile removes the temporary file if we stop here, also when memory ran
-  // out: that is a failed save like any other, not a crash.
+  // out (for the write buffers): that is a failed save like any other, not a crash.
   try {
+    CAtomicFile file(path);
+    if (!file.Open(why)) return false;
+    CVexlornArchive archive(file, why);
     doc.Store(archive);
+    return archive.Flush() && file.Commit(why);
   } catch (const std::bad_alloc&) {
     return Fail(why, "not enough memory to save " + path);
   }
-  return archive.Flush() && file.Commit(why);
 }
 
 template <typename Doc>

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "formats/conversion.h"
-#include "formats/gpx.h"
+#include "formats/gpx_reader.h"
+#include "formats/gpx_writer.h"
 #include "formats/vexlorn_file.h"
 #include "fuzz/fuzz_support.h"
 

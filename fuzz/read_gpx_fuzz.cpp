@@ -5,7 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "formats/gpx.h"
+#include "formats/gpx_reader.h"
+#include "formats/gpx_writer.h"
 #include "formats/vexlorn_file.h"
 #include "fuzz/fuzz_support.h"
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "storage/report_sink.h"
 
@@ -28,6 +29,11 @@ bool IsTargetOnUnit(const std::string& target, const SConversionContext& ctx);
 // the file went through; otherwise one line is added to the report and the answer is false.
 bool ConvertFileToUnit(const std::string& source, const std::string& target, const SConversionContext& ctx,
                        CReportSink& report);
+// The same for every target made from one source (the .upt and .rte of a .wpt), the source read
+// and converted once for all of them: answers for each target whether it went through, and the
+// report gets the lines of those that did not in the targets' order.
+std::vector<bool> ConvertFileToUnitTargets(const std::string& source, const std::vector<std::string>& targets,
+                                           const SConversionContext& ctx, CReportSink& report);
 
 // A unit file (.upt, .rte, .log by the source's extension) → the .wpt or .trk target, written in
 // place. Answers as ConvertFileToUnit.

@@ -132,9 +132,10 @@ TEST_F(SendCommandTest, AnInterruptRemovesTheStagingFolderAndTheTemporaryFile) {
   const std::string trip = Copy("trip~saved.wpt", "in/trip.wpt");
   std::vector<std::string> staged;
   std::vector<std::string> onUnit;
-  // The second flush: trip.upt staged whole, its copy whole on the unit, about to replace the old one.
+  // The third flush: trip.upt and trip.rte staged whole (one pass makes both), trip.upt's copy
+  // whole on the unit, about to replace the old one.
   const SInterruptedRun run =
-      RunCliInterrupted({"send", "--unit", unit, "--no-eject", trip}, SYS_fsync, 2, SIGHUP, [&] {
+      RunCliInterrupted({"send", "--unit", unit, "--no-eject", trip}, SYS_fsync, 3, SIGHUP, [&] {
         staged = StagingLeftovers();
         onUnit = FilesUnder(unit + "/Mes POIs");
       });

@@ -458,46 +458,8 @@ TEST(SentenceFields, ScanfReadingQuirks) {
     EXPECT_FALSE(CRteWaypointsSentence().Parse(line + checksum)) << checksum;
 }
 
-// Plain decimal numbers take a fast path; it must give the very double strtod gives.
-TEST(SentenceFields, PlainNumbersReadAsStrtodReadsThem) {
-  std::uint64_t state = 987654321;
-  for (int i = 0; i < 20000; ++i) {
-    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-    const int wholeDigits = 1 + static_cast<int>(state % 11);
-    const int fractionDigits = static_cast<int>((state >> 8) % 12);
-    std::string text = std::to_string(state >> 20).substr(0, static_cast<std::size_t>(wholeDigits));
-    if (fractionDigits > 0) text += "." + std::to_string((state >> 5) | 1ULL << 60).substr(1, fractionDigits);
-    CWplSentence waypoint;
-    ASSERT_TRUE(waypoint.Parse(WithChecksum("PTVLWPL," + text + ",N,0,E,0,M,,,"))) << text;
-    EXPECT_EQ(waypoint.GetPosition().GetLatitude(), std::strtod(text.c_str(), nullptr)) << text;
-  }
-}
-
-// Numbers are written with to_chars; they must be the digits printf "%08.3f" gives.
-TEST(SentenceFormat, NumbersMatchPrintf) {
-  std::vector<double> values = {0,    0.0005,   0.0015, 0.0625, 1.0005,      2.0625, 4830.0005, 99999.9995,
-                                1e20, 123.4565, 9.9995, 0.125,  17999.99999, 5e-324, 1e300,     4294967296.0};
-  std::uint64_t state = 12345;
-  for (int i = 0; i < 2000; ++i) {
-    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-    const double unit = static_cast<double>(state >> 11) / static_cast<double>(1ULL << 53);
-    values.push_back(unit * 18000.0);
-    values.push_back(unit * std::pow(10.0, i % 40 - 20));
-    // Exact halves of a thousandth: printf rounds them to even.
-    values.push_back(static_cast<double>(i) / 16 + static_cast<double>(state % 100000));
-  }
-  for (double value : values) {
-    for (double v : {value, -value}) {
-      CPosition position;
-      position.SetLatitude(-v);
-      position.SetLongitude(v);
-      char expected[1024];
-      std::snprintf(expected, sizeof expected, "%08.3f,%c,%09.3f,%c,%04d,%c", std::fabs(v), v > 0 ? 'N' : 'S',
-                    std::fabs(v), v < 0 ? 'W' : 'E', 0, 'F');
-      EXPECT_EQ(position.Format(), expected) << v;
-    }
-  }
-  // A magnitude of -0 (read from "-0") keeps printf's sign, and infinity its blank padding.
+// A magnitude of -0 (read from "-0") keeps printf's sign, and infinity its blank padding.
+TEST(SentenceFormat, UnusualMagnitudesAsPrintfWritesThem) {
   CWplSentence zero;
   ASSERT_TRUE(zero.Parse(WithChecksum("PTVLWPL,-0,N,inf,E,0,M,,,")));
   EXPECT_EQ(zero.GetPosition().Format(), "-000.000,N,      inf,E,0000,M");
@@ -536,52 +498,6 @@ TEST(SentenceParse, FailureKeepsValuesAndRoundTripsKeepThem) {
   CRteWaypointsSentence routeCopy;
   ASSERT_TRUE(routeCopy.Parse(route.Format()));
   EXPECT_EQ(routeCopy.Format(), route.Format());
-}
-
-// The local-time cache must give exactly what mktime and localtime_r give, also on the days when
-// the clocks change: Paris in spring and autumn, and Monrovia's change of 44 minutes 30 seconds
-// in 1972, which moves the minutes' starts to half minutes.
-TEST(LocalTimeCache, MatchesMktimeAndLocaltimeAcrossClockChanges) {
-  const struct {
-    const char* zone;
-    int year, month, day;
-  } days[] = {{"Europe/Paris", 2004, 3, 28}, {"Europe/Paris", 2004, 10, 31}, {"Africa/Monrovia", 1972, 1, 7}};
-  for (const auto& d : days) {
-    SetTimeZone(d.zone);
-    CLocalTimeCache cache;
-    for (int hour = 0; hour < 24; ++hour) {
-      for (int minute = 0; minute < 60; ++minute) {
-        for (int second : {0, 1, 30, 35, 59, 60, 99}) {
-          const std::time_t cached = cache.MakeTime(d.year, d.month, d.day, hour, minute, second);
-          ASSERT_EQ(cached, LocalTime(d.year, d.month, d.day, hour, minute, second))
-              << d.zone << " " << d.month << "/" << d.day << " " << hour << ":" << minute << ":" << second;
-        }
-      }
-    }
-    const std::time_t start = LocalTime(d.year, d.month, d.day, 0, 0, 0) - 3600;
-    for (std::time_t t = start; t < start + 27 * 3600; t += (t % 7 == 0 ? 1 : 3)) {
-      std::tm cached{}, plain{};
-      ASSERT_TRUE(cache.BreakDown(t, cached));
-      ASSERT_NE(localtime_r(&t, &plain), nullptr);
-      ASSERT_TRUE(cached.tm_sec == plain.tm_sec && cached.tm_min == plain.tm_min && cached.tm_hour == plain.tm_hour &&
-                  cached.tm_mday == plain.tm_mday && cached.tm_mon == plain.tm_mon && cached.tm_year == plain.tm_year &&
-                  cached.tm_isdst == plain.tm_isdst && cached.tm_gmtoff == plain.tm_gmtoff &&
-                  cached.tm_yday == plain.tm_yday && cached.tm_wday == plain.tm_wday)
-          << d.zone << " " << t;
-    }
-  }
-  // A zone with a leap second: 23:59:60 must not come out as 00:00:00 of a cached minute.
-  SetTimeZone("right/UTC");
-  CLocalTimeCache cache;
-  const std::time_t leap = 1136073599 + 23;  // 2005-12-31 23:59:59 UTC counted with leap seconds
-  for (std::time_t t = leap - 70; t < leap + 70; ++t) {
-    std::tm cached{}, plain{};
-    cache.BreakDown(t, cached);
-    localtime_r(&t, &plain);
-    EXPECT_EQ(cached.tm_sec, plain.tm_sec) << t;
-    EXPECT_EQ(cached.tm_min, plain.tm_min) << t;
-  }
-  SetTimeZone("UTC");
 }
 
 }  // namespace

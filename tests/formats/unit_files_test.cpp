@@ -97,19 +97,21 @@ TEST_F(UnitFilesTest, RouteFileReadsGroupsAndRefusesBrokenOrder) {
 
   const struct {
     std::string text;
-    const char* reason;
+    std::uint64_t line;
+    const char* rule;
   } refused[] = {
-      {Lines({kHome, kLake, first, first, kEnd}), "line 4: route sentence 1 of 2 follows 1 of 2"},
-      {Lines({kHome, second, kEnd}), "line 2: route sentence 2 of 2 begins a route"},
-      {Lines({first, WithChecksum("PTVLRTE,3,2,c,1,WALK"), kEnd}), "line 2: route sentence 2 of 3 follows 1 of 2"},
-      {Lines({kHome, kRoute, kLake, kEnd}), "line 3: WPL sentence where RTE or the end sentence is due"},
-      {Lines({kHome, Track("T"), kEnd}), "line 2: TRK sentence where WPL, RTE or the end sentence is due"},
-      {Lines({kHome, WithChecksum("PTVLRTE,1,1,x,1,WALK"), kEnd}), "line 2: route kind 'x' is not allowed"},
+      {Lines({kHome, kLake, first, first, kEnd}), 4, "route sentence 1 of 2 follows 1 of 2"},
+      {Lines({kHome, second, kEnd}), 2, "route sentence 2 of 2 begins a route"},
+      {Lines({first, WithChecksum("PTVLRTE,3,2,c,1,WALK"), kEnd}), 2, "route sentence 2 of 3 follows 1 of 2"},
+      {Lines({kHome, kRoute, kLake, kEnd}), 3, "WPL sentence where RTE or the end sentence is due"},
+      {Lines({kHome, Track("T"), kEnd}), 2, "TRK sentence where WPL, RTE or the end sentence is due"},
+      {Lines({kHome, WithChecksum("PTVLRTE,1,1,x,1,WALK"), kEnd}), 2, "route kind 'x' is not allowed"},
   };
   for (const auto& c : refused) {
     CDiagnostic reason;
     EXPECT_FALSE(ReadUnitText(c.text, "walk", file, &reason)) << c.text;
-    EXPECT_EQ(reason.Reason(), c.reason);
+    EXPECT_EQ(reason.Line(), c.line) << c.text;
+    EXPECT_EQ(reason.Rule(), c.rule) << c.text;
   }
 }
 
@@ -118,30 +120,31 @@ TEST_F(UnitFilesTest, FileRulesAndTheirReasons) {
   const struct {
     std::string text;
     bool accepted;
-    const char* reason;
+    std::uint64_t line;  // 0: the rule has no line
+    const char* rule;
   } cases[] = {
-      {Lines({kHome, kLake}) + kEnd, true, ""},  // the last line may lack its line end
-      {Lines({kHome, kLake, kEnd}, "\n"), true, ""},
-      {Lines({kHome, kEnd}) + "\r\n", false, "line 3: text after the end sentence"},
-      {Lines({kHome, kEnd, kEnd}), false, "line 3: text after the end sentence"},
-      {Lines({kHome, badChecksum, kEnd}), false, "line 2: checksum 2F does not match 2E"},
-      {Lines({kHome, Track("T"), kEnd}), false, "line 2: TRK sentence where WPL or the end sentence is due"},
-      {Lines({kHome, ""}), false, "line 2: empty line where WPL or the end sentence is due"},
-      {Lines({kHome, "hello"}), false, "line 2: unknown text where WPL or the end sentence is due"},
-      {Lines({kHome, WithChecksum("PTVLWPL,4830.000,N,00215.000,E,0035,M,HOME,START")}), false,
-       "line 2: waypoint sentence has 10 fields"},
-      {Lines({kHome, WithChecksum("PTVLCMD,STOP")}), false, "line 2: command 'STOP' is not END"},
-      {Lines({kHome, kLake}), false, "file ends without the end sentence"},
-      {"", false, "file ends without the end sentence"},
-      {Lines({kHome, kEnd}, "\r"), false,
-       "line 1: checksum field '37\r' is not two characters"},  // CR alone ends no line
-      {Lines({kHome, kEnd}, "\r\r\n"), false, "line 1: checksum field '2E\r' is not two characters"},
+      {Lines({kHome, kLake}) + kEnd, true, 0, ""},  // the last line may lack its line end
+      {Lines({kHome, kLake, kEnd}, "\n"), true, 0, ""},
+      {Lines({kHome, kEnd}) + "\r\n", false, 3, "text after the end sentence"},
+      {Lines({kHome, kEnd, kEnd}), false, 3, "text after the end sentence"},
+      {Lines({kHome, badChecksum, kEnd}), false, 2, "checksum 2F does not match 2E"},
+      {Lines({kHome, Track("T"), kEnd}), false, 2, "TRK sentence where WPL or the end sentence is due"},
+      {Lines({kHome, ""}), false, 2, "empty line where WPL or the end sentence is due"},
+      {Lines({kHome, "hello"}), false, 2, "unknown text where WPL or the end sentence is due"},
+      {Lines({kHome, WithChecksum("PTVLWPL,4830.000,N,00215.000,E,0035,M,HOME,START")}), false, 2,
+       "waypoint sentence has 10 fields"},
+      {Lines({kHome, WithChecksum("PTVLCMD,STOP")}), false, 2, "command 'STOP' is not END"},
+      {Lines({kHome, kLake}), false, 0, "file ends without the end sentence"},
+      {"", false, 0, "file ends without the end sentence"},
+      {Lines({kHome, kEnd}, "\r"), false, 1, "checksum field '37\r' is not two characters"},  // CR alone ends no line
+      {Lines({kHome, kEnd}, "\r\r\n"), false, 1, "checksum field '2E\r' is not two characters"},
   };
   for (const auto& c : cases) {
     CUnitWaypointFile file;
     CDiagnostic why;
     EXPECT_EQ(ReadUnitText(c.text, "points", file, &why), c.accepted) << c.text;
-    EXPECT_EQ(why.Reason(), c.reason) << c.text;
+    EXPECT_EQ(why.Line(), c.line) << c.text;
+    EXPECT_EQ(why.Rule(), c.rule) << c.text;
   }
   // The sentences before the bad line stay in the object.
   CUnitWaypointFile file;

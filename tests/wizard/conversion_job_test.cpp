@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "formats/vexlorn_file.h"
 #include "storage/report_sink.h"
@@ -162,14 +163,21 @@ TEST_F(ConversionJobTest, AFailedConversionLeavesTheExistingTargetAlone) {
   EXPECT_EQ(ReadBytes(Path("out/nan.rte")).substr(0, 8), "$PTVLWPL");
 }
 
-// One .wpt source with a .upt and a .rte target: two pairs, each loaded and written on its own.
+// One .wpt source with a .upt and a .rte target, read once for both; each target fails or goes
+// through on its own, and the report keeps the targets' order.
 TEST_F(ConversionJobTest, WaypointSourceGivesTwoIndependentTargets) {
   const std::string trip = SaveTrip("in/trip.wpt");
   WriteBytes(Path("Routes"), "a file where the routes folder should be");
+  fs::create_directories(Path("out/taken.rte"));
+  EXPECT_EQ(ConvertFileToUnitTargets(trip, {Path("out/taken.rte"), Path("Routes/trip.rte"), Path("My POIs/trip.upt")},
+                                     {}, m_report),
+            (std::vector<bool>{false, false, true}));
+  ASSERT_EQ(m_report.Lines().size(), 2u);
+  EXPECT_EQ(m_report.Lines()[0].text, Message("transferring", Path("out/taken.rte")));
+  EXPECT_EQ(m_report.Lines()[1].text, Message("transferring", Path("Routes/trip.rte")));
+  m_report.Clear();
   EXPECT_FALSE(ConvertFileToUnit(trip, Path("Routes/trip.rte"), {}, m_report));
-  EXPECT_TRUE(ConvertFileToUnit(trip, Path("My POIs/trip.upt"), {}, m_report));
   ASSERT_EQ(m_report.Lines().size(), 1u);
-  EXPECT_EQ(m_report.Lines()[0].text, Message("transferring", Path("Routes/trip.rte")));
   EXPECT_EQ(ReadBytes(Path("My POIs/trip.upt")),
             "$PTVLWPL,4830.000,N,00215.000,E,0035,M,HOME,START,a*2E\r\n"
             "$PTVLWPL,4845.926,N,00230.741,E,0120,M,LAKE,,ab*0F\r\n"

@@ -62,14 +62,22 @@ void CPropertyPageConversion::OnTimer(int timerId) {
   context.unit = &m_state.unit;
   context.tempFolder = m_state.TempFolder();
   bool anyOnUnit = false;
-  int done = 0;
-  for (const CFilePairs::SPair& pair : m_state.filePairs) {
+  const CFilePairs& pairs = m_state.filePairs;
+  for (std::size_t done = 0; done < pairs.Count();) {
     if (m_toDesktop) {
-      ConvertFileToDesktop(pair.source, pair.target, m_state);
-    } else if (ConvertFileToUnit(pair.source, pair.target, context, m_state) && IsTargetOnUnit(pair.target, context)) {
-      anyOnUnit = true;
+      ConvertFileToDesktop(pairs[done].source, pairs[done].target, m_state);
+      ++done;
+    } else {
+      // The rows of one source follow each other (a .wpt's .upt and .rte): it is read once for them.
+      std::vector<std::string> targets;
+      for (std::size_t i = done; i < pairs.Count() && pairs[i].source == pairs[done].source; ++i)
+        targets.push_back(pairs[i].target);
+      const std::vector<bool> converted = ConvertFileToUnitTargets(pairs[done].source, targets, context, m_state);
+      for (std::size_t i = 0; i < targets.size(); ++i)
+        anyOnUnit = anyOnUnit || (converted[i] && IsTargetOnUnit(targets[i], context));
+      done += targets.size();
     }
-    m_fileProgress->setValue(++done);
+    m_fileProgress->setValue(static_cast<int>(done));
     m_fileProgress->repaint();
   }
   // One eject request for the whole job, once every file is on the unit.

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "formats/conversion.h"
-#include "formats/gpx.h"
+#include "formats/gpx_reader.h"
 #include "formats/unit_files.h"
 #include "formats/vexlorn_file.h"
 #include "storage/file_system.h"

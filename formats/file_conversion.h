@@ -1,0 +1,39 @@
+// Whole-file conversions between the desktop's and the unit's files that stream: each record is
+// read, converted and written before the next, so that memory does not grow with the file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "formats/diagnostic.h"
+
+// Which step of converting a file refused: loading and converting are the source's fault, writing
+// the target's.
+enum class EConversionStep { Load, Convert, Write };
+
+// How converting into one target ended: done, or the step that refused and why.
+struct SConversionOutcome {
+  bool done = false;
+  EConversionStep step = EConversionStep::Load;
+  CDiagnostic why;
+};
+
+// Each conversion accepts, refuses and writes exactly what loading the whole source, converting
+// the whole document and then writing it would: the source is read to its end even after a
+// refused record, since a fault of loading anywhere is reported before one of converting, and a
+// target is only replaced once everything went through (a refusal leaves it as it was).
+
+// A .trk file → a .log file.
+SConversionOutcome ConvertTrackFileToUnit(const std::string& source, const std::string& target);
+// A .log file → a .trk file.
+SConversionOutcome ConvertTrackLogToDesktop(const std::string& source, const std::string& target);
+
+// One file made from a .wpt file: its user points (.upt) or its points and routes (.rte).
+struct SUnitTarget {
+  std::string path;
+  bool routes = false;
+};
+// A .wpt file → every target, the file read and each waypoint converted once for all of them.
+// Answers one outcome per target, in their order.
+std::vector<SConversionOutcome> ConvertWaypointFileToUnit(const std::string& source,
+                                                          const std::vector<SUnitTarget>& targets);

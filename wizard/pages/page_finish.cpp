@@ -10,8 +10,27 @@
 #include "wizard/pages/wizard_state.h"
 
 namespace {
+
 constexpr int kSelectionTimer = 1;
+constexpr const char* kReasonIndent = "    ";
+
+// Every line of the report, each followed by its reason indented under it, line by line.
+std::string ReportText(const std::vector<SReportLine>& report) {
+  std::string text;
+  for (const SReportLine& line : report) {
+    text += line.text + '\n';
+    std::size_t start = 0;
+    while (start < line.reason.size()) {
+      auto end = line.reason.find('\n', start);
+      if (end == std::string::npos) end = line.reason.size();
+      text += kReasonIndent + line.reason.substr(start, end - start) + '\n';
+      start = end + 1;
+    }
+  }
+  return text;
 }
+
+}  // namespace
 
 CPropertyPageFinish::CPropertyPageFinish(CWizardState& state)
     : CPropertyPage_(state, kPageFinish, IDS_TITLE_FINISH), m_outcome(new QLabel), m_details(new QTextEdit) {
@@ -37,10 +56,8 @@ bool CPropertyPageFinish::OnSetActive() {
   if (m_state.job == 0) m_outcome->setText(String(clean ? IDS_CONVERSION_SUCCESS : IDS_CONVERSION_FAILURES));
   if (m_state.job == 1) m_outcome->setText(String(clean ? IDS_MAP_SUCCESS : IDS_MAP_FAILURES));
   m_details->setVisible(!clean);
-  std::string text;
-  for (const std::string& line : m_state.report) text += line + '\n';
-  // Plain text: a path is shown as it is, never read as markup.
-  m_details->setPlainText(QString::fromStdString(text));
+  // Plain text: a path or a reason is shown as it is, never read as markup.
+  m_details->setPlainText(QString::fromStdString(ReportText(m_state.report)));
   SetTimer(kSelectionTimer, 1);
   return true;
 }

@@ -23,12 +23,12 @@ class CWizardState : public CReportSink {
   int job = 0;        // 0 convert waypoints/routes/tracks, 1 transfer map regions
   int direction = 0;  // 0 to the unit, 1 to the desktop product
   CFilePairs filePairs;
-  std::vector<std::string> report;
+  std::vector<SReportLine> report;
   CUnitDevice unit;
   bool testMode = false;
 
   // One line of the report: the message of the id in the current resource source, the path in
-  // place of "%s". The reason is for the command-line tool; the wizard shows the line alone.
+  // place of "%s", with the reason the file was refused (the Finish page shows it under the line).
   bool AddReportLine(int messageId, const std::string& path, const std::string& reason = {}) override;
 
   // The please-wait box over a page while it searches; the wizard is disabled meanwhile.

@@ -427,7 +427,7 @@ TEST_F(MapPagesTest, FailedFilesAreReportedOnTheFinishPage) {
   sheet.PressNext();
   ASSERT_TRUE(RunTransferToTheEnd());
   EXPECT_EQ(transfer->Status()->text(), "Transfer completed.");
-  EXPECT_EQ(state.report,
+  EXPECT_EQ(ReportTexts(state.report),
             (std::vector<std::string>{
                 FormatMessageWithPath(BuiltInString(IDS_ERROR_LOADING), maps + "/Gone.tdx"),
                 FormatMessageWithPath(BuiltInString(IDS_ERROR_TRANSFERRING), card + "/Detail Maps/Blocked.imi"),
@@ -437,7 +437,12 @@ TEST_F(MapPagesTest, FailedFilesAreReportedOnTheFinishPage) {
   Settle();
   EXPECT_EQ(finish->Outcome()->text().toStdString(), BuiltInString(IDS_MAP_FAILURES));
   EXPECT_FALSE(finish->Details()->isHidden());
-  EXPECT_EQ(finish->Details()->toPlainText().toStdString(), state.report[0] + "\n" + state.report[1] + "\n");
+  // Each line with the reason the copy gave, as the command-line tool prints it.
+  ASSERT_FALSE(state.report[0].reason.empty());
+  ASSERT_FALSE(state.report[1].reason.empty());
+  EXPECT_EQ(finish->Details()->toPlainText().toStdString(), state.report[0].text + "\n    " + state.report[0].reason +
+                                                                "\n" + state.report[1].text + "\n    " +
+                                                                state.report[1].reason + "\n");
 }
 
 TEST_F(MapPagesTest, BackThenYesStopsTheCopyAndRemovesOnlyWhatItWrote) {

@@ -168,7 +168,7 @@ TEST(DialogFilterTest, StringTableFiltersBecomeQtNameFilters) {
 
 class FinishPageTest : public SheetTest {
  protected:
-  CPropertyPageFinish* ShowFinish(int job, std::vector<std::string> report) {
+  CPropertyPageFinish* ShowFinish(int job, std::vector<SReportLine> report) {
     state.job = job;
     auto* finish = Page<CPropertyPageFinish>(kPageFinish);
     state.report = std::move(report);
@@ -178,42 +178,46 @@ class FinishPageTest : public SheetTest {
   }
 };
 
+// Each failed file's line, and under it its reason, indented line by line, as plain text.
 TEST_F(FinishPageTest, OutcomeAndDetailsFollowTheJobAndTheReport) {
   struct SCase {
     int job;
-    std::vector<std::string> report;
+    std::vector<SReportLine> report;
     int outcome;
+    std::string details;
   };
   const std::vector<SCase> cases = {
-      {0, {}, IDS_CONVERSION_SUCCESS},
+      {0, {}, IDS_CONVERSION_SUCCESS, ""},
       {0,
-       {"An error occured while loading file /a.wpt.", "An error occured while converting file /b.trk."},
-       IDS_CONVERSION_FAILURES},
-      {1, {}, IDS_MAP_SUCCESS},
-      {1, {"An error occured while copying file /m.imi."}, IDS_MAP_FAILURES},
+       {{"An error occured while loading file /a.wpt.", "byte 12: the header's version 9 is unknown"},
+        {"An error occured while converting file /b.trk.", ""}},
+       IDS_CONVERSION_FAILURES,
+       "An error occured while loading file /a.wpt.\n    byte 12: the header's version 9 is unknown\n"
+       "An error occured while converting file /b.trk.\n"},
+      {1, {}, IDS_MAP_SUCCESS, ""},
+      {1,
+       {{"An error occured while copying file /m.imi.", "cannot read /m.imi:\nInput/output error"}},
+       IDS_MAP_FAILURES,
+       "An error occured while copying file /m.imi.\n    cannot read /m.imi:\n    Input/output error\n"},
+      {0,
+       {{"An error occured while loading file /x/<b>bold</b>&amp;.wpt.", "line 1: <gpx> &lt;"}},
+       IDS_CONVERSION_FAILURES,
+       "An error occured while loading file /x/<b>bold</b>&amp;.wpt.\n    line 1: <gpx> &lt;\n"},
   };
   for (const SCase& c : cases) {
     CPropertyPageFinish* finish = ShowFinish(c.job, c.report);
     EXPECT_EQ(finish->Outcome()->text(), state.testResources.String(c.outcome));
     EXPECT_EQ(finish->Details()->isVisibleTo(finish), !c.report.empty());
-    std::string expected;
-    for (const std::string& line : c.report) expected += line + "\n";
-    EXPECT_EQ(finish->Details()->toPlainText().toStdString(), expected);
+    EXPECT_EQ(finish->Details()->toPlainText().toStdString(), c.details);
+    EXPECT_FALSE(finish->Details()->textCursor().hasSelection());
     EXPECT_EQ(sheet.WizardButtons(), kButtonBack | kButtonFinish);
   }
-}
-
-TEST_F(FinishPageTest, ReportLinesAreShownAsWrittenNeverAsMarkup) {
-  CPropertyPageFinish* finish = ShowFinish(0, {"An error occured while loading file /x/<b>bold</b>&amp;.wpt."});
-  EXPECT_EQ(finish->Details()->toPlainText().toStdString(),
-            "An error occured while loading file /x/<b>bold</b>&amp;.wpt.\n");
-  EXPECT_FALSE(finish->Details()->textCursor().hasSelection());
 }
 
 TEST_F(FinishPageTest, BackEmptiesTheJobAndReturnsToWhereFilesWereChosen) {
   for (const auto& [job, target] : std::vector<std::pair<int, int>>{{0, kPageDestination}, {1, kPageMap}, {7, 0}}) {
     state.job = job;
-    state.report = {"line"};
+    state.report = {{"line", "reason"}};
     state.filePairs.Set("/t", "/s");
     EXPECT_EQ(Page<CPropertyPageFinish>(kPageFinish)->OnWizardBack(), target);
     EXPECT_TRUE(state.report.empty());

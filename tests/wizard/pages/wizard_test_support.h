@@ -61,6 +61,13 @@ inline bool WaitUntil(const std::function<bool()>& condition, int deadlineMs = 1
   return true;
 }
 
+// The worded lines of a report, without their reasons.
+inline std::vector<std::string> ReportTexts(const std::vector<SReportLine>& report) {
+  std::vector<std::string> texts;
+  for (const SReportLine& line : report) texts.push_back(line.text);
+  return texts;
+}
+
 // A temporary folder, removed with its content at the end.
 class CTempFolder {
  public:

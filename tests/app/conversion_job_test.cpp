@@ -218,18 +218,18 @@ TEST_F(ConversionJobTest, OntoARealUnitTargetsAreStagedCopiedAndTheUnitIsAskedTo
   EXPECT_EQ(ReadBytes(temp.Path() + "/trip.upt"), ReadBytes(Golden("trip~unit.upt"))) << "the staged copy stays";
   EXPECT_EQ(ReadBytes(elsewhere), ReadBytes(Golden("trip~unit.rte")));
   EXPECT_FALSE(std::filesystem::exists(temp.Path() + "/trip.rte"));
-  // The mount-table source cannot eject: the user is told to eject the unit from the desktop.
-  auto* page = static_cast<CPropertyPageConversion*>(Sheet().PageById(kPageConversion));
-  EXPECT_EQ(page->EjectHint()->text(), app->Resources().DialogText(kPageConversion, "ejectHint"));
+  // The mount-table source cannot eject: the Finish page tells the user to eject the unit.
+  EXPECT_EQ(Finish()->VolumeNoteLabel()->text(), app->Resources().DialogText(kPageFinish, "unitNotEjected"));
+  EXPECT_TRUE(Finish()->VolumeNoteLabel()->isVisibleTo(Finish()));
 }
 
-TEST_F(ConversionJobTest, NothingOnTheUnitMeansNoEjectHint) {
+TEST_F(ConversionJobTest, NothingOnTheUnitMeansNothingToUnplug) {
   ReachFileSelection(0);
   dialogs.openAnswers.push_back({home.File("docs/trip.wpt", ReadBytes(Golden("trip~saved.wpt")))});
   Destination()->LeftBrowse()->click();
   Settle();
   RunJob();
-  EXPECT_TRUE(static_cast<CPropertyPageConversion*>(Sheet().PageById(kPageConversion))->EjectHint()->text().isEmpty());
+  EXPECT_FALSE(Finish()->VolumeNoteLabel()->isVisibleTo(Finish()));
 }
 
 }  // namespace

@@ -33,8 +33,13 @@ std::string ReportText(const std::vector<SReportLine>& report) {
 }  // namespace
 
 CPropertyPageFinish::CPropertyPageFinish(CWizardState& state)
-    : CPropertyPage_(state, kPageFinish, IDS_TITLE_FINISH), m_outcome(new QLabel), m_details(new QTextEdit) {
+    : CPropertyPage_(state, kPageFinish, IDS_TITLE_FINISH),
+      m_outcome(new QLabel),
+      m_volumeNote(new QLabel),
+      m_details(new QTextEdit) {
   m_outcome->setWordWrap(true);
+  m_volumeNote->setWordWrap(true);
+  m_volumeNote->setTextFormat(Qt::PlainText);  // it may hold a volume's label
   m_outcome->setMinimumHeight(3 * m_outcome->fontMetrics().lineSpacing());
   m_outcome->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   m_details->setReadOnly(true);
@@ -45,6 +50,7 @@ CPropertyPageFinish::CPropertyPageFinish(CWizardState& state)
   m_details->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_outcome);
+  layout->addWidget(m_volumeNote);
   layout->addWidget(m_details, 1);
   layout->addStretch();
   layout->addWidget(new QLabel(Text("hint")));
@@ -55,11 +61,27 @@ bool CPropertyPageFinish::OnSetActive() {
   const bool clean = m_state.report.empty();
   if (m_state.job == 0) m_outcome->setText(String(clean ? IDS_CONVERSION_SUCCESS : IDS_CONVERSION_FAILURES));
   if (m_state.job == 1) m_outcome->setText(String(clean ? IDS_MAP_SUCCESS : IDS_MAP_FAILURES));
+  m_volumeNote->setText(VolumeNote());
+  m_volumeNote->setVisible(!m_volumeNote->text().isEmpty());
   m_details->setVisible(!clean);
   // Plain text: a path or a reason is shown as it is, never read as markup.
   m_details->setPlainText(QString::fromStdString(ReportText(m_state.report)));
   SetTimer(kSelectionTimer, 1);
   return true;
+}
+
+QString CPropertyPageFinish::VolumeNote() const {
+  switch (m_state.volumeNote) {
+    case CWizardState::EVolumeNote::kNone:
+      break;
+    case CWizardState::EVolumeNote::kUnitEjected:
+      return Text("unitEjected");
+    case CWizardState::EVolumeNote::kUnitNotEjected:
+      return Text("unitNotEjected");
+    case CWizardState::EVolumeNote::kStillMounted:
+      return Text("stillMounted").replace(QStringLiteral("%s"), QString::fromStdString(m_state.volumeName));
+  }
+  return {};
 }
 
 void CPropertyPageFinish::OnTimer(int timerId) {
@@ -72,6 +94,7 @@ void CPropertyPageFinish::OnTimer(int timerId) {
 int CPropertyPageFinish::OnWizardBack() {
   m_state.report.clear();
   m_state.filePairs.Clear();
+  m_state.volumeNote = CWizardState::EVolumeNote::kNone;
   if (m_state.job == 0) return kPageDestination;
   if (m_state.job == 1) return kPageMap;
   return 0;

@@ -18,12 +18,22 @@ class QWidget;
 // object derives from it; tests derive small fakes.
 class CWizardState : public CReportSink {
  public:
+  // What the Finish page says about the removable volume the job wrote to, if any.
+  enum class EVolumeNote {
+    kNone,
+    kUnitEjected,     // the conversion job put files on the unit and ejected it
+    kUnitNotEjected,  // ... and the unit refused the eject (or the drive source cannot eject)
+    kStillMounted,    // the map job wrote to its destination, which it does not eject
+  };
+
   CWizardState(const CResourceSource& resources, CDialogs& dialogs, CAttemptPacer& pacer);
 
   int job = 0;        // 0 convert waypoints/routes/tracks, 1 transfer map regions
   int direction = 0;  // 0 to the unit, 1 to the desktop product
   CFilePairs filePairs;
   std::vector<SReportLine> report;
+  EVolumeNote volumeNote = EVolumeNote::kNone;
+  std::string volumeName;  // kStillMounted: the destination as the region page names it (UTF-8)
   CUnitDevice unit;
   bool testMode = false;
 

@@ -410,6 +410,10 @@ TEST_F(MapPagesTest, AWholeTransferEndsOnTheFinishPage) {
   ASSERT_EQ(sheet.CurrentPage(), finish);
   EXPECT_EQ(finish->Outcome()->text().toStdString(), BuiltInString(IDS_MAP_SUCCESS));
   EXPECT_TRUE(finish->Details()->isHidden());
+  // The map job does not eject its destination: the user is told to.
+  EXPECT_EQ(finish->VolumeNoteLabel()->text().toStdString(),
+            card + " is still mounted. Eject it from your desktop before you unplug it.");
+  EXPECT_FALSE(finish->VolumeNoteLabel()->isHidden());
   // Back from Finish starts the job again on the region page, every row unticked.
   sheet.PressBack();
   Settle();

@@ -214,14 +214,36 @@ TEST_F(FinishPageTest, OutcomeAndDetailsFollowTheJobAndTheReport) {
   }
 }
 
+TEST_F(FinishPageTest, SaysWhetherTheVolumeTheJobWroteToMayBeUnplugged) {
+  using ENote = CWizardState::EVolumeNote;
+  const std::vector<std::pair<ENote, std::string>> cases = {
+      {ENote::kNone, ""},
+      {ENote::kUnitEjected, "Your Tavrelin Norvantis was ejected. You can unplug it now."},
+      {ENote::kUnitNotEjected,
+       "Your Tavrelin Norvantis could not be ejected. Eject it from your desktop before you unplug it."},
+      {ENote::kStillMounted,
+       "MAPS <2024> (/media/ann/MAPS) is still mounted. Eject it from your desktop before you unplug it."},
+  };
+  state.volumeName = "MAPS <2024> (/media/ann/MAPS)";
+  for (const auto& [note, text] : cases) {
+    state.volumeNote = note;
+    CPropertyPageFinish* finish = ShowFinish(1, {});
+    EXPECT_EQ(finish->VolumeNoteLabel()->text().toStdString(), text);
+    EXPECT_EQ(finish->VolumeNoteLabel()->isVisibleTo(finish), !text.empty());
+    EXPECT_EQ(finish->VolumeNoteLabel()->textFormat(), Qt::PlainText);
+  }
+}
+
 TEST_F(FinishPageTest, BackEmptiesTheJobAndReturnsToWhereFilesWereChosen) {
   for (const auto& [job, target] : std::vector<std::pair<int, int>>{{0, kPageDestination}, {1, kPageMap}, {7, 0}}) {
     state.job = job;
     state.report = {{"line", "reason"}};
     state.filePairs.Set("/t", "/s");
+    state.volumeNote = CWizardState::EVolumeNote::kStillMounted;
     EXPECT_EQ(Page<CPropertyPageFinish>(kPageFinish)->OnWizardBack(), target);
     EXPECT_TRUE(state.report.empty());
     EXPECT_TRUE(state.filePairs.Empty());
+    EXPECT_EQ(state.volumeNote, CWizardState::EVolumeNote::kNone);
   }
 }
 

@@ -138,6 +138,11 @@ bool CPropertyPageDestination::OnSetActive() {
   m_arrowIcon = toDesktop ? kIconToDesktop : kIconToUnit;
   m_openFilter = toDesktop ? IDS_FILTER_UNIT_SOURCES : IDS_FILTER_DESKTOP_SOURCES;
   m_arrow->setPixmap(m_state.resources.Icon(m_arrowIcon).pixmap(32, 32));
+  // The buttons show icons only; what they do is in their tooltips, which follow the sides' roles.
+  for (const SListSide* side : {&m_left, &m_right}) {
+    SetTip(side->browse, Text(side == m_sourceSide ? "addTip" : "renameTip"));
+    SetTip(side->remove, Text("removeTip"));
+  }
   // Emptying the lists ran UpdateControls for the old sides, which may have disabled this button,
   // and a disabled button refuses the focus; on the source side it is always enabled.
   m_sourceSide->browse->setEnabled(true);

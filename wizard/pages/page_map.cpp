@@ -71,6 +71,7 @@ CPropertyPageMap::CPropertyPageMap(CWizardState& state)
   connect(m_list, &QTreeWidget::itemChanged, this, &CPropertyPageMap::OnRowChanged);
   connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CPropertyPageMap::OnRowChanged);
 
+  SetTip(m_add, Text("addTip"));
   connect(m_add, &QPushButton::clicked, this, &CPropertyPageMap::OnAddRegions);
   m_destination->setEditable(false);
   connect(m_destination, &QComboBox::currentIndexChanged, this, &CPropertyPageMap::OnDestinationChanged);

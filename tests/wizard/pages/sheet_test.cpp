@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextEdit>
 
 #include "resources/string_ids.h"
 #include "tests/wizard/pages/wizard_test_support.h"
+#include "wizard/pages/page_destination.h"
 #include "wizard/pages/page_finish.h"
 #include "wizard/pages/page_select_mode.h"
 #include "wizard/pages/page_welcome.h"
@@ -115,6 +117,85 @@ TEST_F(SheetTest, DirectionReachesTheStateWhenLeavingByBack) {
   EXPECT_EQ(state.direction, 1);
   Next();
   EXPECT_TRUE(mode->ToDesktopChoice()->isChecked());
+}
+
+// Enter from a control of a page presses Next (or Finish in its place) when it is enabled, once
+// however long the key is held; on a focused Back it presses Back.
+TEST_F(SheetTest, EnterPressesTheDefaultButtonFromAnyControlOfAPage) {
+  auto* welcome = Page<CPropertyPageWelcome>(kPageWelcome);
+  auto* mode = Page<CPropertyPageSelectMode>(kPageSelectMode);
+  auto* files = Page<CPropertyPageDestination>(kPageDestination);
+  auto* finish = Page<CPropertyPageFinish>(kPageFinish);
+  bool finished = false;
+  QObject::connect(&sheet, &CPropertySheet_::Finished, [&finished] { finished = true; });
+
+  PressKey(welcome->ConvertChoice(), Qt::Key_Return, true);
+  EXPECT_EQ(Current(), kPageWelcome) << "a held key does not press again";
+  struct SStep {
+    std::function<QWidget*()> control;
+    int key;
+    int pageAfter;
+  };
+  const std::vector<SStep> steps = {
+      {[&] { return welcome->ConvertChoice(); }, Qt::Key_Return, kPageFindUnit},
+      {[&] { return sheet.CurrentPage(); }, Qt::Key_Enter, kPageSelectMode},
+      {[&] { return sheet.BackButton(); }, Qt::Key_Return, kPageFindUnit},
+      {[&] { return sheet.CurrentPage(); }, Qt::Key_Enter, kPageSelectMode},
+      {[&] {
+         mode->ToDesktopChoice()->setChecked(true);
+         return mode->ToDesktopChoice();
+       },
+       Qt::Key_Return, kPageDestination},
+      {[&] { return files->RightBrowse(); }, Qt::Key_Return, kPageDestination},  // no file yet: Next is disabled
+  };
+  for (const SStep& step : steps) {
+    PressKey(step.control(), step.key);
+    EXPECT_EQ(Current(), step.pageAfter);
+  }
+  state.testDialogs.openAnswers.push_back({temp.Path() + "/a.log"});
+  files->AddSourceFiles();
+  Settle();
+  PressKey(files->LeftList(), Qt::Key_Return);
+  EXPECT_EQ(Current(), kPageConversion);
+  ASSERT_TRUE(WaitUntil([&] { return (sheet.WizardButtons() & kButtonNext) != 0; }));
+  PressKey(sheet.CurrentPage(), Qt::Key_Return);
+  EXPECT_EQ(Current(), kPageFinish);
+  PressKey(finish->Details(), Qt::Key_Return);
+  EXPECT_TRUE(finished) << "Finish closes the wizard";
+}
+
+TEST_F(SheetTest, EscClosesTheWizardFromAnyControl) {
+  Next();
+  Next();
+  Next();
+  bool finished = false;
+  QObject::connect(&sheet, &CPropertySheet_::Finished, [&finished] { finished = true; });
+  PressKey(Page<CPropertyPageDestination>(kPageDestination)->LeftList(), Qt::Key_Escape);
+  EXPECT_TRUE(finished);
+  EXPECT_FALSE(sheet.isVisible());
+}
+
+// A button that shows only an icon says what it does, whichever side the conversion goes.
+TEST_F(SheetTest, EveryIconOnlyButtonHasATooltip) {
+  Next();
+  Next();
+  for (int direction : {0, 1}) {
+    state.direction = direction;
+    Page<CPropertyPageDestination>(kPageDestination)->OnSetActive();
+    int iconButtons = 0;
+    for (const QPushButton* button : sheet.findChildren<QPushButton*>()) {
+      if (!button->text().isEmpty()) continue;
+      ++iconButtons;
+      EXPECT_FALSE(button->icon().isNull());
+      EXPECT_FALSE(button->toolTip().isEmpty()) << button->parentWidget()->metaObject()->className();
+      EXPECT_EQ(button->accessibleName(), button->toolTip());
+    }
+    EXPECT_EQ(iconButtons, 5);
+  }
+  auto* files = Page<CPropertyPageDestination>(kPageDestination);
+  EXPECT_EQ(files->RightBrowse()->toolTip().toStdString(), "Add files to convert");
+  EXPECT_EQ(files->LeftBrowse()->toolTip().toStdString(),
+            "Choose another name or folder for the selected file to generate");
 }
 
 // A page whose Next answers a fixed result and posts two button states in one handler.

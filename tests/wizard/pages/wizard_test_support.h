@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QWidget>
 #include <deque>
 #include <filesystem>
@@ -47,6 +48,16 @@ inline QApplication& TestApplication() { return kQtTestEnvironment->Application(
 // Lets posted requests (button states) and zero-delay work take effect.
 inline void Settle() {
   for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
+// A key pressed and released on a control, as the window system delivers it: a control that does
+// not take the key leaves it to its parents.
+inline void PressKey(QWidget* control, int key, bool autoRepeat = false) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(), autoRepeat);
+  QApplication::sendEvent(control, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(), autoRepeat);
+  QApplication::sendEvent(control, &release);
+  Settle();
 }
 
 // Runs the window system until the condition holds or a generous deadline passes (timers of

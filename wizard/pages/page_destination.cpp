@@ -14,13 +14,13 @@
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
 #include "wizard/pages/dialogs.h"
+#include "wizard/pages/path_elision.h"
 #include "wizard/pages/wizard_state.h"
 #include "wizard/target_naming.h"
 
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
-constexpr int kExtentRole = Qt::UserRole + 1;
 constexpr int kIconComputer = 138;
 constexpr int kIconRemove = 139;
 constexpr int kIconBrowse = 140;
@@ -54,7 +54,10 @@ CPropertyPageDestination::CPropertyPageDestination(CWizardState& state)
     side->remove = new QPushButton(resources.Icon(kIconRemove), QString());
     side->list = new QListWidget;
     side->list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    side->list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Rows are as wide as the list: a long path loses its middle, never its end, and shows whole
+    // in its tooltip.
+    side->list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    side->list->setItemDelegate(new CPathElidingDelegate(side->list));
     side->list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     connect(side->list, &QListWidget::itemSelectionChanged, this, &CPropertyPageDestination::UpdateControls);
   }
@@ -106,23 +109,17 @@ std::vector<std::string> CPropertyPageDestination::Rows(const QListWidget* list)
   return rows;
 }
 
-int CPropertyPageDestination::HorizontalExtent(const QListWidget* list) { return list->property("extent").toInt(); }
-
-void CPropertyPageDestination::AppendRow(QListWidget* list, const std::string& path) {
-  auto* item = new QListWidgetItem(QFile::decodeName(QByteArray::fromStdString(path)));
+void CPropertyPageDestination::SetRowPath(QListWidgetItem* item, const std::string& path) {
+  const QString text = QFile::decodeName(QByteArray::fromStdString(path));
+  item->setText(text);
+  item->setToolTip(text);
   item->setData(kPathRole, QByteArray::fromStdString(path));
-  list->addItem(item);
 }
 
-void CPropertyPageDestination::UpdateHorizontalExtent(QListWidget* list) {
-  const QFontMetrics metrics(list->font());
-  int widest = 0;
-  for (int i = 0; i < list->count(); ++i) widest = std::max(widest, metrics.horizontalAdvance(list->item(i)->text()));
-  const int extent = widest + 3;
-  list->setProperty("extent", extent);
-  // Every row as wide as the widest one: the view scrolls horizontally over exactly that width.
-  const int rowHeight = metrics.height() + 4;
-  for (int i = 0; i < list->count(); ++i) list->item(i)->setSizeHint(QSize(extent, rowHeight));
+void CPropertyPageDestination::AppendRow(QListWidget* list, const std::string& path) {
+  auto* item = new QListWidgetItem;
+  SetRowPath(item, path);
+  list->addItem(item);
 }
 
 bool CPropertyPageDestination::OnSetActive() {
@@ -188,8 +185,6 @@ void CPropertyPageDestination::AddSourceFiles() {
       AppendRow(m_targetSide->list, unique);
     }
   }
-  UpdateHorizontalExtent(m_left.list);
-  UpdateHorizontalExtent(m_right.list);
   QListWidget* targets = m_targetSide->list;
   targets->clearSelection();
   if (targets->count() > 0) {
@@ -224,12 +219,10 @@ void CPropertyPageDestination::ChangeTargetName() {
       m_state.dialogs.Warn(this, Text("duplicateText"), Text("duplicateCaption"));
     } else {
       QListWidgetItem* item = targets->item(row);
-      item->setText(QFile::decodeName(QByteArray::fromStdString(chosen)));
-      item->setData(kPathRole, QByteArray::fromStdString(chosen));
+      SetRowPath(item, chosen);
       // The row is the one selected row already. Clearing the selection first would disable the
       // browse button for a moment and send its focus elsewhere.
       item->setSelected(true);
-      UpdateHorizontalExtent(targets);
     }
   }
   UpdateControls();
@@ -243,8 +236,6 @@ void CPropertyPageDestination::RemoveSelectedRows(QListWidget* list, QListWidget
     delete list->takeItem(*it);
     if (*it < other->count()) delete other->takeItem(*it);
   }
-  UpdateHorizontalExtent(list);
-  UpdateHorizontalExtent(other);
   UpdateControls();
 }
 

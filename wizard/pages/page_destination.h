@@ -8,11 +8,13 @@
 
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 
 // Row i of the source list and row i of the target list form one pair. The left list always shows
 // desktop files (.wpt, .trk), the right one unit files (.upt, .rte, .log); `direction` decides
-// which side holds the sources. Rows keep the paths' bytes unchanged, whatever their encoding.
+// which side holds the sources. Rows keep the paths' bytes unchanged, whatever their encoding, and
+// show them as wide as the list allows, elided in the middle, whole in their tooltips.
 class CPropertyPageDestination : public CPropertyPage_ {
   Q_OBJECT
 
@@ -37,8 +39,6 @@ class CPropertyPageDestination : public CPropertyPage_ {
   QLabel* Hint() const { return m_hint; }
   int ArrowIcon() const { return m_arrowIcon; }
   static std::vector<std::string> Rows(const QListWidget* list);
-  // The scroll width a list was last given: its widest row in the list's font plus 3 pixels.
-  static int HorizontalExtent(const QListWidget* list);
 
  private:
   struct SListSide {
@@ -50,7 +50,7 @@ class CPropertyPageDestination : public CPropertyPage_ {
   void OnBrowse(const SListSide& side);
   std::vector<std::string> TargetsOf(const std::string& source);
   static void AppendRow(QListWidget* list, const std::string& path);
-  static void UpdateHorizontalExtent(QListWidget* list);
+  static void SetRowPath(QListWidgetItem* item, const std::string& path);
 
   SListSide m_left;
   SListSide m_right;

@@ -8,6 +8,7 @@
 #include "resources/string_ids.h"
 #include "tests/wizard/pages/wizard_test_support.h"
 #include "wizard/pages/page_destination.h"
+#include "wizard/pages/path_elision.h"
 #include "wizard/pages/property_sheet.h"
 
 namespace {
@@ -116,8 +117,20 @@ TEST_F(DestinationPageTest, RemovingRowsRemovesTheSameRowsOfTheOtherList) {
   page->RightRemove()->click();
   Settle();
   EXPECT_EQ(CPropertyPageDestination::Rows(page->LeftList()), (Rows{"/d/a.wpt"}));
-  EXPECT_EQ(CPropertyPageDestination::HorizontalExtent(page->RightList()),
-            page->RightList()->fontMetrics().horizontalAdvance(page->RightList()->item(0)->text()) + 3);
+}
+
+// Rows are drawn elided to the list's width; the tooltip holds the whole path, also after a rename.
+TEST_F(DestinationPageTest, RowsShowTheirWholePathInTheirTooltips) {
+  Add({"/d/a-long-folder-name/and-another-one/a.wpt"});
+  Dialogs().saveAnswers = {docs.Path() + "/renamed.rte"};
+  page->RightBrowse()->click();
+  Settle();
+  for (QListWidget* list : {page->LeftList(), page->RightList()}) {
+    EXPECT_NE(dynamic_cast<CPathElidingDelegate*>(list->itemDelegate()), nullptr);
+    EXPECT_EQ(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    for (int i = 0; i < list->count(); ++i) EXPECT_EQ(list->item(i)->toolTip(), list->item(i)->text());
+  }
+  EXPECT_EQ(page->RightList()->item(1)->toolTip().toStdString(), docs.Path() + "/renamed.rte");
 }
 
 TEST_F(DestinationPageTest, RenamingATargetRefusesListedNamesAndTheJobsSources) {

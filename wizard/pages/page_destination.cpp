@@ -2,11 +2,14 @@
 #include "wizard/pages/page_destination.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSplitter>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cctype>
 
@@ -14,6 +17,7 @@
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
 #include "wizard/pages/dialogs.h"
+#include "wizard/pages/file_preview.h"
 #include "wizard/pages/path_elision.h"
 #include "wizard/pages/wizard_state.h"
 #include "wizard/target_naming.h"
@@ -59,7 +63,11 @@ CPropertyPageDestination::CPropertyPageDestination(CWizardState& state)
     side->list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     side->list->setItemDelegate(new CPathElidingDelegate(side->list));
     side->list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    connect(side->list, &QListWidget::itemSelectionChanged, this, &CPropertyPageDestination::UpdateControls);
+    QListWidget* list = side->list;
+    connect(list, &QListWidget::itemSelectionChanged, this, [this, list] {
+      m_lastSelected = list;
+      UpdateControls();
+    });
   }
   connect(m_left.browse, &QPushButton::clicked, this, [this] { OnBrowse(m_left); });
   connect(m_right.browse, &QPushButton::clicked, this, [this] { OnBrowse(m_right); });
@@ -74,7 +82,9 @@ CPropertyPageDestination::CPropertyPageDestination(CWizardState& state)
   const auto header = [&](int icon, const char* caption, const SListSide& side) {
     auto* row = new QHBoxLayout;
     row->addWidget(picture(icon));
-    row->addWidget(new QLabel(Text(caption)), 1);
+    auto* text = new QLabel(Text(caption));
+    text->setWordWrap(true);  // narrow lists leave the preview its room
+    row->addWidget(text, 1);
     auto* buttons = new QVBoxLayout;
     buttons->addStretch();
     auto* pair = new QHBoxLayout;
@@ -88,18 +98,44 @@ CPropertyPageDestination::CPropertyPageDestination(CWizardState& state)
   m_arrow->setAlignment(Qt::AlignCenter);
   m_hint = new QLabel(Text("hint"));
 
-  auto* grid = new QGridLayout(this);
+  // The lists on the left, the preview of the selected row's source beside them; the user may
+  // move the border between them, but neither goes away.
+  auto* lists = new QWidget;
+  auto* grid = new QGridLayout(lists);
   grid->setContentsMargins(0, 0, 0, 0);
   grid->addLayout(header(kIconComputer, "leftCaption", m_left), 0, 0);
   grid->addLayout(header(kIconUnit, "rightCaption", m_right), 0, 2);
   grid->addWidget(m_left.list, 1, 0);
   grid->addWidget(m_arrow, 1, 1);
   grid->addWidget(m_right.list, 1, 2);
-  grid->addWidget(m_hint, 2, 0, 1, 3);
   grid->setColumnStretch(0, 1);
   grid->setColumnStretch(2, 1);
   grid->setRowStretch(1, 1);
   m_arrow->setPixmap(resources.Icon(m_arrowIcon).pixmap(32, 32));
+
+  auto* previewColumn = new QWidget;
+  auto* previewLayout = new QVBoxLayout(previewColumn);
+  previewLayout->setContentsMargins(0, 0, 0, 0);
+  m_previewTitle = new QLabel;
+  m_previewTitle->setTextFormat(Qt::PlainText);  // a file name is never markup
+  m_previewTitle->setWordWrap(true);
+  m_preview = new CFilePreview(resources);
+  previewLayout->addWidget(m_previewTitle);
+  previewLayout->addWidget(m_preview, 1);
+
+  auto* splitter = new QSplitter(Qt::Horizontal);
+  splitter->setChildrenCollapsible(false);
+  splitter->addWidget(lists);
+  splitter->addWidget(previewColumn);
+  // Three fifths for the lists, two for the preview, whatever the page's width.
+  splitter->setStretchFactor(0, 3);
+  splitter->setStretchFactor(1, 2);
+  splitter->setSizes({300, 200});
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(splitter, 1);
+  layout->addWidget(m_hint);
+  ShowPreviewOf({});
 }
 
 std::vector<std::string> CPropertyPageDestination::Rows(const QListWidget* list) {
@@ -151,12 +187,38 @@ bool CPropertyPageDestination::OnSetActive() {
 void CPropertyPageDestination::DoDataExchange(bool) { UpdateControls(); }
 
 void CPropertyPageDestination::UpdateControls() {
+  UpdatePreview();
   for (const SListSide* side : {&m_left, &m_right}) side->remove->setEnabled(!side->list->selectedItems().isEmpty());
   m_sourceSide->browse->setEnabled(true);
   m_targetSide->browse->setEnabled(m_targetSide->list->selectedItems().size() == 1);
   const bool anyTarget = m_targetSide->list->count() > 0;
   m_hint->setVisible(anyTarget);
   SetWizardButtons(anyTarget ? (kButtonBack | kButtonNext) : kButtonBack);
+}
+
+int CPropertyPageDestination::SelectedRow(const QListWidget* list) {
+  const QListWidgetItem* current = list->currentItem();
+  if (current != nullptr && current->isSelected()) return list->row(current);
+  const QList<QListWidgetItem*> selected = list->selectedItems();
+  return selected.isEmpty() ? -1 : list->row(selected.front());
+}
+
+void CPropertyPageDestination::UpdatePreview() {
+  // The row the user last chose, in whichever list; its pair's source is what the preview shows.
+  const QListWidget* first = m_lastSelected != nullptr ? m_lastSelected : m_targetSide->list;
+  const QListWidget* second = first == m_left.list ? m_right.list : m_left.list;
+  int row = SelectedRow(first);
+  if (row < 0) row = SelectedRow(second);
+  const QListWidget* sources = m_sourceSide->list;
+  ShowPreviewOf(row >= 0 && row < sources->count() ? sources->item(row)->data(kPathRole).toByteArray().toStdString()
+                                                   : std::string());
+}
+
+void CPropertyPageDestination::ShowPreviewOf(const std::string& source) {
+  const QString path = QFile::decodeName(QByteArray::fromStdString(source));
+  m_previewTitle->setText(source.empty() ? Text("previewEmpty") : QFileInfo(path).fileName());
+  m_previewTitle->setToolTip(path);
+  if (path != m_preview->ShownPath()) m_preview->ShowFile(path);
 }
 
 void CPropertyPageDestination::OnBrowse(const SListSide& side) {

@@ -101,7 +101,8 @@ CPropertySheet_::CPropertySheet_(const CResourceSource& resources, QWidget* pare
   buttonArea->setContentsMargins(12, 8, 12, 10);
   buttonArea->addLayout(buttons);
   layout->addLayout(buttonArea);
-  resize(620, 440);
+  // Room for the file selection page's two lists with the preview beside them.
+  resize(960, 600);
   ApplyWizardButtons(kButtonNone);
 }
 

@@ -25,23 +25,29 @@ test-asan: deps
 	cmake --build --preset asan
 	ctest --preset asan -j $(CTEST_JOBS)
 
-# The wizard in test mode: the temporary folder stands in for the unit, so no unit is needed.
+# The wizard in test mode with the build's demo desktop installation (sample files and map
+# regions): build/release/demo/unit stands in for the unit and for the card, so both jobs can be
+# tried without a unit, a card or the desktop product.
+demo := $(CURDIR)/build/release/demo
 run: release
-	build/release/app/transvane /T
+	mkdir -p $(demo)/unit
+	TMPDIR=$(demo)/unit WINEPREFIX=$(demo)/wine build/release/app/transvane /T
 
 # The sample files of examples/ through transvane-cli convert, the unit files printed.
 run-cli: release
 	scripts/run-examples build/release
 
-# Each page of the conversion job, rendered offscreen in test mode, for the README. In another
+# Each page of both jobs, rendered offscreen in test mode with the demo installation, for the
+# README. In another
 # language with LANGUAGE=fr (de, es, it, nl): those pages go to docs/screenshots/fr. Then the
 # picture that `transvane-cli show` draws of the sample files.
 screenshots_language := $(firstword $(subst :, ,$(LANGUAGE)))
 screenshots_dir := docs/screenshots$(if $(filter-out en en_% C C.% POSIX,$(screenshots_language)),/$(screenshots_language))
 screenshots: release
 	mkdir -p $(screenshots_dir)
-	tmp=$$(mktemp -d) && cp tests/formats/golden/trip~saved.wpt $$tmp/trip.wpt && \
-	  TMPDIR=$$tmp QT_QPA_PLATFORM=offscreen build/release/app/transvane-screenshots $(screenshots_dir) $$tmp/trip.wpt; \
+	tmp=$$(mktemp -d) && \
+	  TMPDIR=$$tmp WINEPREFIX=$(demo)/wine QT_QPA_PLATFORM=offscreen \
+	    build/release/app/transvane-screenshots $(screenshots_dir); \
 	  status=$$?; rm -rf $$tmp; exit $$status
 	build/release/cli/transvane-cli show --png docs/screenshots/show-examples.png examples/trip.wpt examples/morning.trk
 

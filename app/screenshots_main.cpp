@@ -1,5 +1,7 @@
 // Renders each page of the conversion job and of the map job offscreen (test mode) to PNG files,
-// and measures the time from the process's start to the first painted page.
+// and measures the time from the process's start to the first painted page. The files and map
+// regions are those of the desktop installation in $WINEPREFIX: `make screenshots` points it at
+// the build's demo installation.
 #include <time.h>
 #include <unistd.h>
 
@@ -7,29 +9,29 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QFile>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "app/wizard_app.h"
+#include "storage/installations.h"
+#include "wizard/pages/file_preview.h"
 #include "wizard/pages/page_destination.h"
 #include "wizard/pages/page_map.h"
 #include "wizard/pages/page_welcome.h"
 
 namespace {
 
-// Picks the sample file in the open dialog; every other dialog is cancelled.
+// Picks the sample files in the open dialog; every other dialog is cancelled.
 class CSampleDialogs : public CDialogs {
  public:
-  explicit CSampleDialogs(std::string sample) : m_sample(std::move(sample)) {}
-  std::vector<std::string> OpenFiles(QWidget*, const QString&, const std::string&) override { return {m_sample}; }
+  explicit CSampleDialogs(std::vector<std::string> samples) : m_samples(std::move(samples)) {}
+  std::vector<std::string> OpenFiles(QWidget*, const QString&, const std::string&) override { return m_samples; }
   bool SaveFile(QWidget*, const QString&, const std::string&, const std::string&, const std::string&,
                 std::string&) override {
     return false;
@@ -39,7 +41,7 @@ class CSampleDialogs : public CDialogs {
   void Warn(QWidget*, const QString&, const QString&) override {}
 
  private:
-  std::string m_sample;
+  std::vector<std::string> m_samples;
 };
 
 // Milliseconds since this process started, from the kernel's record of its start.
@@ -73,28 +75,6 @@ class CFirstPaint : public QObject {
   }
 };
 
-// A Wine prefix with one installation of the desktop product holding a few map regions, made
-// one after the other so that they list newest first, and an empty folder standing for a card.
-// Answers the card's folder.
-std::string MakeMapFixtures(const std::string& root) {
-  namespace fs = std::filesystem;
-  const std::string prefix = root + "/wine";
-  const std::string maps = prefix + "/drive_c/Program Files/Tavrelin/Vexlorn/Maps";
-  fs::create_directories(maps + "/Europe");
-  fs::create_directories(prefix + "/dosdevices");
-  std::error_code ignored;
-  fs::create_directory_symlink("../drive_c", prefix + "/dosdevices/c:", ignored);
-  std::ofstream(prefix + "/system.reg") << "WINE REGISTRY Version 2\n\n[Software\\\\Tavrelin] 1700000000\n\n"
-                                           "[Software\\\\Tavrelin\\\\Vexlorn] 1700000000\n"
-                                           "\"Path\"=\"C:\\\\Program Files\\\\Tavrelin\\\\Vexlorn\"\n";
-  const std::pair<const char*, std::size_t> regions[] = {
-      {"World.tdx", 1'800'000}, {"Europe/Alps.imi", 3'400'000}, {"Europe/Brittany.imi", 2'100'000}};
-  for (const auto& [name, size] : regions) std::ofstream(maps + "/" + name) << std::string(size, 'm');
-  ::setenv("WINEPREFIX", prefix.c_str(), 1);
-  fs::create_directories(root + "/card");
-  return root + "/card";
-}
-
 void Settle(int rounds = 5) {
   for (int i = 0; i < rounds; ++i) QCoreApplication::processEvents();
 }
@@ -102,13 +82,14 @@ void Settle(int rounds = 5) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3 && !(argc == 2 && std::string(argv[1]) == "--startup")) {
-    std::fprintf(stderr, "usage: transvane-screenshots OUTPUT_FOLDER SAMPLE.wpt | --startup\n");
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: transvane-screenshots OUTPUT_FOLDER | --startup\n");
     return 2;
   }
-  const bool startupOnly = argc == 2;
+  const bool startupOnly = std::string(argv[1]) == "--startup";
   QApplication application(argc, argv);
-  CSampleDialogs dialogs(startupOnly ? std::string() : argv[2]);
+  const std::string documents = CDesktopInstallations().DesktopDocumentsFolder();
+  CSampleDialogs dialogs({documents + "/trip.wpt", documents + "/morning.trk"});
   SWizardOptions options;
   options.programPath = QCoreApplication::applicationFilePath();
   options.arguments = {QStringLiteral("/T")};
@@ -144,7 +125,10 @@ int main(int argc, char** argv) {
   next();
   shoot("3-conversion-mode");
   next();
-  static_cast<CPropertyPageDestination*>(sheet.PageById(kPageDestination))->LeftBrowse()->click();
+  // Both samples added: the last target row is selected and the preview shows the track.
+  auto* files = static_cast<CPropertyPageDestination*>(sheet.PageById(kPageDestination));
+  files->LeftBrowse()->click();
+  while (files->Preview()->Picture().isNull() && deadline.elapsed() < 30000) QCoreApplication::processEvents();
   shoot("4-files-selection");
   next();
   while (!sheet.NextButton()->isEnabled() && deadline.elapsed() < 30000) QCoreApplication::processEvents();
@@ -152,18 +136,16 @@ int main(int argc, char** argv) {
   next();
   shoot("6-finish");
 
-  // The map job: back to the Welcome page, then the card page; test mode finds no card, so the
-  // region page is given the fixture card as its destination.
+  // The map job: back to the Welcome page, then the card page; in test mode the temporary folder
+  // is the one destination.
   for (int i = 0; i < sheet.PageCount() && sheet.CurrentPage()->PageId() != kPageWelcome; ++i) {
     sheet.BackButton()->click();
     Settle();
   }
-  const std::string card = MakeMapFixtures(QDir::tempPath().toStdString());
   static_cast<CPropertyPageWelcome*>(sheet.PageById(kPageWelcome))->MapsChoice()->click();
   next();
   shoot("7-insert-card");
   auto* map = static_cast<CPropertyPageMap*>(sheet.PageById(kPageMap));
-  map->destinationDrives = {card};
   next();
   for (int row = 0; row < 2 && row < map->RegionList()->topLevelItemCount(); ++row) {
     map->RegionList()->topLevelItem(row)->setCheckState(0, Qt::Checked);

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <utility>
@@ -89,6 +90,27 @@ bool ParseNumber(std::string_view text, unsigned& value) {
   const auto* end = text.data() + text.size();
   const auto result = std::from_chars(text.data(), end, value);
   return result.ec == std::errc() && result.ptr == end && !text.empty();
+}
+
+// udev writes the characters a link name may not hold as "\xNN".
+std::string DecodeUdevName(std::string_view name) {
+  const auto hex = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string decoded;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' && hex(name[i + 2]) >= 0 &&
+        hex(name[i + 3]) >= 0) {
+      decoded.push_back(static_cast<char>(hex(name[i + 2]) * 16 + hex(name[i + 3])));
+      i += 3;
+    } else {
+      decoded.push_back(name[i]);
+    }
+  }
+  return decoded;
 }
 
 bool ParseLine(std::string_view line, SMountEntry& entry) {
@@ -176,6 +198,17 @@ bool CMountTableDrives::IsRemovableDevice(unsigned major, unsigned minor, std::s
   return false;
 }
 
+std::string CMountTableDrives::VolumeLabel(const std::string& blockDevice) const {
+  // udev links each labelled file system as /dev/disk/by-label/<label> -> ../../<device>.
+  const std::string folder = UnderRoot("/dev/disk/by-label");
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    const std::string link = entry.path().string();
+    if (NameOf(LinkTarget(link)) == NameOf(blockDevice)) return DecodeUdevName(NameOf(link));
+  }
+  return {};
+}
+
 std::vector<CRemovableDrive> CMountTableDrives::EnumerateRemovableDrives() {
   std::vector<CRemovableDrive> drives;
   std::set<std::pair<unsigned, unsigned>> seen;
@@ -185,6 +218,7 @@ std::vector<CRemovableDrive> CMountTableDrives::EnumerateRemovableDrives() {
     CRemovableDrive drive;
     if (!IsRemovableDevice(entry.major, entry.minor, drive.blockDevice)) continue;
     drive.rootPath = UnderRoot(entry.mountPoint);
+    drive.label = VolumeLabel(drive.blockDevice);
     drives.push_back(std::move(drive));
   }
   std::stable_sort(drives.begin(), drives.end(),

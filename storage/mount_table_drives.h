@@ -41,6 +41,8 @@ class CMountTableDrives : public CDriveAccess {
   std::vector<SMountEntry> ReadMountTable() const;
   std::string UnderRoot(const std::string& path) const;
   bool IsRemovableDevice(unsigned major, unsigned minor, std::string& blockDevice) const;
+  // The label udev found on the device's file system; empty when it has none.
+  std::string VolumeLabel(const std::string& blockDevice) const;
 
   std::string m_sysroot;
 };

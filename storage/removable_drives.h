@@ -13,6 +13,7 @@ struct CRemovableDrive {
   std::string blockDevice;       // /dev/sdb1
   std::string driveObject;       // UDisks2 drive object path; empty without UDisks2
   std::string filesystemObject;  // UDisks2 block object carrying the file system; empty without UDisks2
+  std::string label;             // the file system's label; empty when it has none
 };
 
 // What an eject request achieved. On Linux ejecting unmounts, so a refusal (busy, not authorised)

@@ -4,9 +4,16 @@
 #include <string>
 #include <vector>
 
+// One failure of one file: the worded line and, when known, the reason the file was refused.
+struct SReportLine {
+  std::string text;
+  std::string reason;
+  bool operator==(const SReportLine&) const = default;
+};
+
 // One failure of one file becomes one line: the message of a string id with the file's path in
-// place of "%s". The reason says why the file was refused (may be empty); the wizard shows the
-// line alone, the command-line tool the line and then the reason.
+// place of "%s". The reason says why the file was refused (may be empty); the wizard's Finish page
+// and the command-line tool show the line and then the reason, indented.
 class CReportSink {
  public:
   virtual ~CReportSink() = default;
@@ -17,16 +24,11 @@ class CReportSink {
 // A report held in memory, worded from the built-in string table.
 class CReportLines : public CReportSink {
  public:
-  struct SLine {
-    std::string text;
-    std::string reason;
-  };
-
   bool AddReportLine(int messageId, const std::string& path, const std::string& reason = {}) override;
-  const std::vector<SLine>& Lines() const { return m_lines; }
+  const std::vector<SReportLine>& Lines() const { return m_lines; }
   bool Empty() const { return m_lines.empty(); }
   void Clear() { m_lines.clear(); }
 
  private:
-  std::vector<SLine> m_lines;
+  std::vector<SReportLine> m_lines;
 };

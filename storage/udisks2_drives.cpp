@@ -90,6 +90,7 @@ struct CUDisks2Drives::SFileSystem {
   QString object;
   QString drive;  // "/" when the block has no drive
   std::string device;
+  std::string label;
   std::vector<std::string> mountPoints;
   bool listed = false;  // neither hidden nor a system drive
   bool hintAuto = false;
@@ -116,6 +117,7 @@ std::vector<CUDisks2Drives::SFileSystem> CUDisks2Drives::ListFileSystems(bool* a
     fileSystem.object = it.key().path();
     fileSystem.drive = block.value(QStringLiteral("Drive")).value<QDBusObjectPath>().path();
     fileSystem.device = ByteString(block.value(QStringLiteral("Device")).toByteArray());
+    fileSystem.label = block.value(QStringLiteral("IdLabel")).toString().toStdString();
     fileSystem.mountPoints = ByteStrings(interfaces[kFilesystem].value(QStringLiteral("MountPoints")));
     fileSystem.listed = !block.value(QStringLiteral("HintIgnore"), true).toBool() &&
                         !block.value(QStringLiteral("HintSystem"), true).toBool() &&
@@ -142,7 +144,7 @@ std::vector<CRemovableDrive> CUDisks2Drives::EnumerateRemovableDrives() {
     if (fileSystem.mountPoints.empty()) continue;
     drives.push_back({fileSystem.mountPoints.front(), fileSystem.device,
                       fileSystem.drive == QLatin1String("/") ? std::string() : fileSystem.drive.toStdString(),
-                      fileSystem.object.toStdString()});
+                      fileSystem.object.toStdString(), fileSystem.label});
   }
   std::stable_sort(drives.begin(), drives.end(),
                    [](const CRemovableDrive& a, const CRemovableDrive& b) { return a.rootPath < b.rootPath; });

@@ -85,6 +85,7 @@ void CUnitDevice::SetDriveAccess(CDriveAccess* drives) { m_drives = drives; }
 
 bool CUnitDevice::FindUnit(std::vector<std::string>* drives) {
   if (drives != nullptr) drives->clear();
+  m_driveNames.clear();
   if (m_drives == nullptr) return false;
   std::optional<std::string> found;
   for (const CRemovableDrive& record : m_drives->EnumerateRemovableDrives()) {
@@ -92,9 +93,20 @@ bool CUnitDevice::FindUnit(std::vector<std::string>* drives) {
     m_drive = record.rootPath;
     if (drives != nullptr) drives->push_back(m_drive);
     if (!found && CheckIdentity()) found = record.rootPath;
+    // Named through a record of its own: this one's identity stays that of the unit found.
+    CUnitDevice probe;
+    probe.m_drive = record.rootPath;
+    std::string model;
+    const bool named = probe.CheckIdentity() && probe.LookupIdentity("Model", model) && !model.empty();
+    m_driveNames[record.rootPath] = named ? model : record.label;
   }
   if (found) m_drive = *found;
   return found.has_value();
+}
+
+std::string CUnitDevice::DriveName(const std::string& rootPath) const {
+  const auto found = m_driveNames.find(rootPath);
+  return found == m_driveNames.end() ? std::string() : found->second;
 }
 
 std::string CUnitDevice::TransferFilePath(const char* fileName) const {

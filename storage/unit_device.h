@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ class CUnitDevice {
   // of every ready one. With no unit found, `drive` keeps the last ready drive of the pass (or its
   // former value when none was ready): the map job relies on it to name the card reader.
   bool FindUnit(std::vector<std::string>* drives = nullptr);
+  // How the user knows a ready drive of the last pass: the unit's model when it is a unit, else its
+  // volume label; empty when it has neither or the pass did not see it.
+  std::string DriveName(const std::string& rootPath) const;
   bool CheckIdentity();
   bool LookupIdentity(const std::string& key, std::string& value) const;
   // The folder of a kind, read afresh from the language file; joined with `drive` when asked.
@@ -52,4 +56,5 @@ class CUnitDevice {
   std::string m_languagePath;
   std::string m_identityPath;
   std::array<std::string, kFolderCount> m_folderNames;
+  std::map<std::string, std::string> m_driveNames;
 };

@@ -1,4 +1,6 @@
 // The conversion job end to end in the real wizard, test mode, both directions, scripted dialogs.
+#include "wizard/conversion_job.h"
+
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -145,10 +147,17 @@ TEST_F(ConversionJobTest, ToTheUnitWritesEveryTargetAndReportsTheFileThatFailed)
   EXPECT_EQ(ReadBytes(temp.Path() + "/trip.upt"), ReadBytes(Golden("trip~unit.upt")));
   EXPECT_EQ(ReadBytes(temp.Path() + "/trip.rte"), ReadBytes(Golden("trip~unit.rte")));
   EXPECT_FALSE(std::filesystem::exists(temp.Path() + "/broken.log"));
-  EXPECT_EQ(app->report, (std::vector<std::string>{"An error occured while loading file " + broken + "."}));
+  EXPECT_EQ(ReportTexts(app->report),
+            (std::vector<std::string>{"An error occured while loading file " + broken + "."}));
   EXPECT_EQ(Finish()->Outcome()->text(), app->Resources().String(IDS_CONVERSION_FAILURES));
   EXPECT_TRUE(Finish()->Details()->isVisibleTo(Finish()));
-  EXPECT_EQ(Finish()->Details()->toPlainText().toStdString(), app->report[0] + "\n");
+  // The line, and under it the reason the command-line tool gives for the same file.
+  CReportLines cli;
+  EXPECT_FALSE(ConvertFileToUnit(broken, temp.Path() + "/again.log", {}, cli));
+  ASSERT_EQ(cli.Lines().size(), 1u);
+  ASSERT_FALSE(cli.Lines()[0].reason.empty());
+  EXPECT_EQ(Finish()->Details()->toPlainText().toStdString(),
+            app->report[0].text + "\n    " + cli.Lines()[0].reason + "\n");
 
   // Back from Finish: a clean file selection page for the next run.
   Sheet().BackButton()->click();
@@ -226,18 +235,18 @@ TEST_F(ConversionJobTest, OntoARealUnitTargetsAreStagedCopiedAndTheUnitIsAskedTo
   EXPECT_EQ(ReadBytes(temp.Path() + "/trip.upt"), ReadBytes(Golden("trip~unit.upt"))) << "the staged copy stays";
   EXPECT_EQ(ReadBytes(elsewhere), ReadBytes(Golden("trip~unit.rte")));
   EXPECT_FALSE(std::filesystem::exists(temp.Path() + "/trip.rte"));
-  // The mount-table source cannot eject: the user is told to eject the unit from the desktop.
-  auto* page = static_cast<CPropertyPageConversion*>(Sheet().PageById(kPageConversion));
-  EXPECT_EQ(page->EjectHint()->text(), app->Resources().DialogText(kPageConversion, "ejectHint"));
+  // The mount-table source cannot eject: the Finish page tells the user to eject the unit.
+  EXPECT_EQ(Finish()->VolumeNoteLabel()->text(), app->Resources().DialogText(kPageFinish, "unitNotEjected"));
+  EXPECT_TRUE(Finish()->VolumeNoteLabel()->isVisibleTo(Finish()));
 }
 
-TEST_F(ConversionJobTest, NothingOnTheUnitMeansNoEjectHint) {
+TEST_F(ConversionJobTest, NothingOnTheUnitMeansNothingToUnplug) {
   ReachFileSelection(0);
   dialogs.openAnswers.push_back({home.File("docs/trip.wpt", ReadBytes(Golden("trip~saved.wpt")))});
   Destination()->LeftBrowse()->click();
   Settle();
   RunJob();
-  EXPECT_TRUE(static_cast<CPropertyPageConversion*>(Sheet().PageById(kPageConversion))->EjectHint()->text().isEmpty());
+  EXPECT_FALSE(Finish()->VolumeNoteLabel()->isVisibleTo(Finish()));
 }
 
 }  // namespace

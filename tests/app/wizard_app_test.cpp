@@ -136,8 +136,9 @@ TEST_F(WizardAppFixture, ATranslationBesideTheProgramReplacesTextsAndReportMessa
   EXPECT_EQ(app->Resources().String(IDS_TITLE_WELCOME).toStdString(), "Welcome");
   EXPECT_FALSE(app->AddReportLine(IDS_ERROR_LOADING, "/d/a b.wpt"));
   EXPECT_FALSE(app->AddReportLine(IDS_ERROR_CONVERTING, "/d/100%.wpt"));
-  EXPECT_EQ(app->report, (std::vector<std::string>{"Erreur au chargement de /d/a b.wpt.",
-                                                   "An error occured while converting file /d/100%.wpt."}));
+  EXPECT_EQ(ReportTexts(app->report),
+            (std::vector<std::string>{"Erreur au chargement de /d/a b.wpt.",
+                                      "An error occured while converting file /d/100%.wpt."}));
 }
 
 TEST_F(WizardAppFixture, StartUpTakesTheFileBesideTheProgramElseTheUsersLanguageElseEnglish) {

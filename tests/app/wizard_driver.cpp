@@ -10,6 +10,7 @@
 #include <QTreeWidget>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "app/wizard_app.h"
 #include "wizard/pages/page_destination.h"
@@ -35,6 +36,16 @@ class CDriverDialogs : public CDialogs {
   std::string m_file;
 };
 
+// Test mode's stand-in for the card is the temporary folder; here it is the folder CARD.
+class CDriverWizard : public CWizardApp {
+ public:
+  CDriverWizard(const SWizardOptions& options, std::string card) : CWizardApp(options), m_card(std::move(card)) {}
+  std::string TempFolder() const override { return m_card.empty() ? CWizardApp::TempFolder() : m_card; }
+
+ private:
+  std::string m_card;
+};
+
 void Settle() {
   for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
 }
@@ -54,7 +65,7 @@ int main(int argc, char** argv) {
   options.sysroot = "/nonexistent";
   options.dialogs = &dialogs;
   options.askSession = false;
-  CWizardApp wizard(options);
+  CDriverWizard wizard(options, job == "maps" ? argv[2] : "");
   wizard.Start();
   CPropertySheet_& sheet = wizard.Sheet();
   const auto next = [&] {
@@ -71,9 +82,8 @@ int main(int argc, char** argv) {
     } else {
       static_cast<CPropertyPageWelcome*>(sheet.PageById(kPageWelcome))->MapsChoice()->click();
       next();
+      next();  // test mode: the card is the one destination
       auto* map = static_cast<CPropertyPageMap*>(sheet.PageById(kPageMap));
-      map->destinationDrives = {argv[2]};
-      next();
       for (int row = 0; row < map->RegionList()->topLevelItemCount(); ++row) {
         map->RegionList()->topLevelItem(row)->setCheckState(0, Qt::Checked);
       }

@@ -93,7 +93,8 @@ class CFakeSystemTree {
 
 // The machine the drive tests describe: a fixed disk, a built-in card reader, the unit on USB, a
 // partition of a USB disk mounted at a path with a space, an SD card and built-in eMMC, a floppy,
-// a bind mount and a second mount of the unit, and a file system without a disk.
+// a bind mount and a second mount of the unit, and a file system without a disk. The card reader's
+// card, the unit and the fixed disk have labels.
 inline void BuildStandardMachine(CFakeSystemTree& tree) {
   tree.AddDisk("pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", "sda", 8, 0, false);
   tree.AddPartition("/sys/devices/pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0/block/sda", "sda1", 8, 1);
@@ -114,6 +115,9 @@ inline void BuildStandardMachine(CFakeSystemTree& tree) {
   tree.AddPartition(emmc, "mmcblk1p1", 179, 9);
   tree.AddDisk("platform/floppy.0", "fd0", 2, 0, true);
 
+  tree.Link("/dev/disk/by-label/MAPS\\x202024", "../../sdb");
+  tree.Link("/dev/disk/by-label/NORVANTIS", "../../sdc1");
+  tree.Link("/dev/disk/by-label/SYSTEM", "../../sda1");
   tree.AddMount(8, 1, "/", "/");
   tree.AddMount(8, 33, "/media/ann/NORVANTIS", "/media/ann/NORVANTIS");
   tree.AddMount(8, 16, "/media/ann/CARD", "/media/ann/CARD", "/", "");

@@ -55,9 +55,11 @@ TEST(MountTableDrivesTest, ListsRemovableUsbAndSdVolumesByMountPoint) {
   CMountTableDrives drives(tree.Root() + "/");
   std::vector<std::string> roots;
   std::vector<std::string> devices;
+  std::vector<std::string> labels;
   for (const CRemovableDrive& drive : drives.EnumerateRemovableDrives()) {
     roots.push_back(drive.rootPath);
     devices.push_back(drive.blockDevice);
+    labels.push_back(drive.label);
     EXPECT_TRUE(drive.driveObject.empty());
   }
   // Left out: the fixed disk, built-in eMMC, the floppy, the bind mount, the second mount of the
@@ -65,6 +67,8 @@ TEST(MountTableDrivesTest, ListsRemovableUsbAndSdVolumesByMountPoint) {
   EXPECT_THAT(roots, ElementsAre(tree.Path("/media/ann/BACKUP DISK"), tree.Path("/media/ann/CARD"),
                                  tree.Path("/media/ann/NORVANTIS"), tree.Path("/media/ann/SDCARD")));
   EXPECT_THAT(devices, ElementsAre("/dev/sdd2", "/dev/sdb", "/dev/sdc1", "/dev/mmcblk0p1"));
+  // From udev's links, whose names write a space as \x20.
+  EXPECT_THAT(labels, ElementsAre("", "MAPS 2024", "NORVANTIS", ""));
   EXPECT_FALSE(drives.CanMountRemovableMedia());
 }
 

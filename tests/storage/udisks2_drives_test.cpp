@@ -156,6 +156,7 @@ TEST_F(UDisks2DrivesTest, ListsWhatTheDesktopShowsAndMountsWhatItWouldHaveMounte
   const std::string sd = Volume("SD");
   QJsonObject cardBlock = Block("sdc", "reader");
   cardBlock["mountTarget"] = QString::fromStdString(card);
+  cardBlock["IdLabel"] = "MAPS 2024";
   QJsonObject manual = Block("sdd1", "stick");
   manual["HintAuto"] = false;
   manual["mountTarget"] = QString::fromStdString(m_root + "/MANUAL");
@@ -182,7 +183,9 @@ TEST_F(UDisks2DrivesTest, ListsWhatTheDesktopShowsAndMountsWhatItWouldHaveMounte
   EXPECT_EQ(listed[0].blockDevice, "/dev/sdc");
   EXPECT_EQ(listed[0].driveObject, kDrives + "reader");
   EXPECT_EQ(listed[0].filesystemObject, kBlocks + "sdc");
+  EXPECT_EQ(listed[0].label, "MAPS 2024");
   EXPECT_EQ(listed[1].rootPath, unit);
+  EXPECT_EQ(listed[1].label, "");
   EXPECT_EQ(listed[1].blockDevice, "/dev/sdb1");
   EXPECT_EQ(listed[2].rootPath, sd);
   EXPECT_EQ(listed[2].driveObject, "");

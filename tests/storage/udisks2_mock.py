@@ -3,7 +3,7 @@
 Parameters (JSON):
   log: file that gets one line per call: "<object path> <method> [options]"
   drives: [{name, MediaAvailable, Ejectable, CanPowerOff, EjectError, PowerOffError}]
-  blocks: [{name, drive, HintIgnore, HintSystem, HintAuto, filesystem, mounted: [paths],
+  blocks: [{name, drive, IdLabel, HintIgnore, HintSystem, HintAuto, filesystem, mounted: [paths],
             mountTarget, MountError, UnmountError}]
 An *Error names the D-Bus error the method answers with.
 '''
@@ -67,6 +67,7 @@ def load(mock, parameters):
             'HintIgnore': dbus.Boolean(block.get('HintIgnore', False), variant_level=1),
             'HintSystem': dbus.Boolean(block.get('HintSystem', False), variant_level=1),
             'HintAuto': dbus.Boolean(block.get('HintAuto', True), variant_level=1),
+            'IdLabel': dbus.String(block.get('IdLabel', ''), variant_level=1),
         }, [])
         if not block.get('filesystem', True):
             continue

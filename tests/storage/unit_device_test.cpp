@@ -25,10 +25,11 @@ class CFakeDrives : public CDriveAccess {
     std::string root;
     bool ready = true;
     std::uint64_t freeBytes = 1000000;
+    std::string label = {};
   };
   std::vector<CRemovableDrive> EnumerateRemovableDrives() override {
     std::vector<CRemovableDrive> drives;
-    for (const SVolume& volume : volumes) drives.push_back({volume.root, "/dev/x", {}, {}});
+    for (const SVolume& volume : volumes) drives.push_back({volume.root, "/dev/x", {}, {}, volume.label});
     return drives;
   }
   bool IsMediaReady(const CRemovableDrive& drive) override { return Find(drive.rootPath).ready; }
@@ -183,6 +184,31 @@ TEST_F(UnitDeviceTest, FindUnitListsReadyDrivesAndKeepsTheLastOneWithoutAUnit) {
   EXPECT_TRUE(listed.empty());
   EXPECT_EQ(unit.Drive(), card);
   EXPECT_FALSE(unit.FindUnit());
+}
+
+// A unit is named by the model its identity file gives, any other drive by its label; the names
+// are those of the last pass.
+TEST_F(UnitDeviceTest, FindUnitNamesTheDrivesItSaw) {
+  const std::string card = Volume("E");
+  const std::string unitVolume = UnitVolume("F", "Model=Norvantis 200\n");
+  const std::string other = UnitVolume("G", "Model=Tracker 9\n");
+  const std::string broken = UnitVolume("H", "Model=Vesk\n\n");
+  CFakeDrives drives;
+  drives.volumes = {
+      {card, true, 1, "MAPS"}, {unitVolume, true, 1, "NORVANTIS"}, {other, true, 1, "TRACKER"}, {broken, true, 1, "H"}};
+  CUnitDevice unit(&drives);
+  EXPECT_TRUE(unit.FindUnit());
+  EXPECT_EQ(unit.DriveName(card), "MAPS");
+  EXPECT_EQ(unit.DriveName(unitVolume), "Norvantis 200");
+  EXPECT_EQ(unit.DriveName(other), "TRACKER") << "another device is not the unit";
+  EXPECT_EQ(unit.DriveName(broken), "H") << "an unreadable identity file names nothing";
+  std::string model;
+  EXPECT_TRUE(unit.LookupIdentity("Model", model));
+  EXPECT_EQ(model, "Norvantis 200") << "the identity read is still the unit's";
+
+  drives.volumes = {{card, false, 1, "MAPS"}};
+  EXPECT_FALSE(unit.FindUnit());
+  EXPECT_EQ(unit.DriveName(card), "") << "not ready in the last pass";
 }
 
 TEST_F(UnitDeviceTest, FindUnitTakesTheFirstUnitOfTwo) {

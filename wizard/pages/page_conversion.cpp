@@ -21,16 +21,14 @@ CPropertyPageConversion::CPropertyPageConversion(CWizardState& state)
     : CPropertyPage_(state, kPageConversion, IDS_TITLE_CONVERSION),
       m_status(new QLabel),
       m_fileProgress(new CProgressBar),
-      m_ejectHint(new QLabel),
       m_secondProgress(new CProgressBar),
       m_hint(new QLabel(Text("hint"))) {
   m_fileProgress->setTextVisible(false);
   m_secondProgress->setTextVisible(false);
-  m_ejectHint->setWordWrap(true);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_status);
   layout->addWidget(m_fileProgress);
-  layout->addWidget(m_ejectHint);
+  layout->addWidget(new QLabel);  // the blank line, which this job does not use
   layout->addWidget(m_secondProgress);
   layout->addStretch();
   layout->addWidget(m_hint);
@@ -40,13 +38,13 @@ bool CPropertyPageConversion::OnSetActive() {
   SetWizardButtons(kButtonNone);
   m_done = false;
   m_hint->hide();
-  m_ejectHint->clear();
   m_status->setText(String(IDS_CONVERSION_RUNNING));
   m_fileProgress->setRange(0, static_cast<int>(m_state.filePairs.Count()));
   m_fileProgress->setValue(0);
   m_secondProgress->setRange(0, 0);
   m_secondProgress->hide();
   m_state.report.clear();
+  m_state.volumeNote = CWizardState::EVolumeNote::kNone;
   m_toDesktop = m_state.direction == 1;
   SetTimer(kJobTimer, 1);
   return true;
@@ -80,8 +78,13 @@ void CPropertyPageConversion::OnTimer(int timerId) {
     m_fileProgress->setValue(static_cast<int>(done));
     m_fileProgress->repaint();
   }
-  // One eject request for the whole job, once every file is on the unit.
-  if (anyOnUnit && m_state.unit.RequestEject() != EEjectResult::Ejected) m_ejectHint->setText(Text("ejectHint"));
+  // One eject request for the whole job, once every file is on the unit; the Finish page tells
+  // whether the unit may be unplugged.
+  if (anyOnUnit) {
+    m_state.volumeNote = m_state.unit.RequestEject() == EEjectResult::Ejected
+                             ? CWizardState::EVolumeNote::kUnitEjected
+                             : CWizardState::EVolumeNote::kUnitNotEjected;
+  }
   m_status->setText(String(IDS_CONVERSION_DONE));
   QApplication::restoreOverrideCursor();
   m_hint->show();

@@ -21,13 +21,11 @@ class CPropertyPageConversion : public CPropertyPage_ {
   bool Done() const { return m_done; }
   QLabel* Status() const { return m_status; }
   QLabel* Hint() const { return m_hint; }
-  QLabel* EjectHint() const { return m_ejectHint; }
   QProgressBar* FileProgress() const { return m_fileProgress; }
 
  private:
   QLabel* m_status;
   QProgressBar* m_fileProgress;
-  QLabel* m_ejectHint;  // the blank line of the page, used when the unit refuses to eject
   QProgressBar* m_secondProgress;
   QLabel* m_hint;
   bool m_toDesktop = false;

@@ -2,11 +2,14 @@
 #include "wizard/pages/page_destination.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSplitter>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <optional>
 
@@ -17,13 +20,14 @@
 #include "storage/file_system.h"
 #include "wizard/file_codecs.h"
 #include "wizard/pages/dialogs.h"
+#include "wizard/pages/file_preview.h"
+#include "wizard/pages/path_elision.h"
 #include "wizard/pages/wizard_state.h"
 #include "wizard/target_naming.h"
 
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
-constexpr int kExtentRole = Qt::UserRole + 1;
 constexpr int kIconComputer = 138;
 constexpr int kIconRemove = 139;
 constexpr int kIconBrowse = 140;
@@ -41,9 +45,16 @@ CPropertyPageDestination::CPropertyPageDestination(CWizardState& state)
     side->remove = new QPushButton(resources.Icon(kIconRemove), QString());
     side->list = new QListWidget;
     side->list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    side->list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Rows are as wide as the list: a long path loses its middle, never its end, and shows whole
+    // in its tooltip.
+    side->list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    side->list->setItemDelegate(new CPathElidingDelegate(side->list));
     side->list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    connect(side->list, &QListWidget::itemSelectionChanged, this, &CPropertyPageDestination::UpdateControls);
+    QListWidget* list = side->list;
+    connect(list, &QListWidget::itemSelectionChanged, this, [this, list] {
+      m_lastSelected = list;
+      UpdateControls();
+    });
   }
   connect(m_left.browse, &QPushButton::clicked, this, [this] { OnBrowse(m_left); });
   connect(m_right.browse, &QPushButton::clicked, this, [this] { OnBrowse(m_right); });
@@ -58,7 +69,9 @@ CPropertyPageDestination::CPropertyPageDestination(CWizardState& state)
   const auto header = [&](int icon, const char* caption, const SListSide& side) {
     auto* row = new QHBoxLayout;
     row->addWidget(picture(icon));
-    row->addWidget(new QLabel(Text(caption)), 1);
+    auto* text = new QLabel(Text(caption));
+    text->setWordWrap(true);  // narrow lists leave the preview its room
+    row->addWidget(text, 1);
     auto* buttons = new QVBoxLayout;
     buttons->addStretch();
     auto* pair = new QHBoxLayout;
@@ -72,18 +85,44 @@ CPropertyPageDestination::CPropertyPageDestination(CWizardState& state)
   m_arrow->setAlignment(Qt::AlignCenter);
   m_hint = new QLabel(Text("hint"));
 
-  auto* grid = new QGridLayout(this);
+  // The lists on the left, the preview of the selected row's source beside them; the user may
+  // move the border between them, but neither goes away.
+  auto* lists = new QWidget;
+  auto* grid = new QGridLayout(lists);
   grid->setContentsMargins(0, 0, 0, 0);
   grid->addLayout(header(kIconComputer, "leftCaption", m_left), 0, 0);
   grid->addLayout(header(kIconUnit, "rightCaption", m_right), 0, 2);
   grid->addWidget(m_left.list, 1, 0);
   grid->addWidget(m_arrow, 1, 1);
   grid->addWidget(m_right.list, 1, 2);
-  grid->addWidget(m_hint, 2, 0, 1, 3);
   grid->setColumnStretch(0, 1);
   grid->setColumnStretch(2, 1);
   grid->setRowStretch(1, 1);
   m_arrow->setPixmap(resources.Icon(m_arrowIcon).pixmap(32, 32));
+
+  auto* previewColumn = new QWidget;
+  auto* previewLayout = new QVBoxLayout(previewColumn);
+  previewLayout->setContentsMargins(0, 0, 0, 0);
+  m_previewTitle = new QLabel;
+  m_previewTitle->setTextFormat(Qt::PlainText);  // a file name is never markup
+  m_previewTitle->setWordWrap(true);
+  m_preview = new CFilePreview(resources);
+  previewLayout->addWidget(m_previewTitle);
+  previewLayout->addWidget(m_preview, 1);
+
+  auto* splitter = new QSplitter(Qt::Horizontal);
+  splitter->setChildrenCollapsible(false);
+  splitter->addWidget(lists);
+  splitter->addWidget(previewColumn);
+  // Three fifths for the lists, two for the preview, whatever the page's width.
+  splitter->setStretchFactor(0, 3);
+  splitter->setStretchFactor(1, 2);
+  splitter->setSizes({300, 200});
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(splitter, 1);
+  layout->addWidget(m_hint);
+  ShowPreviewOf({});
 }
 
 std::vector<std::string> CPropertyPageDestination::Rows(const QListWidget* list) {
@@ -93,23 +132,17 @@ std::vector<std::string> CPropertyPageDestination::Rows(const QListWidget* list)
   return rows;
 }
 
-int CPropertyPageDestination::HorizontalExtent(const QListWidget* list) { return list->property("extent").toInt(); }
-
-void CPropertyPageDestination::AppendRow(QListWidget* list, const std::string& path) {
-  auto* item = new QListWidgetItem(QFile::decodeName(QByteArray::fromStdString(path)));
+void CPropertyPageDestination::SetRowPath(QListWidgetItem* item, const std::string& path) {
+  const QString text = QFile::decodeName(QByteArray::fromStdString(path));
+  item->setText(text);
+  item->setToolTip(text);
   item->setData(kPathRole, QByteArray::fromStdString(path));
-  list->addItem(item);
 }
 
-void CPropertyPageDestination::UpdateHorizontalExtent(QListWidget* list) {
-  const QFontMetrics metrics(list->font());
-  int widest = 0;
-  for (int i = 0; i < list->count(); ++i) widest = std::max(widest, metrics.horizontalAdvance(list->item(i)->text()));
-  const int extent = widest + 3;
-  list->setProperty("extent", extent);
-  // Every row as wide as the widest one: the view scrolls horizontally over exactly that width.
-  const int rowHeight = metrics.height() + 4;
-  for (int i = 0; i < list->count(); ++i) list->item(i)->setSizeHint(QSize(extent, rowHeight));
+void CPropertyPageDestination::AppendRow(QListWidget* list, const std::string& path) {
+  auto* item = new QListWidgetItem;
+  SetRowPath(item, path);
+  list->addItem(item);
 }
 
 bool CPropertyPageDestination::OnSetActive() {
@@ -125,6 +158,11 @@ bool CPropertyPageDestination::OnSetActive() {
   m_arrowIcon = toDesktop ? kIconToDesktop : kIconToUnit;
   m_openFilter = SideFilterId(toDesktop ? EFileSide::kUnit : EFileSide::kDesktop);
   m_arrow->setPixmap(m_state.resources.Icon(m_arrowIcon).pixmap(32, 32));
+  // The buttons show icons only; what they do is in their tooltips, which follow the sides' roles.
+  for (const SListSide* side : {&m_left, &m_right}) {
+    SetTip(side->browse, Text(side == m_sourceSide ? "addTip" : "renameTip"));
+    SetTip(side->remove, Text("removeTip"));
+  }
   // Emptying the lists ran UpdateControls for the old sides, which may have disabled this button,
   // and a disabled button refuses the focus; on the source side it is always enabled.
   m_sourceSide->browse->setEnabled(true);
@@ -136,12 +174,38 @@ bool CPropertyPageDestination::OnSetActive() {
 void CPropertyPageDestination::DoDataExchange(bool) { UpdateControls(); }
 
 void CPropertyPageDestination::UpdateControls() {
+  UpdatePreview();
   for (const SListSide* side : {&m_left, &m_right}) side->remove->setEnabled(!side->list->selectedItems().isEmpty());
   m_sourceSide->browse->setEnabled(true);
   m_targetSide->browse->setEnabled(m_targetSide->list->selectedItems().size() == 1);
   const bool anyTarget = m_targetSide->list->count() > 0;
   m_hint->setVisible(anyTarget);
   SetWizardButtons(anyTarget ? (kButtonBack | kButtonNext) : kButtonBack);
+}
+
+int CPropertyPageDestination::SelectedRow(const QListWidget* list) {
+  const QListWidgetItem* current = list->currentItem();
+  if (current != nullptr && current->isSelected()) return list->row(current);
+  const QList<QListWidgetItem*> selected = list->selectedItems();
+  return selected.isEmpty() ? -1 : list->row(selected.front());
+}
+
+void CPropertyPageDestination::UpdatePreview() {
+  // The row the user last chose, in whichever list; its pair's source is what the preview shows.
+  const QListWidget* first = m_lastSelected != nullptr ? m_lastSelected : m_targetSide->list;
+  const QListWidget* second = first == m_left.list ? m_right.list : m_left.list;
+  int row = SelectedRow(first);
+  if (row < 0) row = SelectedRow(second);
+  const QListWidget* sources = m_sourceSide->list;
+  ShowPreviewOf(row >= 0 && row < sources->count() ? sources->item(row)->data(kPathRole).toByteArray().toStdString()
+                                                   : std::string());
+}
+
+void CPropertyPageDestination::ShowPreviewOf(const std::string& source) {
+  const QString path = QFile::decodeName(QByteArray::fromStdString(source));
+  m_previewTitle->setText(source.empty() ? Text("previewEmpty") : QFileInfo(path).fileName());
+  m_previewTitle->setToolTip(path);
+  if (path != m_preview->ShownPath()) m_preview->ShowFile(path);
 }
 
 void CPropertyPageDestination::OnBrowse(const SListSide& side) {
@@ -170,8 +234,6 @@ void CPropertyPageDestination::AddSourceFiles() {
       AppendRow(m_targetSide->list, unique);
     }
   }
-  UpdateHorizontalExtent(m_left.list);
-  UpdateHorizontalExtent(m_right.list);
   QListWidget* targets = m_targetSide->list;
   targets->clearSelection();
   if (targets->count() > 0) {
@@ -207,12 +269,10 @@ void CPropertyPageDestination::ChangeTargetName() {
       m_state.dialogs.Warn(this, Text("duplicateText"), Text("duplicateCaption"));
     } else {
       QListWidgetItem* item = targets->item(row);
-      item->setText(QFile::decodeName(QByteArray::fromStdString(chosen)));
-      item->setData(kPathRole, QByteArray::fromStdString(chosen));
+      SetRowPath(item, chosen);
       // The row is the one selected row already. Clearing the selection first would disable the
       // browse button for a moment and send its focus elsewhere.
       item->setSelected(true);
-      UpdateHorizontalExtent(targets);
     }
   }
   UpdateControls();
@@ -226,8 +286,6 @@ void CPropertyPageDestination::RemoveSelectedRows(QListWidget* list, QListWidget
     delete list->takeItem(*it);
     if (*it < other->count()) delete other->takeItem(*it);
   }
-  UpdateHorizontalExtent(list);
-  UpdateHorizontalExtent(other);
   UpdateControls();
 }
 

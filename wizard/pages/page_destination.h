@@ -6,13 +6,17 @@
 
 #include "wizard/pages/property_page.h"
 
+class CFilePreview;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 
 // Row i of the source list and row i of the target list form one pair. The left list always shows
 // desktop files (.wpt, .trk), the right one unit files (.upt, .rte, .log); `direction` decides
-// which side holds the sources. Rows keep the paths' bytes unchanged, whatever their encoding.
+// which side holds the sources. Rows keep the paths' bytes unchanged, whatever their encoding, and
+// show them as wide as the list allows, elided in the middle, whole in their tooltips. Beside the
+// lists, a preview shows the picture and summary of the source of the row last selected.
 class CPropertyPageDestination : public CPropertyPage_ {
   Q_OBJECT
 
@@ -35,10 +39,11 @@ class CPropertyPageDestination : public CPropertyPage_ {
   QPushButton* RightBrowse() const { return m_right.browse; }
   QPushButton* RightRemove() const { return m_right.remove; }
   QLabel* Hint() const { return m_hint; }
+  // The picture and summary of the source of the row last selected, in either list.
+  CFilePreview* Preview() const { return m_preview; }
+  QLabel* PreviewTitle() const { return m_previewTitle; }
   int ArrowIcon() const { return m_arrowIcon; }
   static std::vector<std::string> Rows(const QListWidget* list);
-  // The scroll width a list was last given: its widest row in the list's font plus 3 pixels.
-  static int HorizontalExtent(const QListWidget* list);
 
  private:
   struct SListSide {
@@ -50,7 +55,11 @@ class CPropertyPageDestination : public CPropertyPage_ {
   void OnBrowse(const SListSide& side);
   std::vector<std::string> TargetsOf(const std::string& source);
   static void AppendRow(QListWidget* list, const std::string& path);
-  static void UpdateHorizontalExtent(QListWidget* list);
+  static void SetRowPath(QListWidgetItem* item, const std::string& path);
+  // The current row when it is selected, else the first selected one; -1 when none is.
+  static int SelectedRow(const QListWidget* list);
+  void UpdatePreview();
+  void ShowPreviewOf(const std::string& source);
 
   SListSide m_left;
   SListSide m_right;
@@ -58,6 +67,9 @@ class CPropertyPageDestination : public CPropertyPage_ {
   SListSide* m_targetSide = &m_right;
   QLabel* m_arrow = nullptr;
   QLabel* m_hint = nullptr;
+  QLabel* m_previewTitle = nullptr;
+  CFilePreview* m_preview = nullptr;
+  const QListWidget* m_lastSelected = nullptr;  // the list whose selection changed last
   int m_lastDirection = 0;
   int m_arrowIcon = 144;
   int m_openFilter = 108;

@@ -22,8 +22,12 @@ CPropertyPageFindCard::CPropertyPageFindCard(CWizardState& state, CPropertyPageM
 void CPropertyPageFindCard::DoDataExchange(bool) { SetWizardButtons(kButtonBack | kButtonNext); }
 
 int CPropertyPageFindCard::OnWizardNext() {
-  if (m_state.testMode) return 0;
   std::vector<std::string>& drives = m_mapPage.destinationDrives;
+  if (m_state.testMode) {
+    // Nothing is searched: the temporary folder stands in for the card, as it does for the unit.
+    drives = {m_state.TempFolder()};
+    return 0;
+  }
   m_state.ShowWaitBox(this);
   for (;;) {
     // A pass stops the loop early only when it recognises the unit; card readers alone take

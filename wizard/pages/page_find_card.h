@@ -7,7 +7,7 @@ class CPropertyPageMap;
 
 // Next searches the removable drives (ten passes unless the unit turns up) into the map page's
 // destination list and goes on when the list holds at least one drive; in test mode it goes on
-// at once and leaves the list as it is.
+// at once with the temporary folder as the one destination, standing in for the card.
 class CPropertyPageFindCard : public CPropertyPage_ {
   Q_OBJECT
 

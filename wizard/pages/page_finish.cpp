@@ -10,12 +10,36 @@
 #include "wizard/pages/wizard_state.h"
 
 namespace {
+
 constexpr int kSelectionTimer = 1;
+constexpr const char* kReasonIndent = "    ";
+
+// Every line of the report, each followed by its reason indented under it, line by line.
+std::string ReportText(const std::vector<SReportLine>& report) {
+  std::string text;
+  for (const SReportLine& line : report) {
+    text += line.text + '\n';
+    std::size_t start = 0;
+    while (start < line.reason.size()) {
+      auto end = line.reason.find('\n', start);
+      if (end == std::string::npos) end = line.reason.size();
+      text += kReasonIndent + line.reason.substr(start, end - start) + '\n';
+      start = end + 1;
+    }
+  }
+  return text;
 }
 
+}  // namespace
+
 CPropertyPageFinish::CPropertyPageFinish(CWizardState& state)
-    : CPropertyPage_(state, kPageFinish, IDS_TITLE_FINISH), m_outcome(new QLabel), m_details(new QTextEdit) {
+    : CPropertyPage_(state, kPageFinish, IDS_TITLE_FINISH),
+      m_outcome(new QLabel),
+      m_volumeNote(new QLabel),
+      m_details(new QTextEdit) {
   m_outcome->setWordWrap(true);
+  m_volumeNote->setWordWrap(true);
+  m_volumeNote->setTextFormat(Qt::PlainText);  // it may hold a volume's label
   m_outcome->setMinimumHeight(3 * m_outcome->fontMetrics().lineSpacing());
   m_outcome->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   m_details->setReadOnly(true);
@@ -26,6 +50,7 @@ CPropertyPageFinish::CPropertyPageFinish(CWizardState& state)
   m_details->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_outcome);
+  layout->addWidget(m_volumeNote);
   layout->addWidget(m_details, 1);
   layout->addStretch();
   layout->addWidget(new QLabel(Text("hint")));
@@ -36,13 +61,27 @@ bool CPropertyPageFinish::OnSetActive() {
   const bool clean = m_state.report.empty();
   if (m_state.job == 0) m_outcome->setText(String(clean ? IDS_CONVERSION_SUCCESS : IDS_CONVERSION_FAILURES));
   if (m_state.job == 1) m_outcome->setText(String(clean ? IDS_MAP_SUCCESS : IDS_MAP_FAILURES));
+  m_volumeNote->setText(VolumeNote());
+  m_volumeNote->setVisible(!m_volumeNote->text().isEmpty());
   m_details->setVisible(!clean);
-  std::string text;
-  for (const std::string& line : m_state.report) text += line + '\n';
-  // Plain text: a path is shown as it is, never read as markup.
-  m_details->setPlainText(QString::fromStdString(text));
+  // Plain text: a path or a reason is shown as it is, never read as markup.
+  m_details->setPlainText(QString::fromStdString(ReportText(m_state.report)));
   SetTimer(kSelectionTimer, 1);
   return true;
+}
+
+QString CPropertyPageFinish::VolumeNote() const {
+  switch (m_state.volumeNote) {
+    case CWizardState::EVolumeNote::kNone:
+      break;
+    case CWizardState::EVolumeNote::kUnitEjected:
+      return Text("unitEjected");
+    case CWizardState::EVolumeNote::kUnitNotEjected:
+      return Text("unitNotEjected");
+    case CWizardState::EVolumeNote::kStillMounted:
+      return Text("stillMounted").replace(QStringLiteral("%s"), QString::fromStdString(m_state.volumeName));
+  }
+  return {};
 }
 
 void CPropertyPageFinish::OnTimer(int timerId) {
@@ -55,6 +94,7 @@ void CPropertyPageFinish::OnTimer(int timerId) {
 int CPropertyPageFinish::OnWizardBack() {
   m_state.report.clear();
   m_state.filePairs.Clear();
+  m_state.volumeNote = CWizardState::EVolumeNote::kNone;
   if (m_state.job == 0) return kPageDestination;
   if (m_state.job == 1) return kPageMap;
   return 0;

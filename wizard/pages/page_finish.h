@@ -6,8 +6,9 @@
 class QLabel;
 class QTextEdit;
 
-// Shows `report` as it stands when the page becomes active. Back discards the report and the
-// file pairs and returns to the page where the job's files were chosen.
+// Shows `report` as it stands when the page becomes active, and whether the unit or card the job
+// wrote to may be unplugged. Back discards the report and the file pairs and returns to the page
+// where the job's files were chosen.
 class CPropertyPageFinish : public CPropertyPage_ {
   Q_OBJECT
 
@@ -20,8 +21,13 @@ class CPropertyPageFinish : public CPropertyPage_ {
 
   QLabel* Outcome() const { return m_outcome; }
   QTextEdit* Details() const { return m_details; }
+  // Whether the volume the job wrote to may be unplugged; hidden when it wrote to none.
+  QLabel* VolumeNoteLabel() const { return m_volumeNote; }
 
  private:
+  QString VolumeNote() const;
+
   QLabel* m_outcome;
+  QLabel* m_volumeNote;
   QTextEdit* m_details;
 };

@@ -35,6 +35,12 @@ constexpr int kColumnWidths[] = {20, 90, 55, 80};
 
 QString Bytes(const std::string& text) { return QFile::decodeName(text.c_str()); }
 
+// A destination as the user knows it: the unit's model or the volume's label with the mount
+// point, or the mount point alone.
+QString DestinationText(const std::string& name, const std::string& root) {
+  return name.empty() ? Bytes(root) : QStringLiteral("%1 (%2)").arg(QString::fromUtf8(name), Bytes(root));
+}
+
 QLabel* Decoration(const CResourceSource& resources, int iconId) {
   auto* label = new QLabel;
   label->setPixmap(resources.Icon(iconId).pixmap(32, 32));
@@ -67,6 +73,7 @@ CPropertyPageMap::CPropertyPageMap(CWizardState& state)
   connect(m_list, &QTreeWidget::itemChanged, this, &CPropertyPageMap::OnRowChanged);
   connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CPropertyPageMap::OnRowChanged);
 
+  SetTip(m_add, Text("addTip"));
   connect(m_add, &QPushButton::clicked, this, &CPropertyPageMap::OnAddRegions);
   m_destination->setEditable(false);
   connect(m_destination, &QComboBox::currentIndexChanged, this, &CPropertyPageMap::OnDestinationChanged);
@@ -143,8 +150,11 @@ void CPropertyPageMap::OnInitDialog() {
     m_destination->clear();
     // Each item keeps its drive's own bytes: a later search may refill destinationDrives, while the
     // box still shows the drives of this first one.
-    for (const std::string& drive : destinationDrives)
-      m_destination->addItem(Bytes(drive), QByteArray::fromStdString(drive));
+    for (const std::string& drive : destinationDrives) {
+      m_destination->addItem(DestinationText(m_state.unit.DriveName(drive), drive), QByteArray::fromStdString(drive));
+      m_destination->setItemData(m_destination->count() - 1, m_destination->itemText(m_destination->count() - 1),
+                                 Qt::ToolTipRole);
+    }
     m_destination->setCurrentIndex(destinationDrives.empty() ? -1 : 0);
   }
   OnDestinationChanged();
@@ -331,5 +341,11 @@ int CPropertyPageMap::OnWizardNext() {
   FillRegionPairs(TickedPaths(), m_destinationRoot, m_state.filePairs);
   if (m_state.filePairs.Empty()) return PageId();
   CreateTargetFolders(m_state.filePairs);
+  // The destination is written from here on, and the map job does not eject it. In test mode it
+  // is the temporary folder, which is not unplugged.
+  if (!m_state.testMode) {
+    m_state.volumeNote = CWizardState::EVolumeNote::kStillMounted;
+    m_state.volumeName = m_destination->currentText().toStdString();
+  }
   return 0;
 }

@@ -35,6 +35,11 @@ QString CPropertyPage_::Text(const char* control) const { return m_state.resourc
 
 QString CPropertyPage_::String(int id) const { return m_state.resources.String(id); }
 
+void SetTip(QWidget* control, const QString& text) {
+  control->setToolTip(text);
+  control->setAccessibleName(text);
+}
+
 void ExchangeRadioGroup(QButtonGroup* group, int& value, bool toFields) {
   if (toFields) {
     value = group->checkedId();

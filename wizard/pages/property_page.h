@@ -67,6 +67,9 @@ class CPropertyPage_ : public QWidget {
 
 class QButtonGroup;
 
+// Names a control that shows an icon only: the tooltip and what a screen reader says.
+void SetTip(QWidget* control, const QString& text);
+
 // A radio group read as the position of its checked button (-1 when none is checked); writing a
 // value checks the button at that position, and a value outside the group checks none.
 void ExchangeRadioGroup(QButtonGroup* group, int& value, bool toFields);

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -66,6 +67,8 @@ CPropertySheet_::CPropertySheet_(const CResourceSource& resources, QWidget* pare
   m_back = new QPushButton(resources.Text(QStringLiteral("sheet.back")));
   m_next = new QPushButton(resources.Text(QStringLiteral("sheet.next")));
   m_finish = new QPushButton(resources.Text(QStringLiteral("sheet.finish")));
+  // Enter on a focused Back presses Back; from anywhere else Enter goes to the default button.
+  m_back->setAutoDefault(true);
   connect(m_back, &QPushButton::clicked, this, &CPropertySheet_::PressBack);
   connect(m_next, &QPushButton::clicked, this, &CPropertySheet_::PressNext);
   connect(m_finish, &QPushButton::clicked, this, &CPropertySheet_::PressFinish);
@@ -98,7 +101,8 @@ CPropertySheet_::CPropertySheet_(const CResourceSource& resources, QWidget* pare
   buttonArea->setContentsMargins(12, 8, 12, 10);
   buttonArea->addLayout(buttons);
   layout->addLayout(buttonArea);
-  resize(620, 440);
+  // Room for the file selection page's two lists with the preview beside them.
+  resize(960, 600);
   ApplyWizardButtons(kButtonNone);
 }
 
@@ -188,6 +192,24 @@ void CPropertySheet_::Activate(int index) {
   }
   page->DoDataExchange(false);
   page->OnSetActive();
+}
+
+void CPropertySheet_::keyPressEvent(QKeyEvent* event) {
+  // The pages' controls leave Enter and Esc to the sheet. Enter presses the default button, Next
+  // or the Finish that stands in its place, when it is enabled; held down, it presses it once,
+  // never skipping through pages. Esc closes the wizard as its window's close button does.
+  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && modifiers == Qt::NoModifier) {
+    QPushButton* button = (m_buttons & kButtonFinish) != 0 ? m_finish : m_next;
+    if (!event->isAutoRepeat() && button->isEnabled()) button->click();
+    return;
+  }
+  if (event->key() == Qt::Key_Escape && modifiers == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void CPropertySheet_::closeEvent(QCloseEvent* event) {

@@ -13,7 +13,8 @@ class QStackedWidget;
 
 // Holds the pages in sheet order and moves between them by the navigation results of their
 // handlers. Every page shows the same caption (string 102) and the header picture (bitmap 131)
-// with its own title. There is no Cancel: closing the window ends the wizard without a question.
+// with its own title. There is no Cancel: closing the window ends the wizard without a question,
+// and so does Esc. Enter presses the default button from any control of a page.
 class CPropertySheet_ : public QWidget {
   Q_OBJECT
 
@@ -45,6 +46,7 @@ class CPropertySheet_ : public QWidget {
   void Finished();
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:

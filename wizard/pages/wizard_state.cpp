@@ -12,8 +12,8 @@
 CWizardState::CWizardState(const CResourceSource& resourceSource, CDialogs& dialogService, CAttemptPacer& searchPacer)
     : resources(resourceSource), dialogs(dialogService), pacer(searchPacer) {}
 
-bool CWizardState::AddReportLine(int messageId, const std::string& path, const std::string&) {
-  report.push_back(FormatMessageWithPath(resources.StringBytes(messageId), path));
+bool CWizardState::AddReportLine(int messageId, const std::string& path, const std::string& reason) {
+  report.push_back({FormatMessageWithPath(resources.StringBytes(messageId), path), reason});
   return false;
 }
 

@@ -18,17 +18,27 @@ class QWidget;
 // object derives from it; tests derive small fakes.
 class CWizardState : public CReportSink {
  public:
+  // What the Finish page says about the removable volume the job wrote to, if any.
+  enum class EVolumeNote {
+    kNone,
+    kUnitEjected,     // the conversion job put files on the unit and ejected it
+    kUnitNotEjected,  // ... and the unit refused the eject (or the drive source cannot eject)
+    kStillMounted,    // the map job wrote to its destination, which it does not eject
+  };
+
   CWizardState(const CResourceSource& resources, CDialogs& dialogs, CAttemptPacer& pacer);
 
   int job = 0;        // 0 convert waypoints/routes/tracks, 1 transfer map regions
   int direction = 0;  // 0 to the unit, 1 to the desktop product
   CFilePairs filePairs;
-  std::vector<std::string> report;
+  std::vector<SReportLine> report;
+  EVolumeNote volumeNote = EVolumeNote::kNone;
+  std::string volumeName;  // kStillMounted: the destination as the region page names it (UTF-8)
   CUnitDevice unit;
   bool testMode = false;
 
   // One line of the report: the message of the id in the current resource source, the path in
-  // place of "%s". The reason is for the command-line tool; the wizard shows the line alone.
+  // place of "%s", with the reason the file was refused (the Finish page shows it under the line).
   bool AddReportLine(int messageId, const std::string& path, const std::string& reason = {}) override;
 
   // The please-wait box over a page while it searches; the wizard is disabled meanwhile.

@@ -1,6 +1,8 @@
 // The unit and card connection pages over a fake machine: attempts, pauses, questions, test mode.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+
 #include "resources/string_ids.h"
 #include "storage/removable_drives.h"
 #include "tests/storage/fake_system_tree.h"
@@ -19,6 +21,8 @@ const char* const kCardMount = "/media/ann/CARD";
 class ConnectionPagesTest : public ::testing::Test {
  protected:
   ConnectionPagesTest() : sheet((TestApplication(), state.testResources)) {
+    // The region page looks for installations when it is first shown: there are none.
+    ::setenv("WINEPREFIX", (temp.Path() + "/no-wine").c_str(), 1);
     state.temp = temp.Path();
     AddWizardPages(sheet, state);
     sheet.Start();
@@ -34,6 +38,7 @@ class ConnectionPagesTest : public ::testing::Test {
   void PlugCardReader() {
     tree.AddDisk("pci0000:00/0000:00:1c.0/0000:02:00.0/host2/target2:0:0/2:0:0:0", "sdb", 8, 16, true);
     tree.AddMount(8, 16, kCardMount, kCardMount);
+    tree.Link("/dev/disk/by-label/MAPS\\x202024", "../../sdb");
   }
   void UseTree() {
     drives = CreateDriveAccess(tree.Root());
@@ -45,6 +50,17 @@ class ConnectionPagesTest : public ::testing::Test {
   std::vector<std::string>& Destinations() {
     return static_cast<CPropertyPageMap*>(sheet.PageById(kPageMap))->destinationDrives;
   }
+  // The destination box of the region page, shown for the first time.
+  std::vector<std::string> DestinationTexts() {
+    auto* map = static_cast<CPropertyPageMap*>(sheet.PageById(kPageMap));
+    map->OnSetActive();
+    std::vector<std::string> texts;
+    for (int i = 0; i < map->DestinationBox()->count(); ++i)
+      texts.push_back(map->DestinationBox()->itemText(i).toStdString());
+    return texts;
+  }
+
+  ~ConnectionPagesTest() override { ::unsetenv("WINEPREFIX"); }
 
   CFakeSystemTree tree;
   CTempFolder temp;
@@ -104,9 +120,10 @@ TEST_F(ConnectionPagesTest, TestModeNeedsNoDevice) {
   EXPECT_EQ(UnitNext(), 0);
   EXPECT_EQ(state.unit.Drive(), temp.Path());
   EXPECT_EQ(CardNext(), 0);
-  EXPECT_EQ(Destinations(), (std::vector<std::string>{"/kept"}));
+  EXPECT_EQ(Destinations(), (std::vector<std::string>{temp.Path()})) << "it stands in for the card too";
   EXPECT_TRUE(state.testPacer.pauses.empty());
   EXPECT_EQ(state.waitBoxShows, 1) << "the card page does not even show the box in test mode";
+  EXPECT_EQ(DestinationTexts(), (std::vector<std::string>{temp.Path()}));
 }
 
 TEST_F(ConnectionPagesTest, ACardReaderAloneTakesAllTenAttemptsAndBecomesTheDestination) {
@@ -127,6 +144,9 @@ TEST_F(ConnectionPagesTest, TheUnitStopsTheCardSearchAtOnceAndJoinsTheOtherDrive
   EXPECT_EQ(CardNext(), 0);
   EXPECT_TRUE(state.testPacer.pauses.empty());
   EXPECT_EQ(Destinations(), (std::vector<std::string>{tree.Path(kCardMount), tree.Path(kUnitMount)}));
+  // The region page names them by the card's label and the unit's model, with their mount points.
+  EXPECT_EQ(DestinationTexts(), (std::vector<std::string>{"MAPS 2024 (" + tree.Path(kCardMount) + ")",
+                                                          "Norvantis 200 (" + tree.Path(kUnitMount) + ")"}));
 }
 
 TEST_F(ConnectionPagesTest, NoDriveAsksWithTheBoxUpAndCancelStays) {

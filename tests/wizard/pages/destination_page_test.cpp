@@ -6,8 +6,11 @@
 #include <QPushButton>
 
 #include "resources/string_ids.h"
+#include "tests/formats/golden_support.h"
 #include "tests/wizard/pages/wizard_test_support.h"
+#include "wizard/pages/file_preview.h"
 #include "wizard/pages/page_destination.h"
+#include "wizard/pages/path_elision.h"
 #include "wizard/pages/property_sheet.h"
 
 namespace {
@@ -116,8 +119,20 @@ TEST_F(DestinationPageTest, RemovingRowsRemovesTheSameRowsOfTheOtherList) {
   page->RightRemove()->click();
   Settle();
   EXPECT_EQ(CPropertyPageDestination::Rows(page->LeftList()), (Rows{"/d/a.wpt"}));
-  EXPECT_EQ(CPropertyPageDestination::HorizontalExtent(page->RightList()),
-            page->RightList()->fontMetrics().horizontalAdvance(page->RightList()->item(0)->text()) + 3);
+}
+
+// Rows are drawn elided to the list's width; the tooltip holds the whole path, also after a rename.
+TEST_F(DestinationPageTest, RowsShowTheirWholePathInTheirTooltips) {
+  Add({"/d/a-long-folder-name/and-another-one/a.wpt"});
+  Dialogs().saveAnswers = {docs.Path() + "/renamed.rte"};
+  page->RightBrowse()->click();
+  Settle();
+  for (QListWidget* list : {page->LeftList(), page->RightList()}) {
+    EXPECT_NE(dynamic_cast<CPathElidingDelegate*>(list->itemDelegate()), nullptr);
+    EXPECT_EQ(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    for (int i = 0; i < list->count(); ++i) EXPECT_EQ(list->item(i)->toolTip(), list->item(i)->text());
+  }
+  EXPECT_EQ(page->RightList()->item(1)->toolTip().toStdString(), docs.Path() + "/renamed.rte");
 }
 
 TEST_F(DestinationPageTest, RenamingATargetRefusesListedNamesAndTheJobsSources) {
@@ -231,6 +246,51 @@ TEST_F(DestinationPageTest, TheFocusGoesToTheSourceBrowseButtonOnActivationAndTo
   EXPECT_EQ(sheet.focusWidget(), page->LeftBrowse());
   Reactivate(0);
   EXPECT_EQ(sheet.focusWidget(), page->LeftBrowse());
+}
+
+// The preview shows the source of the row last selected, in either list: a target row stands for
+// the file it is made from. With no row selected it is empty.
+TEST_F(DestinationPageTest, ThePreviewFollowsTheSelection) {
+  const std::string trip = FixturePath("trip~saved.wpt");
+  const std::string morning = FixturePath("morning~desktop.trk");
+  EXPECT_EQ(page->Preview()->ShownPath(), "");
+  EXPECT_EQ(page->PreviewTitle()->text(), state.testResources.DialogText(kPageDestination, "previewEmpty"));
+  Add({trip, morning});  // rows: trip, trip, morning; the last target row is selected
+  EXPECT_EQ(page->Preview()->ShownPath().toStdString(), morning);
+  EXPECT_EQ(page->PreviewTitle()->text().toStdString(), "morning~desktop.trk");
+
+  struct SStep {
+    QListWidget* list;
+    std::vector<int> rows;
+    std::string shown;
+  };
+  const std::vector<SStep> steps = {
+      {page->LeftList(), {0}, trip},      // a source row
+      {page->RightList(), {2}, morning},  // a target row: its source
+      {page->LeftList(), {}, morning},    // nothing left there: the other list's row
+      {page->RightList(), {}, ""},        // nothing selected anywhere
+      {page->LeftList(), {2, 0}, trip},   // several: the first unless the current one is
+      {page->RightList(), {1}, trip},
+  };
+  for (const SStep& step : steps) {
+    Select(step.list, step.rows);
+    Settle();
+    EXPECT_EQ(page->Preview()->ShownPath().toStdString(), step.shown);
+  }
+  Select(page->LeftList(), {0});
+  page->LeftList()->setCurrentRow(2, QItemSelectionModel::Select);
+  Settle();
+  EXPECT_EQ(page->Preview()->ShownPath().toStdString(), morning) << "the current row, when selected";
+  ASSERT_TRUE(WaitUntil([&] { return page->Preview()->SummaryText().contains(QStringLiteral("Tracks: 1")); }))
+      << page->Preview()->SummaryText().toStdString();
+
+  page->LeftRemove()->click();  // rows 0 and 2 go, and with them the selection
+  Settle();
+  EXPECT_EQ(page->Preview()->ShownPath().toStdString(), trip) << "the target row still selected";
+  EXPECT_EQ(page->OnWizardNext(), 0);
+  page->OnSetActive();
+  Settle();
+  EXPECT_EQ(page->Preview()->ShownPath(), "");
 }
 
 TEST_F(DestinationPageTest, RowsKeepThePathsBytesWhateverTheirEncoding) {

@@ -417,8 +417,7 @@ TEST_F(MapPagesTest, AWholeTransferEndsOnTheFinishPage) {
   MakeRegions({{"Big.imi", big}, {"Empty.tdx", ""}, {"Small.tdx", "small"}});
   ShowRegionPage({card});
   TickAll();
-  sheet.PressNext();
-  Settle();
+  PressKey(map->DestinationBox(), Qt::Key_Return);  // Enter in the box presses Next
   ASSERT_EQ(sheet.CurrentPage(), transfer);
   EXPECT_EQ(sheet.HeaderTitle(), "Map transfer");
   EXPECT_EQ(transfer->TotalBar()->maximum(), 5);
@@ -441,6 +440,10 @@ TEST_F(MapPagesTest, AWholeTransferEndsOnTheFinishPage) {
   ASSERT_EQ(sheet.CurrentPage(), finish);
   EXPECT_EQ(finish->Outcome()->text().toStdString(), BuiltInString(IDS_MAP_SUCCESS));
   EXPECT_TRUE(finish->Details()->isHidden());
+  // The map job does not eject its destination: the user is told to.
+  EXPECT_EQ(finish->VolumeNoteLabel()->text().toStdString(),
+            card + " is still mounted. Eject it from your desktop before you unplug it.");
+  EXPECT_FALSE(finish->VolumeNoteLabel()->isHidden());
   // Back from Finish starts the job again on the region page, every row unticked.
   sheet.PressBack();
   Settle();
@@ -458,7 +461,7 @@ TEST_F(MapPagesTest, FailedFilesAreReportedOnTheFinishPage) {
   sheet.PressNext();
   ASSERT_TRUE(RunTransferToTheEnd());
   EXPECT_EQ(transfer->Status()->text(), "Transfer completed.");
-  EXPECT_EQ(state.report,
+  EXPECT_EQ(ReportTexts(state.report),
             (std::vector<std::string>{
                 FormatMessageWithPath(BuiltInString(IDS_ERROR_LOADING), maps + "/Gone.tdx"),
                 FormatMessageWithPath(BuiltInString(IDS_ERROR_TRANSFERRING), card + "/Detail Maps/Blocked.imi"),
@@ -468,7 +471,12 @@ TEST_F(MapPagesTest, FailedFilesAreReportedOnTheFinishPage) {
   Settle();
   EXPECT_EQ(finish->Outcome()->text().toStdString(), BuiltInString(IDS_MAP_FAILURES));
   EXPECT_FALSE(finish->Details()->isHidden());
-  EXPECT_EQ(finish->Details()->toPlainText().toStdString(), state.report[0] + "\n" + state.report[1] + "\n");
+  // Each line with the reason the copy gave, as the command-line tool prints it.
+  ASSERT_FALSE(state.report[0].reason.empty());
+  ASSERT_FALSE(state.report[1].reason.empty());
+  EXPECT_EQ(finish->Details()->toPlainText().toStdString(), state.report[0].text + "\n    " + state.report[0].reason +
+                                                                "\n" + state.report[1].text + "\n    " +
+                                                                state.report[1].reason + "\n");
 }
 
 TEST_F(MapPagesTest, BackThenYesStopsTheCopyAndRemovesOnlyWhatItWrote) {

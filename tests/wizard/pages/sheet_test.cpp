@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextEdit>
 
 #include "resources/string_ids.h"
 #include "tests/wizard/pages/wizard_test_support.h"
+#include "wizard/pages/page_destination.h"
 #include "wizard/pages/page_finish.h"
 #include "wizard/pages/page_select_mode.h"
 #include "wizard/pages/page_welcome.h"
@@ -117,6 +119,85 @@ TEST_F(SheetTest, DirectionReachesTheStateWhenLeavingByBack) {
   EXPECT_TRUE(mode->ToDesktopChoice()->isChecked());
 }
 
+// Enter from a control of a page presses Next (or Finish in its place) when it is enabled, once
+// however long the key is held; on a focused Back it presses Back.
+TEST_F(SheetTest, EnterPressesTheDefaultButtonFromAnyControlOfAPage) {
+  auto* welcome = Page<CPropertyPageWelcome>(kPageWelcome);
+  auto* mode = Page<CPropertyPageSelectMode>(kPageSelectMode);
+  auto* files = Page<CPropertyPageDestination>(kPageDestination);
+  auto* finish = Page<CPropertyPageFinish>(kPageFinish);
+  bool finished = false;
+  QObject::connect(&sheet, &CPropertySheet_::Finished, [&finished] { finished = true; });
+
+  PressKey(welcome->ConvertChoice(), Qt::Key_Return, true);
+  EXPECT_EQ(Current(), kPageWelcome) << "a held key does not press again";
+  struct SStep {
+    std::function<QWidget*()> control;
+    int key;
+    int pageAfter;
+  };
+  const std::vector<SStep> steps = {
+      {[&] { return welcome->ConvertChoice(); }, Qt::Key_Return, kPageFindUnit},
+      {[&] { return sheet.CurrentPage(); }, Qt::Key_Enter, kPageSelectMode},
+      {[&] { return sheet.BackButton(); }, Qt::Key_Return, kPageFindUnit},
+      {[&] { return sheet.CurrentPage(); }, Qt::Key_Enter, kPageSelectMode},
+      {[&] {
+         mode->ToDesktopChoice()->setChecked(true);
+         return mode->ToDesktopChoice();
+       },
+       Qt::Key_Return, kPageDestination},
+      {[&] { return files->RightBrowse(); }, Qt::Key_Return, kPageDestination},  // no file yet: Next is disabled
+  };
+  for (const SStep& step : steps) {
+    PressKey(step.control(), step.key);
+    EXPECT_EQ(Current(), step.pageAfter);
+  }
+  state.testDialogs.openAnswers.push_back({temp.Path() + "/a.log"});
+  files->AddSourceFiles();
+  Settle();
+  PressKey(files->LeftList(), Qt::Key_Return);
+  EXPECT_EQ(Current(), kPageConversion);
+  ASSERT_TRUE(WaitUntil([&] { return (sheet.WizardButtons() & kButtonNext) != 0; }));
+  PressKey(sheet.CurrentPage(), Qt::Key_Return);
+  EXPECT_EQ(Current(), kPageFinish);
+  PressKey(finish->Details(), Qt::Key_Return);
+  EXPECT_TRUE(finished) << "Finish closes the wizard";
+}
+
+TEST_F(SheetTest, EscClosesTheWizardFromAnyControl) {
+  Next();
+  Next();
+  Next();
+  bool finished = false;
+  QObject::connect(&sheet, &CPropertySheet_::Finished, [&finished] { finished = true; });
+  PressKey(Page<CPropertyPageDestination>(kPageDestination)->LeftList(), Qt::Key_Escape);
+  EXPECT_TRUE(finished);
+  EXPECT_FALSE(sheet.isVisible());
+}
+
+// A button that shows only an icon says what it does, whichever side the conversion goes.
+TEST_F(SheetTest, EveryIconOnlyButtonHasATooltip) {
+  Next();
+  Next();
+  for (int direction : {0, 1}) {
+    state.direction = direction;
+    Page<CPropertyPageDestination>(kPageDestination)->OnSetActive();
+    int iconButtons = 0;
+    for (const QPushButton* button : sheet.findChildren<QPushButton*>()) {
+      if (!button->text().isEmpty()) continue;
+      ++iconButtons;
+      EXPECT_FALSE(button->icon().isNull());
+      EXPECT_FALSE(button->toolTip().isEmpty()) << button->parentWidget()->metaObject()->className();
+      EXPECT_EQ(button->accessibleName(), button->toolTip());
+    }
+    EXPECT_EQ(iconButtons, 5);
+  }
+  auto* files = Page<CPropertyPageDestination>(kPageDestination);
+  EXPECT_EQ(files->RightBrowse()->toolTip().toStdString(), "Add files to convert");
+  EXPECT_EQ(files->LeftBrowse()->toolTip().toStdString(),
+            "Choose another name or folder for the selected file to generate");
+}
+
 // A page whose Next answers a fixed result and posts two button states in one handler.
 class CScriptedPage : public CPropertyPage_ {
  public:
@@ -168,7 +249,7 @@ TEST(DialogFilterTest, StringTableFiltersBecomeQtNameFilters) {
 
 class FinishPageTest : public SheetTest {
  protected:
-  CPropertyPageFinish* ShowFinish(int job, std::vector<std::string> report) {
+  CPropertyPageFinish* ShowFinish(int job, std::vector<SReportLine> report) {
     state.job = job;
     auto* finish = Page<CPropertyPageFinish>(kPageFinish);
     state.report = std::move(report);
@@ -178,46 +259,72 @@ class FinishPageTest : public SheetTest {
   }
 };
 
+// Each failed file's line, and under it its reason, indented line by line, as plain text.
 TEST_F(FinishPageTest, OutcomeAndDetailsFollowTheJobAndTheReport) {
   struct SCase {
     int job;
-    std::vector<std::string> report;
+    std::vector<SReportLine> report;
     int outcome;
+    std::string details;
   };
   const std::vector<SCase> cases = {
-      {0, {}, IDS_CONVERSION_SUCCESS},
+      {0, {}, IDS_CONVERSION_SUCCESS, ""},
       {0,
-       {"An error occured while loading file /a.wpt.", "An error occured while converting file /b.trk."},
-       IDS_CONVERSION_FAILURES},
-      {1, {}, IDS_MAP_SUCCESS},
-      {1, {"An error occured while copying file /m.imi."}, IDS_MAP_FAILURES},
+       {{"An error occured while loading file /a.wpt.", "byte 12: the header's version 9 is unknown"},
+        {"An error occured while converting file /b.trk.", ""}},
+       IDS_CONVERSION_FAILURES,
+       "An error occured while loading file /a.wpt.\n    byte 12: the header's version 9 is unknown\n"
+       "An error occured while converting file /b.trk.\n"},
+      {1, {}, IDS_MAP_SUCCESS, ""},
+      {1,
+       {{"An error occured while copying file /m.imi.", "cannot read /m.imi:\nInput/output error"}},
+       IDS_MAP_FAILURES,
+       "An error occured while copying file /m.imi.\n    cannot read /m.imi:\n    Input/output error\n"},
+      {0,
+       {{"An error occured while loading file /x/<b>bold</b>&amp;.wpt.", "line 1: <gpx> &lt;"}},
+       IDS_CONVERSION_FAILURES,
+       "An error occured while loading file /x/<b>bold</b>&amp;.wpt.\n    line 1: <gpx> &lt;\n"},
   };
   for (const SCase& c : cases) {
     CPropertyPageFinish* finish = ShowFinish(c.job, c.report);
     EXPECT_EQ(finish->Outcome()->text(), state.testResources.String(c.outcome));
     EXPECT_EQ(finish->Details()->isVisibleTo(finish), !c.report.empty());
-    std::string expected;
-    for (const std::string& line : c.report) expected += line + "\n";
-    EXPECT_EQ(finish->Details()->toPlainText().toStdString(), expected);
+    EXPECT_EQ(finish->Details()->toPlainText().toStdString(), c.details);
+    EXPECT_FALSE(finish->Details()->textCursor().hasSelection());
     EXPECT_EQ(sheet.WizardButtons(), kButtonBack | kButtonFinish);
   }
 }
 
-TEST_F(FinishPageTest, ReportLinesAreShownAsWrittenNeverAsMarkup) {
-  CPropertyPageFinish* finish = ShowFinish(0, {"An error occured while loading file /x/<b>bold</b>&amp;.wpt."});
-  EXPECT_EQ(finish->Details()->toPlainText().toStdString(),
-            "An error occured while loading file /x/<b>bold</b>&amp;.wpt.\n");
-  EXPECT_FALSE(finish->Details()->textCursor().hasSelection());
+TEST_F(FinishPageTest, SaysWhetherTheVolumeTheJobWroteToMayBeUnplugged) {
+  using ENote = CWizardState::EVolumeNote;
+  const std::vector<std::pair<ENote, std::string>> cases = {
+      {ENote::kNone, ""},
+      {ENote::kUnitEjected, "Your Tavrelin Norvantis was ejected. You can unplug it now."},
+      {ENote::kUnitNotEjected,
+       "Your Tavrelin Norvantis could not be ejected. Eject it from your desktop before you unplug it."},
+      {ENote::kStillMounted,
+       "MAPS <2024> (/media/ann/MAPS) is still mounted. Eject it from your desktop before you unplug it."},
+  };
+  state.volumeName = "MAPS <2024> (/media/ann/MAPS)";
+  for (const auto& [note, text] : cases) {
+    state.volumeNote = note;
+    CPropertyPageFinish* finish = ShowFinish(1, {});
+    EXPECT_EQ(finish->VolumeNoteLabel()->text().toStdString(), text);
+    EXPECT_EQ(finish->VolumeNoteLabel()->isVisibleTo(finish), !text.empty());
+    EXPECT_EQ(finish->VolumeNoteLabel()->textFormat(), Qt::PlainText);
+  }
 }
 
 TEST_F(FinishPageTest, BackEmptiesTheJobAndReturnsToWhereFilesWereChosen) {
   for (const auto& [job, target] : std::vector<std::pair<int, int>>{{0, kPageDestination}, {1, kPageMap}, {7, 0}}) {
     state.job = job;
-    state.report = {"line"};
+    state.report = {{"line", "reason"}};
     state.filePairs.Set("/t", "/s");
+    state.volumeNote = CWizardState::EVolumeNote::kStillMounted;
     EXPECT_EQ(Page<CPropertyPageFinish>(kPageFinish)->OnWizardBack(), target);
     EXPECT_TRUE(state.report.empty());
     EXPECT_TRUE(state.filePairs.Empty());
+    EXPECT_EQ(state.volumeNote, CWizardState::EVolumeNote::kNone);
   }
 }
 

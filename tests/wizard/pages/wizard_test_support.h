@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QWidget>
 #include <deque>
 #include <filesystem>
@@ -49,6 +50,16 @@ inline void Settle() {
   for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
 }
 
+// A key pressed and released on a control, as the window system delivers it: a control that does
+// not take the key leaves it to its parents.
+inline void PressKey(QWidget* control, int key, bool autoRepeat = false) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(), autoRepeat);
+  QApplication::sendEvent(control, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(), autoRepeat);
+  QApplication::sendEvent(control, &release);
+  Settle();
+}
+
 // Runs the window system until the condition holds or a generous deadline passes (timers of
 // the pages fire this way; nothing waits for a fixed time).
 inline bool WaitUntil(const std::function<bool()>& condition, int deadlineMs = 10000) {
@@ -59,6 +70,13 @@ inline bool WaitUntil(const std::function<bool()>& condition, int deadlineMs = 1
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   }
   return true;
+}
+
+// The worded lines of a report, without their reasons.
+inline std::vector<std::string> ReportTexts(const std::vector<SReportLine>& report) {
+  std::vector<std::string> texts;
+  for (const SReportLine& line : report) texts.push_back(line.text);
+  return texts;
 }
 
 // A temporary folder, removed with its content at the end.

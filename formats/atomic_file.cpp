@@ -195,35 +195,8 @@ bool CAtomicFile::ReadAt(std::uint64_t offset, void* data, std::size_t size, CDi
 }
 
 bool CAtomicFile::Commit(CDiagnostic* why) {
-  if (m_sealed) return RenameSealed(why);
-  if (m_fd < 0 || m_failed) {
-    Discard();
-    return Fail(why, "cannot write " + m_targetPath + ": the file is not open");
-  }
-  if (!FlushBuffer(why)) {
-    Discard();
-    return false;
-  }
-  if (::fsync(m_fd) != 0) {
-    const std::string reason = ErrnoText("cannot flush", m_targetPath);
-    Discard();
-    return Fail(why, reason);
-  }
-  const int fd = m_fd;
-  m_fd = -1;
-  if (::close(fd) != 0) {
-    const std::string reason = ErrnoText("cannot close", m_targetPath);
-    Discard();
-    return Fail(why, reason);
-  }
-  if (::rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0) {
-    const std::string reason = ErrnoText("cannot replace", m_targetPath);
-    Discard();
-    return Fail(why, reason);
-  }
-  m_tempPath.clear();
-  ReleaseTemporary(m_tempSlot);
-  return true;
+  if (!m_sealed && !Seal(why)) return false;
+  return RenameSealed(why);
 }
 
 bool CAtomicFile::Seal(CDiagnostic* why) {
@@ -244,9 +217,7 @@ bool CAtomicFile::Seal(CDiagnostic* why) {
   m_fd = -1;
   if (::close(fd) != 0) {
     const std::string reason = ErrnoText("cannot close", m_targetPath);
-    ::unlink(m_tempPath.c_str());
-    m_tempPath.clear();
-    ReleaseTemporary(m_tempSlot);
+    Discard();
     return Fail(why, reason);
   }
   m_sealed = true;
@@ -257,9 +228,7 @@ bool CAtomicFile::RenameSealed(CDiagnostic* why) {
   m_sealed = false;
   if (::rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0) {
     const std::string reason = ErrnoText("cannot replace", m_targetPath);
-    ::unlink(m_tempPath.c_str());
-    m_tempPath.clear();
-    ReleaseTemporary(m_tempSlot);
+    Discard();
     return Fail(why, reason);
   }
   m_tempPath.clear();

@@ -6,24 +6,9 @@
 
 #include <ctime>
 
+#include "tests/formats/local_time_support.h"
+
 namespace {
-
-void SetTimeZone(const char* zone) {
-  setenv("TZ", zone, 1);
-  tzset();
-}
-
-std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
-  std::tm local{};
-  local.tm_year = year - 1900;
-  local.tm_mon = month - 1;
-  local.tm_mday = day;
-  local.tm_hour = hour;
-  local.tm_min = minute;
-  local.tm_sec = second;
-  local.tm_isdst = -1;
-  return std::mktime(&local);
-}
 
 // The local-time cache must give exactly what mktime and localtime_r give, also on the days when
 // the clocks change: Paris in spring and autumn, and Monrovia's change of 44 minutes 30 seconds

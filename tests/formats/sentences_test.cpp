@@ -10,29 +10,14 @@
 #include <limits>
 #include <string>
 
-namespace {
+#include "tests/formats/local_time_support.h"
 
-void SetTimeZone(const char* zone) {
-  setenv("TZ", zone, 1);
-  tzset();
-}
+namespace {
 
 std::string WithChecksum(const std::string& body) {
   char sum[8];
   std::snprintf(sum, sizeof sum, "*%02X", Checksum(body));
   return "$" + body + sum;
-}
-
-std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
-  std::tm local{};
-  local.tm_year = year - 1900;
-  local.tm_mon = month - 1;
-  local.tm_mday = day;
-  local.tm_hour = hour;
-  local.tm_min = minute;
-  local.tm_sec = second;
-  local.tm_isdst = -1;
-  return std::mktime(&local);
 }
 
 CPosition Home() {

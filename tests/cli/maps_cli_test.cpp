@@ -68,9 +68,10 @@ TEST_F(MapsCommandTest, ListShowsTheRegionsNewestFirst) {
     std::strftime(text, sizeof text, "%m/%d/%y", &utc);
     return std::string(text);
   }();
-  EXPECT_THAT(Lines(run.out), ElementsAre("World.tdx\t10.0 MB\t" + today + "\t" + m_maps + "/World.tdx",
-                                          "South.IMI\t0.0 MB\t" + today + "\t" + m_maps + "/sub/South.IMI",
-                                          "North.imi\t2.5 MB\t" + today + "\t" + m_maps + "/North.imi"));
+  EXPECT_THAT(Lines(run.out),
+              ElementsAre("NAME\tSIZE\tDATE\tPATH", "World.tdx\t10.0 MB\t" + today + "\t" + m_maps + "/World.tdx",
+                          "South.IMI\t0.0 MB\t" + today + "\t" + m_maps + "/sub/South.IMI",
+                          "North.imi\t2.5 MB\t" + today + "\t" + m_maps + "/North.imi"));
 }
 
 // With nothing found, the listing says which prefix and folders it searched, and how to name another.
@@ -112,7 +113,7 @@ TEST_F(MapsCommandTest, UpdatesOnAFullCardGoThroughAndSayWhatMadeRoom) {
                                               "/Detail Maps/A.imi: its older copy was removed just before the new one "
                                               "was written, as " +
                                               card.Path() + " had no room for both",
-                                          "1 region(s) copied to " + card.Path() + ", 11 block(s); 0 failed"));
+                                          "1 region(s) copied to " + card.Path() + ", 0.7 MB; 0 failed"));
 }
 
 TEST_F(MapsCommandTest, CopyPutsRegionsIntoTheMapFoldersByNameOrPath) {
@@ -195,7 +196,7 @@ TEST_F(MapsCommandTest, AFileThatFailsIsReportedAndTheOthersStillGo) {
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr("An error occured while transferring file " + m_card + "/Detail Maps/Blocked.imi."));
   EXPECT_EQ(ReadBytes(m_card + "/Background Maps/Fine.tdx"), "f");
-  EXPECT_EQ(run.out, "1 region(s) copied to " + m_card + ", 1 block(s); 1 failed\n");
+  EXPECT_EQ(run.out, "1 region(s) copied to " + m_card + ", 0.0 MB; 1 failed\n");
 }
 
 // A TERM signal mid-copy cancels like Ctrl-C: the region that replaced an older copy stays (it is
@@ -247,7 +248,7 @@ TEST_F(MapsCommandTest, RegionsSharingAFileNameAreNamed) {
   EXPECT_THAT(Lines(run.err), ElementsAre(m_card + "/Detail Maps/Same.imi: several regions have this file name; only " +
                                               m_maps + "/b/Same.imi is copied, not:",
                                           "  " + m_maps + "/a/Same.imi"));
-  EXPECT_EQ(run.out, "1 region(s) copied to " + m_card + ", 1 block(s); 0 failed\n");
+  EXPECT_EQ(run.out, "1 region(s) copied to " + m_card + ", 0.0 MB; 0 failed\n");
   EXPECT_EQ(ReadBytes(m_card + "/Detail Maps/Same.imi"), "second");
 }
 

@@ -51,8 +51,7 @@ void PrintRegionsAsJson(const CMapRegionArray& regions) {
     region["created"] =
         entry.created == 0
             ? QJsonValue()
-            : QJsonValue(
-                  QDateTime::fromMSecsSinceEpoch(entry.created / 1'000'000, Qt::UTC).toString(Qt::ISODate));
+            : QJsonValue(QDateTime::fromMSecsSinceEpoch(entry.created / 1'000'000, Qt::UTC).toString(Qt::ISODate));
     list.append(region);
   }
   const QByteArray text = QJsonDocument(QJsonObject{{"regions", list}}).toJson(QJsonDocument::Indented);

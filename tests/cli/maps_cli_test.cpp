@@ -269,7 +269,9 @@ TEST_F(MapsCommandTest, CtrlCStopsTheCopyAndRemovesWhatItWrote) {
     ::execv(arguments[0].c_str(), Argv(arguments).data());
     ::_exit(127);
   }
-  // The progress line names the file in hand; once B.imi shows, A.imi has been written.
+  // The signal goes once the progress line shows: the copy has begun, and B.imi (512 blocks) keeps
+  // it busy long after. (The line is redrawn at most ten times a second, so on a fast volume it
+  // may never name B.imi.)
   std::string shown;
   char buffer[4096];
   bool sent = false;
@@ -277,7 +279,7 @@ TEST_F(MapsCommandTest, CtrlCStopsTheCopyAndRemovesWhatItWrote) {
     const ssize_t count = ::read(terminal, buffer, sizeof buffer);
     if (count <= 0) break;
     shown.append(buffer, static_cast<std::size_t>(count));
-    if (!sent && shown.find("B.imi") != std::string::npos) {
+    if (!sent && shown.find("time left") != std::string::npos) {
       ::kill(child, SIGINT);
       sent = true;
     }
@@ -286,7 +288,6 @@ TEST_F(MapsCommandTest, CtrlCStopsTheCopyAndRemovesWhatItWrote) {
   ::waitpid(child, &status, 0);
   ::close(terminal);
   ASSERT_TRUE(sent) << shown;
-  EXPECT_THAT(shown, HasSubstr("time left"));
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 130) << shown;
   EXPECT_FALSE(fs::exists(m_card + "/Detail Maps/A.imi"));

@@ -47,10 +47,7 @@ TEST_F(StandardStreamsTest, StandardInputConvertsAsAFileOfItsKind) {
       {"track1000~saved.trk", "trk", {{"stdin.log", "track1000~unit.log"}}},
       {"weekend.gpx",
        "gpx",
-       {{"stdin.upt", "weekend~unit.upt"},
-        {"stdin.rte", "weekend~unit.rte"},
-        {"stdin.log", ""},
-        {"stdin_1.log", ""}}},
+       {{"stdin.upt", "weekend~unit.upt"}, {"stdin.rte", "weekend~unit.rte"}, {"stdin.log", ""}, {"stdin_1.log", ""}}},
   };
   for (const auto& c : cases) {
     const std::string out = Path(std::string("out-") + c.from);

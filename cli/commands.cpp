@@ -1,11 +1,12 @@
 // The list of subcommands.
 #include "cli/commands.h"
 
+#include "cli/command_words.h"
+
 void AddCommands(CLI::App& app, int& status) {
-  (void)app;
-  (void)status;
   AddConvertCommand(app, status);
   AddDevicesCommand(app, status);
+  AddHelpCommand(app, status);
   AddMapsCommand(app, status);
   AddSendCommand(app, status);
   AddShowCommand(app, status);

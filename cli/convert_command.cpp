@@ -1,14 +1,17 @@
 // transvane-cli convert: desktop files to unit files and back, file by file, through the same
 // per-file routines as the wizard's conversion job.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/command_words.h"
 #include "cli/commands.h"
 #include "cli/report_printer.h"
+#include "cli/standard_streams.h"
 #include "cli/terminal_text.h"
 #include "formats/code_page.h"
 #include "formats/file_kinds.h"
@@ -23,7 +26,8 @@ namespace {
 
 struct SOptions {
   std::string outputFolder;
-  std::string to;  // "unit", "desktop", "gpx" or empty: by the extension
+  std::string to;    // "unit", "desktop", "gpx" or empty: by the extension
+  std::string from;  // the kind of standard input ("-"): an extension without the dot
   std::string codePage = CCodePage::kDefaultName;
   std::vector<std::string> files;
 };
@@ -37,13 +41,33 @@ std::span<const EFileKind> OutputKinds(std::optional<EFileKind> kind, bool& toUn
 }
 
 // What an input may be: every kind that goes to the unit or the desktop.
-std::string KnownKinds() {
+std::vector<EFileKind> InputKinds() {
   std::vector<EFileKind> known;
   for (const SFileKind& row : FileKinds()) {
     if (!row.toUnit.empty() || !row.toDesktop.empty()) known.push_back(row.kind);
   }
-  return ListKinds(known, ".");
+  return known;
 }
+
+std::string KnownKinds() { return ListKinds(InputKinds(), "."); }
+
+// The files a run wrote: printed as they come, or with -o - held for standard output.
+class CWrittenFiles {
+ public:
+  explicit CWrittenFiles(bool held) : m_held(held) {}
+  void Add(const std::string& path) {
+    if (m_held) {
+      m_files.push_back(path);
+    } else {
+      std::printf("%s\n", EscapeForTerminal(path).c_str());
+    }
+  }
+  const std::vector<std::string>& Held() const { return m_files; }
+
+ private:
+  bool m_held;
+  std::vector<std::string> m_files;
+};
 
 std::string OutputName(const std::string& folder, const std::string& source, EFileKind kind) {
   const SECFileSystem files;
@@ -52,33 +76,81 @@ std::string OutputName(const std::string& folder, const std::string& source, EFi
 
 // A .gpx source to the unit's or the desktop's files, or any other source to a .gpx file.
 void ConvertWithGpx(const std::string& source, const std::string& folder, const SOptions& options, CCodePage& codePage,
-                    CTargetNames& names, CReportSink& report) {
+                    CTargetNames& names, CStagedNamesReport& report, CWrittenFiles& written) {
   if (FileKindOf(source) == EFileKind::kGpx) {
     if (options.to == "gpx") {
       report.AddReportLine(IDS_ERROR_CONVERTING, source, "the file is GPX already: --to unit or --to desktop");
       return;
     }
-    std::vector<std::string> written;
+    std::vector<std::string> targets;
     ConvertGpxFile(source, folder, options.to == "desktop" ? EGpxOutputs::Desktop : EGpxOutputs::Unit, codePage, names,
-                   written, report);
-    for (const std::string& target : written) std::printf("%s\n", EscapeForTerminal(target).c_str());
+                   targets, report);
+    for (const std::string& target : targets) written.Add(target);
   } else {
     const std::string target = names.Claim(OutputName(folder, source, EFileKind::kGpx));
     if (FileCodecOf(EFileKind::kGpx).write(source, {target}, SConversionContext(), codePage, report).front()) {
-      std::printf("%s\n", EscapeForTerminal(target).c_str());
+      written.Add(target);
     }
   }
   if (codePage.GetReplacementCount() != 0) {
     std::fflush(stdout);
     std::fprintf(stderr, "warning: %s: %zu character(s) not held by %s or by XML became '?'\n",
-                 EscapeForTerminal(source).c_str(), codePage.GetReplacementCount(), codePage.GetName().c_str());
+                 EscapeForTerminal(report.Shown(source)).c_str(), codePage.GetReplacementCount(),
+                 codePage.GetName().c_str());
     codePage.ResetReplacementCount();
   }
 }
 
+// "-" among the inputs and "-o -": how many of each, and whether the run's outputs can be told
+// before it. False, with the reason on standard error, for a usage error.
+bool CheckStandardStreams(const SOptions& options) {
+  const auto fromStandardInput = static_cast<std::size_t>(std::count(options.files.begin(), options.files.end(), "-"));
+  const char* refusal = nullptr;
+  if (fromStandardInput > 1) {
+    refusal = "standard input can be read once: \"-\" is given more than once";
+  } else if (fromStandardInput == 1 && options.from.empty()) {
+    refusal =
+        "\"-\" reads standard input, which has no extension: say what it holds with --from wpt|trk|upt|rte|log|gpx";
+  } else if (fromStandardInput == 0 && !options.from.empty()) {
+    refusal = "--from says what standard input holds: name it \"-\" among the files";
+  }
+  if (refusal == nullptr && options.outputFolder == "-") {
+    const std::string& only = options.files.front();
+    const std::optional<EFileKind> kind = only == "-" ? FileKindOf("-." + options.from) : FileKindOf(only);
+    bool toUnit = false;
+    if (options.files.size() > 1) {
+      refusal = "-o - writes one file to standard output, but several files are given: name a folder with -o";
+    } else if (options.to != "gpx" && kind != EFileKind::kGpx && OutputKinds(kind, toUnit).size() > 1) {
+      refusal = "-o - writes one file to standard output, but this file gives several: name a folder with -o";
+    }
+  }
+  if (refusal != nullptr) std::fprintf(stderr, "%s\n", refusal);
+  return refusal == nullptr;
+}
+
+// The one file of a run with -o - onto standard output. Answers the exit status.
+int WriteToStandardOutput(const std::vector<std::string>& held, bool failed) {
+  if (held.size() > 1) {
+    std::string names;
+    for (const std::string& path : held) names += (names.empty() ? "" : ", ") + SECFileSystem().FileNameOf(path);
+    std::fprintf(stderr,
+                 "-o - writes one file to standard output, but the input gives %zu (%s): name a folder with -o\n",
+                 held.size(), EscapeForTerminal(names).c_str());
+    return 2;
+  }
+  // Part of the outputs would pass for all of them.
+  if (failed || held.empty()) return 1;
+  std::string reason;
+  if (!CopyFileToStandardOutput(held.front(), reason)) {
+    std::fprintf(stderr, "%s\n", EscapeForTerminal(reason).c_str());
+    return 1;
+  }
+  return 0;
+}
+
 void RunConvert(const SOptions& options, int& status) {
   const SECFileSystem files;
-  CStandardErrorReport report;
+  CStandardErrorReport errors;
   const SConversionContext noUnit;
   CCodePage codePage(options.codePage);
   CDiagnostic why;
@@ -87,14 +159,50 @@ void RunConvert(const SOptions& options, int& status) {
     status = 2;
     return;
   }
+  if (!CheckStandardStreams(options)) {
+    status = 2;
+    return;
+  }
+  // Standard input and the outputs for standard output are files of the run's own folder.
+  const bool toStandardOutput = options.outputFolder == "-";
+  std::vector<std::string> inputs = options.files;
+  const auto fromStandardInput = std::find(inputs.begin(), inputs.end(), "-");
+  std::optional<CStagingFolder> staging;
+  if (fromStandardInput != inputs.end() || toStandardOutput) {
+    staging.emplace("transvane-convert");
+    if (staging->Path().empty()) {
+      std::fprintf(stderr, "cannot create a folder for standard input or output in %s\n",
+                   EscapeForTerminal(staging->Error()).c_str());
+      status = 1;
+      return;
+    }
+  }
+  std::string stagedInput;
+  if (fromStandardInput != inputs.end()) {
+    stagedInput = staging->Path() + "/stdin." + options.from;
+    std::string reason;
+    if (!CopyStandardInputTo(stagedInput, reason)) {
+      std::fprintf(stderr, "%s\n", EscapeForTerminal(reason).c_str());
+      status = 1;
+      return;
+    }
+    *fromStandardInput = stagedInput;
+  }
+  CStagedNamesReport report(errors, stagedInput, toStandardOutput ? staging->Path() : std::string());
+  CWrittenFiles written(toStandardOutput);
+
   // No output may replace an input of the run, whenever that input is read, nor another output.
-  CTargetNames names(options.files);
-  for (const std::string& source : options.files) {
-    std::string folder = options.outputFolder.empty() ? files.FolderOf(source) : options.outputFolder;
+  CTargetNames names(inputs);
+  for (const std::string& source : inputs) {
+    // Standard input's outputs go to the working folder.
+    std::string folder = toStandardOutput                ? staging->Path()
+                         : !options.outputFolder.empty() ? options.outputFolder
+                         : source == stagedInput         ? std::string()
+                                                         : files.FolderOf(source);
     if (folder.empty()) folder = ".";
     const std::optional<EFileKind> kind = FileKindOf(source);
     if (options.to == "gpx" || kind == EFileKind::kGpx) {
-      ConvertWithGpx(source, folder, options, codePage, names, report);
+      ConvertWithGpx(source, folder, options, codePage, names, report, written);
       continue;
     }
     bool toUnit = false;
@@ -119,11 +227,11 @@ void RunConvert(const SOptions& options, int& status) {
     const std::vector<bool> converted =
         FileCodecOf(outputKinds.front()).write(source, outputs, noUnit, codePage, report);
     for (std::size_t i = 0; i < outputs.size(); ++i) {
-      if (converted[i]) std::printf("%s\n", EscapeForTerminal(outputs[i]).c_str());
+      if (converted[i]) written.Add(outputs[i]);
     }
   }
   std::fflush(stdout);
-  status = report.Failed() ? 1 : 0;
+  status = toStandardOutput ? WriteToStandardOutput(written.Held(), errors.Failed()) : errors.Failed() ? 1 : 0;
 }
 
 }  // namespace
@@ -137,11 +245,21 @@ void AddConvertCommand(CLI::App& app, int& status) {
       "file written");
   auto options = std::make_shared<SOptions>();
   command->add_option("-o,--output", options->outputFolder,
-                      "Folder for the converted files (made when missing); default: each input's own folder");
-  command->add_option("--to", options->to, "unit, desktop or gpx; default: by each input's extension (.gpx: unit)")
-      ->check(CLI::IsMember({"unit", "desktop", "gpx"}));
+                      "Folder for the converted files (made when missing); default: each input's own folder, the "
+                      "working folder for standard input; - writes the one converted file to standard output");
+  command
+      ->add_option("--to", options->to,
+                   "unit, desktop or gpx (any letter case); default: by each input's extension (.gpx: unit)")
+      ->transform(KeywordOf({"unit", "desktop", "gpx"}));
+  std::vector<std::string> inputKinds;
+  for (const EFileKind kind : InputKinds()) inputKinds.emplace_back(KindExtension(kind));
+  command->add_option("--from", options->from, "What standard input (FILE -) holds: an extension, in any letter case")
+      ->transform(KeywordOf(inputKinds));
   command->add_option("--codepage", options->codePage,
                       "Code page of the names in desktop and unit files, for GPX (default CP1252; e.g. CP1251)");
-  command->add_option("FILE", options->files, "Files to convert; the extension decides the direction")->required();
+  command
+      ->add_option("FILE", options->files,
+                   "Files to convert; the extension decides the direction; - reads standard input (with --from)")
+      ->required();
   command->callback([options, &status] { RunConvert(*options, status); });
 }

@@ -1,5 +1,8 @@
 // transvane-cli devices: the removable drives, whether each is ready, its free space, and the unit.
 #include <CLI/CLI.hpp>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -17,29 +20,56 @@ namespace {
 // write a decimal comma.
 std::string Megabytes(std::uint64_t bytes) { return FormatMegabytes(bytes) + " MB"; }
 
-// One line per drive, fields separated by tabs: mount point, "ready" or "not ready", free space,
-// and for the unit "unit", its model and its five folder names.
-void RunDevices(const std::string& sysroot, int& status) {
+// The column titles of the listing, for a line of its own above it.
+constexpr char kTitles[] =
+    "MOUNTPOINT\tMEDIA\tFREE\tUNIT\tMODEL\tBACKGROUNDMAPS\tDETAILMAPS\tMYPOIS\tROUTES\tTRACKLOGS";
+// The keys of the unit's folders in JSON, in the order of CUnitDevice's folder kinds.
+constexpr const char* kFolderKeys[CUnitDevice::kFolderCount] = {"backgroundMaps", "detailMaps", "myPois", "routes",
+                                                                "trackLogs"};
+
+// A line of column titles, then one line per drive, fields separated by tabs: mount point,
+// "ready" or "not ready", free space, and for the unit "unit", its model and its five folder
+// names. With json: {"devices": [{"mountPoint", "ready", "freeBytes", "unit": null or {"model",
+// "folders": {"backgroundMaps", "detailMaps", "myPois", "routes", "trackLogs"}}}]}.
+void RunDevices(const std::string& sysroot, bool json, int& status) {
   const auto application = CreateCoreApplicationIfNone();
 
   const auto access = CreateDriveAccess(sysroot);
   CUnitDevice unit(access.get());
   const auto drives = access->EnumerateRemovableDrives();
+  if (!json && !drives.empty()) std::printf("%s\n", kTitles);
+  QJsonArray list;
   for (const CRemovableDrive& drive : drives) {
     const bool ready = access->IsMediaReady(drive);
+    const std::uint64_t free = access->QueryTotalFreeBytes(drive);
     // Every field from a volume (its mount point, the unit's own files) is escaped: a tab or an
     // escape sequence in one must neither split the line nor drive the terminal.
-    std::string line = EscapeForTerminal(drive.rootPath) + (ready ? "\tready\t" : "\tnot ready\t") +
-                       Megabytes(access->QueryTotalFreeBytes(drive));
+    std::string line = EscapeForTerminal(drive.rootPath) + (ready ? "\tready\t" : "\tnot ready\t") + Megabytes(free);
+    QJsonObject device{{"mountPoint", QString::fromStdString(drive.rootPath)},
+                       {"ready", ready},
+                       {"freeBytes", static_cast<qint64>(free)},
+                       {"unit", QJsonValue()}};
     unit.SetDrive(drive.rootPath);
     std::string model;
     if (ready && unit.CheckIdentity() && unit.LookupIdentity("Model", model)) {
       line += "\tunit\t" + EscapeForTerminal(model);
+      QJsonObject folders;
       for (int kind = 0; kind < CUnitDevice::kFolderCount; ++kind) {
-        line += '\t' + EscapeForTerminal(unit.GetUnitFolder(kind, false));
+        const std::string folder = unit.GetUnitFolder(kind, false);
+        line += '\t' + EscapeForTerminal(folder);
+        folders[kFolderKeys[kind]] = QString::fromStdString(folder);
       }
+      device["unit"] = QJsonObject{{"model", QString::fromStdString(model)}, {"folders", folders}};
     }
-    std::printf("%s\n", line.c_str());
+    if (json) {
+      list.append(device);
+    } else {
+      std::printf("%s\n", line.c_str());
+    }
+  }
+  if (json) {
+    const QByteArray text = QJsonDocument(QJsonObject{{"devices", list}}).toJson(QJsonDocument::Indented);
+    std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
   }
   if (drives.empty()) std::fprintf(stderr, "no removable drive found\n");
   status = drives.empty() ? 1 : 0;
@@ -48,9 +78,12 @@ void RunDevices(const std::string& sysroot, int& status) {
 }  // namespace
 
 void AddDevicesCommand(CLI::App& app, int& status) {
-  auto* command = app.add_subcommand("devices", "List the removable drives and recognise the unit among them");
+  auto* command = app.add_subcommand(
+      "devices", "List the removable drives and recognise the unit among them, under a line of column titles");
   auto sysroot = std::make_shared<std::string>("/");
   command->add_option("--sysroot", *sysroot, "Read the mount table, sysfs and the volumes under this folder")
       ->check(CLI::ExistingDirectory);
-  command->callback([sysroot, &status] { RunDevices(*sysroot, status); });
+  auto json = std::make_shared<bool>(false);
+  command->add_flag("--json", *json, "Print the drives as JSON, for scripts (see the manual page)");
+  command->callback([sysroot, json, &status] { RunDevices(*sysroot, *json, status); });
 }

@@ -2,9 +2,12 @@
 // copies map regions, without the wizard's window.
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <memory>
 #include <sstream>
 
+#include "cli/command_words.h"
 #include "cli/commands.h"
+#include "cli/help_text.h"
 #include "cli/terminal_text.h"
 #include "storage/interruption.h"
 
@@ -13,10 +16,13 @@ int main(int argc, char** argv) {
   InstallInterruptHandlers();
   CLI::App app{"Transvane: moves waypoints, routes, tracks and map regions to and from a Norvantis unit",
                "transvane-cli"};
+  // Before the commands are added: each takes its parent's formatter.
+  app.formatter(std::make_shared<CWrappingFormatter>(HelpColumns()));
   app.set_version_flag("--version", std::string("transvane-cli ") + TRANSVANE_VERSION);
   app.require_subcommand(1);
   int status = 0;
   AddCommands(app, status);
+  if (!CheckCommandWords(app, std::vector<std::string>(argv + 1, argv + argc))) return 2;
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -2,6 +2,10 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -9,6 +13,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/console_progress.h"
 #include "cli/report_printer.h"
 #include "cli/terminal_text.h"
 #include "formats/ascii_case.h"
@@ -32,13 +37,37 @@ CMapRegionArray ListRegions(const std::string& winePrefix, std::vector<std::stri
   return regions;
 }
 
-// One line per region, newest first, fields separated by tabs: name, size, date, full path. With
-// none, where they were looked for.
-void RunList(const std::string& winePrefix, int& status) {
+// The regions for scripts: {"regions": [{"name", "path", "size" (bytes), "created" (UTC, ISO 8601,
+// null when unknown)}]}, newest first.
+void PrintRegionsAsJson(const CMapRegionArray& regions) {
+  const SECFileSystem fs;
+  QJsonArray list;
+  for (std::size_t i = 0; i < regions.Count(); ++i) {
+    const CMapRegionEntry& entry = regions[i];
+    QJsonObject region;
+    region["name"] = QString::fromStdString(fs.FileNameOf(entry.path));
+    region["path"] = QString::fromStdString(entry.path);
+    region["size"] = static_cast<qint64>(entry.size);
+    region["created"] =
+        entry.created == 0
+            ? QJsonValue()
+            : QJsonValue(QDateTime::fromMSecsSinceEpoch(entry.created / 1'000'000, Qt::UTC).toString(Qt::ISODate));
+    list.append(region);
+  }
+  const QByteArray text = QJsonDocument(QJsonObject{{"regions", list}}).toJson(QJsonDocument::Indented);
+  std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
+}
+
+// A line of column titles, then one line per region, newest first, fields separated by tabs:
+// name, size, date, full path; or with json the same as JSON. With none, where they were looked
+// for.
+void RunList(const std::string& winePrefix, bool json, int& status) {
   std::vector<std::string> folders;
   const CMapRegionArray regions = ListRegions(winePrefix, &folders);
   const SECFileSystem fs;
-  for (std::size_t i = 0; i < regions.Count(); ++i) {
+  if (json) PrintRegionsAsJson(regions);
+  if (!json && regions.Count() != 0) std::printf("NAME\tSIZE\tDATE\tPATH\n");
+  for (std::size_t i = 0; !json && i < regions.Count(); ++i) {
     const CMapRegionEntry& entry = regions[i];
     std::printf("%s\t%s\t%s\t%s\n", EscapeForTerminal(fs.FileNameOf(entry.path)).c_str(),
                 FormatSizeText(BuiltInString(IDS_MEGABYTES), static_cast<std::uint64_t>(entry.size)).c_str(),
@@ -91,53 +120,6 @@ bool ResolveRegion(const std::string& argument, const CMapRegionArray& regions, 
   }
   return false;
 }
-
-// The copy's observer: one progress line on a terminal, updated once per block, and Ctrl-C (or a
-// TERM or HUP signal) read as the wizard's cancel.
-class CConsoleProgress : public CCopyObserver {
- public:
-  CConsoleProgress(bool shown, std::uint64_t totalBlocks) : m_shown(shown), m_totalBlocks(totalBlocks) {}
-
-  void OnFileStart(const std::string& source) override {
-    m_fileName = EscapeForTerminal(SECFileSystem().FileNameOf(source));
-    m_fileBlocks = CountBlocks(source);
-    m_fileDone = 0;
-    Show();
-  }
-  void OnBlockCopied() override {
-    ++m_fileDone;
-    ++m_done;
-    m_timeLeft = FormatTimeLeft(static_cast<std::uint32_t>(TickCountMs() - m_startTick), m_done, m_totalBlocks);
-    Show();
-  }
-  bool IsCancelled() override { return CCooperativeInterrupt::Signal() != 0; }
-
-  void Finish() const {
-    if (m_shown) std::fputs("\r\033[K", stderr);
-  }
-
- private:
-  static unsigned Percent(std::uint64_t done, std::uint64_t total) {
-    if (total == 0 || done >= total) return total == 0 ? 0 : 100;
-    return static_cast<unsigned>(done * 100 / total);
-  }
-  void Show() const {
-    if (!m_shown) return;
-    std::fprintf(stderr, "\r\033[K%s %3u%%  total %3u%%  time left %s", m_fileName.c_str(),
-                 Percent(m_fileDone, m_fileBlocks), Percent(m_done, m_totalBlocks),
-                 m_timeLeft.empty() ? "-" : m_timeLeft.c_str());
-    std::fflush(stderr);
-  }
-
-  bool m_shown;
-  std::uint64_t m_totalBlocks;
-  std::uint32_t m_startTick = TickCountMs();
-  std::uint64_t m_done = 0;
-  std::string m_fileName;
-  std::uint64_t m_fileBlocks = 0;
-  std::uint64_t m_fileDone = 0;
-  std::string m_timeLeft;
-};
 
 // Regions of the same file name go to the same target, where only the last one given can be:
 // each such target is named with the regions left out. Answers how many were left out.
@@ -252,7 +234,7 @@ void RunCopy(const std::string& destination, const std::string& winePrefix, cons
   CStandardErrorReport report(terminal);
   CConsoleProgress progress(terminal, RunTransfer(pairs, nullptr, report));
   STransferOutcome outcome;
-  const std::uint64_t copied = RunTransfer(pairs, &progress, report, &outcome);
+  RunTransfer(pairs, &progress, report, &outcome);
   progress.Finish();
 
   if (const int signal = CCooperativeInterrupt::Signal(); signal != 0) {
@@ -265,8 +247,8 @@ void RunCopy(const std::string& destination, const std::string& winePrefix, cons
                 EscapeForTerminal(target).c_str(), EscapeForTerminal(destination).c_str());
   }
   const auto failed = static_cast<std::size_t>(report.Count());
-  std::printf("%zu region(s) copied to %s, %llu block(s); %zu failed\n", pairs.Count() - failed,
-              EscapeForTerminal(destination).c_str(), static_cast<unsigned long long>(copied), failed);
+  std::printf("%zu region(s) copied to %s, %s MB; %zu failed\n", pairs.Count() - failed,
+              EscapeForTerminal(destination).c_str(), FormatMegabytes(outcome.bytes).c_str(), failed);
   status = failed == 0 && leftOut == 0 ? 0 : 1;
 }
 
@@ -278,9 +260,12 @@ void AddMapsCommand(CLI::App& app, int& status) {
   auto winePrefix = std::make_shared<std::string>();
   const char* prefixHelp = "The Wine prefix of the desktop product (default: $WINEPREFIX, else ~/.wine)";
 
-  auto* list = maps->add_subcommand("list", "The regions, newest first: name, size, date, full path");
+  auto* list = maps->add_subcommand(
+      "list", "The regions, newest first, under a line of column titles: name, size, date, full path");
   list->add_option("--wineprefix", *winePrefix, prefixHelp)->check(CLI::ExistingDirectory);
-  list->callback([winePrefix, &status] { RunList(*winePrefix, status); });
+  auto json = std::make_shared<bool>(false);
+  list->add_flag("--json", *json, "Print the regions as JSON, for scripts (see the manual page)");
+  list->callback([winePrefix, json, &status] { RunList(*winePrefix, *json, status); });
 
   auto destination = std::make_shared<std::string>();
   auto regions = std::make_shared<std::vector<std::string>>();

@@ -1,12 +1,7 @@
 // transvane-cli send: the wizard's conversion job onto the unit, without the window: desktop files
 // converted into the unit's own folders, copied onto it, and one eject request at the end.
-#include <stdlib.h>
-
 #include <CLI/CLI.hpp>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,8 +9,8 @@
 #include "cli/commands.h"
 #include "cli/core_application.h"
 #include "cli/report_printer.h"
+#include "cli/standard_streams.h"
 #include "cli/terminal_text.h"
-#include "formats/atomic_file.h"
 #include "formats/file_kinds.h"
 #include "resources/string_ids.h"
 #include "storage/removable_drives.h"
@@ -30,39 +25,6 @@ struct SOptions {
   bool noEject = false;
   std::string sysroot = "/";
   std::vector<std::string> files;
-};
-
-// A folder of this run's own for the files staged on their way to the unit. The wizard stages
-// straight into the temporary folder and leaves the files there; a private folder keeps two runs
-// (or another user's file of the same name) apart, and is removed at the end, or by the interrupt
-// handler when the run is interrupted.
-class CStagingFolder {
- public:
-  CStagingFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/transvane-send.XXXXXX";
-    if (::mkdtemp(pattern.data()) != nullptr) {
-      m_path = pattern;
-      m_slot = RegisterTemporaryFolder(m_path);
-    } else {
-      m_error = pattern.substr(0, pattern.rfind('/')) + ": " + std::strerror(errno);
-    }
-  }
-  ~CStagingFolder() {
-    std::error_code ignored;
-    if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
-    ReleaseTemporary(m_slot);
-  }
-  CStagingFolder(const CStagingFolder&) = delete;
-  CStagingFolder& operator=(const CStagingFolder&) = delete;
-
-  const std::string& Path() const { return m_path; }
-  const std::string& Error() const { return m_error; }
-
- private:
-  std::string m_path;
-  std::string m_error;
-  int m_slot = -1;
 };
 
 // The unit named by --unit, or the first one a detection pass finds. Answers the exit status of a
@@ -92,7 +54,9 @@ void RunSend(const SOptions& options, int& status) {
   status = LocateUnit(options, unit);
   if (status != 0) return;
 
-  const CStagingFolder staging;
+  // The wizard stages straight into the temporary folder and leaves the files there; a private
+  // folder keeps two runs (or another user's file of the same name) apart.
+  const CStagingFolder staging("transvane-send");
   if (staging.Path().empty()) {
     std::fprintf(stderr, "cannot create a folder for staging the files in %s\n",
                  EscapeForTerminal(staging.Error()).c_str());

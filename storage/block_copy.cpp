@@ -25,8 +25,9 @@ alignas(4096) unsigned char g_block[kCopyBlockSize];
 
 struct SCopyResult {
   std::uint64_t blocks = 0;
-  bool replaced = false;  // the destination now holds this run's copy
-  bool madeRoom = false;  // its older copy was removed before the new one was written
+  bool replaced = false;    // the destination now holds this run's copy
+  bool madeRoom = false;    // its older copy was removed before the new one was written
+  std::uint64_t bytes = 0;  // the file's size, once copied whole
 };
 
 // Closes a descriptor on every way out of a copy.
@@ -215,7 +216,7 @@ SCopyResult CopyOne(const std::string& source, const std::string& destination, C
   }
   ReleaseTemporary(tempSlot);
   FlushFolderOf(destination);
-  return {count, true, madeRoom};
+  return {count, true, madeRoom, sourceSize};
 }
 
 }  // namespace
@@ -262,6 +263,7 @@ std::uint64_t RunTransfer(const CFilePairs& pairs, CCopyObserver* observer, CRep
   for (std::size_t i = 0; i < pairs.Count(); ++i) {
     const SCopyResult copy = CopyOne(pairs[i].source, pairs[i].target, observer, report);
     total += copy.blocks;
+    result.bytes += copy.bytes;
     if (copy.madeRoom) result.madeRoom.push_back(pairs[i].target);
     if (copy.replaced) (existed[i] ? result.kept : result.removed).push_back(pairs[i].target);
     if (!observer->IsCancelled()) continue;

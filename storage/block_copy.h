@@ -43,6 +43,8 @@ struct STransferOutcome {
   // Targets whose older copy was removed just before the new copy started, as their volume could
   // not hold both (a card full of maps being updated); the regions are still on the computer.
   std::vector<std::string> madeRoom;
+  // The bytes of the files copied whole.
+  std::uint64_t bytes = 0;
   // After a cancel:
   bool cancelled = false;
   std::vector<std::string> kept;     // complete copies that replaced an older copy of themselves

@@ -3,7 +3,9 @@
 // golden tests' own.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -70,18 +73,34 @@ inline std::string ReadDescriptor(int fd) {
 
 // Runs the program without a shell, so that paths need no quoting, in workingFolder when one is
 // given. Standard output and error go apart into memory files: neither is a terminal, and the run
-// leaves nothing in any folder a test looks at.
-inline SRun RunCli(std::vector<std::string> arguments, const std::string& workingFolder = {}) {
+// leaves nothing in any folder a test looks at. With `input`, standard input is a pipe that gives
+// it, as a shell pipeline would (not a file, so it cannot seek).
+inline SRun RunCli(std::vector<std::string> arguments, const std::string& workingFolder = {},
+                   const std::optional<std::string>& input = std::nullopt) {
   SRun run;
   arguments.insert(arguments.begin(), TRANSVANE_CLI_PATH);
   const int out = ::memfd_create("stdout", MFD_CLOEXEC);
   const int err = ::memfd_create("stderr", MFD_CLOEXEC);
+  int pipe[2] = {-1, -1};
+  if (input && ::pipe2(pipe, O_CLOEXEC) != 0) return run;
   const pid_t child = out < 0 || err < 0 ? -1 : ::fork();
   if (child == 0) {
-    if (::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
+    if (::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || (input && ::dup2(pipe[0], 0) < 0)) ::_exit(127);
     if (!workingFolder.empty() && ::chdir(workingFolder.c_str()) != 0) ::_exit(127);
     ::execv(arguments[0].c_str(), Argv(arguments).data());
     ::_exit(127);
+  }
+  if (input) {
+    ::close(pipe[0]);
+    // The program reads as this writes; one that stops reading ends the write (no SIGPIPE here).
+    const auto previous = ::signal(SIGPIPE, SIG_IGN);
+    for (std::size_t done = 0; child > 0 && done < input->size();) {
+      const ssize_t count = ::write(pipe[1], input->data() + done, input->size() - done);
+      if (count <= 0) break;
+      done += static_cast<std::size_t>(count);
+    }
+    ::signal(SIGPIPE, previous);
+    ::close(pipe[1]);
   }
   int status = 0;
   if (child > 0 && ::waitpid(child, &status, 0) == child) {
@@ -154,8 +173,9 @@ class CCliTest : public ::testing::Test {
     return Path(relative);
   }
 
-  static SRun Run(std::vector<std::string> arguments, const std::string& workingFolder = {}) {
-    return RunCli(std::move(arguments), workingFolder);
+  static SRun Run(std::vector<std::string> arguments, const std::string& workingFolder = {},
+                  const std::optional<std::string>& input = std::nullopt) {
+    return RunCli(std::move(arguments), workingFolder, input);
   }
 
   std::filesystem::path m_root;

@@ -29,7 +29,8 @@ TEST(DevicesCommandTest, ListsTheDrivesAndDescribesTheUnit) {
   EXPECT_EQ(run.status, 0);
   const std::string free = "\t[0-9]+\\.[0-9] MB";
   EXPECT_THAT(Lines(run.out),
-              ElementsAre(MatchesRegex(tree.Path("/media/ann/BACKUP DISK") + "\tready" + free),
+              ElementsAre("MOUNTPOINT\tMEDIA\tFREE\tUNIT\tMODEL\tBACKGROUNDMAPS\tDETAILMAPS\tMYPOIS\tROUTES\tTRACKLOGS",
+                          MatchesRegex(tree.Path("/media/ann/BACKUP DISK") + "\tready" + free),
                           tree.Path("/media/ann/CARD") + "\tnot ready\t0.0 MB",
                           MatchesRegex(tree.Path("/media/ann/NORVANTIS") + "\tready" + free +
                                        "\tunit\tNorvantis 200\tFonds\tCartes\tMes POIs\tItinéraires\tTraces"),

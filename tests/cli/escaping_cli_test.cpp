@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <string>
 
 #include "tests/cli/cli_test_support.h"
@@ -64,7 +67,7 @@ TEST_F(EscapingTest, MapsListPrintsOneEscapedLinePerRegion) {
   ASSERT_GT(region_fixtures::MakeFileAfter(maps + "/" + kHostile + ".imi", 0, 0, "r"), 0);
   const SRun run = Run({"maps", "list", "--wineprefix", prefix});
   EXPECT_EQ(run.status, 0);
-  EXPECT_THAT(Lines(run.out), ElementsAre(MatchesRegex("x.*\t0\\.0 MB\t[0-9/]+\t.*")));
+  EXPECT_THAT(Lines(run.out), ElementsAre("NAME\tSIZE\tDATE\tPATH", MatchesRegex("x.*\t0\\.0 MB\t[0-9/]+\t.*")));
   EXPECT_THAT(run.out, HasSubstr(kEscaped + ".imi\t0.0 MB\t"));
   EXPECT_THAT(run.out, HasSubstr("\t" + maps + "/" + kEscaped + ".imi\n"));
 }
@@ -87,6 +90,60 @@ TEST_F(EscapingTest, DevicesPrintsTheUnitsOwnTextsEscaped) {
   EXPECT_THAT(run.out, HasSubstr("\tunit\tNorvantis \\x1b[2J\\t\\\\\\x9b\t"));
   EXPECT_THAT(run.out, HasSubstr("\tTr\\x1b]0;x\\x07\n"));
   EXPECT_THAT(run.out, Not(HasSubstr("\x1b")));
+}
+
+// JSON has escapes of its own: names with quotes, backslashes and control characters come back
+// whole from a JSON parser, and none of them reaches the terminal raw.
+TEST_F(EscapingTest, JsonListingsHoldEveryNameWhole) {
+  const std::string name = "q\"uote\\back\x01\x1b[2J\ttab \xc3\xa9";
+  const auto parse = [](const std::string& text) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
+    return document.object();
+  };
+
+  const std::string prefix = Path("prefix");
+  const std::string maps = prefix + "/drive_c/Program Files/Tavrelin/Vexlorn/Maps";
+  region_fixtures::MakeWinePrefix(prefix, {{"Vexlorn", "C:\\Program Files\\Tavrelin\\Vexlorn"}});
+  // A backslash separates folders in the desktop product's paths: here it is in a folder's name.
+  const std::string folder = maps + "/" + name + "\n";
+  const std::string region = "q\"uote\x01\x1b[2J\ttab \xc3\xa9\n.imi";
+  ASSERT_GT(region_fixtures::MakeFileAfter(folder + "/" + region, 0, 0, "r"), 0);
+  const SRun list = Run({"maps", "list", "--json", "--wineprefix", prefix});
+  EXPECT_EQ(list.status, 0) << list.err;
+  EXPECT_THAT(list.out, Not(HasSubstr("\x1b")));
+  const QJsonArray regions = parse(list.out)["regions"].toArray();
+  ASSERT_EQ(regions.size(), 1);
+  const QJsonObject listed = regions[0].toObject();
+  EXPECT_EQ(listed["name"].toString().toStdString(), region);
+  EXPECT_EQ(listed["path"].toString().toStdString(), folder + "/" + region);
+  EXPECT_EQ(listed["size"].toInteger(), 1);
+  EXPECT_THAT(listed["created"].toString().toStdString(), MatchesRegex("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}Z"));
+
+  CFakeSystemTree tree;
+  BuildStandardMachine(tree);
+  tree.WriteFile("/media/ann/NORVANTIS/USBTRANS/UNIT_ID.DAT", "Model=Norvantis " + name + "\r\n");
+  const SRun devices = RunCli({"devices", "--json", "--sysroot", tree.Root()});
+  EXPECT_EQ(devices.status, 0) << devices.err;
+  EXPECT_THAT(devices.out, Not(HasSubstr("\x1b")));
+  int units = 0;
+  for (const auto& each : parse(devices.out)["devices"].toArray()) {
+    const QJsonObject device = each.toObject();
+    EXPECT_TRUE(device["ready"].isBool());
+    EXPECT_TRUE(device["freeBytes"].isDouble());
+    if (device["mountPoint"].toString().toStdString() != tree.Path("/media/ann/NORVANTIS")) {
+      EXPECT_TRUE(device["unit"].isNull());
+      continue;
+    }
+    ++units;
+    const QJsonObject unit = device["unit"].toObject();
+    EXPECT_EQ(unit["model"].toString().toStdString(), "Norvantis " + name);
+    const QJsonObject folders = unit["folders"].toObject();
+    EXPECT_EQ(folders.keys(), QStringList({"backgroundMaps", "detailMaps", "myPois", "routes", "trackLogs"}));
+    EXPECT_EQ(folders["trackLogs"].toString(), "Track Logs");
+  }
+  EXPECT_EQ(units, 1);
 }
 
 }  // namespace

@@ -68,9 +68,10 @@ TEST_F(MapsCommandTest, ListShowsTheRegionsNewestFirst) {
     std::strftime(text, sizeof text, "%m/%d/%y", &utc);
     return std::string(text);
   }();
-  EXPECT_THAT(Lines(run.out), ElementsAre("World.tdx\t10.0 MB\t" + today + "\t" + m_maps + "/World.tdx",
-                                          "South.IMI\t0.0 MB\t" + today + "\t" + m_maps + "/sub/South.IMI",
-                                          "North.imi\t2.5 MB\t" + today + "\t" + m_maps + "/North.imi"));
+  EXPECT_THAT(Lines(run.out),
+              ElementsAre("NAME\tSIZE\tDATE\tPATH", "World.tdx\t10.0 MB\t" + today + "\t" + m_maps + "/World.tdx",
+                          "South.IMI\t0.0 MB\t" + today + "\t" + m_maps + "/sub/South.IMI",
+                          "North.imi\t2.5 MB\t" + today + "\t" + m_maps + "/North.imi"));
 }
 
 // With nothing found, the listing says which prefix and folders it searched, and how to name another.
@@ -112,7 +113,7 @@ TEST_F(MapsCommandTest, UpdatesOnAFullCardGoThroughAndSayWhatMadeRoom) {
                                               "/Detail Maps/A.imi: its older copy was removed just before the new one "
                                               "was written, as " +
                                               card.Path() + " had no room for both",
-                                          "1 region(s) copied to " + card.Path() + ", 11 block(s); 0 failed"));
+                                          "1 region(s) copied to " + card.Path() + ", 0.7 MB; 0 failed"));
 }
 
 TEST_F(MapsCommandTest, CopyPutsRegionsIntoTheMapFoldersByNameOrPath) {
@@ -195,7 +196,7 @@ TEST_F(MapsCommandTest, AFileThatFailsIsReportedAndTheOthersStillGo) {
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr("An error occured while transferring file " + m_card + "/Detail Maps/Blocked.imi."));
   EXPECT_EQ(ReadBytes(m_card + "/Background Maps/Fine.tdx"), "f");
-  EXPECT_EQ(run.out, "1 region(s) copied to " + m_card + ", 1 block(s); 1 failed\n");
+  EXPECT_EQ(run.out, "1 region(s) copied to " + m_card + ", 0.0 MB; 1 failed\n");
 }
 
 // A TERM signal mid-copy cancels like Ctrl-C: the region that replaced an older copy stays (it is
@@ -247,7 +248,7 @@ TEST_F(MapsCommandTest, RegionsSharingAFileNameAreNamed) {
   EXPECT_THAT(Lines(run.err), ElementsAre(m_card + "/Detail Maps/Same.imi: several regions have this file name; only " +
                                               m_maps + "/b/Same.imi is copied, not:",
                                           "  " + m_maps + "/a/Same.imi"));
-  EXPECT_EQ(run.out, "1 region(s) copied to " + m_card + ", 1 block(s); 0 failed\n");
+  EXPECT_EQ(run.out, "1 region(s) copied to " + m_card + ", 0.0 MB; 0 failed\n");
   EXPECT_EQ(ReadBytes(m_card + "/Detail Maps/Same.imi"), "second");
 }
 
@@ -268,7 +269,9 @@ TEST_F(MapsCommandTest, CtrlCStopsTheCopyAndRemovesWhatItWrote) {
     ::execv(arguments[0].c_str(), Argv(arguments).data());
     ::_exit(127);
   }
-  // The progress line names the file in hand; once B.imi shows, A.imi has been written.
+  // The signal goes once the progress line shows: the copy has begun, and B.imi (512 blocks) keeps
+  // it busy long after. (The line is redrawn at most ten times a second, so on a fast volume it
+  // may never name B.imi.)
   std::string shown;
   char buffer[4096];
   bool sent = false;
@@ -276,7 +279,7 @@ TEST_F(MapsCommandTest, CtrlCStopsTheCopyAndRemovesWhatItWrote) {
     const ssize_t count = ::read(terminal, buffer, sizeof buffer);
     if (count <= 0) break;
     shown.append(buffer, static_cast<std::size_t>(count));
-    if (!sent && shown.find("B.imi") != std::string::npos) {
+    if (!sent && shown.find("time left") != std::string::npos) {
       ::kill(child, SIGINT);
       sent = true;
     }
@@ -285,7 +288,6 @@ TEST_F(MapsCommandTest, CtrlCStopsTheCopyAndRemovesWhatItWrote) {
   ::waitpid(child, &status, 0);
   ::close(terminal);
   ASSERT_TRUE(sent) << shown;
-  EXPECT_THAT(shown, HasSubstr("time left"));
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 130) << shown;
   EXPECT_FALSE(fs::exists(m_card + "/Detail Maps/A.imi"));

@@ -65,7 +65,7 @@ for ((n = 0; n < ${#paths[@]}; n++)); do
     while read -r sub; do paths+=("${path:+$path }$sub"); done <<<"$subcommands"
   fi
 done
-expect "every command was seen" "8" "${#paths[@]}"
+expect "every command was seen" "9" "${#paths[@]}"
 
 # Values, files and region names.
 while IFS=';' read -r line expected; do
@@ -94,7 +94,7 @@ fish_complete() {
   PATH="$root/bin:$PATH" fish --no-config -c "source $root/share/fish/vendor_completions.d/transvane-cli.fish
     complete -C '$1'" | cut -f1 | sort | paste -sd'|'
 }
-expect "fish: commands" "convert|devices|maps|send|show" "$(fish_complete 'transvane-cli ')"
+expect "fish: commands" "convert|devices|help|maps|send|show" "$(fish_complete 'transvane-cli ')"
 expect "fish: a picture's file" "B.TRK|a.wpt|c.txt|d/|e.gpx|f.Log|g.imi|wine/" \
   "$(fish_complete 'transvane-cli show --png ')"
 expect "fish: --to" "desktop|gpx|unit" "$(fish_complete 'transvane-cli convert --to ')"

@@ -1,0 +1,103 @@
+// Standard input and output in place of files: "-" as an input and "-o -", through a folder of the
+// run's own.
+#include "cli/standard_streams.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "formats/atomic_file.h"
+
+namespace {
+
+constexpr std::size_t kBlockSize = 1 << 16;
+
+// Every byte of `from` into `to`; false with the reason, naming the side that failed.
+bool CopyDescriptor(int from, const char* fromName, int to, const char* toName, std::string& reason) {
+  char buffer[kBlockSize];
+  for (;;) {
+    const ssize_t count = ::read(from, buffer, sizeof buffer);
+    if (count == 0) return true;
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      reason = std::string("cannot read ") + fromName + ": " + std::strerror(errno);
+      return false;
+    }
+    for (ssize_t done = 0; done < count;) {
+      const ssize_t written = ::write(to, buffer + done, static_cast<std::size_t>(count - done));
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) {
+        reason = std::string("cannot write ") + toName + ": " + std::strerror(errno);
+        return false;
+      }
+      done += written;
+    }
+  }
+}
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+  if (from.empty()) return;
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+}
+
+}  // namespace
+
+CStagingFolder::CStagingFolder(const std::string& name) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/" + name + ".XXXXXX";
+  if (::mkdtemp(pattern.data()) != nullptr) {
+    m_path = pattern;
+    m_slot = RegisterTemporaryFolder(m_path);
+  } else {
+    m_error = pattern.substr(0, pattern.rfind('/')) + ": " + std::strerror(errno);
+  }
+}
+
+CStagingFolder::~CStagingFolder() {
+  std::error_code ignored;
+  if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
+  ReleaseTemporary(m_slot);
+}
+
+bool CopyStandardInputTo(const std::string& path, std::string& reason) {
+  const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (file < 0) {
+    reason = "cannot create " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  const bool copied = CopyDescriptor(STDIN_FILENO, "standard input", file, path.c_str(), reason);
+  return ::close(file) == 0 && copied;
+}
+
+bool CopyFileToStandardOutput(const std::string& path, std::string& reason) {
+  const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (file < 0) {
+    reason = "cannot open " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  // A closed pipe answers EPIPE here instead of ending the process before the staging folder goes.
+  ::signal(SIGPIPE, SIG_IGN);
+  const bool copied = CopyDescriptor(file, path.c_str(), STDOUT_FILENO, "standard output", reason);
+  ::close(file);
+  return copied;
+}
+
+std::string CStagedNamesReport::Shown(const std::string& path) const {
+  if (!m_stagedInput.empty() && path == m_stagedInput) return "standard input";
+  if (!m_stagingFolder.empty() && path.rfind(m_stagingFolder + '/', 0) == 0) return "standard output";
+  return path;
+}
+
+bool CStagedNamesReport::AddReportLine(int messageId, const std::string& path, const std::string& reason) {
+  std::string shownReason = reason;
+  ReplaceAll(shownReason, m_stagedInput, "standard input");
+  if (!m_stagingFolder.empty()) ReplaceAll(shownReason, m_stagingFolder + '/', "");
+  return m_report.AddReportLine(messageId, Shown(path), shownReason);
+}

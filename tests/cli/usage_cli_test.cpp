@@ -1,0 +1,158 @@
+// Tests of the command line's own words: unknown commands, the help command, keywords in any
+// letter case and the help's width.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/cli/cli_test_support.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+std::vector<std::string> Words(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
+// Characters, not bytes.
+std::size_t Width(const std::string& line) {
+  return static_cast<std::size_t>(
+      std::count_if(line.begin(), line.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+class UsageTest : public CCliTest {
+ protected:
+  void TearDown() override {
+    ::unsetenv("COLUMNS");
+    CCliTest::TearDown();
+  }
+};
+
+TEST_F(UsageTest, AnUnknownCommandIsNamedWithTheNearestOne) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string err;
+  } cases[] = {
+      {{"conver", "a.wpt"}, "unknown command \"conver\": did you mean convert?"},
+      {{"shwo", "a.wpt"}, "unknown command \"shwo\": did you mean show?"},
+      {{"Devices"}, "unknown command \"Devices\": did you mean devices?"},
+      {{"conv"}, "unknown command \"conv\": did you mean convert?"},
+      {{"maps", "lst", "--wineprefix", "/"}, "unknown command \"maps lst\": did you mean maps list?"},
+      {{"help", "mpas"}, "unknown command \"mpas\": did you mean maps?"},
+      {{"frobnicate"}, "unknown command \"frobnicate\": the commands are convert, devices, help, maps, send, show"},
+      {{"help", "convert", "x"}, "unknown command \"convert x\": convert takes no command"},
+      {{"co\x1b[2J"}, "unknown command \"co\\x1b[2J\": the commands are convert, devices, help, maps, send, show"},
+  };
+  for (const auto& c : cases) {
+    const SRun run = Run(c.arguments);
+    EXPECT_EQ(run.status, 2) << c.arguments.front();
+    EXPECT_THAT(run.out, IsEmpty());
+    EXPECT_THAT(Lines(run.err), ElementsAre(c.err));
+  }
+}
+
+TEST_F(UsageTest, HelpCommandPrintsWhatTheHelpOptionPrints) {
+  const std::vector<std::string> paths[] = {{}, {"convert"}, {"maps"}, {"maps", "copy"}, {"help"}};
+  for (const auto& path : paths) {
+    std::vector<std::string> help = {"help"};
+    help.insert(help.end(), path.begin(), path.end());
+    std::vector<std::string> option = path;
+    option.push_back("--help");
+    const SRun byCommand = Run(help);
+    const SRun byOption = Run(option);
+    EXPECT_EQ(byCommand.status, 0) << byCommand.err;
+    EXPECT_THAT(byCommand.out, ::testing::HasSubstr("Usage: transvane-cli"));
+    EXPECT_EQ(byCommand.out, byOption.out);
+  }
+}
+
+TEST_F(UsageTest, KeywordsAreTakenInAnyLetterCase) {
+  const std::string upt = Copy("walk.upt", "in/walk.upt");
+  const std::string gpx = Copy("weekend.gpx", "in/weekend.gpx");
+  const struct {
+    std::vector<std::string> arguments;
+    int status;
+    std::string firstLine;
+  } cases[] = {
+      {{"convert", "--to", "GPX", "-o", Path("a"), upt}, 0, Path("a/walk.gpx")},
+      {{"convert", "--to=Desktop", "-o", Path("b"), gpx}, 0, Path("b/weekend.wpt")},
+      {{"convert", "--from", "UPT", "-o", Path("c"), "-"}, 0, Path("c/stdin.wpt")},
+      {{"convert", "--to", "gpxx", "-o", Path("d"), upt}, 2, ""},
+  };
+  for (const auto& c : cases) {
+    const SRun run = Run(c.arguments, {}, ReadBytes(upt));
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), c.firstLine);
+  }
+}
+
+// Lines are broken at spaces to fit the terminal, else $COLUMNS, else 80 columns (never fewer than
+// 40), and nothing is lost.
+TEST_F(UsageTest, HelpIsWrappedToTheWidth) {
+  ::setenv("COLUMNS", "9999", 1);
+  const std::string whole = Run({"convert", "--help"}).out;
+  const struct {
+    const char* columns;  // nullptr: unset
+    std::size_t width;
+  } cases[] = {{"50", 50}, {"120", 120}, {nullptr, 80}, {"wide", 80}, {"10", 40}};
+  for (const auto& c : cases) {
+    if (c.columns != nullptr) {
+      ::setenv("COLUMNS", c.columns, 1);
+    } else {
+      ::unsetenv("COLUMNS");
+    }
+    const SRun run = Run({"convert", "--help"});
+    EXPECT_EQ(run.status, 0);
+    std::size_t widest = 0;
+    for (const std::string& line : Lines(run.out)) {
+      if (Words(line).size() > 1) {
+        EXPECT_LE(Width(line), c.width) << line;
+      }
+      widest = std::max(widest, Width(line));
+    }
+    EXPECT_GT(widest, c.width - 20) << "the lines fill the width";
+    EXPECT_EQ(Words(run.out), Words(whole));
+  }
+
+  // A terminal's own width wins over $COLUMNS.
+  ::setenv("COLUMNS", "200", 1);
+  winsize size{};
+  size.ws_col = 60;
+  size.ws_row = 24;
+  std::vector<std::string> arguments = {TRANSVANE_CLI_PATH, "convert", "--help"};
+  int terminal = -1;
+  const pid_t child = ::forkpty(&terminal, nullptr, nullptr, &size);
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::execv(arguments[0].c_str(), Argv(arguments).data());
+    ::_exit(127);
+  }
+  std::string shown;
+  char buffer[4096];
+  for (ssize_t count; (count = ::read(terminal, buffer, sizeof buffer)) > 0;) {
+    shown.append(buffer, static_cast<std::size_t>(count));
+  }
+  ::waitpid(child, nullptr, 0);
+  ::close(terminal);
+  shown.erase(std::remove(shown.begin(), shown.end(), '\r'), shown.end());
+  EXPECT_EQ(Words(shown), Words(whole));
+  for (const std::string& line : Lines(shown)) {
+    if (Words(line).size() > 1) {
+      EXPECT_LE(Width(line), 60u) << line;
+    }
+  }
+}
+
+}  // namespace

@@ -1,7 +1,6 @@
-// Renders each page of the conversion job and of the map job offscreen (test mode) to PNG files,
-// and measures the time from the process's start to the first painted page. The files and map
-// regions are those of the desktop installation in $WINEPREFIX: `make screenshots` points it at
-// the build's demo installation.
+// Renders each page of the conversion job (and the export to GPX) and of the map job offscreen (test mode) to PNG
+// files, and measures the time from the process's start to the first painted page. The files and map regions are those
+// of the desktop installation in $WINEPREFIX: `make screenshots` points it at the build's demo installation.
 #include <time.h>
 #include <unistd.h>
 
@@ -23,6 +22,7 @@
 #include "wizard/pages/file_preview.h"
 #include "wizard/pages/page_destination.h"
 #include "wizard/pages/page_map.h"
+#include "wizard/pages/page_select_mode.h"
 #include "wizard/pages/page_welcome.h"
 
 namespace {
@@ -135,6 +135,23 @@ int main(int argc, char** argv) {
   shoot("5-conversion-and-transfer");
   next();
   shoot("6-finish");
+
+  // The export to GPX: Back from Finish to the file selection page, Back again to the modes.
+  sheet.BackButton()->click();
+  Settle();
+  sheet.BackButton()->click();
+  Settle();
+  static_cast<CPropertyPageSelectMode*>(sheet.PageById(kPageSelectMode))->ToGpxChoice()->click();
+  shoot("11-export-mode");
+  next();
+  // The same samples: the preview draws the track again once the lists were emptied.
+  bool drawn = false;
+  const QMetaObject::Connection watch =
+      QObject::connect(files->Preview(), &CFilePreview::Shown, [&] { drawn = !files->Preview()->Picture().isNull(); });
+  files->LeftBrowse()->click();
+  while (!drawn && deadline.elapsed() < 30000) QCoreApplication::processEvents();
+  QObject::disconnect(watch);
+  shoot("12-export-files-selection");
 
   // The map job: back to the Welcome page, then the card page; in test mode the temporary folder
   // is the one destination.

@@ -14,16 +14,20 @@ class CFilePairs {
   struct SPair {
     std::string target;
     std::string source;
+    // Which of the source's parts of the target's kind the target holds, counted from 0: a GPX
+    // file gives one track log per track. 0 for every other source.
+    int part = 0;
   };
 
-  void Set(const std::string& target, const std::string& source) {
+  void Set(const std::string& target, const std::string& source, int part = 0) {
     const auto found = m_index.find(target);
     if (found != m_index.end()) {
       m_pairs[found->second].source = source;
+      m_pairs[found->second].part = part;
       return;
     }
     m_index.emplace(target, m_pairs.size());
-    m_pairs.push_back({target, source});
+    m_pairs.push_back({target, source, part});
   }
   void Clear() {
     m_pairs.clear();

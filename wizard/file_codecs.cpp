@@ -112,17 +112,3 @@ std::vector<EFileKind> ReadableKinds() {
   }
   return kinds;
 }
-
-int SideFilterId(EFileSide side) {
-  switch (side) {
-    case EFileSide::kDesktop:
-      return IDS_FILTER_DESKTOP_SOURCES;
-    case EFileSide::kUnit:
-      return IDS_FILTER_UNIT_SOURCES;
-    case EFileSide::kInterchange:
-      return IDS_FILTER_GPX;
-    case EFileSide::kMap:
-      break;
-  }
-  return IDS_FILTER_MAP_REGIONS;
-}

@@ -41,6 +41,3 @@ struct SFileCodec {
 const SFileCodec& FileCodecOf(EFileKind kind);
 // The kinds with a reader: every navigation file, the maps left out. In the order of the table.
 std::vector<EFileKind> ReadableKinds();
-
-// The string-table filter of an open dialog that chooses files of one side (all its kinds).
-int SideFilterId(EFileSide side);

@@ -69,6 +69,17 @@ std::string CTargetNames::Claim(const std::string& candidate) {
   return name;
 }
 
+std::vector<EFileKind> SourceKindsOf(int direction) {
+  switch (direction) {
+    case kDirectionToDesktop:
+      return KindsOnSide(EFileSide::kUnit);
+    case kDirectionToGpx:
+      return KindsConvertedTowards(EFileSide::kInterchange);
+    default:
+      return KindsConvertedTowards(EFileSide::kUnit);
+  }
+}
+
 std::vector<std::string> TargetsForDesktopFile(const std::string& source, CUnitDevice& unit, bool testMode) {
   const SECFileSystem files;
   const std::string base = files.StemOf(source);
@@ -85,6 +96,18 @@ std::vector<std::string> TargetsForUnitFile(const std::string& source, const std
   std::vector<std::string> targets;
   for (const EFileKind kind : TargetKindsFrom(source, EFileSide::kUnit, EFileSide::kDesktop)) {
     targets.push_back(files.JoinPath(documentsFolder, WithExtension(files.StemOf(source), kind)));
+  }
+  return targets;
+}
+
+std::vector<std::string> TargetsForGpxExport(const std::string& source, const std::string& documentsFolder) {
+  const SECFileSystem files;
+  const std::optional<EFileKind> kind = FileKindOf(source);
+  if (!kind) return {};
+  // GPX and map files have no GPX target.
+  std::vector<std::string> targets;
+  for (const EFileKind target : TargetKinds(*kind, EFileSide::kInterchange)) {
+    targets.push_back(files.JoinPath(documentsFolder, WithExtension(files.StemOf(source), target)));
   }
   return targets;
 }

@@ -4,9 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "formats/file_kinds.h"
 #include "storage/file_identity.h"
 
 class CUnitDevice;
+
+// The ways the wizard converts files (its `direction`).
+enum EConversionDirection : int { kDirectionToUnit = 0, kDirectionToDesktop = 1, kDirectionToGpx = 2 };
+
+// The kinds of source a direction takes: towards the unit the desktop's files and GPX files,
+// towards the desktop the unit's files, to GPX both sides' files. In the order of the table.
+std::vector<EFileKind> SourceKindsOf(int direction);
 
 // The candidate itself when it is free, else the first free "<folder><base>_<n>.<ext>" for n = 1,
 // 2, ... A name is taken when a row of the list of files to generate begins with it (letter case
@@ -42,3 +50,7 @@ std::vector<std::string> TargetsForDesktopFile(const std::string& source, CUnitD
 // Converting to the desktop product: .upt and .rte sources give a .wpt, a .log source a .trk,
 // in the desktop product's documents folder; any other source gives nothing.
 std::vector<std::string> TargetsForUnitFile(const std::string& source, const std::string& documentsFolder);
+
+// Exporting to GPX: a desktop or unit source gives a .gpx file of its base name in the desktop
+// product's documents folder; any other source gives nothing.
+std::vector<std::string> TargetsForGpxExport(const std::string& source, const std::string& documentsFolder);

@@ -15,9 +15,11 @@
 #include <vector>
 
 #include "app/wizard_app.h"
+#include "formats/gpx_reader.h"
 #include "resources/string_ids.h"
 #include "tests/storage/fake_system_tree.h"
 #include "tests/wizard/pages/wizard_test_support.h"
+#include "wizard/gpx_conversion_job.h"
 #include "wizard/pages/page_conversion.h"
 #include "wizard/pages/page_destination.h"
 #include "wizard/pages/page_finish.h"
@@ -88,7 +90,10 @@ class ConversionJobTest : public ::testing::Test {
     Next();
     ASSERT_EQ(Current(), kPageSelectMode);
     auto* mode = static_cast<CPropertyPageSelectMode*>(Sheet().PageById(kPageSelectMode));
-    (direction == 0 ? mode->ToUnitChoice() : mode->ToDesktopChoice())->setChecked(true);
+    (direction == 0   ? mode->ToUnitChoice()
+     : direction == 1 ? mode->ToDesktopChoice()
+                      : mode->ToGpxChoice())
+        ->setChecked(true);
     Next();
     ASSERT_EQ(Current(), kPageDestination);
     EXPECT_EQ(Sheet().WizardButtons(), kButtonBack);
@@ -191,6 +196,53 @@ TEST_F(ConversionJobTest, ToTheDesktopWritesVexlornFilesWithUniqueNames) {
   EXPECT_EQ(Finish()->Outcome()->text().toStdString(),
             "Tavrelin Transvane successfully converted and transferred the file(s).");
   EXPECT_FALSE(Finish()->Details()->isVisibleTo(Finish()));
+}
+
+TEST_F(ConversionJobTest, AGpxFileGoesToTheUnitAsTheCommandLineConvertsIt) {
+  ReachFileSelection(0);
+  const std::string gpx = home.File("docs/weekend.gpx", ReadBytes(Golden("weekend.gpx")));
+  dialogs.openAnswers.push_back({gpx});
+  Destination()->LeftBrowse()->click();
+  Settle();
+  const std::vector<std::string> targets = CPropertyPageDestination::Rows(Destination()->RightList());
+  RunJob();
+  EXPECT_TRUE(app->report.empty()) << app->report[0].text;
+
+  CTargetNames names;
+  std::vector<std::string> cli;
+  CCodePage codePage;
+  CReportLines lines;
+  ASSERT_TRUE(ConvertGpxFile(gpx, home.Path() + "/cli", EGpxOutputs::Unit, codePage, names, cli, lines));
+  ASSERT_EQ(targets.size(), cli.size());
+  for (std::size_t i = 0; i < cli.size(); ++i) {
+    EXPECT_EQ(targets[i], temp.Path() + "/" + std::filesystem::path(cli[i]).filename().string());
+    EXPECT_EQ(ReadBytes(targets[i]), ReadBytes(cli[i])) << targets[i];
+  }
+}
+
+// Desktop and unit files become GPX files in the documents folder, which read back as their sources.
+TEST_F(ConversionJobTest, ExportToGpxWritesGpxFilesThatReadBack) {
+  ReachFileSelection(2);
+  const std::string trip = home.File("docs/trip.wpt", ReadBytes(Golden("trip~saved.wpt")));
+  const std::string morning = home.File("unit/morning.log", ReadBytes(Golden("morning.log")));
+  const std::string documents = home.Path() + "/Documents";
+  std::filesystem::create_directories(documents);
+  dialogs.openAnswers.push_back({trip, morning});
+  Destination()->LeftBrowse()->click();
+  Settle();
+  EXPECT_EQ(CPropertyPageDestination::Rows(Destination()->RightList()),
+            (std::vector<std::string>{documents + "/trip.gpx", documents + "/morning.gpx"}));
+  RunJob();
+
+  EXPECT_TRUE(app->report.empty()) << app->report[0].text;
+  EXPECT_EQ(Finish()->Outcome()->text(), app->Resources().String(IDS_CONVERSION_SUCCESS));
+  EXPECT_EQ(ReadBytes(documents + "/trip.gpx"), ReadBytes(Golden("trip~saved~gpx.gpx")));
+  CCodePage codePage;
+  SGpxDocument doc;
+  ASSERT_TRUE(ReadGpxFile(documents + "/morning.gpx", doc, codePage));
+  ASSERT_EQ(doc.tracks.size(), 1u);
+  EXPECT_EQ(doc.tracks[0].GetName(), "MORNING");
+  EXPECT_EQ(doc.tracks[0].GetNodes().GetCount(), 5u);
 }
 
 TEST_F(ConversionJobTest, AnEmptyJobCompletesAtOnce) {

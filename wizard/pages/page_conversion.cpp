@@ -5,11 +5,16 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "formats/code_page.h"
+#include "formats/file_kinds.h"
 #include "resources/string_ids.h"
 #include "storage/unit_device.h"
 #include "wizard/conversion_job.h"
+#include "wizard/gpx_conversion_job.h"
+#include "wizard/gpx_unit_targets.h"
 #include "wizard/pages/progress_bar.h"
 #include "wizard/pages/wizard_state.h"
+#include "wizard/target_naming.h"
 
 namespace {
 
@@ -45,7 +50,7 @@ bool CPropertyPageConversion::OnSetActive() {
   m_secondProgress->hide();
   m_state.report.clear();
   m_state.volumeNote = CWizardState::EVolumeNote::kNone;
-  m_toDesktop = m_state.direction == 1;
+  m_direction = m_state.direction;
   SetTimer(kJobTimer, 1);
   return true;
 }
@@ -59,18 +64,29 @@ void CPropertyPageConversion::OnTimer(int timerId) {
   context.testMode = m_state.testMode;
   context.unit = &m_state.unit;
   context.tempFolder = m_state.TempFolder();
+  CCodePage codePage;  // the names of desktop and unit files, towards and from GPX
   bool anyOnUnit = false;
   const CFilePairs& pairs = m_state.filePairs;
   for (std::size_t done = 0; done < pairs.Count();) {
-    if (m_toDesktop) {
+    if (m_direction == kDirectionToDesktop) {
       ConvertFileToDesktop(pairs[done].source, pairs[done].target, m_state);
       ++done;
+    } else if (m_direction == kDirectionToGpx) {
+      ConvertFileToGpx(pairs[done].source, pairs[done].target, codePage, m_state);
+      ++done;
     } else {
-      // The rows of one source follow each other (a .wpt's .upt and .rte): it is read once for them.
+      // The rows of one source follow each other (a .wpt's .upt and .rte, a GPX file's files): it
+      // is read once for them.
+      const std::string& source = pairs[done].source;
       std::vector<std::string> targets;
-      for (std::size_t i = done; i < pairs.Count() && pairs[i].source == pairs[done].source; ++i)
+      std::vector<SGpxUnitTarget> parts;
+      for (std::size_t i = done; i < pairs.Count() && pairs[i].source == source; ++i) {
         targets.push_back(pairs[i].target);
-      const std::vector<bool> converted = ConvertFileToUnitTargets(pairs[done].source, targets, context, m_state);
+        parts.push_back({pairs[i].target, pairs[i].part});
+      }
+      const std::vector<bool> converted = FileKindOf(source) == EFileKind::kGpx
+                                              ? ConvertGpxFileToUnitTargets(source, parts, context, codePage, m_state)
+                                              : ConvertFileToUnitTargets(source, targets, context, m_state);
       for (std::size_t i = 0; i < targets.size(); ++i)
         anyOnUnit = anyOnUnit || (converted[i] && IsTargetOnUnit(targets[i], context));
       done += targets.size();

@@ -28,6 +28,6 @@ class CPropertyPageConversion : public CPropertyPage_ {
   QProgressBar* m_fileProgress;
   QProgressBar* m_secondProgress;
   QLabel* m_hint;
-  bool m_toDesktop = false;
+  int m_direction = 0;  // CWizardState::direction when the job began
   bool m_done = false;
 };

@@ -1,12 +1,15 @@
 // The file selection page.
 #include "wizard/pages/page_destination.h"
 
+#include <QApplication>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -14,11 +17,13 @@
 #include <optional>
 
 #include "formats/ascii_case.h"
+#include "formats/code_page.h"
 #include "formats/file_kinds.h"
 #include "resources/resource_source.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
 #include "wizard/file_codecs.h"
+#include "wizard/gpx_unit_targets.h"
 #include "wizard/pages/dialogs.h"
 #include "wizard/pages/file_preview.h"
 #include "wizard/pages/path_elision.h"
@@ -28,6 +33,7 @@
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
+constexpr int kPartRole = Qt::UserRole + 1;
 constexpr int kIconComputer = 138;
 constexpr int kIconRemove = 139;
 constexpr int kIconBrowse = 140;
@@ -51,6 +57,9 @@ CPropertyPageDestination::CPropertyPageDestination(CWizardState& state)
     side->list->setItemDelegate(new CPathElidingDelegate(side->list));
     side->list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     QListWidget* list = side->list;
+    // Files dropped from a file manager; the source list takes them, the target list none.
+    list->viewport()->setAcceptDrops(true);
+    list->viewport()->installEventFilter(this);
     connect(list, &QListWidget::itemSelectionChanged, this, [this, list] {
       m_lastSelected = list;
       UpdateControls();
@@ -66,10 +75,12 @@ CPropertyPageDestination::CPropertyPageDestination(CWizardState& state)
     label->setPixmap(resources.Icon(icon).pixmap(32, 32));
     return label;
   };
-  const auto header = [&](int icon, const char* caption, const SListSide& side) {
+  m_leftCaption = new QLabel;
+  m_rightCaption = new QLabel;
+  m_rightPicture = picture(kIconUnit);
+  const auto header = [&](QLabel* image, QLabel* text, const SListSide& side) {
     auto* row = new QHBoxLayout;
-    row->addWidget(picture(icon));
-    auto* text = new QLabel(Text(caption));
+    row->addWidget(image);
     text->setWordWrap(true);  // narrow lists leave the preview its room
     row->addWidget(text, 1);
     auto* buttons = new QVBoxLayout;
@@ -90,8 +101,8 @@ CPropertyPageDestination::CPropertyPageDestination(CWizardState& state)
   auto* lists = new QWidget;
   auto* grid = new QGridLayout(lists);
   grid->setContentsMargins(0, 0, 0, 0);
-  grid->addLayout(header(kIconComputer, "leftCaption", m_left), 0, 0);
-  grid->addLayout(header(kIconUnit, "rightCaption", m_right), 0, 2);
+  grid->addLayout(header(picture(kIconComputer), m_leftCaption, m_left), 0, 0);
+  grid->addLayout(header(m_rightPicture, m_rightCaption, m_right), 0, 2);
   grid->addWidget(m_left.list, 1, 0);
   grid->addWidget(m_arrow, 1, 1);
   grid->addWidget(m_right.list, 1, 2);
@@ -139,9 +150,10 @@ void CPropertyPageDestination::SetRowPath(QListWidgetItem* item, const std::stri
   item->setData(kPathRole, QByteArray::fromStdString(path));
 }
 
-void CPropertyPageDestination::AppendRow(QListWidget* list, const std::string& path) {
+void CPropertyPageDestination::AppendRow(QListWidget* list, const std::string& path, int part) {
   auto* item = new QListWidgetItem;
   SetRowPath(item, path);
+  item->setData(kPartRole, part);
   list->addItem(item);
 }
 
@@ -152,12 +164,17 @@ bool CPropertyPageDestination::OnSetActive() {
     m_right.list->clear();
   }
   m_lastDirection = m_state.direction;
-  const bool toDesktop = m_state.direction == 1;
+  const bool toDesktop = m_state.direction == kDirectionToDesktop;
+  const bool toGpx = m_state.direction == kDirectionToGpx;
   m_sourceSide = toDesktop ? &m_right : &m_left;
   m_targetSide = toDesktop ? &m_left : &m_right;
   m_arrowIcon = toDesktop ? kIconToDesktop : kIconToUnit;
-  m_openFilter = SideFilterId(toDesktop ? EFileSide::kUnit : EFileSide::kDesktop);
   m_arrow->setPixmap(m_state.resources.Icon(m_arrowIcon).pixmap(32, 32));
+  // Exporting, both lists hold files of the computer: the sources (from the computer or the unit)
+  // and the GPX files beside the desktop product's documents.
+  m_leftCaption->setText(Text(toGpx ? "exportCaption" : toDesktop ? "leftCaption" : "toUnitCaption"));
+  m_rightCaption->setText(Text(toGpx ? "gpxCaption" : "rightCaption"));
+  m_rightPicture->setPixmap(m_state.resources.Icon(toGpx ? kIconComputer : kIconUnit).pixmap(32, 32));
   // The buttons show icons only; what they do is in their tooltips, which follow the sides' roles.
   for (const SListSide* side : {&m_left, &m_right}) {
     SetTip(side->browse, Text(side == m_sourceSide ? "addTip" : "renameTip"));
@@ -216,22 +233,114 @@ void CPropertyPageDestination::OnBrowse(const SListSide& side) {
   }
 }
 
-std::vector<std::string> CPropertyPageDestination::TargetsOf(const std::string& source) {
-  if (m_state.direction == 1) return TargetsForUnitFile(source, m_state.DesktopDocumentsFolder());
-  return TargetsForDesktopFile(source, m_state.unit, m_state.testMode);
+bool CPropertyPageDestination::TakesSource(const std::string& source) const {
+  const std::vector<EFileKind> kinds = SourceKindsOf(m_state.direction);
+  const std::optional<EFileKind> kind = FileKindOf(source);
+  return kind && std::find(kinds.begin(), kinds.end(), *kind) != kinds.end();
+}
+
+std::vector<CPropertyPageDestination::STarget> CPropertyPageDestination::TargetsOf(const std::string& source) {
+  std::vector<std::string> paths;
+  switch (m_state.direction) {
+    case kDirectionToDesktop:
+      paths = TargetsForUnitFile(source, m_state.DesktopDocumentsFolder());
+      break;
+    case kDirectionToGpx:
+      paths = TargetsForGpxExport(source, m_state.DesktopDocumentsFolder());
+      break;
+    default:
+      if (FileKindOf(source) != EFileKind::kGpx) {
+        paths = TargetsForDesktopFile(source, m_state.unit, m_state.testMode);
+        break;
+      }
+      // What a GPX file gives depends on what it holds: it is read now, and a file that cannot be
+      // sent is named with the reason instead of vanishing from the choice.
+      CCodePage codePage;
+      std::vector<SGpxUnitTarget> parts;
+      CDiagnostic why;
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      const bool read = TargetsForGpxFile(source, m_state.unit, m_state.testMode, codePage, parts, &why);
+      QApplication::restoreOverrideCursor();
+      if (!read) {
+        const QString file = QFile::decodeName(QByteArray::fromStdString(source));
+        m_state.dialogs.Warn(this,
+                             Text("gpxUnusable").replace(QStringLiteral("%s"), file) + QLatin1Char('\n') +
+                                 QString::fromStdString(why.Reason()),
+                             String(IDS_CAPTION));
+      }
+      std::vector<STarget> targets;
+      for (const SGpxUnitTarget& part : parts) targets.push_back({part.path, part.track});
+      return targets;
+  }
+  std::vector<STarget> targets;
+  for (const std::string& path : paths) targets.push_back({path});
+  return targets;
+}
+
+// One filter for every kind the direction takes, then one for each kind ("Waypoint/Route (*.wpt) -
+// Track (*.trk)|*.wpt;*.trk|Waypoint/Route (*.wpt)|*.wpt|Track (*.trk)|*.trk||"), from the kinds'
+// own filters.
+QString CPropertyPageDestination::OpenFilter() const {
+  QStringList labels;
+  QStringList patterns;
+  QStringList each;
+  for (const EFileKind kind : SourceKindsOf(m_state.direction)) {
+    const QStringList parts = String(FileCodecOf(kind).filterId).split(QLatin1Char('|'));
+    if (parts.size() < 2) continue;
+    labels << parts[0];
+    patterns << parts[1];
+    each << parts[0] + QLatin1Char('|') + parts[1];
+  }
+  return labels.join(QStringLiteral(" - ")) + QLatin1Char('|') + patterns.join(QLatin1Char(';')) + QLatin1Char('|') +
+         each.join(QLatin1Char('|')) + QStringLiteral("||");
 }
 
 void CPropertyPageDestination::AddSourceFiles() {
-  const std::string folder = m_state.direction == 1 ? m_state.unit.Drive() : m_state.DesktopDocumentsFolder();
-  const std::vector<std::string> sources = m_state.dialogs.OpenFiles(this, String(m_openFilter), folder);
+  // Unit files, and any file to export, are picked from the unit first; the desktop product's
+  // files from its documents folder.
+  const std::string folder =
+      m_state.direction == kDirectionToUnit ? m_state.DesktopDocumentsFolder() : m_state.unit.Drive();
+  AddSources(m_state.dialogs.OpenFiles(this, OpenFilter(), folder));
+}
+
+bool CPropertyPageDestination::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) {
+    return CPropertyPage_::eventFilter(watched, event);
+  }
+  auto* drop = static_cast<QDropEvent*>(event);
+  std::vector<std::string> files;
+  if (watched == m_sourceSide->list->viewport() && drop->mimeData()->hasUrls()) {
+    for (const QUrl& url : drop->mimeData()->urls()) {
+      if (!url.isLocalFile()) continue;
+      const QString path = url.toLocalFile();
+      // As the open dialog, which offers existing files of the direction's kinds only.
+      const std::string bytes = QFile::encodeName(path).toStdString();
+      if (QFileInfo(path).isFile() && TakesSource(bytes)) files.push_back(bytes);
+    }
+  }
+  if (files.empty()) {
+    drop->ignore();
+    return true;
+  }
+  drop->acceptProposedAction();
+  if (type == QEvent::Drop) AddSources(files);
+  return true;
+}
+
+void CPropertyPageDestination::AddSources(const std::vector<std::string>& chosen) {
+  std::vector<std::string> sources;
+  for (const std::string& source : chosen) {
+    if (TakesSource(source)) sources.push_back(source);
+  }
   // A target is never one of the job's sources, listed already or coming with this choice.
   std::vector<std::string> allSources = Rows(m_sourceSide->list);
   allSources.insert(allSources.end(), sources.begin(), sources.end());
   for (const std::string& source : sources) {
-    for (const std::string& target : TargetsOf(source)) {
-      const std::string unique = UniqueTargetName(target, Rows(m_targetSide->list), allSources);
+    for (const STarget& target : TargetsOf(source)) {
+      const std::string unique = UniqueTargetName(target.path, Rows(m_targetSide->list), allSources);
       AppendRow(m_sourceSide->list, source);
-      AppendRow(m_targetSide->list, unique);
+      AppendRow(m_targetSide->list, unique, target.part);
     }
   }
   QListWidget* targets = m_targetSide->list;
@@ -293,7 +402,10 @@ int CPropertyPageDestination::OnWizardNext() {
   m_state.filePairs.Clear();
   const std::vector<std::string> sources = Rows(m_sourceSide->list);
   const std::vector<std::string> targets = Rows(m_targetSide->list);
-  for (std::size_t i = 0; i < sources.size() && i < targets.size(); ++i) m_state.filePairs.Set(targets[i], sources[i]);
+  for (std::size_t i = 0; i < sources.size() && i < targets.size(); ++i) {
+    m_state.filePairs.Set(targets[i], sources[i],
+                          m_targetSide->list->item(static_cast<int>(i))->data(kPartRole).toInt());
+  }
   m_left.list->clear();
   m_right.list->clear();
   return 0;

@@ -8,18 +8,23 @@
 
 #include "resources/string_ids.h"
 #include "wizard/pages/wizard_state.h"
+#include "wizard/target_naming.h"
 
 CPropertyPageSelectMode::CPropertyPageSelectMode(CWizardState& state)
     : CPropertyPage_(state, kPageSelectMode, IDS_TITLE_SELECT_MODE),
       m_group(new QButtonGroup(this)),
       m_toUnit(new QRadioButton(Text("toUnit"))),
-      m_toDesktop(new QRadioButton(Text("toDesktop"))) {
-  m_group->addButton(m_toUnit, 0);
-  m_group->addButton(m_toDesktop, 1);
+      m_toDesktop(new QRadioButton(Text("toDesktop"))),
+      m_toGpx(new QRadioButton(Text("toGpx"))) {
+  m_group->addButton(m_toUnit, kDirectionToUnit);
+  m_group->addButton(m_toDesktop, kDirectionToDesktop);
+  m_group->addButton(m_toGpx, kDirectionToGpx);
+  SetTip(m_toGpx, Text("toGpxTip"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(Text("prompt")));
   layout->addWidget(m_toUnit);
   layout->addWidget(m_toDesktop);
+  layout->addWidget(m_toGpx);
   layout->addStretch();
   layout->addWidget(new QLabel(Text("hint")));
 }

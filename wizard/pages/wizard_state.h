@@ -29,7 +29,7 @@ class CWizardState : public CReportSink {
   CWizardState(const CResourceSource& resources, CDialogs& dialogs, CAttemptPacer& pacer);
 
   int job = 0;        // 0 convert waypoints/routes/tracks, 1 transfer map regions
-  int direction = 0;  // 0 to the unit, 1 to the desktop product
+  int direction = 0;  // EConversionDirection: 0 to the unit, 1 to the desktop product, 2 to GPX
   CFilePairs filePairs;
   std::vector<SReportLine> report;
   EVolumeNote volumeNote = EVolumeNote::kNone;

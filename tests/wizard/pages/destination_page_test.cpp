@@ -1,13 +1,17 @@
 // The file selection page: rows, unique names, renaming, removing, button states and the pairs.
 #include <gtest/gtest.h>
 
+#include <QDropEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
 
 #include "resources/string_ids.h"
 #include "tests/formats/golden_support.h"
 #include "tests/wizard/pages/wizard_test_support.h"
+#include "wizard/gpx_conversion_job.h"
 #include "wizard/pages/file_preview.h"
 #include "wizard/pages/page_destination.h"
 #include "wizard/pages/path_elision.h"
@@ -47,6 +51,8 @@ class DestinationPageTest : public ::testing::Test {
     list->clearSelection();
     for (int row : rows) list->item(row)->setSelected(true);
   }
+  // The patterns of an open dialog's first filter ("*.wpt;*.trk").
+  static std::string Patterns(const QString& filter) { return filter.section(QLatin1Char('|'), 1, 1).toStdString(); }
   void Reactivate(int direction) {
     state.direction = direction;
     page->OnSetActive();
@@ -69,7 +75,7 @@ TEST_F(DestinationPageTest, AWaypointFileGivesTwoRowsAndARepeatedTrackANumberedN
   EXPECT_EQ(CPropertyPageDestination::Rows(page->RightList()),
             (Rows{u + "/trip.upt", u + "/trip.rte", u + "/walk.log", u + "/walk_1.log"}));
   // The open dialog offered the desktop files from the documents folder.
-  EXPECT_EQ(Dialogs().calls[0].filter, state.testResources.String(IDS_FILTER_DESKTOP_SOURCES));
+  EXPECT_EQ(Patterns(Dialogs().calls[0].filter), "*.wpt;*.trk;*.gpx");
   EXPECT_EQ(Dialogs().calls[0].folder, docs.Path());
   EXPECT_EQ(page->ArrowIcon(), 144);
 }
@@ -224,7 +230,9 @@ TEST_F(DestinationPageTest, TheOtherDirectionSwapsTheSidesAndAChangeEmptiesTheLi
   Dialogs().openAnswers.push_back({unit.Path() + "/Routes/r.rte", unit.Path() + "/My POIs/r.upt", "/u/x.txt"});
   page->RightBrowse()->click();
   Settle();
-  EXPECT_EQ(Dialogs().calls.back().filter, state.testResources.String(IDS_FILTER_UNIT_SOURCES));
+  EXPECT_TRUE(Dialogs().calls.back().filter.startsWith(
+      state.testResources.String(IDS_FILTER_UNIT_SOURCES).chopped(1)))  // then one filter per kind
+      << Dialogs().calls.back().filter.toStdString();
   EXPECT_EQ(Dialogs().calls.back().folder, unit.Path()) << "unit files are picked from the unit's drive";
   EXPECT_EQ(CPropertyPageDestination::Rows(page->LeftList()), (Rows{docs.Path() + "/r.wpt", docs.Path() + "/r_1.wpt"}));
   EXPECT_EQ(CPropertyPageDestination::Rows(page->RightList()),
@@ -300,6 +308,101 @@ TEST_F(DestinationPageTest, RowsKeepThePathsBytesWhateverTheirEncoding) {
   ASSERT_EQ(state.filePairs.Count(), 1u);
   EXPECT_EQ(state.filePairs[0].source, latin1);
   EXPECT_EQ(state.filePairs[0].target, unit.Path() + "/caf\xe9.log");
+}
+
+// A GPX file gives the files the command-line tool writes of it, made unique in the list, each
+// track log with its track's number; one that cannot be sent is named in a warning and adds nothing.
+TEST_F(DestinationPageTest, AGpxFileGivesTheCommandLinesFiles) {
+  const std::string gpx = FixturePath("weekend.gpx");
+  Add({gpx});
+  CTargetNames names;
+  std::vector<std::string> cli;
+  CCodePage codePage;
+  CReportLines report;
+  ASSERT_TRUE(ConvertGpxFile(gpx, docs.Path(), EGpxOutputs::Unit, codePage, names, cli, report));
+  ASSERT_GE(cli.size(), 3u);
+  for (std::string& path : cli) path = unit.Path() + path.substr(docs.Path().size());
+  EXPECT_EQ(CPropertyPageDestination::Rows(page->RightList()), cli);
+  EXPECT_EQ(CPropertyPageDestination::Rows(page->LeftList()), Rows(cli.size(), gpx));
+
+  const std::string broken = docs.File("broken.gpx", "<gpx");
+  Add({broken});
+  ASSERT_EQ(Dialogs().Count("warn"), 1);
+  EXPECT_TRUE(Dialogs().calls.back().text.contains(QString::fromStdString(broken)));
+  EXPECT_EQ(page->RightList()->count(), static_cast<int>(cli.size()));
+
+  EXPECT_EQ(page->OnWizardNext(), 0);
+  std::vector<int> parts;
+  for (const auto& pair : state.filePairs) parts.push_back(pair.part);
+  std::vector<int> expected;
+  int logs = 0;
+  for (const std::string& path : cli) expected.push_back(path.ends_with(".log") ? logs++ : 0);
+  EXPECT_EQ(parts, expected) << "each log knows its track";
+}
+
+TEST_F(DestinationPageTest, ExportingToGpxTakesBothSidesFilesAndNamesGpxFilesInTheDocuments) {
+  Reactivate(2);
+  EXPECT_EQ(page->ArrowIcon(), 144);
+  EXPECT_TRUE(page->LeftBrowse()->isEnabled());
+  EXPECT_EQ(page->LeftCaption()->text(), state.testResources.DialogText(kPageDestination, "exportCaption"));
+  EXPECT_EQ(page->RightCaption()->text(), state.testResources.DialogText(kPageDestination, "gpxCaption"));
+  Add({"/u/walk.log", "/d/trip.wpt", "/u/trip.upt", "/d/x.gpx"});
+  EXPECT_EQ(Patterns(Dialogs().calls[0].filter), "*.wpt;*.trk;*.upt;*.rte;*.log");
+  EXPECT_EQ(Dialogs().calls[0].folder, unit.Path());
+  EXPECT_EQ(CPropertyPageDestination::Rows(page->LeftList()), (Rows{"/u/walk.log", "/d/trip.wpt", "/u/trip.upt"}));
+  const std::string d = docs.Path();
+  EXPECT_EQ(CPropertyPageDestination::Rows(page->RightList()),
+            (Rows{d + "/walk.gpx", d + "/trip.gpx", d + "/trip_1.gpx"}));
+}
+
+// Files dropped from a file manager are added as if chosen in the open dialog: existing files of
+// the kinds the direction takes, onto the source list only.
+TEST_F(DestinationPageTest, DroppedFilesAreAddedAsIfChosen) {
+  CTempFolder dropped;
+  const std::string wpt = dropped.File("a.wpt");
+  const std::string log = dropped.File("b.log");
+  const std::string gpx = dropped.File("c.gpx", ReadBytes(FixturePath("weekend.gpx")));
+  const std::string text = dropped.File("d.txt");
+  const std::string folder = dropped.Path() + "/e.trk";
+  std::filesystem::create_directories(folder);
+  const std::string missing = dropped.Path() + "/f.trk";
+  const std::vector<std::string> all = {wpt, log, gpx, text, folder, missing, "https://example.com/g.wpt"};
+  struct SCase {
+    int direction;
+    bool ontoSources;
+    Rows added;
+  };
+  const std::vector<SCase> cases = {
+      {0, true, {wpt, gpx}},
+      {0, false, {}},
+      {1, true, {log}},
+      {2, true, {wpt, log}},
+  };
+  for (const SCase& test : cases) {
+    Reactivate(test.direction);
+    QListWidget* sources = test.direction == 1 ? page->RightList() : page->LeftList();
+    QListWidget* targets = test.direction == 1 ? page->LeftList() : page->RightList();
+    QWidget* onto = (test.ontoSources ? sources : targets)->viewport();
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const std::string& path : all) {
+      urls << (path.starts_with("/") ? QUrl::fromLocalFile(QString::fromStdString(path))
+                                     : QUrl(QString::fromStdString(path)));
+    }
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(onto, &enter);
+    EXPECT_EQ(enter.isAccepted(), !test.added.empty()) << test.direction;
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(onto, &drop);
+    Settle();
+    Rows added = CPropertyPageDestination::Rows(sources);
+    added.erase(std::unique(added.begin(), added.end()), added.end());  // a source's rows follow each other
+    EXPECT_EQ(added, test.added) << test.direction;
+    EXPECT_EQ(targets->count(), sources->count());
+    page->OnWizardNext();  // empties the lists for the next case
+  }
+  EXPECT_EQ(Dialogs().Count("open"), 0);
 }
 
 }  // namespace

@@ -1,0 +1,207 @@
+// A GPX file sent to the unit by the wizard.
+#include "wizard/gpx_unit_targets.h"
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "formats/ascii_case.h"
+#include "formats/atomic_file.h"
+#include "formats/file_kinds.h"
+#include "formats/gpx_reader.h"
+#include "resources/string_ids.h"
+#include "storage/file_system.h"
+#include "storage/unit_device.h"
+#include "wizard/file_codecs.h"
+#include "wizard/gpx_conversion_job.h"
+#include "wizard/target_naming.h"
+
+namespace {
+
+// Counts the tracks with points as the reader hands them on; their points are not kept.
+class CTrackCounter : public CGpxTrackHandler {
+ public:
+  void BeginTrack(const CVexlornFileTrk&) override { ++m_count; }
+  void AddNode(const SVexlornTnodBlock&) override {}
+  void EndTrack(const CVexlornFileTrk&, bool) override {}
+  int Count() const { return m_count; }
+
+ private:
+  int m_count = 0;
+};
+
+std::string TemporaryFolder(const SConversionContext& ctx) {
+  if (!ctx.tempFolder.empty()) return ctx.tempFolder;
+  const char* folder = std::getenv("TMPDIR");
+  return folder != nullptr && *folder != '\0' ? folder : "/tmp";
+}
+
+// A folder of our own for one source's files, registered so that an interrupt takes it away, and
+// taken away with whatever is left in it at the end.
+class CStagingFolder {
+ public:
+  explicit CStagingFolder(const std::string& parent) {
+    std::string pattern = SECFileSystem().JoinPath(parent, "transvane-gpx-XXXXXX");
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      m_error = std::strerror(errno);
+      return;
+    }
+    m_path = pattern;
+    m_slot = RegisterTemporaryFolder(m_path);
+  }
+  ~CStagingFolder() {
+    if (m_path.empty()) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+    ReleaseTemporary(m_slot);
+  }
+  CStagingFolder(const CStagingFolder&) = delete;
+  CStagingFolder& operator=(const CStagingFolder&) = delete;
+  const std::string& Path() const { return m_path; }
+  const std::string& Error() const { return m_error; }
+
+ private:
+  std::string m_path;
+  std::string m_error;
+  int m_slot = -1;
+};
+
+// Passes the job's lines on with the target in place of the staged file it stands for; lines on a
+// staged file that no target asked for are left out. Notes who got a line.
+class CStagedReport : public CReportSink {
+ public:
+  CStagedReport(CReportSink& report, std::string folder) : m_report(report), m_folder(std::move(folder) + '/') {}
+  void Map(const std::string& staged, const std::string& target) { m_targets.emplace(staged, target); }
+  bool AddReportLine(int messageId, const std::string& path, const std::string& reason = {}) override {
+    const auto found = m_targets.find(path);
+    if (found == m_targets.end() && path.compare(0, m_folder.size(), m_folder) == 0) return false;
+    const std::string& named = found == m_targets.end() ? path : found->second;
+    m_named.insert(named);
+    return m_report.AddReportLine(messageId, named, reason);
+  }
+  bool Named(const std::string& path) const { return m_named.count(path) != 0; }
+
+ private:
+  CReportSink& m_report;
+  std::string m_folder;
+  std::map<std::string, std::string> m_targets;
+  std::set<std::string> m_named;
+};
+
+std::string PartName(EFileKind kind, int track) {
+  if (kind == EFileKind::kUpt) return "waypoints";
+  if (kind == EFileKind::kRte) return "routes";
+  return "track " + std::to_string(track + 1);
+}
+
+// The target's folder, made with its missing levels; false after a line for the target.
+bool PrepareFolder(const std::string& target, CReportSink& report) {
+  SECFileSystem files;
+  const std::string folder = files.FolderOf(target);
+  if (folder.empty()) return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, "the target path names no folder");
+  if (files.IsFolder(folder) || files.CreateFolderChain(folder)) return true;
+  return report.AddReportLine(IDS_ERROR_TRANSFERRING, target,
+                              "cannot create the folder " + folder + ": " + std::strerror(errno));
+}
+
+}  // namespace
+
+bool TargetsForGpxFile(const std::string& source, CUnitDevice& unit, bool testMode, CCodePage& codePage,
+                       std::vector<SGpxUnitTarget>& targets, CDiagnostic* why) {
+  CVexlornFileWpt points;
+  CTrackCounter tracks;
+  if (!ReadGpxFile(source, points, tracks, codePage, why)) return false;
+  const SECFileSystem files;
+  const std::string stem = files.StemOf(source);
+  std::vector<SGpxUnitTarget> found;
+  const auto add = [&](EFileKind kind, int track) {
+    const std::string folder = testMode ? unit.Drive() : unit.GetUnitFolder(FileCodecOf(kind).unitFolder, true);
+    found.push_back({files.JoinPath(folder, stem + '.' + std::string(KindExtension(kind))), track});
+  };
+  if (points.GetWaypoints().GetCount() != 0) add(EFileKind::kUpt, 0);
+  if (points.GetRoutes().GetCount() != 0) add(EFileKind::kRte, 0);
+  for (int track = 0; track < tracks.Count(); ++track) add(EFileKind::kLog, track);
+  if (found.empty()) {
+    if (why != nullptr) why->Set("nothing to convert: the file holds no waypoint, route or track point");
+    return false;
+  }
+  targets = std::move(found);
+  return true;
+}
+
+std::vector<bool> ConvertGpxFileToUnitTargets(const std::string& source, const std::vector<SGpxUnitTarget>& targets,
+                                              const SConversionContext& ctx, CCodePage& codePage, CReportSink& report) {
+  std::vector<bool> done(targets.size(), false);
+  const CStagingFolder staging(TemporaryFolder(ctx));
+  if (staging.Path().empty()) {
+    for (const SGpxUnitTarget& target : targets) {
+      report.AddReportLine(IDS_ERROR_TRANSFERRING, target.path,
+                           "cannot create a folder in " + TemporaryFolder(ctx) + ": " + staging.Error());
+    }
+    return done;
+  }
+
+  // The names ConvertGpxFile gives the parts: claimed in one run, a kind's names never meet
+  // another kind's, so the order of the kinds does not matter.
+  const SECFileSystem files;
+  const std::string stem = files.StemOf(source);
+  CTargetNames stagedNames;
+  const auto stagedName = [&](EFileKind kind) {
+    return stagedNames.Claim(files.JoinPath(staging.Path(), stem + '.' + std::string(KindExtension(kind))));
+  };
+  const std::string points = stagedName(EFileKind::kUpt);
+  const std::string routes = stagedName(EFileKind::kRte);
+  std::vector<std::string> logs;
+  std::vector<std::string> staged(targets.size());
+  std::vector<std::optional<EFileKind>> kinds(targets.size());
+  CStagedReport lines(report, staging.Path());
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    const SGpxUnitTarget& target = targets[i];
+    kinds[i] = FileKindOf(target.path);
+    if (kinds[i] == EFileKind::kUpt) staged[i] = points;
+    if (kinds[i] == EFileKind::kRte) staged[i] = routes;
+    if (kinds[i] == EFileKind::kLog && target.track >= 0) {
+      while (logs.size() <= static_cast<std::size_t>(target.track)) logs.push_back(stagedName(EFileKind::kLog));
+      staged[i] = logs[static_cast<std::size_t>(target.track)];
+    }
+    if (staged[i].empty()) {
+      report.AddReportLine(IDS_ERROR_LOADING, source,
+                           "no unit file of kind \"" + AsciiLower(files.ExtensionOf(target.path)) + "\" can be made (" +
+                               ListKinds(KindsOnSide(EFileSide::kUnit)) + ")");
+      continue;
+    }
+    lines.Map(staged[i], target.path);
+  }
+
+  std::vector<std::string> written;
+  CTargetNames names;
+  CUnitDevice anyVolume;
+  CUnitDevice& unit = ctx.unit != nullptr ? *ctx.unit : anyVolume;
+  ConvertGpxFile(source, staging.Path(), EGpxOutputs::Unit, codePage, names, written, lines);
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    const std::string& target = targets[i].path;
+    if (staged[i].empty() || lines.Named(target)) continue;
+    if (std::find(written.begin(), written.end(), staged[i]) == written.end()) {
+      // The whole file failed (its line names the source), or it lost this part since it was listed.
+      if (!lines.Named(source)) {
+        report.AddReportLine(IDS_ERROR_CONVERTING, source,
+                             "the file no longer holds its " + PartName(*kinds[i], targets[i].track));
+      }
+      continue;
+    }
+    if (!PrepareFolder(target, report)) continue;
+    CDiagnostic why;
+    if (!unit.CopyFileToUnit(staged[i], target, &why)) {
+      report.AddReportLine(IDS_ERROR_TRANSFERRING, target, why.Reason());
+      continue;
+    }
+    done[i] = true;
+  }
+  return done;
+}

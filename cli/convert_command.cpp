@@ -1,10 +1,9 @@
 // transvane-cli convert: desktop files to unit files and back, file by file, through the same
 // per-file routines as the wizard's conversion job.
 #include <CLI/CLI.hpp>
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,9 +11,11 @@
 #include "cli/report_printer.h"
 #include "cli/terminal_text.h"
 #include "formats/code_page.h"
+#include "formats/file_kinds.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
 #include "wizard/conversion_job.h"
+#include "wizard/file_codecs.h"
 #include "wizard/gpx_conversion_job.h"
 #include "wizard/target_naming.h"
 
@@ -27,33 +28,32 @@ struct SOptions {
   std::vector<std::string> files;
 };
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
+// The kinds of the outputs of one input without --to gpx: towards the unit when it goes there,
+// else towards the desktop; none for a file of no kind or one that is never converted.
+std::span<const EFileKind> OutputKinds(std::optional<EFileKind> kind, bool& toUnit) {
+  toUnit = kind && !TargetKinds(*kind, EFileSide::kUnit).empty();
+  if (!kind) return {};
+  return TargetKinds(*kind, toUnit ? EFileSide::kUnit : EFileSide::kDesktop);
 }
 
-// The extensions of the outputs of one input, and whether they are bound for the unit.
-bool OutputsOf(const std::string& kind, std::vector<const char*>& extensions, bool& toUnit) {
-  toUnit = kind == "wpt" || kind == "trk";
-  if (kind == "wpt")
-    extensions = {"upt", "rte"};
-  else if (kind == "trk")
-    extensions = {"log"};
-  else if (kind == "upt" || kind == "rte")
-    extensions = {"wpt"};
-  else if (kind == "log")
-    extensions = {"trk"};
-  else
-    return false;
-  return true;
+// What an input may be: every kind that goes to the unit or the desktop.
+std::string KnownKinds() {
+  std::vector<EFileKind> known;
+  for (const SFileKind& row : FileKinds()) {
+    if (!row.toUnit.empty() || !row.toDesktop.empty()) known.push_back(row.kind);
+  }
+  return ListKinds(known, ".");
+}
+
+std::string OutputName(const std::string& folder, const std::string& source, EFileKind kind) {
+  const SECFileSystem files;
+  return files.JoinPath(folder, files.StemOf(source) + '.' + std::string(KindExtension(kind)));
 }
 
 // A .gpx source to the unit's or the desktop's files, or any other source to a .gpx file.
 void ConvertWithGpx(const std::string& source, const std::string& folder, const SOptions& options, CCodePage& codePage,
                     CTargetNames& names, CReportSink& report) {
-  const SECFileSystem files;
-  if (Lower(files.ExtensionOf(source)) == "gpx") {
+  if (FileKindOf(source) == EFileKind::kGpx) {
     if (options.to == "gpx") {
       report.AddReportLine(IDS_ERROR_CONVERTING, source, "the file is GPX already: --to unit or --to desktop");
       return;
@@ -63,8 +63,10 @@ void ConvertWithGpx(const std::string& source, const std::string& folder, const 
                    written, report);
     for (const std::string& target : written) std::printf("%s\n", EscapeForTerminal(target).c_str());
   } else {
-    const std::string target = names.Claim(files.JoinPath(folder, files.StemOf(source) + ".gpx"));
-    if (ConvertFileToGpx(source, target, codePage, report)) std::printf("%s\n", EscapeForTerminal(target).c_str());
+    const std::string target = names.Claim(OutputName(folder, source, EFileKind::kGpx));
+    if (FileCodecOf(EFileKind::kGpx).write(source, {target}, SConversionContext(), codePage, report).front()) {
+      std::printf("%s\n", EscapeForTerminal(target).c_str());
+    }
   }
   if (codePage.GetReplacementCount() != 0) {
     std::fflush(stdout);
@@ -90,15 +92,15 @@ void RunConvert(const SOptions& options, int& status) {
   for (const std::string& source : options.files) {
     std::string folder = options.outputFolder.empty() ? files.FolderOf(source) : options.outputFolder;
     if (folder.empty()) folder = ".";
-    if (options.to == "gpx" || Lower(files.ExtensionOf(source)) == "gpx") {
+    const std::optional<EFileKind> kind = FileKindOf(source);
+    if (options.to == "gpx" || kind == EFileKind::kGpx) {
       ConvertWithGpx(source, folder, options, codePage, names, report);
       continue;
     }
-    std::vector<const char*> extensions;
     bool toUnit = false;
-    if (!OutputsOf(Lower(files.ExtensionOf(source)), extensions, toUnit)) {
-      report.AddReportLine(IDS_ERROR_LOADING, source,
-                           "unknown kind of file: expected .wpt, .trk, .upt, .rte, .log or .gpx");
+    const std::span<const EFileKind> outputKinds = OutputKinds(kind, toUnit);
+    if (outputKinds.empty()) {
+      report.AddReportLine(IDS_ERROR_LOADING, source, "unknown kind of file: expected " + KnownKinds());
       continue;
     }
     if (!options.to.empty() && (options.to == "unit") != toUnit) {
@@ -108,15 +110,14 @@ void RunConvert(const SOptions& options, int& status) {
       continue;
     }
     std::vector<std::string> outputs;
-    for (const char* extension : extensions) {
+    for (const EFileKind output : outputKinds) {
       // Two inputs of one run that want the same output (a.upt and a.rte both give a.wpt) must
       // not overwrite each other: the later one gets a numbered name, as in the wizard's list.
-      const std::string target = names.Claim(files.JoinPath(folder, files.StemOf(source) + '.' + extension));
-      outputs.push_back(target);
+      outputs.push_back(names.Claim(OutputName(folder, source, output)));
     }
     // A .wpt is read once for both of its outputs.
-    const std::vector<bool> converted = toUnit ? ConvertFileToUnitTargets(source, outputs, noUnit, report)
-                                               : std::vector<bool>{ConvertFileToDesktop(source, outputs[0], report)};
+    const std::vector<bool> converted =
+        FileCodecOf(outputKinds.front()).write(source, outputs, noUnit, codePage, report);
     for (std::size_t i = 0; i < outputs.size(); ++i) {
       if (converted[i]) std::printf("%s\n", EscapeForTerminal(outputs[i]).c_str());
     }

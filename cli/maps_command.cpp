@@ -11,6 +11,7 @@
 #include "cli/commands.h"
 #include "cli/report_printer.h"
 #include "cli/terminal_text.h"
+#include "formats/ascii_case.h"
 #include "resources/string_ids.h"
 #include "resources/string_table.h"
 #include "storage/block_copy.h"
@@ -22,13 +23,6 @@
 #include "wizard/map_transfer.h"
 
 namespace {
-
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 CMapRegionArray ListRegions(const std::string& winePrefix, std::vector<std::string>* folders = nullptr) {
   CMapRegionArray regions;
@@ -81,7 +75,7 @@ bool ResolveRegion(const std::string& argument, const CMapRegionArray& regions, 
   }
   std::vector<std::string> found;
   for (std::size_t i = 0; i < regions.Count(); ++i) {
-    if (Lower(fs.FileNameOf(regions[i].path)) == Lower(argument)) found.push_back(regions[i].path);
+    if (EqualIgnoringCase(fs.FileNameOf(regions[i].path), argument)) found.push_back(regions[i].path);
   }
   if (found.size() == 1) {
     path = found.front();

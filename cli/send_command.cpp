@@ -16,6 +16,7 @@
 #include "cli/report_printer.h"
 #include "cli/terminal_text.h"
 #include "formats/atomic_file.h"
+#include "formats/file_kinds.h"
 #include "resources/string_ids.h"
 #include "storage/removable_drives.h"
 #include "storage/unit_device.h"
@@ -109,7 +110,8 @@ void RunSend(const SOptions& options, int& status) {
     const std::vector<std::string> candidates = TargetsForDesktopFile(source, unit, false);
     // The wizard's list silently takes no row for such a file; here it was named on purpose.
     if (candidates.empty()) {
-      report.AddReportLine(IDS_ERROR_LOADING, source, "unknown kind of file: expected .wpt or .trk");
+      report.AddReportLine(IDS_ERROR_LOADING, source,
+                           "unknown kind of file: expected " + ListKinds(KindsOnSide(EFileSide::kDesktop), "."));
       continue;
     }
     std::vector<std::string> outputs;

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "formats/ascii_case.h"
+
 namespace {
 
 // A reference longer than this is not one of ours to look at.
@@ -115,9 +117,8 @@ bool CXmlInputFilter::DecideMode(const char* in, std::size_t size, bool last) {
   std::size_t at = declaration.find_first_of("'\"", name);
   if (at == std::string_view::npos) return true;
   const std::size_t finish = declaration.find(declaration[at], at + 1);
-  std::string encoding(declaration.substr(at + 1, finish == std::string_view::npos ? 0 : finish - at - 1));
-  std::transform(encoding.begin(), encoding.end(), encoding.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+  const std::string encoding =
+      AsciiLower(declaration.substr(at + 1, finish == std::string_view::npos ? 0 : finish - at - 1));
   if (encoding != "utf-8" && encoding != "utf8") m_mode = EMode::Other;
   return true;
 }

@@ -43,4 +43,5 @@ enum EStringId : int {
   IDS_COLUMN_REGION = 144,
   IDS_COLUMN_SIZE = 145,
   IDS_COLUMN_DATE = 146,
+  IDS_FILTER_GPX = 147,
 };

@@ -47,6 +47,7 @@ const char* BuiltInString(int id) {
     case IDS_COLUMN_REGION: return "Region";
     case IDS_COLUMN_SIZE: return "Size(MB)";
     case IDS_COLUMN_DATE: return "Date";
+    case IDS_FILTER_GPX: return "GPX Waypoint/Route/Track (*.gpx)|*.gpx||";
     default: return "";
   }
 }

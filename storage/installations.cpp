@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "formats/ascii_case.h"
 #include "storage/entry_names.h"
 #include "storage/file_system.h"
 #include "storage/wine_registry.h"
@@ -71,15 +72,7 @@ std::vector<SInstallationKey> InstallationKeys(const SRegistry& registry) {
   return keys;
 }
 
-bool IsInstallationName(const std::string& name) {
-  const std::string prefix(kInstallationPrefix);
-  if (name.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    const char c = name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] - 'A' + 'a') : name[i];
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
+bool IsInstallationName(const std::string& name) { return StartsWithIgnoringCase(name, kInstallationPrefix); }
 
 // The installation key is opened on the local machine if it exists there, else on the current
 // user; its "Path" is read from that one key only.

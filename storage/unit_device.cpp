@@ -11,6 +11,7 @@
 #include <optional>
 #include <utility>
 
+#include "formats/ascii_case.h"
 #include "formats/atomic_file.h"
 #include "storage/entry_names.h"
 #include "storage/file_system.h"
@@ -32,15 +33,6 @@ constexpr SFolderKind kFolderKinds[CUnitDevice::kFolderCount] = {
     {"BackgroundMaps", "Background Maps"}, {"DetailMaps", "Detail Maps"}, {"MyPOIs", "My POIs"}, {"Routes", "Routes"},
     {"TrackLogs", "Track Logs"},
 };
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) { return AsciiLower(a) == AsciiLower(b); }
 
 using KeyValueLines = std::vector<std::pair<std::string, std::string>>;
 

@@ -5,18 +5,12 @@
 #include <fstream>
 #include <unordered_set>
 
+#include "formats/ascii_case.h"
+
 namespace {
 
 // system.reg of a well-used prefix is a few megabytes; far more is not a registry file.
 constexpr std::streamoff kMaxFileSize = 256LL * 1024 * 1024;
-
-std::string FoldAscii(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return folded;
-}
 
 std::vector<std::string> SplitKeyPath(std::string_view path) {
   std::vector<std::string> names;
@@ -34,7 +28,7 @@ std::string FoldedPath(const std::vector<std::string>& names) {
   std::string path;
   for (const std::string& name : names) {
     if (!path.empty()) path += '\\';
-    path += FoldAscii(name);
+    path += AsciiLower(name);
   }
   return path;
 }
@@ -303,7 +297,7 @@ void CWineRegistryFile::Parse(std::string_view text) {
       ++pos;
       std::string name;
       if (!DecodeEscaped(line, pos, '"', name)) continue;
-      value.foldedName = FoldAscii(name);
+      value.foldedName = AsciiLower(name);
     } else {
       continue;  // comments (';', '#'), Wine's "#time=" notes, the file's header, stray text
     }
@@ -367,7 +361,7 @@ std::vector<std::string> CWineRegistryFile::SubkeyNames(const std::string& keyPa
   for (const SKey& key : m_keys) {
     if (key.names.size() <= parent.size() || key.foldedPath.compare(0, prefix.size(), prefix) != 0) continue;
     const std::string& name = key.names[parent.size()];
-    if (seen.insert(FoldAscii(name)).second) names.push_back(name);
+    if (seen.insert(AsciiLower(name)).second) names.push_back(name);
   }
   return names;
 }
@@ -376,7 +370,7 @@ bool CWineRegistryFile::QueryString(const std::string& keyPath, const std::strin
                                     std::string& value) const {
   const auto key = m_index.find(FoldedPath(SplitKeyPath(keyPath)));
   if (key == m_index.end()) return false;
-  const std::string name = FoldAscii(valueName);
+  const std::string name = AsciiLower(valueName);
   for (const SValue& candidate : m_keys[key->second].values) {
     if (candidate.foldedName != name) continue;
     if (candidate.type != 1 && candidate.type != 2) return false;

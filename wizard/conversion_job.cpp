@@ -2,27 +2,21 @@
 // copy one file, shared by the wizard's conversion page and transvane-cli.
 #include "wizard/conversion_job.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
-#include "formats/conversion.h"
+#include "formats/ascii_case.h"
 #include "formats/file_conversion.h"
-#include "formats/unit_files.h"
+#include "formats/file_kinds.h"
 #include "formats/vexlorn_file.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
 #include "storage/unit_device.h"
+#include "wizard/file_codecs.h"
 
 namespace {
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 std::string TemporaryFolder(const SConversionContext& ctx) {
   if (!ctx.tempFolder.empty()) return ctx.tempFolder;
@@ -41,20 +35,14 @@ bool PrepareFolder(const std::string& target, CReportSink& report) {
                               "cannot create the folder " + folder + ": " + std::strerror(errno));
 }
 
-// One line for a target that did not go through, naming the source for faults of loading and
-// converting and the target for faults of writing.
-bool ReportOutcome(const SConversionOutcome& outcome, const std::string& source, const std::string& target,
-                   CReportSink& report) {
-  if (outcome.done) return true;
-  switch (outcome.step) {
-    case EConversionStep::Load:
-      return report.AddReportLine(IDS_ERROR_LOADING, source, outcome.why.Reason());
-    case EConversionStep::Convert:
-      return report.AddReportLine(IDS_ERROR_CONVERTING, source, outcome.why.Reason());
-    case EConversionStep::Write:
-      break;
-  }
-  return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, outcome.why.Reason());
+// The lower-case extension of a path that is of no kind the job can use, for its report line.
+std::string ExtensionText(const std::string& path) { return AsciiLower(SECFileSystem().ExtensionOf(path)); }
+
+// The kind of a path when it is one of the unit's own files.
+std::optional<EFileKind> UnitKindOf(const std::string& path) {
+  const std::optional<EFileKind> kind = FileKindOf(path);
+  if (kind && FileKindRow(*kind).side == EFileSide::kUnit) return kind;
+  return std::nullopt;
 }
 
 // Keeps the report lines of one target until every target is known, so that the report has them in
@@ -84,26 +72,26 @@ struct STargetRun {
   std::string writePath;
   bool staged = false;
   bool pending = true;  // still to be converted
+  bool track = false;   // a track log, made from a .trk source
   SConversionOutcome outcome;
   CHeldLines lines;
 };
 
-template <typename UnitFile, typename Document>
-bool SaveDesktopFileFrom(const std::string& source, const std::string& target,
-                         bool (*convert)(const UnitFile&, Document&, CDiagnostic*), CReportSink& report) {
-  CDiagnostic why;
-  Document document;
-  {
-    UnitFile file;
-    if (!ReadUnitFile(source, file, &why)) return report.AddReportLine(IDS_ERROR_LOADING, source, why.Reason());
-    if (!convert(file, document, &why)) return report.AddReportLine(IDS_ERROR_CONVERTING, source, why.Reason());
-  }
-  if (!SaveVexlornFile(target, document, &why))
-    return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, why.Reason());
-  return true;
-}
-
 }  // namespace
+
+bool ReportOutcome(const SConversionOutcome& outcome, const std::string& source, const std::string& target,
+                   CReportSink& report) {
+  if (outcome.done) return true;
+  switch (outcome.step) {
+    case EConversionStep::Load:
+      return report.AddReportLine(IDS_ERROR_LOADING, source, outcome.why.Reason());
+    case EConversionStep::Convert:
+      return report.AddReportLine(IDS_ERROR_CONVERTING, source, outcome.why.Reason());
+    case EConversionStep::Write:
+      break;
+  }
+  return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, outcome.why.Reason());
+}
 
 bool IsTargetOnUnit(const std::string& target, const SConversionContext& ctx) {
   if (ctx.testMode || ctx.unit == nullptr || ctx.unit->Drive().empty()) return false;
@@ -135,14 +123,18 @@ std::vector<bool> ConvertFileToUnitTargets(const std::string& source, const std:
       run.pending = false;
       continue;
     }
-    const std::string kind = Lower(files.ExtensionOf(run.target));
-    if (kind == "upt" || kind == "rte") {
-      waypointTargets.push_back({run.writePath, kind == "rte"});
+    // The target's kind says what is made: a file of waypoints (and routes) from a .wpt source, a
+    // track log from a .trk source.
+    const std::optional<EFileKind> kind = UnitKindOf(run.target);
+    run.track = kind && Holds(*kind, kHoldsTrack);
+    if (kind && Holds(*kind, kHoldsWaypoints)) {
+      waypointTargets.push_back({run.writePath, Holds(*kind, kHoldsRoutes)});
       waypointRuns.push_back(i);
-    } else if (kind != "log") {
+    } else if (!run.track) {
       // The kind is the target's; the source is named because it is the file that cannot be used.
       run.lines.AddReportLine(IDS_ERROR_LOADING, source,
-                              "no unit file of kind \"" + kind + "\" can be made (upt, rte or log)");
+                              "no unit file of kind \"" + ExtensionText(run.target) + "\" can be made (" +
+                                  ListKinds(KindsOnSide(EFileSide::kUnit)) + ")");
       run.pending = false;
     }
   }
@@ -155,7 +147,7 @@ std::vector<bool> ConvertFileToUnitTargets(const std::string& source, const std:
   for (std::size_t i = 0; i < runs.size(); ++i) {
     STargetRun& run = runs[i];
     if (!run.pending) continue;
-    if (Lower(files.ExtensionOf(run.target)) == "log") run.outcome = ConvertTrackFileToUnit(source, run.writePath);
+    if (run.track) run.outcome = ConvertTrackFileToUnit(source, run.writePath);
     if (!ReportOutcome(run.outcome, source, run.target, run.lines)) continue;
     CDiagnostic why;
     // The staged copy stays in the temporary folder.
@@ -170,14 +162,23 @@ std::vector<bool> ConvertFileToUnitTargets(const std::string& source, const std:
 }
 
 bool ConvertFileToDesktop(const std::string& source, const std::string& target, CReportSink& report) {
-  SECFileSystem files;
-  const std::string kind = Lower(files.ExtensionOf(source));
+  const std::optional<EFileKind> kind = UnitKindOf(source);
   if (!PrepareFolder(target, report)) return false;
-
-  if (kind == "upt")
-    return SaveDesktopFileFrom<CUnitWaypointFile, CVexlornFileWpt>(source, target, ConvertWaypointsToDesktop, report);
-  if (kind == "rte")
-    return SaveDesktopFileFrom<CUnitRouteFile, CVexlornFileWpt>(source, target, ConvertRoutesToDesktop, report);
-  if (kind == "log") return ReportOutcome(ConvertTrackLogToDesktop(source, target), source, target, report);
-  return report.AddReportLine(IDS_ERROR_LOADING, source, "\"" + kind + "\" is not a unit file kind (upt, rte or log)");
+  if (!kind) {
+    return report.AddReportLine(
+        IDS_ERROR_LOADING, source,
+        "\"" + ExtensionText(source) + "\" is not a unit file kind (" + ListKinds(KindsOnSide(EFileSide::kUnit)) + ")");
+  }
+  // A track log streams into its .trk file point by point; user points and routes are small and go
+  // through their records whole.
+  if (Holds(*kind, kHoldsTrack)) return ReportOutcome(ConvertTrackLogToDesktop(source, target), source, target, report);
+  SGpxDocument doc;
+  {
+    CCodePage names;  // never asked: unit files keep their names' bytes as the desktop's files do
+    if (!ReportOutcome(FileCodecOf(*kind).read(source, doc, names), source, target, report)) return false;
+  }
+  CDiagnostic why;
+  if (!SaveVexlornFile(target, doc.points, &why))
+    return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, why.Reason());
+  return true;
 }

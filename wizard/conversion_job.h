@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/file_conversion.h"
 #include "storage/report_sink.h"
 
 class CUnitDevice;
@@ -38,3 +39,8 @@ std::vector<bool> ConvertFileToUnitTargets(const std::string& source, const std:
 // A unit file (.upt, .rte, .log by the source's extension) → the .wpt or .trk target, written in
 // place. Answers as ConvertFileToUnit.
 bool ConvertFileToDesktop(const std::string& source, const std::string& target, CReportSink& report);
+
+// True when the outcome is done; otherwise one line for the target that did not go through, naming
+// the source for faults of loading and converting and the target for faults of writing, and false.
+bool ReportOutcome(const SConversionOutcome& outcome, const std::string& source, const std::string& target,
+                   CReportSink& report);

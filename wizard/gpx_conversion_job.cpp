@@ -4,15 +4,17 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 
+#include "formats/ascii_case.h"
 #include "formats/atomic_file.h"
 #include "formats/conversion.h"
+#include "formats/file_kinds.h"
 #include "formats/gpx_reader.h"
 #include "formats/gpx_writer.h"
 #include "formats/input_file.h"
@@ -21,16 +23,12 @@
 #include "formats/vexlorn_stream.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
+#include "wizard/conversion_job.h"
+#include "wizard/file_codecs.h"
 
 namespace {
 
 constexpr const char* kNothingToConvert = "nothing to convert: the file holds no waypoint, route or track point";
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 bool HasContent(const SGpxDocument& doc) {
   if (doc.points.GetWaypoints().GetCount() != 0 || doc.points.GetRoutes().GetCount() != 0) return true;
@@ -219,8 +217,8 @@ bool ConvertGpxDocument(const std::string& source, const std::string& folder, EG
   const std::string stem = files.StemOf(source);
   // The names are claimed on a copy: a source that fails before writing takes none.
   CTargetNames claimed = names;
-  const auto name = [&](const char* extension) {
-    return claimed.Claim(files.JoinPath(folder, stem + '.' + extension));
+  const auto name = [&](EFileKind kind) {
+    return claimed.Claim(files.JoinPath(folder, stem + '.' + std::string(KindExtension(kind))));
   };
   std::vector<SPendingFile> pending;
   const bool hasPoints = doc.points.GetWaypoints().GetCount() != 0;
@@ -230,29 +228,29 @@ bool ConvertGpxDocument(const std::string& source, const std::string& folder, EG
       auto file = std::make_unique<CUnitWaypointFile>();
       if (!ConvertWaypointsToUnit(doc.points, *file, &why))
         return report.AddReportLine(IDS_ERROR_CONVERTING, source, why.Reason());
-      pending.push_back({name("upt"), std::move(file)});
+      pending.push_back({name(EFileKind::kUpt), std::move(file)});
     }
     if (hasRoutes) {
       auto file = std::make_unique<CUnitRouteFile>();
       if (!ConvertRoutesToUnit(doc.points, *file, &why))
         return report.AddReportLine(IDS_ERROR_CONVERTING, source, why.Reason());
-      pending.push_back({name("rte"), std::move(file)});
+      pending.push_back({name(EFileKind::kRte), std::move(file)});
     }
   } else if (hasPoints || hasRoutes) {
-    pending.push_back({name("wpt"), nullptr, &doc.points});
+    pending.push_back({name(EFileKind::kWpt), nullptr, &doc.points});
   }
   // A track without points would give an empty file; it is left out, and the numbering of the
   // names runs over the files written.
   for (const CVexlornFileTrk& track : doc.tracks) {
     if (track.GetNodes().GetCount() == 0) continue;
     if (outputs == EGpxOutputs::Desktop) {
-      pending.push_back({name("trk"), nullptr, nullptr, &track});
+      pending.push_back({name(EFileKind::kTrk), nullptr, nullptr, &track});
       continue;
     }
     auto file = std::make_unique<CUnitTrackFile>();
     if (!ConvertTrackToUnit(track, *file, &why))
       return report.AddReportLine(IDS_ERROR_CONVERTING, source, why.Reason());
-    pending.push_back({name("log"), std::move(file)});
+    pending.push_back({name(EFileKind::kLog), std::move(file)});
   }
 
   if (!PrepareFolder(folder, pending.front().target, report)) return false;
@@ -266,29 +264,6 @@ bool ConvertGpxDocument(const std::string& source, const std::string& folder, EG
     written.push_back(file.target);
   }
   return complete;
-}
-
-// Reads any desktop or unit file into a GPX document (unit files through the desktop records, as
-// the conversion to the desktop does: local track times become UTC there).
-bool LoadAsGpx(const std::string& source, const std::string& kind, SGpxDocument& doc, CReportSink& report) {
-  CDiagnostic why;
-  if (kind == "wpt") {
-    if (!LoadVexlornFile(source, doc.points, &why))
-      return report.AddReportLine(IDS_ERROR_LOADING, source, why.Reason());
-    return true;
-  }
-  if (kind == "upt") {
-    CUnitWaypointFile file;
-    if (!ReadUnitFile(source, file, &why)) return report.AddReportLine(IDS_ERROR_LOADING, source, why.Reason());
-    if (!ConvertWaypointsToDesktop(file, doc.points, &why))
-      return report.AddReportLine(IDS_ERROR_CONVERTING, source, why.Reason());
-    return true;
-  }
-  CUnitRouteFile file;
-  if (!ReadUnitFile(source, file, &why)) return report.AddReportLine(IDS_ERROR_LOADING, source, why.Reason());
-  if (!ConvertRoutesToDesktop(file, doc.points, &why))
-    return report.AddReportLine(IDS_ERROR_CONVERTING, source, why.Reason());
-  return true;
 }
 
 // A track written into a GPX file point by point, as it is read from a .trk or .log file. Faults
@@ -448,13 +423,14 @@ bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOu
   const std::string stem = files.StemOf(source);
   // The names are claimed on a copy: a source that fails before writing takes none.
   CTargetNames claimed = names;
-  const auto name = [&](const char* extension) {
-    return claimed.Claim(files.JoinPath(folder, stem + '.' + extension));
+  const auto name = [&](EFileKind kind) {
+    return claimed.Claim(files.JoinPath(folder, stem + '.' + std::string(KindExtension(kind))));
   };
   // The tracks go into their files while the source is read; waypoints and routes are held.
   const std::size_t replacedBefore = codePage.GetReplacementCount();
   COutputFolder output(folder);
-  CTrackFiles tracks(outputs, output, [&] { return name(outputs == EGpxOutputs::Unit ? "log" : "trk"); });
+  CTrackFiles tracks(outputs, output,
+                     [&] { return name(outputs == EGpxOutputs::Unit ? EFileKind::kLog : EFileKind::kTrk); });
   CVexlornFileWpt points;
   CDiagnostic why;
   if (!ReadGpxFile(source, points, tracks, codePage, &why)) {
@@ -484,15 +460,15 @@ bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOu
     if (hasPoints) {
       auto file = std::make_unique<CUnitWaypointFile>();
       if (!ConvertWaypointsToUnit(points, *file, &why)) return fail(IDS_ERROR_CONVERTING, source, why.Reason());
-      pending.push_back({name("upt"), std::move(file)});
+      pending.push_back({name(EFileKind::kUpt), std::move(file)});
     }
     if (hasRoutes) {
       auto file = std::make_unique<CUnitRouteFile>();
       if (!ConvertRoutesToUnit(points, *file, &why)) return fail(IDS_ERROR_CONVERTING, source, why.Reason());
-      pending.push_back({name("rte"), std::move(file)});
+      pending.push_back({name(EFileKind::kRte), std::move(file)});
     }
   } else if (hasPoints || hasRoutes) {
-    pending.push_back({name("wpt"), nullptr, &points});
+    pending.push_back({name(EFileKind::kWpt), nullptr, &points});
   }
   if (tracks.ConvertFailed()) return fail(IDS_ERROR_CONVERTING, source, tracks.ConvertError().Reason());
   for (auto& file : trackFiles) pending.push_back({file->target, nullptr, nullptr, nullptr, file.get()});
@@ -513,15 +489,20 @@ bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOu
 
 bool ConvertFileToGpx(const std::string& source, const std::string& target, CCodePage& codePage, CReportSink& report) {
   const SECFileSystem files;
-  const std::string kind = Lower(files.ExtensionOf(source));
-  // Tracks go through point by point; waypoints and routes are small and read whole.
-  if (kind == "trk") return TrackFileToGpx(source, target, codePage, report);
-  if (kind == "log") return TrackLogToGpx(source, target, codePage, report);
-  if (kind != "wpt" && kind != "upt" && kind != "rte")
+  const std::optional<EFileKind> kind = FileKindOf(source);
+  if (!kind || TargetKinds(*kind, EFileSide::kInterchange).empty()) {
     return report.AddReportLine(IDS_ERROR_LOADING, source,
-                                "\"" + kind + "\" is not a desktop or unit file kind (wpt, trk, upt, rte or log)");
+                                "\"" + AsciiLower(files.ExtensionOf(source)) +
+                                    "\" is not a desktop or unit file kind (" +
+                                    ListKinds(KindsConvertedTowards(EFileSide::kInterchange)) + ")");
+  }
+  // Tracks go through point by point; waypoints and routes are small and read whole, unit files
+  // through the desktop records as the conversion to the desktop reads them (local track times
+  // become UTC there).
+  if (*kind == EFileKind::kTrk) return TrackFileToGpx(source, target, codePage, report);
+  if (*kind == EFileKind::kLog) return TrackLogToGpx(source, target, codePage, report);
   SGpxDocument doc;
-  if (!LoadAsGpx(source, kind, doc, report)) return false;
+  if (!ReportOutcome(FileCodecOf(*kind).read(source, doc, codePage), source, target, report)) return false;
   if (!HasContent(doc)) return report.AddReportLine(IDS_ERROR_CONVERTING, source, kNothingToConvert);
   const std::string folder = files.FolderOf(target);
   if (folder.empty()) return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, "the target path names no folder");

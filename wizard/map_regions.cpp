@@ -7,23 +7,15 @@
 #include <charconv>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 #include <utility>
 
+#include "formats/ascii_case.h"
+#include "formats/file_kinds.h"
 #include "storage/entry_names.h"
 #include "storage/file_identity.h"
 #include "storage/file_system.h"
 #include "storage/unit_device.h"
-
-namespace {
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-}  // namespace
 
 void CMapRegionArray::InsertByDate(CMapRegionEntry entry) {
   const auto place = std::find_if(m_entries.begin(), m_entries.end(),
@@ -32,9 +24,8 @@ void CMapRegionArray::InsertByDate(CMapRegionEntry entry) {
 }
 
 bool CMapRegionArray::IsNewPath(const std::string& path) const {
-  const std::string wanted = AsciiLower(path);
   return std::none_of(m_entries.begin(), m_entries.end(),
-                      [&](const CMapRegionEntry& each) { return AsciiLower(each.path) == wanted; });
+                      [&](const CMapRegionEntry& each) { return EqualIgnoringCase(each.path, path); });
 }
 
 CMapRegionEntry MakeRegionEntry(const std::string& path) {
@@ -49,10 +40,14 @@ CMapRegionEntry MakeRegionEntry(const std::string& path) {
 void LoadRegions(const std::vector<std::string>& folders, CMapRegionArray& regions) {
   regions.RemoveAll();
   SECFileSystem fs;
+  const std::vector<EFileKind> maps = KindsOnSide(EFileSide::kMap);
   for (const std::string& folder : folders) {
-    for (const char* pattern : {"*.imi", "*.tdx"}) {
-      for (const std::string& path : fs.ListFiles(fs.JoinPath(folder, pattern), SECFileSystem::kFilterAll, true)) {
-        regions.InsertByDate(MakeRegionEntry(path));
+    for (const EFileKind kind : maps) {
+      for (const std::string_view extension : FileKindRow(kind).extensions) {
+        const std::string pattern = fs.JoinPath(folder, "*." + std::string(extension));
+        for (const std::string& path : fs.ListFiles(pattern, SECFileSystem::kFilterAll, true)) {
+          regions.InsertByDate(MakeRegionEntry(path));
+        }
       }
     }
   }
@@ -130,7 +125,8 @@ SRegionFolders RegionFoldersOn(const std::string& destination) {
 std::string RegionTarget(const std::string& regionPath, const SRegionFolders& folders) {
   const SECFileSystem fs;
   const std::string name = fs.FileNameOf(regionPath);
-  const bool detail = AsciiLower(fs.ExtensionOf(name)) == "imi";
+  const std::optional<EFileKind> kind = FileKindOf(name);
+  const bool detail = kind && Holds(*kind, kHoldsDetailMap);
   return fs.JoinPath(detail ? folders.detail : folders.background, name);
 }
 

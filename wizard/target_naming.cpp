@@ -2,28 +2,19 @@
 #include "wizard/target_naming.h"
 
 #include <algorithm>
-#include <cctype>
+#include <optional>
 
+#include "formats/ascii_case.h"
+#include "formats/file_kinds.h"
 #include "storage/file_system.h"
 #include "storage/unit_device.h"
+#include "wizard/file_codecs.h"
 
 namespace {
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-bool BeginsWithIgnoringCase(const std::string& row, const std::string& prefix) {
-  if (row.size() < prefix.size()) return false;
-  return std::equal(prefix.begin(), prefix.end(), row.begin(),
-                    [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); });
-}
-
 bool AnyRowBeginsWith(const std::vector<std::string>& rows, const std::string& name) {
   return std::any_of(rows.begin(), rows.end(),
-                     [&](const std::string& row) { return BeginsWithIgnoringCase(row, name); });
+                     [&](const std::string& row) { return StartsWithIgnoringCase(row, name); });
 }
 
 bool IsTaken(const std::string& name, const std::vector<std::string>& rows, const std::vector<CFileIdentity>& taken) {
@@ -44,10 +35,16 @@ std::string UniqueName(const std::string& candidate, const std::vector<std::stri
   return name;
 }
 
-// Unit folder indexes of the language file.
-constexpr int kPointsOfInterest = 2;
-constexpr int kRoutes = 3;
-constexpr int kTrackLogs = 4;
+// The kinds a source of one side gives towards the other side; none for any other source.
+std::span<const EFileKind> TargetKindsFrom(const std::string& source, EFileSide from, EFileSide towards) {
+  const std::optional<EFileKind> kind = FileKindOf(source);
+  if (!kind || FileKindRow(*kind).side != from) return {};
+  return TargetKinds(*kind, towards);
+}
+
+std::string WithExtension(const std::string& base, EFileKind kind) {
+  return base + '.' + std::string(KindExtension(kind));
+}
 
 }  // namespace
 
@@ -74,26 +71,20 @@ std::string CTargetNames::Claim(const std::string& candidate) {
 
 std::vector<std::string> TargetsForDesktopFile(const std::string& source, CUnitDevice& unit, bool testMode) {
   const SECFileSystem files;
-  const std::string extension = Lower(files.ExtensionOf(source));
   const std::string base = files.StemOf(source);
-  const auto folder = [&](int index) { return testMode ? unit.Drive() : unit.GetUnitFolder(index, true); };
-  if (extension == "wpt") {
-    return {files.JoinPath(folder(kPointsOfInterest), base + ".upt"), files.JoinPath(folder(kRoutes), base + ".rte")};
+  std::vector<std::string> targets;
+  for (const EFileKind kind : TargetKindsFrom(source, EFileSide::kDesktop, EFileSide::kUnit)) {
+    const std::string folder = testMode ? unit.Drive() : unit.GetUnitFolder(FileCodecOf(kind).unitFolder, true);
+    targets.push_back(files.JoinPath(folder, WithExtension(base, kind)));
   }
-  if (extension == "trk") return {files.JoinPath(folder(kTrackLogs), base + ".log")};
-  return {};
+  return targets;
 }
 
 std::vector<std::string> TargetsForUnitFile(const std::string& source, const std::string& documentsFolder) {
   const SECFileSystem files;
-  const std::string extension = Lower(files.ExtensionOf(source));
-  std::string targetExtension;
-  if (extension == "upt" || extension == "rte") {
-    targetExtension = "wpt";
-  } else if (extension == "log") {
-    targetExtension = "trk";
-  } else {
-    return {};
+  std::vector<std::string> targets;
+  for (const EFileKind kind : TargetKindsFrom(source, EFileSide::kUnit, EFileSide::kDesktop)) {
+    targets.push_back(files.JoinPath(documentsFolder, WithExtension(files.StemOf(source), kind)));
   }
-  return {files.JoinPath(documentsFolder, files.StemOf(source) + '.' + targetExtension)};
+  return targets;
 }

@@ -8,11 +8,14 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <algorithm>
-#include <cctype>
+#include <optional>
 
+#include "formats/ascii_case.h"
+#include "formats/file_kinds.h"
 #include "resources/resource_source.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
+#include "wizard/file_codecs.h"
 #include "wizard/pages/dialogs.h"
 #include "wizard/pages/wizard_state.h"
 #include "wizard/target_naming.h"
@@ -27,22 +30,6 @@ constexpr int kIconBrowse = 140;
 constexpr int kIconUnit = 143;
 constexpr int kIconToUnit = 144;
 constexpr int kIconToDesktop = 145;
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-// The save dialog's filter for a target's extension; none for an extension of another kind.
-int RenameFilterFor(const std::string& extension) {
-  if (extension == "wpt") return IDS_FILTER_WPT;
-  if (extension == "trk") return IDS_FILTER_TRK;
-  if (extension == "upt") return IDS_FILTER_UPT;
-  if (extension == "rte") return IDS_FILTER_RTE;
-  if (extension == "log") return IDS_FILTER_LOG;
-  return 0;
-}
 
 }  // namespace
 
@@ -136,7 +123,7 @@ bool CPropertyPageDestination::OnSetActive() {
   m_sourceSide = toDesktop ? &m_right : &m_left;
   m_targetSide = toDesktop ? &m_left : &m_right;
   m_arrowIcon = toDesktop ? kIconToDesktop : kIconToUnit;
-  m_openFilter = toDesktop ? IDS_FILTER_UNIT_SOURCES : IDS_FILTER_DESKTOP_SOURCES;
+  m_openFilter = SideFilterId(toDesktop ? EFileSide::kUnit : EFileSide::kDesktop);
   m_arrow->setPixmap(m_state.resources.Icon(m_arrowIcon).pixmap(32, 32));
   // Emptying the lists ran UpdateControls for the old sides, which may have disabled this button,
   // and a disabled button refuses the focus; on the source side it is always enabled.
@@ -204,9 +191,10 @@ void CPropertyPageDestination::ChangeTargetName() {
   const std::string path = selected.front()->data(kPathRole).toByteArray().toStdString();
 
   SECFileSystem files;
-  const std::string extension = Lower(files.ExtensionOf(path));
-  const int filterId = RenameFilterFor(extension);
-  const QString filter = filterId != 0 ? String(filterId) : QString();
+  const std::string extension = AsciiLower(files.ExtensionOf(path));
+  // The save dialog's filter is the target kind's; none for a name of no kind.
+  const std::optional<EFileKind> kind = FileKindOf(path);
+  const QString filter = kind ? String(FileCodecOf(*kind).filterId) : QString();
   const std::string folder = files.FolderOf(path);
   if (!folder.empty() && !files.IsFolder(folder)) files.CreateFolderChain(folder);
 

@@ -1,17 +1,15 @@
-// Every navigation file kind read through the public readers of formats/ and the conversions, into
-// navigation data. This is the one place that knows the file kinds' records.
+// Every navigation file kind read through the readers of the table of file kinds, into navigation
+// data.
 #include "wizard/preview/navigation_reader.h"
 
-#include <algorithm>
-#include <cctype>
 #include <new>
+#include <optional>
 #include <utility>
 
-#include "formats/conversion.h"
-#include "formats/gpx_reader.h"
-#include "formats/unit_files.h"
-#include "formats/vexlorn_file.h"
+#include "formats/ascii_case.h"
+#include "formats/file_kinds.h"
 #include "storage/file_system.h"
+#include "wizard/file_codecs.h"
 
 namespace {
 
@@ -55,48 +53,22 @@ void AddTrack(CVexlornFileTrk& doc, SNavigationData& data, CCodePage& codePage) 
   doc.GetNodes() = SVexlornTnodBlockArray();  // a move: frees the nodes' room
 }
 
-std::string LowerExtension(const std::string& path) {
-  std::string extension = SECFileSystem().ExtensionOf(path);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return extension;
-}
-
-// The unit file is dropped before its records are copied into the data.
-template <typename UnitFile, typename Document>
-bool ReadUnit(const std::string& path, Document& doc, bool (*convert)(const UnitFile&, Document&, CDiagnostic*),
-              CDiagnostic* why) {
-  UnitFile file;
-  return ReadUnitFile(path, file, why) && convert(file, doc, why);
-}
-
 bool Read(const std::string& path, SNavigationData& data, CCodePage& codePage, CDiagnostic* why) {
-  const std::string kind = LowerExtension(path);
-  if (kind == "wpt" || kind == "upt" || kind == "rte") {
-    CVexlornFileWpt doc;
-    const bool read = kind == "wpt"   ? LoadVexlornFile(path, doc, why)
-                      : kind == "upt" ? ReadUnit<CUnitWaypointFile>(path, doc, ConvertWaypointsToDesktop, why)
-                                      : ReadUnit<CUnitRouteFile>(path, doc, ConvertRoutesToDesktop, why);
-    if (!read) return false;
-    AddPoints(doc, data, codePage);
-    return true;
+  const std::optional<EFileKind> kind = FileKindOf(path);
+  const FReadFile read = kind ? FileCodecOf(*kind).read : nullptr;
+  if (read == nullptr) {
+    return Fail(why, "\"" + AsciiLower(SECFileSystem().ExtensionOf(path)) + "\" is not a kind of navigation file (" +
+                         ListKinds(ReadableKinds()) + ")");
   }
-  if (kind == "trk" || kind == "log") {
-    CVexlornFileTrk doc;
-    const bool read = kind == "trk" ? LoadVexlornFile(path, doc, why)
-                                    : ReadUnit<CUnitTrackFile>(path, doc, ConvertTrackToDesktop, why);
-    if (!read) return false;
-    AddTrack(doc, data, codePage);
-    return true;
+  SGpxDocument doc;
+  SConversionOutcome outcome = read(path, doc, codePage);
+  if (!outcome.done) {
+    if (why != nullptr) *why = std::move(outcome.why);
+    return false;
   }
-  if (kind == "gpx") {
-    SGpxDocument doc;
-    if (!ReadGpxFile(path, doc, codePage, why)) return false;
-    AddPoints(doc.points, data, codePage);
-    for (CVexlornFileTrk& track : doc.tracks) AddTrack(track, data, codePage);
-    return true;
-  }
-  return Fail(why, "\"" + kind + "\" is not a kind of navigation file (wpt, trk, upt, rte, log or gpx)");
+  AddPoints(doc.points, data, codePage);
+  for (CVexlornFileTrk& track : doc.tracks) AddTrack(track, data, codePage);
+  return true;
 }
 
 }  // namespace

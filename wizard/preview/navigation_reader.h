@@ -1,4 +1,4 @@
-// Reads any navigation file (.wpt, .trk, .upt, .rte, .log, .gpx) into navigation data.
+// Reads any navigation file (every kind with a reader in wizard/file_codecs.h) into navigation data.
 #pragma once
 
 #include <string>

@@ -42,8 +42,7 @@ class CVexlornTrackReader {
 // NextWaypoint gives the waypoints, then BeginRoutes reads the route count and NextRoute the routes.
 class CVexlornWaypointReader {
  public:
-  explicit CVexlornWaypointReader(CDiagnostic* why, CCodePage* codePage = nullptr)
-      : m_why(why), m_codePage(codePage) {}
+  explicit CVexlornWaypointReader(CDiagnostic* why, CCodePage* codePage = nullptr) : m_why(why), m_codePage(codePage) {}
   bool Open(const std::string& path);
   std::size_t GetWaypointCount() const { return m_count; }
   bool NextWaypoint(SVexlornWptBlock& waypoint) { return waypoint.Load(*m_archive); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/conversion_options.h"
 #include "cli/report_printer.h"
 #include "cli/terminal_text.h"
 #include "formats/code_page.h"
@@ -23,8 +24,8 @@ namespace {
 
 struct SOptions {
   std::string outputFolder;
-  std::string to;  // "unit", "desktop", "gpx" or empty: by the extension
-  std::string codePage = CCodePage::kDefaultName;
+  std::string to;        // "unit", "desktop", "gpx" or empty: by the extension
+  std::string codePage;  // empty: the locale's
   std::vector<std::string> files;
 };
 
@@ -52,41 +53,38 @@ std::string OutputName(const std::string& folder, const std::string& source, EFi
 
 // A .gpx source to the unit's or the desktop's files, or any other source to a .gpx file.
 void ConvertWithGpx(const std::string& source, const std::string& folder, const SOptions& options, CCodePage& codePage,
-                    CTargetNames& names, CReportSink& report) {
+                    CUnitTimes& times, CTargetNames& names, CReportSink& report) {
   if (FileKindOf(source) == EFileKind::kGpx) {
     if (options.to == "gpx") {
       report.AddReportLine(IDS_ERROR_CONVERTING, source, "the file is GPX already: --to unit or --to desktop");
       return;
     }
     std::vector<std::string> written;
-    ConvertGpxFile(source, folder, options.to == "desktop" ? EGpxOutputs::Desktop : EGpxOutputs::Unit, codePage, names,
-                   written, report);
+    ConvertGpxFile(source, folder, options.to == "desktop" ? EGpxOutputs::Desktop : EGpxOutputs::Unit, codePage, times,
+                   names, written, report);
     for (const std::string& target : written) std::printf("%s\n", EscapeForTerminal(target).c_str());
   } else {
     const std::string target = names.Claim(OutputName(folder, source, EFileKind::kGpx));
-    if (FileCodecOf(EFileKind::kGpx).write(source, {target}, SConversionContext(), codePage, report).front()) {
+    SConversionContext context;
+    context.settings.times = &times;
+    if (FileCodecOf(EFileKind::kGpx).write(source, {target}, context, codePage, report).front()) {
       std::printf("%s\n", EscapeForTerminal(target).c_str());
     }
-  }
-  if (codePage.GetReplacementCount() != 0) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "warning: %s: %zu character(s) not held by %s or by XML became '?'\n",
-                 EscapeForTerminal(source).c_str(), codePage.GetReplacementCount(), codePage.GetName().c_str());
-    codePage.ResetReplacementCount();
   }
 }
 
 void RunConvert(const SOptions& options, int& status) {
   const SECFileSystem files;
   CStandardErrorReport report;
-  const SConversionContext noUnit;
-  CCodePage codePage(options.codePage);
-  CDiagnostic why;
-  if (!codePage.IsUsable(&why)) {
-    std::fprintf(stderr, "--codepage: %s\n", EscapeForTerminal(why.Reason()).c_str());
+  const std::unique_ptr<CCodePage> usable = OpenCodePage(options.codePage);
+  if (!usable) {
     status = 2;
     return;
   }
+  CCodePage& codePage = *usable;
+  CUnitTimes times;
+  SConversionContext noUnit;
+  noUnit.settings = {&codePage, &times};
   // No output may replace an input of the run, whenever that input is read, nor another output.
   CTargetNames names(options.files);
   for (const std::string& source : options.files) {
@@ -94,7 +92,8 @@ void RunConvert(const SOptions& options, int& status) {
     if (folder.empty()) folder = ".";
     const std::optional<EFileKind> kind = FileKindOf(source);
     if (options.to == "gpx" || kind == EFileKind::kGpx) {
-      ConvertWithGpx(source, folder, options, codePage, names, report);
+      ConvertWithGpx(source, folder, options, codePage, times, names, report);
+      WarnOfChanges(source, codePage, times);
       continue;
     }
     bool toUnit = false;
@@ -121,6 +120,7 @@ void RunConvert(const SOptions& options, int& status) {
     for (std::size_t i = 0; i < outputs.size(); ++i) {
       if (converted[i]) std::printf("%s\n", EscapeForTerminal(outputs[i]).c_str());
     }
+    WarnOfChanges(source, codePage, times);
   }
   std::fflush(stdout);
   status = report.Failed() ? 1 : 0;
@@ -140,8 +140,7 @@ void AddConvertCommand(CLI::App& app, int& status) {
                       "Folder for the converted files (made when missing); default: each input's own folder");
   command->add_option("--to", options->to, "unit, desktop or gpx; default: by each input's extension (.gpx: unit)")
       ->check(CLI::IsMember({"unit", "desktop", "gpx"}));
-  command->add_option("--codepage", options->codePage,
-                      "Code page of the names in desktop and unit files, for GPX (default CP1252; e.g. CP1251)");
+  AddCodePageOption(*command, options->codePage);
   command->add_option("FILE", options->files, "Files to convert; the extension decides the direction")->required();
   command->callback([options, &status] { RunConvert(*options, status); });
 }

@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include "formats/code_page.h"
+
 namespace {
 
 struct SLanguagePage {
@@ -50,4 +52,15 @@ std::string UserAnsiCodePage() {
     if (value != nullptr && *value != '\0') return AnsiCodePageOfLocale(value);
   }
   return AnsiCodePageOfLocale("");
+}
+
+std::string CodePageFromEnvironment(const char* variable, CDiagnostic* why) {
+  const char* value = std::getenv(variable);
+  if (value == nullptr || *value == '\0') return UserAnsiCodePage();
+  const CCodePage chosen(value);
+  CDiagnostic refusal;
+  if (chosen.IsUsable(&refusal)) return chosen.GetName();
+  const std::string fallback = UserAnsiCodePage();
+  Fail(why, std::string(variable) + ": " + refusal.Reason() + "; " + fallback + " is used instead");
+  return fallback;
 }

@@ -53,7 +53,7 @@ TEST_F(GpxConvertCommandTest, GpxGoesToTheUnitByDefaultAndToTheDesktopOnRequest)
   EXPECT_EQ(ReadBytes(Path("unit/weekend.log")), ReadBytes(kGolden / "weekend~unit.log"));
   // The second track has no name: the unit gives it the file's name when it reads it.
   EXPECT_THAT(ReadBytes(Path("unit/weekend_1.log")),
-              StartsWith("$PTVLTRK,4726.778,N,01132.646,E,0000,M,090000.00,A,,"));
+              StartsWith("$PTVLTRK,4726.778,N,01132.646,E,0000,M,090000.00,A,weekend_,"));  // named after its file
 
   const SRun desktop = Run({"convert", "--to", "desktop", "-o", Path("desktop"), gpx});
   EXPECT_EQ(desktop.status, 0) << desktop.err;

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "formats/code_page.h"
+#include "formats/unit_times.h"
 #include "resources/string_ids.h"
 #include "storage/unit_device.h"
 #include "wizard/conversion_job.h"
@@ -22,16 +24,19 @@ CPropertyPageConversion::CPropertyPageConversion(CWizardState& state)
       m_status(new QLabel),
       m_fileProgress(new CProgressBar),
       m_ejectHint(new QLabel),
+      m_codePageNote(new QLabel),
       m_secondProgress(new CProgressBar),
       m_hint(new QLabel(Text("hint"))) {
   m_fileProgress->setTextVisible(false);
   m_secondProgress->setTextVisible(false);
   m_ejectHint->setWordWrap(true);
+  m_codePageNote->setWordWrap(true);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_status);
   layout->addWidget(m_fileProgress);
   layout->addWidget(m_ejectHint);
   layout->addWidget(m_secondProgress);
+  layout->addWidget(m_codePageNote);
   layout->addStretch();
   layout->addWidget(m_hint);
 }
@@ -41,6 +46,11 @@ bool CPropertyPageConversion::OnSetActive() {
   m_done = false;
   m_hint->hide();
   m_ejectHint->clear();
+  // A TRANSVANE_CODEPAGE that cannot be used is said here, where the names are converted; the
+  // reason itself is the label's tooltip.
+  m_codePageNote->setVisible(!m_state.codePageProblem.empty());
+  m_codePageNote->setText(Text("codePageIgnored").replace("%s", QString::fromStdString(m_state.codePage)));
+  m_codePageNote->setToolTip(QString::fromStdString(m_state.codePageProblem));
   m_status->setText(String(IDS_CONVERSION_RUNNING));
   m_fileProgress->setRange(0, static_cast<int>(m_state.filePairs.Count()));
   m_fileProgress->setValue(0);
@@ -61,6 +71,9 @@ void CPropertyPageConversion::OnTimer(int timerId) {
   context.testMode = m_state.testMode;
   context.unit = &m_state.unit;
   context.tempFolder = m_state.TempFolder();
+  CCodePage codePage(m_state.codePage);
+  CUnitTimes times;
+  context.settings = {&codePage, &times};
   bool anyOnUnit = false;
   const CFilePairs& pairs = m_state.filePairs;
   for (std::size_t done = 0; done < pairs.Count();) {

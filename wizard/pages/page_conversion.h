@@ -22,12 +22,14 @@ class CPropertyPageConversion : public CPropertyPage_ {
   QLabel* Status() const { return m_status; }
   QLabel* Hint() const { return m_hint; }
   QLabel* EjectHint() const { return m_ejectHint; }
+  QLabel* CodePageNote() const { return m_codePageNote; }
   QProgressBar* FileProgress() const { return m_fileProgress; }
 
  private:
   QLabel* m_status;
   QProgressBar* m_fileProgress;
-  QLabel* m_ejectHint;  // the blank line of the page, used when the unit refuses to eject
+  QLabel* m_ejectHint;     // the blank line of the page, used when the unit refuses to eject
+  QLabel* m_codePageNote;  // why TRANSVANE_CODEPAGE was not used, when it was not
   QProgressBar* m_secondProgress;
   QLabel* m_hint;
   bool m_toDesktop = false;

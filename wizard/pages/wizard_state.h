@@ -26,6 +26,10 @@ class CWizardState : public CReportSink {
   std::vector<std::string> report;
   CUnitDevice unit;
   bool testMode = false;
+  // The code page of the names, read once at start-up (TRANSVANE_CODEPAGE, else the locale's), and
+  // why the variable's page was not used when it was set to one that cannot be (else empty).
+  std::string codePage = "CP1252";
+  std::string codePageProblem;
 
   // One line of the report: the message of the id in the current resource source, the path in
   // place of "%s". The reason is for the command-line tool; the wizard shows the line alone.

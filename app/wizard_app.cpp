@@ -20,6 +20,7 @@
 
 #include "app/program_info.h"
 #include "app/session_inhibitor.h"
+#include "formats/locale_code_page.h"
 #include "resources/string_ids.h"
 #include "storage/interruption.h"
 #include "wizard/pages/wizard_pages.h"
@@ -71,6 +72,9 @@ CWizardApp::CWizardApp(const SWizardOptions& options)
       m_askSession(options.askSession) {
   unit.SetDriveAccess(drives.get());
   testMode = HasTestSwitch(options.arguments);
+  CDiagnostic why;
+  codePage = CodePageFromEnvironment("TRANSVANE_CODEPAGE", &why);
+  codePageProblem = why.Reason();
 }
 
 CWizardApp::~CWizardApp() {

@@ -10,6 +10,7 @@
 
 #include "cli/command_words.h"
 #include "cli/commands.h"
+#include "cli/conversion_options.h"
 #include "cli/report_printer.h"
 #include "cli/standard_streams.h"
 #include "cli/terminal_text.h"
@@ -26,9 +27,9 @@ namespace {
 
 struct SOptions {
   std::string outputFolder;
-  std::string to;    // "unit", "desktop", "gpx" or empty: by the extension
-  std::string from;  // the kind of standard input ("-"): an extension without the dot
-  std::string codePage = CCodePage::kDefaultName;
+  std::string to;        // "unit", "desktop", "gpx" or empty: by the extension
+  std::string from;      // the kind of standard input ("-"): an extension without the dot
+  std::string codePage;  // empty: the locale's
   std::vector<std::string> files;
 };
 
@@ -76,28 +77,23 @@ std::string OutputName(const std::string& folder, const std::string& source, EFi
 
 // A .gpx source to the unit's or the desktop's files, or any other source to a .gpx file.
 void ConvertWithGpx(const std::string& source, const std::string& folder, const SOptions& options, CCodePage& codePage,
-                    CTargetNames& names, CStagedNamesReport& report, CWrittenFiles& written) {
+                    CUnitTimes& times, CTargetNames& names, CStagedNamesReport& report, CWrittenFiles& written) {
   if (FileKindOf(source) == EFileKind::kGpx) {
     if (options.to == "gpx") {
       report.AddReportLine(IDS_ERROR_CONVERTING, source, "the file is GPX already: --to unit or --to desktop");
       return;
     }
     std::vector<std::string> targets;
-    ConvertGpxFile(source, folder, options.to == "desktop" ? EGpxOutputs::Desktop : EGpxOutputs::Unit, codePage, names,
-                   targets, report);
+    ConvertGpxFile(source, folder, options.to == "desktop" ? EGpxOutputs::Desktop : EGpxOutputs::Unit, codePage, times,
+                   names, targets, report);
     for (const std::string& target : targets) written.Add(target);
   } else {
     const std::string target = names.Claim(OutputName(folder, source, EFileKind::kGpx));
-    if (FileCodecOf(EFileKind::kGpx).write(source, {target}, SConversionContext(), codePage, report).front()) {
+    SConversionContext context;
+    context.settings.times = &times;
+    if (FileCodecOf(EFileKind::kGpx).write(source, {target}, context, codePage, report).front()) {
       written.Add(target);
     }
-  }
-  if (codePage.GetReplacementCount() != 0) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "warning: %s: %zu character(s) not held by %s or by XML became '?'\n",
-                 EscapeForTerminal(report.Shown(source)).c_str(), codePage.GetReplacementCount(),
-                 codePage.GetName().c_str());
-    codePage.ResetReplacementCount();
   }
 }
 
@@ -151,14 +147,15 @@ int WriteToStandardOutput(const std::vector<std::string>& held, bool failed) {
 void RunConvert(const SOptions& options, int& status) {
   const SECFileSystem files;
   CStandardErrorReport errors;
-  const SConversionContext noUnit;
-  CCodePage codePage(options.codePage);
-  CDiagnostic why;
-  if (!codePage.IsUsable(&why)) {
-    std::fprintf(stderr, "--codepage: %s\n", EscapeForTerminal(why.Reason()).c_str());
+  const std::unique_ptr<CCodePage> usable = OpenCodePage(options.codePage);
+  if (!usable) {
     status = 2;
     return;
   }
+  CCodePage& codePage = *usable;
+  CUnitTimes times;
+  SConversionContext noUnit;
+  noUnit.settings = {&codePage, &times};
   if (!CheckStandardStreams(options)) {
     status = 2;
     return;
@@ -202,7 +199,8 @@ void RunConvert(const SOptions& options, int& status) {
     if (folder.empty()) folder = ".";
     const std::optional<EFileKind> kind = FileKindOf(source);
     if (options.to == "gpx" || kind == EFileKind::kGpx) {
-      ConvertWithGpx(source, folder, options, codePage, names, report, written);
+      ConvertWithGpx(source, folder, options, codePage, times, names, report, written);
+      WarnOfChanges(report.Shown(source), codePage, times);
       continue;
     }
     bool toUnit = false;
@@ -229,6 +227,7 @@ void RunConvert(const SOptions& options, int& status) {
     for (std::size_t i = 0; i < outputs.size(); ++i) {
       if (converted[i]) written.Add(outputs[i]);
     }
+    WarnOfChanges(report.Shown(source), codePage, times);
   }
   std::fflush(stdout);
   status = toStandardOutput ? WriteToStandardOutput(written.Held(), errors.Failed()) : errors.Failed() ? 1 : 0;
@@ -255,8 +254,7 @@ void AddConvertCommand(CLI::App& app, int& status) {
   for (const EFileKind kind : InputKinds()) inputKinds.emplace_back(KindExtension(kind));
   command->add_option("--from", options->from, "What standard input (FILE -) holds: an extension, in any letter case")
       ->transform(KeywordOf(inputKinds));
-  command->add_option("--codepage", options->codePage,
-                      "Code page of the names in desktop and unit files, for GPX (default CP1252; e.g. CP1251)");
+  AddCodePageOption(*command, options->codePage);
   command
       ->add_option("FILE", options->files,
                    "Files to convert; the extension decides the direction; - reads standard input (with --from)")

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/conversion_options.h"
 #include "cli/core_application.h"
 #include "cli/report_printer.h"
 #include "cli/standard_streams.h"
@@ -24,6 +25,7 @@ struct SOptions {
   std::string unitFolder;
   bool noEject = false;
   std::string sysroot = "/";
+  std::string codePage;  // empty: the locale's
   std::vector<std::string> files;
 };
 
@@ -48,6 +50,12 @@ int LocateUnit(const SOptions& options, CUnitDevice& unit) {
 }
 
 void RunSend(const SOptions& options, int& status) {
+  const std::unique_ptr<CCodePage> codePage = OpenCodePage(options.codePage);
+  if (!codePage) {
+    status = 2;
+    return;
+  }
+  CUnitTimes times;
   const auto application = CreateCoreApplicationIfNone();
   const auto access = CreateDriveAccess(options.sysroot);
   CUnitDevice unit(access.get());
@@ -66,6 +74,7 @@ void RunSend(const SOptions& options, int& status) {
   SConversionContext context;
   context.unit = &unit;
   context.tempFolder = staging.Path();
+  context.settings = {codePage.get(), &times};
 
   CStandardErrorReport report;
   bool anyOnUnit = false;
@@ -88,6 +97,7 @@ void RunSend(const SOptions& options, int& status) {
       std::printf("%s\n", EscapeForTerminal(outputs[i]).c_str());
       anyOnUnit = anyOnUnit || IsTargetOnUnit(outputs[i], context);
     }
+    WarnOfChanges(source, *codePage, times);
   }
   std::fflush(stdout);
   status = report.Failed() ? 1 : 0;
@@ -116,6 +126,7 @@ void AddSendCommand(CLI::App& app, int& status) {
   command->add_flag("--no-eject", options->noEject, "Leave the unit mounted at the end");
   command->add_option("--sysroot", options->sysroot, "Read the mount table, sysfs and the volumes under this folder")
       ->check(CLI::ExistingDirectory);
+  AddCodePageOption(*command, options->codePage);
   command->add_option("FILE", options->files, "Desktop files to send (.wpt, .trk)")->required();
   command->callback([options, &status] { RunSend(*options, status); });
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/conversion_options.h"
 #include "cli/report_printer.h"
 #include "cli/terminal_text.h"
 #include "formats/atomic_file.h"
@@ -29,7 +30,7 @@ struct SOptions {
   std::string png;
   std::string svg;
   std::string size = "800x600";
-  std::string codePage = CCodePage::kDefaultName;
+  std::string codePage;  // empty: the locale's
   std::vector<std::string> files;
 };
 
@@ -113,13 +114,13 @@ bool WritePicture(const std::string& path, const QByteArray& bytes, std::string&
 void RunShow(const SOptions& options, int& status) {
   int width = 0, height = 0;
   ParseSize(options.size, width, height);  // checked when the options were parsed
-  CCodePage codePage(options.codePage);
-  CDiagnostic why;
-  if (!codePage.IsUsable(&why)) {
-    std::fprintf(stderr, "--codepage: %s\n", EscapeForTerminal(why.Reason()).c_str());
+  const std::unique_ptr<CCodePage> usable = OpenCodePage(options.codePage);
+  if (!usable) {
     status = 2;
     return;
   }
+  CCodePage& codePage = *usable;
+  CDiagnostic why;
 
   CStandardErrorReport report;
   const std::string picturePath = options.svg.empty() ? options.png : options.svg;
@@ -187,8 +188,7 @@ void AddShowCommand(CLI::App& app, int& status) {
             return ParseSize(text, width, height) ? std::string() : "WxH expected, each side 64 to 8192 pixels";
           },
           "WxH");
-  command->add_option("--codepage", options->codePage,
-                      "Code page of the names in desktop and unit files (default CP1252; e.g. CP1251)");
+  AddCodePageOption(*command, options->codePage);
   command->add_option("FILE", options->files, "Files to show")->required();
   command->callback([options, &status] { RunShow(*options, status); });
 }

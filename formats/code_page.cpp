@@ -34,12 +34,39 @@ std::size_t Utf8SequenceLength(std::string_view text) {
   return length;
 }
 
+// Whether iconv converts the whole text, every character of it.
+bool ConvertsWhole(iconv_t cd, std::string_view text, std::string& out) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  out.assign(16 + text.size() * 4, '\0');
+  char* in = const_cast<char*>(text.data());  // iconv's interface is not const-correct
+  std::size_t inLeft = text.size();
+  char* next = out.data();
+  std::size_t outLeft = out.size();
+  const bool whole = iconv(cd, &in, &inLeft, &next, &outLeft) != static_cast<std::size_t>(-1) &&
+                     iconv(cd, nullptr, nullptr, &next, &outLeft) != static_cast<std::size_t>(-1);
+  out.resize(static_cast<std::size_t>(next - out.data()));
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  return whole;
+}
+
+std::string WithNumberSpelt(std::string name) {
+  if (!name.empty() && name.find_first_not_of("0123456789") == std::string::npos) return "CP" + name;
+  return name;
+}
+
 }  // namespace
 
 CCodePage::CCodePage(std::string name)
-    : m_name(std::move(name)),
+    : m_name(WithNumberSpelt(std::move(name))),
       m_toUtf8(iconv_open("UTF-8", m_name.c_str())),
-      m_fromUtf8(iconv_open(m_name.c_str(), "UTF-8")) {}
+      m_fromUtf8(iconv_open(m_name.c_str(), "UTF-8")) {
+  if (m_fromUtf8 == kNoConverter) return;
+  // Told apart by what they do, whatever they are called: no ANSI code page holds a character
+  // outside the Basic Multilingual Plane (an emoji), and every one keeps ASCII as it is.
+  std::string out;
+  m_unicode = ConvertsWhole(m_fromUtf8, "\xF0\x9F\x98\x80", out);
+  m_keepsAscii = ConvertsWhole(m_fromUtf8, "Az09 ~", out) && out == "Az09 ~";
+}
 
 CCodePage::~CCodePage() {
   if (m_toUtf8 != kNoConverter) iconv_close(m_toUtf8);
@@ -47,8 +74,11 @@ CCodePage::~CCodePage() {
 }
 
 bool CCodePage::IsUsable(CDiagnostic* why) const {
-  if (m_toUtf8 != kNoConverter && m_fromUtf8 != kNoConverter) return true;
-  return Fail(why, "unknown code page " + m_name);
+  if (m_toUtf8 == kNoConverter || m_fromUtf8 == kNoConverter) return Fail(why, "unknown code page " + m_name);
+  constexpr const char* kAnsiOnly = ": the unit shows single-byte or double-byte ANSI text only (CP1252, CP1251, ...)";
+  if (m_unicode) return Fail(why, m_name + " is a Unicode encoding, not a code page" + kAnsiOnly);
+  if (!m_keepsAscii) return Fail(why, m_name + " is not an ANSI code page" + kAnsiOnly);
+  return true;
 }
 
 std::string CCodePage::ToUtf8(std::string_view ansi) { return Convert(m_toUtf8, ansi, false); }

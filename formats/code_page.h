@@ -12,18 +12,23 @@
 // One ANSI code page (CP1252 unless told otherwise) and the two directions to and from UTF-8,
 // through the C library's iconv. Nothing is ever refused: a character that the target cannot hold,
 // or a byte that is not valid in the source, becomes '?' and is counted, so that a front end can
-// warn that names were changed. Not thread-safe: one object per job.
+// warn that names were changed. Not thread-safe: one object per job. The front ends choose the
+// page (the user's option, else the user's locale: locale_code_page.h); the default here is for
+// callers that only pass names through.
 class CCodePage {
  public:
   static constexpr const char* kDefaultName = "CP1252";
 
+  // A name of digits alone ("1251") is the Windows code page of that number ("CP1251").
   explicit CCodePage(std::string name = kDefaultName);
   ~CCodePage();
   CCodePage(const CCodePage&) = delete;
   CCodePage& operator=(const CCodePage&) = delete;
 
   const std::string& GetName() const { return m_name; }
-  // False when iconv does not know the name (or cannot convert it to and from UTF-8).
+  // False when iconv does not know the name (or cannot convert it to and from UTF-8), and for what
+  // is no ANSI code page: a Unicode encoding (UTF-8, UTF-16 and the like, in any spelling), whose
+  // names the unit cannot show, or a page that does not keep ASCII as it is.
   bool IsUsable(CDiagnostic* why = nullptr) const;
 
   std::string ToUtf8(std::string_view ansi);
@@ -43,4 +48,6 @@ class CCodePage {
   iconv_t m_toUtf8;
   iconv_t m_fromUtf8;
   std::size_t m_replacements = 0;
+  bool m_unicode = false;
+  bool m_keepsAscii = true;
 };

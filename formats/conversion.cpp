@@ -156,15 +156,25 @@ bool ConvertRouteToUnit(const SVexlornRteBlock& route, std::vector<CRteWaypoints
   return true;
 }
 
-bool ConvertNodeToUnit(const SVexlornTnodBlock& node, std::size_t index, CTrkSentence& point, CDiagnostic* why) {
+bool ConvertNodeToUnit(const SVexlornTnodBlock& node, std::size_t index, CTrkSentence& point, CUnitTimes& times,
+                       CDiagnostic* why) {
   CPosition position;
   if (!FillPosition(position, node.GetLatitude(), node.GetLongitude(), node.GetAltitude(), "track point", index, why))
     return false;
-  point.SetPosition(position);
-  point.SetTime(node.GetTime());
-  if (!point.SetHundredths(node.GetHundredths()))
+  if (node.GetHundredths() > 99)
     return Fail(
         why, ItemPrefix("track point", index) + "hundredths " + std::to_string(node.GetHundredths()) + " out of range");
+  point.SetPosition(position);
+  // A log writes a two-digit year: any other year would come back as another one (1901 as 2001,
+  // 1970 as 2070), so such a time is no time.
+  if (times.Holds(node.GetTime())) {
+    point.SetTime(static_cast<std::time_t>(node.GetTime()));
+    point.SetHundredths(node.GetHundredths());
+  } else {
+    point.SetTime(static_cast<std::time_t>(times.NoTime()));
+    point.SetHundredths(0);
+  }
+  if (times.IsNoTime(point.GetTime(), point.GetHundredths())) times.CountUntimed();
   point.SetValid(node.GetValidFix() != 0);
   return true;
 }
@@ -173,17 +183,11 @@ bool ConvertPointToDesktop(const CTrkSentence& point, std::size_t index, SVexlor
   double latitude = 0;
   double longitude = 0;
   if (!ReadCoordinates(point.GetPosition(), latitude, longitude, "track point", index, why)) return false;
-  // The desktop file counts seconds in 32 bits; a date past 2038 (the unit writes years up to
-  // 2099) would wrap to a wrong time, so it is refused rather than stored.
-  const std::time_t time = point.GetTime();
-  if (time < std::numeric_limits<std::int32_t>::min() || time > std::numeric_limits<std::int32_t>::max())
-    return Fail(why, ItemPrefix("track point", index) + "time " + std::to_string(static_cast<long long>(time)) +
-                         " lies outside the desktop file's years 1901 to 2038");
   node = SVexlornTnodBlock();
   node.SetLongitude(longitude);
   node.SetLatitude(latitude);
   node.SetAltitude(static_cast<float>(point.GetPosition().GetAltitudeMetres()));
-  node.SetTime(static_cast<std::int32_t>(time));
+  node.SetTime(point.GetTime());
   node.SetValidFix(point.GetValidity() == 'A' ? 1 : 0);
   if (!node.SetHundredths(static_cast<std::uint8_t>(point.GetHundredths())))
     return Fail(why, ItemPrefix("track point", index) + "hundredths " + std::to_string(point.GetHundredths()) +
@@ -217,7 +221,9 @@ bool ConvertRoutesToUnit(const CVexlornFileWpt& source, CUnitRouteFile& target, 
   return true;
 }
 
-bool ConvertTrackToUnit(const CVexlornFileTrk& source, CUnitTrackFile& target, CDiagnostic* why) {
+bool ConvertTrackToUnit(const CVexlornFileTrk& source, CUnitTrackFile& target, CDiagnostic* why, CUnitTimes* times) {
+  CUnitTimes ownTimes;
+  CUnitTimes& unitTimes = times != nullptr ? *times : ownTimes;
   target.Clear();
   const SVexlornTnodBlockArray& nodes = source.GetNodes();
   target.ReservePoints(nodes.GetCount());
@@ -225,7 +231,7 @@ bool ConvertTrackToUnit(const CVexlornFileTrk& source, CUnitTrackFile& target, C
   point.SetName(source.GetName());
   std::size_t index = 0;
   for (const SVexlornTnodBlock& node : nodes) {
-    if (!ConvertNodeToUnit(node, index++, point, why)) return false;
+    if (!ConvertNodeToUnit(node, index++, point, unitTimes, why)) return false;
     target.AddPoint(point);
   }
   return true;

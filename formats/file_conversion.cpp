@@ -9,6 +9,7 @@
 #include "formats/conversion.h"
 #include "formats/input_file.h"
 #include "formats/unit_files.h"
+#include "formats/unit_times.h"
 #include "formats/vexlorn_stream.h"
 
 namespace {
@@ -58,6 +59,14 @@ class CTrackLogToDesktop : public CTrackPointSink {
       m_converting = false;
       return;
     }
+    // The desktop file counts seconds in 32 bits; a log's date past 2038 (it holds years up to
+    // 2099) would wrap to a wrong time, so it is refused rather than stored.
+    if (!SVexlornTnodBlock::IsFileTime(m_node.GetTime())) {
+      Fail(&m_convertWhy, "track point " + std::to_string(m_count + 1) + ": time " + std::to_string(m_node.GetTime()) +
+                              " lies outside the desktop file's years 1901 to 2038");
+      m_converting = false;
+      return;
+    }
     ++m_count;
     if (!m_opened) Open();
     if (m_writable) m_writer.Add(m_node);
@@ -92,10 +101,13 @@ class CTrackLogToDesktop : public CTrackPointSink {
 
 }  // namespace
 
-SConversionOutcome ConvertTrackFileToUnit(const std::string& source, const std::string& target) {
+SConversionOutcome ConvertTrackFileToUnit(const std::string& source, const std::string& target,
+                                          const SConversionSettings& settings) {
   try {
+    CUnitTimes ownTimes;
+    CUnitTimes& times = settings.times != nullptr ? *settings.times : ownTimes;
     CDiagnostic loadWhy;
-    CVexlornTrackReader reader(&loadWhy);
+    CVexlornTrackReader reader(&loadWhy, settings.codePage);
     if (!reader.Open(source)) return Failed(EConversionStep::Load, loadWhy);
     SUnitOutput output(target);
     CDiagnostic convertWhy;
@@ -106,7 +118,7 @@ SConversionOutcome ConvertTrackFileToUnit(const std::string& source, const std::
     for (std::size_t i = 0; i < reader.GetNodeCount(); ++i) {
       if (!reader.Next(node)) return Failed(EConversionStep::Load, loadWhy);
       if (!converting) continue;
-      converting = ConvertNodeToUnit(node, i, point, &convertWhy);
+      converting = ConvertNodeToUnit(node, i, point, times, &convertWhy);
       if (converting) output.Add(point);
     }
     if (!converting) return Failed(EConversionStep::Convert, convertWhy);
@@ -132,11 +144,12 @@ SConversionOutcome ConvertTrackLogToDesktop(const std::string& source, const std
 }
 
 std::vector<SConversionOutcome> ConvertWaypointFileToUnit(const std::string& source,
-                                                          const std::vector<SUnitTarget>& targets) {
+                                                          const std::vector<SUnitTarget>& targets,
+                                                          const SConversionSettings& settings) {
   std::vector<SConversionOutcome> outcomes(targets.size());
   try {
     CDiagnostic loadWhy;
-    CVexlornWaypointReader reader(&loadWhy);
+    CVexlornWaypointReader reader(&loadWhy, settings.codePage);
     const auto loadFailed = [&] {
       for (SConversionOutcome& outcome : outcomes) outcome = Failed(EConversionStep::Load, loadWhy);
       return outcomes;

@@ -7,6 +7,17 @@
 
 #include "formats/diagnostic.h"
 
+class CCodePage;
+class CUnitTimes;
+
+// What a job's conversions share: the code page of the names (wide strings of the desktop's files
+// go into it; CP1252 when none is given) and the count of track points that went out without a
+// time (not kept when none is given).
+struct SConversionSettings {
+  CCodePage* codePage = nullptr;
+  CUnitTimes* times = nullptr;
+};
+
 // Which step of converting a file refused: loading and converting are the source's fault, writing
 // the target's.
 enum class EConversionStep { Load, Convert, Write };
@@ -24,7 +35,8 @@ struct SConversionOutcome {
 // target is only replaced once everything went through (a refusal leaves it as it was).
 
 // A .trk file → a .log file.
-SConversionOutcome ConvertTrackFileToUnit(const std::string& source, const std::string& target);
+SConversionOutcome ConvertTrackFileToUnit(const std::string& source, const std::string& target,
+                                          const SConversionSettings& settings = {});
 // A .log file → a .trk file.
 SConversionOutcome ConvertTrackLogToDesktop(const std::string& source, const std::string& target);
 
@@ -36,4 +48,5 @@ struct SUnitTarget {
 // A .wpt file → every target, the file read and each waypoint converted once for all of them.
 // Answers one outcome per target, in their order.
 std::vector<SConversionOutcome> ConvertWaypointFileToUnit(const std::string& source,
-                                                          const std::vector<SUnitTarget>& targets);
+                                                          const std::vector<SUnitTarget>& targets,
+                                                          const SConversionSettings& settings = {});

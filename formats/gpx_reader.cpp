@@ -18,12 +18,11 @@
 #include "formats/conversion.h"
 #include "formats/gpx_values.h"
 #include "formats/input_file.h"
+#include "formats/unit_times.h"
 #include "formats/xml_input_filter.h"
 
 namespace {
 
-constexpr const char* kGpx10Namespace = "http://www.topografix.com/GPX/1/0";
-constexpr const char* kGpx11Namespace = "http://www.topografix.com/GPX/1/1";
 // What a reader asks its source for at a time: a large file in blocks of 256 KiB, a small one in
 // one block of its own size (but room for the longest piece the filter looks ahead at).
 constexpr std::size_t kBlockSize = 256 * 1024;
@@ -387,8 +386,8 @@ class CGpxReader {
   static void OnInstruction(void* context, const xmlChar*, const xmlChar*);
   static void OnError(void* context, xmlErrorPtr error);
 
-  void Start(const xmlChar* name, const xmlChar* prefix, const xmlChar* uri, int namespaceCount,
-             const xmlChar** namespaces, int attributeCount, const xmlChar** attributes);
+  void Start(const xmlChar* name, const xmlChar* prefix, const xmlChar* uri, int attributeCount,
+             const xmlChar** attributes);
   void End(const xmlChar* name, const xmlChar* prefix);
   void Error(const xmlError& error);
 
@@ -439,6 +438,7 @@ class CGpxReader {
   CVexlornFileTrk m_track;
   bool m_trackBegun = false;
   SVexlornTnodBlock m_node;
+  const CUnitTimes m_times;
   SVexlornHeadBlock* m_header = nullptr;
 
   std::unordered_map<std::string, std::size_t> m_waypointByName;  // first waypoint of each name
@@ -507,17 +507,22 @@ bool CGpxReader::ReadCoordinates(const SFrame& frame, const xmlChar* name, int a
     CXmlInputFilter::Unmark(text);
     return text;
   };
-  const std::string north = value(lat);
+  // A coordinate out of its range would be written as a place that does not exist.
+  const auto read = [&](const xmlChar** attribute, const char* what, double limit, double& degrees) {
+    const std::string text = value(attribute);
+    if (!ParseGpxNumber(text, degrees)) {
+      Refuse(frame, std::string(what) + " \"" + text + "\" is not a number");
+      return false;
+    }
+    if (degrees < -limit || degrees > limit) {
+      Refuse(frame, "<" + std::string(Text(name)) + "> " + what + " \"" + text + "\" lies outside -" +
+                        std::to_string(static_cast<int>(limit)) + ".." + std::to_string(static_cast<int>(limit)));
+      return false;
+    }
+    return true;
+  };
   double parsed = 0;
-  if (!ParseGpxNumber(north, parsed)) {
-    Refuse(frame, "lat \"" + north + "\" is not a number");
-    return false;
-  }
-  const std::string east = value(lon);
-  if (!ParseGpxNumber(east, longitude)) {
-    Refuse(frame, "lon \"" + east + "\" is not a number");
-    return false;
-  }
+  if (!read(lat, "lat", 90, parsed) || !read(lon, "lon", 180, longitude)) return false;
   latitude = FlipLatitude(parsed);
   return true;
 }
@@ -564,8 +569,8 @@ std::string CGpxReader::NextRoutePointName() {
   return name;
 }
 
-void CGpxReader::Start(const xmlChar* name, const xmlChar* prefix, const xmlChar* uri, int namespaceCount,
-                       const xmlChar** namespaces, int attributeCount, const xmlChar** attributes) {
+void CGpxReader::Start(const xmlChar* name, const xmlChar* prefix, const xmlChar* uri, int attributeCount,
+                       const xmlChar** attributes) {
   if (InText()) EndRun();
   const EKind parent = m_frames.empty() ? EKind::Ignored : m_frames.back().kind;
   const EKind kind = m_frames.empty() ? EKind::Root : Classify(*m_names, parent, name, prefix, uri);
@@ -586,21 +591,8 @@ void CGpxReader::Start(const xmlChar* name, const xmlChar* prefix, const xmlChar
         Refuse(frame, "not a GPX file: the root element is <" + element + ">");
         return;
       }
-      bool gpxNamespace = false;
-      for (int i = 0; i < namespaceCount; ++i) {
-        const xmlChar* declared = namespaces[2 * i + 1];
-        if (namespaces[2 * i] == nullptr && declared != nullptr &&
-            (Is(declared, kGpx10Namespace) || Is(declared, kGpx11Namespace)))
-          gpxNamespace = true;
-      }
-      std::string version;
-      for (int i = 0; i < attributeCount; ++i) {
-        const xmlChar** attribute = attributes + 5 * i;
-        if (attribute[1] == nullptr && Is(attribute[0], "version"))
-          version.assign(Text(attribute[3]), static_cast<std::size_t>(attribute[4] - attribute[3]));
-      }
-      const std::string_view trimmed = TrimmedGpxText(version);
-      if (!gpxNamespace && trimmed != "1.0" && trimmed != "1.1") Refuse(frame, "not a GPX file of version 1.0 or 1.1");
+      // Devices and hand-made files often leave out the namespace and the version; GPX 1.0 and 1.1
+      // differ in nothing that is read here, so any gpx root is read alike.
       return;
     }
     case EKind::Waypoint:
@@ -627,6 +619,7 @@ void CGpxReader::Start(const xmlChar* name, const xmlChar* prefix, const xmlChar
       m_node.SetLatitude(latitude);
       m_node.SetLongitude(longitude);
       m_node.SetValidFix(1);
+      m_node.SetTime(m_times.NoTime());  // unless the point has a time
       return;
     }
     default:
@@ -732,10 +725,10 @@ void CGpxReader::End(const xmlChar* name, const xmlChar* prefix) {
     }
     case EKind::NodeTime: {
       const std::string_view text = TakeText();
-      std::int32_t seconds = 0;
+      std::int64_t seconds = 0;
       std::uint8_t hundredths = 0;
       if (!ParseGpxTime(text, seconds, hundredths)) {
-        Refuse(frame, "time \"" + std::string(text) + "\" is not a date and time of the years 1901 to 2038");
+        Refuse(frame, "time \"" + std::string(text) + "\" is not a date and time");
         return;
       }
       m_node.SetTime(seconds);
@@ -771,10 +764,9 @@ void CGpxReader::Error(const xmlError& error) {
   xmlStopParser(m_parser);
 }
 
-void CGpxReader::OnStart(void* context, const xmlChar* name, const xmlChar* prefix, const xmlChar* uri,
-                         int namespaceCount, const xmlChar** namespaces, int attributeCount, int,
-                         const xmlChar** attributes) {
-  static_cast<CGpxReader*>(context)->Start(name, prefix, uri, namespaceCount, namespaces, attributeCount, attributes);
+void CGpxReader::OnStart(void* context, const xmlChar* name, const xmlChar* prefix, const xmlChar* uri, int,
+                         const xmlChar**, int attributeCount, int, const xmlChar** attributes) {
+  static_cast<CGpxReader*>(context)->Start(name, prefix, uri, attributeCount, attributes);
 }
 
 void CGpxReader::OnEnd(void* context, const xmlChar* name, const xmlChar* prefix, const xmlChar*) {

@@ -140,7 +140,7 @@ bool ParseGpxInteger(std::string_view text, std::int64_t& value) {
   return true;
 }
 
-bool ParseGpxTime(std::string_view raw, std::int32_t& seconds, std::uint8_t& hundredths) {
+bool ParseGpxTime(std::string_view raw, std::int64_t& seconds, std::uint8_t& hundredths) {
   const std::string_view text = TrimmedGpxText(raw);
   std::size_t pos = 0;
   unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
@@ -190,15 +190,12 @@ bool ParseGpxTime(std::string_view raw, std::int32_t& seconds, std::uint8_t& hun
     rounded = 0;
     ++total;
   }
-  if (total < std::numeric_limits<std::int32_t>::min() || total > std::numeric_limits<std::int32_t>::max()) {
-    return false;
-  }
-  seconds = static_cast<std::int32_t>(total);
+  seconds = total;
   hundredths = static_cast<std::uint8_t>(rounded);
   return true;
 }
 
-char* WriteGpxTime(char* p, std::int32_t seconds, unsigned hundredths) {
+char* WriteGpxTime(char* p, std::int64_t seconds, unsigned hundredths) {
   const std::int64_t total = seconds;
   const std::int64_t days = (total >= 0 ? total : total - 86399) / 86400;
   const auto secondOfDay = static_cast<unsigned>(total - days * 86400);

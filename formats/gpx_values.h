@@ -18,12 +18,13 @@ bool ParseGpxNumber(std::string_view text, double& value);
 bool ParseGpxNumber(std::string_view text, float& value);
 bool ParseGpxInteger(std::string_view text, std::int64_t& value);
 // An xsd:dateTime: "YYYY-MM-DDThh:mm:ss", an optional fraction (rounded to hundredths), then "Z",
-// an offset "+hh:mm" or nothing (taken as UTC, as GPX times are), within the 32-bit seconds.
-bool ParseGpxTime(std::string_view text, std::int32_t& seconds, std::uint8_t& hundredths);
+// an offset "+hh:mm" or nothing (taken as UTC, as GPX times are). Any year of four digits: whether
+// a file can hold the time is for its writer to say.
+bool ParseGpxTime(std::string_view text, std::int64_t& seconds, std::uint8_t& hundredths);
 
-// "YYYY-MM-DDThh:mm:ss.hhZ" at p, answering its end; every 32-bit time falls in the years 1901..2038.
+// "YYYY-MM-DDThh:mm:ss.hhZ" at p, answering its end; for the years 0 to 9999.
 inline constexpr std::size_t kGpxTimeSize = 23;
-char* WriteGpxTime(char* p, std::int32_t seconds, unsigned hundredths);
+char* WriteGpxTime(char* p, std::int64_t seconds, unsigned hundredths);
 // The shortest decimal text that reads back as exactly this value, in plain notation (GPX numbers
 // have no exponent), with at least minDecimals digits after the point; false for a value that is
 // not a finite number.

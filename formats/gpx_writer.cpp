@@ -108,8 +108,8 @@ void AppendHeaderExtension(std::string& out, const char* indent, const THeader& 
 
 }  // namespace
 
-CGpxWriter::CGpxWriter(CCodePage& codePage, CDiagnostic* why, CAtomicFile* file)
-    : m_codePage(codePage), m_why(why), m_file(file) {
+CGpxWriter::CGpxWriter(CCodePage& codePage, CDiagnostic* why, CAtomicFile* file, CUnitTimes* times)
+    : m_codePage(codePage), m_why(why), m_file(file), m_times(times != nullptr ? *times : m_ownTimes) {
   if (m_file != nullptr) m_text.reserve(kChunkSize + 1024);
 }
 
@@ -210,11 +210,17 @@ bool CGpxWriter::AddTrackPoint(const SVexlornTnodBlock& node, std::size_t trackI
     return Fail(m_why, "point " + std::to_string(nodeIndex + 1) + " of track " + std::to_string(trackIndex + 1) +
                            " has an altitude that is not a number");
   }
-  char time[12 + kGpxTimeSize + 7];
-  std::memcpy(time, "</ele><time>", 12);
-  char* p = WriteGpxTime(time + 12, node.GetTime(), node.GetHundredths());
-  std::memcpy(p, "</time>", 7);
-  out.append(time, static_cast<std::size_t>(p + 7 - time));
+  if (m_times.IsNoTime(node.GetTime(), node.GetHundredths())) {
+    // The instant that stands for "no time" is no time in GPX: the element is left out.
+    out += "</ele>";
+    m_times.CountUntimed();
+  } else {
+    char time[12 + kGpxTimeSize + 7];
+    std::memcpy(time, "</ele><time>", 12);
+    char* p = WriteGpxTime(time + 12, node.GetTime(), node.GetHundredths());
+    std::memcpy(p, "</time>", 7);
+    out.append(time, static_cast<std::size_t>(p + 7 - time));
+  }
   if (node.GetValidFix() == 0) out += "<fix>none</fix>";
   // We write 1 for a valid fix; another value from another writer is kept for the trip back.
   if (node.GetValidFix() != 0 && node.GetValidFix() != 1) {

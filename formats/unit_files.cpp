@@ -43,15 +43,6 @@ bool EndsWithoutEndSentence(const CUnitLineReader& reader, CDiagnostic* why) {
   return Fail(why, "file ends without the end sentence");
 }
 
-// The default track name: 8 bytes of the title, not cutting a UTF-8 character in two.
-std::string DefaultTrackName(const std::string& title) {
-  constexpr std::size_t kLength = 8;
-  if (title.size() <= kLength) return title;
-  std::size_t cut = kLength;
-  while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80) --cut;
-  return title.substr(0, cut);
-}
-
 std::string Describe(std::string_view line) {
   const int type = SentenceType(line);
   if (type != SENTENCE_XXX) return std::string(SentenceCode(type)) + " sentence";
@@ -303,6 +294,14 @@ bool CUnitFileWriter::Finish() {
   const bool written = Take(m_text);
   m_text.clear();
   return written;
+}
+
+std::string DefaultTrackName(const std::string& title) {
+  constexpr std::size_t kLength = 8;
+  if (title.size() <= kLength) return title;
+  std::size_t cut = kLength;
+  while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80) --cut;
+  return title.substr(0, cut);
 }
 
 // ---- whole files ----

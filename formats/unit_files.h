@@ -157,6 +157,8 @@ class CTrackPointSink {
 
 // The name of a file without folder ('/' or '\') and without its extension.
 std::string UnitFileTitle(std::string_view path);
+// The name of a log's points that have none: 8 bytes of its title, not cutting a UTF-8 character.
+std::string DefaultTrackName(const std::string& title);
 
 // Empties the object and reads the lines into it: sentences of the file's kind, the end sentence,
 // nothing after it. On failure the sentences before the bad line stay in the object.

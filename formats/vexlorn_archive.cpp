@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "formats/atomic_file.h"
+#include "formats/code_page.h"
 #include "formats/input_file.h"
 
 namespace {
@@ -33,10 +34,11 @@ void AppendUtf8(std::string& out, std::uint32_t codePoint) {
   }
 }
 
-// The desktop product's narrow strings are the user's bytes; its wide strings are UTF-16, which we
-// hand on as UTF-8. A surrogate without its partner cannot be converted and becomes '?', as the
-// platform's own wide-to-narrow conversion replaces what it cannot represent.
-std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t units) {
+// The desktop product's narrow strings are the user's bytes in its ANSI code page; its wide strings
+// are UTF-16, which go into that code page through UTF-8. A surrogate without its partner cannot be
+// converted and becomes '?' (counted in `replaced`), as the platform's own wide-to-narrow
+// conversion replaces what it cannot represent.
+std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t units, std::size_t& replaced) {
   std::string out;
   out.reserve(units);
   for (std::size_t i = 0; i < units; ++i) {
@@ -54,11 +56,14 @@ std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t units) {
       }
     }
     out.push_back('?');
+    ++replaced;
   }
   return out;
 }
 
 }  // namespace
+
+CVexlornArchive::~CVexlornArchive() = default;
 
 CVexlornArchive::CVexlornArchive(const std::uint8_t* data, std::size_t size, CDiagnostic* why)
     : m_loading(true), m_window(data), m_windowEnd(data == nullptr ? 0 : size), m_size(m_windowEnd), m_why(why) {}
@@ -171,7 +176,14 @@ bool CVexlornArchive::ReadString(std::string& value) {
   }
   std::string units(static_cast<std::size_t>(bytes), '\0');
   if (!ReadBytes(units.data(), units.size(), start, "a string")) return false;
-  value = Utf16LeToUtf8(reinterpret_cast<const std::uint8_t*>(units.data()), static_cast<std::size_t>(length));
+  if (m_codePage == nullptr) {
+    if (!m_defaultCodePage) m_defaultCodePage = std::make_unique<CCodePage>();
+    m_codePage = m_defaultCodePage.get();
+  }
+  std::size_t replaced = 0;
+  value = m_codePage->FromUtf8(
+      Utf16LeToUtf8(reinterpret_cast<const std::uint8_t*>(units.data()), static_cast<std::size_t>(length), replaced));
+  m_codePage->CountReplacements(replaced);
   return true;
 }
 
@@ -189,11 +201,15 @@ bool CVexlornArchive::ReadCount(std::size_t& count, std::size_t minElementSize, 
   return true;
 }
 
+void CVexlornArchive::RefuseValue(const std::string& rule) {
+  if (!m_failed) Fail(m_why, rule);
+  m_failed = true;
+}
+
 void CVexlornArchive::WriteString(const std::string& value) {
   const std::size_t length = value.size();
   if (length > std::numeric_limits<std::uint32_t>::max()) {
-    if (!m_failed) Fail(m_why, "a string of " + std::to_string(length) + " bytes is too long for the file");
-    m_failed = true;
+    RefuseValue("a string of " + std::to_string(length) + " bytes is too long for the file");
     return;
   }
   if (length < 0xFF) {
@@ -212,9 +228,7 @@ void CVexlornArchive::WriteString(const std::string& value) {
 
 void CVexlornArchive::WriteCount(std::size_t count, const char* elementName) {
   if (count > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-    if (!m_failed)
-      Fail(m_why, std::string(elementName) + " count " + std::to_string(count) + " is too large for the file");
-    m_failed = true;
+    RefuseValue(std::string(elementName) + " count " + std::to_string(count) + " is too large for the file");
     return;
   }
   WriteInt32(static_cast<std::int32_t>(count));

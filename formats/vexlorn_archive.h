@@ -11,6 +11,7 @@
 #include "formats/diagnostic.h"
 
 class CAtomicFile;
+class CCodePage;
 class CInputFile;
 
 // One pass over a file, either storing or loading. Loading reads from bytes held by the caller, or
@@ -27,6 +28,7 @@ class CVexlornArchive {
   CVexlornArchive(CAtomicFile& file, CDiagnostic* why = nullptr);
   // Storing into memory: the bytes are appended to `out` by Flush.
   explicit CVexlornArchive(std::vector<std::uint8_t>& out, CDiagnostic* why = nullptr);
+  ~CVexlornArchive();
   CVexlornArchive(const CVexlornArchive&) = delete;
   CVexlornArchive& operator=(const CVexlornArchive&) = delete;
 
@@ -44,8 +46,11 @@ class CVexlornArchive {
   bool ReadDouble(double& value, const char* what) { return ReadLE(value, what); }
   // Exactly `size` raw bytes.
   bool ReadText(char* buffer, std::size_t size, const char* what);
-  // A length-prefixed string; the wide form is converted from UTF-16LE to UTF-8.
+  // A length-prefixed string; the wide form is converted from UTF-16LE into the code page given
+  // to the archive (CP1252 without one), where a character it cannot hold becomes '?' and is
+  // counted there.
   bool ReadString(std::string& value);
+  void SetCodePage(CCodePage* codePage) { m_codePage = codePage; }
   // A list's element count, refused when negative or when the bytes left could not hold that many
   // elements of at least `minElementSize` bytes each, so a hostile count never reserves memory.
   bool ReadCount(std::size_t& count, std::size_t minElementSize, const char* elementName);
@@ -60,6 +65,8 @@ class CVexlornArchive {
   void WriteText(const char* text, std::size_t size) { WriteRaw(text, size); }
   void WriteString(const std::string& value);
   void WriteCount(std::size_t count, const char* elementName);
+  // A value the file cannot hold: the store fails with this rule (the first one stays).
+  void RefuseValue(const std::string& rule);
   // Sends the buffered bytes on; answers whether everything written so far arrived.
   bool Flush();
   bool HasFailed() const { return m_failed; }
@@ -140,6 +147,8 @@ class CVexlornArchive {
   std::uint64_t m_size = 0;
   std::uint64_t m_position = 0;
   CInputFile* m_input = nullptr;
+  CCodePage* m_codePage = nullptr;
+  std::unique_ptr<CCodePage> m_defaultCodePage;  // made at the first wide string without a code page
   std::unique_ptr<std::uint8_t[]> m_block;
   std::size_t m_blockCapacity = 0;
   CDiagnostic m_inputError;

@@ -10,8 +10,9 @@
 namespace {
 
 template <typename Doc>
-bool LoadBytes(const std::uint8_t* data, std::size_t size, Doc& doc, CDiagnostic* why) {
+bool LoadBytes(const std::uint8_t* data, std::size_t size, Doc& doc, CDiagnostic* why, CCodePage* codePage) {
   CVexlornArchive archive(data, size, why);
+  archive.SetCodePage(codePage);
   try {
     return doc.Load(archive);
   } catch (const std::bad_alloc&) {
@@ -20,10 +21,11 @@ bool LoadBytes(const std::uint8_t* data, std::size_t size, Doc& doc, CDiagnostic
 }
 
 template <typename Doc>
-bool LoadFile(const std::string& path, Doc& doc, CDiagnostic* why) {
+bool LoadFile(const std::string& path, Doc& doc, CDiagnostic* why, CCodePage* codePage) {
   CInputFile file;
   if (!file.Open(path, why)) return false;
   CVexlornArchive archive(file, why);
+  archive.SetCodePage(codePage);
   try {
     return doc.Load(archive);
   } catch (const std::bad_alloc&) {
@@ -55,20 +57,22 @@ bool SaveBytes(const Doc& doc, std::vector<std::uint8_t>& out, CDiagnostic* why)
 
 }  // namespace
 
-bool LoadVexlornBytes(const std::uint8_t* data, std::size_t size, CVexlornFileWpt& doc, CDiagnostic* why) {
-  return LoadBytes(data, size, doc, why);
+bool LoadVexlornBytes(const std::uint8_t* data, std::size_t size, CVexlornFileWpt& doc, CDiagnostic* why,
+                      CCodePage* codePage) {
+  return LoadBytes(data, size, doc, why, codePage);
 }
 
-bool LoadVexlornBytes(const std::uint8_t* data, std::size_t size, CVexlornFileTrk& doc, CDiagnostic* why) {
-  return LoadBytes(data, size, doc, why);
+bool LoadVexlornBytes(const std::uint8_t* data, std::size_t size, CVexlornFileTrk& doc, CDiagnostic* why,
+                      CCodePage* codePage) {
+  return LoadBytes(data, size, doc, why, codePage);
 }
 
-bool LoadVexlornFile(const std::string& path, CVexlornFileWpt& doc, CDiagnostic* why) {
-  return LoadFile(path, doc, why);
+bool LoadVexlornFile(const std::string& path, CVexlornFileWpt& doc, CDiagnostic* why, CCodePage* codePage) {
+  return LoadFile(path, doc, why, codePage);
 }
 
-bool LoadVexlornFile(const std::string& path, CVexlornFileTrk& doc, CDiagnostic* why) {
-  return LoadFile(path, doc, why);
+bool LoadVexlornFile(const std::string& path, CVexlornFileTrk& doc, CDiagnostic* why, CCodePage* codePage) {
+  return LoadFile(path, doc, why, codePage);
 }
 
 bool SaveVexlornFile(const std::string& path, const CVexlornFileWpt& doc, CDiagnostic* why) {

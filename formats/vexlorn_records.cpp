@@ -320,7 +320,7 @@ bool SVexlornTnodBlock::SetAltitude(float metres) {
   return true;
 }
 
-bool SVexlornTnodBlock::SetTime(std::int32_t seconds) {
+bool SVexlornTnodBlock::SetTime(std::int64_t seconds) {
   m_time = seconds;
   return true;
 }
@@ -342,7 +342,11 @@ void SVexlornTnodBlock::Store(CVexlornArchive& archive) const {
   archive.WriteDouble(m_longitude);
   archive.WriteDouble(m_latitude);
   archive.WriteFloat(m_altitude);
-  archive.WriteInt32(m_time);
+  if (!IsFileTime(m_time)) {
+    archive.RefuseValue("track node time " + std::to_string(m_time) + " lies outside the file's years 1901 to 2038");
+    return;
+  }
+  archive.WriteInt32(static_cast<std::int32_t>(m_time));
   archive.WriteInt32(m_validFix);
   archive.WriteByte(m_hundredths);
 }

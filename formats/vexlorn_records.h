@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -193,15 +194,20 @@ class SVexlornTnodBlock : public SVexlornObject {
   double GetLongitude() const { return m_longitude; }
   double GetLatitude() const { return m_latitude; }
   float GetAltitude() const { return m_altitude; }
-  std::int32_t GetTime() const { return m_time; }
+  std::int64_t GetTime() const { return m_time; }
   std::int32_t GetValidFix() const { return m_validFix; }
   std::uint8_t GetHundredths() const { return m_hundredths; }
 
   bool SetLongitude(double degrees);
   bool SetLatitude(double degrees);
   bool SetAltitude(float metres);
-  // Seconds since 1970-01-01 UTC; negative times are carried as they are.
-  bool SetTime(std::int32_t seconds);
+  // Seconds since 1970-01-01 UTC; negative times are carried as they are. The file holds 32 bits
+  // (the years 1901 to 2038); in memory a node holds any time, so that a unit's track log of
+  // 2040 reaches GPX, and storing a time the file cannot hold fails instead of wrapping it.
+  bool SetTime(std::int64_t seconds);
+  static bool IsFileTime(std::int64_t seconds) {
+    return seconds >= std::numeric_limits<std::int32_t>::min() && seconds <= std::numeric_limits<std::int32_t>::max();
+  }
   // We write 1 or 0, but any value is kept: other writers may use other non-zero values for "valid".
   bool SetValidFix(std::int32_t validFix);
   bool SetHundredths(std::uint8_t hundredths);
@@ -209,8 +215,8 @@ class SVexlornTnodBlock : public SVexlornObject {
  private:
   double m_longitude = 0;
   double m_latitude = 0;
+  std::int64_t m_time = 0;
   float m_altitude = 0;
-  std::int32_t m_time = 0;
   std::int32_t m_validFix = 0;
   std::uint8_t m_hundredths = 0;
 };

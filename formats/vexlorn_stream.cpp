@@ -6,6 +6,7 @@
 bool CVexlornTrackReader::Open(const std::string& path) {
   if (!m_file.Open(path, m_why)) return false;
   m_archive = std::make_unique<CVexlornArchive>(m_file, m_why);
+  m_archive->SetCodePage(m_codePage);
   return m_header.Load(*m_archive) && m_archive->ReadString(m_name) &&
          m_archive->ReadCount(m_count, SVexlornTnodBlock::kMinSize, "node");
 }
@@ -15,6 +16,7 @@ bool CVexlornTrackReader::Open(const std::string& path) {
 bool CVexlornWaypointReader::Open(const std::string& path) {
   if (!m_file.Open(path, m_why)) return false;
   m_archive = std::make_unique<CVexlornArchive>(m_file, m_why);
+  m_archive->SetCodePage(m_codePage);
   SVexlornWptRteHeadBlock header;
   return header.Load(*m_archive) && m_archive->ReadCount(m_count, SVexlornWptBlock::kMinSize, "waypoint");
 }

@@ -16,10 +16,11 @@
 
 // Reads a .trk file by the rules of LoadVexlornFile: Open reads the header, the name and the node
 // count (which the file's size must be able to hold), then Next gives the nodes in order. A
-// refusal anywhere is the file's refusal, with its reason and offset in why.
+// refusal anywhere is the file's refusal, with its reason and offset in why. A wide string goes
+// into the code page (see CVexlornArchive::ReadString).
 class CVexlornTrackReader {
  public:
-  explicit CVexlornTrackReader(CDiagnostic* why) : m_why(why) {}
+  explicit CVexlornTrackReader(CDiagnostic* why, CCodePage* codePage = nullptr) : m_why(why), m_codePage(codePage) {}
   bool Open(const std::string& path);
   const SVexlornTrkHeadBlock& GetHeader() const { return m_header; }
   const std::string& GetName() const { return m_name; }
@@ -29,6 +30,7 @@ class CVexlornTrackReader {
 
  private:
   CDiagnostic* m_why;
+  CCodePage* m_codePage;
   CInputFile m_file;
   std::unique_ptr<CVexlornArchive> m_archive;
   SVexlornTrkHeadBlock m_header;
@@ -40,7 +42,7 @@ class CVexlornTrackReader {
 // NextWaypoint gives the waypoints, then BeginRoutes reads the route count and NextRoute the routes.
 class CVexlornWaypointReader {
  public:
-  explicit CVexlornWaypointReader(CDiagnostic* why) : m_why(why) {}
+  explicit CVexlornWaypointReader(CDiagnostic* why, CCodePage* codePage = nullptr) : m_why(why), m_codePage(codePage) {}
   bool Open(const std::string& path);
   std::size_t GetWaypointCount() const { return m_count; }
   bool NextWaypoint(SVexlornWptBlock& waypoint) { return waypoint.Load(*m_archive); }
@@ -50,6 +52,7 @@ class CVexlornWaypointReader {
 
  private:
   CDiagnostic* m_why;
+  CCodePage* m_codePage;
   CInputFile m_file;
   std::unique_ptr<CVexlornArchive> m_archive;
   std::size_t m_count = 0;

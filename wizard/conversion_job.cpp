@@ -140,14 +140,14 @@ std::vector<bool> ConvertFileToUnitTargets(const std::string& source, const std:
   }
   // A .wpt source is read once for all its targets; a track goes into each of its logs.
   if (!waypointTargets.empty()) {
-    std::vector<SConversionOutcome> outcomes = ConvertWaypointFileToUnit(source, waypointTargets);
+    std::vector<SConversionOutcome> outcomes = ConvertWaypointFileToUnit(source, waypointTargets, ctx.settings);
     for (std::size_t k = 0; k < waypointRuns.size(); ++k) runs[waypointRuns[k]].outcome = std::move(outcomes[k]);
   }
   std::vector<bool> done(targets.size(), false);
   for (std::size_t i = 0; i < runs.size(); ++i) {
     STargetRun& run = runs[i];
     if (!run.pending) continue;
-    if (run.track) run.outcome = ConvertTrackFileToUnit(source, run.writePath);
+    if (run.track) run.outcome = ConvertTrackFileToUnit(source, run.writePath, ctx.settings);
     if (!ReportOutcome(run.outcome, source, run.target, run.lines)) continue;
     CDiagnostic why;
     // The staged copy stays in the temporary folder.

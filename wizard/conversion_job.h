@@ -17,6 +17,8 @@ struct SConversionContext {
   CUnitDevice* unit = nullptr;
   // Where files bound for the unit are written before the copy; empty means $TMPDIR, else /tmp.
   std::string tempFolder;
+  // The job's code page and its count of track points without a time.
+  SConversionSettings settings;
 };
 
 // Whether a target goes onto the unit: it lies under the unit's mount point (a path that merely

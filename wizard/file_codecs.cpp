@@ -7,6 +7,7 @@
 #include "formats/conversion.h"
 #include "formats/gpx_reader.h"
 #include "formats/unit_files.h"
+#include "formats/unit_times.h"
 #include "formats/vexlorn_file.h"
 #include "resources/string_ids.h"
 #include "storage/unit_device.h"
@@ -14,16 +15,16 @@
 
 namespace {
 
-SConversionOutcome ReadWpt(const std::string& path, SGpxDocument& doc, CCodePage&) {
+SConversionOutcome ReadWpt(const std::string& path, SGpxDocument& doc, CCodePage& codePage) {
   SConversionOutcome outcome;
-  outcome.done = LoadVexlornFile(path, doc.points, &outcome.why);
+  outcome.done = LoadVexlornFile(path, doc.points, &outcome.why, &codePage);
   return outcome;
 }
 
-SConversionOutcome ReadTrk(const std::string& path, SGpxDocument& doc, CCodePage&) {
+SConversionOutcome ReadTrk(const std::string& path, SGpxDocument& doc, CCodePage& codePage) {
   SConversionOutcome outcome;
   CVexlornFileTrk track;
-  outcome.done = LoadVexlornFile(path, track, &outcome.why);
+  outcome.done = LoadVexlornFile(path, track, &outcome.why, &codePage);
   if (outcome.done) doc.tracks.push_back(std::move(track));
   return outcome;
 }
@@ -69,14 +70,19 @@ std::vector<bool> WriteDesktopFiles(const std::string& source, const std::vector
 }
 
 std::vector<bool> WriteUnitFiles(const std::string& source, const std::vector<std::string>& targets,
-                                 const SConversionContext& context, CCodePage&, CReportSink& report) {
-  return ConvertFileToUnitTargets(source, targets, context, report);
+                                 const SConversionContext& context, CCodePage& codePage, CReportSink& report) {
+  SConversionContext withNames = context;
+  withNames.settings.codePage = &codePage;
+  return ConvertFileToUnitTargets(source, targets, withNames, report);
 }
 
 std::vector<bool> WriteGpxFiles(const std::string& source, const std::vector<std::string>& targets,
-                                const SConversionContext&, CCodePage& codePage, CReportSink& report) {
+                                const SConversionContext& context, CCodePage& codePage, CReportSink& report) {
+  CUnitTimes ownTimes;
+  CUnitTimes& times = context.settings.times != nullptr ? *context.settings.times : ownTimes;
   std::vector<bool> written;
-  for (const std::string& target : targets) written.push_back(ConvertFileToGpx(source, target, codePage, report));
+  for (const std::string& target : targets)
+    written.push_back(ConvertFileToGpx(source, target, codePage, times, report));
   return written;
 }
 

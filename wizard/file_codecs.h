@@ -21,8 +21,8 @@ using FReadFile = SConversionOutcome (*)(const std::string& path, SGpxDocument& 
 // Writes files of the row's kind converted from one source, one per target: the caller names the
 // targets, all of one side, from the kinds TargetKinds gives for the source (a .wpt source's .upt
 // and .rte go together, the source read once). Answers for each target whether it was written; the
-// report gets one line for each that was not. The context matters for targets on the unit, the
-// code page for GPX.
+// report gets one line for each that was not. The context matters for targets on the unit (and
+// counts the track points without a time), the code page for every name.
 using FWriteFiles = std::vector<bool> (*)(const std::string& source, const std::vector<std::string>& targets,
                                           const SConversionContext& context, CCodePage& codePage, CReportSink& report);
 

@@ -30,6 +30,12 @@ namespace {
 
 constexpr const char* kNothingToConvert = "nothing to convert: the file holds no waypoint, route or track point";
 
+// A track without a name takes the name a log without names is read with: its file's title.
+std::string TrackName(const std::string& name, const std::string& target) {
+  if (name.find_first_not_of(" \t\r\n") != std::string::npos) return name;
+  return DefaultTrackName(UnitFileTitle(target));
+}
+
 bool HasContent(const SGpxDocument& doc) {
   if (doc.points.GetWaypoints().GetCount() != 0 || doc.points.GetRoutes().GetCount() != 0) return true;
   return std::any_of(doc.tracks.begin(), doc.tracks.end(),
@@ -93,22 +99,22 @@ class CTrackFiles : public CGpxTrackHandler {
     bool writable = false;
   };
 
-  CTrackFiles(EGpxOutputs outputs, COutputFolder& folder, std::function<std::string()> nextName)
-      : m_outputs(outputs), m_folder(folder), m_nextName(std::move(nextName)) {}
+  CTrackFiles(EGpxOutputs outputs, COutputFolder& folder, CUnitTimes& times, std::function<std::string()> nextName)
+      : m_outputs(outputs), m_folder(folder), m_times(times), m_nextName(std::move(nextName)) {}
 
   void BeginTrack(const CVexlornFileTrk& track) override {
     if (Stopped()) return;
     SFile& file = *m_files.emplace_back(std::make_unique<SFile>());
     file.target = m_nextName();
     m_folderFailed = m_folderFailed || !m_folder.Prepare();
-    m_trackName = track.GetName();
+    m_trackName = TrackName(track.GetName(), file.target);
     m_index = 0;
     if (m_outputs == EGpxOutputs::Desktop) {
       file.trk = std::make_unique<CVexlornTrackWriter>(file.target, &file.why);
-      file.writable = !m_folderFailed && file.trk->Open(track.GetHeader(), track.GetName());
+      file.writable = !m_folderFailed && file.trk->Open(track.GetHeader(), m_trackName);
       return;
     }
-    m_point.SetName(track.GetName());
+    m_point.SetName(m_trackName);
     file.log = std::make_unique<CAtomicFile>(file.target);
     file.writer = std::make_unique<CUnitFileWriter>(*file.log, &file.why);
     file.writable = !m_folderFailed && file.log->Open(&file.why);
@@ -118,10 +124,11 @@ class CTrackFiles : public CGpxTrackHandler {
     if (Stopped()) return;
     SFile& file = *m_files.back();
     if (m_outputs == EGpxOutputs::Desktop) {
+      if (m_times.IsNoTime(node.GetTime(), node.GetHundredths())) m_times.CountUntimed();
       if (file.writable) file.trk->Add(node);
       return;
     }
-    if (!ConvertNodeToUnit(node, m_index++, m_point, &m_convertWhy)) {
+    if (!ConvertNodeToUnit(node, m_index++, m_point, m_times, &m_convertWhy)) {
       m_convertFailed = true;
       Drop();
       return;
@@ -132,12 +139,13 @@ class CTrackFiles : public CGpxTrackHandler {
   void EndTrack(const CVexlornFileTrk& track, bool hadPoints) override {
     if (Stopped() || !hadPoints) return;
     SFile& file = *m_files.back();
+    const std::string name = TrackName(track.GetName(), file.target);
     if (m_outputs == EGpxOutputs::Desktop) {
-      file.writable = file.writable && file.trk->Finish(track.GetHeader(), track.GetName()) && file.trk->Seal();
+      file.writable = file.writable && file.trk->Finish(track.GetHeader(), name) && file.trk->Seal();
       return;
     }
     // Every point of a log names its track: a name that comes after the points is only known now.
-    if (track.GetName() != m_trackName) {
+    if (name != m_trackName) {
       m_needsDocument = true;
       Drop();
       return;
@@ -164,6 +172,7 @@ class CTrackFiles : public CGpxTrackHandler {
 
   EGpxOutputs m_outputs;
   COutputFolder& m_folder;
+  CUnitTimes& m_times;
   std::function<std::string()> m_nextName;
   std::vector<std::unique_ptr<SFile>> m_files;  // each where the writers can point at it
   std::string m_trackName;
@@ -207,7 +216,8 @@ bool PrepareFolder(const std::string& folder, const std::string& target, CReport
 // The files of a GPX source, from its whole document: for a file whose track name comes after the
 // points bound for the unit's logs (every point of a log repeats its track's name).
 bool ConvertGpxDocument(const std::string& source, const std::string& folder, EGpxOutputs outputs, CCodePage& codePage,
-                        CTargetNames& names, std::vector<std::string>& written, CReportSink& report) {
+                        CUnitTimes& times, CTargetNames& names, std::vector<std::string>& written,
+                        CReportSink& report) {
   const SECFileSystem files;
   CDiagnostic why;
   SGpxDocument doc;
@@ -241,16 +251,24 @@ bool ConvertGpxDocument(const std::string& source, const std::string& folder, EG
   }
   // A track without points would give an empty file; it is left out, and the numbering of the
   // names runs over the files written.
-  for (const CVexlornFileTrk& track : doc.tracks) {
+  const std::size_t untimedBefore = times.GetUntimedCount();
+  for (CVexlornFileTrk& track : doc.tracks) {
     if (track.GetNodes().GetCount() == 0) continue;
+    const std::string target = name(outputs == EGpxOutputs::Desktop ? EFileKind::kTrk : EFileKind::kLog);
+    track.SetName(TrackName(track.GetName(), target));
     if (outputs == EGpxOutputs::Desktop) {
-      pending.push_back({name(EFileKind::kTrk), nullptr, nullptr, &track});
+      for (const SVexlornTnodBlock& node : track.GetNodes())
+        if (times.IsNoTime(node.GetTime(), node.GetHundredths())) times.CountUntimed();
+      pending.push_back({target, nullptr, nullptr, &track});
       continue;
     }
     auto file = std::make_unique<CUnitTrackFile>();
-    if (!ConvertTrackToUnit(track, *file, &why))
+    if (!ConvertTrackToUnit(track, *file, &why, &times)) {
+      times.ResetUntimedCount();
+      times.CountUntimed(untimedBefore);
       return report.AddReportLine(IDS_ERROR_CONVERTING, source, why.Reason());
-    pending.push_back({name(EFileKind::kLog), std::move(file)});
+    }
+    pending.push_back({target, std::move(file)});
   }
 
   if (!PrepareFolder(folder, pending.front().target, report)) return false;
@@ -271,12 +289,12 @@ bool ConvertGpxDocument(const std::string& source, const std::string& folder, EG
 // folder a value GPX cannot hold, and that the file.
 class CTrackToGpx {
  public:
-  CTrackToGpx(const std::string& target, CCodePage& codePage)
+  CTrackToGpx(const std::string& target, CCodePage& codePage, CUnitTimes& times)
       : m_target(target),
         m_folder(SECFileSystem().FolderOf(target)),
         m_file(std::make_unique<CAtomicFile>(target)),
         m_codePage(codePage),
-        m_writer(codePage, &m_valueWhy, m_file.get()) {
+        m_writer(codePage, &m_valueWhy, m_file.get(), &times) {
     // The folder before the temporary file in it; taken away again when nothing is written.
     m_folderReady = !m_folder.empty() && m_output.Prepare();
   }
@@ -373,14 +391,15 @@ class CLogToGpx : public CTrackPointSink {
   bool m_convertFailed = false;
 };
 
-bool TrackFileToGpx(const std::string& source, const std::string& target, CCodePage& codePage, CReportSink& report) {
+bool TrackFileToGpx(const std::string& source, const std::string& target, CCodePage& codePage, CUnitTimes& times,
+                    CReportSink& report) {
   CDiagnostic why;
-  CVexlornTrackReader reader(&why);
+  CVexlornTrackReader reader(&why, &codePage);
   if (!reader.Open(source)) return report.AddReportLine(IDS_ERROR_LOADING, source, why.Reason());
   CVexlornFileTrk track;
   track.GetHeader() = reader.GetHeader();
   track.SetName(reader.GetName());
-  CTrackToGpx gpx(target, codePage);
+  CTrackToGpx gpx(target, codePage, times);
   gpx.Begin(track);
   SVexlornTnodBlock node;
   for (std::size_t i = 0; i < reader.GetNodeCount(); ++i) {
@@ -395,12 +414,13 @@ bool TrackFileToGpx(const std::string& source, const std::string& target, CCodeP
   return false;
 }
 
-bool TrackLogToGpx(const std::string& source, const std::string& target, CCodePage& codePage, CReportSink& report) {
+bool TrackLogToGpx(const std::string& source, const std::string& target, CCodePage& codePage, CUnitTimes& times,
+                   CReportSink& report) {
   CDiagnostic why;
   CInputFile input;
   if (!input.Open(source, &why)) return report.AddReportLine(IDS_ERROR_LOADING, source, why.Reason());
   CUnitLineReader lines(input, UnitFileTitle(source));
-  CTrackToGpx gpx(target, codePage);
+  CTrackToGpx gpx(target, codePage, times);
   CLogToGpx points(gpx);
   const bool read = ReadTrackLog(lines, points, &why);
   bool done = false;
@@ -418,7 +438,7 @@ bool TrackLogToGpx(const std::string& source, const std::string& target, CCodePa
 }  // namespace
 
 bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOutputs outputs, CCodePage& codePage,
-                    CTargetNames& names, std::vector<std::string>& written, CReportSink& report) {
+                    CUnitTimes& times, CTargetNames& names, std::vector<std::string>& written, CReportSink& report) {
   const SECFileSystem files;
   const std::string stem = files.StemOf(source);
   // The names are claimed on a copy: a source that fails before writing takes none.
@@ -428,8 +448,9 @@ bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOu
   };
   // The tracks go into their files while the source is read; waypoints and routes are held.
   const std::size_t replacedBefore = codePage.GetReplacementCount();
+  const std::size_t untimedBefore = times.GetUntimedCount();
   COutputFolder output(folder);
-  CTrackFiles tracks(outputs, output,
+  CTrackFiles tracks(outputs, output, times,
                      [&] { return name(outputs == EGpxOutputs::Unit ? EFileKind::kLog : EFileKind::kTrk); });
   CVexlornFileWpt points;
   CDiagnostic why;
@@ -441,7 +462,9 @@ bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOu
     tracks.Drop();
     codePage.ResetReplacementCount();
     codePage.CountReplacements(replacedBefore);
-    return ConvertGpxDocument(source, folder, outputs, codePage, names, written, report);
+    times.ResetUntimedCount();
+    times.CountUntimed(untimedBefore);
+    return ConvertGpxDocument(source, folder, outputs, codePage, times, names, written, report);
   }
   std::vector<std::unique_ptr<CTrackFiles::SFile>>& trackFiles = tracks.Files();
   const bool hasPoints = points.GetWaypoints().GetCount() != 0;
@@ -487,7 +510,8 @@ bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOu
   return complete;
 }
 
-bool ConvertFileToGpx(const std::string& source, const std::string& target, CCodePage& codePage, CReportSink& report) {
+bool ConvertFileToGpx(const std::string& source, const std::string& target, CCodePage& codePage, CUnitTimes& times,
+                      CReportSink& report) {
   const SECFileSystem files;
   const std::optional<EFileKind> kind = FileKindOf(source);
   if (!kind || TargetKinds(*kind, EFileSide::kInterchange).empty()) {
@@ -499,8 +523,8 @@ bool ConvertFileToGpx(const std::string& source, const std::string& target, CCod
   // Tracks go through point by point; waypoints and routes are small and read whole, unit files
   // through the desktop records as the conversion to the desktop reads them (local track times
   // become UTC there).
-  if (*kind == EFileKind::kTrk) return TrackFileToGpx(source, target, codePage, report);
-  if (*kind == EFileKind::kLog) return TrackLogToGpx(source, target, codePage, report);
+  if (*kind == EFileKind::kTrk) return TrackFileToGpx(source, target, codePage, times, report);
+  if (*kind == EFileKind::kLog) return TrackLogToGpx(source, target, codePage, times, report);
   SGpxDocument doc;
   if (!ReportOutcome(FileCodecOf(*kind).read(source, doc, codePage), source, target, report)) return false;
   if (!HasContent(doc)) return report.AddReportLine(IDS_ERROR_CONVERTING, source, kNothingToConvert);
@@ -509,7 +533,7 @@ bool ConvertFileToGpx(const std::string& source, const std::string& target, CCod
   if (!PrepareFolder(folder, target, report)) return false;
   CAtomicFile file(target);
   CDiagnostic valueWhy;
-  CGpxWriter writer(codePage, &valueWhy, &file);
+  CGpxWriter writer(codePage, &valueWhy, &file, &times);
   if (!WriteGpxDocument(doc, writer)) {
     file.Discard();
     return report.AddReportLine(IDS_ERROR_CONVERTING, source, valueWhy.Reason());

@@ -183,7 +183,9 @@ std::vector<bool> ConvertGpxFileToUnitTargets(const std::string& source, const s
   CTargetNames names;
   CUnitDevice anyVolume;
   CUnitDevice& unit = ctx.unit != nullptr ? *ctx.unit : anyVolume;
-  ConvertGpxFile(source, staging.Path(), EGpxOutputs::Unit, codePage, names, written, lines);
+  CUnitTimes uncounted;
+  CUnitTimes& times = ctx.settings.times != nullptr ? *ctx.settings.times : uncounted;
+  ConvertGpxFile(source, staging.Path(), EGpxOutputs::Unit, codePage, times, names, written, lines);
   for (std::size_t i = 0; i < targets.size(); ++i) {
     const std::string& target = targets[i].path;
     if (staged[i].empty() || lines.Named(target)) continue;

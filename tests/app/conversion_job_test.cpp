@@ -211,8 +211,9 @@ TEST_F(ConversionJobTest, AGpxFileGoesToTheUnitAsTheCommandLineConvertsIt) {
   CTargetNames names;
   std::vector<std::string> cli;
   CCodePage codePage;
+  CUnitTimes times;
   CReportLines lines;
-  ASSERT_TRUE(ConvertGpxFile(gpx, home.Path() + "/cli", EGpxOutputs::Unit, codePage, names, cli, lines));
+  ASSERT_TRUE(ConvertGpxFile(gpx, home.Path() + "/cli", EGpxOutputs::Unit, codePage, times, names, cli, lines));
   ASSERT_EQ(targets.size(), cli.size());
   for (std::size_t i = 0; i < cli.size(); ++i) {
     EXPECT_EQ(targets[i], temp.Path() + "/" + std::filesystem::path(cli[i]).filename().string());

@@ -16,6 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
 
@@ -53,7 +54,7 @@ TEST_F(GpxConvertCommandTest, GpxGoesToTheUnitByDefaultAndToTheDesktopOnRequest)
   EXPECT_EQ(ReadBytes(Path("unit/weekend.log")), ReadBytes(kGolden / "weekend~unit.log"));
   // The second track has no name: the unit gives it the file's name when it reads it.
   EXPECT_THAT(ReadBytes(Path("unit/weekend_1.log")),
-              StartsWith("$PTVLTRK,4726.778,N,01132.646,E,0000,M,090000.00,A,,"));
+              StartsWith("$PTVLTRK,4726.778,N,01132.646,E,0000,M,090000.00,A,weekend_,"));  // named after its file
 
   const SRun desktop = Run({"convert", "--to", "desktop", "-o", Path("desktop"), gpx});
   EXPECT_EQ(desktop.status, 0) << desktop.err;
@@ -143,6 +144,27 @@ TEST_F(GpxConvertCommandTest, CodePages) {
   EXPECT_EQ(unknown.status, 2);
   EXPECT_EQ(unknown.err, "--codepage: unknown code page NO-SUCH-PAGE\n");
   EXPECT_FALSE(fs::exists(Path("none")));
+
+  // The unit shows ANSI text only: a Unicode encoding, in any spelling, is a usage error of every
+  // command that converts, before a unit is even looked for.
+  for (const char* command : {"convert", "send"}) {
+    for (const char* unicode : {"UTF-8", "utf16"}) {
+      const SRun refused = Run({command, "--codepage", unicode, gpx});
+      EXPECT_EQ(refused.status, 2) << command << ' ' << unicode;
+      EXPECT_THAT(refused.err, StartsWith("--codepage: ")) << command;
+      EXPECT_THAT(refused.err, HasSubstr("is a Unicode encoding, not a code page")) << command;
+    }
+  }
+}
+
+TEST_F(GpxConvertCommandTest, PointsWithoutAUsableTimeAreCounted) {
+  const std::string gpx = Write("in/planned.gpx", R"(<gpx><trk><trkseg><trkpt lat="1" lon="2"/>
+<trkpt lat="1" lon="2"><time>1901-05-01T00:00:00Z</time></trkpt></trkseg></trk></gpx>)");
+  const SRun run = Run({"convert", "-o", Path("out"), gpx});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(Lines(run.err), ElementsAre("warning: " + gpx +
+                                          ": 2 track point(s) without a usable time: 2000-01-01 00:00:00 local time "
+                                          "in unit and desktop files, no <time> in GPX"));
 }
 
 TEST_F(GpxConvertCommandTest, RefusalsAndUsageErrors) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "formats/unit_files.h"
+#include "formats/vexlorn_file.h"
 #include "formats/vexlorn_records.h"
 
 namespace {
@@ -169,8 +170,9 @@ TEST(ConversionToUnit, TrackPointsTakeTheTrackNameAndValidity) {
   EXPECT_EQ(log.GetPoint(0).GetValidity(), 'V');
   EXPECT_EQ(log.GetPoint(1).GetValidity(), 'A');  // any non-zero fix is valid
   EXPECT_EQ(log.GetPoint(2).GetName(), "A.B");
-  EXPECT_EQ(log.GetPoint(2).GetHundredths(), 97u);
-  EXPECT_EQ(Line(log.GetPoint(1)).substr(0, 60), "$PTVLTRK,1000.000,N,02000.000,E,-001,M,000001.98,A,A.B,31126");
+  // A time of 1969 is none a log can hold: the unit's "no time", 2000-01-01 00:00:00.00 local.
+  EXPECT_EQ(log.GetPoint(2).GetHundredths(), 0u);
+  EXPECT_EQ(Line(log.GetPoint(1)).substr(0, 60), "$PTVLTRK,1000.000,N,02000.000,E,-001,M,000000.00,A,A.B,01010");
 }
 
 TEST(ConversionToUnit, RefusalStopsAtTheItemAndSaysWhich) {
@@ -342,9 +344,10 @@ TEST(ConversionToDesktop, InfiniteCoordinatesAreRefused) {
   EXPECT_EQ(why.Reason(), "track point 1: longitude -inf is not a position");
 }
 
-// The unit writes years up to 2099; the desktop file's 32-bit seconds end in January 2038, and a
-// wrapped time would put the point in 1901-1970.
-TEST(ConversionToDesktop, TrackTimesBeyondTheDesktopRangeAreRefused) {
+// The unit writes years up to 2099: its times are kept in 64 bits (a log of 2040 reaches GPX),
+// and only the desktop file's 32-bit seconds, which end in January 2038, refuse them rather than
+// wrap them into 1901-1970.
+TEST(ConversionToDesktop, TrackTimesBeyondTheDesktopRangeAreKeptButNotSaved) {
   setenv("TZ", "UTC", 1);
   tzset();
   const std::string log =
@@ -353,10 +356,12 @@ TEST(ConversionToDesktop, TrackTimesBeyondTheDesktopRangeAreRefused) {
       "$PTVLCMD,END*37\n";
   CVexlornFileTrk track;
   CDiagnostic why;
-  EXPECT_FALSE(ConvertTrackToDesktop(Read<CUnitTrackFile>(log), track, &why));
-  EXPECT_EQ(why.Reason(), "track point 2: time 2147483648 lies outside the desktop file's years 1901 to 2038");
-  ASSERT_EQ(track.GetNodes().GetCount(), 1u);
-  EXPECT_EQ(track.GetNodes().GetAt(0).GetTime(), 2147483647);
+  ASSERT_TRUE(ConvertTrackToDesktop(Read<CUnitTrackFile>(log), track, &why)) << why.Reason();
+  ASSERT_EQ(track.GetNodes().GetCount(), 2u);
+  EXPECT_EQ(track.GetNodes().GetAt(1).GetTime(), 2147483648);
+  std::vector<std::uint8_t> bytes;
+  EXPECT_FALSE(SaveVexlornBytes(track, bytes, &why));
+  EXPECT_EQ(why.Reason(), "track node time 2147483648 lies outside the file's years 1901 to 2038");
 }
 
 }  // namespace

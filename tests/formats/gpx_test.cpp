@@ -485,7 +485,7 @@ TEST_F(GpxTest, ReadsTheShapesOtherProgramsWrite) {
   EXPECT_EQ(saturday.GetNodes().GetAt(3).GetLatitude(), -47.503);
   const SVexlornTnodBlock bare = doc.tracks[1].GetNodes().GetAt(0);
   EXPECT_EQ(doc.tracks[1].GetName(), "");
-  EXPECT_EQ(bare.GetTime(), 0);
+  EXPECT_EQ(bare.GetTime(), CUnitTimes().NoTime());  // a point without <time>
   EXPECT_EQ(bare.GetAltitude(), 0.0f);
   EXPECT_EQ(bare.GetValidFix(), 1);
 }
@@ -519,7 +519,10 @@ TEST_F(GpxTest, RefusesWithLineAndColumnAndKeepsTheDocument) {
       {"PK\x03\x04 binary", 1, 1, "not a GPX file: Start tag expected, '<' not found"},
       {"<?xml version=\"1.0\"?>\n<kml xmlns=\"http://www.opengis.net/kml/2.2\"/>", 2, 2,
        "not a GPX file: the root element is <kml>"},
-      {"<gpx version=\"2.0\" xmlns=\"urn:other\"/>", 1, 2, "not a GPX file of version 1.0 or 1.1"},
+      {"<gpx version=\"1.1\">\n<trk><trkseg>\n  <trkpt lat=\"146.5\" lon=\"2\"/></trkseg></trk></gpx>", 3, 4,
+       "<trkpt> lat \"146.5\" lies outside -90..90"},
+      {"<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"-180.5\"/></gpx>", 1, 21,
+       "<wpt> lon \"-180.5\" lies outside -180..180"},
       {"<gpx version=\"1.1\">\n  <wpt lat=\"1\" lon=\"2\">\n  </wtp>\n</gpx>", 3, 9,
        "not a GPX file: Opening and ending tag mismatch: wpt line 2 and wtp"},
       {"<gpx version=\"1.1\">\n  <wpt lat=\"north\" lon=\"2\"/>\n</gpx>", 2, 4, "lat \"north\" is not a number"},
@@ -530,9 +533,9 @@ TEST_F(GpxTest, RefusesWithLineAndColumnAndKeepsTheDocument) {
       {"<gpx version=\"1.1\" xmlns:t=\"https://transvane.example/gpx/1\"><wpt lat=\"1\" lon=\"2\"><extensions>"
        "<t:symbol>42</t:symbol></extensions></wpt></gpx>",
        1, 96, "<t:symbol> \"42\" is not a number 0..41"},
-      {"<gpx version=\"1.1\"><trk><trkseg><trkpt lat=\"1\" lon=\"2\"><time>2039-01-01T00:00:00Z</time>"
+      {"<gpx version=\"1.1\"><trk><trkseg><trkpt lat=\"1\" lon=\"2\"><time>2039-01-01T25:00:00Z</time>"
        "</trkpt></trkseg></trk></gpx>",
-       1, 57, "time \"2039-01-01T00:00:00Z\" is not a date and time of the years 1901 to 2038"},
+       1, 57, "time \"2039-01-01T25:00:00Z\" is not a date and time"},
       // Places are those of the bytes as they are in the file, whatever the parser makes of line
       // ends, references and names.
       {"<gpx version=\"1.1\">\r\n<wpt\nlat=\"1\"\nlon=\"2\"><name>a&#10;b\r\nc\rd</name><ele>x</ele></wpt></gpx>", 5,
@@ -582,7 +585,7 @@ TEST_F(GpxTest, TimeForms) {
   struct SCase {
     const char* time;
     bool accepted;
-    std::int32_t seconds;
+    std::int64_t seconds;
     int hundredths;
   };
   const SCase cases[] = {
@@ -597,8 +600,10 @@ TEST_F(GpxTest, TimeForms) {
       {"2004-02-29T00:00:00Z", true, 1078012800, 0},
       {"1901-12-13T20:45:52Z", true, std::numeric_limits<std::int32_t>::min(), 0},
       {"2038-01-19T03:14:07Z", true, std::numeric_limits<std::int32_t>::max(), 0},
-      {"2038-01-19T03:14:08Z", false, 0, 0},
-      {"1901-12-13T20:45:51Z", false, 0, 0},
+      // Any year: whether a file can hold the time is for its writer to say.
+      {"2038-01-19T03:14:08Z", true, std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1, 0},
+      {"2099-12-31T23:59:59Z", true, 4102444799, 0},
+      {"1901-12-13T20:45:51Z", true, std::int64_t{std::numeric_limits<std::int32_t>::min()} - 1, 0},
       {"2003-02-29T00:00:00Z", false, 0, 0},
       {"2004-13-01T00:00:00Z", false, 0, 0},
       {"2004-12-06T24:00:00Z", false, 0, 0},

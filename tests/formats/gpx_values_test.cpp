@@ -42,13 +42,17 @@ TEST(GpxValues, EveryTimeWrittenReadsBack) {
   std::uint64_t state = 7;
   for (int i = 0; i < 20000; ++i) {
     state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-    const auto seconds =
-        i < 2 ? (i == 0 ? std::numeric_limits<std::int32_t>::min() : std::numeric_limits<std::int32_t>::max())
-              : static_cast<std::int32_t>(state >> 32);
+    // The 32-bit desktop times and the unit's years up to 2099 alike.
+    constexpr std::int64_t kEnd2099 = 4102444800;
+    const std::int64_t seconds =
+        i < 3 ? (i == 0   ? std::numeric_limits<std::int32_t>::min()
+                 : i == 1 ? kEnd2099 - 1
+                          : 0)
+              : static_cast<std::int64_t>(state >> 32) - std::int64_t{1} * (1LL << 31) + (i % 2) * (1LL << 31);
     const auto hundredths = static_cast<unsigned>(state % 100);
     char text[kGpxTimeSize];
     ASSERT_EQ(WriteGpxTime(text, seconds, hundredths), text + kGpxTimeSize);
-    std::int32_t back = 0;
+    std::int64_t back = 0;
     std::uint8_t backHundredths = 0;
     ASSERT_TRUE(ParseGpxTime(std::string_view(text, kGpxTimeSize), back, backHundredths)) << text;
     EXPECT_EQ(back, seconds);

@@ -79,7 +79,7 @@ convert ;B.TRK|a.wpt|d|e.gpx|f.Log|wine
 convert -o ;d|wine
 convert -o d --to unit ;B.TRK|a.wpt|d|e.gpx|f.Log|wine
 send ;B.TRK|a.wpt|d|wine
-send --unit d -;--help|--no-eject|--sysroot|--unit|-h
+send --unit d -;--codepage|--help|--no-eject|--sysroot|--unit|-h
 maps copy --wineprefix $prefix ;Alps.imi|Big Sur.imi|World.tdx|d|g.imi|wine
 maps copy --to d --wineprefix=$prefix B;Big Sur.imi
 maps copy --wineprefix $prefix --to ;d|wine

@@ -33,6 +33,7 @@ class GpxUnitTargetsTest : public ::testing::Test {
   void SetUp() override {
     setenv("TZ", "Europe/Paris", 1);
     tzset();
+    times = CUnitTimes();  // its instants are those of the zone
     char pattern[] = "/tmp/gpx_unit_targets.XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     root = pattern;
@@ -47,6 +48,7 @@ class GpxUnitTargetsTest : public ::testing::Test {
   fs::path root;
   SConversionContext context;  // no unit: every target is written where it is named
   CCodePage codePage;
+  CUnitTimes times;
   CReportLines report;
 };
 
@@ -62,7 +64,7 @@ TEST_F(GpxUnitTargetsTest, ListsTheFilesTheCommandLineWrites) {
 
   CTargetNames names;
   std::vector<std::string> written;
-  ASSERT_TRUE(ConvertGpxFile(Path("trip.gpx"), Path("cli"), EGpxOutputs::Unit, codePage, names, written, report));
+  ASSERT_TRUE(ConvertGpxFile(Path("trip.gpx"), Path("cli"), EGpxOutputs::Unit, codePage, times, names, written, report));
   EXPECT_EQ(written, (std::vector<std::string>{Path("cli/trip.upt"), Path("cli/trip.rte"), Path("cli/trip.log"),
                                                Path("cli/trip_1.log")}));
 
@@ -79,7 +81,7 @@ TEST_F(GpxUnitTargetsTest, ListsTheFilesTheCommandLineWrites) {
 TEST_F(GpxUnitTargetsTest, EachTargetGetsItsOwnPartWhateverItsName) {
   CTargetNames names;
   std::vector<std::string> written;
-  ASSERT_TRUE(ConvertGpxFile(Path("trip.gpx"), Path("cli"), EGpxOutputs::Unit, codePage, names, written, report));
+  ASSERT_TRUE(ConvertGpxFile(Path("trip.gpx"), Path("cli"), EGpxOutputs::Unit, codePage, times, names, written, report));
 
   // The user renamed the waypoints' file and kept the second track only, in a folder still to make.
   const std::vector<SGpxUnitTarget> targets = {{Path("out/pois.upt"), 0}, {Path("out/logs/second.log"), 1}};

@@ -76,6 +76,7 @@ SSummaryWords Words(const CResourceSource& resources) {
   words.timeSpan = word("preview.timeSpan");
   words.bounds = word("preview.bounds");
   words.withoutPosition = word("preview.withoutPosition");
+  words.withoutTime = word("preview.withoutTime");
   return words;
 }
 

@@ -7,6 +7,7 @@
 
 #include "formats/code_page.h"
 #include "formats/file_kinds.h"
+#include "formats/unit_times.h"
 #include "resources/string_ids.h"
 #include "storage/unit_device.h"
 #include "wizard/conversion_job.h"
@@ -26,15 +27,18 @@ CPropertyPageConversion::CPropertyPageConversion(CWizardState& state)
     : CPropertyPage_(state, kPageConversion, IDS_TITLE_CONVERSION),
       m_status(new QLabel),
       m_fileProgress(new CProgressBar),
+      m_codePageNote(new QLabel),
       m_secondProgress(new CProgressBar),
       m_hint(new QLabel(Text("hint"))) {
   m_fileProgress->setTextVisible(false);
   m_secondProgress->setTextVisible(false);
+  m_codePageNote->setWordWrap(true);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_status);
   layout->addWidget(m_fileProgress);
   layout->addWidget(new QLabel);  // the blank line, which this job does not use
   layout->addWidget(m_secondProgress);
+  layout->addWidget(m_codePageNote);
   layout->addStretch();
   layout->addWidget(m_hint);
 }
@@ -43,6 +47,11 @@ bool CPropertyPageConversion::OnSetActive() {
   SetWizardButtons(kButtonNone);
   m_done = false;
   m_hint->hide();
+  // A TRANSVANE_CODEPAGE that cannot be used is said here, where the names are converted; the
+  // reason itself is the label's tooltip.
+  m_codePageNote->setVisible(!m_state.codePageProblem.empty());
+  m_codePageNote->setText(Text("codePageIgnored").replace("%s", QString::fromStdString(m_state.codePage)));
+  m_codePageNote->setToolTip(QString::fromStdString(m_state.codePageProblem));
   m_status->setText(String(IDS_CONVERSION_RUNNING));
   m_fileProgress->setRange(0, static_cast<int>(m_state.filePairs.Count()));
   m_fileProgress->setValue(0);
@@ -64,7 +73,9 @@ void CPropertyPageConversion::OnTimer(int timerId) {
   context.testMode = m_state.testMode;
   context.unit = &m_state.unit;
   context.tempFolder = m_state.TempFolder();
-  CCodePage codePage;  // the names of desktop and unit files, towards and from GPX
+  CCodePage codePage(m_state.codePage);  // the names of desktop and unit files, towards and from GPX
+  CUnitTimes times;
+  context.settings = {&codePage, &times};
   bool anyOnUnit = false;
   const CFilePairs& pairs = m_state.filePairs;
   for (std::size_t done = 0; done < pairs.Count();) {
@@ -72,7 +83,7 @@ void CPropertyPageConversion::OnTimer(int timerId) {
       ConvertFileToDesktop(pairs[done].source, pairs[done].target, m_state);
       ++done;
     } else if (m_direction == kDirectionToGpx) {
-      ConvertFileToGpx(pairs[done].source, pairs[done].target, codePage, m_state);
+      ConvertFileToGpx(pairs[done].source, pairs[done].target, codePage, times, m_state);
       ++done;
     } else {
       // The rows of one source follow each other (a .wpt's .upt and .rte, a GPX file's files): it

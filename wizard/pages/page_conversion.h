@@ -21,11 +21,13 @@ class CPropertyPageConversion : public CPropertyPage_ {
   bool Done() const { return m_done; }
   QLabel* Status() const { return m_status; }
   QLabel* Hint() const { return m_hint; }
+  QLabel* CodePageNote() const { return m_codePageNote; }
   QProgressBar* FileProgress() const { return m_fileProgress; }
 
  private:
   QLabel* m_status;
   QProgressBar* m_fileProgress;
+  QLabel* m_codePageNote;  // why TRANSVANE_CODEPAGE was not used, when it was not
   QProgressBar* m_secondProgress;
   QLabel* m_hint;
   int m_direction = 0;  // CWizardState::direction when the job began

@@ -36,6 +36,10 @@ class CWizardState : public CReportSink {
   std::string volumeName;  // kStillMounted: the destination as the region page names it (UTF-8)
   CUnitDevice unit;
   bool testMode = false;
+  // The code page of the names, read once at start-up (TRANSVANE_CODEPAGE, else the locale's), and
+  // why the variable's page was not used when it was set to one that cannot be (else empty).
+  std::string codePage = "CP1252";
+  std::string codePageProblem;
 
   // One line of the report: the message of the id in the current resource source, the path in
   // place of "%s", with the reason the file was refused (the Finish page shows it under the line).

@@ -8,6 +8,7 @@
 
 #include "formats/ascii_case.h"
 #include "formats/file_kinds.h"
+#include "formats/unit_times.h"
 #include "storage/file_system.h"
 #include "wizard/file_codecs.h"
 
@@ -34,7 +35,7 @@ void AddPoints(const CVexlornFileWpt& doc, SNavigationData& data, CCodePage& cod
 
 // The track's nodes are released once they are copied: the data and the document never both
 // hold a long track whole for longer than the copy.
-void AddTrack(CVexlornFileTrk& doc, SNavigationData& data, CCodePage& codePage) {
+void AddTrack(CVexlornFileTrk& doc, SNavigationData& data, CCodePage& codePage, const CUnitTimes& times) {
   SNavigationTrack& added = data.tracks.emplace_back();
   added.name = codePage.ToUtf8(doc.GetName());
   added.points.reserve(doc.GetNodes().GetCount());
@@ -43,9 +44,7 @@ void AddTrack(CVexlornFileTrk& doc, SNavigationData& data, CCodePage& codePage) 
     point.latitude = -node.GetLatitude();
     point.longitude = node.GetLongitude();
     point.elevation = node.GetAltitude();
-    // The desktop records have no "no time": a GPX point without one is read as time 0, and no
-    // receiver logs 1970-01-01 00:00:00.00, so that instant stands for none.
-    if (node.GetTime() != 0 || node.GetHundredths() != 0) {
+    if (!times.IsNoTime(node.GetTime(), node.GetHundredths())) {
       point.time = static_cast<double>(node.GetTime()) + node.GetHundredths() / 100.0;
     }
     added.points.push_back(point);
@@ -67,7 +66,8 @@ bool Read(const std::string& path, SNavigationData& data, CCodePage& codePage, C
     return false;
   }
   AddPoints(doc.points, data, codePage);
-  for (CVexlornFileTrk& track : doc.tracks) AddTrack(track, data, codePage);
+  const CUnitTimes times;
+  for (CVexlornFileTrk& track : doc.tracks) AddTrack(track, data, codePage, times);
   return true;
 }
 

@@ -55,7 +55,10 @@ SNavigationSummary SummariseNavigation(const SNavigationData& data) {
     CPathLength length;
     for (const STrackPoint& point : track.points) {
       length.Add(point.latitude, point.longitude);
-      if (!point.HasTime()) continue;
+      if (!point.HasTime()) {
+        ++summary.trackPointsWithoutTime;
+        continue;
+      }
       summary.firstTime = summary.hasTime ? std::min(summary.firstTime, point.time) : point.time;
       summary.lastTime = summary.hasTime ? std::max(summary.lastTime, point.time) : point.time;
       summary.hasTime = true;

@@ -23,6 +23,8 @@ struct SNavigationSummary {
   // Waypoints, route and track points whose coordinates are not a position (see IsValidPosition):
   // they are counted above but neither drawn nor measured.
   std::size_t pointsWithoutPosition = 0;
+  // Track points without a time (see CUnitTimes for what stands for none).
+  std::size_t trackPointsWithoutTime = 0;
   std::vector<SLineSummary> routeLines;
   std::vector<SLineSummary> trackLines;
   // The earliest and latest time of any track point, in seconds since 1970 UTC.

@@ -62,6 +62,8 @@ std::vector<std::string> SummaryLines(const SNavigationSummary& summary, const S
   if (summary.pointsWithoutPosition != 0) {
     lines.push_back(words.withoutPosition + ": " + std::to_string(summary.pointsWithoutPosition));
   }
+  if (summary.trackPointsWithoutTime != 0)
+    lines.push_back(words.withoutTime + ": " + std::to_string(summary.trackPointsWithoutTime));
   AddLines(lines, summary.routeLines, words.route, words.points, firstRoute);
   AddLines(lines, summary.trackLines, words.track, words.points, firstTrack);
   if (summary.hasTime) {

@@ -318,8 +318,9 @@ TEST_F(DestinationPageTest, AGpxFileGivesTheCommandLinesFiles) {
   CTargetNames names;
   std::vector<std::string> cli;
   CCodePage codePage;
+  CUnitTimes times;
   CReportLines report;
-  ASSERT_TRUE(ConvertGpxFile(gpx, docs.Path(), EGpxOutputs::Unit, codePage, names, cli, report));
+  ASSERT_TRUE(ConvertGpxFile(gpx, docs.Path(), EGpxOutputs::Unit, codePage, times, names, cli, report));
   ASSERT_GE(cli.size(), 3u);
   for (std::string& path : cli) path = unit.Path() + path.substr(docs.Path().size());
   EXPECT_EQ(CPropertyPageDestination::Rows(page->RightList()), cli);

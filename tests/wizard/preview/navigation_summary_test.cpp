@@ -105,8 +105,9 @@ TEST(NavigationSummaryTest, LinesSayEveryFigure) {
   // The route's leg is 2148.207617 m; the track adds 1489.201321 m.
   EXPECT_THAT(SummaryLines(SummariseNavigation(data), {}, 3, 1),
               ElementsAre("Waypoints: 3", "Routes: 1", "Route points: 2", "Tracks: 2", "Track points: 3",
-                          "Points without a valid position: 1", "Route 3 \"LOOP\": 2 points, 2.148 km",
-                          "Track 1 \"MORNING\": 3 points, 3.637 km", "Track 2: 0 points, 0.000 km",
+                          "Points without a valid position: 1", "Track points without a time: 1",
+                          "Route 3 \"LOOP\": 2 points, 2.148 km", "Track 1 \"MORNING\": 3 points, 3.637 km",
+                          "Track 2: 0 points, 0.000 km",
                           "Time span: 2024-05-18 07:42:10 +0200 \xE2\x80\x93 2024-05-18 07:52:01 +0200 (0:09:51)",
                           "Bounding box: 46.618000\xC2\xB0N \xE2\x80\x93 46.629900\xC2\xB0N, 8.041000\xC2\xB0"
                           "E "

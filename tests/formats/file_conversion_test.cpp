@@ -16,6 +16,7 @@
 #include "formats/unit_files.h"
 #include "formats/vexlorn_file.h"
 #include "tests/formats/golden_support.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -26,11 +27,7 @@ class FileConversionTest : public ::testing::Test {
   void SetUp() override {
     setenv("TZ", "Europe/Paris", 1);
     tzset();
-    char pattern[] = "/tmp/file_conversion_test.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_folder = pattern;
   }
-  void TearDown() override { fs::remove_all(m_folder); }
 
   std::string PathOf(const std::string& name) const { return (m_folder / name).string(); }
   // Nothing but the named files: no temporary file was left behind.
@@ -38,7 +35,8 @@ class FileConversionTest : public ::testing::Test {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(m_folder), fs::directory_iterator()));
   }
 
-  fs::path m_folder;
+  CTempFolder m_temp;
+  fs::path m_folder = m_temp.Path();
 };
 
 // A walk long enough that its files span many read blocks; the last `renamed` points carry another

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "tests/child_process.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -48,11 +49,7 @@ class UnitFilesTest : public ::testing::Test {
   void SetUp() override {
     setenv("TZ", "Europe/Paris", 1);
     tzset();
-    char pattern[] = "/tmp/unit_files_test.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_folder = pattern;
   }
-  void TearDown() override { fs::remove_all(m_folder); }
 
   std::string PathOf(const std::string& name) const { return (m_folder / name).string(); }
   void Put(const std::string& name, const std::string& text) const {
@@ -63,7 +60,8 @@ class UnitFilesTest : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
 
-  fs::path m_folder;
+  CTempFolder m_temp;
+  fs::path m_folder = m_temp.Path();
 };
 
 TEST_F(UnitFilesTest, OnlyTheEndSentenceGivesEmptyObjects) {

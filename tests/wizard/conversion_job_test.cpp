@@ -14,6 +14,7 @@
 #include "storage/report_sink.h"
 #include "storage/unit_device.h"
 #include "tests/formats/golden_support.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -24,11 +25,7 @@ class ConversionJobTest : public ::testing::Test {
   void SetUp() override {
     setenv("TZ", "Europe/Paris", 1);
     tzset();
-    char pattern[] = "/tmp/conversion_job.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_root = pattern;
   }
-  void TearDown() override { fs::remove_all(m_root); }
 
   std::string Path(const std::string& relative) const { return (m_root / relative).string(); }
 
@@ -83,7 +80,8 @@ class ConversionJobTest : public ::testing::Test {
     return Path(relative);
   }
 
-  fs::path m_root;
+  CTempFolder m_temp;
+  fs::path m_root = m_temp.Path();
   CReportLines m_report;
 };
 

@@ -19,6 +19,7 @@
 #include "storage/report_sink.h"
 #include "tests/child_process.h"
 #include "tests/formats/golden_support.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -29,14 +30,11 @@ class GpxConversionJobTest : public ::testing::Test {
   void SetUp() override {
     setenv("TZ", "Europe/Paris", 1);
     tzset();
-    char pattern[] = "/tmp/gpx_conversion_job.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_root = pattern;
   }
-  void TearDown() override { fs::remove_all(m_root); }
   std::string Path(const std::string& relative) const { return (m_root / relative).string(); }
 
-  fs::path m_root;
+  CTempFolder m_temp;
+  fs::path m_root = m_temp.Path();
   CReportLines m_report;
 };
 

@@ -11,6 +11,7 @@
 
 #include "storage/unit_device.h"
 #include "tests/formats/golden_support.h"
+#include "tests/temp_folder.h"
 #include "wizard/gpx_conversion_job.h"
 
 namespace {
@@ -34,18 +35,15 @@ class GpxUnitTargetsTest : public ::testing::Test {
     setenv("TZ", "Europe/Paris", 1);
     tzset();
     times = CUnitTimes();  // its instants are those of the zone
-    char pattern[] = "/tmp/gpx_unit_targets.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root = pattern;
     fs::create_directories(root / "tmp");
     fs::create_directories(root / "cli");
     context.tempFolder = (root / "tmp").string();
     WriteBytes(root / "trip.gpx", kTrip);
   }
-  void TearDown() override { fs::remove_all(root); }
   std::string Path(const std::string& relative) const { return (root / relative).string(); }
 
-  fs::path root;
+  CTempFolder m_temp;
+  fs::path root = m_temp.Path();
   SConversionContext context;  // no unit: every target is written where it is named
   CCodePage codePage;
   CUnitTimes times;
@@ -64,7 +62,8 @@ TEST_F(GpxUnitTargetsTest, ListsTheFilesTheCommandLineWrites) {
 
   CTargetNames names;
   std::vector<std::string> written;
-  ASSERT_TRUE(ConvertGpxFile(Path("trip.gpx"), Path("cli"), EGpxOutputs::Unit, codePage, times, names, written, report));
+  ASSERT_TRUE(
+      ConvertGpxFile(Path("trip.gpx"), Path("cli"), EGpxOutputs::Unit, codePage, times, names, written, report));
   EXPECT_EQ(written, (std::vector<std::string>{Path("cli/trip.upt"), Path("cli/trip.rte"), Path("cli/trip.log"),
                                                Path("cli/trip_1.log")}));
 
@@ -81,7 +80,8 @@ TEST_F(GpxUnitTargetsTest, ListsTheFilesTheCommandLineWrites) {
 TEST_F(GpxUnitTargetsTest, EachTargetGetsItsOwnPartWhateverItsName) {
   CTargetNames names;
   std::vector<std::string> written;
-  ASSERT_TRUE(ConvertGpxFile(Path("trip.gpx"), Path("cli"), EGpxOutputs::Unit, codePage, times, names, written, report));
+  ASSERT_TRUE(
+      ConvertGpxFile(Path("trip.gpx"), Path("cli"), EGpxOutputs::Unit, codePage, times, names, written, report));
 
   // The user renamed the waypoints' file and kept the second track only, in a folder still to make.
   const std::vector<SGpxUnitTarget> targets = {{Path("out/pois.upt"), 0}, {Path("out/logs/second.log"), 1}};

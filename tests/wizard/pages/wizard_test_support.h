@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "resources/resource_source.h"
+#include "tests/temp_folder.h"
 #include "wizard/pages/attempt_loop.h"
 #include "wizard/pages/dialogs.h"
 #include "wizard/pages/wizard_state.h"
@@ -78,31 +79,6 @@ inline std::vector<std::string> ReportTexts(const std::vector<SReportLine>& repo
   for (const SReportLine& line : report) texts.push_back(line.text);
   return texts;
 }
-
-// A temporary folder, removed with its content at the end.
-class CTempFolder {
- public:
-  CTempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "wizard_XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) m_path = std::filesystem::canonical(pattern).string();
-  }
-  ~CTempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-  }
-  CTempFolder(const CTempFolder&) = delete;
-  CTempFolder& operator=(const CTempFolder&) = delete;
-  const std::string& Path() const { return m_path; }
-  std::string File(const std::string& relative, const std::string& content = {}) const {
-    const std::filesystem::path path = m_path + "/" + relative;
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-    return path.string();
-  }
-
- private:
-  std::string m_path;
-};
 
 // Answers the pages' dialogs from a script and records every call.
 class CScriptedDialogs : public CDialogs {

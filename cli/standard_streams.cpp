@@ -4,14 +4,10 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-
-#include "formats/atomic_file.h"
 
 namespace {
 
@@ -48,23 +44,6 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 }
 
 }  // namespace
-
-CStagingFolder::CStagingFolder(const std::string& name) {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/" + name + ".XXXXXX";
-  if (::mkdtemp(pattern.data()) != nullptr) {
-    m_path = pattern;
-    m_slot = RegisterTemporaryFolder(m_path);
-  } else {
-    m_error = pattern.substr(0, pattern.rfind('/')) + ": " + std::strerror(errno);
-  }
-}
-
-CStagingFolder::~CStagingFolder() {
-  std::error_code ignored;
-  if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
-  ReleaseTemporary(m_slot);
-}
 
 bool CopyStandardInputTo(const std::string& path, std::string& reason) {
   const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);

@@ -6,25 +6,7 @@
 #include <vector>
 
 #include "storage/report_sink.h"
-
-// A private folder for files on their way elsewhere, made in $TMPDIR (else /tmp) as
-// "<name>.XXXXXX". It is removed with everything in it at the end, or by the interrupt handler
-// when the run is interrupted. Path() is empty when it could not be made; Error() says why.
-class CStagingFolder {
- public:
-  explicit CStagingFolder(const std::string& name);
-  ~CStagingFolder();
-  CStagingFolder(const CStagingFolder&) = delete;
-  CStagingFolder& operator=(const CStagingFolder&) = delete;
-
-  const std::string& Path() const { return m_path; }
-  const std::string& Error() const { return m_error; }
-
- private:
-  std::string m_path;
-  std::string m_error;
-  int m_slot = -1;
-};
+#include "storage/staging_folder.h"
 
 // Copies standard input into a new file at path, block by block (constant memory, whatever its
 // size). False with the reason.

@@ -3,7 +3,6 @@
 #include "wizard/conversion_job.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 
@@ -13,27 +12,11 @@
 #include "formats/vexlorn_file.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
+#include "storage/staging_folder.h"
 #include "storage/unit_device.h"
 #include "wizard/file_codecs.h"
 
 namespace {
-
-std::string TemporaryFolder(const SConversionContext& ctx) {
-  if (!ctx.tempFolder.empty()) return ctx.tempFolder;
-  const char* folder = std::getenv("TMPDIR");
-  return folder != nullptr && *folder != '\0' ? folder : "/tmp";
-}
-
-// The target's folder, made with all missing levels. A target without a folder part fails: there
-// is nothing to make, and the job never guesses a folder for the user.
-bool PrepareFolder(const std::string& target, CReportSink& report) {
-  SECFileSystem files;
-  const std::string folder = files.FolderOf(target);
-  if (folder.empty()) return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, "the target path names no folder");
-  if (files.IsFolder(folder) || files.CreateFolderChain(folder)) return true;
-  return report.AddReportLine(IDS_ERROR_TRANSFERRING, target,
-                              "cannot create the folder " + folder + ": " + std::strerror(errno));
-}
 
 // The lower-case extension of a path that is of no kind the job can use, for its report line.
 std::string ExtensionText(const std::string& path) { return AsciiLower(SECFileSystem().ExtensionOf(path)); }
@@ -78,6 +61,20 @@ struct STargetRun {
 };
 
 }  // namespace
+
+std::string TemporaryFolder(const SConversionContext& ctx) {
+  if (!ctx.tempFolder.empty()) return ctx.tempFolder;
+  return DefaultTemporaryFolder();
+}
+
+bool PrepareFolder(const std::string& target, CReportSink& report) {
+  SECFileSystem files;
+  const std::string folder = files.FolderOf(target);
+  if (folder.empty()) return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, "the target path names no folder");
+  if (files.IsFolder(folder) || files.CreateFolderChain(folder)) return true;
+  return report.AddReportLine(IDS_ERROR_TRANSFERRING, target,
+                              "cannot create the folder " + folder + ": " + std::strerror(errno));
+}
 
 bool ReportOutcome(const SConversionOutcome& outcome, const std::string& source, const std::string& target,
                    CReportSink& report) {

@@ -26,6 +26,13 @@ struct SConversionContext {
 // ConvertFileToUnit, and a job that put one there asks the unit to eject once at its end.
 bool IsTargetOnUnit(const std::string& target, const SConversionContext& ctx);
 
+// The folder for the job's staged files: the context's, else $TMPDIR, else /tmp.
+std::string TemporaryFolder(const SConversionContext& ctx);
+// The target's folder, made with all missing levels. A target without a folder part fails: there
+// is nothing to make, and the job never guesses a folder for the user. False after a line for the
+// target.
+bool PrepareFolder(const std::string& target, CReportSink& report);
+
 // A .wpt or .trk source → the unit file that the target's extension names (.upt, .rte, .log).
 // A target on the unit's volume is written to the temporary folder and then copied onto the unit
 // (without ejecting it: the caller asks for that once the whole job is done). Answers true when

@@ -1,23 +1,19 @@
 // A GPX file sent to the unit by the wizard.
 #include "wizard/gpx_unit_targets.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
 
 #include "formats/ascii_case.h"
-#include "formats/atomic_file.h"
 #include "formats/file_kinds.h"
 #include "formats/gpx_reader.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
+#include "storage/staging_folder.h"
 #include "storage/unit_device.h"
+#include "wizard/conversion_job.h"
 #include "wizard/file_codecs.h"
 #include "wizard/gpx_conversion_job.h"
 #include "wizard/target_naming.h"
@@ -34,42 +30,6 @@ class CTrackCounter : public CGpxTrackHandler {
 
  private:
   int m_count = 0;
-};
-
-std::string TemporaryFolder(const SConversionContext& ctx) {
-  if (!ctx.tempFolder.empty()) return ctx.tempFolder;
-  const char* folder = std::getenv("TMPDIR");
-  return folder != nullptr && *folder != '\0' ? folder : "/tmp";
-}
-
-// A folder of our own for one source's files, registered so that an interrupt takes it away, and
-// taken away with whatever is left in it at the end.
-class CStagingFolder {
- public:
-  explicit CStagingFolder(const std::string& parent) {
-    std::string pattern = SECFileSystem().JoinPath(parent, "transvane-gpx-XXXXXX");
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      m_error = std::strerror(errno);
-      return;
-    }
-    m_path = pattern;
-    m_slot = RegisterTemporaryFolder(m_path);
-  }
-  ~CStagingFolder() {
-    if (m_path.empty()) return;
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-    ReleaseTemporary(m_slot);
-  }
-  CStagingFolder(const CStagingFolder&) = delete;
-  CStagingFolder& operator=(const CStagingFolder&) = delete;
-  const std::string& Path() const { return m_path; }
-  const std::string& Error() const { return m_error; }
-
- private:
-  std::string m_path;
-  std::string m_error;
-  int m_slot = -1;
 };
 
 // Passes the job's lines on with the target in place of the staged file it stands for; lines on a
@@ -100,16 +60,6 @@ std::string PartName(EFileKind kind, int track) {
   return "track " + std::to_string(track + 1);
 }
 
-// The target's folder, made with its missing levels; false after a line for the target.
-bool PrepareFolder(const std::string& target, CReportSink& report) {
-  SECFileSystem files;
-  const std::string folder = files.FolderOf(target);
-  if (folder.empty()) return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, "the target path names no folder");
-  if (files.IsFolder(folder) || files.CreateFolderChain(folder)) return true;
-  return report.AddReportLine(IDS_ERROR_TRANSFERRING, target,
-                              "cannot create the folder " + folder + ": " + std::strerror(errno));
-}
-
 }  // namespace
 
 bool TargetsForGpxFile(const std::string& source, CUnitDevice& unit, bool testMode, CCodePage& codePage,
@@ -138,11 +88,10 @@ bool TargetsForGpxFile(const std::string& source, CUnitDevice& unit, bool testMo
 std::vector<bool> ConvertGpxFileToUnitTargets(const std::string& source, const std::vector<SGpxUnitTarget>& targets,
                                               const SConversionContext& ctx, CCodePage& codePage, CReportSink& report) {
   std::vector<bool> done(targets.size(), false);
-  const CStagingFolder staging(TemporaryFolder(ctx));
+  const CStagingFolder staging("transvane-gpx", TemporaryFolder(ctx));
   if (staging.Path().empty()) {
     for (const SGpxUnitTarget& target : targets) {
-      report.AddReportLine(IDS_ERROR_TRANSFERRING, target.path,
-                           "cannot create a folder in " + TemporaryFolder(ctx) + ": " + staging.Error());
+      report.AddReportLine(IDS_ERROR_TRANSFERRING, target.path, "cannot create a folder in " + staging.Error());
     }
     return done;
   }

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/mman.h>
@@ -46,6 +47,17 @@ inline std::vector<char*> Argv(std::vector<std::string>& arguments) {
   for (std::string& each : arguments) argv.push_back(each.data());
   argv.push_back(nullptr);
   return argv;
+}
+
+// Starts the program on a new pseudo-terminal (of the given size, else the default) and answers
+// its pid, or -1, with the terminal's controlling side in `terminal`.
+inline pid_t StartOnTerminal(std::vector<std::string> arguments, int& terminal, const winsize* size = nullptr) {
+  const pid_t child = ::forkpty(&terminal, nullptr, nullptr, size);
+  if (child == 0) {
+    ::execv(arguments[0].c_str(), Argv(arguments).data());
+    ::_exit(127);
+  }
+  return child;
 }
 
 // Every file under a folder (hidden ones too), as paths relative to it, sorted.

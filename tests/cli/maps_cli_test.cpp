@@ -1,7 +1,6 @@
 // Tests of `transvane-cli maps`: the listing, copies, the capacity refusal, failures and Ctrl-C.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/statvfs.h>
@@ -260,15 +259,11 @@ TEST_F(MapsCommandTest, CtrlCStopsTheCopyAndRemovesWhatItWrote) {
   fs::create_directories(m_card + "/Background Maps");
   std::ofstream(m_card + "/Background Maps/C.tdx") << "kept";
 
-  std::vector<std::string> arguments = {TRANSVANE_CLI_PATH, "maps",   "copy",  "--to",  m_card,
-                                        "--wineprefix",     m_prefix, "A.imi", "B.imi", "C.tdx"};
   int terminal = -1;
-  const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+  const pid_t child = StartOnTerminal(
+      {TRANSVANE_CLI_PATH, "maps", "copy", "--to", m_card, "--wineprefix", m_prefix, "A.imi", "B.imi", "C.tdx"},
+      terminal);
   ASSERT_GE(child, 0);
-  if (child == 0) {
-    ::execv(arguments[0].c_str(), Argv(arguments).data());
-    ::_exit(127);
-  }
   // The signal goes once the progress line shows: the copy has begun, and B.imi (512 blocks) keeps
   // it busy long after. (The line is redrawn at most ten times a second, so on a fast volume it
   // may never name B.imi.)

@@ -2,7 +2,6 @@
 // letter case and the help's width.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -131,14 +130,9 @@ TEST_F(UsageTest, HelpIsWrappedToTheWidth) {
   winsize size{};
   size.ws_col = 60;
   size.ws_row = 24;
-  std::vector<std::string> arguments = {TRANSVANE_CLI_PATH, "convert", "--help"};
   int terminal = -1;
-  const pid_t child = ::forkpty(&terminal, nullptr, nullptr, &size);
+  const pid_t child = StartOnTerminal({TRANSVANE_CLI_PATH, "convert", "--help"}, terminal, &size);
   ASSERT_GE(child, 0);
-  if (child == 0) {
-    ::execv(arguments[0].c_str(), Argv(arguments).data());
-    ::_exit(127);
-  }
   std::string shown;
   char buffer[4096];
   for (ssize_t count; (count = ::read(terminal, buffer, sizeof buffer)) > 0;) {

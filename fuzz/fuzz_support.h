@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,19 @@ inline void UseUtc() {
     return true;
   }();
   (void)zoned;
+}
+
+// Whether a document holds what its file cannot: a track time outside the file's 32-bit seconds
+// (GPX and unit files hold later years).
+inline bool HoldsTimesBeyondTheFile(const CVexlornFileWpt&) { return false; }
+inline bool HoldsTimesBeyondTheFile(const CVexlornFileTrk& doc) {
+  for (std::size_t i = 0; i < doc.GetNodes().GetCount(); ++i) {
+    const std::int64_t time = doc.GetNodes().GetAt(i).GetTime();
+    if (time < std::numeric_limits<std::int32_t>::min() || time > std::numeric_limits<std::int32_t>::max()) {
+      return true;
+    }
+  }
+  return false;
 }
 
 inline std::string_view InputText(const std::uint8_t* data, std::size_t size) {

@@ -12,13 +12,28 @@
 
 namespace {
 
-std::vector<std::uint8_t> DesktopBytes(const SGpxDocument& doc) {
+// The desktop files of the document, as far as they can hold it: a track with a time beyond
+// their years is refused with a reason and stands as its GPX text instead.
+std::string DesktopBytes(const SGpxDocument& doc) {
   std::vector<std::uint8_t> bytes;
   if (!SaveVexlornBytes(doc.points, bytes)) std::abort();
+  std::string all(bytes.begin(), bytes.end());
   for (const CVexlornFileTrk& track : doc.tracks) {
-    if (!SaveVexlornBytes(track, bytes)) std::abort();
+    CDiagnostic why;
+    bytes.clear();
+    if (SaveVexlornBytes(track, bytes, &why)) {
+      all.append(bytes.begin(), bytes.end());
+      continue;
+    }
+    if (!why.HasReason() || !HoldsTimesBeyondTheFile(track)) std::abort();
+    SGpxDocument alone;
+    alone.tracks.push_back(track);
+    CCodePage codePage;
+    std::string text;
+    if (!WriteGpxText(alone, codePage, text)) std::abort();
+    all += text;
   }
-  return bytes;
+  return all;
 }
 
 }  // namespace

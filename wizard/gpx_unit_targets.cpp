@@ -1,7 +1,8 @@
-// A GPX file sent to the unit by the wizard.
+// A GPX file converted by the wizard.
 #include "wizard/gpx_unit_targets.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -57,26 +58,47 @@ class CStagedReport : public CReportSink {
 std::string PartName(EFileKind kind, int track) {
   if (kind == EFileKind::kUpt) return "waypoints";
   if (kind == EFileKind::kRte) return "routes";
+  if (kind == EFileKind::kWpt) return "waypoints and routes";
   return "track " + std::to_string(track + 1);
 }
 
-}  // namespace
+// The kinds the files of one side are made of: waypoints (with the routes on the desktop), routes
+// (the unit's own file) and one file per track.
+struct SGpxKinds {
+  EFileSide side;
+  EFileKind points;
+  std::optional<EFileKind> routes;
+  EFileKind track;
+};
 
-bool TargetsForGpxFile(const std::string& source, CUnitDevice& unit, bool testMode, CCodePage& codePage,
-                       std::vector<SGpxUnitTarget>& targets, CDiagnostic* why) {
+SGpxKinds KindsTowards(EGpxOutputs outputs) {
+  if (outputs == EGpxOutputs::Unit) return {EFileSide::kUnit, EFileKind::kUpt, EFileKind::kRte, EFileKind::kLog};
+  return {EFileSide::kDesktop, EFileKind::kWpt, std::nullopt, EFileKind::kTrk};
+}
+
+// The files ConvertGpxFile makes of the source, each in the folder its kind goes to; the source is
+// read without keeping its tracks' points.
+bool GpxTargets(const std::string& source, EGpxOutputs outputs, const std::function<std::string(EFileKind)>& folderOf,
+                CCodePage& codePage, std::vector<SGpxTarget>& targets, CDiagnostic* why) {
   CVexlornFileWpt points;
   CTrackCounter tracks;
   if (!ReadGpxFile(source, points, tracks, codePage, why)) return false;
   const SECFileSystem files;
   const std::string stem = files.StemOf(source);
-  std::vector<SGpxUnitTarget> found;
+  const SGpxKinds kinds = KindsTowards(outputs);
+  std::vector<SGpxTarget> found;
   const auto add = [&](EFileKind kind, int track) {
-    const std::string folder = testMode ? unit.Drive() : unit.GetUnitFolder(FileCodecOf(kind).unitFolder, true);
-    found.push_back({files.JoinPath(folder, stem + '.' + std::string(KindExtension(kind))), track});
+    found.push_back({files.JoinPath(folderOf(kind), stem + '.' + std::string(KindExtension(kind))), track});
   };
-  if (points.GetWaypoints().GetCount() != 0) add(EFileKind::kUpt, 0);
-  if (points.GetRoutes().GetCount() != 0) add(EFileKind::kRte, 0);
-  for (int track = 0; track < tracks.Count(); ++track) add(EFileKind::kLog, track);
+  const bool hasPoints = points.GetWaypoints().GetCount() != 0;
+  const bool hasRoutes = points.GetRoutes().GetCount() != 0;
+  if (kinds.routes) {
+    if (hasPoints) add(kinds.points, 0);
+    if (hasRoutes) add(*kinds.routes, 0);
+  } else if (hasPoints || hasRoutes) {
+    add(kinds.points, 0);
+  }
+  for (int track = 0; track < tracks.Count(); ++track) add(kinds.track, track);
   if (found.empty()) {
     if (why != nullptr) why->Set("nothing to convert: the file holds no waypoint, route or track point");
     return false;
@@ -85,12 +107,29 @@ bool TargetsForGpxFile(const std::string& source, CUnitDevice& unit, bool testMo
   return true;
 }
 
-std::vector<bool> ConvertGpxFileToUnitTargets(const std::string& source, const std::vector<SGpxUnitTarget>& targets,
-                                              const SConversionContext& ctx, CCodePage& codePage, CReportSink& report) {
+}  // namespace
+
+bool TargetsForGpxFile(const std::string& source, CUnitDevice& unit, bool testMode, CCodePage& codePage,
+                       std::vector<SGpxTarget>& targets, CDiagnostic* why) {
+  const auto folderOf = [&](EFileKind kind) {
+    return testMode ? unit.Drive() : unit.GetUnitFolder(FileCodecOf(kind).unitFolder, true);
+  };
+  return GpxTargets(source, EGpxOutputs::Unit, folderOf, codePage, targets, why);
+}
+
+bool TargetsForGpxFileToDesktop(const std::string& source, const std::string& documentsFolder, CCodePage& codePage,
+                                std::vector<SGpxTarget>& targets, CDiagnostic* why) {
+  const auto folderOf = [&](EFileKind) { return documentsFolder; };
+  return GpxTargets(source, EGpxOutputs::Desktop, folderOf, codePage, targets, why);
+}
+
+std::vector<bool> ConvertGpxFileToTargets(const std::string& source, EGpxOutputs outputs,
+                                          const std::vector<SGpxTarget>& targets, const SConversionContext& ctx,
+                                          CCodePage& codePage, CReportSink& report) {
   std::vector<bool> done(targets.size(), false);
   const CStagingFolder staging("transvane-gpx", TemporaryFolder(ctx));
   if (staging.Path().empty()) {
-    for (const SGpxUnitTarget& target : targets) {
+    for (const SGpxTarget& target : targets) {
       report.AddReportLine(IDS_ERROR_TRANSFERRING, target.path, "cannot create a folder in " + staging.Error());
     }
     return done;
@@ -104,25 +143,29 @@ std::vector<bool> ConvertGpxFileToUnitTargets(const std::string& source, const s
   const auto stagedName = [&](EFileKind kind) {
     return stagedNames.Claim(files.JoinPath(staging.Path(), stem + '.' + std::string(KindExtension(kind))));
   };
-  const std::string points = stagedName(EFileKind::kUpt);
-  const std::string routes = stagedName(EFileKind::kRte);
+  const SGpxKinds kinds = KindsTowards(outputs);
+  const std::string points = stagedName(kinds.points);
+  const std::string routes = kinds.routes ? stagedName(*kinds.routes) : std::string();
   std::vector<std::string> logs;
   std::vector<std::string> staged(targets.size());
-  std::vector<std::optional<EFileKind>> kinds(targets.size());
+  std::vector<std::optional<EFileKind>> targetKinds(targets.size());
   CStagedReport lines(report, staging.Path());
   for (std::size_t i = 0; i < targets.size(); ++i) {
-    const SGpxUnitTarget& target = targets[i];
-    kinds[i] = FileKindOf(target.path);
-    if (kinds[i] == EFileKind::kUpt) staged[i] = points;
-    if (kinds[i] == EFileKind::kRte) staged[i] = routes;
-    if (kinds[i] == EFileKind::kLog && target.track >= 0) {
-      while (logs.size() <= static_cast<std::size_t>(target.track)) logs.push_back(stagedName(EFileKind::kLog));
+    const SGpxTarget& target = targets[i];
+    const std::optional<EFileKind> kind = FileKindOf(target.path);
+    targetKinds[i] = kind;
+    if (kind == kinds.points) staged[i] = points;
+    if (kinds.routes && kind == kinds.routes) staged[i] = routes;
+    if (kind == kinds.track && target.track >= 0) {
+      while (logs.size() <= static_cast<std::size_t>(target.track)) logs.push_back(stagedName(kinds.track));
       staged[i] = logs[static_cast<std::size_t>(target.track)];
     }
     if (staged[i].empty()) {
+      const bool toUnit = outputs == EGpxOutputs::Unit;
       report.AddReportLine(IDS_ERROR_LOADING, source,
-                           "no unit file of kind \"" + AsciiLower(files.ExtensionOf(target.path)) + "\" can be made (" +
-                               ListKinds(KindsOnSide(EFileSide::kUnit)) + ")");
+                           std::string("no ") + (toUnit ? "unit" : "desktop") + " file of kind \"" +
+                               AsciiLower(files.ExtensionOf(target.path)) + "\" can be made (" +
+                               ListKinds(KindsOnSide(kinds.side)) + ")");
       continue;
     }
     lines.Map(staged[i], target.path);
@@ -134,7 +177,7 @@ std::vector<bool> ConvertGpxFileToUnitTargets(const std::string& source, const s
   CUnitDevice& unit = ctx.unit != nullptr ? *ctx.unit : anyVolume;
   CUnitTimes uncounted;
   CUnitTimes& times = ctx.settings.times != nullptr ? *ctx.settings.times : uncounted;
-  ConvertGpxFile(source, staging.Path(), EGpxOutputs::Unit, codePage, times, names, written, lines);
+  ConvertGpxFile(source, staging.Path(), outputs, codePage, times, names, written, lines);
   for (std::size_t i = 0; i < targets.size(); ++i) {
     const std::string& target = targets[i].path;
     if (staged[i].empty() || lines.Named(target)) continue;
@@ -142,7 +185,7 @@ std::vector<bool> ConvertGpxFileToUnitTargets(const std::string& source, const s
       // The whole file failed (its line names the source), or it lost this part since it was listed.
       if (!lines.Named(source)) {
         report.AddReportLine(IDS_ERROR_CONVERTING, source,
-                             "the file no longer holds its " + PartName(*kinds[i], targets[i].track));
+                             "the file no longer holds its " + PartName(*targetKinds[i], targets[i].track));
       }
       continue;
     }

@@ -72,7 +72,7 @@ std::string CTargetNames::Claim(const std::string& candidate) {
 std::vector<EFileKind> SourceKindsOf(int direction) {
   switch (direction) {
     case kDirectionToDesktop:
-      return KindsOnSide(EFileSide::kUnit);
+      return KindsConvertedTowards(EFileSide::kDesktop);
     case kDirectionToGpx:
       return KindsConvertedTowards(EFileSide::kInterchange);
     default:

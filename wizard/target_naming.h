@@ -13,7 +13,8 @@ class CUnitDevice;
 enum EConversionDirection : int { kDirectionToUnit = 0, kDirectionToDesktop = 1, kDirectionToGpx = 2 };
 
 // The kinds of source a direction takes: towards the unit the desktop's files and GPX files,
-// towards the desktop the unit's files, to GPX both sides' files. In the order of the table.
+// towards the desktop the unit's files and GPX files, to GPX both sides' files. In the order of
+// the table.
 std::vector<EFileKind> SourceKindsOf(int direction);
 
 // The candidate itself when it is free, else the first free "<folder><base>_<n>.<ext>" for n = 1,

@@ -88,6 +88,18 @@ class ConversionJobTest : public ::testing::Test {
     Next();
     ASSERT_EQ(Current(), kPageFindUnit);
     Next();
+    ChooseDirection(direction);
+  }
+  // From the Finish page back to the conversion mode page, and on in the given direction.
+  void StartAgain(int direction) {
+    for (int i = 0; i < 2; ++i) {
+      Sheet().BackButton()->click();
+      Settle();
+    }
+    ChooseDirection(direction);
+  }
+  // From the conversion mode page to the file selection page.
+  void ChooseDirection(int direction) {
     ASSERT_EQ(Current(), kPageSelectMode);
     auto* mode = static_cast<CPropertyPageSelectMode*>(Sheet().PageById(kPageSelectMode));
     (direction == 0   ? mode->ToUnitChoice()
@@ -198,26 +210,40 @@ TEST_F(ConversionJobTest, ToTheDesktopWritesVexlornFilesWithUniqueNames) {
   EXPECT_FALSE(Finish()->Details()->isVisibleTo(Finish()));
 }
 
-TEST_F(ConversionJobTest, AGpxFileGoesToTheUnitAsTheCommandLineConvertsIt) {
-  ReachFileSelection(0);
+// Towards the unit or the desktop, a GPX file gives the files and bytes the command-line tool
+// writes of it, each in the folder of its side.
+TEST_F(ConversionJobTest, AGpxFileGoesEitherWayAsTheCommandLineConvertsIt) {
   const std::string gpx = home.File("docs/weekend.gpx", ReadBytes(Golden("weekend.gpx")));
-  dialogs.openAnswers.push_back({gpx});
-  Destination()->LeftBrowse()->click();
-  Settle();
-  const std::vector<std::string> targets = CPropertyPageDestination::Rows(Destination()->RightList());
-  RunJob();
-  EXPECT_TRUE(app->report.empty()) << app->report[0].text;
+  const std::string documents = home.Path() + "/Documents";
+  std::filesystem::create_directories(documents);
+  for (const int direction : {0, 1}) {
+    if (direction == 0) {
+      ReachFileSelection(0);
+    } else {
+      StartAgain(1);
+    }
+    dialogs.openAnswers.push_back({gpx});
+    (direction == 0 ? Destination()->LeftBrowse() : Destination()->RightBrowse())->click();
+    Settle();
+    const std::vector<std::string> targets =
+        CPropertyPageDestination::Rows(direction == 0 ? Destination()->RightList() : Destination()->LeftList());
+    RunJob();
+    EXPECT_TRUE(app->report.empty()) << app->report[0].text;
 
-  CTargetNames names;
-  std::vector<std::string> cli;
-  CCodePage codePage;
-  CUnitTimes times;
-  CReportLines lines;
-  ASSERT_TRUE(ConvertGpxFile(gpx, home.Path() + "/cli", EGpxOutputs::Unit, codePage, times, names, cli, lines));
-  ASSERT_EQ(targets.size(), cli.size());
-  for (std::size_t i = 0; i < cli.size(); ++i) {
-    EXPECT_EQ(targets[i], temp.Path() + "/" + std::filesystem::path(cli[i]).filename().string());
-    EXPECT_EQ(ReadBytes(targets[i]), ReadBytes(cli[i])) << targets[i];
+    CTargetNames names;
+    std::vector<std::string> cli;
+    CCodePage codePage;
+    CUnitTimes times;
+    CReportLines lines;
+    const std::string folder = home.Path() + "/cli" + std::to_string(direction);
+    ASSERT_TRUE(ConvertGpxFile(gpx, folder, direction == 0 ? EGpxOutputs::Unit : EGpxOutputs::Desktop, codePage, times,
+                               names, cli, lines));
+    ASSERT_EQ(targets.size(), cli.size());
+    for (std::size_t i = 0; i < cli.size(); ++i) {
+      EXPECT_EQ(targets[i],
+                (direction == 0 ? temp.Path() : documents) + "/" + std::filesystem::path(cli[i]).filename().string());
+      EXPECT_EQ(ReadBytes(targets[i]), ReadBytes(cli[i])) << targets[i];
+    }
   }
 }
 

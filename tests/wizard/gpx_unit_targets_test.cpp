@@ -1,5 +1,5 @@
-// A GPX file sent to the unit by the wizard: the files listed are those the command-line tool
-// writes, and each target kept gets its own part of the file, whatever its name.
+// A GPX file converted by the wizard, to the unit or the desktop: the files listed are those the
+// command-line tool writes, and each target kept gets its own part of the file, whatever its name.
 #include "wizard/gpx_unit_targets.h"
 
 #include <gtest/gtest.h>
@@ -53,46 +53,76 @@ class GpxUnitTargetsTest : public ::testing::Test {
 TEST_F(GpxUnitTargetsTest, ListsTheFilesTheCommandLineWrites) {
   CUnitDevice unit;
   unit.SetDrive(Path("unit"));
-  std::vector<SGpxUnitTarget> targets;
-  ASSERT_TRUE(TargetsForGpxFile(Path("trip.gpx"), unit, true, codePage, targets));
-  std::vector<std::string> listed;
-  for (const SGpxUnitTarget& target : targets) listed.push_back(target.path + "#" + std::to_string(target.track));
-  EXPECT_EQ(listed, (std::vector<std::string>{Path("unit/trip.upt#0"), Path("unit/trip.rte#0"), Path("unit/trip.log#0"),
-                                              Path("unit/trip.log#1")}));
-
-  CTargetNames names;
-  std::vector<std::string> written;
-  ASSERT_TRUE(
-      ConvertGpxFile(Path("trip.gpx"), Path("cli"), EGpxOutputs::Unit, codePage, times, names, written, report));
-  EXPECT_EQ(written, (std::vector<std::string>{Path("cli/trip.upt"), Path("cli/trip.rte"), Path("cli/trip.log"),
-                                               Path("cli/trip_1.log")}));
-
+  struct SCase {
+    EGpxOutputs outputs;
+    std::vector<std::string> listed;
+    std::vector<std::string> written;
+  };
+  const std::vector<SCase> cases = {
+      {EGpxOutputs::Unit,
+       {Path("unit/trip.upt#0"), Path("unit/trip.rte#0"), Path("unit/trip.log#0"), Path("unit/trip.log#1")},
+       {Path("cli/trip.upt"), Path("cli/trip.rte"), Path("cli/trip.log"), Path("cli/trip_1.log")}},
+      {EGpxOutputs::Desktop,
+       {Path("docs/trip.wpt#0"), Path("docs/trip.trk#0"), Path("docs/trip.trk#1")},
+       {Path("cli/trip.wpt"), Path("cli/trip.trk"), Path("cli/trip_1.trk")}},
+  };
+  const auto targetsOf = [&](EGpxOutputs outputs, const std::string& source, std::vector<SGpxTarget>& targets,
+                             CDiagnostic* why) {
+    return outputs == EGpxOutputs::Unit ? TargetsForGpxFile(source, unit, true, codePage, targets, why)
+                                        : TargetsForGpxFileToDesktop(source, Path("docs"), codePage, targets, why);
+  };
   WriteBytes(root / "nothing.gpx", "<gpx version=\"1.1\" creator=\"t\"><trk><name>EMPTY</name></trk></gpx>");
   WriteBytes(root / "broken.gpx", "<gpx version=\"1.1\"><wpt lat=\"1\"");
-  for (const char* name : {"nothing.gpx", "broken.gpx"}) {
-    CDiagnostic why;
-    EXPECT_FALSE(TargetsForGpxFile(Path(name), unit, true, codePage, targets, &why)) << name;
-    EXPECT_TRUE(why.HasReason()) << name;
-    EXPECT_EQ(targets.size(), 4u) << "the list is left as it was";
+  for (const SCase& test : cases) {
+    std::vector<SGpxTarget> targets;
+    ASSERT_TRUE(targetsOf(test.outputs, Path("trip.gpx"), targets, nullptr));
+    std::vector<std::string> listed;
+    for (const SGpxTarget& target : targets) listed.push_back(target.path + "#" + std::to_string(target.track));
+    EXPECT_EQ(listed, test.listed);
+
+    CTargetNames names;
+    std::vector<std::string> written;
+    ASSERT_TRUE(ConvertGpxFile(Path("trip.gpx"), Path("cli"), test.outputs, codePage, times, names, written, report));
+    EXPECT_EQ(written, test.written);
+
+    for (const char* name : {"nothing.gpx", "broken.gpx"}) {
+      CDiagnostic why;
+      EXPECT_FALSE(targetsOf(test.outputs, Path(name), targets, &why)) << name;
+      EXPECT_TRUE(why.HasReason()) << name;
+      EXPECT_EQ(targets.size(), test.listed.size()) << "the list is left as it was";
+    }
   }
 }
 
 TEST_F(GpxUnitTargetsTest, EachTargetGetsItsOwnPartWhateverItsName) {
-  CTargetNames names;
-  std::vector<std::string> written;
-  ASSERT_TRUE(
-      ConvertGpxFile(Path("trip.gpx"), Path("cli"), EGpxOutputs::Unit, codePage, times, names, written, report));
-
-  // The user renamed the waypoints' file and kept the second track only, in a folder still to make.
-  const std::vector<SGpxUnitTarget> targets = {{Path("out/pois.upt"), 0}, {Path("out/logs/second.log"), 1}};
-  EXPECT_EQ(ConvertGpxFileToUnitTargets(Path("trip.gpx"), targets, context, codePage, report),
-            (std::vector<bool>{true, true}));
-  EXPECT_TRUE(report.Empty());
-  EXPECT_EQ(ReadBytes(Path("out/pois.upt")), ReadBytes(Path("cli/trip.upt")));
-  EXPECT_EQ(ReadBytes(Path("out/logs/second.log")), ReadBytes(Path("cli/trip_1.log")));
-  EXPECT_EQ(std::distance(fs::directory_iterator(root / "out"), fs::directory_iterator()), 2)
-      << "the parts no target asked for are not written";
-  EXPECT_TRUE(fs::is_empty(root / "tmp")) << "the staging folder goes";
+  struct SCase {
+    EGpxOutputs outputs;
+    // The user renamed the waypoints' file and kept the second track only, in a folder still to make.
+    std::vector<SGpxTarget> targets;
+    std::vector<std::string> sameAs;  // what the command-line tool wrote into cli/
+  };
+  const std::vector<SCase> cases = {
+      {EGpxOutputs::Unit, {{"pois.upt", 0}, {"logs/second.log", 1}}, {"trip.upt", "trip_1.log"}},
+      {EGpxOutputs::Desktop, {{"pois.wpt", 0}, {"tracks/second.trk", 1}}, {"trip.wpt", "trip_1.trk"}},
+  };
+  for (const SCase& test : cases) {
+    fs::remove_all(root / "cli");
+    fs::remove_all(root / "out");
+    CTargetNames names;
+    std::vector<std::string> written;
+    ASSERT_TRUE(ConvertGpxFile(Path("trip.gpx"), Path("cli"), test.outputs, codePage, times, names, written, report));
+    std::vector<SGpxTarget> targets = test.targets;
+    for (SGpxTarget& target : targets) target.path = Path("out/" + target.path);
+    EXPECT_EQ(ConvertGpxFileToTargets(Path("trip.gpx"), test.outputs, targets, context, codePage, report),
+              (std::vector<bool>{true, true}));
+    EXPECT_TRUE(report.Empty());
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+      EXPECT_EQ(ReadBytes(targets[i].path), ReadBytes(Path("cli/" + test.sameAs[i]))) << targets[i].path;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(root / "out"), fs::directory_iterator()), 2)
+        << "the parts no target asked for are not written";
+    EXPECT_TRUE(fs::is_empty(root / "tmp")) << "the staging folder goes";
+  }
 }
 
 TEST_F(GpxUnitTargetsTest, APartTheFileNoLongerHoldsAndAnUnreadableFileAreReported) {
@@ -116,9 +146,9 @@ TEST_F(GpxUnitTargetsTest, APartTheFileNoLongerHoldsAndAnUnreadableFileAreReport
     WriteBytes(root / "trip.gpx", test.content);
     fs::remove_all(root / "out");
     report.Clear();
-    const std::vector<SGpxUnitTarget> targets = {
+    const std::vector<SGpxTarget> targets = {
         {Path("out/trip.upt"), 0}, {Path("out/trip.rte"), 0}, {Path("out/trip.log"), 0}, {Path("out/trip_1.log"), 1}};
-    EXPECT_EQ(ConvertGpxFileToUnitTargets(source, targets, context, codePage, report), test.done);
+    EXPECT_EQ(ConvertGpxFileToTargets(source, EGpxOutputs::Unit, targets, context, codePage, report), test.done);
     std::vector<std::string> lines;
     for (const SReportLine& line : report.Lines()) lines.push_back(line.text);
     EXPECT_EQ(lines, test.lines);

@@ -79,26 +79,29 @@ void CPropertyPageConversion::OnTimer(int timerId) {
   bool anyOnUnit = false;
   const CFilePairs& pairs = m_state.filePairs;
   for (std::size_t done = 0; done < pairs.Count();) {
-    if (m_direction == kDirectionToDesktop) {
-      ConvertFileToDesktop(pairs[done].source, pairs[done].target, m_state);
+    const std::string& source = pairs[done].source;
+    const bool fromGpx = FileKindOf(source) == EFileKind::kGpx;
+    if (m_direction == kDirectionToGpx) {
+      ConvertFileToGpx(source, pairs[done].target, codePage, times, m_state);
       ++done;
-    } else if (m_direction == kDirectionToGpx) {
-      ConvertFileToGpx(pairs[done].source, pairs[done].target, codePage, times, m_state);
+    } else if (m_direction == kDirectionToDesktop && !fromGpx) {
+      ConvertFileToDesktop(source, pairs[done].target, m_state);
       ++done;
     } else {
       // The rows of one source follow each other (a .wpt's .upt and .rte, a GPX file's files): it
       // is read once for them.
-      const std::string& source = pairs[done].source;
       std::vector<std::string> targets;
-      std::vector<SGpxUnitTarget> parts;
+      std::vector<SGpxTarget> parts;
       for (std::size_t i = done; i < pairs.Count() && pairs[i].source == source; ++i) {
         targets.push_back(pairs[i].target);
         parts.push_back({pairs[i].target, pairs[i].part});
       }
-      const std::vector<bool> converted = FileKindOf(source) == EFileKind::kGpx
-                                              ? ConvertGpxFileToUnitTargets(source, parts, context, codePage, m_state)
-                                              : ConvertFileToUnitTargets(source, targets, context, m_state);
-      for (std::size_t i = 0; i < targets.size(); ++i)
+      const EGpxOutputs outputs = m_direction == kDirectionToDesktop ? EGpxOutputs::Desktop : EGpxOutputs::Unit;
+      const std::vector<bool> converted =
+          fromGpx ? ConvertGpxFileToTargets(source, outputs, parts, context, codePage, m_state)
+                  : ConvertFileToUnitTargets(source, targets, context, m_state);
+      // Files for the desktop are never ejected with, wherever the user put them.
+      for (std::size_t i = 0; i < targets.size() && outputs == EGpxOutputs::Unit; ++i)
         anyOnUnit = anyOnUnit || (converted[i] && IsTargetOnUnit(targets[i], context));
       done += targets.size();
     }

@@ -173,7 +173,7 @@ bool CPropertyPageDestination::OnSetActive() {
   // Exporting, both lists hold files of the computer: the sources (from the computer or the unit)
   // and the GPX files beside the desktop product's documents.
   m_leftCaption->setText(Text(toGpx ? "exportCaption" : toDesktop ? "leftCaption" : "toUnitCaption"));
-  m_rightCaption->setText(Text(toGpx ? "gpxCaption" : "rightCaption"));
+  m_rightCaption->setText(Text(toGpx ? "gpxCaption" : toDesktop ? "toDesktopCaption" : "rightCaption"));
   m_rightPicture->setPixmap(m_state.resources.Icon(toGpx ? kIconComputer : kIconUnit).pixmap(32, 32));
   // The buttons show icons only; what they do is in their tooltips, which follow the sides' roles.
   for (const SListSide* side : {&m_left, &m_right}) {
@@ -240,6 +240,29 @@ bool CPropertyPageDestination::TakesSource(const std::string& source) const {
 }
 
 std::vector<CPropertyPageDestination::STarget> CPropertyPageDestination::TargetsOf(const std::string& source) {
+  const bool toDesktop = m_state.direction == kDirectionToDesktop;
+  if (FileKindOf(source) == EFileKind::kGpx && m_state.direction != kDirectionToGpx) {
+    // What a GPX file gives depends on what it holds: it is read now, and a file that cannot be
+    // converted is named with the reason instead of vanishing from the choice.
+    CCodePage codePage;
+    std::vector<SGpxTarget> parts;
+    CDiagnostic why;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool read = toDesktop
+                          ? TargetsForGpxFileToDesktop(source, m_state.DesktopDocumentsFolder(), codePage, parts, &why)
+                          : TargetsForGpxFile(source, m_state.unit, m_state.testMode, codePage, parts, &why);
+    QApplication::restoreOverrideCursor();
+    if (!read) {
+      const QString file = QFile::decodeName(QByteArray::fromStdString(source));
+      m_state.dialogs.Warn(this,
+                           Text("gpxUnusable").replace(QStringLiteral("%s"), file) + QLatin1Char('\n') +
+                               QString::fromStdString(why.Reason()),
+                           String(IDS_CAPTION));
+    }
+    std::vector<STarget> targets;
+    for (const SGpxTarget& part : parts) targets.push_back({part.path, part.track});
+    return targets;
+  }
   std::vector<std::string> paths;
   switch (m_state.direction) {
     case kDirectionToDesktop:
@@ -249,28 +272,8 @@ std::vector<CPropertyPageDestination::STarget> CPropertyPageDestination::Targets
       paths = TargetsForGpxExport(source, m_state.DesktopDocumentsFolder());
       break;
     default:
-      if (FileKindOf(source) != EFileKind::kGpx) {
-        paths = TargetsForDesktopFile(source, m_state.unit, m_state.testMode);
-        break;
-      }
-      // What a GPX file gives depends on what it holds: it is read now, and a file that cannot be
-      // sent is named with the reason instead of vanishing from the choice.
-      CCodePage codePage;
-      std::vector<SGpxUnitTarget> parts;
-      CDiagnostic why;
-      QApplication::setOverrideCursor(Qt::WaitCursor);
-      const bool read = TargetsForGpxFile(source, m_state.unit, m_state.testMode, codePage, parts, &why);
-      QApplication::restoreOverrideCursor();
-      if (!read) {
-        const QString file = QFile::decodeName(QByteArray::fromStdString(source));
-        m_state.dialogs.Warn(this,
-                             Text("gpxUnusable").replace(QStringLiteral("%s"), file) + QLatin1Char('\n') +
-                                 QString::fromStdString(why.Reason()),
-                             String(IDS_CAPTION));
-      }
-      std::vector<STarget> targets;
-      for (const SGpxUnitTarget& part : parts) targets.push_back({part.path, part.track});
-      return targets;
+      paths = TargetsForDesktopFile(source, m_state.unit, m_state.testMode);
+      break;
   }
   std::vector<STarget> targets;
   for (const std::string& path : paths) targets.push_back({path});

@@ -272,6 +272,33 @@ TEST_F(ConversionJobTest, ExportToGpxWritesGpxFilesThatReadBack) {
   EXPECT_EQ(doc.tracks[0].GetNodes().GetCount(), 5u);
 }
 
+// The sample files sent to the unit and converted back: the desktop files they came from are
+// there, and the user is asked once before any is replaced. Keeping both leaves them as they were.
+TEST_F(ConversionJobTest, ConvertingBackAsksBeforeReplacingTheUsersFiles) {
+  const std::string documents = home.Path() + "/Documents";
+  const std::string trip = home.File("Documents/trip.wpt", ReadBytes(Golden("trip~saved.wpt")));
+  const std::string morning = home.File("Documents/morning.trk", ReadBytes(Golden("morning~desktop.trk")));
+  ReachFileSelection(0);
+  dialogs.openAnswers.push_back({trip, morning});
+  Destination()->LeftBrowse()->click();
+  Settle();
+  RunJob();
+  EXPECT_EQ(dialogs.Count("choice"), 0) << "files on the unit are replaced as updates";
+
+  StartAgain(1);
+  dialogs.openAnswers.push_back({temp.Path() + "/trip.upt", temp.Path() + "/trip.rte", temp.Path() + "/morning.log"});
+  Destination()->RightBrowse()->click();
+  Settle();
+  dialogs.choiceAnswers = {0};  // keep both
+  RunJob();
+  EXPECT_EQ(dialogs.Count("choice"), 1);
+  EXPECT_TRUE(app->report.empty()) << app->report[0].text;
+  EXPECT_EQ(ReadBytes(trip), ReadBytes(Golden("trip~saved.wpt")));
+  EXPECT_EQ(ReadBytes(morning), ReadBytes(Golden("morning~desktop.trk")));
+  for (const char* made : {"trip_1.wpt", "trip_2.wpt", "morning_1.trk"})
+    EXPECT_TRUE(std::filesystem::exists(documents + "/" + made)) << made;
+}
+
 TEST_F(ConversionJobTest, AnEmptyJobCompletesAtOnce) {
   ReachFileSelection(0);
   app->filePairs.Clear();

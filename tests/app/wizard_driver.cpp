@@ -30,6 +30,9 @@ class CDriverDialogs : public CDialogs {
   }
   bool AskRetry(QWidget*, const QString&, const QString&) override { return false; }
   bool AskYesNo(QWidget*, const QString&, const QString&) override { return false; }
+  int AskChoice(QWidget*, const QString&, const QString&, const QStringList& choices) override {
+    return static_cast<int>(choices.size()) - 1;
+  }
   void Warn(QWidget*, const QString&, const QString&) override {}
 
  private:

@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <algorithm>
+#include <vector>
 
 QString QtNameFilters(const QString& filter) {
   const QStringList parts = filter.split(QLatin1Char('|'));
@@ -45,6 +48,18 @@ bool CQtDialogs::AskRetry(QWidget* parent, const QString& text, const QString& c
 bool CQtDialogs::AskYesNo(QWidget* parent, const QString& text, const QString& caption) {
   // The exclamation icon: the one Yes/No question asks whether to abandon work in progress.
   return QMessageBox::warning(parent, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+int CQtDialogs::AskChoice(QWidget* parent, const QString& text, const QString& caption, const QStringList& choices) {
+  QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, parent);
+  std::vector<QPushButton*> buttons;
+  for (const QString& choice : choices) buttons.push_back(box.addButton(choice, QMessageBox::ActionRole));
+  if (buttons.empty()) return -1;
+  box.setDefaultButton(buttons.front());
+  box.setEscapeButton(buttons.back());
+  box.exec();
+  const auto taken = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+  return static_cast<int>((taken != buttons.end() ? taken : buttons.end() - 1) - buttons.begin());
 }
 
 void CQtDialogs::Warn(QWidget* parent, const QString& text, const QString& caption) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ class CDialogs {
   virtual bool AskRetry(QWidget* parent, const QString& text, const QString& caption) = 0;
   // A Yes/No question with the exclamation icon; true for Yes.
   virtual bool AskYesNo(QWidget* parent, const QString& text, const QString& caption) = 0;
+  // A question with the exclamation icon and a button per choice, the first the default; answers
+  // the position of the choice taken. Closing the box takes the last choice, which is the one that
+  // leaves everything as it was.
+  virtual int AskChoice(QWidget* parent, const QString& text, const QString& caption, const QStringList& choices) = 0;
   // A warning with an OK button.
   virtual void Warn(QWidget* parent, const QString& text, const QString& caption) = 0;
 };
@@ -33,6 +38,7 @@ class CQtDialogs : public CDialogs {
                 const std::string& defaultExtension, std::string& chosen) override;
   bool AskRetry(QWidget* parent, const QString& text, const QString& caption) override;
   bool AskYesNo(QWidget* parent, const QString& text, const QString& caption) override;
+  int AskChoice(QWidget* parent, const QString& text, const QString& caption, const QStringList& choices) override;
   void Warn(QWidget* parent, const QString& text, const QString& caption) override;
 };
 

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <optional>
@@ -22,6 +23,7 @@
 #include "resources/resource_source.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
+#include "wizard/existing_targets.h"
 #include "wizard/file_codecs.h"
 #include "wizard/gpx_unit_targets.h"
 #include "wizard/pages/dialogs.h"
@@ -34,6 +36,9 @@ namespace {
 
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kPartRole = Qt::UserRole + 1;
+constexpr int kNamedInDialogRole = Qt::UserRole + 2;  // the save dialog asked before an existing file
+// Names of existing files listed in the question before the job; the rest are counted out.
+constexpr std::size_t kListedExisting = 10;
 constexpr int kIconComputer = 138;
 constexpr int kIconRemove = 139;
 constexpr int kIconBrowse = 140;
@@ -184,8 +189,19 @@ bool CPropertyPageDestination::OnSetActive() {
   // and a disabled button refuses the focus; on the source side it is always enabled.
   m_sourceSide->browse->setEnabled(true);
   m_sourceSide->browse->setFocus();
+  MarkExistingTargets();
   UpdateControls();
   return true;
+}
+
+void CPropertyPageDestination::MarkExistingTargets() {
+  QListWidget* targets = m_targetSide->list;
+  for (int i = 0; i < targets->count(); ++i) {
+    QListWidgetItem* item = targets->item(i);
+    const bool exists = TargetExists(item->data(kPathRole).toByteArray().toStdString());
+    item->setIcon(exists ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
+    item->setToolTip(exists ? item->text() + QLatin1Char('\n') + Text("replacedTip") : item->text());
+  }
 }
 
 void CPropertyPageDestination::DoDataExchange(bool) { UpdateControls(); }
@@ -354,6 +370,7 @@ void CPropertyPageDestination::AddSources(const std::vector<std::string>& chosen
     targets->setCurrentItem(last, QItemSelectionModel::NoUpdate);
   }
   m_targetSide->browse->setFocus();
+  MarkExistingTargets();
   UpdateControls();
 }
 
@@ -382,9 +399,11 @@ void CPropertyPageDestination::ChangeTargetName() {
     } else {
       QListWidgetItem* item = targets->item(row);
       SetRowPath(item, chosen);
+      item->setData(kNamedInDialogRole, true);
       // The row is the one selected row already. Clearing the selection first would disable the
       // browse button for a moment and send its focus elsewhere.
       item->setSelected(true);
+      MarkExistingTargets();
     }
   }
   UpdateControls();
@@ -402,9 +421,26 @@ void CPropertyPageDestination::RemoveSelectedRows(QListWidget* list, QListWidget
 }
 
 int CPropertyPageDestination::OnWizardNext() {
-  m_state.filePairs.Clear();
   const std::vector<std::string> sources = Rows(m_sourceSide->list);
-  const std::vector<std::string> targets = Rows(m_targetSide->list);
+  std::vector<std::string> targets = Rows(m_targetSide->list);
+  std::vector<bool> namedInDialog;
+  for (int i = 0; i < m_targetSide->list->count(); ++i)
+    namedInDialog.push_back(m_targetSide->list->item(i)->data(kNamedInDialogRole).toBool());
+  const std::vector<std::size_t> existing = RowsToConfirm(targets, namedInDialog, m_state.unit.Drive());
+  if (!existing.empty()) {
+    // Asked once for all of them: keeping both gives the new files numbered names.
+    QString names;
+    for (std::size_t i = 0; i < existing.size() && i < kListedExisting; ++i)
+      names += QFile::decodeName(QByteArray::fromStdString(targets[existing[i]])) + QLatin1Char('\n');
+    if (existing.size() > kListedExisting) names += QStringLiteral("(+%1)\n").arg(existing.size() - kListedExisting);
+    enum { kKeepBoth, kReplace, kGoBack };
+    const int answer =
+        m_state.dialogs.AskChoice(this, Text("replaceQuestion").replace(QStringLiteral("%s"), names),
+                                  String(IDS_CAPTION), {Text("keepBoth"), Text("replace"), Text("goBack")});
+    if (answer != kKeepBoth && answer != kReplace) return PageId();
+    if (answer == kKeepBoth) targets = KeepBothNames(targets, existing, sources);
+  }
+  m_state.filePairs.Clear();
   for (std::size_t i = 0; i < sources.size() && i < targets.size(); ++i) {
     m_state.filePairs.Set(targets[i], sources[i],
                           m_targetSide->list->item(static_cast<int>(i))->data(kPartRole).toInt());

@@ -14,12 +14,14 @@ class QPushButton;
 
 // Row i of the source list and row i of the target list form one pair. Converting to the unit, the
 // left list holds the sources (desktop and GPX files) and the right one the unit files; converting
-// to the desktop, the right list holds the unit files and the left one the desktop files made from
-// them; exporting to GPX, the left list holds desktop and unit files and the right one the GPX
-// files. Files dropped from a file manager onto the source list are added as if chosen in the open
-// dialog. Rows keep the paths' bytes unchanged, whatever their encoding, and
-// show them as wide as the list allows, elided in the middle, whole in their tooltips. Beside the
-// lists, a preview shows the picture and summary of the source of the row last selected.
+// to the desktop, the right list holds the sources (unit and GPX files) and the left one the
+// desktop files made from them; exporting to GPX, the left list holds desktop and unit files and
+// the right one the GPX files. Files dropped from a file manager onto the source list are added as
+// if chosen in the open dialog. A target row that names an existing file is marked; before the
+// job, Next asks once whether to replace those off the unit or to keep both. Rows keep the paths'
+// bytes unchanged, whatever their encoding, and show them as wide as the list allows, elided in
+// the middle, whole in their tooltips. Beside the lists, a preview shows the picture and summary
+// of the source of the row last selected.
 class CPropertyPageDestination : public CPropertyPage_ {
   Q_OBJECT
 
@@ -73,6 +75,8 @@ class CPropertyPageDestination : public CPropertyPage_ {
   static void SetRowPath(QListWidgetItem* item, const std::string& path);
   // The current row when it is selected, else the first selected one; -1 when none is.
   static int SelectedRow(const QListWidget* list);
+  // Marks each target row that names an existing file, which the job would replace.
+  void MarkExistingTargets();
   void UpdatePreview();
   void ShowPreviewOf(const std::string& source);
 

@@ -217,6 +217,60 @@ TEST_F(DestinationPageTest, NextTurnsTheRowsIntoPairsInRowOrderAndEmptiesTheList
   EXPECT_EQ(page->RightList()->count(), 0);
 }
 
+// A target that names an existing file is marked, in either direction. Next asks once about those
+// off the unit: keeping both numbers the new files, replacing keeps the names, going back stays.
+TEST_F(DestinationPageTest, ExistingTargetsAreMarkedAndNextAsksOnceBeforeReplacingThemOffTheUnit) {
+  const QString replacedTip = state.testResources.DialogText(kPageDestination, "replacedTip");
+  const auto marked = [](const QListWidget* list) {
+    std::vector<bool> rows;
+    for (int i = 0; i < list->count(); ++i) rows.push_back(!list->item(i)->icon().isNull());
+    return rows;
+  };
+  unit.File("a.upt", "on the unit");
+  Add({"/d/a.wpt"});
+  EXPECT_EQ(marked(page->RightList()), (std::vector<bool>{true, false}));
+  EXPECT_EQ(page->RightList()->item(0)->toolTip(), page->RightList()->item(0)->text() + "\n" + replacedTip);
+  EXPECT_EQ(page->OnWizardNext(), 0) << "files on the unit are replaced without a question";
+  EXPECT_EQ(Dialogs().Count("choice"), 0);
+
+  const std::string d = docs.Path();
+  docs.File("r.wpt", "the user's route");
+  docs.File("w.trk", "the user's track");
+  struct SCase {
+    int answer;  // keep both, replace, go back
+    int result;
+    std::vector<std::string> pairs;  // the targets of the pairs, in row order
+  };
+  const std::vector<SCase> cases = {
+      {0, 0, {d + "/r_2.wpt", d + "/r_1.wpt", d + "/w_1.trk"}},
+      {1, 0, {d + "/r.wpt", d + "/r_1.wpt", d + "/w.trk"}},
+      {2, kPageDestination, {}},
+  };
+  for (const SCase& test : cases) {
+    Reactivate(1);
+    Dialogs().calls.clear();
+    Dialogs().openAnswers.push_back({unit.Path() + "/r.upt", unit.Path() + "/r.rte", unit.Path() + "/w.log"});
+    page->RightBrowse()->click();
+    Settle();
+    EXPECT_EQ(marked(page->LeftList()), (std::vector<bool>{true, false, true}));
+    Dialogs().choiceAnswers = {test.answer};
+    EXPECT_EQ(page->OnWizardNext(), test.result);
+    ASSERT_EQ(Dialogs().Count("choice"), 1);
+    const CScriptedDialogs::SCall& question = Dialogs().calls.back();
+    EXPECT_EQ(question.text.toStdString(),
+              "These files already exist and would be replaced by the converted files:\n" + d + "/r.wpt\n" + d +
+                  "/w.trk\n\nKeep both (the new files get numbered names), replace them, or go back to the list?");
+    EXPECT_EQ(question.choices, (QStringList{"Keep both", "Replace", "Go back"}));
+    std::vector<std::string> pairs;
+    for (const auto& pair : state.filePairs) pairs.push_back(pair.target);
+    EXPECT_EQ(pairs, test.pairs);
+    EXPECT_EQ(page->LeftList()->count(), test.pairs.empty() ? 3 : 0) << "going back keeps the rows";
+    page->LeftList()->clear();
+    page->RightList()->clear();
+  }
+  EXPECT_EQ(ReadBytes(d + "/r.wpt"), "the user's route");
+}
+
 TEST_F(DestinationPageTest, TheOtherDirectionSwapsTheSidesAndAChangeEmptiesTheLists) {
   Add({"/d/a.wpt"});
   Reactivate(0);

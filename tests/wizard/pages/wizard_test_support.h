@@ -92,17 +92,19 @@ class CScriptedDialogs : public CDialogs {
     std::string extension;
     QString text;
     QString caption;
+    QStringList choices;
   };
 
   std::deque<std::vector<std::string>> openAnswers;  // none left: the user cancels
   std::deque<std::optional<std::string>> saveAnswers;
   std::deque<bool> retryAnswers;  // none left: Cancel
   std::deque<bool> yesNoAnswers;
+  std::deque<int> choiceAnswers;  // none left: the last choice, which changes nothing
   std::function<void()> onRetryQuestion;
   std::vector<SCall> calls;
 
   std::vector<std::string> OpenFiles(QWidget* parent, const QString& filter, const std::string& folder) override {
-    calls.push_back({"open", parent, filter, folder, {}, {}, {}, {}});
+    calls.push_back({"open", parent, filter, folder, {}, {}, {}, {}, {}});
     if (openAnswers.empty()) return {};
     auto answer = openAnswers.front();
     openAnswers.pop_front();
@@ -110,7 +112,7 @@ class CScriptedDialogs : public CDialogs {
   }
   bool SaveFile(QWidget* parent, const QString& filter, const std::string& folder, const std::string& fileName,
                 const std::string& extension, std::string& chosen) override {
-    calls.push_back({"save", parent, filter, folder, fileName, extension, {}, {}});
+    calls.push_back({"save", parent, filter, folder, fileName, extension, {}, {}, {}});
     if (saveAnswers.empty()) return false;
     auto answer = saveAnswers.front();
     saveAnswers.pop_front();
@@ -119,7 +121,7 @@ class CScriptedDialogs : public CDialogs {
     return true;
   }
   bool AskRetry(QWidget* parent, const QString& text, const QString& caption) override {
-    calls.push_back({"retry", parent, {}, {}, {}, {}, text, caption});
+    calls.push_back({"retry", parent, {}, {}, {}, {}, text, caption, {}});
     if (onRetryQuestion) onRetryQuestion();
     if (retryAnswers.empty()) return false;
     const bool answer = retryAnswers.front();
@@ -127,14 +129,21 @@ class CScriptedDialogs : public CDialogs {
     return answer;
   }
   bool AskYesNo(QWidget* parent, const QString& text, const QString& caption) override {
-    calls.push_back({"yesno", parent, {}, {}, {}, {}, text, caption});
+    calls.push_back({"yesno", parent, {}, {}, {}, {}, text, caption, {}});
     if (yesNoAnswers.empty()) return false;
     const bool answer = yesNoAnswers.front();
     yesNoAnswers.pop_front();
     return answer;
   }
   void Warn(QWidget* parent, const QString& text, const QString& caption) override {
-    calls.push_back({"warn", parent, {}, {}, {}, {}, text, caption});
+    calls.push_back({"warn", parent, {}, {}, {}, {}, text, caption, {}});
+  }
+  int AskChoice(QWidget* parent, const QString& text, const QString& caption, const QStringList& choices) override {
+    calls.push_back({"choice", parent, {}, {}, {}, {}, text, caption, choices});
+    if (choiceAnswers.empty()) return static_cast<int>(choices.size()) - 1;
+    const int answer = choiceAnswers.front();
+    choiceAnswers.pop_front();
+    return answer;
   }
   int Count(const std::string& kind) const {
     int n = 0;

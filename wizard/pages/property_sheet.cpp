@@ -139,12 +139,20 @@ void CPropertySheet_::PostWizardButtons(int buttons) {
 void CPropertySheet_::ApplyWizardButtons(int buttons) {
   m_buttons = buttons;
   const bool finish = (buttons & kButtonFinish) != 0;
-  m_back->setEnabled((buttons & kButtonBack) != 0);
+  const bool back = (buttons & kButtonBack) != 0;
+  const bool next = !finish && (buttons & kButtonNext) != 0;
+  // A focused button that is about to be disabled or hidden would hand the focus on along the tab
+  // chain, as likely as not to Back, which would then take Enter. The sheet holds it meanwhile.
+  QWidget* focus = focusWidget();
+  if ((focus == m_back && !back) || (focus == m_next && !next) || (focus == m_finish && !finish)) setFocus();
+  m_back->setEnabled(back);
   m_next->setVisible(!finish);
-  m_next->setEnabled((buttons & kButtonNext) != 0);
+  m_next->setEnabled(next);
   m_finish->setVisible(finish);
   m_finish->setEnabled(finish);
-  (finish ? m_finish : m_next)->setDefault(true);
+  QPushButton* defaultButton = finish ? m_finish : m_next;
+  defaultButton->setDefault(true);
+  if (focusWidget() == this && defaultButton->isEnabled()) defaultButton->setFocus();
 }
 
 void CPropertySheet_::PressNext() {
@@ -184,14 +192,38 @@ void CPropertySheet_::Activate(int index) {
   m_title->setText(m_resources.String(page->TitleId()));
   m_stack->setCurrentWidget(page);
   // The first control that takes the keyboard gets the focus; a page may move it on activation.
-  for (QWidget* control : page->findChildren<QWidget*>()) {
-    if ((control->focusPolicy() & Qt::TabFocus) != 0 && control->isEnabled()) {
-      control->setFocus();
-      break;
-    }
-  }
+  if (QWidget* control = FirstControl(page)) control->setFocus();
   page->DoDataExchange(false);
   page->OnSetActive();
+  // Once the buttons the page asked for apply (they were posted first), a focus the page left
+  // outside itself (on the button that was clicked, say) moves on.
+  QMetaObject::invokeMethod(
+      this, [this] { SettleFocus(); }, Qt::QueuedConnection);
+}
+
+QWidget* CPropertySheet_::FirstControl(const CPropertyPage_* page) {
+  for (QWidget* control : page->findChildren<QWidget*>()) {
+    if ((control->focusPolicy() & Qt::TabFocus) != 0 && control->isEnabled() && control->isVisibleTo(page))
+      return control;
+  }
+  return nullptr;
+}
+
+void CPropertySheet_::SettleFocus() {
+  const CPropertyPage_* page = CurrentPage();
+  if (page == nullptr) return;
+  QWidget* focus = focusWidget();
+  if (focus != nullptr && page->isAncestorOf(focus) && focus->isEnabled() && focus->isVisibleTo(page)) return;
+  if (QWidget* control = FirstControl(page)) {
+    control->setFocus();
+    return;
+  }
+  QPushButton* defaultButton = (m_buttons & kButtonFinish) != 0 ? m_finish : m_next;
+  if (defaultButton->isEnabled()) {
+    defaultButton->setFocus();
+  } else {
+    setFocus();  // Enter reaches the sheet, which presses the default button once it can
+  }
 }
 
 void CPropertySheet_::keyPressEvent(QKeyEvent* event) {

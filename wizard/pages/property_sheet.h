@@ -53,6 +53,11 @@ class CPropertySheet_ : public QWidget {
   void ApplyWizardButtons(int buttons);
   void Navigate(int result, int step);
   void Activate(int index);
+  // The page's first control that takes the keyboard, visible and enabled; nullptr when none does.
+  static QWidget* FirstControl(const CPropertyPage_* page);
+  // The focus after a page change: where the page put it, else its first control, else the
+  // default button, else the sheet itself.
+  void SettleFocus();
 
   const CResourceSource& m_resources;
   std::vector<CPropertyPage_*> m_pages;

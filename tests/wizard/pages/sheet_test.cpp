@@ -8,6 +8,7 @@
 #include <QTextEdit>
 
 #include "resources/string_ids.h"
+#include "tests/formats/golden_support.h"
 #include "tests/wizard/pages/wizard_test_support.h"
 #include "wizard/pages/page_destination.h"
 #include "wizard/pages/page_finish.h"
@@ -162,6 +163,52 @@ TEST_F(SheetTest, EnterPressesTheDefaultButtonFromAnyControlOfAPage) {
   EXPECT_EQ(Current(), kPageFinish);
   PressKey(finish->Details(), Qt::Key_Return);
   EXPECT_TRUE(finished) << "Finish closes the wizard";
+}
+
+// A page shown by a mouse click on Next (the click leaves the focus on the button) has the focus
+// on its first control or on its default button, never on Back: Enter from there goes on, and on
+// the Finish page it finishes rather than going back and clearing the lists.
+TEST_F(SheetTest, AfterAClickTheFocusIsOnThePageOrItsDefaultButtonNeverOnBack) {
+  QApplication::setActiveWindow(&sheet);
+  auto* mode = Page<CPropertyPageSelectMode>(kPageSelectMode);
+  auto* files = Page<CPropertyPageDestination>(kPageDestination);
+  bool finished = false;
+  QObject::connect(&sheet, &CPropertySheet_::Finished, [&finished] { finished = true; });
+  const auto click = [&](QPushButton* button) {
+    button->setFocus(Qt::MouseFocusReason);
+    button->click();
+    Settle();
+  };
+  struct SStep {
+    QPushButton* clicked;
+    int page;
+    std::function<QWidget*()> focus;
+  };
+  const std::vector<SStep> steps = {
+      {sheet.NextButton(), kPageFindUnit, [&] { return sheet.NextButton(); }},  // a page without controls
+      {sheet.NextButton(), kPageSelectMode, [&] { return mode->ToUnitChoice(); }},
+      {sheet.BackButton(), kPageFindUnit, [&] { return sheet.NextButton(); }},
+      {sheet.NextButton(), kPageSelectMode, [&] { return mode->ToUnitChoice(); }},
+      {sheet.NextButton(), kPageDestination, [&] { return files->LeftBrowse(); }},
+  };
+  for (const SStep& step : steps) {
+    click(step.clicked);
+    ASSERT_EQ(Current(), step.page);
+    EXPECT_EQ(sheet.focusWidget(), step.focus()) << step.page;
+  }
+  state.testDialogs.openAnswers.push_back({temp.File("walk.trk", ReadBytes(FixturePath("morning~desktop.trk")))});
+  files->AddSourceFiles();
+  Settle();
+  click(sheet.NextButton());
+  ASSERT_TRUE(WaitUntil([&] { return (sheet.WizardButtons() & kButtonNext) != 0; }));
+  EXPECT_EQ(sheet.focusWidget(), sheet.NextButton()) << "the job's end offers Next";
+  click(sheet.NextButton());
+  ASSERT_EQ(Current(), kPageFinish);
+  ASSERT_TRUE(state.report.empty());
+  EXPECT_EQ(sheet.focusWidget(), sheet.FinishButton());
+  PressKey(sheet.focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(Current(), kPageFinish);
+  EXPECT_TRUE(finished);
 }
 
 TEST_F(SheetTest, EscClosesTheWizardFromAnyControl) {

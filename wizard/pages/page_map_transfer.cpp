@@ -71,10 +71,6 @@ void CPropertyPageMapTransfer::DoDataExchange(bool toFields) {
 }
 
 bool CPropertyPageMapTransfer::OnSetActive() {
-  if (!m_watchingSheet && m_sheet != nullptr) {
-    m_watchingSheet = true;
-    connect(m_sheet, &CPropertySheet_::Finished, this, &CPropertyPageMapTransfer::OnSheetClosed);
-  }
   SetWizardButtons(kButtonBack);
   m_status->setText(String(IDS_TRANSFER_RUNNING));
   m_state.report.clear();
@@ -121,8 +117,13 @@ void CPropertyPageMapTransfer::OnTimer(int timerId) {
     // a new set of file pairs, come back.
     m_cancelled = false;
     m_hint->setEnabled(true);
-    if (m_sheetClosed) return;
     ShowCancelled(outcome);
+    if (m_closing) {
+      // The wizard was closed during the copy, and may go now that it is over.
+      m_closing = false;
+      if (m_sheet != nullptr) m_sheet->close();
+      return;
+    }
     m_leaving = true;
     if (m_sheet != nullptr) m_sheet->PressBack();
     m_leaving = false;
@@ -183,22 +184,28 @@ void CPropertyPageMapTransfer::OnBlockCopied() {
 int CPropertyPageMapTransfer::OnWizardBack() {
   if (m_leaving) return kPageMap;
   // Back is offered only while a copy runs, and one cancel is enough.
-  if (!m_running || m_cancelled) return PageId();
-  if (!m_state.dialogs.AskYesNo(this, String(IDS_CANCEL_TRANSFER), String(IDS_CAPTION))) return PageId();
+  if (m_running && !m_cancelled) ConfirmCancel();
+  return PageId();
+}
+
+bool CPropertyPageMapTransfer::OnQueryCancel() {
+  if (!m_running) return true;
+  // Closing asks as Back does, and a yes leaves the destination as Back's cancel does: the wizard
+  // closes once the copy has stopped and taken away what it added. A cancel already under way
+  // closes it then too.
+  if (m_cancelled || ConfirmCancel()) m_closing = true;
+  return false;
+}
+
+bool CPropertyPageMapTransfer::ConfirmCancel() {
+  if (!m_state.dialogs.AskYesNo(this, String(IDS_CANCEL_TRANSFER), String(IDS_CAPTION))) return false;
   m_cancelled = true;
   m_fileNameText.clear();
   m_timeLeftText.clear();
   m_startTick = 0;
   m_totalBlocks = 0;
   DoDataExchange(false);
-  return PageId();
+  return true;
 }
 
 int CPropertyPageMapTransfer::OnWizardNext() { return m_running ? PageId() : kPageFinish; }
-
-void CPropertyPageMapTransfer::OnSheetClosed() {
-  // Closing the wizard abandons the job: the copy stops as after a confirmed cancel.
-  if (!m_running) return;
-  m_sheetClosed = true;
-  m_cancelled = true;
-}

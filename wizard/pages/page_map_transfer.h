@@ -13,7 +13,8 @@ class QProgressBar;
 
 // The map job's copy. It starts as soon as the page is shown and runs on the window's thread,
 // block by block; between blocks the page lets the window system work, so it paints and Back can
-// ask to cancel. A confirmed cancel stops after the block in progress, removes the files the copy
+// ask to cancel; closing the wizard (or Esc) asks the same and, on yes, closes it where Back would
+// return. A confirmed cancel stops after the block in progress, removes the files the copy
 // added (those it replaced keep the new copy), tells the user which, and only then returns to
 // the region page: the file pairs are never rebuilt while a copy or its clean-up still uses them.
 // An interrupt (SIGINT, SIGTERM, SIGHUP) stops the copy the same way and then ends the program
@@ -28,6 +29,7 @@ class CPropertyPageMapTransfer : public CPropertyPage_, public CCopyObserver {
   bool OnSetActive() override;
   int OnWizardNext() override;
   int OnWizardBack() override;
+  bool OnQueryCancel() override;
   void DoDataExchange(bool toFields) override;
   void OnTimer(int timerId) override;
 
@@ -47,7 +49,8 @@ class CPropertyPageMapTransfer : public CPropertyPage_, public CCopyObserver {
   QLabel* MadeRoom() const { return m_madeRoom; }
 
  private:
-  void OnSheetClosed();
+  // The cancel question; true (and the copy told to stop) on yes.
+  bool ConfirmCancel();
   void ShowCancelled(const STransferOutcome& cancelled);
   void DispatchMessages();
 
@@ -67,7 +70,6 @@ class CPropertyPageMapTransfer : public CPropertyPage_, public CCopyObserver {
   std::uint64_t m_doneBlocks = 0;
   bool m_cancelled = false;
   bool m_running = false;
-  bool m_leaving = false;      // the copy has unwound after a cancel: Back goes without a question
-  bool m_sheetClosed = false;  // the wizard was closed during the copy: nothing to return to
-  bool m_watchingSheet = false;
+  bool m_leaving = false;  // the copy has unwound after a cancel: Back goes without a question
+  bool m_closing = false;  // the wizard was closed during the copy: it closes once the copy has unwound
 };

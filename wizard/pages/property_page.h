@@ -42,6 +42,8 @@ class CPropertyPage_ : public QWidget {
   virtual int OnWizardNext() { return 0; }
   virtual int OnWizardBack() { return 0; }
   virtual bool OnWizardFinish() { return true; }
+  // The wizard is about to close (its window closed, or Esc): true lets it close now.
+  virtual bool OnQueryCancel() { return true; }
   // toFields true: controls to the shared state; false: the shared state to the controls.
   virtual void DoDataExchange(bool toFields) { (void)toFields; }
   virtual void OnTimer(int timerId) { (void)timerId; }

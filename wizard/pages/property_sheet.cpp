@@ -245,8 +245,10 @@ void CPropertySheet_::keyPressEvent(QKeyEvent* event) {
 }
 
 void CPropertySheet_::closeEvent(QCloseEvent* event) {
-  // While a search runs the wizard is disabled and takes no input, closing included.
-  if (!isEnabled()) {
+  // While a search runs the wizard is disabled and takes no input, closing included; a page with
+  // work under way may ask first, or close the wizard itself once the work is wound down.
+  CPropertyPage_* page = CurrentPage();
+  if (!isEnabled() || (page != nullptr && !page->OnQueryCancel())) {
     event->ignore();
     return;
   }

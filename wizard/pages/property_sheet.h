@@ -13,8 +13,10 @@ class QStackedWidget;
 
 // Holds the pages in sheet order and moves between them by the navigation results of their
 // handlers. Every page shows the same caption (string 102) and the header picture (bitmap 131)
-// with its own title. There is no Cancel: closing the window ends the wizard without a question,
-// and so does Esc. Enter presses the default button from any control of a page.
+// with its own title. There is no Cancel: closing the window ends the wizard, and so does Esc,
+// unless the page has work under way (OnQueryCancel). Enter presses the default button from any
+// control of a page. After every page change the focus rests on the page's first control, else
+// on the default button, never on Back unless the user puts it there.
 class CPropertySheet_ : public QWidget {
   Q_OBJECT
 

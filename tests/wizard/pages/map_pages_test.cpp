@@ -517,18 +517,58 @@ TEST_F(MapPagesTest, BackThenYesStopsTheCopyAndRemovesOnlyWhatItWrote) {
   EXPECT_EQ(ReadAll(card + "/Background Maps/C.tdx"), "new c");
 }
 
-TEST_F(MapPagesTest, ClosingTheWizardDuringTheCopyStopsItLikeACancel) {
-  MakeRegions({{"B.imi", std::string(1'000'000, 'b')}, {"A.imi", std::string(70'000, 'a')}});
+// Closing the wizard during the copy, by its window or by Esc, asks as Back does. Yes stops the
+// copy, leaves the destination as Back's cancel does (the region that replaced its older copy
+// stays, the new one goes), says so, and then closes the wizard; No lets the copy go on.
+TEST_F(MapPagesTest, ClosingTheWizardDuringTheCopyAsksAsBackDoes) {
+  const std::string a(70'000, 'a');
+  const std::string b(1'000'000, 'b');
+  MakeRegions({{"B.imi", b}, {"A.imi", a}});  // A is the newest, copied first
   ShowRegionPage({card});
-  TickAll();
   bool finished = false;
   QObject::connect(&sheet, &CPropertySheet_::Finished, [&] { finished = true; });
-  During("B.imi", [this] { sheet.close(); });
-  sheet.PressNext();
-  ASSERT_TRUE(RunUntil([&] { return finished && !transfer->Running(); }));
-  EXPECT_EQ(state.testDialogs.Count("yesno"), 0);
-  EXPECT_EQ(sheet.CurrentPage(), transfer) << "nothing to return to";
-  EXPECT_EQ(FilesBelow(card), std::vector<std::string>{});
+  struct SCase {
+    bool byEsc;
+    bool yes;
+  };
+  for (const SCase& test : {SCase{false, true}, SCase{true, true}, SCase{true, false}}) {
+    if (sheet.CurrentPage() != map) {
+      sheet.PressNext();  // the last copy is over: through the Finish page back to the regions
+      sheet.PressBack();
+      Settle();
+    }
+    ASSERT_EQ(sheet.CurrentPage(), map);
+    sheet.show();
+    fs::remove_all(card);
+    fs::create_directories(card + "/Detail Maps");
+    std::ofstream(card + "/Detail Maps/A.imi") << "older a";
+    finished = false;
+    state.testDialogs.calls.clear();
+    state.testDialogs.yesNoAnswers = {test.yes};
+    TickAll();
+    During("B.imi", [&] {
+      if (test.byEsc) {
+        PressKey(&sheet, Qt::Key_Escape);
+      } else {
+        sheet.close();
+      }
+    });
+    sheet.PressNext();
+    ASSERT_TRUE(RunUntil([&] { return !transfer->Running() && (finished || sheet.WizardButtons() == kButtonNext); }));
+    ASSERT_GE(state.testDialogs.calls.size(), 1u);
+    EXPECT_EQ(state.testDialogs.calls[0].kind, "yesno");
+    EXPECT_EQ(state.testDialogs.calls[0].text.toStdString(), BuiltInString(IDS_CANCEL_TRANSFER));
+    EXPECT_EQ(finished, test.yes);
+    EXPECT_EQ(sheet.isVisible(), !test.yes);
+    EXPECT_EQ(ReadAll(card + "/Detail Maps/A.imi"), a);
+    if (test.yes) {
+      EXPECT_EQ(FilesBelow(card), std::vector<std::string>{"Detail Maps/A.imi"});
+      EXPECT_EQ(state.testDialogs.Count("warn"), 1) << "what the cancel kept and removed";
+    } else {
+      EXPECT_EQ(ReadAll(card + "/Detail Maps/B.imi"), b);
+      EXPECT_EQ(transfer->Status()->text(), "Transfer completed.");
+    }
+  }
 }
 
 TEST_F(MapPagesTest, BackThenNoLetsTheCopyGoOn) {

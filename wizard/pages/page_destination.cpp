@@ -60,6 +60,7 @@ CPropertyPageDestination::CPropertyPageDestination(CWizardState& state)
     // in its tooltip.
     side->list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     side->list->setItemDelegate(new CPathElidingDelegate(side->list));
+    side->list->setIconSize(QSize(16, 16));  // the mark of a target that exists: no taller than a row
     side->list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     QListWidget* list = side->list;
     // Files dropped from a file manager; the source list takes them, the target list none.

@@ -32,11 +32,25 @@ void CPathElidingDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
                                  const QModelIndex& index) const {
   QStyleOptionViewItem item = option;
   initStyleOption(&item, index);
-  const QWidget* widget = option.widget;
-  QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
-  // The room the style gives the text: the row less a focus frame margin and a pixel each side.
-  const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
-  item.text = ElidePath(item.text, item.fontMetrics, item.rect.width() - 2 * margin);
+  item.text = Elided(item);
   item.textElideMode = Qt::ElideNone;
-  style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+  const QWidget* widget = option.widget;
+  (widget != nullptr ? widget->style() : QApplication::style())
+      ->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+}
+
+QString CPathElidingDelegate::ShownText(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  QStyleOptionViewItem item = option;
+  initStyleOption(&item, index);
+  return Elided(item);
+}
+
+QString CPathElidingDelegate::Elided(const QStyleOptionViewItem& item) {
+  const QWidget* widget = item.widget;
+  const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+  // The room the style gives the text, beside the row's icon, less a focus frame margin and a
+  // pixel each side.
+  const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+  const QRect room = style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget);
+  return ElidePath(item.text, item.fontMetrics, room.width() - 2 * margin);
 }

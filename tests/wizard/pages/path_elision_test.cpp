@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
+#include <QListWidget>
+#include <QStyle>
 
 #include "tests/wizard/pages/wizard_test_support.h"
 
@@ -45,6 +47,26 @@ TEST(PathElisionTest, TheMiddleGoesAndTheExtensionStays) {
       EXPECT_EQ(shown, ellipsis + c.kept);
     }
   }
+}
+
+// A row with an icon (a file that exists already) has less room for its path; its extension
+// still shows.
+TEST(PathElisionTest, ARowWithAnIconElidesToTheRoomBesideIt) {
+  TestApplication();
+  QListWidget list;
+  list.setIconSize(QSize(16, 16));
+  auto* delegate = new CPathElidingDelegate(&list);
+  list.setItemDelegate(delegate);
+  const QString path = QStringLiteral("/home/ann/Documents/Vexlorn/Docs/2024/Alps/trip-to-the-summit.wpt");
+  auto* item = new QListWidgetItem(list.style()->standardIcon(QStyle::SP_MessageBoxWarning), path, &list);
+  QStyleOptionViewItem option;
+  option.initFrom(&list);
+  option.widget = &list;
+  option.decorationSize = list.iconSize();
+  option.rect = QRect(0, 0, QFontMetrics(list.font()).horizontalAdvance(path) / 2, 20);
+  const QString shown = delegate->ShownText(option, list.indexFromItem(item));
+  EXPECT_TRUE(shown.endsWith(QStringLiteral(".wpt"))) << shown.toStdString();
+  EXPECT_LE(QFontMetrics(list.font()).horizontalAdvance(shown), option.rect.width() - list.iconSize().width());
 }
 
 }  // namespace

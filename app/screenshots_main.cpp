@@ -1,6 +1,7 @@
-// Renders each page of the conversion job (and the export to GPX) and of the map job offscreen (test mode) to PNG
-// files, and measures the time from the process's start to the first painted page. The files and map regions are those
-// of the desktop installation in $WINEPREFIX: `make screenshots` points it at the build's demo installation.
+// Renders each page of the conversion job (to the unit, to GPX and back to the desktop) and of the
+// map job offscreen (test mode) to PNG files, and measures the time from the process's start to
+// the first painted page. The files and map regions are those of the desktop installation in
+// $WINEPREFIX: `make screenshots` points it at the build's demo installation.
 #include <time.h>
 #include <unistd.h>
 
@@ -31,6 +32,7 @@ namespace {
 class CSampleDialogs : public CDialogs {
  public:
   explicit CSampleDialogs(std::vector<std::string> samples) : m_samples(std::move(samples)) {}
+  void SetSamples(std::vector<std::string> samples) { m_samples = std::move(samples); }
   std::vector<std::string> OpenFiles(QWidget*, const QString&, const std::string&) override { return m_samples; }
   bool SaveFile(QWidget*, const QString&, const std::string&, const std::string&, const std::string&,
                 std::string&) override {
@@ -155,6 +157,22 @@ int main(int argc, char** argv) {
   while (!drawn && deadline.elapsed() < 30000) QCoreApplication::processEvents();
   QObject::disconnect(watch);
   shoot("12-export-files-selection");
+
+  // The unit files made of the samples, converted back: their targets are the samples, marked as
+  // files that exist already.
+  sheet.BackButton()->click();
+  Settle();
+  static_cast<CPropertyPageSelectMode*>(sheet.PageById(kPageSelectMode))->ToDesktopChoice()->click();
+  next();
+  const std::string unit = wizard.unit.Drive();
+  dialogs.SetSamples({unit + "/trip.upt", unit + "/trip.rte", unit + "/morning.log"});
+  drawn = false;
+  const QMetaObject::Connection watchAgain =
+      QObject::connect(files->Preview(), &CFilePreview::Shown, [&] { drawn = !files->Preview()->Picture().isNull(); });
+  files->RightBrowse()->click();
+  while (!drawn && deadline.elapsed() < 30000) QCoreApplication::processEvents();
+  QObject::disconnect(watchAgain);
+  shoot("13-to-desktop-files-selection");
 
   // The map job: back to the Welcome page, then the card page; in test mode the temporary folder
   // is the one destination.

@@ -2,7 +2,8 @@
 FUZZ_SECONDS ?= 60
 CTEST_JOBS ?= 2
 
-.PHONY: deps build release test test-debug test-asan run run-cli screenshots package check-package bench fuzz clean
+.PHONY: deps build release test test-debug test-asan run run-cli screenshots package check-package bench fuzz \
+	windows-deps windows test-windows clean
 
 deps:
 	scripts/install-deps
@@ -68,6 +69,19 @@ fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz
 	scripts/fuzz build/fuzz $(FUZZ_SECONDS)
+
+# The Windows programs, cross-built with mingw-w64 into build/windows. The libraries they need are
+# built once into build/windows-deps; the tests run under Wine in a prefix made for each run.
+windows-deps:
+	scripts/install-deps --windows
+	scripts/build-windows-deps
+
+windows: windows-deps
+	cmake --preset windows
+	cmake --build --preset windows
+
+test-windows: windows
+	ctest --preset windows -j $(CTEST_JOBS)
 
 clean:
 	rm -rf build

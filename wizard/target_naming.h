@@ -17,9 +17,11 @@ enum EConversionDirection : int { kDirectionToUnit = 0, kDirectionToDesktop = 1,
 std::vector<EFileKind> SourceKindsOf(int direction);
 
 // The candidate itself when it is free, else the first free "<folder><base>_<n>.<ext>" for n = 1,
-// 2, ... A name is taken when a row of the list of files to generate begins with it (letter case
-// ignored), or when it is the same file as a row or as one of the sources, however either is
-// written ("d/../d/trip.rte" is "d/trip.rte", a link is the file it points to). Rows are compared
+// 2, ..., its base cut at a character's end where the number would make the name longer than the
+// folder allows. A name is taken when a row of the list of files to generate begins with it
+// (letter case ignored), or when it is the same file as a row or as one of the sources, however
+// either is written (see CFileIdentity: "d/../d/trip.rte" is "d/trip.rte", a link is the file it
+// points to, letter case counts only where the volume's names keep it). Rows are compared
 // by their beginnings, not as whole names: a row "trip.rte.bak" also holds "trip.rte" back. This
 // is stricter than needed and never lets two rows name the same file, nor a target replace a file
 // the job has still to read.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tests/cli/cli_test_support.h"
+#include "tests/storage/fat_volume.h"
 
 namespace {
 
@@ -119,6 +120,47 @@ TEST_F(ConvertCommandTest, AnInterruptLeavesNoTemporaryFile) {
     EXPECT_THAT(FilesUnder(Path("out")), ElementsAre("trip.upt"));
     EXPECT_EQ(ReadBytes(Path("out/trip.upt")), "an older conversion");
   }
+}
+
+// Two inputs that want one output, where an older file of that name lies: the second output gets
+// the next name however its folder is spelled, and neither conversion is lost. With one spelling it
+// always did; the older file used to hide the name from every other one.
+TEST_F(ConvertCommandTest, AnOlderFileHidesNoOutputsNameUnderAnySpelling) {
+  const CFatVolume fat(Path(""), 40);
+  fs::create_symlink(Path("g"), Path("gl"));
+  struct SSpelling {
+    std::string folder;  // where the inputs lie
+    std::string other;   // the same folder, spelled otherwise
+  };
+  std::vector<SSpelling> spellings = {
+      {Path("g"), Path("g/../g")}, {Path("g"), Path("g/.")}, {Path("g"), Path("g/")}, {Path("g"), Path("gl")}};
+  if (fat.Unavailable().empty()) {
+    // Letter case, and a link: the volume's names, not their letters, tell the folder.
+    fs::create_symlink(fat.Path() + "/G", Path("fl"));
+    spellings.push_back({fat.Path() + "/g", fat.Path() + "/G"});
+    spellings.push_back({fat.Path() + "/g", Path("fl")});
+  }
+  for (const SSpelling& s : spellings) {
+    for (const char* to : {"", "gpx"}) {
+      fs::remove_all(s.folder);
+      // Written, not copied: the FAT volume's driver copies no file.
+      WriteBytes(s.folder + "/a.upt", ReadBytes(kGolden / "walk.upt"));
+      WriteBytes(s.folder + "/a.rte", ReadBytes(kGolden / "walk.rte"));
+      const std::string extension = *to != '\0' ? "gpx" : "wpt";
+      WriteBytes(s.folder + "/a." + extension, "an older file");
+      std::vector<std::string> arguments = {"convert", s.folder + "/a.upt", s.other + "/a.rte"};
+      if (*to != '\0') arguments.insert(arguments.end(), {"--to", to});
+      const SRun run = Run(arguments);
+      EXPECT_EQ(run.status, 0) << run.err;
+      EXPECT_THAT(Lines(run.out), ElementsAre(s.folder + "/a." + extension, s.other + "/a_1." + extension)) << s.other;
+      EXPECT_NE(ReadBytes(s.folder + "/a." + extension), "an older file");
+      if (*to == '\0') {
+        EXPECT_TRUE(SameAsFixture("walk~from_upt.wpt", ReadBytes(s.folder + "/a.wpt"))) << s.other;
+        EXPECT_TRUE(SameAsFixture("walk~from_rte.wpt", ReadBytes(s.folder + "/a_1.wpt"))) << s.other;
+      }
+    }
+  }
+  if (!fat.Unavailable().empty()) GTEST_SKIP() << "letter case untried: no FAT32 volume here: " << fat.Unavailable();
 }
 
 TEST_F(ConvertCommandTest, EachFailureGivesTheMessageAndTheReason) {

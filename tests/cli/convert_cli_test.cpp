@@ -170,17 +170,20 @@ TEST_F(ConvertCommandTest, EachFailureGivesTheMessageAndTheReason) {
   const std::string bare = Path("in/README");
   std::ofstream(bare) << "no extension";
   const std::string missing = Path("in/gone.trk");
+  const std::string garbage = Write("in/garbage.wpt", "not a waypoint file");
   std::ofstream(Path("in/broken.log")) << "$PTVLTRK,4830.000,N,00215.000,E,0035,M,101530.25,A,MORNING,061204*1B\n";
   const std::string upt = Copy("walk.upt", "in/walk.upt");
 
-  const SRun run = Run({"convert", "-o", Path("out"), notes, missing, Path("in/broken.log"), upt, bare});
+  const SRun run = Run({"convert", "-o", Path("out"), notes, missing, garbage, Path("in/broken.log"), upt, bare});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, Path("out/walk.wpt") + "\n");  // the good file still went through
+  // A .wpt that cannot be read fails both its outputs for one reason, told once.
   EXPECT_THAT(
       Lines(run.err),
       ElementsAre("An error occured while loading file " + notes + ".",
                   "  unknown kind of file: expected .wpt, .trk, .upt, .rte, .log or .gpx",
                   "An error occured while loading file " + missing + ".", StartsWith("  cannot open " + missing + ": "),
+                  "An error occured while loading file " + garbage + ".", StartsWith("  "),
                   "An error occured while loading file " + Path("in/broken.log") + ".",
                   "  file ends without the end sentence", "An error occured while loading file " + bare + ".",
                   "  unknown kind of file: expected .wpt, .trk, .upt, .rte, .log or .gpx"));

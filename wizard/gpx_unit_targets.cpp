@@ -146,7 +146,8 @@ std::vector<bool> ConvertGpxFileToUnitTargets(const std::string& source, const s
       }
       continue;
     }
-    if (!PrepareFolder(target, report)) continue;
+    const std::unique_ptr<COutputFolder> folder = PrepareFolder(target, report);
+    if (!folder) continue;
     CDiagnostic why;
     if (!unit.CopyFileToUnit(staged[i], target, &why)) {
       report.AddReportLine(IDS_ERROR_TRANSFERRING, target, why.Reason());

@@ -174,6 +174,11 @@ TEST_F(ConvertCommandTest, EachFailureGivesTheMessageAndTheReason) {
   std::ofstream(Path("in/broken.log")) << "$PTVLTRK,4830.000,N,00215.000,E,0035,M,101530.25,A,MORNING,061204*1B\n";
   const std::string upt = Copy("walk.upt", "in/walk.upt");
 
+  // When every input fails, the output folder is not made.
+  const SRun none = Run({"convert", "-o", Path("none/deeper"), notes, missing, garbage});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_FALSE(fs::exists(Path("none")));
+
   const SRun run = Run({"convert", "-o", Path("out"), notes, missing, garbage, Path("in/broken.log"), upt, bare});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, Path("out/walk.wpt") + "\n");  // the good file still went through
@@ -190,14 +195,27 @@ TEST_F(ConvertCommandTest, EachFailureGivesTheMessageAndTheReason) {
   EXPECT_FALSE(fs::exists(Path("out/gone.log")));
   EXPECT_FALSE(fs::exists(Path("out/broken.trk")));
 
-  // An output folder that cannot be made fails every target, each naming the target.
+  // An output folder that cannot be made or used fails every target, each naming the target.
   std::ofstream(Path("taken")) << "a file";
-  const SRun blocked = Run({"convert", "-o", Path("taken/sub"), upt});
-  EXPECT_EQ(blocked.status, 1);
-  EXPECT_EQ(blocked.out, "");
-  EXPECT_THAT(Lines(blocked.err),
-              ElementsAre("An error occured while transferring file " + Path("taken/sub/walk.wpt") + ".",
-                          StartsWith("  cannot create the folder " + Path("taken/sub/"))));
+  fs::create_symlink(Path("nowhere"), Path("dangle"));
+  const struct {
+    std::string folder;
+    std::string reason;
+  } blocks[] = {
+      {Path("taken/sub"),
+       "cannot create the folder " + Path("taken/sub/") + ": " + Path("taken") + " is a file, not a folder"},
+      {Path("taken"), "cannot use the folder " + Path("taken/") + ": it is a file, not a folder"},
+      {Path("dangle"),
+       "cannot use the folder " + Path("dangle/") + ": it points to " + Path("nowhere") + ", which does not exist"},
+  };
+  for (const auto& block : blocks) {
+    const SRun blocked = Run({"convert", "-o", block.folder, upt});
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_EQ(blocked.out, "");
+    EXPECT_THAT(
+        Lines(blocked.err),
+        ElementsAre("An error occured while transferring file " + block.folder + "/walk.wpt.", "  " + block.reason));
+  }
 }
 
 TEST_F(ConvertCommandTest, UsageErrorsHelpAndVersion) {

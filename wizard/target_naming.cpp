@@ -83,6 +83,7 @@ std::string CTargetNames::Claim(const std::string& candidate) {
   std::string name = UniqueName(candidate, m_rows, m_taken);
   m_rows.push_back(name);
   m_taken.emplace_back(name, false);
+  if (m_watcher) m_watcher(name);
   return name;
 }
 

@@ -1,6 +1,7 @@
 // The names of the files a conversion produces: targets of a source file, made unique in the list.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,10 +37,13 @@ class CTargetNames {
   // A free name for the candidate, from now on a row of the run.
   std::string Claim(const std::string& candidate);
   const std::vector<std::string>& Rows() const { return m_rows; }
+  // Told each name claimed from now on, by this object and by its copies.
+  void SetClaimWatcher(std::function<void(const std::string&)> watcher) { m_watcher = std::move(watcher); }
 
  private:
   std::vector<std::string> m_rows;
   std::vector<CFileIdentity> m_taken;  // the sources, then the rows
+  std::function<void(const std::string&)> m_watcher;
 };
 
 // Converting to the unit: a .wpt source gives a user-points file in the points-of-interest folder

@@ -119,7 +119,29 @@ TEST_F(ConvertCommandTest, AnInterruptLeavesNoTemporaryFile) {
     EXPECT_EQ(run.status, expected) << run.err;
     EXPECT_THAT(FilesUnder(Path("out")), ElementsAre("trip.upt"));
     EXPECT_EQ(ReadBytes(Path("out/trip.upt")), "an older conversion");
+    EXPECT_THAT(Lines(run.err),
+                ElementsAre("interrupted: nothing more is converted", "  left as it was: " + Path("out/trip.upt"),
+                            "  left as it was: " + Path("out/trip.rte"), "  not finished: " + wpt));
   }
+}
+
+// Interrupted in the middle of a run: it says which files it finished, which it left as they were,
+// and which inputs it did not finish or begin.
+TEST_F(ConvertCommandTest, AnInterruptTellsWhatWasFinishedAndWhatWasLeft) {
+  const std::string upt = Copy("walk.upt", "in/walk.upt");
+  const std::string wpt = Copy("trip~saved.wpt", "in/trip.wpt");
+  const std::string log = Copy("morning.log", "in/morning.log");
+  // The second rename puts trip.upt in place (the call goes through before the signal lands);
+  // trip.rte's comes after it.
+  const SInterruptedRun run = RunCliInterrupted({"convert", "-o", Path("out"), upt, wpt, log}, SYS_rename, 2, SIGINT);
+  if (!run.traced) GTEST_SKIP() << "this system refuses to trace a child (ptrace), so no signal can be placed";
+  ASSERT_TRUE(run.stopped) << run.err;
+  EXPECT_EQ(run.status, 130) << run.err;
+  EXPECT_THAT(FilesUnder(Path("out")), ElementsAre("trip.upt", "walk.wpt"));
+  EXPECT_THAT(Lines(run.err),
+              ElementsAre("interrupted: nothing more is converted", "  written whole: " + Path("out/walk.wpt"),
+                          "  written whole: " + Path("out/trip.upt"), "  left as it was: " + Path("out/trip.rte"),
+                          "  not finished: " + wpt, "  not converted: " + log));
 }
 
 // Two inputs that want one output, where an older file of that name lies: the second output gets

@@ -146,6 +146,10 @@ TEST_F(SendCommandTest, AnInterruptRemovesTheStagingFolderAndTheTemporaryFile) {
   EXPECT_THAT(StagingLeftovers(), IsEmpty());
   EXPECT_THAT(FilesUnder(unit + "/Mes POIs"), ElementsAre("trip.upt"));
   EXPECT_EQ(ReadBytes(unit + "/Mes POIs/trip.upt"), "an older send");
+  EXPECT_THAT(Lines(run.err),
+              ElementsAre("interrupted: nothing more is sent", "  left as it was: " + unit + "/Mes POIs/trip.upt",
+                          "  left as it was: " + unit + "/Itinéraires/trip.rte", "  not finished: " + trip,
+                          "The unit is safe to remove after unmounting it."));
 }
 
 TEST_F(SendCommandTest, AFolderThatIsNotAUnitIsAUsageError) {

@@ -259,9 +259,10 @@ void AddConvertCommand(CLI::App& app, int& status) {
       "--to desktop to desktop files (.wpt, one .trk per track), and any file to .gpx with --to gpx; prints each "
       "file written");
   auto options = std::make_shared<SOptions>();
-  command->add_option("-o,--output", options->outputFolder,
-                      "Folder for the converted files (made when missing); default: each input's own folder, the "
-                      "working folder for standard input; - writes the one converted file to standard output");
+  command->add_option(
+      "-o,--output", options->outputFolder,
+      "Folder for the converted files (made when the first one is written); default: each input's own folder, the "
+      "working folder for standard input; - writes the one converted file to standard output");
   command
       ->add_option("--to", options->to,
                    "unit, desktop or gpx (any letter case); default: by each input's extension (.gpx: unit)")

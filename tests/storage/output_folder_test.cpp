@@ -1,5 +1,4 @@
-// The folder that a job's files go into: made when needed, taken back when nothing landed, and the
-// reasons it cannot be used.
+// Why a job's output folder cannot be used.
 #include "storage/output_folder.h"
 
 #include <fcntl.h>
@@ -17,36 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::StartsWith;
-
-TEST(OutputFolderTest, TheLevelsItMadeGoUnlessSomethingLandedInThem) {
-  const CTempFolder temp;
-  const std::string root = temp.Path();
-  fs::create_directories(root + "/kept");
-  const struct {
-    std::string folder;
-    std::string written;  // a file put into it, if any
-    std::vector<std::string> left;
-  } cases[] = {
-      {root + "/a/b/c/", "", {"kept"}},
-      {root + "/kept/b", "", {"kept"}},
-      {root + "/a/b/c", "a/b/c/x.wpt", {"a", "a/b", "a/b/c", "a/b/c/x.wpt", "kept"}},
-      {root + "/a/b/c", "a/x.wpt", {"a", "a/x.wpt", "kept"}},
-      {root + "/kept", "", {"kept"}},
-  };
-  for (const auto& c : cases) {
-    {
-      COutputFolder output(c.folder);
-      ASSERT_TRUE(output.Prepare()) << output.Reason();
-      EXPECT_TRUE(fs::is_directory(c.folder));
-      if (!c.written.empty()) temp.File(c.written, "landed");
-    }
-    std::vector<std::string> left;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) left.push_back(fs::relative(entry, root));
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, c.left) << c.folder << " " << c.written;
-    fs::remove_all(root + "/a");
-  }
-}
 
 // Makes root/d/d/... (each level a 250-byte name) until the path is longer than the system takes,
 // through descriptors, as no path could reach the last levels. Answers the whole path.

@@ -18,6 +18,7 @@
 #include "formats/file_kinds.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
+#include "storage/interruption.h"
 #include "wizard/conversion_job.h"
 #include "wizard/file_codecs.h"
 #include "wizard/gpx_conversion_job.h"
@@ -52,21 +53,24 @@ std::vector<EFileKind> InputKinds() {
 
 std::string KnownKinds() { return ListKinds(InputKinds(), "."); }
 
-// The files a run wrote: printed as they come, or with -o - held for standard output.
+// The files a run wrote: printed as they come (and noted for an interrupt), or with -o - held for
+// standard output.
 class CWrittenFiles {
  public:
-  explicit CWrittenFiles(bool held) : m_held(held) {}
+  CWrittenFiles(bool held, CInterruptNote& note) : m_held(held), m_note(note) {}
   void Add(const std::string& path) {
     if (m_held) {
       m_files.push_back(path);
     } else {
       std::printf("%s\n", EscapeForTerminal(path).c_str());
+      m_note.Finished(path);
     }
   }
   const std::vector<std::string>& Held() const { return m_files; }
 
  private:
   bool m_held;
+  CInterruptNote& m_note;
   std::vector<std::string> m_files;
 };
 
@@ -186,11 +190,22 @@ void RunConvert(const SOptions& options, int& status) {
     *fromStandardInput = stagedInput;
   }
   CStagedNamesReport report(errors, stagedInput, toStandardOutput ? staging->Path() : std::string());
-  CWrittenFiles written(toStandardOutput);
+  // A signal ends the run at once; what it had done is told then.
+  CInterruptNote note(toStandardOutput ? "interrupted: nothing was written to standard output"
+                                       : "interrupted: nothing more is converted",
+                      "not converted");
+  std::vector<std::string> shownInputs;
+  for (const std::string& source : inputs) shownInputs.push_back(EscapeForTerminal(report.Shown(source)));
+  note.SetInputs(shownInputs);
+  CWrittenFiles written(toStandardOutput, note);
 
   // No output may replace an input of the run, whenever that input is read, nor another output.
   CTargetNames names(inputs);
+  if (!toStandardOutput) {
+    names.SetClaimWatcher([&note](const std::string& path) { note.Watch(path, EscapeForTerminal(path)); });
+  }
   for (const std::string& source : inputs) {
+    const CInterruptNote::CStep step(note);
     // Standard input's outputs go to the working folder.
     std::string folder = toStandardOutput                ? staging->Path()
                          : !options.outputFolder.empty() ? options.outputFolder
@@ -230,6 +245,7 @@ void RunConvert(const SOptions& options, int& status) {
     WarnOfChanges(report.Shown(source), codePage, times);
   }
   std::fflush(stdout);
+  if (toStandardOutput) note.SetHeading("interrupted: standard output got only the beginning of the file");
   status = toStandardOutput ? WriteToStandardOutput(written.Held(), errors.Failed()) : errors.Failed() ? 1 : 0;
 }
 
@@ -243,9 +259,10 @@ void AddConvertCommand(CLI::App& app, int& status) {
       "--to desktop to desktop files (.wpt, one .trk per track), and any file to .gpx with --to gpx; prints each "
       "file written");
   auto options = std::make_shared<SOptions>();
-  command->add_option("-o,--output", options->outputFolder,
-                      "Folder for the converted files (made when missing); default: each input's own folder, the "
-                      "working folder for standard input; - writes the one converted file to standard output");
+  command->add_option(
+      "-o,--output", options->outputFolder,
+      "Folder for the converted files (made when the first one is written); default: each input's own folder, the "
+      "working folder for standard input; - writes the one converted file to standard output");
   command
       ->add_option("--to", options->to,
                    "unit, desktop or gpx (any letter case); default: by each input's extension (.gpx: unit)")

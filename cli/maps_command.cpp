@@ -225,7 +225,6 @@ void RunCopy(const std::string& destination, const std::string& winePrefix, cons
   FillRegionPairs(paths, destination, pairs);
   const std::size_t leftOut = ReportSharedNames(paths, destination, pairs);
   if (!AllRegionsCanGo(pairs, destination) || !RegionsFit(pairs, destination)) return;
-  CreateTargetFolders(pairs);
 
   // The copy stops after the block in progress and takes back what it added; a second signal
   // ends it at once.

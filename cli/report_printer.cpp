@@ -7,9 +7,11 @@
 #include "resources/string_table.h"
 
 bool CStandardErrorReport::AddReportLine(int messageId, const std::string& path, const std::string& reason) {
-  std::string text = m_progressShown ? "\r\033[K" : "";
-  text += FormatMessageWithPath(BuiltInString(messageId), EscapeForTerminal(path)) + '\n';
-  if (!reason.empty()) text += "  " + EscapeForTerminal(reason) + '\n';
+  std::string line = FormatMessageWithPath(BuiltInString(messageId), EscapeForTerminal(path)) + '\n';
+  if (!reason.empty()) line += "  " + EscapeForTerminal(reason) + '\n';
+  if (line == m_last) return false;
+  m_last = line;
+  const std::string text = (m_progressShown ? "\r\033[K" : "") + line;
   std::fwrite(text.data(), 1, text.size(), stderr);
   ++m_count;
   return false;

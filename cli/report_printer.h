@@ -7,7 +7,9 @@
 
 // Prints the message with the file's path, then the reason indented on the next line (both
 // escaped for the terminal), and counts the failures (exit status 1). With a progress line shown
-// on the terminal, that line is cleared first.
+// on the terminal, that line is cleared first. A line the same as the one before is not printed
+// again: a source that cannot be read fails each of its targets (a .wpt its .upt and its .rte)
+// for the same reason.
 class CStandardErrorReport : public CReportSink {
  public:
   explicit CStandardErrorReport(bool progressShown = false) : m_progressShown(progressShown) {}
@@ -18,4 +20,5 @@ class CStandardErrorReport : public CReportSink {
  private:
   bool m_progressShown;
   int m_count = 0;
+  std::string m_last;  // the last line printed
 };

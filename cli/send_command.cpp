@@ -14,12 +14,15 @@
 #include "cli/terminal_text.h"
 #include "formats/file_kinds.h"
 #include "resources/string_ids.h"
+#include "storage/interruption.h"
 #include "storage/removable_drives.h"
 #include "storage/unit_device.h"
 #include "wizard/conversion_job.h"
 #include "wizard/target_naming.h"
 
 namespace {
+
+constexpr const char* kSafeToRemove = "The unit is safe to remove after unmounting it.";
 
 struct SOptions {
   std::string unitFolder;
@@ -78,8 +81,17 @@ void RunSend(const SOptions& options, int& status) {
 
   CStandardErrorReport report;
   bool anyOnUnit = false;
+  // A signal ends the run at once; what it had done is told then. Every file on the unit is
+  // flushed to it already.
+  CInterruptNote note("interrupted: nothing more is sent", "not sent");
+  std::vector<std::string> shownInputs;
+  for (const std::string& source : options.files) shownInputs.push_back(EscapeForTerminal(source));
+  note.SetInputs(shownInputs);
+  note.SetClosing(kSafeToRemove);
   CTargetNames names(options.files);
+  names.SetClaimWatcher([&note](const std::string& path) { note.Watch(path, EscapeForTerminal(path)); });
   for (const std::string& source : options.files) {
+    const CInterruptNote::CStep step(note);
     const std::vector<std::string> candidates = TargetsForDesktopFile(source, unit, false);
     // The wizard's list silently takes no row for such a file; here it was named on purpose.
     if (candidates.empty()) {
@@ -95,6 +107,7 @@ void RunSend(const SOptions& options, int& status) {
     for (std::size_t i = 0; i < outputs.size(); ++i) {
       if (!converted[i]) continue;
       std::printf("%s\n", EscapeForTerminal(outputs[i]).c_str());
+      note.Finished(outputs[i]);
       anyOnUnit = anyOnUnit || IsTargetOnUnit(outputs[i], context);
     }
     WarnOfChanges(source, *codePage, times);
@@ -104,7 +117,7 @@ void RunSend(const SOptions& options, int& status) {
 
   // Every file is flushed to the volume already; a refused or impossible eject leaves the data safe.
   if (anyOnUnit && !options.noEject && unit.RequestEject() != EEjectResult::Ejected) {
-    std::fprintf(stderr, "The unit is safe to remove after unmounting it.\n");
+    std::fprintf(stderr, "%s\n", kSafeToRemove);
   }
 }
 

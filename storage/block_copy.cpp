@@ -11,12 +11,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <set>
 #include <vector>
 
 #include "formats/atomic_file.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
+#include "storage/output_folder.h"
 
 namespace {
 
@@ -260,7 +263,19 @@ std::uint64_t RunTransfer(const CFilePairs& pairs, CCopyObserver* observer, CRep
   }
   STransferOutcome result;
   SECFileSystem fileSystem;
+  // A target's folder is made just before its first file is copied, and goes again at the end when
+  // nothing stayed in it (a failed copy, or a cancel that took back what the run added).
+  std::map<std::string, std::unique_ptr<COutputFolder>> targetFolders;
   for (std::size_t i = 0; i < pairs.Count(); ++i) {
+    const std::string folder = FolderPart(pairs[i].target);
+    if (!folder.empty()) {
+      std::unique_ptr<COutputFolder>& output = targetFolders[folder];
+      if (!output) output = std::make_unique<COutputFolder>(folder);
+      if (!output->Prepare()) {
+        report.AddReportLine(IDS_ERROR_TRANSFERRING, pairs[i].target, output->Reason());
+        continue;
+      }
+    }
     const SCopyResult copy = CopyOne(pairs[i].source, pairs[i].target, observer, report);
     total += copy.blocks;
     result.bytes += copy.bytes;

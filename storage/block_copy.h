@@ -55,7 +55,9 @@ struct STransferOutcome {
 // Without an observer: the blocks of all sources, for the progress range; nothing is copied.
 // With one: first removes our temporary files left by earlier runs (only regular files with our
 // prefix, of processes that no longer run) from the folders it is about to write, then copies
-// every pair in order and answers the blocks copied. A target whose volume cannot hold its older
+// every pair in order and answers the blocks copied. A target's folder is made (with its missing
+// levels) only when its first file is about to be copied, and goes again at the end when nothing
+// stayed in it. A target whose volume cannot hold its older
 // and its new copy at once loses the older one just before the new one is written (see
 // MustMakeRoom); otherwise the older copy stays until the new one is whole. A cancel answers 0:
 // the copy in progress is dropped, the files this run newly created are removed, and those it

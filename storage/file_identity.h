@@ -5,22 +5,35 @@
 
 #include <string>
 
-// A file as the system knows it: its device and inode when it exists, and always its canonical
-// place (the folder's canonical path with the name), which is all a file not written yet has.
-// Taken once, so that a run can compare many names against its own files cheaply.
+// A file as the system knows it, taken once, so that a run can compare many names against its own
+// files cheaply. Three things tell it apart: the file itself (device and inode) while it exists;
+// its entry, the folder that holds it (device and inode) with its name, while that folder exists;
+// and always its place, the path with links, "." and ".." resolved as far as it exists. Names and
+// places count letter case only where the volume does (not on FAT or exFAT, nor in a case-folding
+// folder). The entry and the place stay the file's when the file is replaced, for the rename that
+// puts a new copy in place gives the name a new inode.
 class CFileIdentity {
  public:
-  explicit CFileIdentity(const std::string& path);
+  // withFile false leaves the file out, for a name whose file is about to be replaced: its inode
+  // then goes back to the system, which may give it to another file.
+  explicit CFileIdentity(const std::string& path, bool withFile = true);
 
-  // The same device and inode when both existed when they were taken (a link is the file it
-  // points to, a second hard link the same file); otherwise the same canonical place, so that
-  // "d/../d/trip.wpt" is "d/trip.wpt" before either exists.
+  // The same file when both existed when they were taken and are one file (a link is the file it
+  // points to, a second hard link the same file); else when both folders existed, take names with
+  // their case and are one folder, holding the same name; else when the places are the same. "d/../d/trip.wpt",
+  // "d/./trip.wpt", "d//trip.wpt", "link-to-d/trip.wpt" and, on a FAT volume, "D/TRIP.WPT" are
+  // all "d/trip.wpt", whether it exists or not, and before or after it is replaced.
   bool IsSameFile(const CFileIdentity& other) const;
 
  private:
   bool m_exists = false;
   dev_t m_device = 0;
   ino_t m_inode = 0;
+  bool m_inFolder = false;  // the folder existed
+  bool m_ignoresCase = false;
+  dev_t m_folderDevice = 0;
+  ino_t m_folderInode = 0;
+  std::string m_name;
   std::string m_place;
 };
 

@@ -1,11 +1,16 @@
 // What a volume's file system allows a single file.
 #include "storage/volume_limits.h"
 
+#include <fcntl.h>
+#include <linux/fs.h>
 #include <linux/magic.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
+#include <climits>
 #include <fstream>
 #include <iterator>
 
@@ -14,6 +19,9 @@
 namespace {
 
 constexpr const char* kFatMountTypes[] = {"vfat", "msdos", "fuse.fusefat"};
+// exFAT too compares names without case; its FUSE driver names itself in the type's subtype.
+constexpr const char* kCaseBlindMountTypes[] = {"vfat",  "msdos",      "fuse.fusefat",
+                                                "exfat", "fuse.exfat", "fuseblk.exfat"};
 
 }  // namespace
 
@@ -39,4 +47,48 @@ std::uint64_t MaxFileSize(const SVolumeType& type) {
     if (type.mountType == fat) return kFatMaxFileSize;
   }
   return kNoFileSizeLimit;
+}
+
+bool IgnoresLetterCase(const std::string& folder) {
+  struct statfs volume {};
+  if (::statfs(folder.c_str(), &volume) != 0) return false;
+  const auto magic = static_cast<std::int64_t>(volume.f_type);
+  if (magic == MSDOS_SUPER_MAGIC || magic == EXFAT_SUPER_MAGIC) return true;
+  // Only a volume served by a program needs the mount table to say what it is.
+  SVolumeType type;
+  if (magic == FUSE_SUPER_MAGIC && QueryVolumeType(folder, type)) {
+    for (const char* blind : kCaseBlindMountTypes) {
+      if (type.mountType == blind) return true;
+    }
+  }
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  int flags = 0;
+  const bool folds = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_CASEFOLD_FL) != 0;
+  ::close(fd);
+  return folds;
+}
+
+std::size_t MaxNameLength(const std::string& folder) {
+  std::string level = folder.empty() ? "." : folder;
+  long limit = -1;
+  for (;;) {
+    limit = ::pathconf(level.c_str(), _PC_NAME_MAX);
+    if (limit > 0) break;
+    while (level.size() > 1 && level.back() == '/') level.pop_back();
+    const auto slash = level.find_last_of('/');
+    if (slash == std::string::npos) {
+      if (level == ".") break;
+      level = ".";
+    } else if (slash == 0) {
+      if (level == "/") break;
+      level = "/";
+    } else {
+      level.resize(slash);
+    }
+  }
+  // Some file systems report a limit in bytes of their own encoding (vfat: 1530) that the
+  // system's own name handling does not reach.
+  if (limit <= 0 || limit > NAME_MAX) limit = NAME_MAX;
+  return static_cast<std::size_t>(limit);
 }

@@ -1,6 +1,8 @@
-// What a volume's file system allows a single file: FAT cannot hold a file of 4 GiB.
+// What a volume's file system allows a single file: FAT cannot hold a file of 4 GiB, nor tell two
+// names apart by their letter case.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -20,3 +22,13 @@ std::uint64_t MaxFileSize(const SVolumeType& type);
 
 inline constexpr std::uint64_t kNoFileSizeLimit = UINT64_MAX;
 inline constexpr std::uint64_t kFatMaxFileSize = 0xFFFFFFFFull;
+
+// Whether the folder takes names without regard to letter case: on a FAT or exFAT volume (the
+// kernel's or a FUSE driver) and in a folder with the case-folding attribute (ext4, f2fs, tmpfs).
+// False when the folder cannot be looked at.
+bool IgnoresLetterCase(const std::string& folder);
+
+// The longest name, in bytes, that a file in the folder may have: the file system's own limit,
+// never more than the system's (255). For a folder that does not exist yet, the limit of the
+// deepest one of its levels that does.
+std::size_t MaxNameLength(const std::string& folder);

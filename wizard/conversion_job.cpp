@@ -2,8 +2,6 @@
 // copy one file, shared by the wizard's conversion page and transvane-cli.
 #include "wizard/conversion_job.h"
 
-#include <cerrno>
-#include <cstring>
 #include <optional>
 
 #include "formats/ascii_case.h"
@@ -56,6 +54,7 @@ struct STargetRun {
   bool staged = false;
   bool pending = true;  // still to be converted
   bool track = false;   // a track log, made from a .trk source
+  std::unique_ptr<COutputFolder> folder;
   SConversionOutcome outcome;
   CHeldLines lines;
 };
@@ -67,13 +66,16 @@ std::string TemporaryFolder(const SConversionContext& ctx) {
   return DefaultTemporaryFolder();
 }
 
-bool PrepareFolder(const std::string& target, CReportSink& report) {
-  SECFileSystem files;
-  const std::string folder = files.FolderOf(target);
-  if (folder.empty()) return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, "the target path names no folder");
-  if (files.IsFolder(folder) || files.CreateFolderChain(folder)) return true;
-  return report.AddReportLine(IDS_ERROR_TRANSFERRING, target,
-                              "cannot create the folder " + folder + ": " + std::strerror(errno));
+std::unique_ptr<COutputFolder> PrepareFolder(const std::string& target, CReportSink& report) {
+  const std::string folder = SECFileSystem().FolderOf(target);
+  if (folder.empty()) {
+    report.AddReportLine(IDS_ERROR_TRANSFERRING, target, "the target path names no folder");
+    return nullptr;
+  }
+  auto output = std::make_unique<COutputFolder>(folder);
+  if (output->Prepare()) return output;
+  report.AddReportLine(IDS_ERROR_TRANSFERRING, target, output->Reason());
+  return nullptr;
 }
 
 bool ReportOutcome(const SConversionOutcome& outcome, const std::string& source, const std::string& target,
@@ -116,7 +118,8 @@ std::vector<bool> ConvertFileToUnitTargets(const std::string& source, const std:
     run.staged = IsTargetOnUnit(run.target, ctx);
     run.writePath = run.staged ? files.JoinPath(TemporaryFolder(ctx), files.FileNameOf(run.target)) : run.target;
     // The folder comes first, before the source is even read.
-    if (!PrepareFolder(run.target, run.lines)) {
+    run.folder = PrepareFolder(run.target, run.lines);
+    if (!run.folder) {
       run.pending = false;
       continue;
     }
@@ -160,7 +163,8 @@ std::vector<bool> ConvertFileToUnitTargets(const std::string& source, const std:
 
 bool ConvertFileToDesktop(const std::string& source, const std::string& target, CReportSink& report) {
   const std::optional<EFileKind> kind = UnitKindOf(source);
-  if (!PrepareFolder(target, report)) return false;
+  const std::unique_ptr<COutputFolder> folder = PrepareFolder(target, report);
+  if (!folder) return false;
   if (!kind) {
     return report.AddReportLine(
         IDS_ERROR_LOADING, source,

@@ -2,10 +2,12 @@
 // copy one file, shared by the wizard's conversion page and transvane-cli.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "formats/file_conversion.h"
+#include "storage/output_folder.h"
 #include "storage/report_sink.h"
 
 class CUnitDevice;
@@ -28,10 +30,10 @@ bool IsTargetOnUnit(const std::string& target, const SConversionContext& ctx);
 
 // The folder for the job's staged files: the context's, else $TMPDIR, else /tmp.
 std::string TemporaryFolder(const SConversionContext& ctx);
-// The target's folder, made with all missing levels. A target without a folder part fails: there
-// is nothing to make, and the job never guesses a folder for the user. False after a line for the
-// target.
-bool PrepareFolder(const std::string& target, CReportSink& report);
+// The target's folder, made with all missing levels, which go again with the answer unless the
+// target (or anything else) landed in them. A target without a folder part fails: there is nothing
+// to make, and the job never guesses a folder for the user. Null after a line for the target.
+std::unique_ptr<COutputFolder> PrepareFolder(const std::string& target, CReportSink& report);
 
 // A .wpt or .trk source → the unit file that the target's extension names (.upt, .rte, .log).
 // A target on the unit's volume is written to the temporary folder and then copied onto the unit

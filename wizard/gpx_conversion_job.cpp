@@ -1,11 +1,7 @@
 // GPX to the unit's or the desktop's files and back, one source file at a time.
 #include "wizard/gpx_conversion_job.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -23,6 +19,7 @@
 #include "formats/vexlorn_stream.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
+#include "storage/output_folder.h"
 #include "wizard/conversion_job.h"
 #include "wizard/file_codecs.h"
 
@@ -41,49 +38,6 @@ bool HasContent(const SGpxDocument& doc) {
   return std::any_of(doc.tracks.begin(), doc.tracks.end(),
                      [](const CVexlornFileTrk& track) { return track.GetNodes().GetCount() != 0; });
 }
-
-// The output folder, made with its missing levels when the first file needs it; a job that then
-// writes nothing takes the levels it made away again, as if it had never started.
-class COutputFolder {
- public:
-  explicit COutputFolder(std::string folder) : m_folder(std::move(folder)) {}
-  ~COutputFolder() {
-    if (m_used) return;
-    for (const std::string& level : m_made) ::rmdir(level.c_str());
-  }
-  // False (with errno) when the folder cannot be made.
-  bool Prepare() {
-    if (m_prepared) return m_ready;
-    m_prepared = true;
-    SECFileSystem files;
-    const auto withoutSeparator = [](std::string path) {
-      while (path.size() > 1 && path.back() == '/') path.pop_back();
-      return path;
-    };
-    for (std::string level = withoutSeparator(m_folder); !level.empty() && !files.IsFolder(level);) {
-      m_made.push_back(level);
-      const std::string parent = withoutSeparator(files.FolderOf(level));
-      if (parent.empty() || parent.size() >= level.size()) break;
-      level = parent;
-    }
-    m_ready = files.IsFolder(m_folder) || files.CreateFolderChain(m_folder);
-    m_error = errno;
-    return m_ready;
-  }
-  std::string Error(const std::string& folder) const {
-    return "cannot create the folder " + folder + ": " + std::strerror(m_error);
-  }
-  // Something was written into it: it stays.
-  void Keep() { m_used = true; }
-
- private:
-  std::string m_folder;
-  std::vector<std::string> m_made;  // deepest first
-  bool m_prepared = false;
-  bool m_ready = false;
-  bool m_used = false;
-  int m_error = 0;
-};
 
 // The tracks of a GPX file into files of their own as they are read: a .log (towards the unit) or a
 // .trk (towards the desktop) per track with points, named in track order, closed at the track's end
@@ -206,13 +160,6 @@ bool WritePending(SPendingFile& file, CDiagnostic& why) {
   return SaveVexlornFile(file.target, *file.track, &why);
 }
 
-bool PrepareFolder(const std::string& folder, const std::string& target, CReportSink& report) {
-  SECFileSystem files;
-  if (files.IsFolder(folder) || files.CreateFolderChain(folder)) return true;
-  return report.AddReportLine(IDS_ERROR_TRANSFERRING, target,
-                              "cannot create the folder " + folder + ": " + std::strerror(errno));
-}
-
 // The files of a GPX source, from its whole document: for a file whose track name comes after the
 // points bound for the unit's logs (every point of a log repeats its track's name).
 bool ConvertGpxDocument(const std::string& source, const std::string& folder, EGpxOutputs outputs, CCodePage& codePage,
@@ -271,7 +218,8 @@ bool ConvertGpxDocument(const std::string& source, const std::string& folder, EG
     pending.push_back({target, std::move(file)});
   }
 
-  if (!PrepareFolder(folder, pending.front().target, report)) return false;
+  COutputFolder output(folder);
+  if (!output.Prepare()) return report.AddReportLine(IDS_ERROR_TRANSFERRING, pending.front().target, output.Reason());
   names = std::move(claimed);
   bool complete = true;
   for (SPendingFile& file : pending) {
@@ -320,7 +268,7 @@ class CTrackToGpx {
     if (m_count == 0) return report.AddReportLine(IDS_ERROR_CONVERTING, source, kNothingToConvert);
     if (m_folder.empty())
       return report.AddReportLine(IDS_ERROR_TRANSFERRING, m_target, "the target path names no folder");
-    if (!m_folderReady) return report.AddReportLine(IDS_ERROR_TRANSFERRING, m_target, m_output.Error(m_folder));
+    if (!m_folderReady) return report.AddReportLine(IDS_ERROR_TRANSFERRING, m_target, m_output.Reason());
     if (m_valueFailed) return report.AddReportLine(IDS_ERROR_CONVERTING, source, m_valueWhy.Reason());
     m_writer.EndTrack();
     CDiagnostic why;
@@ -338,7 +286,6 @@ class CTrackToGpx {
       written = ReplaceAtomicFilePrefix(m_file, m_prefixSize, prefix.Text().data(), prefix.Text().size(), &why);
     }
     if (!written || !m_file->Commit(&why)) return report.AddReportLine(IDS_ERROR_TRANSFERRING, m_target, why.Reason());
-    m_output.Keep();
     return true;
   }
 
@@ -496,7 +443,7 @@ bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOu
   if (tracks.ConvertFailed()) return fail(IDS_ERROR_CONVERTING, source, tracks.ConvertError().Reason());
   for (auto& file : trackFiles) pending.push_back({file->target, nullptr, nullptr, nullptr, file.get()});
 
-  if (!output.Prepare()) return fail(IDS_ERROR_TRANSFERRING, pending.front().target, output.Error(folder));
+  if (!output.Prepare()) return fail(IDS_ERROR_TRANSFERRING, pending.front().target, output.Reason());
   names = std::move(claimed);
   bool complete = true;
   for (SPendingFile& file : pending) {
@@ -504,7 +451,6 @@ bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOu
       complete = report.AddReportLine(IDS_ERROR_TRANSFERRING, file.target, why.Reason());
       continue;
     }
-    output.Keep();
     written.push_back(file.target);
   }
   return complete;
@@ -530,7 +476,8 @@ bool ConvertFileToGpx(const std::string& source, const std::string& target, CCod
   if (!HasContent(doc)) return report.AddReportLine(IDS_ERROR_CONVERTING, source, kNothingToConvert);
   const std::string folder = files.FolderOf(target);
   if (folder.empty()) return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, "the target path names no folder");
-  if (!PrepareFolder(folder, target, report)) return false;
+  COutputFolder output(folder);
+  if (!output.Prepare()) return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, output.Reason());
   CAtomicFile file(target);
   CDiagnostic valueWhy;
   CGpxWriter writer(codePage, &valueWhy, &file, &times);

@@ -189,7 +189,8 @@ std::vector<bool> ConvertGpxFileToTargets(const std::string& source, EGpxOutputs
       }
       continue;
     }
-    if (!PrepareFolder(target, report)) continue;
+    const std::unique_ptr<COutputFolder> folder = PrepareFolder(target, report);
+    if (!folder) continue;
     CDiagnostic why;
     if (!unit.CopyFileToUnit(staged[i], target, &why)) {
       report.AddReportLine(IDS_ERROR_TRANSFERRING, target, why.Reason());

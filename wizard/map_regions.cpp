@@ -150,11 +150,3 @@ std::uint64_t AddedSize(const CMapRegionEntry& region, const std::string& target
   const auto old = static_cast<std::uint64_t>(existing.st_size);
   return size > old ? size - old : 0;
 }
-
-void CreateTargetFolders(const CFilePairs& pairs) {
-  SECFileSystem fs;
-  for (const auto& pair : pairs) {
-    const std::string folder = fs.FolderOf(pair.target, true);
-    if (!folder.empty() && !fs.IsFolder(folder)) fs.CreateFolderChain(folder);
-  }
-}

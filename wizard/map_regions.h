@@ -88,7 +88,3 @@ ERegionRefusal RegionRefusal(const CMapRegionEntry& region, const std::string& t
 // is there (an older copy being updated), never below 0. A full card can so take new versions of
 // the regions it holds.
 std::uint64_t AddedSize(const CMapRegionEntry& region, const std::string& target);
-
-// Creates the folder of every target that is not a folder yet. Failures are left to the copy,
-// which reports the file it cannot write.
-void CreateTargetFolders(const CFilePairs& pairs);

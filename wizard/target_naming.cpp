@@ -8,6 +8,7 @@
 #include "formats/file_kinds.h"
 #include "storage/file_system.h"
 #include "storage/unit_device.h"
+#include "storage/volume_limits.h"
 #include "wizard/file_codecs.h"
 
 namespace {
@@ -23,14 +24,29 @@ bool IsTaken(const std::string& name, const std::vector<std::string>& rows, cons
   return std::any_of(taken.begin(), taken.end(), [&](const CFileIdentity& each) { return each.IsSameFile(file); });
 }
 
+// "<stem>_<n>.<extension>", the stem cut (never inside a UTF-8 character) where the whole would
+// not fit the folder's name limit: a long name that fits must not fail only for its number.
+std::string NumberedName(const std::string& stem, unsigned counter, const std::string& extension, std::size_t limit) {
+  const std::string tail = '_' + std::to_string(counter) + '.' + extension;
+  std::size_t keep = stem.size();
+  if (stem.size() + tail.size() > limit && tail.size() < limit) {
+    keep = limit - tail.size();
+    while (keep > 0 && (static_cast<unsigned char>(stem[keep]) & 0xC0) == 0x80) --keep;
+  }
+  return stem.substr(0, keep) + tail;
+}
+
 std::string UniqueName(const std::string& candidate, const std::vector<std::string>& rows,
                        const std::vector<CFileIdentity>& taken) {
   const SECFileSystem files;
-  const std::string stem = files.FolderOf(candidate) + files.StemOf(candidate);
+  const std::string folder = files.FolderOf(candidate);
+  const std::string stem = files.StemOf(candidate);
   const std::string extension = files.ExtensionOf(candidate);
   std::string name = candidate;
+  std::size_t limit = 0;  // asked only when a number is needed
   for (unsigned counter = 1; IsTaken(name, rows, taken); ++counter) {
-    name = stem + '_' + std::to_string(counter) + '.' + extension;
+    if (limit == 0) limit = MaxNameLength(folder);
+    name = folder + NumberedName(stem, counter, extension, limit);
   }
   return name;
 }
@@ -53,7 +69,8 @@ std::string UniqueTargetName(const std::string& candidate, const std::vector<std
   std::vector<CFileIdentity> taken;
   taken.reserve(sources.size() + targetRows.size());
   for (const std::string& source : sources) taken.emplace_back(source);
-  for (const std::string& row : targetRows) taken.emplace_back(row);
+  // A row's file is to be replaced: its entry holds the name, not the file there now.
+  for (const std::string& row : targetRows) taken.emplace_back(row, false);
   return UniqueName(candidate, targetRows, taken);
 }
 
@@ -65,7 +82,8 @@ CTargetNames::CTargetNames(const std::vector<std::string>& sources) {
 std::string CTargetNames::Claim(const std::string& candidate) {
   std::string name = UniqueName(candidate, m_rows, m_taken);
   m_rows.push_back(name);
-  m_taken.emplace_back(name);
+  m_taken.emplace_back(name, false);
+  if (m_watcher) m_watcher(name);
   return name;
 }
 

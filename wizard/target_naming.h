@@ -1,6 +1,7 @@
 // The names of the files a conversion produces: targets of a source file, made unique in the list.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,11 @@ enum EConversionDirection : int { kDirectionToUnit = 0, kDirectionToDesktop = 1,
 std::vector<EFileKind> SourceKindsOf(int direction);
 
 // The candidate itself when it is free, else the first free "<folder><base>_<n>.<ext>" for n = 1,
-// 2, ... A name is taken when a row of the list of files to generate begins with it (letter case
-// ignored), or when it is the same file as a row or as one of the sources, however either is
-// written ("d/../d/trip.rte" is "d/trip.rte", a link is the file it points to). Rows are compared
+// 2, ..., its base cut at a character's end where the number would make the name longer than the
+// folder allows. A name is taken when a row of the list of files to generate begins with it
+// (letter case ignored), or when it is the same file as a row or as one of the sources, however
+// either is written (see CFileIdentity: "d/../d/trip.rte" is "d/trip.rte", a link is the file it
+// points to, letter case counts only where the volume's names keep it). Rows are compared
 // by their beginnings, not as whole names: a row "trip.rte.bak" also holds "trip.rte" back. This
 // is stricter than needed and never lets two rows name the same file, nor a target replace a file
 // the job has still to read.
@@ -35,10 +38,13 @@ class CTargetNames {
   // A free name for the candidate, from now on a row of the run.
   std::string Claim(const std::string& candidate);
   const std::vector<std::string>& Rows() const { return m_rows; }
+  // Told each name claimed from now on, by this object and by its copies.
+  void SetClaimWatcher(std::function<void(const std::string&)> watcher) { m_watcher = std::move(watcher); }
 
  private:
   std::vector<std::string> m_rows;
   std::vector<CFileIdentity> m_taken;  // the sources, then the rows
+  std::function<void(const std::string&)> m_watcher;
 };
 
 // Converting to the unit: a .wpt source gives a user-points file in the points-of-interest folder

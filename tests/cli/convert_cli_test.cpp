@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tests/cli/cli_test_support.h"
+#include "tests/storage/fat_volume.h"
 
 namespace {
 
@@ -118,7 +119,70 @@ TEST_F(ConvertCommandTest, AnInterruptLeavesNoTemporaryFile) {
     EXPECT_EQ(run.status, expected) << run.err;
     EXPECT_THAT(FilesUnder(Path("out")), ElementsAre("trip.upt"));
     EXPECT_EQ(ReadBytes(Path("out/trip.upt")), "an older conversion");
+    EXPECT_THAT(Lines(run.err),
+                ElementsAre("interrupted: nothing more is converted", "  left as it was: " + Path("out/trip.upt"),
+                            "  left as it was: " + Path("out/trip.rte"), "  not finished: " + wpt));
   }
+}
+
+// Interrupted in the middle of a run: it says which files it finished, which it left as they were,
+// and which inputs it did not finish or begin.
+TEST_F(ConvertCommandTest, AnInterruptTellsWhatWasFinishedAndWhatWasLeft) {
+  const std::string upt = Copy("walk.upt", "in/walk.upt");
+  const std::string wpt = Copy("trip~saved.wpt", "in/trip.wpt");
+  const std::string log = Copy("morning.log", "in/morning.log");
+  // The second rename puts trip.upt in place (the call goes through before the signal lands);
+  // trip.rte's comes after it.
+  const SInterruptedRun run = RunCliInterrupted({"convert", "-o", Path("out"), upt, wpt, log}, SYS_rename, 2, SIGINT);
+  if (!run.traced) GTEST_SKIP() << "this system refuses to trace a child (ptrace), so no signal can be placed";
+  ASSERT_TRUE(run.stopped) << run.err;
+  EXPECT_EQ(run.status, 130) << run.err;
+  EXPECT_THAT(FilesUnder(Path("out")), ElementsAre("trip.upt", "walk.wpt"));
+  EXPECT_THAT(Lines(run.err),
+              ElementsAre("interrupted: nothing more is converted", "  written whole: " + Path("out/walk.wpt"),
+                          "  written whole: " + Path("out/trip.upt"), "  left as it was: " + Path("out/trip.rte"),
+                          "  not finished: " + wpt, "  not converted: " + log));
+}
+
+// Two inputs that want one output, where an older file of that name lies: the second output gets
+// the next name however its folder is spelled, and neither conversion is lost. With one spelling it
+// always did; the older file used to hide the name from every other one.
+TEST_F(ConvertCommandTest, AnOlderFileHidesNoOutputsNameUnderAnySpelling) {
+  const CFatVolume fat(Path(""), 40);
+  fs::create_symlink(Path("g"), Path("gl"));
+  struct SSpelling {
+    std::string folder;  // where the inputs lie
+    std::string other;   // the same folder, spelled otherwise
+  };
+  std::vector<SSpelling> spellings = {
+      {Path("g"), Path("g/../g")}, {Path("g"), Path("g/.")}, {Path("g"), Path("g/")}, {Path("g"), Path("gl")}};
+  if (fat.Unavailable().empty()) {
+    // Letter case, and a link: the volume's names, not their letters, tell the folder.
+    fs::create_symlink(fat.Path() + "/G", Path("fl"));
+    spellings.push_back({fat.Path() + "/g", fat.Path() + "/G"});
+    spellings.push_back({fat.Path() + "/g", Path("fl")});
+  }
+  for (const SSpelling& s : spellings) {
+    for (const char* to : {"", "gpx"}) {
+      fs::remove_all(s.folder);
+      // Written, not copied: the FAT volume's driver copies no file.
+      WriteBytes(s.folder + "/a.upt", ReadBytes(kGolden / "walk.upt"));
+      WriteBytes(s.folder + "/a.rte", ReadBytes(kGolden / "walk.rte"));
+      const std::string extension = *to != '\0' ? "gpx" : "wpt";
+      WriteBytes(s.folder + "/a." + extension, "an older file");
+      std::vector<std::string> arguments = {"convert", s.folder + "/a.upt", s.other + "/a.rte"};
+      if (*to != '\0') arguments.insert(arguments.end(), {"--to", to});
+      const SRun run = Run(arguments);
+      EXPECT_EQ(run.status, 0) << run.err;
+      EXPECT_THAT(Lines(run.out), ElementsAre(s.folder + "/a." + extension, s.other + "/a_1." + extension)) << s.other;
+      EXPECT_NE(ReadBytes(s.folder + "/a." + extension), "an older file");
+      if (*to == '\0') {
+        EXPECT_TRUE(SameAsFixture("walk~from_upt.wpt", ReadBytes(s.folder + "/a.wpt"))) << s.other;
+        EXPECT_TRUE(SameAsFixture("walk~from_rte.wpt", ReadBytes(s.folder + "/a_1.wpt"))) << s.other;
+      }
+    }
+  }
+  if (!fat.Unavailable().empty()) GTEST_SKIP() << "letter case untried: no FAT32 volume here: " << fat.Unavailable();
 }
 
 TEST_F(ConvertCommandTest, EachFailureGivesTheMessageAndTheReason) {
@@ -128,31 +192,52 @@ TEST_F(ConvertCommandTest, EachFailureGivesTheMessageAndTheReason) {
   const std::string bare = Path("in/README");
   std::ofstream(bare) << "no extension";
   const std::string missing = Path("in/gone.trk");
+  const std::string garbage = Write("in/garbage.wpt", "not a waypoint file");
   std::ofstream(Path("in/broken.log")) << "$PTVLTRK,4830.000,N,00215.000,E,0035,M,101530.25,A,MORNING,061204*1B\n";
   const std::string upt = Copy("walk.upt", "in/walk.upt");
 
-  const SRun run = Run({"convert", "-o", Path("out"), notes, missing, Path("in/broken.log"), upt, bare});
+  // When every input fails, the output folder is not made.
+  const SRun none = Run({"convert", "-o", Path("none/deeper"), notes, missing, garbage});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_FALSE(fs::exists(Path("none")));
+
+  const SRun run = Run({"convert", "-o", Path("out"), notes, missing, garbage, Path("in/broken.log"), upt, bare});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, Path("out/walk.wpt") + "\n");  // the good file still went through
+  // A .wpt that cannot be read fails both its outputs for one reason, told once.
   EXPECT_THAT(
       Lines(run.err),
       ElementsAre("An error occured while loading file " + notes + ".",
                   "  unknown kind of file: expected .wpt, .trk, .upt, .rte, .log or .gpx",
                   "An error occured while loading file " + missing + ".", StartsWith("  cannot open " + missing + ": "),
+                  "An error occured while loading file " + garbage + ".", StartsWith("  "),
                   "An error occured while loading file " + Path("in/broken.log") + ".",
                   "  file ends without the end sentence", "An error occured while loading file " + bare + ".",
                   "  unknown kind of file: expected .wpt, .trk, .upt, .rte, .log or .gpx"));
   EXPECT_FALSE(fs::exists(Path("out/gone.log")));
   EXPECT_FALSE(fs::exists(Path("out/broken.trk")));
 
-  // An output folder that cannot be made fails every target, each naming the target.
+  // An output folder that cannot be made or used fails every target, each naming the target.
   std::ofstream(Path("taken")) << "a file";
-  const SRun blocked = Run({"convert", "-o", Path("taken/sub"), upt});
-  EXPECT_EQ(blocked.status, 1);
-  EXPECT_EQ(blocked.out, "");
-  EXPECT_THAT(Lines(blocked.err),
-              ElementsAre("An error occured while transferring file " + Path("taken/sub/walk.wpt") + ".",
-                          StartsWith("  cannot create the folder " + Path("taken/sub/"))));
+  fs::create_symlink(Path("nowhere"), Path("dangle"));
+  const struct {
+    std::string folder;
+    std::string reason;
+  } blocks[] = {
+      {Path("taken/sub"),
+       "cannot create the folder " + Path("taken/sub/") + ": " + Path("taken") + " is a file, not a folder"},
+      {Path("taken"), "cannot use the folder " + Path("taken/") + ": it is a file, not a folder"},
+      {Path("dangle"),
+       "cannot use the folder " + Path("dangle/") + ": it points to " + Path("nowhere") + ", which does not exist"},
+  };
+  for (const auto& block : blocks) {
+    const SRun blocked = Run({"convert", "-o", block.folder, upt});
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_EQ(blocked.out, "");
+    EXPECT_THAT(
+        Lines(blocked.err),
+        ElementsAre("An error occured while transferring file " + block.folder + "/walk.wpt.", "  " + block.reason));
+  }
 }
 
 TEST_F(ConvertCommandTest, UsageErrorsHelpAndVersion) {

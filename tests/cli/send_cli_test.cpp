@@ -102,10 +102,9 @@ TEST_F(SendCommandTest, EachFailureGivesTheMessageAndTheReasonAndTheOthersGoThro
   const SRun run = Run({"send", "--unit", unit, "--no-eject", notes, broken, missing, trip});
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(Lines(run.out), ElementsAre(unit + "/Mes POIs/trip.upt", unit + "/Itinéraires/trip.rte"));
-  // A .wpt gives two files, and each that fails is one line.
+  // A .wpt that cannot be read fails both its files for one reason, told once.
   EXPECT_THAT(Lines(run.err), ElementsAre("An error occured while loading file " + notes + ".",
                                           "  unknown kind of file: expected .wpt or .trk",
-                                          "An error occured while loading file " + broken + ".", StartsWith("  "),
                                           "An error occured while loading file " + broken + ".", StartsWith("  "),
                                           "An error occured while loading file " + missing + ".",
                                           StartsWith("  cannot open " + missing + ": ")));
@@ -147,6 +146,10 @@ TEST_F(SendCommandTest, AnInterruptRemovesTheStagingFolderAndTheTemporaryFile) {
   EXPECT_THAT(StagingLeftovers(), IsEmpty());
   EXPECT_THAT(FilesUnder(unit + "/Mes POIs"), ElementsAre("trip.upt"));
   EXPECT_EQ(ReadBytes(unit + "/Mes POIs/trip.upt"), "an older send");
+  EXPECT_THAT(Lines(run.err),
+              ElementsAre("interrupted: nothing more is sent", "  left as it was: " + unit + "/Mes POIs/trip.upt",
+                          "  left as it was: " + unit + "/Itinéraires/trip.rte", "  not finished: " + trip,
+                          "The unit is safe to remove after unmounting it."));
 }
 
 TEST_F(SendCommandTest, AFolderThatIsNotAUnitIsAUsageError) {

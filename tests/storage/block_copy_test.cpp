@@ -230,6 +230,33 @@ TEST_F(BlockCopyTest, CancelRemovesWhatTheRunAddedAndKeepsWhatItReplaced) {
   EXPECT_EQ(EntryCount(), 7u);
 }
 
+// A target's folder is made only for a file that lands in it: after a failure or a cancel the card
+// holds the folders it held before, and those holding a finished region.
+TEST_F(BlockCopyTest, TargetFoldersAreMadeOnlyForWhatLandsInThem) {
+  const std::string card = m_root + "card/";
+  for (const bool cancel : {false, true}) {
+    fs::remove_all(card);
+    fs::create_directories(card + "Detail Maps");
+    CFilePairs pairs;
+    pairs.Set(card + "Background Maps/a.tdx", Write("s1", Bytes(10)));
+    pairs.Set(card + "Detail Maps/b.imi", m_root + "missing");
+    pairs.Set(card + "Deep/er/b.imi", m_root + "missing");
+    pairs.Set(card + "More/c.imi", Write("s3", Bytes(200000)));
+    CRecordingObserver observer;
+    observer.onBlock = [&] { observer.cancelled = cancel && observer.sources.size() == 4; };
+    RunTransfer(pairs, &observer, m_report);
+    std::vector<std::string> left;
+    for (const auto& entry : fs::recursive_directory_iterator(card)) left.push_back(fs::relative(entry, card));
+    std::sort(left.begin(), left.end());
+    if (cancel) {
+      EXPECT_THAT(left, ::testing::ElementsAre("Detail Maps"));
+    } else {
+      EXPECT_THAT(left, ::testing::ElementsAre("Background Maps", "Background Maps/a.tdx", "Detail Maps", "More",
+                                               "More/c.imi"));
+    }
+  }
+}
+
 TEST(MakeRoomTest, TheOlderCopyGoesOnlyWhenTheVolumeCannotHoldBothButCanHoldTheNewOne) {
   const struct {
     std::uint64_t free, unit, newSize, freed;

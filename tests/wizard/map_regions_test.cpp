@@ -244,19 +244,6 @@ TEST_F(MapRegionsTest, ARegionCountsByTheSizeItAddsToItsTarget) {
   }
 }
 
-TEST_F(MapRegionsTest, CreateTargetFoldersMakesEveryMissingChain) {
-  const std::string card = m_root + "/card";
-  fs::create_directories(card + "/Background Maps");
-  CFilePairs pairs;
-  pairs.Set(card + "/Background Maps/a.tdx", "/x/a.tdx");
-  pairs.Set(card + "/Detail Maps/b.imi", "/x/b.imi");
-  pairs.Set(card + "/deep/er/c.imi", "/x/c.imi");
-  CreateTargetFolders(pairs);
-  EXPECT_TRUE(fs::is_directory(card + "/Background Maps"));
-  EXPECT_TRUE(fs::is_directory(card + "/Detail Maps"));
-  EXPECT_TRUE(fs::is_directory(card + "/deep/er"));
-}
-
 TEST_F(MapRegionsTest, LoadRegionsListsImiThenTdxOfEachFolderNewestFirst) {
   namespace rf = region_fixtures;
   const std::string first = m_root + "/drive_c/Vexlorn/Maps";

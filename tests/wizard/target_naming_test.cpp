@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "storage/unit_device.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -36,6 +37,49 @@ TEST(UniqueTargetNameTest, NumbersNamesThatARowBeginsWith) {
   };
   for (const SUniqueCase& c : cases) {
     EXPECT_EQ(UniqueTargetName(c.candidate, c.rows), c.expected) << c.candidate;
+  }
+}
+
+// A run names an output, writes it over an older file, then names the next: however the next is
+// spelled, it is another name.
+TEST(TargetNamesTest, AWrittenOutputHoldsItsNameUnderEverySpelling) {
+  const CTempFolder temp;
+  const std::string g = temp.Path() + "/g";
+  std::filesystem::create_symlink(g, temp.Path() + "/gl");
+  for (const std::string spelling : {"/g/../g/", "/g/./", "/g//", "/gl/"}) {
+    temp.File("g/a.wpt", "an older file");
+    CTargetNames names({g + "/a.upt", temp.Path() + spelling + "a.rte"});
+    ASSERT_EQ(names.Claim(g + "/a.wpt"), g + "/a.wpt");
+    temp.File("g/a.wpt.new", "the conversion");
+    std::filesystem::rename(g + "/a.wpt.new", g + "/a.wpt");
+    EXPECT_EQ(names.Claim(temp.Path() + spelling + "a.wpt"), temp.Path() + spelling + "a_1.wpt");
+  }
+}
+
+// A numbered name fits the folder's limit of 255 bytes: the base gives way, at a character's end.
+TEST(TargetNamesTest, ANumberedNameFitsTheFolder) {
+  const CTempFolder temp;
+  const std::string folder = temp.Path() + "/";
+  const std::string e = "\xC3\xA9";  // é, two bytes
+  std::string accented;              // 248 bytes
+  for (int i = 0; i < 124; ++i) accented += e;
+  const struct {
+    std::string stem;
+    int claims;
+    std::string expected;  // the name of the last claim
+  } cases[] = {
+      {"trip", 2, "trip_1.log"},
+      {std::string(249, 'a'), 2, std::string(249, 'a') + "_1.log"},  // 255 bytes exactly
+      {std::string(250, 'a'), 2, std::string(249, 'a') + "_1.log"},
+      {std::string(251, 'a'), 11, std::string(248, 'a') + "_10.log"},
+      // 250 bytes of é: "_1.log" leaves room for 249, which would cut the last é in two.
+      {accented + e, 2, accented + "_1.log"},
+  };
+  for (const auto& c : cases) {
+    CTargetNames names;
+    std::string name;
+    for (int i = 0; i < c.claims; ++i) name = names.Claim(folder + c.stem + ".log");
+    EXPECT_EQ(name, folder + c.expected) << c.stem.size() << " bytes, " << c.claims << " claims";
   }
 }
 

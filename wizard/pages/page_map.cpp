@@ -339,7 +339,6 @@ int CPropertyPageMap::OnWizardNext() {
   }
   FillRegionPairs(TickedPaths(), m_destinationRoot, m_state.filePairs);
   if (m_state.filePairs.Empty()) return PageId();
-  CreateTargetFolders(m_state.filePairs);
   // The destination is written from here on, and the map job does not eject it. In test mode it
   // is the temporary folder, which is not unplugged.
   if (!m_state.testMode) {

@@ -1,0 +1,118 @@
+// The folder that a job's files go into, made only when a file is about to be written there.
+#include "storage/output_folder.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <utility>
+
+#include "storage/file_system.h"
+#include "storage/volume_limits.h"
+
+namespace {
+
+std::string WithoutSeparators(std::string path) {
+  while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) path.pop_back();
+  return path;
+}
+
+// The levels of a path from the top down: "a/b/c" gives "a", "a/b", "a/b/c".
+std::vector<std::string> Levels(const std::string& path) {
+  std::vector<std::string> levels;
+  const std::string whole = WithoutSeparators(path);
+  for (std::size_t at = whole.find_first_of("/\\", 1); at != std::string::npos;
+       at = whole.find_first_of("/\\", at + 1)) {
+    if (whole[at - 1] != '/' && whole[at - 1] != '\\') levels.push_back(whole.substr(0, at));
+  }
+  levels.push_back(whole);
+  return levels;
+}
+
+// The first level that is there but is no folder: a file, or a link to nothing (its target in
+// `dangling`). Empty when every level that exists is a folder.
+std::string LevelInTheWay(const std::string& folder, std::string& dangling) {
+  for (const std::string& level : Levels(folder)) {
+    struct stat status {};
+    if (::lstat(level.c_str(), &status) != 0) return {};
+    if (S_ISLNK(status.st_mode)) {
+      struct stat target {};
+      if (::stat(level.c_str(), &target) == 0) {
+        if (S_ISDIR(target.st_mode)) continue;
+        return level;
+      }
+      char text[PATH_MAX];
+      const ssize_t size = ::readlink(level.c_str(), text, sizeof text);
+      dangling = size > 0 ? std::string(text, static_cast<std::size_t>(size)) : std::string("nothing");
+      return level;
+    }
+    if (!S_ISDIR(status.st_mode)) return level;
+  }
+  return {};
+}
+
+// The name of a level longer than its folder takes, with that limit; empty when there is none.
+std::string NameTooLong(const std::string& folder, std::size_t& limit) {
+  const SECFileSystem files;
+  for (const std::string& level : Levels(folder)) {
+    const std::string name = files.FileNameOf(level);
+    limit = MaxNameLength(files.FolderOf(level));
+    if (name.size() > limit) return name;
+  }
+  return {};
+}
+
+}  // namespace
+
+COutputFolder::~COutputFolder() {
+  // Only an empty level goes: whatever was written into it keeps it.
+  for (const std::string& level : m_made) ::rmdir(level.c_str());
+}
+
+bool COutputFolder::Prepare() {
+  if (m_prepared) return m_ready;
+  m_prepared = true;
+  SECFileSystem files;
+  if (files.IsFolder(m_folder)) return m_ready = true;
+  const std::vector<std::string> levels = Levels(m_folder);
+  for (auto level = levels.rbegin(); level != levels.rend() && !files.IsFolder(*level); ++level) {
+    struct stat status {};
+    // Something else of that name is not ours to take away.
+    if (::lstat(level->c_str(), &status) == 0) break;
+    m_made.push_back(*level);
+  }
+  files.CreateFolderChain(m_folder);
+  const int error = errno;
+  // The levels below one that could not be made are not there.
+  std::erase_if(m_made, [&](const std::string& level) { return !files.IsFolder(level); });
+  m_ready = files.IsFolder(m_folder);
+  if (!m_ready) m_reason = FolderFailure(m_folder, error);
+  return m_ready;
+}
+
+std::string FolderFailure(const std::string& folder, int errorNumber) {
+  const std::string whole = WithoutSeparators(folder);
+  if (errorNumber == ENAMETOOLONG && whole.size() >= PATH_MAX) {
+    return "cannot use the folder " + folder + ": its path is " + std::to_string(whole.size()) +
+           " bytes long, and the system takes paths of at most " + std::to_string(PATH_MAX - 1);
+  }
+  if (errorNumber == ENAMETOOLONG) {
+    std::size_t limit = 0;
+    const std::string name = NameTooLong(folder, limit);
+    if (!name.empty()) {
+      return "cannot create the folder " + folder + ": the name " + name + " is " + std::to_string(name.size()) +
+             " bytes long, and its folder takes names of at most " + std::to_string(limit);
+    }
+  }
+  std::string dangling;
+  const std::string level = LevelInTheWay(folder, dangling);
+  if (!level.empty()) {
+    const std::string what =
+        dangling.empty() ? " is a file, not a folder" : " points to " + dangling + ", which does not exist";
+    if (level == whole) return "cannot use the folder " + folder + ": it" + what;
+    return "cannot create the folder " + folder + ": " + level + what;
+  }
+  return "cannot create the folder " + folder + ": " + std::strerror(errorNumber);
+}

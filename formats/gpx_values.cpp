@@ -86,7 +86,8 @@ bool ParsePlainDecimal(std::string_view text, T& value) {
 }
 
 template <typename T>
-bool ParseNumber(std::string_view text, T& value) {
+bool ParseNumber(std::string_view text, T& value, bool* outOfRange) {
+  if (outOfRange != nullptr) *outOfRange = false;
   std::string_view view = TrimmedGpxText(text);
   if (!view.empty() && view.front() == '+') view.remove_prefix(1);
   if (view.empty() || !((view.front() >= '0' && view.front() <= '9') || view.front() == '-' || view.front() == '.'))
@@ -95,7 +96,9 @@ bool ParseNumber(std::string_view text, T& value) {
   if (ParsePlainDecimal(view, value)) return true;
   T parsed{};
   const auto result = std::from_chars(view.data(), view.data() + view.size(), parsed, std::chars_format::general);
-  if (result.ec != std::errc() || result.ptr != view.data() + view.size() || !std::isfinite(parsed)) return false;
+  if (result.ptr != view.data() + view.size()) return false;
+  if (result.ec == std::errc::result_out_of_range && outOfRange != nullptr) *outOfRange = true;
+  if (result.ec != std::errc() || !std::isfinite(parsed)) return false;
   value = parsed;
   return true;
 }
@@ -126,16 +129,23 @@ std::string_view TrimmedGpxText(std::string_view text) {
   return text;
 }
 
-bool ParseGpxNumber(std::string_view text, double& value) { return ParseNumber(text, value); }
+bool ParseGpxNumber(std::string_view text, double& value, bool* outOfRange) {
+  return ParseNumber(text, value, outOfRange);
+}
 
-bool ParseGpxNumber(std::string_view text, float& value) { return ParseNumber(text, value); }
+bool ParseGpxNumber(std::string_view text, float& value, bool* outOfRange) {
+  return ParseNumber(text, value, outOfRange);
+}
 
-bool ParseGpxInteger(std::string_view text, std::int64_t& value) {
+bool ParseGpxInteger(std::string_view text, std::int64_t& value, bool* outOfRange) {
+  if (outOfRange != nullptr) *outOfRange = false;
   std::string_view view = TrimmedGpxText(text);
   if (!view.empty() && view.front() == '+') view.remove_prefix(1);
   std::int64_t parsed = 0;
   const auto result = std::from_chars(view.data(), view.data() + view.size(), parsed);
-  if (view.empty() || result.ec != std::errc() || result.ptr != view.data() + view.size()) return false;
+  if (view.empty() || result.ptr != view.data() + view.size()) return false;
+  if (result.ec == std::errc::result_out_of_range && outOfRange != nullptr) *outOfRange = true;
+  if (result.ec != std::errc()) return false;
   value = parsed;
   return true;
 }

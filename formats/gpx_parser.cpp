@@ -29,6 +29,8 @@ constexpr std::size_t kMaxDepth = 256;
 constexpr std::size_t kBatchEvents = 2048;
 constexpr std::size_t kBatchBytes = 32 * 1024;
 constexpr std::size_t kBatches = 4;
+// The parse has this many blocks of input to read from: one it reads, the others filled meanwhile.
+constexpr std::size_t kInputBlocks = 3;
 
 // Where libxml2's faults outside a parse would go; ours are taken from the parser.
 void Silent(void*, const char*, ...) {}
@@ -75,43 +77,70 @@ class CBlockReader {
   CDiagnostic m_error;
 };
 
-// The input as libxml2 reads it: through the filter, straight into the parser's buffer.
-class CFilteredInput {
+}  // namespace
+
+// A block of the filtered input on its way to the parser.
+struct SInputBlock {
+  explicit SInputBlock(std::size_t capacity)
+      : data(std::make_unique_for_overwrite<char[]>(capacity)), capacity(capacity) {}
+
+  std::unique_ptr<char[]> data;
+  std::size_t capacity;
+  std::size_t size = 0;
+  std::size_t taken = 0;  // by the parser
+  bool last = false;      // nothing follows it
+  bool failed = false;    // the source could not be read (the reason is the pump's)
+};
+
+// The file read and filtered into blocks for the parser. It runs on the reading thread, so that
+// the parsing thread does nothing but parse.
+class CInputPump {
  public:
-  CFilteredInput(CByteSource& source, std::size_t blockSize) : m_blocks(source, blockSize) {}
+  CInputPump(CByteSource& source, std::size_t blockSize) : m_blocks(source, blockSize) {}
 
-  static int Read(void* context, char* buffer, int length) {
-    return static_cast<CFilteredInput*>(context)->Read(buffer, length);
-  }
-  static int Close(void*) { return 0; }
-
-  // Reads the start of the file until the filter knows how to take it; false on a read error.
+  // Reads the start of the file until the filter knows how to take it; false on a read error,
+  // which ends the input.
   bool Begin() {
     while (!m_filter.Begin(m_blocks.Data(), m_blocks.Size(), m_blocks.AtEnd())) {
-      if (!m_blocks.Refill()) return false;
+      if (!m_blocks.Refill()) return !(m_done = true);
     }
     return true;
   }
+  // Fills the block with what follows; the block that ends the input (or fails) is the last one.
+  void Fill(SInputBlock& block) {
+    block.size = block.taken = 0;
+    while (block.capacity - block.size >= CXmlInputFilter::kMaxPiece) {
+      std::size_t produced = 0;
+      const std::size_t taken = m_filter.Filter(m_blocks.Data(), m_blocks.Size(), m_blocks.AtEnd(),
+                                                block.data.get() + block.size, block.capacity - block.size, produced);
+      m_blocks.Take(taken);
+      block.size += produced;
+      if (taken != 0 || produced != 0) continue;
+      if (m_blocks.AtEnd()) {
+        block.last = m_done = true;
+        return;
+      }
+      if (!m_blocks.Refill()) {
+        block.failed = block.last = m_done = true;
+        return;
+      }
+    }
+  }
+  bool Done() const { return m_done; }
+
   bool Decodes() const { return m_filter.Decodes(); }
   std::size_t GetReplacementCount() const { return m_filter.GetReplacementCount(); }
   bool HasChanged() const { return m_filter.HasChanged(); }
-  bool IsEmpty() const { return m_blocks.BytesRead() == 0; }
+  bool IsEmpty() const { return m_blocks.AtEnd() && m_blocks.BytesRead() == 0; }
   const CDiagnostic& Error() const { return m_blocks.Error(); }
 
  private:
-  int Read(char* buffer, int length) {
-    for (;;) {
-      std::size_t made = 0;
-      m_blocks.Take(m_filter.Filter(m_blocks.Data(), m_blocks.Size(), m_blocks.AtEnd(), buffer,
-                                    static_cast<std::size_t>(std::max(length, 0)), made));
-      if (made != 0 || m_blocks.AtEnd()) return static_cast<int>(made);
-      if (!m_blocks.Refill()) return -1;
-    }
-  }
-
   CBlockReader m_blocks;
   CXmlInputFilter m_filter;
+  bool m_done = false;
 };
+
+namespace {
 
 // Where an offset of the filtered input lies in the file itself. The filter is run again from
 // the start up to that offset; a place inside a rewritten piece is that piece's.
@@ -351,36 +380,55 @@ bool IsGpxText(EGpxElement element) {
   }
 }
 
-// ---- The queue between the two threads ----
+// ---- The pipe between the two threads ----
 
-// The batches between the parsing thread and the reading one: there are kBatches in all, so a
-// parse that runs ahead of its reader waits for one to come back.
-class CGpxBatchQueue {
+// The input blocks on their way to the parsing thread and the event batches on their way back:
+// there are kInputBlocks and kBatches in all, so that neither side runs further ahead of the other
+// than that, and memory stays flat. The reading thread fills input blocks whenever the parse asks
+// for them, between batches.
+class CGpxPipe {
  public:
-  CGpxBatchQueue() {
+  CGpxPipe(std::size_t blockSize) {
     for (std::size_t i = 0; i < kBatches; ++i) {
-      auto& batch = *m_all.emplace_back(std::make_unique<SGpxEventBatch>());
+      auto& batch = *m_batches.emplace_back(std::make_unique<SGpxEventBatch>());
       batch.events.reserve(kBatchEvents);
       batch.bytes.reserve(kBatchBytes);
-      m_free.push_back(&batch);
+      m_freeBatches.push_back(&batch);
     }
+    for (std::size_t i = 0; i < kInputBlocks; ++i)
+      m_freeInput.push_back(m_input.emplace_back(std::make_unique<SInputBlock>(blockSize)).get());
   }
 
   // For the parse: an empty batch, once one is free; null when the reader has left.
-  SGpxEventBatch* Empty() {
+  SGpxEventBatch* EmptyBatch() {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_cancelled || !m_free.empty(); });
+    m_changed.wait(lock, [this] { return m_cancelled || !m_freeBatches.empty(); });
     if (m_cancelled) return nullptr;
-    SGpxEventBatch* batch = m_free.back();
-    m_free.pop_back();
+    SGpxEventBatch* batch = m_freeBatches.back();
+    m_freeBatches.pop_back();
     return batch;
   }
-  void Push(SGpxEventBatch* batch) {
+  void PushBatch(SGpxEventBatch* batch) {
     {
       std::lock_guard lock(m_mutex);
-      m_full.push_back(batch);
+      m_fullBatches.push_back(batch);
     }
     m_changed.notify_all();
+  }
+  // For the parse: the next input block, the one before handed back (the reader is asked for
+  // more when none is waiting); null when the reader has left.
+  SInputBlock* NextInput(SInputBlock* done) {
+    std::unique_lock lock(m_mutex);
+    if (done != nullptr) m_freeInput.push_back(done);
+    if (m_fullInput.empty()) {
+      m_inputWanted = true;
+      m_changed.notify_all();
+      m_changed.wait(lock, [this] { return m_cancelled || !m_fullInput.empty(); });
+    }
+    if (m_cancelled) return nullptr;
+    SInputBlock* block = m_fullInput.front();
+    m_fullInput.pop_front();
+    return block;
   }
   // No batch will follow.
   void Close() {
@@ -391,13 +439,31 @@ class CGpxBatchQueue {
     m_changed.notify_all();
   }
 
-  // For the reader: the next batch, null after the last.
-  SGpxEventBatch* Pop() {
+  // For the reader: a free input block to fill, null when none is.
+  SInputBlock* FreeInput() {
+    std::lock_guard lock(m_mutex);
+    m_inputWanted = false;
+    if (m_freeInput.empty()) return nullptr;
+    SInputBlock* block = m_freeInput.back();
+    m_freeInput.pop_back();
+    return block;
+  }
+  void PushInput(SInputBlock* block) {
+    {
+      std::lock_guard lock(m_mutex);
+      m_fullInput.push_back(block);
+    }
+    m_changed.notify_all();
+  }
+  // For the reader: the next batch, null after the last; `inputWanted` when the parse waits for
+  // input before it can hand over a batch.
+  SGpxEventBatch* PopBatch(bool& inputWanted) {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_closed || !m_full.empty(); });
-    if (m_full.empty()) return nullptr;
-    SGpxEventBatch* batch = m_full.front();
-    m_full.pop_front();
+    m_changed.wait(lock, [this] { return m_closed || !m_fullBatches.empty() || m_inputWanted; });
+    inputWanted = m_fullBatches.empty() && !m_closed;
+    if (m_fullBatches.empty()) return nullptr;
+    SGpxEventBatch* batch = m_fullBatches.front();
+    m_fullBatches.pop_front();
     return batch;
   }
   void Recycle(SGpxEventBatch* batch) {
@@ -409,11 +475,11 @@ class CGpxBatchQueue {
     }
     {
       std::lock_guard lock(m_mutex);
-      m_free.push_back(batch);
+      m_freeBatches.push_back(batch);
     }
     m_changed.notify_all();
   }
-  // The reader leaves: the parse gets no more batches.
+  // The reader leaves: the parse gets no more batches and no more input.
   void Cancel() {
     {
       std::lock_guard lock(m_mutex);
@@ -425,9 +491,13 @@ class CGpxBatchQueue {
  private:
   std::mutex m_mutex;
   std::condition_variable m_changed;
-  std::vector<std::unique_ptr<SGpxEventBatch>> m_all;
-  std::vector<SGpxEventBatch*> m_free;
-  std::deque<SGpxEventBatch*> m_full;
+  std::vector<std::unique_ptr<SGpxEventBatch>> m_batches;
+  std::vector<SGpxEventBatch*> m_freeBatches;
+  std::deque<SGpxEventBatch*> m_fullBatches;
+  std::vector<std::unique_ptr<SInputBlock>> m_input;
+  std::vector<SInputBlock*> m_freeInput;
+  std::deque<SInputBlock*> m_fullInput;
+  bool m_inputWanted = false;
   bool m_closed = false;
   bool m_cancelled = false;
 };
@@ -436,23 +506,24 @@ class CGpxBatchQueue {
 
 class CGpxParseThread {
  public:
-  CGpxParseThread(CByteSource& source, std::size_t blockSize) : m_input(source, blockSize) {
+  // `decodes`: the input comes as UTF-8 whatever the file declares; `emptyInput`: the file is empty.
+  CGpxParseThread(CGpxPipe& pipe, bool decodes, bool emptyInput)
+      : m_pipe(pipe), m_decodes(decodes), m_emptyInput(emptyInput) {
     m_thread = std::thread([this] { Run(); });
   }
   ~CGpxParseThread() {
-    m_queue.Cancel();
+    m_pipe.Cancel();
     m_thread.join();
   }
 
-  CGpxBatchQueue& Queue() { return m_queue; }
   void Quiet() { m_quiet.store(true, std::memory_order_relaxed); }
   const SGpxRefusal& Fault() const { return m_fault; }
-  const CDiagnostic& ReadError() const { return m_input.Error(); }
-  bool InputChanged() const { return m_input.HasChanged(); }
-  std::size_t DecodingReplacements() const { return m_input.GetReplacementCount(); }
 
  private:
   void Run();
+
+  static int Read(void* context, char* buffer, int length);
+  static int Close(void*) { return 0; }
 
   static void OnStart(void* context, const xmlChar* name, const xmlChar* prefix, const xmlChar* uri, int namespaceCount,
                       const xmlChar** namespaces, int attributeCount, int defaulted, const xmlChar** attributes);
@@ -483,8 +554,10 @@ class CGpxParseThread {
   // Hands the batch over once it is full (or, with `last`, whatever it holds).
   void Handover(bool last);
 
-  CFilteredInput m_input;
-  CGpxBatchQueue m_queue;
+  CGpxPipe& m_pipe;
+  const bool m_decodes;
+  const bool m_emptyInput;
+  SInputBlock* m_input = nullptr;  // the block the parser reads from
   std::atomic<bool> m_quiet = false;
   xmlParserCtxtPtr m_parser = nullptr;
   std::unique_ptr<SNames> m_names;
@@ -513,23 +586,37 @@ void CGpxParseThread::Run() {
   handler.processingInstruction = OnInstruction;
   handler.serror = OnError;
   // No entity, subset or resolver callbacks: nothing outside the file is ever looked up.
-  if (!m_input.Begin()) {
-    m_parser = nullptr;  // the read error is the reason
-  } else if ((m_parser = xmlCreateIOParserCtxt(&handler, this, CFilteredInput::Read, CFilteredInput::Close, &m_input,
-                                               XML_CHAR_ENCODING_NONE)) == nullptr) {
+  m_parser = xmlCreateIOParserCtxt(&handler, this, Read, Close, this, XML_CHAR_ENCODING_NONE);
+  if (m_parser == nullptr) {
     m_fault = {true, false, 0, "not enough memory to read the file"};
   } else {
     Guarded(this, [this] { m_names = std::make_unique<SNames>(m_parser->dict); });
     // A file the filter decodes comes as UTF-8, whatever its declaration says.
-    xmlCtxtUseOptions(m_parser, XML_PARSE_NONET | (m_input.Decodes() ? XML_PARSE_IGNORE_ENC : 0));
+    xmlCtxtUseOptions(m_parser, XML_PARSE_NONET | (m_decodes ? XML_PARSE_IGNORE_ENC : 0));
     if (m_names != nullptr) xmlParseDocument(m_parser);
     if (m_parser->myDoc != nullptr) xmlFreeDoc(m_parser->myDoc);
     xmlFreeParserCtxt(m_parser);
     m_parser = nullptr;
   }
-  if (m_batch != nullptr) m_queue.Push(m_batch);
+  if (m_batch != nullptr) m_pipe.PushBatch(m_batch);
   m_batch = nullptr;
-  m_queue.Close();
+  m_pipe.Close();
+}
+
+int CGpxParseThread::Read(void* context, char* buffer, int length) {
+  auto& parse = *static_cast<CGpxParseThread*>(context);
+  SInputBlock*& block = parse.m_input;
+  while (block == nullptr || block->taken == block->size) {
+    if (block != nullptr && block->last) return block->failed ? -1 : 0;
+    if ((block = parse.m_pipe.NextInput(block)) == nullptr) {
+      parse.m_stopped = true;
+      return -1;  // the reader has left
+    }
+  }
+  const std::size_t size = std::min(static_cast<std::size_t>(std::max(length, 0)), block->size - block->taken);
+  std::memcpy(buffer, block->data.get() + block->taken, size);
+  block->taken += size;
+  return static_cast<int>(size);
 }
 
 template <typename F>
@@ -559,7 +646,7 @@ std::uint64_t CGpxParseThread::Offset() const {
 }
 
 SGpxEventBatch* CGpxParseThread::Batch() {
-  if (m_batch == nullptr && (m_batch = m_queue.Empty()) == nullptr) {
+  if (m_batch == nullptr && (m_batch = m_pipe.EmptyBatch()) == nullptr) {
     xmlStopParser(m_parser);
     m_stopped = true;
   }
@@ -579,7 +666,7 @@ void CGpxParseThread::Append(SGpxEvent& event, bool second, const char* bytes, s
 
 void CGpxParseThread::Handover(bool last) {
   if (!last && m_batch->events.size() < kBatchEvents && m_batch->bytes.size() < kBatchBytes) return;
-  m_queue.Push(m_batch);
+  m_pipe.PushBatch(m_batch);
   m_batch = nullptr;
 }
 
@@ -686,7 +773,7 @@ void CGpxParseThread::Break() {
 void CGpxParseThread::Error(const xmlError& error) {
   // Namespace faults and warnings leave the document readable, as they always did.
   if (error.level != XML_ERR_FATAL || (m_fault.set && !m_weakFault)) return;
-  m_fault = {true, false, Offset(), Worded(error, m_input.IsEmpty())};
+  m_fault = {true, false, Offset(), Worded(error, m_emptyInput)};
   // "attributes construct error" comes just before the fault that says which tag it is.
   m_weakFault = error.code == XML_ERR_SPACE_REQUIRED;
   if (m_weakFault) return;
@@ -727,28 +814,49 @@ void CGpxParseThread::OnError(void* context, xmlErrorPtr error) {
 
 // ---- CGpxParse ----
 
-CGpxParse::CGpxParse(CByteSource& source, std::size_t blockSize) {
+CGpxParse::CGpxParse(CByteSource& source, std::size_t blockSize)
+    : m_pump(std::make_unique<CInputPump>(source, blockSize)), m_pipe(std::make_unique<CGpxPipe>(blockSize)) {
   static const bool initialised = [] {
     xmlInitParser();
     return true;
   }();
   (void)initialised;
-  m_thread = std::make_unique<CGpxParseThread>(source, blockSize);
+  // A read error is the reason; the parse then reads an input that fails at once.
+  if (!m_pump->Begin()) {
+    SInputBlock* block = m_pipe->FreeInput();
+    block->failed = block->last = true;
+    m_pipe->PushInput(block);
+  }
+  Pump();
+  m_thread = std::make_unique<CGpxParseThread>(*m_pipe, m_pump->Decodes(), m_pump->IsEmpty());
 }
 
 CGpxParse::~CGpxParse() = default;
 
+void CGpxParse::Pump() {
+  SInputBlock* block = nullptr;
+  while (!m_pump->Done() && (block = m_pipe->FreeInput()) != nullptr) {
+    m_pump->Fill(*block);
+    m_pipe->PushInput(block);
+  }
+}
+
 const SGpxEventBatch* CGpxParse::Next() {
-  if (m_batch != nullptr) m_thread->Queue().Recycle(m_batch);
-  m_batch = m_thread->Queue().Pop();
-  return m_batch;
+  if (m_batch != nullptr) m_pipe->Recycle(m_batch);
+  for (;;) {
+    // Every block the parse has read is filled again before it asks.
+    Pump();
+    bool wanted = false;
+    m_batch = m_pipe->PopBatch(wanted);
+    if (!wanted) return m_batch;
+  }
 }
 
 void CGpxParse::Quiet() { m_thread->Quiet(); }
 const SGpxRefusal& CGpxParse::Fault() const { return m_thread->Fault(); }
-const CDiagnostic& CGpxParse::ReadError() const { return m_thread->ReadError(); }
-bool CGpxParse::InputChanged() const { return m_thread->InputChanged(); }
-std::size_t CGpxParse::DecodingReplacements() const { return m_thread->DecodingReplacements(); }
+const CDiagnostic& CGpxParse::ReadError() const { return m_pump->Error(); }
+bool CGpxParse::InputChanged() const { return m_pump->HasChanged(); }
+std::size_t CGpxParse::DecodingReplacements() const { return m_pump->GetReplacementCount(); }
 
 void SetGpxRefusal(const CGpxSourceOpener& reopen, std::size_t blockSize, bool changed, const SGpxRefusal& refusal,
                    CDiagnostic& why) {

@@ -98,8 +98,11 @@ struct SGpxRefusal {
 };
 
 class CGpxParseThread;
+class CGpxPipe;
+class CInputPump;
 
-// One parse of a source, running from construction. The source is read on the parsing thread.
+// One parse of a source, running from construction on a thread of its own. The source is read
+// and filtered on the calling thread, between batches, whenever the parse asks for more.
 class CGpxParse {
  public:
   // `blockSize` is what is asked of the source at a time.
@@ -123,7 +126,12 @@ class CGpxParse {
   std::size_t DecodingReplacements() const;
 
  private:
-  std::unique_ptr<CGpxParseThread> m_thread;
+  // Fills every input block the parse has handed back.
+  void Pump();
+
+  std::unique_ptr<CInputPump> m_pump;
+  std::unique_ptr<CGpxPipe> m_pipe;
+  std::unique_ptr<CGpxParseThread> m_thread;  // ended before the pipe and the pump go
   SGpxEventBatch* m_batch = nullptr;
 };
 

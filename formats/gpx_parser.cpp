@@ -26,8 +26,8 @@ constexpr std::size_t kMaxDepth = 256;
 // A batch is handed over once it holds this many events or bytes; with kBatches of them in all, a
 // parse runs at most that far ahead of its reader. A batch that one large value made larger gives
 // its memory back when it is handed over again.
-constexpr std::size_t kBatchEvents = 2048;
-constexpr std::size_t kBatchBytes = 32 * 1024;
+constexpr std::size_t kBatchEvents = 8192;
+constexpr std::size_t kBatchBytes = 128 * 1024;
 constexpr std::size_t kBatches = 4;
 // The parse has this many blocks of input to read from: one it reads, the others filled meanwhile.
 constexpr std::size_t kInputBlocks = 3;

@@ -211,6 +211,12 @@ std::string CGpxReader::NameOf() {
       m_codePage.CountReplacements(1);
     }
   }
+  // Every code page keeps ASCII as it is: such a name is handed on without a copy.
+  if (std::all_of(m_text.begin(), m_text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    std::string name;
+    name.swap(m_text);
+    return name;
+  }
   std::string name = m_codePage.FromUtf8(m_text);
   ReleaseText();
   return name;

@@ -363,6 +363,29 @@ TEST_F(GpxTest, ValuesGpxCannotHoldAreRefusedAndNothingIsWritten) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder.Path()), {}), 1);
 }
 
+// Into a file, the points of a long track are formatted beside the caller: the bytes are those of
+// the text written in one go, and a value GPX cannot hold far into a track still refuses it.
+TEST_F(GpxTest, LongTracksGoIntoTheFileAsIntoText) {
+  SGpxDocument doc;
+  for (int t = 0; t < 2; ++t) {
+    CVexlornFileTrk& track = doc.tracks.emplace_back(AwkwardTrack(t == 0 ? "FIRST" : "SECOND"));
+    for (int i = 0; i < 9000; ++i)
+      track.GetNodes().Add(Node(1e-5 * i, -45.0 - 1e-5 * i, 0.25f * static_cast<float>(i % 4000), 1102324530 + i,
+                                i % 3 == 0 ? 0 : 1, i % 100));
+  }
+  doc.points = AwkwardWaypoints();
+  CCodePage codePage;
+  std::string text;
+  ASSERT_TRUE(WriteGpxText(doc, codePage, text));
+  EXPECT_EQ(WriteChecked(doc, codePage), text);
+
+  doc.tracks[1].GetNodes().Add(Node(0, 0, std::numeric_limits<float>::infinity(), 0, 1, 0));
+  CDiagnostic why;
+  EXPECT_FALSE(WriteGpxFile(PathOf("late.gpx"), doc, codePage, &why));
+  EXPECT_EQ(why.Reason(), "point 9006 of track 2 has an altitude that is not a number");
+  EXPECT_FALSE(std::filesystem::exists(PathOf("late.gpx")));
+}
+
 // A GPX 1.1 file shaped like the exports of other programs: metadata, foreign extensions, desc
 // instead of cmt, symbol names we do not know, tracks in several segments, points without names,
 // times with offsets and long fractions, and route points that name no waypoint.

@@ -452,6 +452,7 @@ class CGpxPipe {
     {
       std::lock_guard lock(m_mutex);
       m_fullInput.push_back(block);
+      m_inputEnded = block->last;
     }
     m_changed.notify_all();
   }
@@ -459,7 +460,8 @@ class CGpxPipe {
   // input before it can hand over a batch.
   SGpxEventBatch* PopBatch(bool& inputWanted) {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_closed || !m_fullBatches.empty() || m_inputWanted; });
+    const auto wanted = [this] { return m_inputWanted && !m_inputEnded; };
+    m_changed.wait(lock, [&] { return m_closed || !m_fullBatches.empty() || wanted(); });
     inputWanted = m_fullBatches.empty() && !m_closed;
     if (m_fullBatches.empty()) return nullptr;
     SGpxEventBatch* batch = m_fullBatches.front();
@@ -498,6 +500,7 @@ class CGpxPipe {
   std::vector<SInputBlock*> m_freeInput;
   std::deque<SInputBlock*> m_fullInput;
   bool m_inputWanted = false;
+  bool m_inputEnded = false;  // the last block is on its way
   bool m_closed = false;
   bool m_cancelled = false;
 };

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <limits>
 #include <memory>
+#include <system_error>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -565,15 +565,21 @@ bool CGpxReader::Read(CByteSource& source, std::uint64_t size, const CGpxSourceO
   CDiagnostic readError;
   bool changed = false;
   {
-    CGpxParse parse(source, blockSize);
-    while (const SGpxEventBatch* batch = parse.Next()) {
-      Take(*batch);
-      if (!Wanted()) parse.Quiet();
+    std::unique_ptr<CGpxParse> parse;
+    try {
+      parse = std::make_unique<CGpxParse>(source, blockSize);
+    } catch (const std::system_error& error) {
+      Fail(why, std::string("cannot start reading the file: ") + error.what());
+      return refused();
     }
-    syntax = parse.Fault();
-    readError = parse.ReadError();
-    changed = parse.InputChanged();
-    m_codePage.CountReplacements(parse.DecodingReplacements());
+    while (const SGpxEventBatch* batch = parse->Next()) {
+      Take(*batch);
+      if (!Wanted()) parse->Quiet();
+    }
+    syntax = parse->Fault();
+    readError = parse->ReadError();
+    changed = parse->InputChanged();
+    m_codePage.CountReplacements(parse->DecodingReplacements());
   }
   if (readError.HasReason()) {
     if (why != nullptr) *why = readError;

@@ -98,17 +98,23 @@ class CInputPump {
  public:
   CInputPump(CByteSource& source, std::size_t blockSize) : m_blocks(source, blockSize) {}
 
-  // Reads the start of the file until the filter knows how to take it; false on a read error,
-  // which ends the input.
-  bool Begin() {
+  // Reads the start of the file until the filter knows how to take it; a read error ends the
+  // input.
+  void Begin() {
     while (!m_filter.Begin(m_blocks.Data(), m_blocks.Size(), m_blocks.AtEnd())) {
-      if (!m_blocks.Refill()) return !(m_done = true);
+      if (!m_blocks.Refill()) {
+        m_failed = true;
+        return;
+      }
     }
-    return true;
   }
   // Fills the block with what follows; the block that ends the input (or fails) is the last one.
   void Fill(SInputBlock& block) {
     block.size = block.taken = 0;
+    if (m_failed) {
+      block.failed = block.last = m_done = true;
+      return;
+    }
     while (block.capacity - block.size >= CXmlInputFilter::kMaxPiece) {
       std::size_t produced = 0;
       const std::size_t taken = m_filter.Filter(m_blocks.Data(), m_blocks.Size(), m_blocks.AtEnd(),
@@ -121,7 +127,7 @@ class CInputPump {
         return;
       }
       if (!m_blocks.Refill()) {
-        block.failed = block.last = m_done = true;
+        block.failed = block.last = m_done = m_failed = true;
         return;
       }
     }
@@ -138,6 +144,7 @@ class CInputPump {
   CBlockReader m_blocks;
   CXmlInputFilter m_filter;
   bool m_done = false;
+  bool m_failed = false;
 };
 
 namespace {
@@ -380,15 +387,57 @@ bool IsGpxText(EGpxElement element) {
   }
 }
 
-// ---- The pipe between the two threads ----
+// ---- Between the parse and the reader ----
 
-// The input blocks on their way to the parsing thread and the event batches on their way back:
+// Where the parse takes its input from and leaves its batches.
+class CGpxChannel {
+ public:
+  virtual ~CGpxChannel() = default;
+  // The next input block, the one before handed back; null when the reader has left.
+  virtual SInputBlock* NextInput(SInputBlock* done) = 0;
+  // An empty batch to fill; null when the reader has left.
+  virtual SGpxEventBatch* EmptyBatch() = 0;
+  virtual void PushBatch(SGpxEventBatch* batch) = 0;
+  // No batch will follow.
+  virtual void Close() = 0;
+};
+
+// A small file parsed whole on the caller's thread before its events are taken: a thread would
+// cost more than it saves, and the file's events take little memory.
+class CGpxInlineChannel : public CGpxChannel {
+ public:
+  CGpxInlineChannel(CInputPump& pump, std::size_t blockSize) : m_pump(pump), m_block(blockSize) {}
+
+  SInputBlock* NextInput(SInputBlock*) override {
+    m_pump.Fill(m_block);
+    return &m_block;
+  }
+  SGpxEventBatch* EmptyBatch() override { return m_batches.emplace_back(std::make_unique<SGpxEventBatch>()).get(); }
+  // Batches are filled one at a time, so they come in the order they were taken.
+  void PushBatch(SGpxEventBatch*) override {}
+  void Close() override {}
+
+  // For the reader: the next batch, null after the last; the one before is given up.
+  SGpxEventBatch* PopBatch() {
+    if (m_next != 0) m_batches[m_next - 1].reset();
+    return m_next < m_batches.size() ? m_batches[m_next++].get() : nullptr;
+  }
+
+ private:
+  CInputPump& m_pump;
+  SInputBlock m_block;
+  std::vector<std::unique_ptr<SGpxEventBatch>> m_batches;
+  std::size_t m_next = 0;
+};
+
+// Between the two threads of a larger file: the input blocks on their way to the parsing thread
+// and the event batches on their way back:
 // there are kInputBlocks and kBatches in all, so that neither side runs further ahead of the other
 // than that, and memory stays flat. The reading thread fills input blocks whenever the parse asks
 // for them, between batches.
-class CGpxPipe {
+class CGpxPipe : public CGpxChannel {
  public:
-  CGpxPipe(std::size_t blockSize) {
+  explicit CGpxPipe(std::size_t blockSize) {
     for (std::size_t i = 0; i < kBatches; ++i) {
       auto& batch = *m_batches.emplace_back(std::make_unique<SGpxEventBatch>());
       batch.events.reserve(kBatchEvents);
@@ -400,7 +449,7 @@ class CGpxPipe {
   }
 
   // For the parse: an empty batch, once one is free; null when the reader has left.
-  SGpxEventBatch* EmptyBatch() {
+  SGpxEventBatch* EmptyBatch() override {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_cancelled || !m_freeBatches.empty(); });
     if (m_cancelled) return nullptr;
@@ -408,7 +457,7 @@ class CGpxPipe {
     m_freeBatches.pop_back();
     return batch;
   }
-  void PushBatch(SGpxEventBatch* batch) {
+  void PushBatch(SGpxEventBatch* batch) override {
     {
       std::lock_guard lock(m_mutex);
       m_fullBatches.push_back(batch);
@@ -417,7 +466,7 @@ class CGpxPipe {
   }
   // For the parse: the next input block, the one before handed back (the reader is asked for
   // more when none is waiting); null when the reader has left.
-  SInputBlock* NextInput(SInputBlock* done) {
+  SInputBlock* NextInput(SInputBlock* done) override {
     std::unique_lock lock(m_mutex);
     if (done != nullptr) m_freeInput.push_back(done);
     if (m_fullInput.empty()) {
@@ -430,8 +479,7 @@ class CGpxPipe {
     m_fullInput.pop_front();
     return block;
   }
-  // No batch will follow.
-  void Close() {
+  void Close() override {
     {
       std::lock_guard lock(m_mutex);
       m_closed = true;
@@ -507,24 +555,19 @@ class CGpxPipe {
 
 // ---- The parse ----
 
-class CGpxParseThread {
+// The parse itself: libxml2's callbacks turned into events.
+class CGpxParser {
  public:
   // `decodes`: the input comes as UTF-8 whatever the file declares; `emptyInput`: the file is empty.
-  CGpxParseThread(CGpxPipe& pipe, bool decodes, bool emptyInput)
-      : m_pipe(pipe), m_decodes(decodes), m_emptyInput(emptyInput) {
-    m_thread = std::thread([this] { Run(); });
-  }
-  ~CGpxParseThread() {
-    m_pipe.Cancel();
-    m_thread.join();
-  }
+  CGpxParser(CGpxChannel& channel, bool decodes, bool emptyInput)
+      : m_channel(channel), m_decodes(decodes), m_emptyInput(emptyInput) {}
 
+  // Parses the whole input, or until the reader leaves.
+  void Run();
   void Quiet() { m_quiet.store(true, std::memory_order_relaxed); }
   const SGpxRefusal& Fault() const { return m_fault; }
 
  private:
-  void Run();
-
   static int Read(void* context, char* buffer, int length);
   static int Close(void*) { return 0; }
 
@@ -557,7 +600,7 @@ class CGpxParseThread {
   // Hands the batch over once it is full (or, with `last`, whatever it holds).
   void Handover(bool last);
 
-  CGpxPipe& m_pipe;
+  CGpxChannel& m_channel;
   const bool m_decodes;
   const bool m_emptyInput;
   SInputBlock* m_input = nullptr;  // the block the parser reads from
@@ -571,10 +614,9 @@ class CGpxParseThread {
   bool m_stopped = false;  // by a fault or by the reader
   SGpxRefusal m_fault;
   bool m_weakFault = false;  // a fault of XML that a more telling one right after it replaces
-  std::thread m_thread;
 };
 
-void CGpxParseThread::Run() {
+void CGpxParser::Run() {
   // Every fault is reported through the parser's own handler; nothing goes to standard error.
   xmlSetGenericErrorFunc(nullptr, Silent);
   xmlSAXHandler handler;
@@ -601,17 +643,17 @@ void CGpxParseThread::Run() {
     xmlFreeParserCtxt(m_parser);
     m_parser = nullptr;
   }
-  if (m_batch != nullptr) m_pipe.PushBatch(m_batch);
+  if (m_batch != nullptr) m_channel.PushBatch(m_batch);
   m_batch = nullptr;
-  m_pipe.Close();
+  m_channel.Close();
 }
 
-int CGpxParseThread::Read(void* context, char* buffer, int length) {
-  auto& parse = *static_cast<CGpxParseThread*>(context);
+int CGpxParser::Read(void* context, char* buffer, int length) {
+  auto& parse = *static_cast<CGpxParser*>(context);
   SInputBlock*& block = parse.m_input;
   while (block == nullptr || block->taken == block->size) {
     if (block != nullptr && block->last) return block->failed ? -1 : 0;
-    if ((block = parse.m_pipe.NextInput(block)) == nullptr) {
+    if ((block = parse.m_channel.NextInput(block)) == nullptr) {
       parse.m_stopped = true;
       return -1;  // the reader has left
     }
@@ -623,8 +665,8 @@ int CGpxParseThread::Read(void* context, char* buffer, int length) {
 }
 
 template <typename F>
-void CGpxParseThread::Guarded(void* context, F&& callback) {
-  auto* parse = static_cast<CGpxParseThread*>(context);
+void CGpxParser::Guarded(void* context, F&& callback) {
+  auto* parse = static_cast<CGpxParser*>(context);
   try {
     callback();
   } catch (const std::bad_alloc&) {
@@ -638,7 +680,7 @@ void CGpxParseThread::Guarded(void* context, F&& callback) {
   }
 }
 
-std::uint64_t CGpxParseThread::Offset() const {
+std::uint64_t CGpxParser::Offset() const {
   if (m_parser == nullptr || m_parser->inputNr < 1) return 0;
   // The document's own input, even while an entity of the internal subset is being read.
   const xmlParserInputPtr input = m_parser->inputTab[0];
@@ -648,40 +690,40 @@ std::uint64_t CGpxParseThread::Offset() const {
   return input->consumed + static_cast<std::uint64_t>(input->cur - input->base);
 }
 
-SGpxEventBatch* CGpxParseThread::Batch() {
-  if (m_batch == nullptr && (m_batch = m_pipe.EmptyBatch()) == nullptr) {
+SGpxEventBatch* CGpxParser::Batch() {
+  if (m_batch == nullptr && (m_batch = m_channel.EmptyBatch()) == nullptr) {
     xmlStopParser(m_parser);
     m_stopped = true;
   }
   return m_batch;
 }
 
-SGpxEvent& CGpxParseThread::Add(SGpxEvent::EType type, EGpxElement element) {
+SGpxEvent& CGpxParser::Add(SGpxEvent::EType type, EGpxElement element) {
   return m_batch->events.emplace_back(SGpxEvent{type, element, false, false, 0, 0, 0, 0, 0});
 }
 
-void CGpxParseThread::Append(SGpxEvent& event, bool second, const char* bytes, std::size_t size) {
+void CGpxParser::Append(SGpxEvent& event, bool second, const char* bytes, std::size_t size) {
   (second ? event.hasSecond : event.hasFirst) = true;
   (second ? event.second : event.first) = m_batch->bytes.size();
   (second ? event.secondSize : event.firstSize) = static_cast<std::uint32_t>(size);
   m_batch->bytes.append(bytes, size);
 }
 
-void CGpxParseThread::Handover(bool last) {
+void CGpxParser::Handover(bool last) {
   if (!last && m_batch->events.size() < kBatchEvents && m_batch->bytes.size() < kBatchBytes) return;
-  m_pipe.PushBatch(m_batch);
+  m_channel.PushBatch(m_batch);
   m_batch = nullptr;
 }
 
-void CGpxParseThread::Refuse(bool atElement, std::string rule) {
+void CGpxParser::Refuse(bool atElement, std::string rule) {
   m_fault = {true, atElement, Offset(), std::move(rule)};
   m_weakFault = false;
   m_stopped = true;
   xmlStopParser(m_parser);
 }
 
-void CGpxParseThread::Start(const xmlChar* name, const xmlChar* prefix, const xmlChar* uri, int attributeCount,
-                            const xmlChar** attributes) {
+void CGpxParser::Start(const xmlChar* name, const xmlChar* prefix, const xmlChar* uri, int attributeCount,
+                       const xmlChar** attributes) {
   if (m_open.size() + m_ignored >= kMaxDepth) {
     Refuse(true, "elements nested more than " + std::to_string(kMaxDepth) + " deep");
     return;
@@ -733,7 +775,7 @@ void CGpxParseThread::Start(const xmlChar* name, const xmlChar* prefix, const xm
   Handover(false);
 }
 
-void CGpxParseThread::End() {
+void CGpxParser::End() {
   if (m_ignored != 0) {
     --m_ignored;
     return;
@@ -748,7 +790,7 @@ void CGpxParseThread::End() {
   Handover(m_open.empty());
 }
 
-void CGpxParseThread::Characters(SGpxEvent::EType type, const xmlChar* text, int length) {
+void CGpxParser::Characters(SGpxEvent::EType type, const xmlChar* text, int length) {
   // Only the element's own text counts, not that of elements inside it.
   if (m_ignored != 0 || m_open.empty() || !IsGpxText(m_open.back()) || !Reporting() || Batch() == nullptr) return;
   const auto size = static_cast<std::size_t>(length);
@@ -767,13 +809,13 @@ void CGpxParseThread::Characters(SGpxEvent::EType type, const xmlChar* text, int
   Handover(false);
 }
 
-void CGpxParseThread::Break() {
+void CGpxParser::Break() {
   if (!Reporting() || Batch() == nullptr) return;
   Add(SGpxEvent::EType::Break, m_open.back());
   Handover(false);
 }
 
-void CGpxParseThread::Error(const xmlError& error) {
+void CGpxParser::Error(const xmlError& error) {
   // Namespace faults and warnings leave the document readable, as they always did.
   if (error.level != XML_ERR_FATAL || (m_fault.set && !m_weakFault)) return;
   m_fault = {true, false, Offset(), Worded(error, m_emptyInput)};
@@ -784,57 +826,63 @@ void CGpxParseThread::Error(const xmlError& error) {
   xmlStopParser(m_parser);
 }
 
-void CGpxParseThread::OnStart(void* context, const xmlChar* name, const xmlChar* prefix, const xmlChar* uri, int,
-                              const xmlChar**, int attributeCount, int, const xmlChar** attributes) {
-  Guarded(context,
-          [&] { static_cast<CGpxParseThread*>(context)->Start(name, prefix, uri, attributeCount, attributes); });
+void CGpxParser::OnStart(void* context, const xmlChar* name, const xmlChar* prefix, const xmlChar* uri, int,
+                         const xmlChar**, int attributeCount, int, const xmlChar** attributes) {
+  Guarded(context, [&] { static_cast<CGpxParser*>(context)->Start(name, prefix, uri, attributeCount, attributes); });
 }
 
-void CGpxParseThread::OnEnd(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
-  Guarded(context, [&] { static_cast<CGpxParseThread*>(context)->End(); });
+void CGpxParser::OnEnd(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
+  Guarded(context, [&] { static_cast<CGpxParser*>(context)->End(); });
 }
 
-void CGpxParseThread::OnCharacters(void* context, const xmlChar* text, int length) {
-  Guarded(context, [&] { static_cast<CGpxParseThread*>(context)->Characters(SGpxEvent::EType::Text, text, length); });
+void CGpxParser::OnCharacters(void* context, const xmlChar* text, int length) {
+  Guarded(context, [&] { static_cast<CGpxParser*>(context)->Characters(SGpxEvent::EType::Text, text, length); });
 }
 
-void CGpxParseThread::OnCData(void* context, const xmlChar* text, int length) {
-  Guarded(context, [&] { static_cast<CGpxParseThread*>(context)->Characters(SGpxEvent::EType::CData, text, length); });
+void CGpxParser::OnCData(void* context, const xmlChar* text, int length) {
+  Guarded(context, [&] { static_cast<CGpxParser*>(context)->Characters(SGpxEvent::EType::CData, text, length); });
 }
 
 // A comment or instruction ends a run of characters.
-void CGpxParseThread::OnComment(void* context, const xmlChar*) {
-  auto* parse = static_cast<CGpxParseThread*>(context);
+void CGpxParser::OnComment(void* context, const xmlChar*) {
+  auto* parse = static_cast<CGpxParser*>(context);
   if (parse->m_ignored != 0 || parse->m_open.empty() || !IsGpxText(parse->m_open.back())) return;
   Guarded(context, [parse] { parse->Break(); });
 }
 
-void CGpxParseThread::OnInstruction(void* context, const xmlChar*, const xmlChar*) { OnComment(context, nullptr); }
+void CGpxParser::OnInstruction(void* context, const xmlChar*, const xmlChar*) { OnComment(context, nullptr); }
 
-void CGpxParseThread::OnError(void* context, xmlErrorPtr error) {
-  if (error != nullptr) Guarded(context, [&] { static_cast<CGpxParseThread*>(context)->Error(*error); });
+void CGpxParser::OnError(void* context, xmlErrorPtr error) {
+  if (error != nullptr) Guarded(context, [&] { static_cast<CGpxParser*>(context)->Error(*error); });
 }
 
 // ---- CGpxParse ----
 
-CGpxParse::CGpxParse(CByteSource& source, std::size_t blockSize)
-    : m_pump(std::make_unique<CInputPump>(source, blockSize)), m_pipe(std::make_unique<CGpxPipe>(blockSize)) {
+CGpxParse::CGpxParse(CByteSource& source, std::size_t blockSize, bool ownThread)
+    : m_pump(std::make_unique<CInputPump>(source, blockSize)) {
   static const bool initialised = [] {
     xmlInitParser();
     return true;
   }();
   (void)initialised;
-  // A read error is the reason; the parse then reads an input that fails at once.
-  if (!m_pump->Begin()) {
-    SInputBlock* block = m_pipe->FreeInput();
-    block->failed = block->last = true;
-    m_pipe->PushInput(block);
+  m_pump->Begin();
+  if (!ownThread) {
+    m_inline = std::make_unique<CGpxInlineChannel>(*m_pump, blockSize);
+    m_parser = std::make_unique<CGpxParser>(*m_inline, m_pump->Decodes(), m_pump->IsEmpty());
+    m_parser->Run();
+    return;
   }
+  m_pipe = std::make_unique<CGpxPipe>(blockSize);
   Pump();
-  m_thread = std::make_unique<CGpxParseThread>(*m_pipe, m_pump->Decodes(), m_pump->IsEmpty());
+  m_parser = std::make_unique<CGpxParser>(*m_pipe, m_pump->Decodes(), m_pump->IsEmpty());
+  m_thread = std::thread([this] { m_parser->Run(); });
 }
 
-CGpxParse::~CGpxParse() = default;
+CGpxParse::~CGpxParse() {
+  if (!m_thread.joinable()) return;
+  m_pipe->Cancel();
+  m_thread.join();
+}
 
 void CGpxParse::Pump() {
   SInputBlock* block = nullptr;
@@ -845,6 +893,7 @@ void CGpxParse::Pump() {
 }
 
 const SGpxEventBatch* CGpxParse::Next() {
+  if (m_inline) return m_inline->PopBatch();
   if (m_batch != nullptr) m_pipe->Recycle(m_batch);
   for (;;) {
     // Every block the parse has read is filled again before it asks.
@@ -855,8 +904,8 @@ const SGpxEventBatch* CGpxParse::Next() {
   }
 }
 
-void CGpxParse::Quiet() { m_thread->Quiet(); }
-const SGpxRefusal& CGpxParse::Fault() const { return m_thread->Fault(); }
+void CGpxParse::Quiet() { m_parser->Quiet(); }
+const SGpxRefusal& CGpxParse::Fault() const { return m_parser->Fault(); }
 const CDiagnostic& CGpxParse::ReadError() const { return m_pump->Error(); }
 bool CGpxParse::InputChanged() const { return m_pump->HasChanged(); }
 std::size_t CGpxParse::DecodingReplacements() const { return m_pump->GetReplacementCount(); }

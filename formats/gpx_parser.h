@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "formats/diagnostic.h"
@@ -97,16 +98,18 @@ struct SGpxRefusal {
   std::string rule;
 };
 
-class CGpxParseThread;
+class CGpxInlineChannel;
+class CGpxParser;
 class CGpxPipe;
 class CInputPump;
 
-// One parse of a source, running from construction on a thread of its own. The source is read
-// and filtered on the calling thread, between batches, whenever the parse asks for more.
+// One parse of a source. With `ownThread` it runs from construction on a thread of its own, and
+// the source is read and filtered on the calling thread between batches, whenever the parse asks
+// for more; without, the whole source is parsed at once (for a small one).
 class CGpxParse {
  public:
   // `blockSize` is what is asked of the source at a time.
-  CGpxParse(CByteSource& source, std::size_t blockSize);
+  CGpxParse(CByteSource& source, std::size_t blockSize, bool ownThread);
   // Ends the parse where it stands (when the reader leaves early) and waits for its thread.
   ~CGpxParse();
   CGpxParse(const CGpxParse&) = delete;
@@ -130,8 +133,10 @@ class CGpxParse {
   void Pump();
 
   std::unique_ptr<CInputPump> m_pump;
+  std::unique_ptr<CGpxInlineChannel> m_inline;
   std::unique_ptr<CGpxPipe> m_pipe;
-  std::unique_ptr<CGpxParseThread> m_thread;  // ended before the pipe and the pump go
+  std::unique_ptr<CGpxParser> m_parser;
+  std::thread m_thread;  // ended (by the destructor) before the rest goes
   SGpxEventBatch* m_batch = nullptr;
 };
 

@@ -23,7 +23,8 @@
 namespace {
 
 // What a reader asks its source for at a time: a large file in blocks of 256 KiB, a small one in
-// one block of its own size (but room for the longest piece the filter looks ahead at).
+// one block of its own size (but room for the longest piece the filter looks ahead at). Only a
+// large file is parsed on a thread of its own.
 constexpr std::size_t kBlockSize = 256 * 1024;
 std::size_t BlockSizeFor(std::uint64_t inputSize) {
   constexpr std::size_t kSmallest = 4096;
@@ -567,7 +568,7 @@ bool CGpxReader::Read(CByteSource& source, std::uint64_t size, const CGpxSourceO
   {
     std::unique_ptr<CGpxParse> parse;
     try {
-      parse = std::make_unique<CGpxParse>(source, blockSize);
+      parse = std::make_unique<CGpxParse>(source, blockSize, blockSize == kBlockSize);
     } catch (const std::system_error& error) {
       Fail(why, std::string("cannot start reading the file: ") + error.what());
       return refused();

@@ -691,18 +691,11 @@ TEST_F(GpxTest, RefusesWithLineAndColumnAndKeepsTheDocument) {
   }
 }
 
-// A file far larger than what the parse hands over at a time: every point arrives, in order, with
-// a name of megabytes; a fault at its very end still refuses it; a handler that throws leaves no
+// Files of more events than the parse hands over at a time, one small enough to be parsed at once
+// and one large enough for a thread of its own: every point arrives, in order, with a name of
+// megabytes; a fault at the very end still refuses the file; a handler that throws leaves no
 // parse running behind it.
 TEST_F(GpxTest, LongFilesArriveWholeAndInOrder) {
-  constexpr int kPoints = 20000;
-  const std::string name(3 << 20, 'N');
-  std::string whole = "<gpx version=\"1.1\"><trk><name>" + name + "</name><trkseg>\n";
-  for (int i = 0; i < kPoints; ++i)
-    whole += "<trkpt lat=\"1\" lon=\"2\"><ele>" + std::to_string(i) + "</ele></trkpt>\n";
-  const std::string cut = whole;
-  whole += "</trkseg></trk></gpx>\n";
-
   class CRecorder : public CGpxTrackHandler {
    public:
     explicit CRecorder(int throwAt = -1) : m_throwAt(throwAt) {}
@@ -720,25 +713,34 @@ TEST_F(GpxTest, LongFilesArriveWholeAndInOrder) {
     bool m_inOrder = true;
     bool m_ended = false;
   };
-  CCodePage codePage;
-  CVexlornFileWpt points;
-  CDiagnostic why;
-  CRecorder all;
-  ASSERT_TRUE(ReadGpxText(whole, points, all, codePage, &why)) << why.Reason();
-  EXPECT_EQ(all.m_nodes, kPoints);
-  EXPECT_TRUE(all.m_inOrder);
-  EXPECT_TRUE(all.m_ended);
-  EXPECT_EQ(all.m_name, name);
+  for (const auto& [points, nameSize] : {std::pair{3000, 4}, std::pair{20000, 3 << 20}}) {
+    const std::string name(static_cast<std::size_t>(nameSize), 'N');
+    std::string whole = "<gpx version=\"1.1\"><trk><name>" + name + "</name><trkseg>\n";
+    for (int i = 0; i < points; ++i)
+      whole += "<trkpt lat=\"1\" lon=\"2\"><ele>" + std::to_string(i) + "</ele></trkpt>\n";
+    const std::string cut = whole;
+    whole += "</trkseg></trk></gpx>\n";
 
-  CRecorder truncated;
-  EXPECT_FALSE(ReadGpxText(cut, points, truncated, codePage, &why));
-  EXPECT_EQ(why.Reason(),
-            "line " + std::to_string(kPoints + 2) + ", column 1: the file ends inside <trkseg> of line 1");
-  EXPECT_FALSE(truncated.m_ended);
+    CCodePage codePage;
+    CVexlornFileWpt read;
+    CDiagnostic why;
+    CRecorder all;
+    ASSERT_TRUE(ReadGpxText(whole, read, all, codePage, &why)) << why.Reason();
+    EXPECT_EQ(all.m_nodes, points);
+    EXPECT_TRUE(all.m_inOrder);
+    EXPECT_TRUE(all.m_ended);
+    EXPECT_EQ(all.m_name, name);
 
-  CRecorder throwing(100);
-  EXPECT_THROW(ReadGpxText(whole, points, throwing, codePage, &why), std::runtime_error);
-  EXPECT_EQ(throwing.m_nodes, 100);
+    CRecorder truncated;
+    EXPECT_FALSE(ReadGpxText(cut, read, truncated, codePage, &why));
+    EXPECT_EQ(why.Reason(),
+              "line " + std::to_string(points + 2) + ", column 1: the file ends inside <trkseg> of line 1");
+    EXPECT_FALSE(truncated.m_ended);
+
+    CRecorder throwing(100);
+    EXPECT_THROW(ReadGpxText(whole, read, throwing, codePage, &why), std::runtime_error);
+    EXPECT_EQ(throwing.m_nodes, 100);
+  }
 }
 
 TEST_F(GpxTest, TimeForms) {

@@ -5,171 +5,25 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <limits>
-#include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
 #include <utility>
 
 #include "formats/gpx.h"
-#include "formats/xml_input_filter.h"
+#include "formats/gpx_pipe.h"
 
 namespace {
 
 // Elements nested deeper are refused: GPX needs a handful of levels, extensions a few more.
 constexpr std::size_t kMaxDepth = 256;
 
-// A batch is handed over once it holds this many events or bytes; with kBatches of them in all, a
-// parse runs at most that far ahead of its reader. A batch that one large value made larger gives
-// its memory back when it is handed over again.
-constexpr std::size_t kBatchEvents = 8192;
-constexpr std::size_t kBatchBytes = 128 * 1024;
-constexpr std::size_t kBatches = 4;
-// The parse has this many blocks of input to read from: one it reads, the others filled meanwhile.
-constexpr std::size_t kInputBlocks = 3;
-
 // Where libxml2's faults outside a parse would go; ours are taken from the parser.
 void Silent(void*, const char*, ...) {}
 
 const char* Text(const xmlChar* text) { return reinterpret_cast<const char*>(text); }
-
-// ---- The input ----
-
-// A source read a block at a time into a buffer, the bytes not yet taken kept in front.
-class CBlockReader {
- public:
-  CBlockReader(CByteSource& source, std::size_t size)
-      : m_source(source), m_block(std::make_unique_for_overwrite<char[]>(size)), m_capacity(size) {}
-
-  const char* Data() const { return m_block.get() + m_begin; }
-  std::size_t Size() const { return m_end - m_begin; }
-  bool AtEnd() const { return m_atEnd; }
-  std::uint64_t BytesRead() const { return m_read; }
-  void Take(std::size_t count) { m_begin += count; }
-  // Reads behind what is left; false on a read error (its reason in Error()).
-  bool Refill() {
-    if (m_atEnd) return true;
-    const std::size_t left = Size();
-    if (left != 0 && m_begin != 0) std::memmove(m_block.get(), m_block.get() + m_begin, left);
-    m_begin = 0;
-    m_end = left;
-    std::size_t got = 0;
-    if (!m_source.Read(m_block.get() + m_end, m_capacity - m_end, got, &m_error)) return false;
-    m_end += got;
-    m_read += got;
-    m_atEnd = got == 0;
-    return true;
-  }
-  const CDiagnostic& Error() const { return m_error; }
-
- private:
-  CByteSource& m_source;
-  std::unique_ptr<char[]> m_block;
-  std::size_t m_capacity;
-  std::size_t m_begin = 0;
-  std::size_t m_end = 0;
-  std::uint64_t m_read = 0;
-  bool m_atEnd = false;
-  CDiagnostic m_error;
-};
-
-}  // namespace
-
-// A block of the filtered input on its way to the parser.
-struct SInputBlock {
-  explicit SInputBlock(std::size_t capacity)
-      : data(std::make_unique_for_overwrite<char[]>(capacity)), capacity(capacity) {}
-
-  std::unique_ptr<char[]> data;
-  std::size_t capacity;
-  std::size_t size = 0;
-  std::size_t taken = 0;  // by the parser
-  bool last = false;      // nothing follows it
-  bool failed = false;    // the source could not be read (the reason is the pump's)
-};
-
-// The file read and filtered into blocks for the parser. It runs on the reading thread, so that
-// the parsing thread does nothing but parse.
-class CInputPump {
- public:
-  CInputPump(CByteSource& source, std::size_t blockSize) : m_blocks(source, blockSize) {}
-
-  // Reads the start of the file until the filter knows how to take it; a read error ends the
-  // input.
-  void Begin() {
-    while (!m_filter.Begin(m_blocks.Data(), m_blocks.Size(), m_blocks.AtEnd())) {
-      if (!m_blocks.Refill()) {
-        m_failed = true;
-        return;
-      }
-    }
-  }
-  // Fills the block with what follows; the block that ends the input (or fails) is the last one.
-  void Fill(SInputBlock& block) {
-    block.size = block.taken = 0;
-    if (m_failed) {
-      block.failed = block.last = m_done = true;
-      return;
-    }
-    while (block.capacity - block.size >= CXmlInputFilter::kMaxPiece) {
-      std::size_t produced = 0;
-      const std::size_t taken = m_filter.Filter(m_blocks.Data(), m_blocks.Size(), m_blocks.AtEnd(),
-                                                block.data.get() + block.size, block.capacity - block.size, produced);
-      m_blocks.Take(taken);
-      block.size += produced;
-      if (taken != 0 || produced != 0) continue;
-      if (m_blocks.AtEnd()) {
-        block.last = m_done = true;
-        return;
-      }
-      if (!m_blocks.Refill()) {
-        block.failed = block.last = m_done = m_failed = true;
-        return;
-      }
-    }
-  }
-  bool Done() const { return m_done; }
-
-  bool Decodes() const { return m_filter.Decodes(); }
-  std::size_t GetReplacementCount() const { return m_filter.GetReplacementCount(); }
-  bool HasChanged() const { return m_filter.HasChanged(); }
-  bool IsEmpty() const { return m_blocks.AtEnd() && m_blocks.BytesRead() == 0; }
-  const CDiagnostic& Error() const { return m_blocks.Error(); }
-
- private:
-  CBlockReader m_blocks;
-  CXmlInputFilter m_filter;
-  bool m_done = false;
-  bool m_failed = false;
-};
-
-namespace {
-
-// Where an offset of the filtered input lies in the file itself. The filter is run again from
-// the start up to that offset; a place inside a rewritten piece is that piece's.
-std::uint64_t SourceOffset(CByteSource& source, std::size_t blockSize, std::uint64_t filtered) {
-  CBlockReader blocks(source, blockSize);
-  CXmlInputFilter filter;
-  std::vector<char> out(blockSize);
-  std::uint64_t made = 0, taken = 0;
-  if (!blocks.Refill()) return taken;
-  while (made < filtered) {
-    const auto room = static_cast<std::size_t>(std::min<std::uint64_t>(filtered - made, out.size()));
-    if (room < CXmlInputFilter::kMaxPiece) return taken + room;
-    std::size_t produced = 0;
-    const std::size_t consumed =
-        filter.Filter(blocks.Data(), blocks.Size(), blocks.AtEnd(), out.data(), room, produced);
-    blocks.Take(consumed);
-    made += produced;
-    taken += consumed;
-    if (consumed == 0 && produced == 0 && (blocks.AtEnd() || !blocks.Refill())) break;
-  }
-  return taken;
-}
 
 // ---- Elements ----
 
@@ -387,172 +241,6 @@ bool IsGpxText(EGpxElement element) {
   }
 }
 
-// ---- Between the parse and the reader ----
-
-// Where the parse takes its input from and leaves its batches.
-class CGpxChannel {
- public:
-  virtual ~CGpxChannel() = default;
-  // The next input block, the one before handed back; null when the reader has left.
-  virtual SInputBlock* NextInput(SInputBlock* done) = 0;
-  // An empty batch to fill; null when the reader has left.
-  virtual SGpxEventBatch* EmptyBatch() = 0;
-  virtual void PushBatch(SGpxEventBatch* batch) = 0;
-  // No batch will follow.
-  virtual void Close() = 0;
-};
-
-// A small file parsed whole on the caller's thread before its events are taken: a thread would
-// cost more than it saves, and the file's events take little memory.
-class CGpxInlineChannel : public CGpxChannel {
- public:
-  CGpxInlineChannel(CInputPump& pump, std::size_t blockSize) : m_pump(pump), m_block(blockSize) {}
-
-  SInputBlock* NextInput(SInputBlock*) override {
-    m_pump.Fill(m_block);
-    return &m_block;
-  }
-  SGpxEventBatch* EmptyBatch() override { return m_batches.emplace_back(std::make_unique<SGpxEventBatch>()).get(); }
-  // Batches are filled one at a time, so they come in the order they were taken.
-  void PushBatch(SGpxEventBatch*) override {}
-  void Close() override {}
-
-  // For the reader: the next batch, null after the last; the one before is given up.
-  SGpxEventBatch* PopBatch() {
-    if (m_next != 0) m_batches[m_next - 1].reset();
-    return m_next < m_batches.size() ? m_batches[m_next++].get() : nullptr;
-  }
-
- private:
-  CInputPump& m_pump;
-  SInputBlock m_block;
-  std::vector<std::unique_ptr<SGpxEventBatch>> m_batches;
-  std::size_t m_next = 0;
-};
-
-// Between the two threads of a larger file: the input blocks on their way to the parsing thread
-// and the event batches on their way back:
-// there are kInputBlocks and kBatches in all, so that neither side runs further ahead of the other
-// than that, and memory stays flat. The reading thread fills input blocks whenever the parse asks
-// for them, between batches.
-class CGpxPipe : public CGpxChannel {
- public:
-  explicit CGpxPipe(std::size_t blockSize) {
-    for (std::size_t i = 0; i < kBatches; ++i) {
-      auto& batch = *m_batches.emplace_back(std::make_unique<SGpxEventBatch>());
-      batch.events.reserve(kBatchEvents);
-      batch.bytes.reserve(kBatchBytes);
-      m_freeBatches.push_back(&batch);
-    }
-    for (std::size_t i = 0; i < kInputBlocks; ++i)
-      m_freeInput.push_back(m_input.emplace_back(std::make_unique<SInputBlock>(blockSize)).get());
-  }
-
-  // For the parse: an empty batch, once one is free; null when the reader has left.
-  SGpxEventBatch* EmptyBatch() override {
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_cancelled || !m_freeBatches.empty(); });
-    if (m_cancelled) return nullptr;
-    SGpxEventBatch* batch = m_freeBatches.back();
-    m_freeBatches.pop_back();
-    return batch;
-  }
-  void PushBatch(SGpxEventBatch* batch) override {
-    {
-      std::lock_guard lock(m_mutex);
-      m_fullBatches.push_back(batch);
-    }
-    m_changed.notify_all();
-  }
-  // For the parse: the next input block, the one before handed back (the reader is asked for
-  // more when none is waiting); null when the reader has left.
-  SInputBlock* NextInput(SInputBlock* done) override {
-    std::unique_lock lock(m_mutex);
-    if (done != nullptr) m_freeInput.push_back(done);
-    if (m_fullInput.empty()) {
-      m_inputWanted = true;
-      m_changed.notify_all();
-      m_changed.wait(lock, [this] { return m_cancelled || !m_fullInput.empty(); });
-    }
-    if (m_cancelled) return nullptr;
-    SInputBlock* block = m_fullInput.front();
-    m_fullInput.pop_front();
-    return block;
-  }
-  void Close() override {
-    {
-      std::lock_guard lock(m_mutex);
-      m_closed = true;
-    }
-    m_changed.notify_all();
-  }
-
-  // For the reader: a free input block to fill, null when none is.
-  SInputBlock* FreeInput() {
-    std::lock_guard lock(m_mutex);
-    m_inputWanted = false;
-    if (m_freeInput.empty()) return nullptr;
-    SInputBlock* block = m_freeInput.back();
-    m_freeInput.pop_back();
-    return block;
-  }
-  void PushInput(SInputBlock* block) {
-    {
-      std::lock_guard lock(m_mutex);
-      m_fullInput.push_back(block);
-      m_inputEnded = block->last;
-    }
-    m_changed.notify_all();
-  }
-  // For the reader: the next batch, null after the last; `inputWanted` when the parse waits for
-  // input before it can hand over a batch.
-  SGpxEventBatch* PopBatch(bool& inputWanted) {
-    std::unique_lock lock(m_mutex);
-    const auto wanted = [this] { return m_inputWanted && !m_inputEnded; };
-    m_changed.wait(lock, [&] { return m_closed || !m_fullBatches.empty() || wanted(); });
-    inputWanted = m_fullBatches.empty() && !m_closed;
-    if (m_fullBatches.empty()) return nullptr;
-    SGpxEventBatch* batch = m_fullBatches.front();
-    m_fullBatches.pop_front();
-    return batch;
-  }
-  void Recycle(SGpxEventBatch* batch) {
-    batch->events.clear();
-    batch->bytes.clear();
-    if (batch->bytes.capacity() > 2 * kBatchBytes) {
-      batch->bytes.shrink_to_fit();
-      batch->bytes.reserve(kBatchBytes);
-    }
-    {
-      std::lock_guard lock(m_mutex);
-      m_freeBatches.push_back(batch);
-    }
-    m_changed.notify_all();
-  }
-  // The reader leaves: the parse gets no more batches and no more input.
-  void Cancel() {
-    {
-      std::lock_guard lock(m_mutex);
-      m_cancelled = true;
-    }
-    m_changed.notify_all();
-  }
-
- private:
-  std::mutex m_mutex;
-  std::condition_variable m_changed;
-  std::vector<std::unique_ptr<SGpxEventBatch>> m_batches;
-  std::vector<SGpxEventBatch*> m_freeBatches;
-  std::deque<SGpxEventBatch*> m_fullBatches;
-  std::vector<std::unique_ptr<SInputBlock>> m_input;
-  std::vector<SInputBlock*> m_freeInput;
-  std::deque<SInputBlock*> m_fullInput;
-  bool m_inputWanted = false;
-  bool m_inputEnded = false;  // the last block is on its way
-  bool m_closed = false;
-  bool m_cancelled = false;
-};
-
 // ---- The parse ----
 
 // The parse itself: libxml2's callbacks turned into events.
@@ -710,7 +398,7 @@ void CGpxParser::Append(SGpxEvent& event, bool second, const char* bytes, std::s
 }
 
 void CGpxParser::Handover(bool last) {
-  if (!last && m_batch->events.size() < kBatchEvents && m_batch->bytes.size() < kBatchBytes) return;
+  if (!last && m_batch->events.size() < kGpxBatchEvents && m_batch->bytes.size() < kGpxBatchBytes) return;
   m_channel.PushBatch(m_batch);
   m_batch = nullptr;
 }
@@ -909,38 +597,3 @@ const SGpxRefusal& CGpxParse::Fault() const { return m_parser->Fault(); }
 const CDiagnostic& CGpxParse::ReadError() const { return m_pump->Error(); }
 bool CGpxParse::InputChanged() const { return m_pump->HasChanged(); }
 std::size_t CGpxParse::DecodingReplacements() const { return m_pump->GetReplacementCount(); }
-
-void SetGpxRefusal(const CGpxSourceOpener& reopen, std::size_t blockSize, bool changed, const SGpxRefusal& refusal,
-                   CDiagnostic& why) {
-  why.Set(refusal.rule);
-  std::uint64_t offset = refusal.offset;
-  if (const auto mapped = changed ? reopen() : nullptr) offset = SourceOffset(*mapped, blockSize, offset);
-  const auto source = reopen();
-  if (source == nullptr) return;
-  CBlockReader blocks(*source, blockSize);
-  std::uint64_t at = 0, line = 1, lineStart = 0;
-  std::uint64_t tag = 0, tagLine = 0, tagLineStart = 0;  // the last '<' before the place
-  bool tagSeen = false;
-  while (at < offset && blocks.Refill() && blocks.Size() != 0) {
-    const char* bytes = blocks.Data();
-    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(blocks.Size(), offset - at));
-    for (std::size_t i = 0; i < count; ++i) {
-      if (bytes[i] == '\n') {
-        ++line;
-        lineStart = at + i + 1;
-      } else if (bytes[i] == '<') {
-        tagSeen = true;
-        tag = at + i;
-        tagLine = line;
-        tagLineStart = lineStart;
-      }
-    }
-    blocks.Take(count);
-    at += count;
-  }
-  if (refusal.atElement && tagSeen) {
-    why.SetLineAndColumn(tagLine, tag + 1 - tagLineStart + 1);
-  } else {
-    why.SetLineAndColumn(line, std::min(at, offset) - lineStart + 1);
-  }
-}

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "formats/diagnostic.h"
+#include "formats/gpx_input.h"
 #include "formats/input_file.h"
 
 // What an element is, by its name, its namespace and where it stands. GPX's own elements are those
@@ -90,14 +90,6 @@ struct SGpxEventBatch {
   std::string_view Second(const SGpxEvent& event) const { return {bytes.data() + event.second, event.secondSize}; }
 };
 
-// A refusal kept for the end: what, and where in the parser's input.
-struct SGpxRefusal {
-  bool set = false;
-  bool atElement = false;  // the place is the name of the element whose start tag ends at `offset`
-  std::uint64_t offset = 0;
-  std::string rule;
-};
-
 class CGpxInlineChannel;
 class CGpxParser;
 class CGpxPipe;
@@ -139,12 +131,3 @@ class CGpxParse {
   std::thread m_thread;  // ended (by the destructor) before the rest goes
   SGpxEventBatch* m_batch = nullptr;
 };
-
-// The input again from its start, to find the place of a refusal; null when it cannot be had.
-using CGpxSourceOpener = std::function<std::unique_ptr<CByteSource>()>;
-
-// Puts the rule of a refusal into `why` with its place, as line and column (1-based, in bytes,
-// lines ending at LF) of the file's own bytes; for an element, where its name begins. `changed`
-// says that the filter rewrote the input, so that offsets in it are mapped back to the file's.
-void SetGpxRefusal(const CGpxSourceOpener& reopen, std::size_t blockSize, bool changed, const SGpxRefusal& refusal,
-                   CDiagnostic& why);

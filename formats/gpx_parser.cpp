@@ -297,6 +297,10 @@ class CGpxParser {
   std::unique_ptr<SNames> m_names;
   std::vector<EGpxElement> m_open;  // the elements reported and not ended yet
   std::size_t m_ignored = 0;        // the depth inside an element not reported
+  bool m_inText = false;            // in an element whose text is its value (not inside another)
+  // Where the Start event of that element is, while it may still become a Value.
+  const SGpxEventBatch* m_valueBatch = nullptr;
+  std::size_t m_valueStart = 0;
   const xmlChar* m_rootUri = nullptr;
   SGpxEventBatch* m_batch = nullptr;
   bool m_stopped = false;  // by a fault or by the reader
@@ -401,6 +405,7 @@ void CGpxParser::Handover(bool last) {
   if (!last && m_batch->events.size() < kGpxBatchEvents && m_batch->bytes.size() < kGpxBatchBytes) return;
   m_channel.PushBatch(m_batch);
   m_batch = nullptr;
+  m_valueBatch = nullptr;  // it may come back refilled
 }
 
 void CGpxParser::Refuse(bool atElement, std::string rule) {
@@ -436,13 +441,19 @@ void CGpxParser::Start(const xmlChar* name, const xmlChar* prefix, const xmlChar
     element = Classify(names, m_open.back(), name, gpx, uri == names.ours);
     if (element == EGpxElement::Ignored) {
       ++m_ignored;
+      m_inText = false;
       return;
     }
   }
   m_open.push_back(element);
+  m_inText = IsGpxText(element);
   if (!Reporting() || Batch() == nullptr) return;
   SGpxEvent& event = Add(SGpxEvent::EType::Start, element);
   event.offset = Offset();
+  if (m_inText) {
+    m_valueBatch = m_batch;
+    m_valueStart = m_batch->events.size() - 1;
+  }
   if (refusedRoot) {
     const std::string written = Written(name, prefix);
     Append(event, false, written.data(), written.size());
@@ -465,22 +476,38 @@ void CGpxParser::Start(const xmlChar* name, const xmlChar* prefix, const xmlChar
 
 void CGpxParser::End() {
   if (m_ignored != 0) {
-    --m_ignored;
+    m_inText = --m_ignored == 0 && IsGpxText(m_open.back());
     return;
   }
   const EGpxElement element = m_open.back();
+  const bool text = m_inText;
   m_open.pop_back();
+  m_inText = false;  // no element with text holds another
   // Whatever follows the root element is not read, as it never was: a file padded with zero
   // bytes or other junk at its end reads as the GPX it holds.
   if (m_open.empty()) xmlStopParser(m_parser);
   if (!Reporting() || Batch() == nullptr) return;
+  std::vector<SGpxEvent>& events = m_batch->events;
+  // Most values come whole: the element's start, its text and its end go as one event.
+  if (text && m_valueBatch == m_batch && m_valueStart + 2 >= events.size() &&
+      (m_valueStart + 1 == events.size() || events.back().type == SGpxEvent::EType::Text)) {
+    SGpxEvent& value = events[m_valueStart];
+    value.type = SGpxEvent::EType::Value;
+    if (m_valueStart + 2 == events.size()) {
+      value.hasSecond = true;
+      value.second = events.back().first;
+      value.secondSize = events.back().firstSize;
+      events.pop_back();
+    }
+    Handover(false);
+    return;
+  }
   Add(SGpxEvent::EType::End, element);
   Handover(m_open.empty());
 }
 
 void CGpxParser::Characters(SGpxEvent::EType type, const xmlChar* text, int length) {
-  // Only the element's own text counts, not that of elements inside it.
-  if (m_ignored != 0 || m_open.empty() || !IsGpxText(m_open.back()) || !Reporting() || Batch() == nullptr) return;
+  if (!Reporting() || Batch() == nullptr) return;
   const auto size = static_cast<std::size_t>(length);
   // A run that the parser hands over in pieces goes on in one event while the batch holds it.
   if (type == SGpxEvent::EType::Text && !m_batch->events.empty()) {
@@ -523,19 +550,22 @@ void CGpxParser::OnEnd(void* context, const xmlChar*, const xmlChar*, const xmlC
   Guarded(context, [&] { static_cast<CGpxParser*>(context)->End(); });
 }
 
+// Only an element's own text counts, not that of elements inside it, nor the white space between
+// elements.
 void CGpxParser::OnCharacters(void* context, const xmlChar* text, int length) {
-  Guarded(context, [&] { static_cast<CGpxParser*>(context)->Characters(SGpxEvent::EType::Text, text, length); });
+  auto* parse = static_cast<CGpxParser*>(context);
+  if (parse->m_inText) Guarded(context, [&] { parse->Characters(SGpxEvent::EType::Text, text, length); });
 }
 
 void CGpxParser::OnCData(void* context, const xmlChar* text, int length) {
-  Guarded(context, [&] { static_cast<CGpxParser*>(context)->Characters(SGpxEvent::EType::CData, text, length); });
+  auto* parse = static_cast<CGpxParser*>(context);
+  if (parse->m_inText) Guarded(context, [&] { parse->Characters(SGpxEvent::EType::CData, text, length); });
 }
 
 // A comment or instruction ends a run of characters.
 void CGpxParser::OnComment(void* context, const xmlChar*) {
   auto* parse = static_cast<CGpxParser*>(context);
-  if (parse->m_ignored != 0 || parse->m_open.empty() || !IsGpxText(parse->m_open.back())) return;
-  Guarded(context, [parse] { parse->Break(); });
+  if (parse->m_inText) Guarded(context, [parse] { parse->Break(); });
 }
 
 void CGpxParser::OnInstruction(void* context, const xmlChar*, const xmlChar*) { OnComment(context, nullptr); }

@@ -70,6 +70,9 @@ struct SGpxEvent {
     Text,   // characters of the element's own text (a run may come in several pieces)
     CData,  // a CDATA section in it
     Break,  // a comment, instruction or element inside it, which ends a run of characters
+    // An element whose text came in one piece and held nothing else: Start, Text (in `second`,
+    // when there was any) and End in one.
+    Value,
   };
   EType type;
   EGpxElement element;

@@ -333,6 +333,11 @@ void CGpxReader::Take(const SGpxEventBatch& batch) {
       case SGpxEvent::EType::Break:
         if (Active()) EndRun();
         break;
+      case SGpxEvent::EType::Value:
+        Start(batch, event);
+        if (event.hasSecond && Active()) m_run.append(batch.Second(event));
+        End();
+        break;
     }
   }
 }

@@ -1,21 +1,20 @@
-// Reading GPX 1.0 and 1.1 files with libxml2's SAX2 parser, a block at a time.
+// Reading GPX 1.0 and 1.1 files: what the elements mean, taken from the parse as it runs.
 #include "formats/gpx_reader.h"
-
-#include <libxml/parser.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <limits>
 #include <memory>
+#include <system_error>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "formats/conversion.h"
+#include "formats/gpx_parser.h"
 #include "formats/gpx_values.h"
 #include "formats/input_file.h"
 #include "formats/unit_times.h"
@@ -24,17 +23,17 @@
 namespace {
 
 // What a reader asks its source for at a time: a large file in blocks of 256 KiB, a small one in
-// one block of its own size (but room for the longest piece the filter looks ahead at).
+// one block of its own size (but room for the longest piece the filter looks ahead at). Only a
+// large file is parsed on a thread of its own.
 constexpr std::size_t kBlockSize = 256 * 1024;
 std::size_t BlockSizeFor(std::uint64_t inputSize) {
   constexpr std::size_t kSmallest = 4096;
   return static_cast<std::size_t>(std::clamp<std::uint64_t>(inputSize + 1, kSmallest, kBlockSize));
 }
 
-// Where libxml2's faults outside a parse would go; ours are taken from the parser.
-void Silent(void*, const char*, ...) {}
-
-// ---- Sources ----
+// A text value this large gives its memory back once it has been taken, so that one long name
+// does not stay held beside the next.
+constexpr std::size_t kLargeText = 1 << 20;
 
 // Text held by the caller, as a source.
 class CTextSource : public CByteSource {
@@ -52,295 +51,42 @@ class CTextSource : public CByteSource {
   std::size_t m_at = 0;
 };
 
-// The input again from its start, to find the place of a refusal; null when it cannot be had.
-using COpener = std::function<std::unique_ptr<CByteSource>()>;
-
-// A source read a block at a time into a buffer, the bytes not yet taken kept in front.
-class CBlockReader {
+// The first waypoint of each name, found by the name's hash among the waypoints themselves, so
+// that no name is held twice (a name may be as long as the file).
+class CWaypointNames {
  public:
-  CBlockReader(CByteSource& source, std::size_t size)
-      : m_source(source), m_block(std::make_unique_for_overwrite<char[]>(size)), m_capacity(size) {}
+  static constexpr std::size_t kNone = ~std::size_t{0};
 
-  const char* Data() const { return m_block.get() + m_begin; }
-  std::size_t Size() const { return m_end - m_begin; }
-  bool AtEnd() const { return m_atEnd; }
-  void Take(std::size_t count) { m_begin += count; }
-  // Reads behind what is left; false on a read error (its reason in Error()).
-  bool Refill() {
-    if (m_atEnd) return true;
-    const std::size_t left = Size();
-    if (left != 0 && m_begin != 0) std::memmove(m_block.get(), m_block.get() + m_begin, left);
-    m_begin = 0;
-    m_end = left;
-    std::size_t got = 0;
-    if (!m_source.Read(m_block.get() + m_end, m_capacity - m_end, got, &m_error)) return false;
-    m_end += got;
-    m_atEnd = got == 0;
-    return true;
+  explicit CWaypointNames(const std::vector<SVexlornWptBlock>& waypoints) : m_waypoints(waypoints) {}
+  std::size_t Find(std::string_view name) const {
+    const auto [first, last] = m_indices.equal_range(std::hash<std::string_view>()(name));
+    for (auto at = first; at != last; ++at)
+      if (m_waypoints[at->second].GetName() == name) return at->second;
+    return kNone;
   }
-  const CDiagnostic& Error() const { return m_error; }
+  // The waypoint at `index` is found by its name unless an earlier one has it.
+  void Add(std::size_t index) {
+    const std::string& name = m_waypoints[index].GetName();
+    if (Find(name) == kNone) m_indices.emplace(std::hash<std::string_view>()(name), index);
+  }
 
  private:
-  CByteSource& m_source;
-  std::unique_ptr<char[]> m_block;
-  std::size_t m_capacity;
-  std::size_t m_begin = 0;
-  std::size_t m_end = 0;
-  bool m_atEnd = false;
-  CDiagnostic m_error;
+  const std::vector<SVexlornWptBlock>& m_waypoints;
+  std::unordered_multimap<std::size_t, std::size_t> m_indices;
 };
 
-// The input as libxml2 reads it: through the filter, straight into the parser's buffer.
-class CFilteredInput {
- public:
-  CFilteredInput(CByteSource& source, std::size_t blockSize) : m_blocks(source, blockSize) {}
+using E = EGpxElement;
 
-  static int Read(void* context, char* buffer, int length) {
-    return static_cast<CFilteredInput*>(context)->Read(buffer, length);
-  }
-  static int Close(void*) { return 0; }
-
-  bool HasChanged() const { return m_filter.HasChanged(); }
-  const CDiagnostic& Error() const { return m_blocks.Error(); }
-
- private:
-  int Read(char* buffer, int length) {
-    for (;;) {
-      std::size_t made = 0;
-      m_blocks.Take(m_filter.Filter(m_blocks.Data(), m_blocks.Size(), m_blocks.AtEnd(), buffer,
-                                    static_cast<std::size_t>(std::max(length, 0)), made));
-      if (made != 0 || m_blocks.AtEnd()) return static_cast<int>(made);
-      if (!m_blocks.Refill()) return -1;
-    }
-  }
-
-  CBlockReader m_blocks;
-  CXmlInputFilter m_filter;
-};
-
-// Where an offset of the filtered input lies in the file itself. The filter is run again from
-// the start up to that offset; a place inside a rewritten piece is that piece's.
-std::uint64_t SourceOffset(CByteSource& source, std::size_t blockSize, std::uint64_t filtered) {
-  CBlockReader blocks(source, blockSize);
-  CXmlInputFilter filter;
-  std::vector<char> out(blockSize);
-  std::uint64_t made = 0, taken = 0;
-  if (!blocks.Refill()) return taken;
-  while (made < filtered) {
-    const auto room = static_cast<std::size_t>(std::min<std::uint64_t>(filtered - made, out.size()));
-    if (room < CXmlInputFilter::kMaxPiece) return taken + room;
-    std::size_t produced = 0;
-    const std::size_t consumed =
-        filter.Filter(blocks.Data(), blocks.Size(), blocks.AtEnd(), out.data(), room, produced);
-    blocks.Take(consumed);
-    made += produced;
-    taken += consumed;
-    if (consumed == 0 && produced == 0 && (blocks.AtEnd() || !blocks.Refill())) break;
-  }
-  return taken;
-}
-
-// ---- The reader ----
-
-// What an element is, by its name and where it stands; elements of no interest are Ignored with
-// everything inside them.
-enum class EKind : std::uint8_t {
-  Ignored,
-  Root,
-  RootExtensions,
-  Header,
-  HeaderText,
-  HeaderCode,
-  HeaderType,
-  Waypoint,
-  RoutePoint,
-  PointEle,
-  PointName,
-  PointComment,
-  PointDescription,
-  PointSym,
-  PointExtensions,
-  PointSymbol,
-  PointNumber,
-  PointRouteUse,
-  Route,
-  RouteName,
-  RouteNumber,
-  RouteExtensions,
-  RouteExtensionNumber,
-  Track,
-  TrackName,
-  TrackExtensions,
-  Segment,
-  TrackPoint,
-  NodeEle,
-  NodeTime,
-  NodeFix,
-  NodeExtensions,
-  NodeValidFix,
-};
-
-bool IsText(EKind kind) {
-  switch (kind) {
-    case EKind::HeaderText:
-    case EKind::HeaderCode:
-    case EKind::HeaderType:
-    case EKind::PointEle:
-    case EKind::PointName:
-    case EKind::PointComment:
-    case EKind::PointDescription:
-    case EKind::PointSym:
-    case EKind::PointSymbol:
-    case EKind::PointNumber:
-    case EKind::PointRouteUse:
-    case EKind::RouteName:
-    case EKind::RouteNumber:
-    case EKind::RouteExtensionNumber:
-    case EKind::TrackName:
-    case EKind::NodeEle:
-    case EKind::NodeTime:
-    case EKind::NodeFix:
-    case EKind::NodeValidFix:
-      return true;
-    default:
-      return false;
-  }
-}
-
-const char* Text(const xmlChar* text) { return reinterpret_cast<const char*>(text); }
-
-bool Is(const xmlChar* name, const char* wanted) { return std::strcmp(Text(name), wanted) == 0; }
-
-// The names the reader looks for, as the parser's dictionary holds them: the parser hands every
-// name over from that dictionary, so a name is one of these exactly when it is the same pointer.
-struct SNames {
-  explicit SNames(xmlDictPtr dictionary) {
-    const auto intern = [dictionary](const char* text) {
-      return xmlDictLookup(dictionary, reinterpret_cast<const xmlChar*>(text), -1);
-    };
-    cmt = intern("cmt");
-    desc = intern("desc");
-    ele = intern("ele");
-    extensions = intern("extensions");
-    fileType = intern("fileType");
-    fix = intern("fix");
-    header = intern("header");
-    name = intern("name");
-    number = intern("number");
-    routeUse = intern("routeUse");
-    rte = intern("rte");
-    rtept = intern("rtept");
-    sym = intern("sym");
-    symbol = intern("symbol");
-    time = intern("time");
-    trk = intern("trk");
-    trkpt = intern("trkpt");
-    trkseg = intern("trkseg");
-    validFix = intern("validFix");
-    versionCode = intern("versionCode");
-    versionText = intern("versionText");
-    wpt = intern("wpt");
-    lat = intern("lat");
-    lon = intern("lon");
-    ours = intern(kGpxExtensionNamespace);
-  }
-  const xmlChar* lat;
-  const xmlChar* lon;
-  const xmlChar* cmt;
-  const xmlChar* desc;
-  const xmlChar* ele;
-  const xmlChar* extensions;
-  const xmlChar* fileType;
-  const xmlChar* fix;
-  const xmlChar* header;
-  const xmlChar* name;
-  const xmlChar* number;
-  const xmlChar* routeUse;
-  const xmlChar* rte;
-  const xmlChar* rtept;
-  const xmlChar* sym;
-  const xmlChar* symbol;
-  const xmlChar* time;
-  const xmlChar* trk;
-  const xmlChar* trkpt;
-  const xmlChar* trkseg;
-  const xmlChar* validFix;
-  const xmlChar* versionCode;
-  const xmlChar* versionText;
-  const xmlChar* wpt;
-  const xmlChar* ours;
-};
-
-// The kind of an element in the element of kind `parent`. GPX's own elements are named without a
-// prefix; ours carry one bound to our namespace (the nearest declaration decides).
-EKind Classify(const SNames& names, EKind parent, const xmlChar* name, const xmlChar* prefix, const xmlChar* uri) {
-  const bool plain = prefix == nullptr;
-  const bool ours = prefix != nullptr && uri == names.ours;
-  switch (parent) {
-    case EKind::Root:
-      if (!plain) return EKind::Ignored;
-      if (name == names.wpt) return EKind::Waypoint;
-      if (name == names.rte) return EKind::Route;
-      if (name == names.trk) return EKind::Track;
-      return name == names.extensions ? EKind::RootExtensions : EKind::Ignored;
-    case EKind::Waypoint:
-    case EKind::RoutePoint:
-      if (!plain) return EKind::Ignored;
-      if (name == names.ele) return EKind::PointEle;
-      if (name == names.name) return EKind::PointName;
-      if (name == names.cmt) return EKind::PointComment;
-      if (name == names.desc) return EKind::PointDescription;
-      if (name == names.sym) return EKind::PointSym;
-      return name == names.extensions ? EKind::PointExtensions : EKind::Ignored;
-    case EKind::PointExtensions:
-      if (!ours) return EKind::Ignored;
-      if (name == names.symbol) return EKind::PointSymbol;
-      if (name == names.number) return EKind::PointNumber;
-      return name == names.routeUse ? EKind::PointRouteUse : EKind::Ignored;
-    case EKind::Route:
-      if (!plain) return EKind::Ignored;
-      if (name == names.name) return EKind::RouteName;
-      if (name == names.number) return EKind::RouteNumber;
-      if (name == names.rtept) return EKind::RoutePoint;
-      return name == names.extensions ? EKind::RouteExtensions : EKind::Ignored;
-    case EKind::RouteExtensions:
-      return ours && name == names.number ? EKind::RouteExtensionNumber : EKind::Ignored;
-    case EKind::Track:
-      if (!plain) return EKind::Ignored;
-      if (name == names.name) return EKind::TrackName;
-      if (name == names.trkseg) return EKind::Segment;
-      return name == names.extensions ? EKind::TrackExtensions : EKind::Ignored;
-    case EKind::RootExtensions:
-    case EKind::TrackExtensions:
-      return ours && name == names.header ? EKind::Header : EKind::Ignored;
-    case EKind::Header:
-      if (!ours) return EKind::Ignored;
-      if (name == names.versionText) return EKind::HeaderText;
-      if (name == names.versionCode) return EKind::HeaderCode;
-      return name == names.fileType ? EKind::HeaderType : EKind::Ignored;
-    case EKind::Segment:
-      return plain && name == names.trkpt ? EKind::TrackPoint : EKind::Ignored;
-    case EKind::TrackPoint:
-      if (!plain) return EKind::Ignored;
-      if (name == names.ele) return EKind::NodeEle;
-      if (name == names.time) return EKind::NodeTime;
-      if (name == names.fix) return EKind::NodeFix;
-      return name == names.extensions ? EKind::NodeExtensions : EKind::Ignored;
-    case EKind::NodeExtensions:
-      return ours && name == names.validFix ? EKind::NodeValidFix : EKind::Ignored;
-    default:
-      return EKind::Ignored;
-  }
-}
-
-// Reads one GPX file. A refusal does not stop the parse: the file is read to its end, since a
-// fault of XML anywhere is reported first, then one of the root, then one of a waypoint (every
-// waypoint is read before any route point is matched to it), then the first of anything else.
+// Reads one GPX file from the events of its parse. A refusal does not stop the parse: the file is
+// read to its end, since a fault of XML anywhere is reported first, then one of the root, then one
+// of a waypoint (every waypoint is read before any route point is matched to it), then the first
+// of anything else.
 class CGpxReader {
  public:
   CGpxReader(CCodePage& codePage, CGpxTrackHandler& tracks) : m_codePage(codePage), m_tracks(tracks) {}
 
-  bool Read(CByteSource& source, std::uint64_t size, const COpener& reopen, CVexlornFileWpt& points, CDiagnostic* why);
+  bool Read(CByteSource& source, std::uint64_t size, const CGpxSourceOpener& reopen, CVexlornFileWpt& points,
+            CDiagnostic* why);
 
  private:
   // The waypoint fields that wpt and rtept share.
@@ -366,58 +112,42 @@ class CGpxReader {
     std::vector<SPointFields> points;
   };
   struct SFrame {
-    EKind kind;
+    EGpxElement kind;
     std::uint64_t start;  // where the parser stood after the start tag
   };
-  // A refusal kept for the end: where and what.
-  struct SRefusal {
-    bool set = false;
-    bool atElement = false;  // the place is the name of the element whose tag ends at `offset`
-    std::uint64_t offset = 0;
-    std::string rule;
-  };
 
-  static void OnStart(void* context, const xmlChar* name, const xmlChar* prefix, const xmlChar* uri, int namespaceCount,
-                      const xmlChar** namespaces, int attributeCount, int defaulted, const xmlChar** attributes);
-  static void OnEnd(void* context, const xmlChar* name, const xmlChar* prefix, const xmlChar* uri);
-  static void OnCharacters(void* context, const xmlChar* text, int length);
-  static void OnCData(void* context, const xmlChar* text, int length);
-  static void OnMarkup(void* context, const xmlChar*);
-  static void OnInstruction(void* context, const xmlChar*, const xmlChar*);
-  static void OnError(void* context, xmlErrorPtr error);
-
-  void Start(const xmlChar* name, const xmlChar* prefix, const xmlChar* uri, int attributeCount,
-             const xmlChar** attributes);
-  void End(const xmlChar* name, const xmlChar* prefix);
-  void Error(const xmlError& error);
+  void Take(const SGpxEventBatch& batch);
+  void Start(const SGpxEventBatch& batch, const SGpxEvent& event);
+  void End();
 
   // Whether elements are still looked at: not after a refusal that nothing later can outrank.
   bool Active() const { return !m_rootRefused.set && !m_waypointRefused.set && (!m_otherRefused.set || m_inWaypoint); }
-  std::uint64_t Offset() const;
+  // Whether any event is still wanted.
+  bool Wanted() const { return !m_rootRefused.set && !m_waypointRefused.set; }
   void Refuse(const SFrame& frame, std::string rule);
-  bool Finish(const COpener& reopen, const SRefusal& refusal, CDiagnostic* why) const;
 
   // The element's text without the filter's markers; a name or comment in the code page. A
   // control character in it becomes '?' like one the code page lacks (XML cannot hold one, and
   // "&#0;" must not cut a name short).
-  bool InText() const { return !m_frames.empty() && IsText(m_frames.back().kind) && Active(); }
   void EndRun();
   // Valid until the next element's text begins.
   std::string_view TakeText();
   std::string NameOf();
-  bool ReadCoordinates(const SFrame& frame, const xmlChar* name, int attributeCount, const xmlChar** attributes,
-                       double& latitude, double& longitude);
-  bool ReadInteger(const SFrame& frame, const xmlChar* name, const xmlChar* prefix, std::int64_t low, std::int64_t high,
-                   std::int64_t& value);
+  // Gives back the memory of a long text once it has been taken.
+  void ReleaseText();
+  bool ReadCoordinates(const SFrame& frame, const SGpxEventBatch& batch, const SGpxEvent& event, double& latitude,
+                       double& longitude);
+  bool ReadInteger(const SFrame& frame, std::int64_t low, std::int64_t high, std::int64_t& value);
+  // A decimal value; too large or too close to zero for the record's type is out of range.
+  template <typename T>
+  bool ReadNumber(const SFrame& frame, const char* what, T& value);
   void EndPoint(SPointFields& fields);
-  void AddWaypoint(const SPointFields& fields, CVexlornFileWpt& points);
+  void AddWaypoint(SPointFields fields);
   std::string NextRoutePointName();
   void ResolveRoutes(CVexlornFileWpt& points);
 
   CCodePage& m_codePage;
   CGpxTrackHandler& m_tracks;
-  xmlParserCtxtPtr m_parser = nullptr;
-  std::unique_ptr<SNames> m_names;
   std::vector<SFrame> m_frames;
   // The text of the element at hand, as the reader always took it: its runs of characters between
   // markup, a run of white space alone left out, and its CDATA sections; for a track point's
@@ -426,12 +156,14 @@ class CGpxReader {
   std::string m_run;
   bool m_firstOnly = false;
   bool m_gotFirst = false;
-  SRefusal m_syntax, m_rootRefused, m_waypointRefused, m_otherRefused;
+  std::string m_integerName;  // the element with an integer value at hand, as written
+  SGpxRefusal m_rootRefused, m_waypointRefused, m_otherRefused;
   bool m_inWaypoint = false;
-  std::size_t m_blockSize = kBlockSize;
-  bool m_changed = false;  // whether the filter made places in the parser's input differ from the file's
 
-  CVexlornFileWpt m_points;
+  SVexlornWptRteHeadBlock m_pointsHeader;
+  std::vector<SVexlornWptBlock> m_waypoints;
+  CWaypointNames m_waypointNames{m_waypoints};
+  std::vector<bool> m_routeUseGiven;
   SPointFields m_point;
   SRouteFields m_route;
   std::vector<SRouteFields> m_routes;
@@ -440,31 +172,22 @@ class CGpxReader {
   SVexlornTnodBlock m_node;
   const CUnitTimes m_times;
   SVexlornHeadBlock* m_header = nullptr;
-
-  std::unordered_map<std::string, std::size_t> m_waypointByName;  // first waypoint of each name
-  std::vector<bool> m_routeUseGiven;
   unsigned m_unnamedRoutePoints = 0;
 };
 
-std::uint64_t CGpxReader::Offset() const {
-  if (m_parser == nullptr || m_parser->inputNr < 1) return 0;
-  // The document's own input, even while an entity of the internal subset is being read.
-  const xmlParserInputPtr input = m_parser->inputTab[0];
-  // A file in another encoding is read through a decoder; libxml2 counts its bytes back.
-  if (input->buf != nullptr && input->buf->encoder != nullptr)
-    return static_cast<std::uint64_t>(std::max(xmlByteConsumed(m_parser), 0L));
-  return input->consumed + static_cast<std::uint64_t>(input->cur - input->base);
-}
-
 void CGpxReader::Refuse(const SFrame& frame, std::string rule) {
-  SRefusal& slot = frame.kind == EKind::Root ? m_rootRefused : m_inWaypoint ? m_waypointRefused : m_otherRefused;
+  SGpxRefusal& slot = frame.kind == E::Root ? m_rootRefused : m_inWaypoint ? m_waypointRefused : m_otherRefused;
   if (slot.set) return;
   slot = {true, true, frame.start, std::move(rule)};
 }
 
 void CGpxReader::EndRun() {
   if (m_run.find_first_not_of(" \t\r\n") != std::string::npos && !(m_firstOnly && m_gotFirst)) {
-    m_text += m_run;
+    if (m_text.empty()) {
+      m_text.swap(m_run);
+    } else {
+      m_text += m_run;
+    }
     m_gotFirst = true;
   }
   m_run.clear();
@@ -476,64 +199,83 @@ std::string_view CGpxReader::TakeText() {
   return m_text;
 }
 
+void CGpxReader::ReleaseText() {
+  if (m_text.capacity() > kLargeText) std::string().swap(m_text);
+  if (m_run.capacity() > kLargeText) std::string().swap(m_run);
+}
+
 std::string CGpxReader::NameOf() {
-  std::string text(TakeText());
-  for (char& c : text) {
+  TakeText();
+  for (char& c : m_text) {
     if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') {
       c = '?';
       m_codePage.CountReplacements(1);
     }
   }
-  return m_codePage.FromUtf8(text);
+  // Every code page keeps ASCII as it is: such a name is handed on without a copy.
+  if (std::all_of(m_text.begin(), m_text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    std::string name;
+    name.swap(m_text);
+    return name;
+  }
+  std::string name = m_codePage.FromUtf8(m_text);
+  ReleaseText();
+  return name;
 }
 
-bool CGpxReader::ReadCoordinates(const SFrame& frame, const xmlChar* name, int attributeCount,
-                                 const xmlChar** attributes, double& latitude, double& longitude) {
-  // Attributes come as name, prefix, namespace, value and value end.
-  const xmlChar** lat = nullptr;
-  const xmlChar** lon = nullptr;
-  for (int i = 0; i < attributeCount; ++i) {
-    const xmlChar** attribute = attributes + 5 * i;
-    if (attribute[1] != nullptr) continue;
-    if (attribute[0] == m_names->lat) lat = attribute;
-    if (attribute[0] == m_names->lon) lon = attribute;
-  }
-  if (lat == nullptr || lon == nullptr) {
-    Refuse(frame, "<" + std::string(Text(name)) + "> without lat and lon");
+bool CGpxReader::ReadCoordinates(const SFrame& frame, const SGpxEventBatch& batch, const SGpxEvent& event,
+                                 double& latitude, double& longitude) {
+  const std::string element = frame.kind == E::Waypoint ? "wpt" : frame.kind == E::RoutePoint ? "rtept" : "trkpt";
+  if (!event.hasFirst || !event.hasSecond) {
+    Refuse(frame, "<" + element + "> without " + (event.hasFirst ? "lon" : event.hasSecond ? "lat" : "lat and lon"));
     return false;
   }
-  const auto value = [](const xmlChar** attribute) {
-    std::string text(Text(attribute[3]), static_cast<std::size_t>(attribute[4] - attribute[3]));
-    CXmlInputFilter::Unmark(text);
-    return text;
-  };
   // A coordinate out of its range would be written as a place that does not exist.
-  const auto read = [&](const xmlChar** attribute, const char* what, double limit, double& degrees) {
-    const std::string text = value(attribute);
-    if (!ParseGpxNumber(text, degrees)) {
-      Refuse(frame, std::string(what) + " \"" + text + "\" is not a number");
+  const auto read = [&](std::string_view raw, const char* what, double limit, double& degrees) {
+    std::string marked;
+    if (raw.find('\xF4') != std::string_view::npos) {
+      marked = raw;
+      CXmlInputFilter::Unmark(marked);
+      raw = marked;
+    }
+    bool outOfRange = false;
+    if (!ParseGpxNumber(raw, degrees, &outOfRange) && !outOfRange) {
+      Refuse(frame, std::string(what) + " \"" + std::string(raw) + "\" is not a number");
       return false;
     }
-    if (degrees < -limit || degrees > limit) {
-      Refuse(frame, "<" + std::string(Text(name)) + "> " + what + " \"" + text + "\" lies outside -" +
+    if (outOfRange || degrees < -limit || degrees > limit) {
+      Refuse(frame, "<" + element + "> " + what + " \"" + std::string(raw) + "\" lies outside -" +
                         std::to_string(static_cast<int>(limit)) + ".." + std::to_string(static_cast<int>(limit)));
       return false;
     }
     return true;
   };
   double parsed = 0;
-  if (!read(lat, "lat", 90, parsed) || !read(lon, "lon", 180, longitude)) return false;
+  if (!read(batch.First(event), "lat", 90, parsed) || !read(batch.Second(event), "lon", 180, longitude)) return false;
   latitude = FlipLatitude(parsed);
   return true;
 }
 
-bool CGpxReader::ReadInteger(const SFrame& frame, const xmlChar* name, const xmlChar* prefix, std::int64_t low,
-                             std::int64_t high, std::int64_t& value) {
+bool CGpxReader::ReadInteger(const SFrame& frame, std::int64_t low, std::int64_t high, std::int64_t& value) {
   const std::string_view text = TakeText();
-  if (ParseGpxInteger(text, value) && value >= low && value <= high) return true;
-  const std::string element = prefix != nullptr ? std::string(Text(prefix)) + ":" + Text(name) : Text(name);
-  Refuse(frame, "<" + element + "> \"" + std::string(text) + "\" is not a number " + std::to_string(low) + ".." +
-                    std::to_string(high));
+  bool outOfRange = false;
+  if (ParseGpxInteger(text, value, &outOfRange)) {
+    if (value >= low && value <= high) return true;
+    outOfRange = true;
+  }
+  Refuse(frame, "<" + m_integerName + "> \"" + std::string(text) + "\" " +
+                    (outOfRange ? "lies outside " + std::to_string(low) + ".." + std::to_string(high)
+                                : std::string("is not a number")));
+  return false;
+}
+
+template <typename T>
+bool CGpxReader::ReadNumber(const SFrame& frame, const char* what, T& value) {
+  const std::string_view text = TakeText();
+  bool outOfRange = false;
+  if (ParseGpxNumber(text, value, &outOfRange)) return true;
+  Refuse(frame,
+         std::string(what) + " \"" + std::string(text) + "\" " + (outOfRange ? "is out of range" : "is not a number"));
   return false;
 }
 
@@ -543,20 +285,20 @@ void CGpxReader::EndPoint(SPointFields& fields) {
   if (!fields.hasSymbol && fields.hasSym) fields.symbol = IconToSymbol(TrimmedGpxText(fields.sym));
 }
 
-void CGpxReader::AddWaypoint(const SPointFields& fields, CVexlornFileWpt& points) {
+void CGpxReader::AddWaypoint(SPointFields fields) {
   SVexlornWptBlock waypoint;
-  const std::size_t position = points.GetWaypoints().GetCount() + 1;
-  waypoint.SetName(fields.name);
-  waypoint.SetComment(fields.comment);
+  const std::size_t position = m_waypoints.size() + 1;
+  waypoint.SetName(std::move(fields.name));
+  waypoint.SetComment(std::move(fields.comment));
   waypoint.SetNumber(fields.hasNumber ? static_cast<std::int32_t>(fields.number) : static_cast<std::int32_t>(position));
   waypoint.SetSymbol(static_cast<std::uint8_t>(fields.symbol));
   waypoint.SetRouteUse(static_cast<std::uint8_t>(fields.routeUse));
   waypoint.SetAltitude(fields.altitude);
   waypoint.SetLongitude(fields.longitude);
   waypoint.SetLatitude(fields.latitude);
-  m_waypointByName.emplace(fields.name, position - 1);
+  m_waypoints.push_back(std::move(waypoint));
+  m_waypointNames.Add(position - 1);
   m_routeUseGiven.push_back(fields.hasRouteUse);
-  points.GetWaypoints().Add(std::move(waypoint));
 }
 
 std::string CGpxReader::NextRoutePointName() {
@@ -565,57 +307,80 @@ std::string CGpxReader::NextRoutePointName() {
     char text[16];
     std::snprintf(text, sizeof text, "RTE%03u", ++m_unnamedRoutePoints);
     name = text;
-  } while (m_waypointByName.count(name) != 0);
+  } while (m_waypointNames.Find(name) != CWaypointNames::kNone);
   return name;
 }
 
-void CGpxReader::Start(const xmlChar* name, const xmlChar* prefix, const xmlChar* uri, int attributeCount,
-                       const xmlChar** attributes) {
-  if (InText()) EndRun();
-  const EKind parent = m_frames.empty() ? EKind::Ignored : m_frames.back().kind;
-  const EKind kind = m_frames.empty() ? EKind::Root : Classify(*m_names, parent, name, prefix, uri);
-  m_frames.push_back({kind, Offset()});
-  if (kind == EKind::Waypoint) m_inWaypoint = true;
+void CGpxReader::Take(const SGpxEventBatch& batch) {
+  for (const SGpxEvent& event : batch.events) {
+    if (!Wanted()) return;
+    switch (event.type) {
+      case SGpxEvent::EType::Start:
+        Start(batch, event);
+        break;
+      case SGpxEvent::EType::End:
+        End();
+        break;
+      case SGpxEvent::EType::Text:
+        if (Active()) m_run.append(batch.First(event));
+        break;
+      case SGpxEvent::EType::CData:
+        if (!Active()) break;
+        EndRun();
+        if (!(m_firstOnly && m_gotFirst)) m_text.append(batch.First(event));
+        m_gotFirst = true;
+        break;
+      case SGpxEvent::EType::Break:
+        if (Active()) EndRun();
+        break;
+      case SGpxEvent::EType::Value:
+        Start(batch, event);
+        if (event.hasSecond && Active()) m_run.append(batch.Second(event));
+        End();
+        break;
+    }
+  }
+}
+
+void CGpxReader::Start(const SGpxEventBatch& batch, const SGpxEvent& event) {
+  const EGpxElement kind = event.element;
+  const EGpxElement parent = m_frames.empty() ? E::Ignored : m_frames.back().kind;
+  m_frames.push_back({kind, event.offset});
+  if (kind == E::Waypoint) m_inWaypoint = true;
   if (!Active()) return;
   const SFrame& frame = m_frames.back();
-  if (IsText(kind)) {
+  if (IsGpxText(kind)) {
     m_text.clear();
     m_run.clear();
-    m_firstOnly = kind == EKind::NodeEle || kind == EKind::NodeTime || kind == EKind::NodeFix;
+    m_firstOnly = kind == E::NodeEle || kind == E::NodeTime || kind == E::NodeFix;
     m_gotFirst = false;
+    if (event.hasFirst) m_integerName = batch.First(event);
   }
   switch (kind) {
-    case EKind::Root: {
-      if (prefix != nullptr || !Is(name, "gpx")) {
-        const std::string element = prefix != nullptr ? std::string(Text(prefix)) + ":" + Text(name) : Text(name);
-        Refuse(frame, "not a GPX file: the root element is <" + element + ">");
-        return;
-      }
-      // Devices and hand-made files often leave out the namespace and the version; GPX 1.0 and 1.1
-      // differ in nothing that is read here, so any gpx root is read alike.
+    case E::Root:
+      if (event.hasFirst)
+        Refuse(frame, "not a GPX file: the root element is <" + std::string(batch.First(event)) + ">");
       return;
-    }
-    case EKind::Waypoint:
-    case EKind::RoutePoint:
+    case E::Waypoint:
+    case E::RoutePoint:
       m_point = SPointFields();
-      ReadCoordinates(frame, name, attributeCount, attributes, m_point.latitude, m_point.longitude);
+      ReadCoordinates(frame, batch, event, m_point.latitude, m_point.longitude);
       return;
-    case EKind::Route:
+    case E::Route:
       m_route = SRouteFields();
       m_route.number = static_cast<std::int64_t>(m_routes.size()) + 1;
       return;
-    case EKind::Track:
+    case E::Track:
       m_track = CVexlornFileTrk();
       m_trackBegun = false;
       return;
-    case EKind::Header:
-      m_header = parent == EKind::RootExtensions ? static_cast<SVexlornHeadBlock*>(&m_points.GetHeader())
-                                                 : &m_track.GetHeader();
+    case E::Header:
+      m_header = parent == E::RootExtensions ? static_cast<SVexlornHeadBlock*>(&m_pointsHeader) : &m_track.GetHeader();
       return;
-    case EKind::TrackPoint: {
+    case E::TrackPoint: {
       m_node = SVexlornTnodBlock();
       double latitude = 0, longitude = 0;
-      if (!ReadCoordinates(frame, name, attributeCount, attributes, latitude, longitude)) return;
+      if (!ReadCoordinates(frame, batch, event, latitude, longitude)) return;
       m_node.SetLatitude(latitude);
       m_node.SetLongitude(longitude);
       m_node.SetValidFix(1);
@@ -627,103 +392,97 @@ void CGpxReader::Start(const xmlChar* name, const xmlChar* prefix, const xmlChar
   }
 }
 
-void CGpxReader::End(const xmlChar* name, const xmlChar* prefix) {
+void CGpxReader::End() {
   const SFrame frame = m_frames.back();
   m_frames.pop_back();
-  // Whatever follows the root element is not read, as it never was: a file padded with zero
-  // bytes or other junk at its end reads as the GPX it holds.
-  if (m_frames.empty()) xmlStopParser(m_parser);
   const bool active = Active();
-  if (frame.kind == EKind::Waypoint) m_inWaypoint = false;
+  if (frame.kind == E::Waypoint) m_inWaypoint = false;
   if (!active) return;
   std::int64_t integer = 0;
   switch (frame.kind) {
-    case EKind::PointEle: {
-      const std::string_view text = TakeText();
-      if (!ParseGpxNumber(text, m_point.altitude)) Refuse(frame, "ele \"" + std::string(text) + "\" is not a number");
+    case E::PointEle:
+      ReadNumber(frame, "ele", m_point.altitude);
       return;
-    }
-    case EKind::PointName:
+    case E::PointName:
       m_point.name = NameOf();
       return;
-    case EKind::PointComment:
+    case E::PointComment:
       m_point.comment = NameOf();
       m_point.hasComment = true;
       return;
-    case EKind::PointDescription:
+    case E::PointDescription:
       // Many programs put the note in desc and leave cmt out; cmt wins when both are there.
       if (m_point.hasComment) {
         TakeText();
+        ReleaseText();
       } else {
         m_point.comment = NameOf();
       }
       return;
-    case EKind::PointSym:
+    case E::PointSym:
       m_point.hasSym = true;
       m_point.sym = std::string(TakeText());
+      ReleaseText();
       return;
-    case EKind::PointSymbol:
-      if (ReadInteger(frame, name, prefix, 0, SVexlornWptBlock::kMaxSymbol, m_point.symbol)) m_point.hasSymbol = true;
+    case E::PointSymbol:
+      if (ReadInteger(frame, 0, SVexlornWptBlock::kMaxSymbol, m_point.symbol)) m_point.hasSymbol = true;
       return;
-    case EKind::PointNumber:
-      if (ReadInteger(frame, name, prefix, INT32_MIN, INT32_MAX, m_point.number)) m_point.hasNumber = true;
+    case E::PointNumber:
+      if (ReadInteger(frame, INT32_MIN, INT32_MAX, m_point.number)) m_point.hasNumber = true;
       return;
-    case EKind::PointRouteUse:
-      if (ReadInteger(frame, name, prefix, 0, SVexlornWptBlock::kMaxRouteUse, m_point.routeUse))
-        m_point.hasRouteUse = true;
+    case E::PointRouteUse:
+      if (ReadInteger(frame, 0, SVexlornWptBlock::kMaxRouteUse, m_point.routeUse)) m_point.hasRouteUse = true;
       return;
-    case EKind::Waypoint:
+    case E::Waypoint:
       EndPoint(m_point);
-      AddWaypoint(m_point, m_points);
+      AddWaypoint(std::move(m_point));
+      m_point = SPointFields();
       return;
-    case EKind::RoutePoint:
+    case E::RoutePoint:
       EndPoint(m_point);
       m_route.points.push_back(std::move(m_point));
+      m_point = SPointFields();
       return;
-    case EKind::RouteName:
+    case E::RouteName:
       m_route.name = NameOf();
       return;
-    case EKind::RouteNumber:
-      if (ReadInteger(frame, name, prefix, 0, INT32_MAX, integer)) m_route.number = integer;
+    case E::RouteNumber:
+      if (ReadInteger(frame, 0, INT32_MAX, integer)) m_route.number = integer;
       return;
-    case EKind::RouteExtensionNumber:
-      if (ReadInteger(frame, name, prefix, INT32_MIN, INT32_MAX, integer)) m_route.number = integer;
+    case E::RouteExtensionNumber:
+      if (ReadInteger(frame, INT32_MIN, INT32_MAX, integer)) m_route.number = integer;
       return;
-    case EKind::Route:
+    case E::Route:
       m_routes.push_back(std::move(m_route));
+      m_route = SRouteFields();
       return;
-    case EKind::TrackName:
+    case E::TrackName:
       m_track.SetName(NameOf());
       return;
-    case EKind::HeaderText: {
+    case E::HeaderText: {
       const std::string_view text = TakeText();
       if (!m_header->SetVersionText(std::string(text).c_str()))
         Refuse(frame, "unknown version text \"" + std::string(text) + "\"");
       return;
     }
-    case EKind::HeaderCode: {
+    case E::HeaderCode: {
       const std::string_view text = TakeText();
       if (!m_header->SetVersionCode(std::string(text).c_str()))
         Refuse(frame, "unknown version code \"" + std::string(text) + "\"");
       return;
     }
-    case EKind::HeaderType:
+    case E::HeaderType:
       // A loaded file keeps whichever of the four types it had, so the plain header's rule applies
       // here too, not the document's own fixed type.
-      if (ReadInteger(frame, name, prefix, 0, 3, integer))
+      if (ReadInteger(frame, 0, 3, integer))
         m_header->SVexlornHeadBlock::SetFileType(static_cast<std::int32_t>(integer));
       return;
-    case EKind::NodeEle: {
-      const std::string_view text = TakeText();
+    case E::NodeEle: {
       float altitude = 0;
-      if (!ParseGpxNumber(text, altitude)) {
-        Refuse(frame, "ele \"" + std::string(text) + "\" is not a number");
-        return;
-      }
-      m_node.SetAltitude(altitude);
+      if (ReadNumber(frame, "ele", altitude)) m_node.SetAltitude(altitude);
       return;
     }
-    case EKind::NodeTime: {
+    case E::NodeTime: {
       const std::string_view text = TakeText();
       std::int64_t seconds = 0;
       std::uint8_t hundredths = 0;
@@ -735,68 +494,23 @@ void CGpxReader::End(const xmlChar* name, const xmlChar* prefix) {
       m_node.SetHundredths(hundredths);
       return;
     }
-    case EKind::NodeFix:
+    case E::NodeFix:
       if (TrimmedGpxText(TakeText()) == "none") m_node.SetValidFix(0);
       return;
-    case EKind::NodeValidFix:
-      if (ReadInteger(frame, name, prefix, INT32_MIN, INT32_MAX, integer))
-        m_node.SetValidFix(static_cast<std::int32_t>(integer));
+    case E::NodeValidFix:
+      if (ReadInteger(frame, INT32_MIN, INT32_MAX, integer)) m_node.SetValidFix(static_cast<std::int32_t>(integer));
       return;
-    case EKind::TrackPoint:
+    case E::TrackPoint:
       if (!m_trackBegun) m_tracks.BeginTrack(m_track);
       m_trackBegun = true;
       m_tracks.AddNode(m_node);
       return;
-    case EKind::Track:
+    case E::Track:
       m_tracks.EndTrack(m_track, m_trackBegun);
       return;
     default:
       return;
   }
-}
-
-void CGpxReader::Error(const xmlError& error) {
-  // Namespace faults and warnings leave the document readable, as they always did.
-  if (error.level != XML_ERR_FATAL || m_syntax.set) return;
-  std::string message = error.message != nullptr ? error.message : "not well-formed";
-  while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
-  m_syntax = {true, false, Offset(), "not a GPX file: " + message};
-  xmlStopParser(m_parser);
-}
-
-void CGpxReader::OnStart(void* context, const xmlChar* name, const xmlChar* prefix, const xmlChar* uri, int,
-                         const xmlChar**, int attributeCount, int, const xmlChar** attributes) {
-  static_cast<CGpxReader*>(context)->Start(name, prefix, uri, attributeCount, attributes);
-}
-
-void CGpxReader::OnEnd(void* context, const xmlChar* name, const xmlChar* prefix, const xmlChar*) {
-  static_cast<CGpxReader*>(context)->End(name, prefix);
-}
-
-void CGpxReader::OnCharacters(void* context, const xmlChar* text, int length) {
-  auto* reader = static_cast<CGpxReader*>(context);
-  // Only the element's own text counts, not that of elements inside it.
-  if (reader->InText()) reader->m_run.append(Text(text), static_cast<std::size_t>(length));
-}
-
-void CGpxReader::OnCData(void* context, const xmlChar* text, int length) {
-  auto* reader = static_cast<CGpxReader*>(context);
-  if (!reader->InText()) return;
-  reader->EndRun();
-  if (!(reader->m_firstOnly && reader->m_gotFirst)) reader->m_text.append(Text(text), static_cast<std::size_t>(length));
-  reader->m_gotFirst = true;
-}
-
-// A comment or instruction ends a run of characters.
-void CGpxReader::OnMarkup(void* context, const xmlChar*) {
-  auto* reader = static_cast<CGpxReader*>(context);
-  if (reader->InText()) reader->EndRun();
-}
-
-void CGpxReader::OnInstruction(void* context, const xmlChar*, const xmlChar*) { OnMarkup(context, nullptr); }
-
-void CGpxReader::OnError(void* context, xmlErrorPtr error) {
-  if (error != nullptr) static_cast<CGpxReader*>(context)->Error(*error);
 }
 
 void CGpxReader::ResolveRoutes(CVexlornFileWpt& points) {
@@ -807,23 +521,21 @@ void CGpxReader::ResolveRoutes(CVexlornFileWpt& points) {
       if (point.name.empty() && !point.hasNumber) point.name = NextRoutePointName();
       // A point written by us carries its own number and is taken as it was, even when the
       // desktop file it came from named a waypoint that its list lacks.
-      if (m_waypointByName.find(point.name) == m_waypointByName.end() && !point.hasNumber) {
+      if (m_waypointNames.Find(point.name) == CWaypointNames::kNone && !point.hasNumber) {
         point.routeUse = 2;
         point.hasRouteUse = true;
-        AddWaypoint(point, points);
+        AddWaypoint(point);
       }
-      const auto waypoint = m_waypointByName.find(point.name);
+      const std::size_t waypoint = m_waypointNames.Find(point.name);
       SVexlornRwptBlock routePoint;
       routePoint.SetName(point.name);
       routePoint.SetLongitude(point.longitude);
       routePoint.SetLatitude(point.latitude);
       auto number = static_cast<std::int32_t>(point.number);
       auto symbol = static_cast<std::uint8_t>(point.symbol);
-      if (waypoint != m_waypointByName.end()) {
-        const SVexlornWptBlock& target =
-            *(points.GetWaypoints().begin() + static_cast<std::ptrdiff_t>(waypoint->second));
-        if (!point.hasNumber) number = static_cast<std::int32_t>(waypoint->second + 1);
-        if (!point.hasSymbol && !point.hasSym) symbol = target.GetSymbol();
+      if (waypoint != CWaypointNames::kNone) {
+        if (!point.hasNumber) number = static_cast<std::int32_t>(waypoint + 1);
+        if (!point.hasSymbol && !point.hasSym) symbol = m_waypoints[waypoint].GetSymbol();
       }
       routePoint.SetNumber(number);
       routePoint.SetSymbol(symbol);
@@ -837,57 +549,17 @@ void CGpxReader::ResolveRoutes(CVexlornFileWpt& points) {
   std::unordered_set<std::string_view> routed;
   for (const SVexlornRteBlock& route : points.GetRoutes())
     for (const SVexlornRwptBlock& point : route.GetPoints()) routed.insert(point.GetName());
-  SVexlornWptBlockArray waypoints;
-  waypoints.Reserve(points.GetWaypoints().GetCount());
-  std::size_t index = 0;
-  for (SVexlornWptBlock waypoint : points.GetWaypoints()) {
-    if (!m_routeUseGiven[index++]) waypoint.SetRouteUsed(routed.count(waypoint.GetName()) != 0);
-    waypoints.Add(std::move(waypoint));
+  points.GetWaypoints().Reserve(m_waypoints.size());
+  for (std::size_t i = 0; i < m_waypoints.size(); ++i) {
+    SVexlornWptBlock& waypoint = m_waypoints[i];
+    if (!m_routeUseGiven[i]) waypoint.SetRouteUsed(routed.count(waypoint.GetName()) != 0);
+    points.GetWaypoints().Add(std::move(waypoint));
   }
-  points.GetWaypoints() = std::move(waypoints);
 }
 
-// The place of a refusal, as line and column (1-based, in bytes, lines ending at LF) of the file's
-// own bytes: for an element, where its name begins.
-bool CGpxReader::Finish(const COpener& reopen, const SRefusal& refusal, CDiagnostic* why) const {
-  if (why == nullptr) return false;
-  why->Set(refusal.rule);
-  std::uint64_t offset = refusal.offset;
-  if (const auto mapped = m_changed ? reopen() : nullptr) offset = SourceOffset(*mapped, m_blockSize, offset);
-  const auto source = reopen();
-  if (source == nullptr) return false;
-  CBlockReader blocks(*source, m_blockSize);
-  std::uint64_t at = 0, line = 1, lineStart = 0;
-  std::uint64_t tag = 0, tagLine = 0, tagLineStart = 0;  // the last '<' before the place
-  bool tagSeen = false;
-  while (at < offset && blocks.Refill() && blocks.Size() != 0) {
-    const char* bytes = blocks.Data();
-    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(blocks.Size(), offset - at));
-    for (std::size_t i = 0; i < count; ++i) {
-      if (bytes[i] == '\n') {
-        ++line;
-        lineStart = at + i + 1;
-      } else if (bytes[i] == '<') {
-        tagSeen = true;
-        tag = at + i;
-        tagLine = line;
-        tagLineStart = lineStart;
-      }
-    }
-    blocks.Take(count);
-    at += count;
-  }
-  if (refusal.atElement && tagSeen) {
-    why->SetLineAndColumn(tagLine, tag + 1 - tagLineStart + 1);
-  } else {
-    why->SetLineAndColumn(line, std::min(at, offset) - lineStart + 1);
-  }
-  return false;
-}
-
-bool CGpxReader::Read(CByteSource& source, std::uint64_t size, const COpener& reopen, CVexlornFileWpt& points,
+bool CGpxReader::Read(CByteSource& source, std::uint64_t size, const CGpxSourceOpener& reopen, CVexlornFileWpt& points,
                       CDiagnostic* why) {
-  m_blockSize = BlockSizeFor(size);
+  const std::size_t blockSize = BlockSizeFor(size);
   // A refused file changes nothing, also not the count of replaced characters its names made.
   const std::size_t replaced = m_codePage.GetReplacementCount();
   const auto refused = [&] {
@@ -895,52 +567,43 @@ bool CGpxReader::Read(CByteSource& source, std::uint64_t size, const COpener& re
     m_codePage.CountReplacements(replaced);
     return false;
   };
-  static const bool initialised = [] {
-    xmlInitParser();
-    // Every fault is reported through the parser's own handler; nothing goes to standard error.
-    xmlSetGenericErrorFunc(nullptr, Silent);
-    return true;
-  }();
-  (void)initialised;
-  xmlSAXHandler handler;
-  std::memset(&handler, 0, sizeof handler);
-  handler.initialized = XML_SAX2_MAGIC;
-  handler.startElementNs = OnStart;
-  handler.endElementNs = OnEnd;
-  handler.characters = OnCharacters;
-  handler.ignorableWhitespace = OnCharacters;
-  handler.cdataBlock = OnCData;
-  handler.comment = OnMarkup;
-  handler.processingInstruction = OnInstruction;
-  handler.serror = OnError;
-  // No entity, subset or resolver callbacks: nothing outside the file is ever looked up.
-  CFilteredInput input(source, m_blockSize);
-  m_parser = xmlCreateIOParserCtxt(&handler, this, CFilteredInput::Read, CFilteredInput::Close, &input,
-                                   XML_CHAR_ENCODING_NONE);
-  if (m_parser == nullptr) return Fail(why, "not enough memory to read the file");
-  m_names = std::make_unique<SNames>(m_parser->dict);
-  xmlCtxtUseOptions(m_parser, XML_PARSE_NONET);
-  xmlParseDocument(m_parser);
-  if (m_parser->myDoc != nullptr) xmlFreeDoc(m_parser->myDoc);
-  xmlFreeParserCtxt(m_parser);
-  m_parser = nullptr;
-  m_changed = input.HasChanged();
-
-  if (input.Error().HasReason()) {
-    if (why != nullptr) *why = input.Error();
+  SGpxRefusal syntax;
+  CDiagnostic readError;
+  bool changed = false;
+  {
+    std::unique_ptr<CGpxParse> parse;
+    try {
+      parse = std::make_unique<CGpxParse>(source, blockSize, blockSize == kBlockSize);
+    } catch (const std::system_error& error) {
+      Fail(why, std::string("cannot start reading the file: ") + error.what());
+      return refused();
+    }
+    while (const SGpxEventBatch* batch = parse->Next()) {
+      Take(*batch);
+      if (!Wanted()) parse->Quiet();
+    }
+    syntax = parse->Fault();
+    readError = parse->ReadError();
+    changed = parse->InputChanged();
+    m_codePage.CountReplacements(parse->DecodingReplacements());
+  }
+  if (readError.HasReason()) {
+    if (why != nullptr) *why = readError;
     return refused();
   }
-  for (const SRefusal* refusal : {&m_syntax, &m_rootRefused, &m_waypointRefused, &m_otherRefused}) {
+  for (const SGpxRefusal* refusal : {&syntax, &m_rootRefused, &m_waypointRefused, &m_otherRefused}) {
     if (!refusal->set) continue;
-    Finish(reopen, *refusal, why);
+    if (why != nullptr) SetGpxRefusal(reopen, blockSize, changed, *refusal, *why);
     return refused();
   }
-  ResolveRoutes(m_points);
-  points = std::move(m_points);
+  CVexlornFileWpt read;
+  read.GetHeader() = m_pointsHeader;
+  ResolveRoutes(read);
+  points = std::move(read);
   return true;
 }
 
-bool ReadFrom(CByteSource& source, std::uint64_t size, const COpener& reopen, CVexlornFileWpt& points,
+bool ReadFrom(CByteSource& source, std::uint64_t size, const CGpxSourceOpener& reopen, CVexlornFileWpt& points,
               CGpxTrackHandler& tracks, CCodePage& codePage, CDiagnostic* why) {
   CGpxReader reader(codePage, tracks);
   return reader.Read(source, size, reopen, points, why);
@@ -971,7 +634,7 @@ bool ReadGpxFile(const std::string& path, CVexlornFileWpt& points, CGpxTrackHand
                  CDiagnostic* why) {
   CInputFile file;
   if (!file.Open(path, why)) return false;
-  const COpener reopen = [&path]() -> std::unique_ptr<CByteSource> {
+  const CGpxSourceOpener reopen = [&path]() -> std::unique_ptr<CByteSource> {
     auto again = std::make_unique<CInputFile>();
     if (!again->Open(path)) return nullptr;
     return again;
@@ -982,7 +645,7 @@ bool ReadGpxFile(const std::string& path, CVexlornFileWpt& points, CGpxTrackHand
 bool ReadGpxText(std::string_view text, CVexlornFileWpt& points, CGpxTrackHandler& tracks, CCodePage& codePage,
                  CDiagnostic* why) {
   CTextSource source(text);
-  const COpener reopen = [text] { return std::make_unique<CTextSource>(text); };
+  const CGpxSourceOpener reopen = [text] { return std::make_unique<CTextSource>(text); };
   return ReadFrom(source, text.size(), reopen, points, tracks, codePage, why);
 }
 

@@ -1,6 +1,7 @@
 // The values of a GPX file, read and written.
 #include "formats/gpx_values.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -57,11 +58,13 @@ bool Expect(std::string_view text, std::size_t& pos, char c) {
   return true;
 }
 
-// A plain "[-]digits[.digits]" short enough that its digits and its power of ten are exact in T:
-// one correctly rounded division then gives the very value from_chars gives.
+// A plain "[-]digits[.digits]" short enough that its digits and its power of ten are exact in a
+// double: one correctly rounded division then gives the very value from_chars gives. A float is
+// that double rounded once more, which is the float nearest the decimal unless the double lies
+// exactly halfway between two floats (then from_chars decides).
 template <typename T>
 bool ParsePlainDecimal(std::string_view text, T& value) {
-  constexpr std::size_t kMaxDigits = sizeof(T) == sizeof(double) ? 15 : 7;
+  constexpr std::size_t kMaxDigits = 15;
   static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   const bool negative = !text.empty() && text.front() == '-';
@@ -80,13 +83,19 @@ bool ParsePlainDecimal(std::string_view text, T& value) {
     if (point) ++decimals;
   }
   if (digits == 0) return false;
-  const T magnitude = static_cast<T>(number) / static_cast<T>(kPowers[decimals]);
-  value = negative ? -magnitude : magnitude;
+  const double magnitude = static_cast<double>(number) / kPowers[decimals];
+  if constexpr (sizeof(T) == sizeof(float)) {
+    // The 29 bits a float lacks of a double's significand, as they stand halfway.
+    constexpr std::uint64_t kLowBits = (std::uint64_t{1} << 29) - 1;
+    if ((std::bit_cast<std::uint64_t>(magnitude) & kLowBits) == std::uint64_t{1} << 28) return false;
+  }
+  value = static_cast<T>(negative ? -magnitude : magnitude);
   return true;
 }
 
 template <typename T>
-bool ParseNumber(std::string_view text, T& value) {
+bool ParseNumber(std::string_view text, T& value, bool* outOfRange) {
+  if (outOfRange != nullptr) *outOfRange = false;
   std::string_view view = TrimmedGpxText(text);
   if (!view.empty() && view.front() == '+') view.remove_prefix(1);
   if (view.empty() || !((view.front() >= '0' && view.front() <= '9') || view.front() == '-' || view.front() == '.'))
@@ -95,7 +104,9 @@ bool ParseNumber(std::string_view text, T& value) {
   if (ParsePlainDecimal(view, value)) return true;
   T parsed{};
   const auto result = std::from_chars(view.data(), view.data() + view.size(), parsed, std::chars_format::general);
-  if (result.ec != std::errc() || result.ptr != view.data() + view.size() || !std::isfinite(parsed)) return false;
+  if (result.ptr != view.data() + view.size()) return false;
+  if (result.ec == std::errc::result_out_of_range && outOfRange != nullptr) *outOfRange = true;
+  if (result.ec != std::errc() || !std::isfinite(parsed)) return false;
   value = parsed;
   return true;
 }
@@ -126,16 +137,23 @@ std::string_view TrimmedGpxText(std::string_view text) {
   return text;
 }
 
-bool ParseGpxNumber(std::string_view text, double& value) { return ParseNumber(text, value); }
+bool ParseGpxNumber(std::string_view text, double& value, bool* outOfRange) {
+  return ParseNumber(text, value, outOfRange);
+}
 
-bool ParseGpxNumber(std::string_view text, float& value) { return ParseNumber(text, value); }
+bool ParseGpxNumber(std::string_view text, float& value, bool* outOfRange) {
+  return ParseNumber(text, value, outOfRange);
+}
 
-bool ParseGpxInteger(std::string_view text, std::int64_t& value) {
+bool ParseGpxInteger(std::string_view text, std::int64_t& value, bool* outOfRange) {
+  if (outOfRange != nullptr) *outOfRange = false;
   std::string_view view = TrimmedGpxText(text);
   if (!view.empty() && view.front() == '+') view.remove_prefix(1);
   std::int64_t parsed = 0;
   const auto result = std::from_chars(view.data(), view.data() + view.size(), parsed);
-  if (view.empty() || result.ec != std::errc() || result.ptr != view.data() + view.size()) return false;
+  if (view.empty() || result.ptr != view.data() + view.size()) return false;
+  if (result.ec == std::errc::result_out_of_range && outOfRange != nullptr) *outOfRange = true;
+  if (result.ec != std::errc()) return false;
   value = parsed;
   return true;
 }

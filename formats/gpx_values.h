@@ -13,10 +13,11 @@ inline double FlipLatitude(double latitude) { return latitude == 0 ? latitude : 
 std::string_view TrimmedGpxText(std::string_view text);
 
 // A whole xsd:decimal (a leading '+' allowed, white space around it ignored); "nan", "inf" and hex
-// forms are refused.
-bool ParseGpxNumber(std::string_view text, double& value);
-bool ParseGpxNumber(std::string_view text, float& value);
-bool ParseGpxInteger(std::string_view text, std::int64_t& value);
+// forms are refused. `outOfRange` tells a number too large or too close to zero for the type
+// from text that is no number.
+bool ParseGpxNumber(std::string_view text, double& value, bool* outOfRange = nullptr);
+bool ParseGpxNumber(std::string_view text, float& value, bool* outOfRange = nullptr);
+bool ParseGpxInteger(std::string_view text, std::int64_t& value, bool* outOfRange = nullptr);
 // An xsd:dateTime: "YYYY-MM-DDThh:mm:ss", an optional fraction (rounded to hundredths), then "Z",
 // an offset "+hh:mm" or nothing (taken as UTC, as GPX times are). Any year of four digits: whether
 // a file can hold the time is for its writer to say.

@@ -1,9 +1,15 @@
 // Writing GPX 1.1 from the desktop documents, a record at a time.
 #include "formats/gpx_writer.h"
 
+#include <array>
 #include <charconv>
+#include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 #include "formats/atomic_file.h"
 #include "formats/conversion.h"
@@ -106,11 +112,167 @@ void AppendHeaderExtension(std::string& out, const char* indent, const THeader& 
   out += "</tv:header></extensions>\n";
 }
 
+// A track point whose values are all finite numbers (AddTrackPoint has seen to it); `untimed` for
+// one at the instant that stands for "no time".
+void AppendTrackPoint(std::string& out, const SVexlornTnodBlock& node, bool untimed) {
+  out += "      <trkpt";
+  AppendPosition(out, node.GetLatitude(), node.GetLongitude());
+  out += "><ele>";
+  AppendGpxNumber(out, node.GetAltitude(), 0);
+  if (untimed) {
+    // The instant that stands for "no time" is no time in GPX: the element is left out.
+    out += "</ele>";
+  } else {
+    char time[12 + kGpxTimeSize + 7];
+    std::memcpy(time, "</ele><time>", 12);
+    char* p = WriteGpxTime(time + 12, node.GetTime(), node.GetHundredths());
+    std::memcpy(p, "</time>", 7);
+    out.append(time, static_cast<std::size_t>(p + 7 - time));
+  }
+  if (node.GetValidFix() == 0) out += "<fix>none</fix>";
+  // We write 1 for a valid fix; another value from another writer is kept for the trip back.
+  if (node.GetValidFix() != 0 && node.GetValidFix() != 1) {
+    out += "<extensions>";
+    AppendIntegerElement(out, "tv:validFix", node.GetValidFix());
+    out += "</extensions>";
+  }
+  out += "</trkpt>\n";
+}
+
 }  // namespace
+
+// Track points on their way into a file: gathered in batches, formatted on a thread of its own
+// (started by the first full batch, so that a short track never needs one) and handed back in
+// their order for the caller's thread to write.
+class CGpxPointStage {
+ public:
+  explicit CGpxPointStage(CAtomicFile& file) : m_file(file) {
+    for (SSlot& slot : m_slots) slot.points.reserve(kBatchPoints);
+  }
+  ~CGpxPointStage() {
+    if (!m_thread.joinable()) return;
+    {
+      std::lock_guard lock(m_mutex);
+      m_stopping = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+  }
+
+  void Add(const SVexlornTnodBlock& node, bool untimed, bool& failed, CDiagnostic& why) {
+    SSlot& slot = m_slots[m_submitted % kSlots];
+    slot.points.push_back({node, untimed});
+    if (slot.points.size() < kBatchPoints) return;
+    Submit();
+    // A slot must be free for the next batch; the formatted ones go into the file meanwhile.
+    Collect(m_submitted - m_collected == kSlots, failed, why);
+  }
+
+  // Every point taken into the file.
+  void Drain(bool& failed, CDiagnostic& why) {
+    SSlot& slot = m_slots[m_submitted % kSlots];
+    if (!m_thread.joinable()) {
+      slot.text.clear();
+      for (const SPoint& point : slot.points) AppendTrackPoint(slot.text, point.node, point.untimed);
+      slot.points.clear();
+      Write(slot.text, failed, why);
+      return;
+    }
+    if (!slot.points.empty()) Submit();
+    while (m_collected < m_submitted) Collect(true, failed, why);
+  }
+
+ private:
+  struct SPoint {
+    SVexlornTnodBlock node;
+    bool untimed;
+  };
+  struct SSlot {
+    std::vector<SPoint> points;
+    std::string text;
+  };
+  static constexpr std::size_t kBatchPoints = 4096;
+  static constexpr std::size_t kSlots = 3;
+
+  void Submit() {
+    {
+      std::lock_guard lock(m_mutex);
+      ++m_submitted;
+    }
+    m_changed.notify_all();
+    if (!m_thread.joinable()) m_thread = std::thread([this] { Run(); });
+  }
+
+  // Writes the oldest batch once it is formatted (waiting for it with `wait`), and any formatted
+  // after it.
+  void Collect(bool wait, bool& failed, CDiagnostic& why) {
+    for (;;) {
+      {
+        std::unique_lock lock(m_mutex);
+        if (wait) m_changed.wait(lock, [this] { return m_formatted > m_collected; });
+        if (m_formatted == m_collected) return;
+      }
+      SSlot& slot = m_slots[m_collected % kSlots];
+      Write(slot.text, failed, why);
+      slot.points.clear();
+      {
+        std::lock_guard lock(m_mutex);
+        ++m_collected;
+      }
+      m_changed.notify_all();
+      wait = false;
+    }
+  }
+
+  void Write(const std::string& text, bool& failed, CDiagnostic& why) {
+    if (!failed) failed = !m_file.Write(text, &why);
+  }
+
+  void Run() {
+    for (;;) {
+      std::size_t next = 0;
+      {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_stopping || m_formatted < m_submitted; });
+        if (m_formatted == m_submitted) return;
+        next = m_formatted;
+      }
+      SSlot& slot = m_slots[next % kSlots];
+      slot.text.clear();
+      for (const SPoint& point : slot.points) AppendTrackPoint(slot.text, point.node, point.untimed);
+      {
+        std::lock_guard lock(m_mutex);
+        ++m_formatted;
+      }
+      m_changed.notify_all();
+    }
+  }
+
+  CAtomicFile& m_file;
+  std::array<SSlot, kSlots> m_slots;
+  // Batches in all: handed to the thread, formatted by it, written into the file. The batch the
+  // caller fills is the slot of m_submitted; those from m_collected on are on their way.
+  std::size_t m_submitted = 0;
+  std::size_t m_formatted = 0;
+  std::size_t m_collected = 0;
+  bool m_stopping = false;
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::thread m_thread;
+};
 
 CGpxWriter::CGpxWriter(CCodePage& codePage, CDiagnostic* why, CAtomicFile* file, CUnitTimes* times)
     : m_codePage(codePage), m_why(why), m_file(file), m_times(times != nullptr ? *times : m_ownTimes) {
-  if (m_file != nullptr) m_text.reserve(kChunkSize + 1024);
+  if (m_file != nullptr) {
+    m_text.reserve(kChunkSize + 1024);
+    m_points = std::make_unique<CGpxPointStage>(*m_file);
+  }
+}
+
+CGpxWriter::~CGpxWriter() = default;
+
+void CGpxWriter::Drain() {
+  if (m_points) m_points->Drain(m_fileFailed, m_fileWhy);
 }
 
 void CGpxWriter::HandOn() {
@@ -132,6 +294,7 @@ void CGpxWriter::Begin() {
 }
 
 bool CGpxWriter::AddWaypoint(const SVexlornWptBlock& point, std::size_t index) {
+  Drain();
   std::string& out = m_text;
   out += "  <wpt";
   if (!AppendPosition(out, point.GetLatitude(), point.GetLongitude())) {
@@ -156,6 +319,7 @@ bool CGpxWriter::AddWaypoint(const SVexlornWptBlock& point, std::size_t index) {
 }
 
 bool CGpxWriter::AddRoute(const SVexlornRteBlock& route, std::size_t index) {
+  Drain();
   std::string& out = m_text;
   out += "  <rte>\n";
   if (!route.GetName().empty()) AppendTextElement(out, "    ", "name", route.GetName(), m_codePage);
@@ -192,6 +356,7 @@ bool CGpxWriter::AddRoute(const SVexlornRteBlock& route, std::size_t index) {
 }
 
 void CGpxWriter::BeginTrack(const CVexlornFileTrk& track) {
+  Drain();
   m_text += "  <trk>\n";
   if (!track.GetName().empty()) AppendTextElement(m_text, "    ", "name", track.GetName(), m_codePage);
   AppendHeaderExtension(m_text, "    ", track.GetHeader());
@@ -199,43 +364,36 @@ void CGpxWriter::BeginTrack(const CVexlornFileTrk& track) {
 }
 
 bool CGpxWriter::AddTrackPoint(const SVexlornTnodBlock& node, std::size_t trackIndex, std::size_t nodeIndex) {
-  std::string& out = m_text;
-  out += "      <trkpt";
-  if (!AppendPosition(out, node.GetLatitude(), node.GetLongitude())) {
+  if (!std::isfinite(node.GetLatitude()) || !std::isfinite(node.GetLongitude())) {
     return Fail(m_why, "point " + std::to_string(nodeIndex + 1) + " of track " + std::to_string(trackIndex + 1) +
                            " has a coordinate that is not a number");
   }
-  out += "><ele>";
-  if (!AppendGpxNumber(out, node.GetAltitude(), 0)) {
+  if (!std::isfinite(node.GetAltitude())) {
     return Fail(m_why, "point " + std::to_string(nodeIndex + 1) + " of track " + std::to_string(trackIndex + 1) +
                            " has an altitude that is not a number");
   }
-  if (m_times.IsNoTime(node.GetTime(), node.GetHundredths())) {
-    // The instant that stands for "no time" is no time in GPX: the element is left out.
-    out += "</ele>";
-    m_times.CountUntimed();
-  } else {
-    char time[12 + kGpxTimeSize + 7];
-    std::memcpy(time, "</ele><time>", 12);
-    char* p = WriteGpxTime(time + 12, node.GetTime(), node.GetHundredths());
-    std::memcpy(p, "</time>", 7);
-    out.append(time, static_cast<std::size_t>(p + 7 - time));
+  const bool untimed = m_times.IsNoTime(node.GetTime(), node.GetHundredths());
+  if (untimed) m_times.CountUntimed();
+  if (!m_points) {
+    AppendTrackPoint(m_text, node, untimed);
+    return true;
   }
-  if (node.GetValidFix() == 0) out += "<fix>none</fix>";
-  // We write 1 for a valid fix; another value from another writer is kept for the trip back.
-  if (node.GetValidFix() != 0 && node.GetValidFix() != 1) {
-    out += "<extensions>";
-    AppendIntegerElement(out, "tv:validFix", node.GetValidFix());
-    out += "</extensions>";
+  // What came before the points goes into the file before them.
+  if (!m_text.empty()) {
+    m_fileFailed = m_fileFailed || !m_file->Write(m_text, &m_fileWhy);
+    m_text.clear();
   }
-  out += "</trkpt>\n";
-  HandOn();
+  m_points->Add(node, untimed, m_fileFailed, m_fileWhy);
   return true;
 }
 
-void CGpxWriter::EndTrack() { m_text += "    </trkseg>\n  </trk>\n"; }
+void CGpxWriter::EndTrack() {
+  Drain();
+  m_text += "    </trkseg>\n  </trk>\n";
+}
 
 bool CGpxWriter::End(const SVexlornWptRteHeadBlock& header) {
+  Drain();
   AppendHeaderExtension(m_text, "  ", header);
   m_text += "</gpx>\n";
   if (m_file != nullptr && !m_fileFailed) m_fileFailed = !m_file->Write(m_text, &m_fileWhy);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "formats/code_page.h"
@@ -10,6 +11,7 @@
 #include "formats/unit_times.h"
 
 class CAtomicFile;
+class CGpxPointStage;
 
 // Writes one GPX file record by record: Begin, the waypoints, the routes, each track (BeginTrack,
 // its points, EndTrack), then End. Given a safe-write file, Begin opens it and the text goes into it
@@ -19,10 +21,15 @@ class CAtomicFile;
 // reason in why, and the file must then be dropped. A fault of the file itself is kept apart
 // (FileError) and answered by End, so that a value refused later is still found. A track point at
 // the instant that stands for "no time" (see CUnitTimes) is written without <time> and counted in
-// `times` (in the writer's own when none is given).
+// `times` (in the writer's own when none is given). Into a file, the points of a long track are
+// formatted on a thread of their own while the caller reads the next ones; the file itself is
+// only ever written on the caller's thread.
 class CGpxWriter {
  public:
   CGpxWriter(CCodePage& codePage, CDiagnostic* why, CAtomicFile* file = nullptr, CUnitTimes* times = nullptr);
+  ~CGpxWriter();
+  CGpxWriter(const CGpxWriter&) = delete;
+  CGpxWriter& operator=(const CGpxWriter&) = delete;
 
   void Begin();
   bool AddWaypoint(const SVexlornWptBlock& waypoint, std::size_t index);
@@ -33,13 +40,16 @@ class CGpxWriter {
   // The points document's header, when it is not a new one's, and the end of the file; false when
   // a write into the file failed (at any time).
   bool End(const SVexlornWptRteHeadBlock& header);
-  // The text not yet handed to the file (all of it without one).
+  // The text not yet handed to the file (all of it without one), track points on their way to the
+  // file aside.
   std::string& Text() { return m_text; }
   const CDiagnostic& FileError() const { return m_fileWhy; }
 
  private:
   // Hands the text to the file once it holds a chunk.
   void HandOn();
+  // Writes every track point taken into the file, before anything else goes in.
+  void Drain();
 
   CCodePage& m_codePage;
   CDiagnostic* m_why;
@@ -49,6 +59,7 @@ class CGpxWriter {
   std::string m_text;
   CDiagnostic m_fileWhy;
   bool m_fileFailed = false;
+  std::unique_ptr<CGpxPointStage> m_points;  // with a file
 };
 
 // Begin and every record of the document (End is the caller's); false at the first value GPX

@@ -90,7 +90,11 @@ bool MayStartWith(const char* p, const char* end, std::string_view text) {
 
 }  // namespace
 
-bool CXmlInputFilter::DecideMode(const char* in, std::size_t size, bool last) {
+CXmlInputFilter::CXmlInputFilter() = default;
+CXmlInputFilter::~CXmlInputFilter() = default;
+
+bool CXmlInputFilter::Begin(const char* in, std::size_t size, bool last) {
+  if (m_mode != EMode::Unknown) return true;
   if (size < 4 && !last) return false;
   const auto* bytes = reinterpret_cast<const unsigned char*>(in);
   // A file in 16 or 32 bits has a byte-order mark or zero bytes in its first characters.
@@ -119,12 +123,52 @@ bool CXmlInputFilter::DecideMode(const char* in, std::size_t size, bool last) {
   const std::size_t finish = declaration.find(declaration[at], at + 1);
   const std::string encoding =
       AsciiLower(declaration.substr(at + 1, finish == std::string_view::npos ? 0 : finish - at - 1));
-  if (encoding != "utf-8" && encoding != "utf8") m_mode = EMode::Other;
+  if (encoding != "utf-8" && encoding != "utf8") UseCodePage(encoding);
   return true;
 }
 
+void CXmlInputFilter::UseCodePage(const std::string& name) {
+  m_mode = EMode::Other;
+  auto page = std::make_unique<CCodePage>(name);
+  if (!page->IsUsable()) return;
+  // A byte that begins a double-byte character makes one character with the byte after it (a
+  // letter, or one from 0xA1 on for the EUC pages); a byte of a single-byte page stays one of two.
+  const auto isOne = [&page](char lead, char trail) {
+    const char pair[] = {lead, trail};
+    const std::string decoded = page->ToUtf8(std::string_view(pair, 2));
+    const auto characters = std::count_if(decoded.begin(), decoded.end(),
+                                          [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+    return characters == 1 && decoded != "?";
+  };
+  for (int byte = 0x80; byte <= 0xFF; ++byte)
+    m_leadByte[byte] = isOne(static_cast<char>(byte), 'A') || isOne(static_cast<char>(byte), '\xA1');
+  page->ResetReplacementCount();
+  m_decoder = std::move(page);
+  m_mode = EMode::Decoded;
+}
+
+std::size_t CXmlInputFilter::Decode(const char* in, const char* end, bool last, char*& out, char* outEnd) {
+  // A character of a code page is at most three bytes of UTF-8 (it lies in the Basic Multilingual
+  // Plane), as many as the two bytes of a double-byte one give at the most.
+  const auto most = static_cast<std::size_t>(outEnd - out) / 3;
+  const char* p = in;
+  while (p < end && static_cast<unsigned char>(*p) >= 0x80) {
+    const bool pair = m_leadByte[static_cast<unsigned char>(*p)];
+    if (pair && end - p < 2 && !last) break;
+    const std::size_t length = pair && end - p >= 2 && static_cast<unsigned char>(p[1]) >= 0x40 ? 2 : 1;
+    if (static_cast<std::size_t>(p - in) + length > most) break;
+    p += length;
+  }
+  if (p == in) return 0;
+  const std::string utf8 = m_decoder->ToUtf8(std::string_view(in, static_cast<std::size_t>(p - in)));
+  std::memcpy(out, utf8.data(), utf8.size());
+  out += utf8.size();
+  m_changed = true;
+  return static_cast<std::size_t>(p - in);
+}
+
 bool CXmlInputFilter::Mark(unsigned char byte, char*& out, char* end) {
-  if (m_mode == EMode::Utf8) {
+  if (m_mode == EMode::Utf8 || m_mode == EMode::Decoded) {
     if (end - out < 4) return false;
     // U+10FF00 + byte in UTF-8.
     *out++ = static_cast<char>(0xF4);
@@ -148,13 +192,13 @@ bool CXmlInputFilter::Mark(unsigned char byte, char*& out, char* end) {
 std::size_t CXmlInputFilter::Filter(const char* in, std::size_t size, bool last, char* out, std::size_t room,
                                     std::size_t& produced) {
   produced = 0;
-  if (m_mode == EMode::Unknown && !DecideMode(in, size, last)) return 0;
+  if (!Begin(in, size, last)) return 0;
   if (m_mode == EMode::Off) {
     produced = std::min(size, room);
     std::memcpy(out, in, produced);
     return produced;
   }
-  const bool utf8 = m_mode == EMode::Utf8;
+  const bool utf8 = m_mode == EMode::Utf8 || m_mode == EMode::Decoded;
   const char* p = in;
   const char* const end = in + size;
   char* o = out;
@@ -206,6 +250,13 @@ std::size_t CXmlInputFilter::Filter(const char* in, std::size_t size, bool last,
         Mark(c, o, oend);
         m_previous = *p++;
       }
+      continue;
+    }
+    if (c >= 0x80 && m_mode == EMode::Decoded) {
+      const std::size_t taken = Decode(p, end, last, o, oend);
+      if (taken == 0) return finish();
+      p += taken;
+      m_previous = p[-1];
       continue;
     }
     if (c >= 0x80) {

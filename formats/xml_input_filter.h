@@ -1,9 +1,13 @@
 // What a GPX file may hold that a conforming XML parser refuses, made acceptable on the way in.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "formats/code_page.h"
 
 // GPX files from other programs break XML in small ways that Transvane has always read through:
 // control characters and bytes that are not UTF-8 in names, references to control characters
@@ -19,10 +23,27 @@
 //   becomes "&amp;", so that it stays text: no entity is ever expanded, which also keeps the
 //   parser from any entity expansion blow-up.
 // Comments, CDATA sections and processing instructions are left as they are, except for bytes
-// XML cannot carry. A file that declares another encoding than UTF-8 only has its references
-// seen to (its bytes are the parser's to decode); a UTF-16 or UTF-32 file passes untouched.
+// XML cannot carry. A file that declares an ANSI code page (windows-1252, ISO-8859-1, Shift_JIS,
+// ... as old tools write them) is decoded to UTF-8 through the program's own code pages, so that
+// every platform reads it alike whatever its XML parser knows; a byte the page does not define
+// becomes '?' (counted). A file that declares another encoding only has its references seen to
+// (its bytes are the parser's to decode); a UTF-16 or UTF-32 file passes untouched.
 class CXmlInputFilter {
  public:
+  CXmlInputFilter();
+  ~CXmlInputFilter();
+  CXmlInputFilter(const CXmlInputFilter&) = delete;
+  CXmlInputFilter& operator=(const CXmlInputFilter&) = delete;
+
+  // Decides from the start of the file (all of it there is, `last` when that is the whole file)
+  // how the file is filtered; false while more of it is needed. Filter does it when not done yet.
+  bool Begin(const char* in, std::size_t size, bool last);
+  // Whether the output is UTF-8 decoded from the code page the file declares: the parser must
+  // then take it as UTF-8 and pay no heed to the declaration.
+  bool Decodes() const { return m_mode == EMode::Decoded; }
+  // Bytes the declared code page does not define, each read as '?'.
+  std::size_t GetReplacementCount() const { return m_decoder ? m_decoder->GetReplacementCount() : 0; }
+
   // Filters from `in` into `out`, answering the bytes of `in` taken; what is held back (the start
   // of a construct that goes on in the next block) must be offered again with what follows. Stops
   // when `out` has no room for the next piece. `last` says that no more input will come.
@@ -39,11 +60,15 @@ class CXmlInputFilter {
   static constexpr std::size_t kMaxPiece = 16;
 
  private:
-  enum class EMode { Unknown, Utf8, Other, Off };
+  enum class EMode { Unknown, Utf8, Decoded, Other, Off };
   enum class EState { Text, Comment, CData, Instruction };
 
-  // Decides the mode from the start of the file; false while more of it is needed.
-  bool DecideMode(const char* in, std::size_t size, bool last);
+  // Takes the declared encoding as a code page when it is an ANSI one.
+  void UseCodePage(const std::string& name);
+  // Decodes the characters of the code page at in (bytes from 0x80 on, a double-byte character's
+  // second byte whatever it is) into out, as many as fit; answers the bytes taken, 0 when the
+  // input ends inside a character and more is to come.
+  std::size_t Decode(const char* in, const char* end, bool last, char*& out, char* outEnd);
   // Writes the marker of a byte; false without room.
   bool Mark(unsigned char byte, char*& out, char* end);
 
@@ -51,4 +76,6 @@ class CXmlInputFilter {
   EState m_state = EState::Text;
   char m_previous = 0;  // the byte before the next one, across blocks
   bool m_changed = false;
+  std::unique_ptr<CCodePage> m_decoder;
+  std::array<bool, 256> m_leadByte{};  // of a double-byte character in the declared code page
 };

@@ -182,11 +182,10 @@ TEST_F(GpxConvertCommandTest, RefusalsAndUsageErrors) {
                                                "  a desktop file goes to the unit (--to unit) or to GPX (--to gpx)"));
   const SRun bad = Run({"convert", "-o", Path("out"), broken, kml});
   EXPECT_EQ(bad.status, 1);
-  EXPECT_THAT(Lines(bad.err),
-              ElementsAre("An error occured while loading file " + broken + ".",
-                          "  line 3, column 7: not a GPX file: Opening and ending tag mismatch: wpt line 2 and gpx",
-                          "An error occured while loading file " + kml + ".",
-                          "  line 1, column 2: not a GPX file: the root element is <kml>"));
+  EXPECT_THAT(Lines(bad.err), ElementsAre("An error occured while loading file " + broken + ".",
+                                          "  line 3, column 7: <wpt> of line 2 ends with </gpx>",
+                                          "An error occured while loading file " + kml + ".",
+                                          "  line 1, column 2: not a GPX file: the root element is <kml>"));
   EXPECT_THAT(FilesIn("out"), IsEmpty());
   EXPECT_EQ(Run({"convert", "--to", "kml", gpx}).status, 2);
 }

@@ -12,7 +12,9 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formats/code_page.h"
@@ -22,6 +24,7 @@
 #include "formats/vexlorn_file.h"
 #include "tests/child_process.h"
 #include "tests/formats/xml_check.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -29,13 +32,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 class GpxTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_folder = std::filesystem::temp_directory_path() / ("gpx_test_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(m_folder);
-  }
-  void TearDown() override { std::filesystem::remove_all(m_folder); }
-
-  std::string PathOf(const std::string& name) const { return (m_folder / name).string(); }
+  std::string PathOf(const std::string& name) const { return m_folder.Path(name); }
 
   // Writes the document as a user's export does and checks the file with xmllint.
   std::string WriteChecked(const SGpxDocument& doc, CCodePage& codePage, const std::string& name = "out.gpx") {
@@ -47,7 +44,7 @@ class GpxTest : public ::testing::Test {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   }
 
-  std::filesystem::path m_folder;
+  CTempFolder m_folder;
 };
 
 template <typename Doc>
@@ -284,6 +281,14 @@ TEST_F(GpxTest, WhatXmlForbidsReadsAsAlwaysAndNothingOutsideIsLoaded) {
       {"", "AT&T &nbsp; &amp; &#65;", "AT&T &nbsp; & A", 0},
       {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "M\xFCller", "M\xFCller", 0},
       {"<?xml version=\"1.0\" encoding=\"windows-1252\"?>", "\x80 &#1;", "\x80 ?", 1},
+      // A declared code page is decoded as such: a byte it lacks, or a character the names' code
+      // page lacks, is '?'.
+      {"<?xml version=\"1.0\" encoding=\"windows-1252\"?>", "A\x81", "A?", 1},
+      {"<?xml version=\"1.0\" encoding=\"windows-1251\"?>", "\xC6\xF3\xEA", "???", 3},
+      {"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>",
+       "\x83\x41"
+       "A",
+       "?A", 1},
       {"<!DOCTYPE gpx [<!ENTITY x \"secret\">]>", "&x;", "&x;", 0},
       {"<!DOCTYPE gpx [" + laughs + "]>", "&lol9;", "&lol9;", 0},
       {"<!DOCTYPE gpx [<!ENTITY x SYSTEM \"" + pipe + "\">]>", "&x;", "&x;", 0},
@@ -355,7 +360,30 @@ TEST_F(GpxTest, ValuesGpxCannotHoldAreRefusedAndNothingIsWritten) {
     std::ifstream in(path);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "old contents");
   }
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder), {}), 1);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder.Path()), {}), 1);
+}
+
+// Into a file, the points of a long track are formatted beside the caller: the bytes are those of
+// the text written in one go, and a value GPX cannot hold far into a track still refuses it.
+TEST_F(GpxTest, LongTracksGoIntoTheFileAsIntoText) {
+  SGpxDocument doc;
+  for (int t = 0; t < 2; ++t) {
+    CVexlornFileTrk& track = doc.tracks.emplace_back(AwkwardTrack(t == 0 ? "FIRST" : "SECOND"));
+    for (int i = 0; i < 9000; ++i)
+      track.GetNodes().Add(Node(1e-5 * i, -45.0 - 1e-5 * i, 0.25f * static_cast<float>(i % 4000), 1102324530 + i,
+                                i % 3 == 0 ? 0 : 1, i % 100));
+  }
+  doc.points = AwkwardWaypoints();
+  CCodePage codePage;
+  std::string text;
+  ASSERT_TRUE(WriteGpxText(doc, codePage, text));
+  EXPECT_EQ(WriteChecked(doc, codePage), text);
+
+  doc.tracks[1].GetNodes().Add(Node(0, 0, std::numeric_limits<float>::infinity(), 0, 1, 0));
+  CDiagnostic why;
+  EXPECT_FALSE(WriteGpxFile(PathOf("late.gpx"), doc, codePage, &why));
+  EXPECT_EQ(why.Reason(), "point 9006 of track 2 has an altitude that is not a number");
+  EXPECT_FALSE(std::filesystem::exists(PathOf("late.gpx")));
 }
 
 // A GPX 1.1 file shaped like the exports of other programs: metadata, foreign extensions, desc
@@ -508,31 +536,113 @@ TEST_F(GpxTest, ReadsGpx10) {
   EXPECT_EQ(doc.tracks[0].GetNodes().GetAt(0).GetTime(), 1014830313);
 }
 
+// Elements are GPX's or ours by their namespace, whatever prefix names them; elements of other
+// namespaces are skipped even where their names are GPX's.
+TEST_F(GpxTest, ElementsAreTakenByNamespaceNotByPrefix) {
+  const auto gpx = [](const std::string& g, const std::string& declarations, const std::string& t,
+                      const std::string& tDeclaration, const std::string& foreign = "") {
+    std::string text = R"(<?xml version="1.0"?>
+<{g}gpx version="1.1" {declarations}>
+  <{g}wpt lat="47.5" lon="11.25"><{g}name>Hut</{g}name><{g}ele>812</{g}ele>
+    <{g}extensions><{t}symbol{tDeclaration}>5</{t}symbol></{g}extensions></{g}wpt>
+  <{g}rte><{g}name>Ridge</{g}name><{g}rtept lat="47.6" lon="11.3"><{g}name>Saddle</{g}name></{g}rtept></{g}rte>
+  {foreign}
+  <{g}trk><{g}name>Walk</{g}name><{g}trkseg>
+    <{g}trkpt lat="1" lon="2"><{g}ele>3</{g}ele><{g}time>2023-06-10T08:00:00Z</{g}time></{g}trkpt>
+  </{g}trkseg></{g}trk>
+</{g}gpx>)";
+    const std::pair<std::string, std::string> fields[] = {{"{g}", g},
+                                                          {"{declarations}", declarations},
+                                                          {"{t}", t},
+                                                          {"{tDeclaration}", tDeclaration},
+                                                          {"{foreign}", foreign}};
+    for (const auto& [field, value] : fields)
+      for (std::size_t at; (at = text.find(field)) != std::string::npos;) text.replace(at, field.size(), value);
+    return text;
+  };
+  const std::string gpx11 = "http://www.topografix.com/GPX/1/1";
+  const std::string ours = "xmlns:tv=\"https://transvane.example/gpx/1\"";
+  const std::string plain = gpx("", "xmlns=\"" + gpx11 + "\" " + ours, "tv:", "");
+  const std::string variants[] = {
+      gpx("gpx:", "xmlns:gpx=\"" + gpx11 + "\" " + ours, "tv:", ""),
+      gpx("g:", "xmlns:g=\"http://www.topografix.com/GPX/1/0\" " + ours, "tv:", ""),
+      gpx("", ours, "tv:", ""),  // no namespace at all, as hand-made files have it
+      gpx("", "xmlns=\"" + gpx11 + "\"", "", " xmlns=\"https://transvane.example/gpx/1\""),
+      gpx("", "xmlns=\"" + gpx11 + "\" xmlns:o=\"urn:other\" " + ours, "tv:", "",
+          "<o:wpt lat=\"5\" lon=\"5\"/><wpt xmlns=\"urn:other\" lat=\"6\" lon=\"6\"/><trk xmlns=\"urn:other\">"
+          "<trkseg><trkpt lat=\"7\" lon=\"7\"/></trkseg></trk><rte><o:rtept lat=\"8\" lon=\"8\"/></rte>"),
+  };
+  SGpxDocument expected;
+  CCodePage codePage;
+  CDiagnostic why;
+  ASSERT_TRUE(ReadGpxText(plain, expected, codePage, &why)) << why.Reason();
+  ASSERT_EQ(expected.points.GetWaypoints().GetCount(), 2u);
+  EXPECT_EQ(expected.points.GetWaypoints().GetAt(0).GetSymbol(), 5);
+  ASSERT_EQ(expected.tracks.size(), 1u);
+  for (const std::string& text : variants) {
+    SGpxDocument doc;
+    ASSERT_TRUE(ReadGpxText(text, doc, codePage, &why)) << why.Reason() << "\n" << text;
+    // The foreign route holds no point of ours: an empty route.
+    const bool foreignRoute = text.find("o:rtept") != std::string::npos;
+    EXPECT_EQ(doc.points.GetRoutes().GetCount(), foreignRoute ? 2u : 1u) << text;
+    if (foreignRoute) doc.points.GetRoutes() = expected.points.GetRoutes();
+    EXPECT_EQ(Saved(doc.points), Saved(expected.points)) << text;
+    ASSERT_EQ(doc.tracks.size(), 1u) << text;
+    EXPECT_EQ(Saved(doc.tracks[0]), Saved(expected.tracks[0])) << text;
+  }
+}
+
 TEST_F(GpxTest, RefusesWithLineAndColumnAndKeepsTheDocument) {
   struct SCase {
-    const char* text;
+    std::string text;
     std::uint64_t line, column;
-    const char* rule;  // faults of XML itself are worded by the parser
+    const char* rule;
   };
+  std::string tooDeep = "<gpx version=\"1.1\">\n  ";
+  for (int i = 0; i < 1000000; ++i) tooDeep += "<a>";
   const SCase cases[] = {
-      {"", 1, 1, "not a GPX file: Document is empty"},
-      {"PK\x03\x04 binary", 1, 1, "not a GPX file: Start tag expected, '<' not found"},
+      // Faults of XML, in our words.
+      {"", 1, 1, "not a GPX file: the file is empty"},
+      {"PK\x03\x04 binary", 1, 1, "not a GPX file: it does not begin with an XML element"},
       {"<?xml version=\"1.0\"?>\n<kml xmlns=\"http://www.opengis.net/kml/2.2\"/>", 2, 2,
        "not a GPX file: the root element is <kml>"},
+      {"<x:gpx xmlns:x=\"urn:x\"/>", 1, 2, "not a GPX file: the root element is <x:gpx>"},
+      {"<gpx:gpx version=\"1.1\"/>", 1, 2, "not a GPX file: the root element is <gpx:gpx>"},
+      {"<gpx version=\"1.1\">\n  <wpt lat=\"1\" lon=\"2\">\n  </wtp>\n</gpx>", 3, 9,
+       "<wpt> of line 2 ends with </wtp>"},
+      {"<gpx version=\"1.1\">\n<trk><trkseg>\n<trkpt lat=\"1\" lon=\"2\">", 3, 24,
+       "the file ends inside <trkpt> of line 3"},
+      {tooDeep, 2, 4 + 3 * 255, "elements nested more than 256 deep"},
+      {"<gpx version=\"1.1\"><wpt lat=\"1\" lat=\"2\" lon=\"3\"/></gpx>", 1, 48, "the attribute lat is given twice"},
+      {"<gpx version=\"1.1\"><wpt lat=1 lon=\"2\"/></gpx>", 1, 29, "an attribute value without quotes"},
+      {"<gpx version=\"1.1\">\n<wpt lat=\"1\" lon=\"2\"</gpx>", 2, 21, "the tag <wpt> does not end with '>'"},
+      {"<gpx version=\"1.1\"><!-- a note", 1, 31, "a comment without its end \"-->\""},
+      {"<?xml version=\"1.0\" encoding=\"x-no-such\"?><gpx/>", 1, 41, "the file's encoding x-no-such is not known"},
+      // Values, with the exact reason.
       {"<gpx version=\"1.1\">\n<trk><trkseg>\n  <trkpt lat=\"146.5\" lon=\"2\"/></trkseg></trk></gpx>", 3, 4,
        "<trkpt> lat \"146.5\" lies outside -90..90"},
       {"<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"-180.5\"/></gpx>", 1, 21,
        "<wpt> lon \"-180.5\" lies outside -180..180"},
-      {"<gpx version=\"1.1\">\n  <wpt lat=\"1\" lon=\"2\">\n  </wtp>\n</gpx>", 3, 9,
-       "not a GPX file: Opening and ending tag mismatch: wpt line 2 and wtp"},
+      {"<gpx version=\"1.1\"><wpt lat=\"1e400\" lon=\"2\"/></gpx>", 1, 21, "<wpt> lat \"1e400\" lies outside -90..90"},
       {"<gpx version=\"1.1\">\n  <wpt lat=\"north\" lon=\"2\"/>\n</gpx>", 2, 4, "lat \"north\" is not a number"},
       {"<gpx version=\"1.1\">\n <wpt lat=\"nan\" lon=\"2\"/></gpx>", 2, 3, "lat \"nan\" is not a number"},
-      {"<gpx version=\"1.1\"><wpt lon=\"2\"/></gpx>", 1, 21, "<wpt> without lat and lon"},
+      {"<gpx version=\"1.1\"><wpt lon=\"2\"/></gpx>", 1, 21, "<wpt> without lat"},
+      {"<gpx version=\"1.1\"><trk><trkseg><trkpt lat=\"2\"/></trkseg></trk></gpx>", 1, 34, "<trkpt> without lon"},
+      {"<gpx version=\"1.1\"><rte><rtept/></rte></gpx>", 1, 26, "<rtept> without lat and lon"},
       {"<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"2\"><ele>high</ele></wpt></gpx>", 1, 42,
        "ele \"high\" is not a number"},
+      {"<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"2\"><ele>1e400</ele></wpt></gpx>", 1, 42,
+       "ele \"1e400\" is out of range"},
+      // A track point's altitude is a float.
+      {"<gpx version=\"1.1\"><trk><trkseg><trkpt lat=\"1\" lon=\"2\"><ele>-1e39</ele></trkpt></trkseg></trk></gpx>", 1,
+       57, "ele \"-1e39\" is out of range"},
       {"<gpx version=\"1.1\" xmlns:t=\"https://transvane.example/gpx/1\"><wpt lat=\"1\" lon=\"2\"><extensions>"
        "<t:symbol>42</t:symbol></extensions></wpt></gpx>",
-       1, 96, "<t:symbol> \"42\" is not a number 0..41"},
+       1, 96, "<t:symbol> \"42\" lies outside 0..41"},
+      {"<gpx version=\"1.1\" xmlns:t=\"https://transvane.example/gpx/1\"><wpt lat=\"1\" lon=\"2\"><extensions>"
+       "<t:number>99999999999999999999</t:number></extensions></wpt></gpx>",
+       1, 96, "<t:number> \"99999999999999999999\" lies outside -2147483648..2147483647"},
+      {"<gpx version=\"1.1\"><rte><number>first</number></rte></gpx>", 1, 26, "<number> \"first\" is not a number"},
       {"<gpx version=\"1.1\"><trk><trkseg><trkpt lat=\"1\" lon=\"2\"><time>2039-01-01T25:00:00Z</time>"
        "</trkpt></trkseg></trk></gpx>",
        1, 57, "time \"2039-01-01T25:00:00Z\" is not a date and time"},
@@ -556,14 +666,14 @@ TEST_F(GpxTest, RefusesWithLineAndColumnAndKeepsTheDocument) {
       CDiagnostic why;
       if (fromFile) {
         std::ofstream(PathOf("bad.gpx"), std::ios::binary) << c.text;
-        EXPECT_FALSE(ReadGpxFile(PathOf("bad.gpx"), doc, codePage, &why)) << c.text;
+        EXPECT_FALSE(ReadGpxFile(PathOf("bad.gpx"), doc, codePage, &why)) << c.text.substr(0, 200);
       } else {
-        EXPECT_FALSE(ReadGpxText(c.text, doc, codePage, &why)) << c.text;
+        EXPECT_FALSE(ReadGpxText(c.text, doc, codePage, &why)) << c.text.substr(0, 200);
       }
-      EXPECT_EQ(why.Line(), c.line) << c.text << (fromFile ? " (file)" : "");
-      EXPECT_EQ(why.Column(), c.column) << c.text << (fromFile ? " (file)" : "");
-      EXPECT_EQ(why.Rule(), c.rule) << c.text << (fromFile ? " (file)" : "");
-      EXPECT_EQ(codePage.GetReplacementCount(), 0u) << c.text;
+      EXPECT_EQ(why.Line(), c.line) << c.text.substr(0, 200) << (fromFile ? " (file)" : "");
+      EXPECT_EQ(why.Column(), c.column) << c.text.substr(0, 200) << (fromFile ? " (file)" : "");
+      EXPECT_EQ(why.Rule(), c.rule) << c.text.substr(0, 200) << (fromFile ? " (file)" : "");
+      EXPECT_EQ(codePage.GetReplacementCount(), 0u) << c.text.substr(0, 200);
       EXPECT_EQ(doc.points.GetWaypoints().GetCount(), 1u);
       EXPECT_TRUE(doc.tracks.empty());
     }
@@ -575,9 +685,61 @@ TEST_F(GpxTest, RefusesWithLineAndColumnAndKeepsTheDocument) {
   EXPECT_EQ(why.Reason(), "cannot open " + PathOf("missing.gpx") + ": No such file or directory");
   // A folder or a FIFO (which would block a plain read) is refused at once.
   ASSERT_EQ(mkfifo(PathOf("pipe.gpx").c_str(), 0600), 0);
-  for (const std::string& path : {m_folder.string(), PathOf("pipe.gpx")}) {
+  for (const std::string& path : {m_folder.Path(), PathOf("pipe.gpx")}) {
     EXPECT_FALSE(ReadGpxFile(path, doc, codePage, &why));
     EXPECT_EQ(why.Reason(), "cannot read " + path + ": not a regular file");
+  }
+}
+
+// Files of more events than the parse hands over at a time, one small enough to be parsed at once
+// and one large enough for a thread of its own: every point arrives, in order, with a name of
+// megabytes; a fault at the very end still refuses the file; a handler that throws leaves no
+// parse running behind it.
+TEST_F(GpxTest, LongFilesArriveWholeAndInOrder) {
+  class CRecorder : public CGpxTrackHandler {
+   public:
+    explicit CRecorder(int throwAt = -1) : m_throwAt(throwAt) {}
+    void BeginTrack(const CVexlornFileTrk& track) override { m_name = track.GetName(); }
+    void AddNode(const SVexlornTnodBlock& node) override {
+      if (m_nodes == m_throwAt) throw std::runtime_error("no room");
+      m_inOrder = m_inOrder && node.GetAltitude() == static_cast<float>(m_nodes);
+      ++m_nodes;
+    }
+    void EndTrack(const CVexlornFileTrk&, bool) override { m_ended = true; }
+
+    int m_throwAt;
+    std::string m_name;
+    int m_nodes = 0;
+    bool m_inOrder = true;
+    bool m_ended = false;
+  };
+  for (const auto& [points, nameSize] : {std::pair{3000, 4}, std::pair{20000, 3 << 20}}) {
+    const std::string name(static_cast<std::size_t>(nameSize), 'N');
+    std::string whole = "<gpx version=\"1.1\"><trk><name>" + name + "</name><trkseg>\n";
+    for (int i = 0; i < points; ++i)
+      whole += "<trkpt lat=\"1\" lon=\"2\"><ele>" + std::to_string(i) + "</ele></trkpt>\n";
+    const std::string cut = whole;
+    whole += "</trkseg></trk></gpx>\n";
+
+    CCodePage codePage;
+    CVexlornFileWpt read;
+    CDiagnostic why;
+    CRecorder all;
+    ASSERT_TRUE(ReadGpxText(whole, read, all, codePage, &why)) << why.Reason();
+    EXPECT_EQ(all.m_nodes, points);
+    EXPECT_TRUE(all.m_inOrder);
+    EXPECT_TRUE(all.m_ended);
+    EXPECT_EQ(all.m_name, name);
+
+    CRecorder truncated;
+    EXPECT_FALSE(ReadGpxText(cut, read, truncated, codePage, &why));
+    EXPECT_EQ(why.Reason(),
+              "line " + std::to_string(points + 2) + ", column 1: the file ends inside <trkseg> of line 1");
+    EXPECT_FALSE(truncated.m_ended);
+
+    CRecorder throwing(100);
+    EXPECT_THROW(ReadGpxText(whole, read, throwing, codePage, &why), std::runtime_error);
+    EXPECT_EQ(throwing.m_nodes, 100);
   }
 }
 

@@ -29,6 +29,16 @@ TEST(GpxValues, NumbersReadAsFromCharsReadsThem) {
     EXPECT_EQ(d, expectedD) << text;
     EXPECT_EQ(f, expectedF) << text;
   }
+  // Halfway between two floats, and the longest that take the short way.
+  for (const std::string text : {"16777217", "16777219", "-33554434.0", "999999999999999", "0.000000000000001"}) {
+    double d = 0, expectedD = 0;
+    float f = 0, expectedF = 0;
+    std::from_chars(text.data(), text.data() + text.size(), expectedD);
+    std::from_chars(text.data(), text.data() + text.size(), expectedF);
+    ASSERT_TRUE(ParseGpxNumber(text, d) && ParseGpxNumber(text, f)) << text;
+    EXPECT_EQ(d, expectedD) << text;
+    EXPECT_EQ(f, expectedF) << text;
+  }
   double value = 0;
   for (const char* refused : {"", ".", "-", "nan", "inf", "0x1p3", "1e", "1 2", "--1"})
     EXPECT_FALSE(ParseGpxNumber(refused, value)) << refused;

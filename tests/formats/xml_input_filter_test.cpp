@@ -40,8 +40,17 @@ TEST(XmlInputFilter, RewritesOnlyWhatXmlRefusesWhereverTheBlocksEnd) {
       {"<a>\xF4\x8F\xBD\x81</a>", "<a>\xF4\x8F\xBF\xB4\xF4\x8F\xBE\x8F\xF4\x8F\xBE\xBD\xF4\x8F\xBE\x81</a>"},
       {"<!-- &x; \x01 --><?pi &x; ?><![CDATA[&x; \x01]]>&x;",
        "<!-- &x;   --><?pi &x; ?><![CDATA[&x; " + kMarked01 + "]]>&amp;x;"},
+      // A declared code page comes out as UTF-8, a byte it lacks as '?'; a double-byte character
+      // whose second byte is a ']' does not end a CDATA section.
       {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xE9&#1;\x01</a>",
-       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xE9&#x10FF01;&#x10FF01;</a>"},
+       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xC3\xA9" + kMarked01 + kMarked01 + "</a>"},
+      {"<?xml version='1.0' encoding='windows-1252'?><a>\x80\x81&T</a>",
+       "<?xml version='1.0' encoding='windows-1252'?><a>\xE2\x82\xAC?&amp;T</a>"},
+      {"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><a><![CDATA[\x83\x5D]]>\x83\x41</a>",
+       "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><a><![CDATA[\xE3\x82\xBE]]>\xE3\x82\xA2</a>"},
+      // Another encoding is the parser's to decode.
+      {"<?xml version=\"1.0\" encoding=\"x-unknown\"?><a>\xE9&#1;</a>",
+       "<?xml version=\"1.0\" encoding=\"x-unknown\"?><a>\xE9&#x10FF01;</a>"},
       {std::string("\xFF\xFE<\0a\0>\0&\0", 10), std::string("\xFF\xFE<\0a\0>\0&\0", 10)},
   };
   for (const auto& c : cases) {

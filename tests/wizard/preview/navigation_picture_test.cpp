@@ -12,6 +12,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <variant>
 
 #include "tests/wizard/preview/navigation_fixture.h"
 #include "wizard/preview/picture_style.h"
@@ -188,6 +189,60 @@ TEST(NavigationPictureTest, TracksAreColouredAlongTheirTime) {
                   std::abs(seen.blue() - expected.blue()),
               40)
         << seen.name().toStdString() << " instead of " << expected.name().toStdString();
+  }
+}
+
+// A long track thinned as it is read still shows what stands out: the far point of a spike is a
+// corner of the line on the map, and the profile reaches the highest and lowest elevation.
+TEST(NavigationPictureTest, ALongTrackStillShowsItsExtremes) {
+  for (const int at : {12345, 23457, 34568, 45679}) {
+    SCOPED_TRACE(at);
+    STestData data;
+    STestTrack& track = data.tracks.emplace_back();
+    double latitude = 46.5, longitude = 8.0, heading = 0;
+    for (int i = 0; i < 50000; ++i) {
+      track.points.push_back({latitude, longitude, 1.7e9 + i, static_cast<float>(1000 + 50 * std::sin(i * 0.001))});
+      heading += std::sin(i * 0.013) * 0.05;
+      latitude += 1.3 * std::cos(heading) / 111320;
+      longitude += 1.3 * std::sin(heading) / 76600;
+    }
+    STrackPoint& spike = track.points[static_cast<std::size_t>(at)];
+    spike.latitude += 0.01;
+    track.points[static_cast<std::size_t>(at) + 7].elevation = 4000;
+    track.points[static_cast<std::size_t>(at) / 2].elevation = -20;
+
+    CNavigationPicture picture(800);
+    Feed(data, picture);
+    const CQtTextMeasure measure;
+    SPictureReport report;
+    const SDrawing drawing = picture.Draw(800, 600, measure, &report);
+    const SPoint far = report.projection.ToPixel(spike.latitude, spike.longitude);
+    double nearest = 1e9;
+    double top = 1e9, bottom = -1e9;           // of the profile's line
+    double plotTop = kNaN, plotBottom = kNaN;  // of its axis of elevations
+    for (const SDrawItem& item : drawing.items) {
+      const SPolyline* line = std::get_if<SPolyline>(&item);
+      if (line == nullptr) continue;
+      for (const SPoint& point : line->points) {
+        if (report.map.Contains(point)) nearest = std::min(nearest, std::hypot(point.x - far.x, point.y - far.y));
+      }
+      if (!report.profile.Contains(line->points.front())) continue;
+      if (line->pen.colour == picture_style::kFrame) {
+        if (line->points.size() == 2 && line->points[0].x == line->points[1].x &&
+            line->points[1].y < line->points[0].y) {
+          plotBottom = line->points[0].y;
+          plotTop = line->points[1].y;
+        }
+        continue;
+      }
+      for (const SPoint& point : line->points) {
+        top = std::min(top, point.y);
+        bottom = std::max(bottom, point.y);
+      }
+    }
+    EXPECT_LT(nearest, 1.0);
+    EXPECT_NEAR(top, plotTop, 0.01);
+    EXPECT_NEAR(bottom, plotBottom, 0.01);
   }
 }
 

@@ -361,8 +361,7 @@ void DrawScaleBar(SMapContext& context, SPictureReport& report) {
 
 }  // namespace
 
-CNavigationPicture::CNavigationPicture(int finestSide, std::size_t mostTrackPoints)
-    : m_tracks(finestSide, mostTrackPoints), m_profile(finestSide) {}
+CNavigationPicture::CNavigationPicture(int finestSide) : m_tracks(finestSide), m_profile(finestSide) {}
 
 void CNavigationPicture::AddWaypoint(const SNavigationWaypoint& waypoint) {
   m_waypoints.push_back(waypoint);

@@ -34,7 +34,7 @@ struct SPictureReport {
 // number them; a waypoint's name is left out where it would cover another name or mark.
 class CNavigationPicture : public CNavigationSink {
  public:
-  explicit CNavigationPicture(int finestSide, std::size_t mostTrackPoints = CTrackLines::kMostPoints);
+  explicit CNavigationPicture(int finestSide);
 
   void AddWaypoint(const SNavigationWaypoint& waypoint) override;
   void AddRoute(const SNavigationRoute& route) override;

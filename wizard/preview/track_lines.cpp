@@ -32,8 +32,9 @@ CTrackLines::SCell CTrackLines::CellOf(const SLinePoint& point) const {
 bool CTrackLines::SetCells() {
   const double south = std::clamp(m_bounds.south, -CMapProjection::kLatitudeLimit, CMapProjection::kLatitudeLimit);
   const double north = std::clamp(m_bounds.north, -CMapProjection::kLatitudeLimit, CMapProjection::kLatitudeLimit);
-  const double span = std::max(m_bounds.LongitudeSpan() * kRadians, MercatorY(north) - MercatorY(south));
-  const double wanted = span / (2.0 * m_finestSide) * m_coarser;
+  m_span = std::max(m_bounds.LongitudeSpan() * kRadians, MercatorY(north) - MercatorY(south));
+  // Cells wider than the box would hold no more than one as wide.
+  const double wanted = std::min(m_span / (2.0 * m_finestSide) * m_coarser, m_span);
   double cell = kSmallestCell;
   if (wanted > cell) {
     int exponent = 0;
@@ -120,9 +121,11 @@ void CTrackLines::Bound() {
   const std::size_t goal = m_most / 4 * 3;
   while (m_points.size() > goal) {
     const std::size_t before = m_points.size();
-    m_coarser *= 2;
-    SetCells();
-    Thin();
+    if (2 * m_cell <= m_span) {
+      m_coarser *= 2;
+      SetCells();
+      Thin();
+    }
     // Wider cells do little for a line that jumps from one end of the box to the other.
     if (m_points.size() > before / 4 * 3) Halve();
     if (m_points.size() == before) break;  // every line is down to its ends

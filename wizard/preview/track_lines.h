@@ -75,6 +75,7 @@ class CTrackLines {
   std::vector<STrackLine> m_lines;
   CGeoBoundsBuilder m_boundsBuilder;
   SGeoBounds m_bounds;
+  double m_span = 0;           // the box's width or height on the Mercator plane, radians
   double m_cell = 0;           // on the Mercator plane, radians; a power of two
   double m_cellLongitude = 0;  // degrees
   double m_cellLatitude = 0;

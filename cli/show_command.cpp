@@ -5,8 +5,7 @@
 #include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
-#include <QSvgGenerator>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -22,7 +21,9 @@
 #include "wizard/preview/navigation_picture.h"
 #include "wizard/preview/navigation_reader.h"
 #include "wizard/preview/navigation_summary.h"
+#include "wizard/preview/qt/qt_drawing.h"
 #include "wizard/preview/summary_text.h"
+#include "wizard/preview/svg_writer.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& messag
   if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
-// Drawing text needs a Qt application with a platform; offscreen needs no display. QGuiApplication
+// Measuring and drawing text needs a Qt application with a platform; offscreen needs no display. QGuiApplication
 // keeps references to argc and argv for its whole life.
 std::unique_ptr<QGuiApplication> CreateGuiApplication() {
   static int argc = 1;
@@ -63,48 +64,35 @@ std::unique_ptr<QGuiApplication> CreateGuiApplication() {
 }
 
 // The picture's bytes in the format the path was given for.
-bool DrawPicture(const SNavigationData& data, const SOptions& options, int width, int height, QByteArray& bytes,
+bool DrawPicture(const CNavigationPicture& picture, const SOptions& options, int width, int height, std::string& bytes,
                  std::string& reason) {
-  const CNavigationPicture picture(data);
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
+  const CQtTextMeasure measure;
+  const SDrawing drawing = picture.Draw(width, height, measure);
   if (!options.svg.empty()) {
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setSize(QSize(width, height));
-    svg.setViewBox(QRect(0, 0, width, height));
-    svg.setTitle(QStringLiteral("Transvane"));
-    QPainter painter;
-    if (!painter.begin(&svg)) {
-      reason = "the SVG could not be started";
-      return false;
-    }
-    picture.Draw(painter, QSizeF(width, height));
-    painter.end();
+    bytes = SvgDocument(drawing);
     return true;
   }
-  QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+  const QImage image = DrawingImage(drawing, measure);
   if (image.isNull()) {
     reason = "not enough memory for a picture of " + std::to_string(width) + "x" + std::to_string(height);
     return false;
   }
-  {
-    QPainter painter(&image);
-    picture.Draw(painter, QSizeF(width, height));
-  }
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
   if (!image.save(&buffer, "PNG")) {
     reason = "the PNG could not be made";
     return false;
   }
+  bytes.assign(png.constData(), static_cast<std::size_t>(png.size()));
   return true;
 }
 
 // The picture replaces the file only once it is whole.
-bool WritePicture(const std::string& path, const QByteArray& bytes, std::string& reason) {
+bool WritePicture(const std::string& path, const std::string& bytes, std::string& reason) {
   CDiagnostic why;
   CAtomicFile file(path);
-  if (file.Open(&why) && file.Write(bytes.constData(), static_cast<std::size_t>(bytes.size()), &why) &&
-      file.Commit(&why)) {
+  if (file.Open(&why) && file.Write(bytes.data(), bytes.size(), &why) && file.Commit(&why)) {
     return true;
   }
   reason = why.Reason();
@@ -124,23 +112,27 @@ void RunShow(const SOptions& options, int& status) {
 
   CStandardErrorReport report;
   const std::string picturePath = options.svg.empty() ? options.png : options.svg;
-  SNavigationData all;
+  // Every file goes into one picture as it is read; a file that fails leaves no picture at all.
+  CNavigationPicture picture(std::max(width, height));
   std::size_t routes = 0, tracks = 0;
   for (const std::string& path : options.files) {
-    SNavigationData data;
-    if (!ReadNavigationFile(path, data, codePage, &why)) {
+    CNavigationSummaryBuilder summary;
+    std::vector<CNavigationSink*> sinks = {&summary};
+    if (!picturePath.empty()) sinks.push_back(&picture);
+    CNavigationFanOut both(std::move(sinks));
+    if (!ReadNavigationFile(path, both, codePage, &why)) {
       report.AddReportLine(IDS_ERROR_LOADING, path, why.Reason());
       continue;
     }
     // Routes and tracks are numbered across the files, as the picture of all of them numbers them.
+    const SNavigationSummary figures = summary.Summary();
     std::string text = EscapeForTerminal(path) + '\n';
-    for (const std::string& line : SummaryLines(SummariseNavigation(data), {}, routes + 1, tracks + 1)) {
+    for (const std::string& line : SummaryLines(figures, {}, routes + 1, tracks + 1)) {
       text += "  " + EscapeForTerminal(line) + '\n';
     }
     std::fputs(text.c_str(), stdout);
-    routes += data.routes.size();
-    tracks += data.tracks.size();
-    if (!picturePath.empty()) all.Append(std::move(data));
+    routes += figures.routes;
+    tracks += figures.tracks;
   }
   std::fflush(stdout);
 
@@ -151,9 +143,9 @@ void RunShow(const SOptions& options, int& status) {
                    EscapeForTerminal(picturePath).c_str());
     } else {
       const auto application = CreateGuiApplication();
-      QByteArray bytes;
+      std::string bytes;
       std::string reason;
-      if (DrawPicture(all, options, width, height, bytes, reason) && WritePicture(picturePath, bytes, reason)) {
+      if (DrawPicture(picture, options, width, height, bytes, reason) && WritePicture(picturePath, bytes, reason)) {
         std::printf("%s\n", EscapeForTerminal(picturePath).c_str());
       } else {
         std::fprintf(stderr, "Cannot write the picture %s.\n  %s\n", EscapeForTerminal(picturePath).c_str(),

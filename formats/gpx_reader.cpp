@@ -649,6 +649,11 @@ bool ReadGpxText(std::string_view text, CVexlornFileWpt& points, CGpxTrackHandle
   return ReadFrom(source, text.size(), reopen, points, tracks, codePage, why);
 }
 
+bool ReadGpxSource(CByteSource& source, std::uint64_t size, const FReopenSource& reopen, CVexlornFileWpt& points,
+                   CGpxTrackHandler& tracks, CCodePage& codePage, CDiagnostic* why) {
+  return ReadFrom(source, size, reopen, points, tracks, codePage, why);
+}
+
 bool ReadGpxText(std::string_view text, SGpxDocument& doc, CCodePage& codePage, CDiagnostic* why) {
   SGpxDocument scratch;
   CDocumentTracks tracks(scratch.tracks);

@@ -2,12 +2,16 @@
 // parser: no external entity, DTD or network is ever loaded and no entity is expanded.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "formats/code_page.h"
 #include "formats/diagnostic.h"
 #include "formats/gpx.h"
+#include "formats/input_file.h"
 
 // Receives the tracks of a GPX file while it is read, so that a long track is never held whole.
 class CGpxTrackHandler {
@@ -33,6 +37,13 @@ bool ReadGpxFile(const std::string& path, CVexlornFileWpt& points, CGpxTrackHand
                  CDiagnostic* why = nullptr);
 bool ReadGpxText(std::string_view text, CVexlornFileWpt& points, CGpxTrackHandler& tracks, CCodePage& codePage,
                  CDiagnostic* why = nullptr);
+// The same bytes again from their start, where the place of a refusal is counted; null when they
+// cannot be had.
+using FReopenSource = std::function<std::unique_ptr<CByteSource>()>;
+// The same from a source of `size` bytes that the caller opened (one that fails a read, say because
+// its reader was asked to stop, ends the reading with that reason).
+bool ReadGpxSource(CByteSource& source, std::uint64_t size, const FReopenSource& reopen, CVexlornFileWpt& points,
+                   CGpxTrackHandler& tracks, CCodePage& codePage, CDiagnostic* why = nullptr);
 
 // The same into one document with every track. All-or-nothing: on false `doc` is unchanged.
 bool ReadGpxText(std::string_view text, SGpxDocument& doc, CCodePage& codePage, CDiagnostic* why = nullptr);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/sentences.h"
 #include "tests/cli/cli_test_support.h"
 #include "tests/formats/xml_check.h"
 
@@ -85,6 +86,27 @@ TEST_F(ShowCommandTest, DrawsThePictureAsPngOrSvgOfTheAskedSize) {
   EXPECT_TRUE(IsWellFormedXml(Path("trip.svg")));
   EXPECT_THAT(ReadBytes(Path("trip.svg")), HasSubstr("viewBox=\"0 0 800 600\""));
   EXPECT_THAT(ReadBytes(Path("trip.svg")), HasSubstr(">HOME</text>"));
+}
+
+// A unit sentence with its checksum and line end.
+std::string Sentence(const std::string& body) {
+  char sum[8];
+  std::snprintf(sum, sizeof sum, "*%02X\r\n", Checksum(body));
+  return "$" + body + sum;
+}
+
+// Names hold whatever bytes the file has: the SVG stays well-formed, markup in a name is text, and
+// a character XML cannot hold (control characters) is shown as U+FFFD.
+TEST_F(ShowCommandTest, TheSvgIsWellFormedWhateverTheNamesHold) {
+  const std::string points =
+      Write("odd.upt", Sentence("PTVLWPL,4830.000,N,00215.000,E,0035,M,A\x01<B,,a") +
+                           Sentence("PTVLWPL,4831.000,N,00216.000,E,0035,M,&\"C\x1b,,a") + Sentence("PTVLCMD,END"));
+  const SRun run = Run({"show", "--svg", Path("odd.svg"), points});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(IsWellFormedXml(Path("odd.svg")));
+  const std::string svg = ReadBytes(Path("odd.svg"));
+  EXPECT_THAT(svg, HasSubstr(">A\xEF\xBF\xBD&lt;B</text>"));
+  EXPECT_THAT(svg, HasSubstr(">&amp;&quot;C\xEF\xBF\xBD</text>"));
 }
 
 // A picture without one of the files would pass for all of them: the former picture stays.

@@ -3,12 +3,12 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
 #include <QVBoxLayout>
-#include <functional>
+#include <algorithm>
 #include <string>
 #include <utility>
 
-#include "formats/code_page.h"
 #include "resources/resource_source.h"
 #include "resources/string_ids.h"
 #include "resources/string_table.h"
@@ -16,12 +16,13 @@
 #include "wizard/preview/navigation_reader.h"
 #include "wizard/preview/navigation_summary.h"
 #include "wizard/preview/picture_style.h"
+#include "wizard/preview/qt/qt_drawing.h"
 #include "wizard/preview/summary_text.h"
 
-// What the worker made of one file: its data for drawing, and the text under the picture.
+// What the worker made of one file: what a picture of it needs, and the text under the picture.
 struct SPreviewContent {
   bool read = false;
-  SNavigationData data;
+  std::unique_ptr<const CNavigationPicture> picture;
   QString text;
 };
 
@@ -80,42 +81,48 @@ SSummaryWords Words(const CResourceSource& resources) {
   return words;
 }
 
-std::shared_ptr<const SPreviewContent> ReadContent(const QString& path, const SSummaryWords& words,
-                                                   const QString& failure) {
+// The file read once into its summary and what its pictures need, as big as a picture filling
+// the screen can show.
+std::shared_ptr<const SPreviewContent> ReadContent(const CFilePreview::FRead& read, const QString& path,
+                                                   const SSummaryWords& words, const QString& failure, int finestSide,
+                                                   const std::atomic<bool>* stop) {
   auto content = std::make_shared<SPreviewContent>();
   CCodePage codePage;
   CDiagnostic why;
   const std::string file = path.toStdString();
-  content->read = ReadNavigationFile(file, content->data, codePage, &why);
+  CNavigationSummaryBuilder summary;
+  auto picture = std::make_unique<CNavigationPicture>(finestSide);
+  CNavigationFanOut both({&summary, picture.get()});
+  content->read = read(file, both, codePage, &why, stop);
   if (!content->read) {
     content->text = QString::fromStdString(FormatMessageWithPath(failure.toStdString(), file) + '\n' + why.Reason());
     return content;
   }
+  content->picture = std::move(picture);
   QStringList lines;
-  for (const std::string& line : SummaryLines(SummariseNavigation(content->data), words)) {
-    lines << QString::fromStdString(line);
-  }
+  for (const std::string& line : SummaryLines(summary.Summary(), words)) lines << QString::fromStdString(line);
   content->text = lines.join(QLatin1Char('\n'));
   return content;
 }
 
 QImage DrawContent(const SPreviewContent& content, const QSize& size, qreal ratio) {
-  QImage picture(size * ratio, QImage::Format_ARGB32_Premultiplied);
-  if (picture.isNull()) return picture;
-  picture.setDevicePixelRatio(ratio);
-  QPainter painter(&picture);
-  if (content.read) {
-    CNavigationPicture(content.data).Draw(painter, QSizeF(size));
-  } else {
-    painter.fillRect(QRectF(QPointF(), QSizeF(size)), QColor::fromRgba(picture_style::kPaper));
+  if (!content.read) {
+    QImage blank(size * ratio, QImage::Format_ARGB32_Premultiplied);
+    blank.setDevicePixelRatio(ratio);
+    blank.fill(QColor::fromRgba(picture_style::kPaper));
+    return blank;
   }
-  return picture;
+  const CQtTextMeasure measure;
+  return DrawingImage(content.picture->Draw(size.width(), size.height(), measure), measure, ratio);
 }
 
 }  // namespace
 
 CFilePreview::CFilePreview(const CResourceSource& resources, QWidget* parent)
-    : QWidget(parent), m_resources(resources) {
+    : CFilePreview(resources, ReadNavigationFile, parent) {}
+
+CFilePreview::CFilePreview(const CResourceSource& resources, FRead read, QWidget* parent)
+    : QWidget(parent), m_resources(resources), m_read(std::move(read)) {
   m_pool.setMaxThreadCount(1);
   m_picture = new preview_detail::CPictureView(this);
   // The picture's room changes with the pane and with the summary's lines under it.
@@ -133,8 +140,15 @@ CFilePreview::CFilePreview(const CResourceSource& resources, QWidget* parent)
 
 CFilePreview::~CFilePreview() {
   // The workers post to this object: none may be left running when it goes.
+  StopReading();
   m_pool.clear();
   m_pool.waitForDone();
+}
+
+void CFilePreview::StopReading() {
+  if (!m_stop) return;
+  m_stop->store(true);
+  m_stop->notify_all();
 }
 
 void CFilePreview::ShowFile(const QString& path) {
@@ -142,6 +156,7 @@ void CFilePreview::ShowFile(const QString& path) {
   m_content.reset();
   const int request = ++m_fileRequest;
   ++m_drawRequest;
+  StopReading();
   m_pool.clear();
   m_picture->SetPicture(QImage());
   if (path.isEmpty()) {
@@ -152,8 +167,12 @@ void CFilePreview::ShowFile(const QString& path) {
   m_summary->setText(m_resources.String(IDS_PLEASE_WAIT));
   const SSummaryWords words = Words(m_resources);
   const QString failure = m_resources.String(IDS_ERROR_LOADING);
-  m_pool.start([this, path, words, failure, request] {
-    std::shared_ptr<const SPreviewContent> content = ReadContent(path, words, failure);
+  const QSize screen = this->screen()->size() * devicePixelRatioF();
+  const int finestSide = std::max(screen.width(), screen.height());
+  m_stop = std::make_shared<std::atomic<bool>>(false);
+  m_pool.start([this, read = m_read, path, words, failure, request, finestSide, stop = m_stop] {
+    std::shared_ptr<const SPreviewContent> content = ReadContent(read, path, words, failure, finestSide, stop.get());
+    if (stop->load()) return;  // a newer file is wanted
     QMetaObject::invokeMethod(
         this, [this, request, content = std::move(content)] { TakeContent(request, content); }, Qt::QueuedConnection);
   });

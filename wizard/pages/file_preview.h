@@ -5,7 +5,14 @@
 #include <QString>
 #include <QThreadPool>
 #include <QWidget>
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <string>
+
+#include "formats/code_page.h"
+#include "formats/diagnostic.h"
+#include "wizard/preview/navigation_data.h"
 
 class CResourceSource;
 class QLabel;
@@ -15,15 +22,20 @@ namespace preview_detail {
 class CPictureView;
 }
 
-// The file is read, summed up and drawn on a worker thread, so the page stays responsive
-// however long the file is; a newer file or size replaces older work that has not started, and
-// the results of work overtaken by a newer request are dropped. Cheap to call on every change of
-// the selection.
+// The file is read, summed up and drawn on a worker thread, so the window never waits for it
+// however long the file is. A newer file stops the reading of the one before (at its next block)
+// and replaces work that has not started; the results of work overtaken by a newer request are
+// dropped. Cheap to call on every change of the selection.
 class CFilePreview : public QWidget {
   Q_OBJECT
 
  public:
+  // How a file is read: ReadNavigationFile, or what a test puts around it.
+  using FRead = std::function<bool(const std::string& path, CNavigationSink& sink, CCodePage& codePage,
+                                   CDiagnostic* why, const std::atomic<bool>* stop)>;
+
   explicit CFilePreview(const CResourceSource& resources, QWidget* parent = nullptr);
+  CFilePreview(const CResourceSource& resources, FRead read, QWidget* parent = nullptr);
   ~CFilePreview() override;
 
   // Shows this file; an empty path empties the pane.
@@ -38,15 +50,19 @@ class CFilePreview : public QWidget {
   void Shown();
 
  private:
+  void StopReading();
   void Draw();
   void TakeContent(int request, std::shared_ptr<const SPreviewContent> content);
   void TakePicture(int request, const QImage& picture);
 
   const CResourceSource& m_resources;
+  FRead m_read;
   preview_detail::CPictureView* m_picture;
   QLabel* m_summary;
   QString m_path;
   std::shared_ptr<const SPreviewContent> m_content;
+  // Set to stop the reading in progress.
+  std::shared_ptr<std::atomic<bool>> m_stop;
   int m_fileRequest = 0;
   int m_drawRequest = 0;
   QThreadPool m_pool;

@@ -14,7 +14,12 @@ constexpr double kEarthRadius = 6378137.0;
 
 }  // namespace
 
-CMapProjection::CMapProjection(const SGeoBounds& bounds, const QRectF& area) : m_area(area) {
+double MercatorY(double latitude) {
+  const double phi = std::clamp(latitude, -CMapProjection::kLatitudeLimit, CMapProjection::kLatitudeLimit) * kRadians;
+  return std::log(std::tan(kPi / 4 + phi / 2));
+}
+
+CMapProjection::CMapProjection(const SGeoBounds& bounds, const SRect& area) : m_area(area) {
   const double south = bounds.valid ? bounds.south : 0.0;
   const double north = bounds.valid ? bounds.north : 0.0;
   const double spanX = bounds.LongitudeSpan() * kRadians;
@@ -24,25 +29,20 @@ CMapProjection::CMapProjection(const SGeoBounds& bounds, const QRectF& area) : m
   // is not blown up to fill the picture.
   const double middle = std::clamp((south + north) / 2, -kLatitudeLimit, kLatitudeLimit);
   const double smallest = kSmallestViewMetres / (kEarthRadius * std::cos(middle * kRadians));
-  const double marginX = std::max(12.0, area.width() * 0.06);
-  const double marginY = std::max(12.0, area.height() * 0.06);
-  const double width = std::max(1.0, area.width() - 2 * marginX);
-  const double height = std::max(1.0, area.height() - 2 * marginY);
+  const double marginX = std::max(12.0, area.width * 0.06);
+  const double marginY = std::max(12.0, area.height * 0.06);
+  const double width = std::max(1.0, area.width - 2 * marginX);
+  const double height = std::max(1.0, area.height - 2 * marginY);
   m_scale = std::min(width / std::max(spanX, smallest), height / std::max(top - bottom, smallest));
   m_centreLongitude = NormalLongitude((bounds.valid ? bounds.west : 0.0) + bounds.LongitudeSpan() / 2);
-  m_originY = area.center().y() + (top + bottom) / 2 * m_scale;
+  m_originY = area.Centre().y + (top + bottom) / 2 * m_scale;
 }
 
-double CMapProjection::MercatorY(double latitude) const {
-  const double phi = std::clamp(latitude, -kLatitudeLimit, kLatitudeLimit) * kRadians;
-  return std::log(std::tan(kPi / 4 + phi / 2));
-}
-
-QPointF CMapProjection::ToPixel(double latitude, double longitude) const {
+SPoint CMapProjection::ToPixel(double latitude, double longitude) const {
   // Longitudes are measured from the view's middle meridian the short way round, so a view across
   // the antimeridian holds both 179° and -179° side by side.
   const double east = NormalLongitude(longitude - m_centreLongitude);
-  return {m_area.center().x() + east * kRadians * m_scale, m_originY - MercatorY(latitude) * m_scale};
+  return {m_area.Centre().x + east * kRadians * m_scale, m_originY - MercatorY(latitude) * m_scale};
 }
 
 double CMapProjection::LatitudeAt(double y) const {
@@ -50,7 +50,7 @@ double CMapProjection::LatitudeAt(double y) const {
 }
 
 double CMapProjection::LongitudeAt(double x) const {
-  return m_centreLongitude + (x - m_area.center().x()) / m_scale / kRadians;
+  return m_centreLongitude + (x - m_area.Centre().x) / m_scale / kRadians;
 }
 
 double CMapProjection::MetresPerPixel(double latitude) const {

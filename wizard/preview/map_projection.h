@@ -1,9 +1,7 @@
 // Web Mercator fitted to a rectangle of pixels: north up, east right, one scale on both axes.
 #pragma once
 
-#include <QPointF>
-#include <QRectF>
-
+#include "wizard/preview/drawing.h"
 #include "wizard/preview/navigation_data.h"
 
 // Conformal, so shapes keep their angles at any latitude; latitudes beyond ±85° (where the
@@ -14,21 +12,22 @@ class CMapProjection {
   static constexpr double kLatitudeLimit = 85.0;
 
   CMapProjection() = default;
-  CMapProjection(const SGeoBounds& bounds, const QRectF& area);
+  CMapProjection(const SGeoBounds& bounds, const SRect& area);
 
-  QPointF ToPixel(double latitude, double longitude) const;
+  SPoint ToPixel(double latitude, double longitude) const;
   double LatitudeAt(double y) const;
   // Unwrapped from the view's middle meridian, so it may pass ±180.
   double LongitudeAt(double x) const;
   // Ground metres that one pixel spans along the parallel of this latitude, on WGS84.
   double MetresPerPixel(double latitude) const;
-  const QRectF& Area() const { return m_area; }
+  const SRect& Area() const { return m_area; }
 
  private:
-  double MercatorY(double latitude) const;
-
-  QRectF m_area;
+  SRect m_area;
   double m_centreLongitude = 0;  // degrees at the area's middle
   double m_originY = 0;          // pixel y of the equator
   double m_scale = 1;            // pixels per radian of longitude
 };
+
+// The Mercator ordinate of a latitude (within ±kLatitudeLimit), in radians of longitude.
+double MercatorY(double latitude);

@@ -1,26 +1,17 @@
-// Merging navigation data and bounding it.
+// Bounding navigation data.
 #include "wizard/preview/navigation_data.h"
 
 #include <algorithm>
-#include <iterator>
-
-void SNavigationData::Append(SNavigationData&& other) {
-  const auto append = [](auto& into, auto& from) {
-    if (into.empty()) {
-      into = std::move(from);
-    } else {
-      into.insert(into.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
-    }
-    from.clear();
-  };
-  append(waypoints, other.waypoints);
-  append(routes, other.routes);
-  append(tracks, other.tracks);
-}
 
 double SGeoBounds::LongitudeSpan() const {
   if (!valid) return 0;
   return east >= west ? east - west : east + 360.0 - west;
+}
+
+bool SGeoBounds::Holds(double latitude, double longitude) const {
+  if (!valid || !IsValidPosition(latitude, longitude) || latitude < south || latitude > north) return false;
+  const double normal = NormalLongitude(longitude);
+  return east >= west ? normal >= west && normal <= east : normal >= west || normal <= east;
 }
 
 double NormalLongitude(double longitude) {
@@ -63,16 +54,4 @@ SGeoBounds CGeoBoundsBuilder::Bounds() const {
     bounds.east = m_east180;
   }
   return bounds;
-}
-
-SGeoBounds BoundsOf(const SNavigationData& data) {
-  CGeoBoundsBuilder builder;
-  for (const SNavigationWaypoint& waypoint : data.waypoints) builder.Add(waypoint.latitude, waypoint.longitude);
-  for (const SNavigationRoute& route : data.routes) {
-    for (const SNavigationWaypoint& point : route.points) builder.Add(point.latitude, point.longitude);
-  }
-  for (const SNavigationTrack& track : data.tracks) {
-    for (const STrackPoint& point : track.points) builder.Add(point.latitude, point.longitude);
-  }
-  return builder.Bounds();
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Positions here are north-positive decimal degrees (the desktop files' south-positive latitudes
@@ -20,8 +21,8 @@ struct SNavigationRoute {
   std::vector<SNavigationWaypoint> points;
 };
 
-// A point of a track: 32 bytes, so that a track of a million points stays small. The time is in
-// seconds since 1970-01-01 UTC with its fraction, or NaN when the point has none.
+// A point of a track. The time is in seconds since 1970-01-01 UTC with its fraction, or NaN when the
+// point has none.
 struct STrackPoint {
   static constexpr double kNoTime = std::numeric_limits<double>::quiet_NaN();
 
@@ -33,19 +34,17 @@ struct STrackPoint {
   bool HasTime() const { return !std::isnan(time); }
 };
 
-struct SNavigationTrack {
-  std::string name;
-  std::vector<STrackPoint> points;
-};
-
-struct SNavigationData {
-  std::vector<SNavigationWaypoint> waypoints;
-  std::vector<SNavigationRoute> routes;
-  std::vector<SNavigationTrack> tracks;
-
-  bool IsEmpty() const { return waypoints.empty() && routes.empty() && tracks.empty(); }
-  // Moves everything of `other` behind what is held, in order.
-  void Append(SNavigationData&& other);
+// Receives what a navigation file holds while it is read, so that a track of any length is never
+// held whole. Tracks come one at a time: BeginTrack, their points in order, then EndTrack with the
+// name (a unit log names a track in every point and GPX may name it after its points).
+class CNavigationSink {
+ public:
+  virtual ~CNavigationSink() = default;
+  virtual void AddWaypoint(const SNavigationWaypoint& waypoint) = 0;
+  virtual void AddRoute(const SNavigationRoute& route) = 0;
+  virtual void BeginTrack() = 0;
+  virtual void AddTrackPoint(const STrackPoint& point) = 0;
+  virtual void EndTrack(const std::string& name) = 0;
 };
 
 // The files do not range-check coordinates: a position is drawn and measured only when both are
@@ -65,6 +64,8 @@ struct SGeoBounds {
 
   // Degrees from west to east, going east (0..360).
   double LongitudeSpan() const;
+  // Whether the position lies in the box (edges included).
+  bool Holds(double latitude, double longitude) const;
 };
 
 // Gathers positions into the box. Longitudes are bounded twice, in [-180, 180) and in [0, 360),
@@ -83,8 +84,29 @@ class CGeoBoundsBuilder {
   double m_west360 = 0, m_east360 = 0;  // in [0, 360)
 };
 
-// The box of every valid position of waypoints, route points and track points.
-SGeoBounds BoundsOf(const SNavigationData& data);
-
 // A longitude in [-180, 180).
 double NormalLongitude(double longitude);
+
+// Hands everything on to each of several sinks in turn, so that one reading feeds them all.
+class CNavigationFanOut : public CNavigationSink {
+ public:
+  explicit CNavigationFanOut(std::vector<CNavigationSink*> sinks) : m_sinks(std::move(sinks)) {}
+  void AddWaypoint(const SNavigationWaypoint& waypoint) override {
+    for (CNavigationSink* sink : m_sinks) sink->AddWaypoint(waypoint);
+  }
+  void AddRoute(const SNavigationRoute& route) override {
+    for (CNavigationSink* sink : m_sinks) sink->AddRoute(route);
+  }
+  void BeginTrack() override {
+    for (CNavigationSink* sink : m_sinks) sink->BeginTrack();
+  }
+  void AddTrackPoint(const STrackPoint& point) override {
+    for (CNavigationSink* sink : m_sinks) sink->AddTrackPoint(point);
+  }
+  void EndTrack(const std::string& name) override {
+    for (CNavigationSink* sink : m_sinks) sink->EndTrack(name);
+  }
+
+ private:
+  std::vector<CNavigationSink*> m_sinks;
+};

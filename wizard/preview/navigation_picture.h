@@ -1,42 +1,56 @@
 // A picture of navigation data: the map with its graticule, scale bar, waypoints, routes and
-// tracks, and under it the tracks' elevation profile. Qt Gui only, so it draws into any QPainter
-// (a QImage, an SVG, a widget) on any thread.
+// tracks, and under it the tracks' elevation profile. Laid out in plain C++ as a drawing that any
+// painter can paint (see drawing.h).
 #pragma once
 
-#include <QLineF>
-#include <QRectF>
-#include <QSizeF>
+#include <cstddef>
+#include <string>
 #include <vector>
 
+#include "wizard/preview/drawing.h"
 #include "wizard/preview/elevation_profile.h"
 #include "wizard/preview/map_projection.h"
 #include "wizard/preview/navigation_data.h"
+#include "wizard/preview/track_lines.h"
 
-class QPainter;
+class CTextMeasure;
 
 // Where the parts of one drawing went, in the picture's pixels.
 struct SPictureReport {
-  QRectF map;
-  QRectF profile;  // empty when there is no profile
+  SRect map;
+  SRect profile;  // empty when there is no profile
   CMapProjection projection;
-  QLineF scaleBar;  // from its left end to its right end
-  double scaleBarMetres = 0;
-  std::vector<QRectF> labels;  // every text drawn
+  SPoint scaleBarLeft;  // the scale bar's ends
+  SPoint scaleBarRight;
+  double scaleBarMetres = 0;  // 0 when there is none
+  std::vector<SRect> labels;  // every text drawn
 };
 
-// Drawing thins every line to the pixels it covers, so the time goes with the picture's size
-// more than with the number of points. Routes are numbered from 1 in data order, as the
-// summary's lines number them; a waypoint's name is left out where it would cover another name
-// or mark.
-class CNavigationPicture {
+// Gathers what it is given into what a picture needs: the waypoints and routes whole, the tracks
+// thinned to what a picture up to `finestSide` pixels wide or high can show (see CTrackLines and
+// CElevationProfile), so memory does not grow with the tracks' length. Then lays out pictures of
+// any size. Lines are thinned once more to the pixels they cover, so drawing costs what the
+// picture's size does. Routes are numbered from 1 in the order they came, as the summary's lines
+// number them; a waypoint's name is left out where it would cover another name or mark.
+class CNavigationPicture : public CNavigationSink {
  public:
-  // The data must outlive the picture.
-  explicit CNavigationPicture(const SNavigationData& data);
+  explicit CNavigationPicture(int finestSide);
 
-  SPictureReport Draw(QPainter& painter, const QSizeF& size) const;
+  void AddWaypoint(const SNavigationWaypoint& waypoint) override;
+  void AddRoute(const SNavigationRoute& route) override;
+  void BeginTrack() override;
+  void AddTrackPoint(const STrackPoint& point) override;
+  void EndTrack(const std::string& name) override;
+
+  SDrawing Draw(double width, double height, const CTextMeasure& measure, SPictureReport* report = nullptr) const;
+
+  const CTrackLines& Tracks() const { return m_tracks; }
 
  private:
-  const SNavigationData& m_data;
-  SGeoBounds m_bounds;
+  std::vector<SNavigationWaypoint> m_waypoints;
+  std::vector<SNavigationRoute> m_routes;
+  CTrackLines m_tracks;
   CElevationProfile m_profile;
+  CGeoBoundsBuilder m_bounds;
+  double m_trackIndex = 0;  // of the next point in its track
 };

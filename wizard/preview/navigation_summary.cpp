@@ -1,72 +1,53 @@
-// The figures of navigation data, lengths measured with GeographicLib.
+// The figures of navigation data.
 #include "wizard/preview/navigation_summary.h"
 
-#include <GeographicLib/Geodesic.hpp>
 #include <algorithm>
 
-namespace {
+void CNavigationSummaryBuilder::AddWaypoint(const SNavigationWaypoint& waypoint) {
+  ++m_summary.waypoints;
+  if (!IsValidPosition(waypoint.latitude, waypoint.longitude)) ++m_summary.pointsWithoutPosition;
+  m_bounds.Add(waypoint.latitude, waypoint.longitude);
+}
 
-// Sums the geodesics between consecutive points with a position and counts those without one.
-class CPathLength {
- public:
-  void Add(double latitude, double longitude) {
-    if (!IsValidPosition(latitude, longitude)) {
-      ++m_withoutPosition;
-      return;
-    }
-    if (m_started) {
-      double metres = 0;
-      GeographicLib::Geodesic::WGS84().Inverse(m_latitude, m_longitude, latitude, longitude, metres);
-      m_metres += metres;
-    }
-    m_started = true;
-    m_latitude = latitude;
-    m_longitude = longitude;
+void CNavigationSummaryBuilder::AddRoute(const SNavigationRoute& route) {
+  CPathLength length;
+  for (const SNavigationWaypoint& point : route.points) {
+    length.Add(point.latitude, point.longitude);
+    m_bounds.Add(point.latitude, point.longitude);
   }
-  double Metres() const { return m_metres; }
-  std::size_t WithoutPosition() const { return m_withoutPosition; }
+  m_summary.routeLines.push_back({route.name, route.points.size(), length.Metres()});
+  ++m_summary.routes;
+  m_summary.routePoints += route.points.size();
+  m_summary.pointsWithoutPosition += length.WithoutPosition();
+}
 
- private:
-  bool m_started = false;
-  double m_latitude = 0;
-  double m_longitude = 0;
-  double m_metres = 0;
-  std::size_t m_withoutPosition = 0;
-};
+void CNavigationSummaryBuilder::BeginTrack() {
+  m_track = CPathLength();
+  m_trackPoints = 0;
+}
 
-}  // namespace
+void CNavigationSummaryBuilder::AddTrackPoint(const STrackPoint& point) {
+  ++m_trackPoints;
+  m_track.Add(point.latitude, point.longitude);
+  m_bounds.Add(point.latitude, point.longitude);
+  if (!point.HasTime()) {
+    ++m_summary.trackPointsWithoutTime;
+    return;
+  }
+  m_summary.firstTime = m_summary.hasTime ? std::min(m_summary.firstTime, point.time) : point.time;
+  m_summary.lastTime = m_summary.hasTime ? std::max(m_summary.lastTime, point.time) : point.time;
+  m_summary.hasTime = true;
+}
 
-SNavigationSummary SummariseNavigation(const SNavigationData& data) {
-  SNavigationSummary summary;
-  summary.waypoints = data.waypoints.size();
-  summary.routes = data.routes.size();
-  summary.tracks = data.tracks.size();
-  for (const SNavigationWaypoint& waypoint : data.waypoints) {
-    if (!IsValidPosition(waypoint.latitude, waypoint.longitude)) ++summary.pointsWithoutPosition;
-  }
-  for (const SNavigationRoute& route : data.routes) {
-    CPathLength length;
-    for (const SNavigationWaypoint& point : route.points) length.Add(point.latitude, point.longitude);
-    summary.routeLines.push_back({route.name, route.points.size(), length.Metres()});
-    summary.routePoints += route.points.size();
-    summary.pointsWithoutPosition += length.WithoutPosition();
-  }
-  for (const SNavigationTrack& track : data.tracks) {
-    CPathLength length;
-    for (const STrackPoint& point : track.points) {
-      length.Add(point.latitude, point.longitude);
-      if (!point.HasTime()) {
-        ++summary.trackPointsWithoutTime;
-        continue;
-      }
-      summary.firstTime = summary.hasTime ? std::min(summary.firstTime, point.time) : point.time;
-      summary.lastTime = summary.hasTime ? std::max(summary.lastTime, point.time) : point.time;
-      summary.hasTime = true;
-    }
-    summary.trackLines.push_back({track.name, track.points.size(), length.Metres()});
-    summary.trackPoints += track.points.size();
-    summary.pointsWithoutPosition += length.WithoutPosition();
-  }
-  summary.bounds = BoundsOf(data);
+void CNavigationSummaryBuilder::EndTrack(const std::string& name) {
+  m_summary.trackLines.push_back({name, m_trackPoints, m_track.Metres()});
+  ++m_summary.tracks;
+  m_summary.trackPoints += m_trackPoints;
+  m_summary.pointsWithoutPosition += m_track.WithoutPosition();
+}
+
+SNavigationSummary CNavigationSummaryBuilder::Summary() const {
+  SNavigationSummary summary = m_summary;
+  summary.bounds = m_bounds.Bounds();
   return summary;
 }

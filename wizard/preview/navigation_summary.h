@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "wizard/preview/navigation_data.h"
+#include "wizard/preview/path_length.h"
 
 // One route or track: its name, its number of points and its length along them.
 struct SLineSummary {
@@ -34,6 +35,22 @@ struct SNavigationSummary {
   SGeoBounds bounds;
 };
 
-// Lengths are geodesics on the WGS84 ellipsoid between consecutive points with a position; a
-// point without one is passed over.
-SNavigationSummary SummariseNavigation(const SNavigationData& data);
+// Sums up what it is given, point by point. Lengths are geodesics on the WGS84 ellipsoid between
+// consecutive points with a position; a point without one is passed over.
+class CNavigationSummaryBuilder : public CNavigationSink {
+ public:
+  void AddWaypoint(const SNavigationWaypoint& waypoint) override;
+  void AddRoute(const SNavigationRoute& route) override;
+  void BeginTrack() override;
+  void AddTrackPoint(const STrackPoint& point) override;
+  void EndTrack(const std::string& name) override;
+
+  // The figures of everything given so far (the box included).
+  SNavigationSummary Summary() const;
+
+ private:
+  SNavigationSummary m_summary;
+  CGeoBoundsBuilder m_bounds;
+  CPathLength m_track;
+  std::size_t m_trackPoints = 0;
+};

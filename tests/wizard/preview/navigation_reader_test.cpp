@@ -1,14 +1,20 @@
-// Reading every navigation file kind into navigation data: the same places and times whatever the
-// kind, latitudes north-positive, and refusals that leave nothing behind.
+// Reading every navigation file kind into a sink: the same places and times whatever the kind,
+// latitudes north-positive, refusals with their reason, and a reading that stops when asked.
 #include "wizard/preview/navigation_reader.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
+#include "bench/generated_track.h"
+#include "formats/file_conversion.h"
+#include "formats/gpx_writer.h"
+#include "formats/vexlorn_file.h"
 #include "tests/formats/golden_support.h"
+#include "tests/temp_folder.h"
+#include "tests/wizard/preview/navigation_fixture.h"
 
 namespace {
 
@@ -21,28 +27,14 @@ struct SPlace {
 // A unit file holds minutes to three decimals: 1/60000 of a degree.
 constexpr double kUnitPrecision = 2e-5;
 
-SNavigationData Read(const std::string& path, bool& read, std::string* reason = nullptr) {
-  SNavigationData data;
+STestData Read(const std::string& path, bool& read, std::string* reason = nullptr) {
+  CGatheredData gathered;
   CCodePage codePage;
   CDiagnostic why;
-  read = ReadNavigationFile(path, data, codePage, &why);
+  read = ReadNavigationFile(path, gathered, codePage, &why);
   if (reason != nullptr) *reason = why.Reason();
-  return data;
+  return gathered.data;
 }
-
-// A file of its own in the temporary folder, removed at the end of the test.
-class CScratchFile {
- public:
-  CScratchFile(const std::string& name, const std::string& bytes)
-      : m_path(::testing::TempDir() + "preview_" + std::to_string(::getpid()) + "_" + name) {
-    WriteBytes(m_path, bytes);
-  }
-  ~CScratchFile() { std::filesystem::remove(m_path); }
-  const std::string& Path() const { return m_path; }
-
- private:
-  std::string m_path;
-};
 
 // The trip fixtures are one waypoint file in every kind: the desktop's, the unit's two, GPX.
 TEST(NavigationReaderTest, EveryWaypointFileKindGivesTheSamePlacesNorthPositive) {
@@ -50,7 +42,7 @@ TEST(NavigationReaderTest, EveryWaypointFileKindGivesTheSamePlacesNorthPositive)
   for (const char* fixture : {"trip~saved.wpt", "trip~unit.upt", "trip~unit.rte", "trip~saved~gpx.gpx"}) {
     SCOPED_TRACE(fixture);
     bool read = false;
-    const SNavigationData data = Read(FixturePath(fixture), read);
+    const STestData data = Read(FixturePath(fixture), read);
     ASSERT_TRUE(read);
     ASSERT_EQ(data.waypoints.size(), std::size(places));
     for (std::size_t i = 0; i < std::size(places); ++i) {
@@ -77,7 +69,7 @@ TEST(NavigationReaderTest, EveryWaypointFileKindGivesTheSamePlacesNorthPositive)
 // UTC, seconds above 59 carried into the next minute.
 TEST(NavigationReaderTest, UnitTrackLogTimesAreTheConversionsUtc) {
   bool read = false;
-  const SNavigationData log = Read(FixturePath("morning.log"), read);
+  const STestData log = Read(FixturePath("morning.log"), read);
   ASSERT_TRUE(read);
   ASSERT_EQ(log.tracks.size(), 1u);
   EXPECT_EQ(log.tracks[0].name, "MORNING");
@@ -94,7 +86,8 @@ TEST(NavigationReaderTest, UnitTrackLogTimesAreTheConversionsUtc) {
 // GPX: a point without a time has none (not 1970), names come back in UTF-8, every segment of a
 // track is one line.
 TEST(NavigationReaderTest, GpxPointsWithoutTimeHaveNoneAndNamesAreUtf8) {
-  const CScratchFile gpx("times.gpx", R"(<?xml version="1.0" encoding="UTF-8"?>
+  const CTempFolder folder;
+  const std::string gpx = folder.File("times.gpx", R"(<?xml version="1.0" encoding="UTF-8"?>
 <gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1">
   <wpt lat="-12.5" lon="130.75"><name>Café</name></wpt>
   <trk><name>Bäche</name>
@@ -104,7 +97,7 @@ TEST(NavigationReaderTest, GpxPointsWithoutTimeHaveNoneAndNamesAreUtf8) {
 </gpx>
 )");
   bool read = false;
-  const SNavigationData data = Read(gpx.Path(), read);
+  const STestData data = Read(gpx, read);
   ASSERT_TRUE(read);
   ASSERT_EQ(data.waypoints.size(), 1u);
   EXPECT_EQ(data.waypoints[0].name, "Café");
@@ -116,20 +109,62 @@ TEST(NavigationReaderTest, GpxPointsWithoutTimeHaveNoneAndNamesAreUtf8) {
   EXPECT_DOUBLE_EQ(data.tracks[0].points[1].time, 1716010930);
 }
 
-TEST(NavigationReaderTest, RefusesWhatItCannotReadAndKeepsNothing) {
-  const CScratchFile text("notes.txt", "HOME 48.5 2.25\n");
-  const CScratchFile wpt("broken.wpt",
-                         "\x0d"
-                         "56583336 VX");
-  const CScratchFile rte("nameless.rte", "$PTVLRTE,1,1,c,1,WALK,HOME,a*5C\r\n$PTVLCMD,END*37\r\n");
-  for (const std::string& path : {text.Path(), wpt.Path(), rte.Path(), FixturePath("absent.gpx")}) {
+TEST(NavigationReaderTest, RefusesWhatItCannotRead) {
+  const CTempFolder folder;
+  const std::string text = folder.File("notes.txt", "HOME 48.5 2.25\n");
+  const std::string wpt = folder.File("broken.wpt",
+                                      "\x0d"
+                                      "56583336 VX");
+  const std::string rte = folder.File("nameless.rte", "$PTVLRTE,1,1,c,1,WALK,HOME,a*5C\r\n$PTVLCMD,END*37\r\n");
+  for (const std::string& path : {text, wpt, rte, FixturePath("absent.gpx")}) {
     SCOPED_TRACE(path);
     bool read = true;
     std::string reason;
-    const SNavigationData data = Read(path, read, &reason);
+    Read(path, read, &reason);
     EXPECT_FALSE(read);
     EXPECT_FALSE(reason.empty());
-    EXPECT_TRUE(data.IsEmpty());
+  }
+}
+
+// Stops a reading once it has been given a number of points, as the wizard does when the user
+// picks another file, and counts what comes after.
+class CStoppingSink : public CGatheredData {
+ public:
+  CStoppingSink(std::atomic<bool>& stop, std::size_t after) : m_stop(stop), m_after(after) {}
+  void AddTrackPoint(const STrackPoint&) override {
+    if (++points == m_after) m_stop = true;
+  }
+  std::size_t points = 0;
+
+ private:
+  std::atomic<bool>& m_stop;
+  std::size_t m_after;
+};
+
+// A long track of every streamed kind ends within a block of its file once asked to stop, and says
+// so; asked before it starts, it reads nothing.
+TEST(NavigationReaderTest, StopsWithinABlockWhenAsked) {
+  constexpr std::size_t kPoints = 60000;
+  const CTempFolder folder;
+  SGpxDocument doc;
+  doc.tracks.push_back(bench::MakeTrack(bench::BenchmarkWalk(kPoints)));
+  CCodePage codePage;
+  ASSERT_TRUE(SaveVexlornFile(folder.Path("walk.trk"), doc.tracks[0]));
+  ASSERT_TRUE(ConvertTrackFileToUnit(folder.Path("walk.trk"), folder.Path("walk.log")).done);
+  ASSERT_TRUE(WriteGpxFile(folder.Path("walk.gpx"), doc, codePage));
+  doc = SGpxDocument();
+  // A block of the file holds far fewer points than this.
+  constexpr std::size_t kBlockPoints = 20000;
+  for (const char* name : {"walk.trk", "walk.log", "walk.gpx"}) {
+    for (const std::size_t after : {std::size_t{0}, std::size_t{1000}}) {
+      SCOPED_TRACE(std::string(name) + " after " + std::to_string(after));
+      std::atomic<bool> stop = after == 0;
+      CStoppingSink sink(stop, after);
+      CDiagnostic why;
+      EXPECT_FALSE(ReadNavigationFile(folder.Path(name), sink, codePage, &why, &stop));
+      EXPECT_EQ(why.Reason(), "stopped");
+      EXPECT_LT(sink.points, after + kBlockPoints);
+    }
   }
 }
 

@@ -1,15 +1,18 @@
 // The summary's figures and lines. The expected lengths were computed apart from this code, with
-// GeographicLib's GeodSolve (geographiclib-tools): `echo "lat1 lon1 lat2 lon2" | GeodSolve -i -p 6`.
+// GeographicLib's GeodSolve (geographiclib-tools): `echo "lat1 lon1 lat2 lon2" | GeodSolve -i -p 6`,
+// or with GeographicLib's own inverse solution over every step.
 #include "wizard/preview/navigation_summary.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <GeographicLib/Geodesic.hpp>
 #include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "tests/wizard/preview/navigation_fixture.h"
 #include "wizard/preview/summary_text.h"
 
 namespace {
@@ -17,6 +20,13 @@ namespace {
 using ::testing::ElementsAre;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kPi = 3.14159265358979323846;
+
+SNavigationSummary Summarise(const STestData& data) {
+  CNavigationSummaryBuilder builder;
+  Feed(data, builder);
+  return builder.Summary();
+}
 
 struct SLengthCase {
   const char* what;
@@ -24,8 +34,8 @@ struct SLengthCase {
   double metres;  // GeodSolve's sum over the legs
 };
 
-SNavigationTrack TrackThrough(const std::vector<SNavigationWaypoint>& points) {
-  SNavigationTrack track;
+STestTrack TrackThrough(const std::vector<SNavigationWaypoint>& points) {
+  STestTrack track;
   for (const SNavigationWaypoint& point : points) track.points.push_back({point.latitude, point.longitude});
   return track;
 }
@@ -51,15 +61,53 @@ TEST(NavigationSummaryTest, LengthsAreGeodesicsOnTheEllipsoid) {
   };
   for (const SLengthCase& c : cases) {
     SCOPED_TRACE(c.what);
-    SNavigationData data;
+    STestData data;
     data.routes.push_back({c.what, c.points});
     data.tracks.push_back(TrackThrough(c.points));
-    const SNavigationSummary summary = SummariseNavigation(data);
+    const SNavigationSummary summary = Summarise(data);
     ASSERT_EQ(summary.routeLines.size(), 1u);
     ASSERT_EQ(summary.trackLines.size(), 1u);
     EXPECT_NEAR(summary.routeLines[0].metres, c.metres, 1e-3);
     EXPECT_NEAR(summary.trackLines[0].metres, c.metres, 1e-3);
     EXPECT_EQ(summary.routeLines[0].points, c.points.size());
+  }
+}
+
+// Tracks of millions of short steps are measured in closed form; over any track the length stays
+// within a millimetre of GeographicLib's inverse solution summed over every step, from the equator
+// to the pole, across the antimeridian and at the longest steps the closed form takes.
+TEST(NavigationSummaryTest, TrackLengthsAgreeWithGeodesicsStepByStep) {
+  struct SWalk {
+    const char* what;
+    double latitude, longitude;
+    double metres;  // of a step
+    int steps;
+  } walks[] = {
+      {"a walk in the Alps, a point a second", 46.5, 8.0, 1.3, 200000},
+      {"a drive near the equator, 400 m steps", 0.5, 30.0, 400, 20000},
+      {"a ski tour at 89.9°N", 89.9, 0.0, 5, 20000},
+      {"a voyage across 180°", -17.5, 179.9, 120, 20000},
+      {"legs of 50 km", 40.0, -70.0, 50000, 200},
+  };
+  for (const SWalk& walk : walks) {
+    SCOPED_TRACE(walk.what);
+    STestData data;
+    STestTrack& track = data.tracks.emplace_back();
+    double latitude = walk.latitude, longitude = walk.longitude, heading = 0.3;
+    for (int i = 0; i <= walk.steps; ++i) {
+      track.points.push_back({latitude, longitude});
+      heading += std::sin(i * 0.37) * 0.2;  // a wandering course, the same on every run
+      GeographicLib::Geodesic::WGS84().Direct(latitude, longitude, heading * 180 / kPi, walk.metres, latitude,
+                                              longitude);
+    }
+    double expected = 0;
+    for (std::size_t i = 1; i < track.points.size(); ++i) {
+      double step = 0;
+      GeographicLib::Geodesic::WGS84().Inverse(track.points[i - 1].latitude, track.points[i - 1].longitude,
+                                               track.points[i].latitude, track.points[i].longitude, step);
+      expected += step;
+    }
+    EXPECT_NEAR(Summarise(data).trackLines.at(0).metres, expected, 1e-3);
   }
 }
 
@@ -77,25 +125,25 @@ TEST(NavigationSummaryTest, BoundingBoxTakesTheShortWayRoundAndLeavesOutWhatIsNo
        -170},
   };
   for (const SCase& c : cases) {
-    SNavigationData data;
+    STestData data;
     data.waypoints = c.waypoints;
-    const SNavigationSummary summary = SummariseNavigation(data);
+    const SNavigationSummary summary = Summarise(data);
     ASSERT_TRUE(summary.bounds.valid);
     EXPECT_DOUBLE_EQ(summary.bounds.south, c.south);
     EXPECT_DOUBLE_EQ(summary.bounds.north, c.north);
     EXPECT_NEAR(summary.bounds.west, c.west, 1e-9);
     EXPECT_NEAR(summary.bounds.east, c.east, 1e-9);
   }
-  EXPECT_FALSE(SummariseNavigation({}).bounds.valid);
+  EXPECT_FALSE(Summarise({}).bounds.valid);
 }
 
 // The lines name what they count; times are local (TZ is Berlin in these tests), numbers have a
 // decimal point, routes and tracks are numbered from where the caller says.
 TEST(NavigationSummaryTest, LinesSayEveryFigure) {
-  SNavigationData data;
+  STestData data;
   data.waypoints = {{"HOME", 46.618, 8.041}, {"HUT", 46.6299, 8.0631}, {"LOST", kNaN, kNaN}};
   data.routes.push_back({"LOOP", {{"HOME", 46.618, 8.041}, {"HUT", 46.6299, 8.0631}}});
-  SNavigationTrack track = TrackThrough({{"", 46.618, 8.041}, {"", 46.6299, 8.0631}, {"", 46.62, 8.05}});
+  STestTrack track = TrackThrough({{"", 46.618, 8.041}, {"", 46.6299, 8.0631}, {"", 46.62, 8.05}});
   track.name = "MORNING";
   track.points[0].time = 1716010930;  // 2024-05-18 07:42:10 in Berlin
   track.points[1].time = 1716011520.5;
@@ -103,7 +151,7 @@ TEST(NavigationSummaryTest, LinesSayEveryFigure) {
   data.tracks.push_back({});
 
   // The route's leg is 2148.207617 m; the track adds 1489.201321 m.
-  EXPECT_THAT(SummaryLines(SummariseNavigation(data), {}, 3, 1),
+  EXPECT_THAT(SummaryLines(Summarise(data), {}, 3, 1),
               ElementsAre("Waypoints: 3", "Routes: 1", "Route points: 2", "Tracks: 2", "Track points: 3",
                           "Points without a valid position: 1", "Track points without a time: 1",
                           "Route 3 \"LOOP\": 2 points, 2.148 km", "Track 1 \"MORNING\": 3 points, 3.637 km",
@@ -113,7 +161,7 @@ TEST(NavigationSummaryTest, LinesSayEveryFigure) {
                           "E "
                           "\xE2\x80\x93 8.063100\xC2\xB0"
                           "E"));
-  EXPECT_THAT(SummaryLines(SummariseNavigation({})),
+  EXPECT_THAT(SummaryLines(Summarise({})),
               ElementsAre("Waypoints: 0", "Routes: 0", "Route points: 0", "Tracks: 0", "Track points: 0"));
 }
 

@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "resources/resource_source.h"
+#include "resources/qt/resource_source.h"
 #include "resources/string_ids.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/wait_box.h"
-#include "resources/resource_source.h"
+#include "resources/qt/resource_source.h"
 #include "storage/removable_drives.h"
 #include "wizard/pages/attempt_loop.h"
 #include "wizard/pages/dialogs.h"

@@ -23,13 +23,13 @@
 #include "formats/file_conversion.h"
 #include "formats/gpx_writer.h"
 #include "formats/vexlorn_file.h"
-#include "wizard/preview/elevation_profile.h"
-#include "wizard/preview/map_projection.h"
-#include "wizard/preview/navigation_picture.h"
-#include "wizard/preview/navigation_reader.h"
-#include "wizard/preview/navigation_summary.h"
-#include "wizard/preview/path_length.h"
-#include "wizard/preview/qt/qt_drawing.h"
+#include "preview/elevation_profile.h"
+#include "preview/map_projection.h"
+#include "preview/navigation_picture.h"
+#include "preview/navigation_reader.h"
+#include "preview/navigation_summary.h"
+#include "preview/path_length.h"
+#include "preview/qt/qt_drawing.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include "cli/console_progress.h"
 
 #include "cli/terminal_text.h"
+#include "jobs/map_transfer.h"
 #include "storage/file_system.h"
 #include "storage/interruption.h"
-#include "wizard/map_transfer.h"
 
 namespace {
 

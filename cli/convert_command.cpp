@@ -16,13 +16,13 @@
 #include "cli/terminal_text.h"
 #include "formats/code_page.h"
 #include "formats/file_kinds.h"
+#include "jobs/conversion_job.h"
+#include "jobs/file_codecs.h"
+#include "jobs/gpx_conversion_job.h"
+#include "jobs/target_naming.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
 #include "storage/interruption.h"
-#include "wizard/conversion_job.h"
-#include "wizard/file_codecs.h"
-#include "wizard/gpx_conversion_job.h"
-#include "wizard/target_naming.h"
 
 namespace {
 

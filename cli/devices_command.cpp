@@ -10,9 +10,9 @@
 #include "cli/commands.h"
 #include "cli/core_application.h"
 #include "cli/terminal_text.h"
+#include "jobs/map_regions.h"
 #include "storage/removable_drives.h"
 #include "storage/unit_device.h"
-#include "wizard/map_regions.h"
 
 namespace {
 

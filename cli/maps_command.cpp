@@ -17,15 +17,15 @@
 #include "cli/report_printer.h"
 #include "cli/terminal_text.h"
 #include "formats/ascii_case.h"
+#include "jobs/map_regions.h"
+#include "jobs/map_transfer.h"
 #include "resources/string_ids.h"
 #include "resources/string_table.h"
 #include "storage/block_copy.h"
 #include "storage/file_system.h"
-#include "storage/installations.h"
 #include "storage/interruption.h"
+#include "storage/linux/installations.h"
 #include "storage/volume_limits.h"
-#include "wizard/map_regions.h"
-#include "wizard/map_transfer.h"
 
 namespace {
 

@@ -13,12 +13,12 @@
 #include "cli/standard_streams.h"
 #include "cli/terminal_text.h"
 #include "formats/file_kinds.h"
+#include "jobs/conversion_job.h"
+#include "jobs/target_naming.h"
 #include "resources/string_ids.h"
 #include "storage/interruption.h"
 #include "storage/removable_drives.h"
 #include "storage/unit_device.h"
-#include "wizard/conversion_job.h"
-#include "wizard/target_naming.h"
 
 namespace {
 

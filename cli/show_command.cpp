@@ -17,13 +17,13 @@
 #include "cli/terminal_text.h"
 #include "formats/atomic_file.h"
 #include "formats/code_page.h"
+#include "preview/navigation_picture.h"
+#include "preview/navigation_reader.h"
+#include "preview/navigation_summary.h"
+#include "preview/qt/qt_drawing.h"
+#include "preview/summary_text.h"
+#include "preview/svg_writer.h"
 #include "resources/string_ids.h"
-#include "wizard/preview/navigation_picture.h"
-#include "wizard/preview/navigation_reader.h"
-#include "wizard/preview/navigation_summary.h"
-#include "wizard/preview/qt/qt_drawing.h"
-#include "wizard/preview/summary_text.h"
-#include "wizard/preview/svg_writer.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The kinds of file the program knows: their extensions, which side they belong to, what they hold
 // and what each becomes in a conversion. One row per kind; how a kind is read and written is bound
-// to its row by the jobs (wizard/file_codecs.h).
+// to its row by the jobs (jobs/file_codecs.h).
 #pragma once
 
 #include <cstddef>

@@ -38,9 +38,3 @@ class CDriveAccess {
 // UDisks2 when it answers on the system bus and sysroot is "/", otherwise the mount table read
 // under sysroot (a fake tree in tests, like `lsblk --sysroot`).
 std::unique_ptr<CDriveAccess> CreateDriveAccess(const std::string& sysroot = "/");
-
-// Writes the cached data of the file system holding path to its device. True when it did.
-bool SyncVolume(const std::string& path);
-
-// statvfs: blocks available to the user times the fragment size; 0 on failure.
-std::uint64_t AvailableBytes(const std::string& path);

@@ -15,6 +15,7 @@
 #include "formats/atomic_file.h"
 #include "storage/entry_names.h"
 #include "storage/file_system.h"
+#include "storage/volume.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "storage/mount_table_drives.h"
+#include "storage/linux/mount_table_drives.h"
 
 namespace {
 

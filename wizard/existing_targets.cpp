@@ -3,9 +3,9 @@
 
 #include <sys/stat.h>
 
+#include "jobs/conversion_job.h"
+#include "jobs/target_naming.h"
 #include "storage/unit_device.h"
-#include "wizard/conversion_job.h"
-#include "wizard/target_naming.h"
 
 bool TargetExists(const std::string& target) {
   struct stat status {};

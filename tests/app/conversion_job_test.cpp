@@ -1,5 +1,5 @@
 // The conversion job end to end in the real wizard, test mode, both directions, scripted dialogs.
-#include "wizard/conversion_job.h"
+#include "jobs/conversion_job.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +16,10 @@
 
 #include "app/wizard_app.h"
 #include "formats/gpx_reader.h"
+#include "jobs/gpx_conversion_job.h"
 #include "resources/string_ids.h"
 #include "tests/storage/fake_system_tree.h"
 #include "tests/wizard/pages/wizard_test_support.h"
-#include "wizard/gpx_conversion_job.h"
 #include "wizard/pages/page_conversion.h"
 #include "wizard/pages/page_destination.h"
 #include "wizard/pages/page_finish.h"

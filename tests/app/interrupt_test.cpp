@@ -11,9 +11,9 @@
 #include <filesystem>
 
 #include "tests/formats/golden_support.h"
+#include "tests/jobs/region_fixtures.h"
 #include "tests/traced_child.h"
 #include "tests/wizard/pages/wizard_test_support.h"
-#include "tests/wizard/region_fixtures.h"
 
 namespace {
 

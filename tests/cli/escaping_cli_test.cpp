@@ -11,8 +11,8 @@
 #include <string>
 
 #include "tests/cli/cli_test_support.h"
+#include "tests/jobs/region_fixtures.h"
 #include "tests/storage/fake_system_tree.h"
-#include "tests/wizard/region_fixtures.h"
 
 namespace {
 

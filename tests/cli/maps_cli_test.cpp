@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "tests/cli/cli_test_support.h"
+#include "tests/jobs/region_fixtures.h"
 #include "tests/storage/fat_volume.h"
 #include "tests/storage/tmpfs_volume.h"
-#include "tests/wizard/region_fixtures.h"
 
 namespace {
 

@@ -9,15 +9,15 @@
 #include <string>
 #include <utility>
 
-#include "resources/resource_source.h"
+#include "preview/navigation_picture.h"
+#include "preview/navigation_reader.h"
+#include "preview/navigation_summary.h"
+#include "preview/picture_style.h"
+#include "preview/qt/qt_drawing.h"
+#include "preview/summary_text.h"
+#include "resources/qt/resource_source.h"
 #include "resources/string_ids.h"
 #include "resources/string_table.h"
-#include "wizard/preview/navigation_picture.h"
-#include "wizard/preview/navigation_reader.h"
-#include "wizard/preview/navigation_summary.h"
-#include "wizard/preview/picture_style.h"
-#include "wizard/preview/qt/qt_drawing.h"
-#include "wizard/preview/summary_text.h"
 
 // What the worker made of one file: what a picture of it needs, and the text under the picture.
 struct SPreviewContent {

@@ -12,7 +12,7 @@
 
 #include "formats/code_page.h"
 #include "formats/diagnostic.h"
-#include "wizard/preview/navigation_data.h"
+#include "preview/navigation_data.h"
 
 class CResourceSource;
 class QLabel;

@@ -8,14 +8,14 @@
 #include "formats/code_page.h"
 #include "formats/file_kinds.h"
 #include "formats/unit_times.h"
+#include "jobs/conversion_job.h"
+#include "jobs/gpx_conversion_job.h"
+#include "jobs/gpx_unit_targets.h"
+#include "jobs/target_naming.h"
 #include "resources/string_ids.h"
 #include "storage/unit_device.h"
-#include "wizard/conversion_job.h"
-#include "wizard/gpx_conversion_job.h"
-#include "wizard/gpx_unit_targets.h"
 #include "wizard/pages/progress_bar.h"
 #include "wizard/pages/wizard_state.h"
-#include "wizard/target_naming.h"
 
 namespace {
 

@@ -20,17 +20,17 @@
 #include "formats/ascii_case.h"
 #include "formats/code_page.h"
 #include "formats/file_kinds.h"
-#include "resources/resource_source.h"
+#include "jobs/file_codecs.h"
+#include "jobs/gpx_unit_targets.h"
+#include "jobs/target_naming.h"
+#include "resources/qt/resource_source.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
 #include "wizard/existing_targets.h"
-#include "wizard/file_codecs.h"
-#include "wizard/gpx_unit_targets.h"
 #include "wizard/pages/dialogs.h"
 #include "wizard/pages/file_preview.h"
 #include "wizard/pages/path_elision.h"
 #include "wizard/pages/wizard_state.h"
-#include "wizard/target_naming.h"
 
 namespace {
 

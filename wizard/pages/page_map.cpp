@@ -13,10 +13,10 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "resources/resource_source.h"
+#include "resources/qt/resource_source.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
-#include "storage/installations.h"
+#include "storage/linux/installations.h"
 #include "storage/unit_device.h"
 #include "wizard/pages/dialogs.h"
 #include "wizard/pages/wizard_state.h"
@@ -319,8 +319,7 @@ void CPropertyPageMap::OnAddRegions() {
   std::string folder;
   const auto separator = m_searchRoot.find_last_of("/\\");
   if (separator != std::string::npos) folder = m_searchRoot.substr(0, separator);
-  const std::vector<std::string> chosen =
-      m_state.dialogs.OpenFiles(this, String(IDS_FILTER_MAP_REGIONS), folder);
+  const std::vector<std::string> chosen = m_state.dialogs.OpenFiles(this, String(IDS_FILTER_MAP_REGIONS), folder);
   if (chosen.empty()) return;
   for (const std::string& path : chosen) {
     if (m_regions.IsNewPath(path)) m_regions.InsertByDate(MakeRegionEntry(path));

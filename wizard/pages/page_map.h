@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "jobs/map_regions.h"
 #include "storage/volume_limits.h"
-#include "wizard/map_regions.h"
 #include "wizard/pages/property_page.h"
 
 class QComboBox;

@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <climits>
 
+#include "jobs/map_transfer.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
 #include "storage/interruption.h"
-#include "wizard/map_transfer.h"
 #include "wizard/pages/dialogs.h"
 #include "wizard/pages/progress_bar.h"
 #include "wizard/pages/property_sheet.h"

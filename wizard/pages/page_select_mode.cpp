@@ -6,9 +6,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "jobs/target_naming.h"
 #include "resources/string_ids.h"
 #include "wizard/pages/wizard_state.h"
-#include "wizard/target_naming.h"
 
 CPropertyPageSelectMode::CPropertyPageSelectMode(CWizardState& state)
     : CPropertyPage_(state, kPageSelectMode, IDS_TITLE_SELECT_MODE),

@@ -5,7 +5,7 @@
 #include <QButtonGroup>
 #include <QTimer>
 
-#include "resources/resource_source.h"
+#include "resources/qt/resource_source.h"
 #include "wizard/pages/property_sheet.h"
 #include "wizard/pages/wizard_state.h"
 

@@ -11,7 +11,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include "resources/resource_source.h"
+#include "resources/qt/resource_source.h"
 #include "resources/string_ids.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "resources/resource_source.h"
+#include "resources/qt/resource_source.h"
 #include "resources/string_table.h"
-#include "storage/installations.h"
+#include "storage/linux/installations.h"
 
 CWizardState::CWizardState(const CResourceSource& resourceSource, CDialogs& dialogService, CAttemptPacer& searchPacer)
     : resources(resourceSource), dialogs(dialogService), pacer(searchPacer) {}

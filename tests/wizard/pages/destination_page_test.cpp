@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "jobs/gpx_conversion_job.h"
 #include "resources/string_ids.h"
 #include "tests/formats/golden_support.h"
 #include "tests/wizard/pages/wizard_test_support.h"
-#include "wizard/gpx_conversion_job.h"
 #include "wizard/pages/file_preview.h"
 #include "wizard/pages/page_destination.h"
 #include "wizard/pages/path_elision.h"

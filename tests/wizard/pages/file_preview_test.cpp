@@ -11,10 +11,10 @@
 #include "bench/generated_track.h"
 #include "formats/file_conversion.h"
 #include "formats/vexlorn_file.h"
+#include "preview/navigation_reader.h"
 #include "resources/string_ids.h"
 #include "tests/formats/golden_support.h"
 #include "tests/wizard/pages/wizard_test_support.h"
-#include "wizard/preview/navigation_reader.h"
 
 namespace {
 

@@ -20,9 +20,9 @@
 
 #include "resources/string_ids.h"
 #include "resources/string_table.h"
+#include "tests/jobs/region_fixtures.h"
 #include "tests/storage/tmpfs_volume.h"
 #include "tests/wizard/pages/wizard_test_support.h"
-#include "tests/wizard/region_fixtures.h"
 #include "wizard/pages/page_finish.h"
 #include "wizard/pages/page_map.h"
 #include "wizard/pages/page_map_transfer.h"

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "resources/resource_source.h"
+#include "resources/qt/resource_source.h"
 #include "tests/temp_folder.h"
 #include "wizard/pages/attempt_loop.h"
 #include "wizard/pages/dialogs.h"

@@ -1,0 +1,492 @@
+// GPX to the unit's or the desktop's files and back, one source file at a time.
+#include "jobs/gpx_conversion_job.h"
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include "formats/ascii_case.h"
+#include "formats/atomic_file.h"
+#include "formats/conversion.h"
+#include "formats/file_kinds.h"
+#include "formats/gpx_reader.h"
+#include "formats/gpx_writer.h"
+#include "formats/input_file.h"
+#include "formats/unit_files.h"
+#include "formats/vexlorn_file.h"
+#include "formats/vexlorn_stream.h"
+#include "jobs/conversion_job.h"
+#include "jobs/file_codecs.h"
+#include "resources/string_ids.h"
+#include "storage/file_system.h"
+#include "storage/output_folder.h"
+
+namespace {
+
+constexpr const char* kNothingToConvert = "nothing to convert: the file holds no waypoint, route or track point";
+
+// A track without a name takes the name a log without names is read with: its file's title.
+std::string TrackName(const std::string& name, const std::string& target) {
+  if (name.find_first_not_of(" \t\r\n") != std::string::npos) return name;
+  return DefaultTrackName(UnitFileTitle(target));
+}
+
+bool HasContent(const SGpxDocument& doc) {
+  if (doc.points.GetWaypoints().GetCount() != 0 || doc.points.GetRoutes().GetCount() != 0) return true;
+  return std::any_of(doc.tracks.begin(), doc.tracks.end(),
+                     [](const CVexlornFileTrk& track) { return track.GetNodes().GetCount() != 0; });
+}
+
+// The tracks of a GPX file into files of their own as they are read: a .log (towards the unit) or a
+// .trk (towards the desktop) per track with points, named in track order, closed at the track's end
+// and put in place only once the whole file went through.
+class CTrackFiles : public CGpxTrackHandler {
+ public:
+  struct SFile {
+    std::string target;
+    std::unique_ptr<CAtomicFile> log;
+    std::unique_ptr<CUnitFileWriter> writer;
+    std::unique_ptr<CVexlornTrackWriter> trk;
+    CDiagnostic why;
+    bool writable = false;
+  };
+
+  CTrackFiles(EGpxOutputs outputs, COutputFolder& folder, CUnitTimes& times, std::function<std::string()> nextName)
+      : m_outputs(outputs), m_folder(folder), m_times(times), m_nextName(std::move(nextName)) {}
+
+  void BeginTrack(const CVexlornFileTrk& track) override {
+    if (Stopped()) return;
+    SFile& file = *m_files.emplace_back(std::make_unique<SFile>());
+    file.target = m_nextName();
+    m_folderFailed = m_folderFailed || !m_folder.Prepare();
+    m_trackName = TrackName(track.GetName(), file.target);
+    m_index = 0;
+    if (m_outputs == EGpxOutputs::Desktop) {
+      file.trk = std::make_unique<CVexlornTrackWriter>(file.target, &file.why);
+      file.writable = !m_folderFailed && file.trk->Open(track.GetHeader(), m_trackName);
+      return;
+    }
+    m_point.SetName(m_trackName);
+    file.log = std::make_unique<CAtomicFile>(file.target);
+    file.writer = std::make_unique<CUnitFileWriter>(*file.log, &file.why);
+    file.writable = !m_folderFailed && file.log->Open(&file.why);
+  }
+
+  void AddNode(const SVexlornTnodBlock& node) override {
+    if (Stopped()) return;
+    SFile& file = *m_files.back();
+    if (m_outputs == EGpxOutputs::Desktop) {
+      if (m_times.IsNoTime(node.GetTime(), node.GetHundredths())) m_times.CountUntimed();
+      if (file.writable) file.trk->Add(node);
+      return;
+    }
+    if (!ConvertNodeToUnit(node, m_index++, m_point, m_times, &m_convertWhy)) {
+      m_convertFailed = true;
+      Drop();
+      return;
+    }
+    if (file.writable) file.writable = file.writer->Add(m_point);
+  }
+
+  void EndTrack(const CVexlornFileTrk& track, bool hadPoints) override {
+    if (Stopped() || !hadPoints) return;
+    SFile& file = *m_files.back();
+    const std::string name = TrackName(track.GetName(), file.target);
+    if (m_outputs == EGpxOutputs::Desktop) {
+      file.writable = file.writable && file.trk->Finish(track.GetHeader(), name) && file.trk->Seal();
+      return;
+    }
+    // Every point of a log names its track: a name that comes after the points is only known now.
+    if (name != m_trackName) {
+      m_needsDocument = true;
+      Drop();
+      return;
+    }
+    file.writable = file.writable && file.writer->Finish() && file.log->Seal(&file.why);
+  }
+
+  // Removes every file begun.
+  void Drop() {
+    for (auto& file : m_files) {
+      if (file->log) file->log->Discard();
+      if (file->trk) file->trk->Discard();
+    }
+  }
+
+  std::vector<std::unique_ptr<SFile>>& Files() { return m_files; }
+  bool ConvertFailed() const { return m_convertFailed; }
+  const CDiagnostic& ConvertError() const { return m_convertWhy; }
+  bool NeedsDocument() const { return m_needsDocument; }
+  bool FolderFailed() const { return m_folderFailed; }
+
+ private:
+  bool Stopped() const { return m_convertFailed || m_needsDocument; }
+
+  EGpxOutputs m_outputs;
+  COutputFolder& m_folder;
+  CUnitTimes& m_times;
+  std::function<std::string()> m_nextName;
+  std::vector<std::unique_ptr<SFile>> m_files;  // each where the writers can point at it
+  std::string m_trackName;
+  CTrkSentence m_point;
+  std::size_t m_index = 0;
+  CDiagnostic m_convertWhy;
+  bool m_convertFailed = false;
+  bool m_needsDocument = false;
+  bool m_folderFailed = false;
+};
+
+// One file to write: its path and how, once everything was converted.
+struct SPendingFile {
+  std::string target;
+  std::unique_ptr<CUnitFile> unit;
+  const CVexlornFileWpt* points = nullptr;
+  const CVexlornFileTrk* track = nullptr;
+  CTrackFiles::SFile* streamed = nullptr;
+};
+
+bool WritePending(SPendingFile& file, CDiagnostic& why) {
+  if (file.streamed != nullptr) {
+    CTrackFiles::SFile& streamed = *file.streamed;
+    const bool committed =
+        streamed.writable && (streamed.log ? streamed.log->Commit(&streamed.why) : streamed.trk->Commit());
+    why = streamed.why;
+    return committed;
+  }
+  if (file.unit) return WriteUnitFile(file.target, *file.unit, &why);
+  if (file.points != nullptr) return SaveVexlornFile(file.target, *file.points, &why);
+  return SaveVexlornFile(file.target, *file.track, &why);
+}
+
+// The files of a GPX source, from its whole document: for a file whose track name comes after the
+// points bound for the unit's logs (every point of a log repeats its track's name).
+bool ConvertGpxDocument(const std::string& source, const std::string& folder, EGpxOutputs outputs, CCodePage& codePage,
+                        CUnitTimes& times, CTargetNames& names, std::vector<std::string>& written,
+                        CReportSink& report) {
+  const SECFileSystem files;
+  CDiagnostic why;
+  SGpxDocument doc;
+  if (!ReadGpxFile(source, doc, codePage, &why)) return report.AddReportLine(IDS_ERROR_LOADING, source, why.Reason());
+  if (!HasContent(doc)) return report.AddReportLine(IDS_ERROR_CONVERTING, source, kNothingToConvert);
+
+  const std::string stem = files.StemOf(source);
+  // The names are claimed on a copy: a source that fails before writing takes none.
+  CTargetNames claimed = names;
+  const auto name = [&](EFileKind kind) {
+    return claimed.Claim(files.JoinPath(folder, stem + '.' + std::string(KindExtension(kind))));
+  };
+  std::vector<SPendingFile> pending;
+  const bool hasPoints = doc.points.GetWaypoints().GetCount() != 0;
+  const bool hasRoutes = doc.points.GetRoutes().GetCount() != 0;
+  if (outputs == EGpxOutputs::Unit) {
+    if (hasPoints) {
+      auto file = std::make_unique<CUnitWaypointFile>();
+      if (!ConvertWaypointsToUnit(doc.points, *file, &why))
+        return report.AddReportLine(IDS_ERROR_CONVERTING, source, why.Reason());
+      pending.push_back({name(EFileKind::kUpt), std::move(file)});
+    }
+    if (hasRoutes) {
+      auto file = std::make_unique<CUnitRouteFile>();
+      if (!ConvertRoutesToUnit(doc.points, *file, &why))
+        return report.AddReportLine(IDS_ERROR_CONVERTING, source, why.Reason());
+      pending.push_back({name(EFileKind::kRte), std::move(file)});
+    }
+  } else if (hasPoints || hasRoutes) {
+    pending.push_back({name(EFileKind::kWpt), nullptr, &doc.points});
+  }
+  // A track without points would give an empty file; it is left out, and the numbering of the
+  // names runs over the files written.
+  const std::size_t untimedBefore = times.GetUntimedCount();
+  for (CVexlornFileTrk& track : doc.tracks) {
+    if (track.GetNodes().GetCount() == 0) continue;
+    const std::string target = name(outputs == EGpxOutputs::Desktop ? EFileKind::kTrk : EFileKind::kLog);
+    track.SetName(TrackName(track.GetName(), target));
+    if (outputs == EGpxOutputs::Desktop) {
+      for (const SVexlornTnodBlock& node : track.GetNodes())
+        if (times.IsNoTime(node.GetTime(), node.GetHundredths())) times.CountUntimed();
+      pending.push_back({target, nullptr, nullptr, &track});
+      continue;
+    }
+    auto file = std::make_unique<CUnitTrackFile>();
+    if (!ConvertTrackToUnit(track, *file, &why, &times)) {
+      times.ResetUntimedCount();
+      times.CountUntimed(untimedBefore);
+      return report.AddReportLine(IDS_ERROR_CONVERTING, source, why.Reason());
+    }
+    pending.push_back({target, std::move(file)});
+  }
+
+  COutputFolder output(folder);
+  if (!output.Prepare()) return report.AddReportLine(IDS_ERROR_TRANSFERRING, pending.front().target, output.Reason());
+  names = std::move(claimed);
+  bool complete = true;
+  for (SPendingFile& file : pending) {
+    if (!WritePending(file, why)) {
+      complete = report.AddReportLine(IDS_ERROR_TRANSFERRING, file.target, why.Reason());
+      continue;
+    }
+    written.push_back(file.target);
+  }
+  return complete;
+}
+
+// A track written into a GPX file point by point, as it is read from a .trk or .log file. Faults
+// are kept by kind until the end, where loading outranks converting, converting the folder, the
+// folder a value GPX cannot hold, and that the file.
+class CTrackToGpx {
+ public:
+  CTrackToGpx(const std::string& target, CCodePage& codePage, CUnitTimes& times)
+      : m_target(target),
+        m_folder(SECFileSystem().FolderOf(target)),
+        m_file(std::make_unique<CAtomicFile>(target)),
+        m_codePage(codePage),
+        m_writer(codePage, &m_valueWhy, m_file.get(), &times) {
+    // The folder before the temporary file in it; taken away again when nothing is written.
+    m_folderReady = !m_folder.empty() && m_output.Prepare();
+  }
+
+  void Begin(const CVexlornFileTrk& track) {
+    m_writer.Begin();
+    m_before = m_codePage.GetReplacementCount();
+    m_writer.BeginTrack(track);
+    m_named = m_codePage.GetReplacementCount() - m_before;
+    m_prefixSize = m_writer.Text().size();
+    m_track = track;
+    m_begun = true;
+  }
+
+  void Add(const SVexlornTnodBlock& node) {
+    if (m_valueFailed) return;
+    m_valueFailed = !m_writer.AddTrackPoint(node, 0, m_count);
+    ++m_count;
+  }
+
+  // Ends the file; the track's name and header are those it finally has.
+  bool Finish(const CVexlornFileTrk& track, const std::string& source, CReportSink& report) {
+    if (m_count == 0) return report.AddReportLine(IDS_ERROR_CONVERTING, source, kNothingToConvert);
+    if (m_folder.empty())
+      return report.AddReportLine(IDS_ERROR_TRANSFERRING, m_target, "the target path names no folder");
+    if (!m_folderReady) return report.AddReportLine(IDS_ERROR_TRANSFERRING, m_target, m_output.Reason());
+    if (m_valueFailed) return report.AddReportLine(IDS_ERROR_CONVERTING, source, m_valueWhy.Reason());
+    m_writer.EndTrack();
+    CDiagnostic why;
+    bool written = m_writer.End(SVexlornWptRteHeadBlock());
+    if (!written) why = m_writer.FileError();
+    if (written && track.GetName() != m_track.GetName()) {
+      // The name in front of the points is the last point's: written again once it is known, and
+      // its characters counted once.
+      const std::size_t others = m_codePage.GetReplacementCount() - m_before - m_named;
+      m_codePage.ResetReplacementCount();
+      m_codePage.CountReplacements(m_before + others);
+      CGpxWriter prefix(m_codePage, nullptr);
+      prefix.Begin();
+      prefix.BeginTrack(track);
+      written = ReplaceAtomicFilePrefix(m_file, m_prefixSize, prefix.Text().data(), prefix.Text().size(), &why);
+    }
+    if (!written || !m_file->Commit(&why)) return report.AddReportLine(IDS_ERROR_TRANSFERRING, m_target, why.Reason());
+    return true;
+  }
+
+  void Drop() { m_file->Discard(); }
+  bool HasBegun() const { return m_begun; }
+
+ private:
+  std::string m_target;
+  std::string m_folder;
+  COutputFolder m_output{m_folder};
+  bool m_folderReady = false;
+  std::unique_ptr<CAtomicFile> m_file;
+  CCodePage& m_codePage;
+  CDiagnostic m_valueWhy;
+  CGpxWriter m_writer;
+  CVexlornFileTrk m_track;
+  std::size_t m_count = 0;
+  std::size_t m_before = 0;
+  std::size_t m_named = 0;
+  std::uint64_t m_prefixSize = 0;
+  bool m_valueFailed = false;
+  bool m_begun = false;
+};
+
+// The points of a track log into a GPX file, each converted to the desktop's terms as it is read.
+class CLogToGpx : public CTrackPointSink {
+ public:
+  explicit CLogToGpx(CTrackToGpx& gpx) : m_gpx(gpx) {}
+  void Take(CTrkSentence& point) override {
+    if (m_convertFailed) return;
+    // The document keeps the name of the last point; every point normally repeats the same one.
+    if (m_track.GetName() != point.GetName()) m_track.SetName(point.GetName());
+    if (!ConvertPointToDesktop(point, m_count++, m_node, &m_convertWhy)) {
+      m_convertFailed = true;
+      return;
+    }
+    if (!m_gpx.HasBegun()) m_gpx.Begin(m_track);
+    m_gpx.Add(m_node);
+  }
+  const CVexlornFileTrk& Track() const { return m_track; }
+  bool ConvertFailed() const { return m_convertFailed; }
+  const CDiagnostic& ConvertError() const { return m_convertWhy; }
+
+ private:
+  CTrackToGpx& m_gpx;
+  CVexlornFileTrk m_track;
+  SVexlornTnodBlock m_node;
+  std::size_t m_count = 0;
+  CDiagnostic m_convertWhy;
+  bool m_convertFailed = false;
+};
+
+bool TrackFileToGpx(const std::string& source, const std::string& target, CCodePage& codePage, CUnitTimes& times,
+                    CReportSink& report) {
+  CDiagnostic why;
+  CVexlornTrackReader reader(&why, &codePage);
+  if (!reader.Open(source)) return report.AddReportLine(IDS_ERROR_LOADING, source, why.Reason());
+  CVexlornFileTrk track;
+  track.GetHeader() = reader.GetHeader();
+  track.SetName(reader.GetName());
+  CTrackToGpx gpx(target, codePage, times);
+  gpx.Begin(track);
+  SVexlornTnodBlock node;
+  for (std::size_t i = 0; i < reader.GetNodeCount(); ++i) {
+    if (!reader.Next(node)) {
+      gpx.Drop();
+      return report.AddReportLine(IDS_ERROR_LOADING, source, why.Reason());
+    }
+    gpx.Add(node);
+  }
+  if (gpx.Finish(track, source, report)) return true;
+  gpx.Drop();
+  return false;
+}
+
+bool TrackLogToGpx(const std::string& source, const std::string& target, CCodePage& codePage, CUnitTimes& times,
+                   CReportSink& report) {
+  CDiagnostic why;
+  CInputFile input;
+  if (!input.Open(source, &why)) return report.AddReportLine(IDS_ERROR_LOADING, source, why.Reason());
+  CUnitLineReader lines(input, UnitFileTitle(source));
+  CTrackToGpx gpx(target, codePage, times);
+  CLogToGpx points(gpx);
+  const bool read = ReadTrackLog(lines, points, &why);
+  bool done = false;
+  if (!read) {
+    report.AddReportLine(IDS_ERROR_LOADING, source, why.Reason());
+  } else if (points.ConvertFailed()) {
+    report.AddReportLine(IDS_ERROR_CONVERTING, source, points.ConvertError().Reason());
+  } else {
+    done = gpx.Finish(points.Track(), source, report);
+  }
+  if (!done) gpx.Drop();
+  return done;
+}
+
+}  // namespace
+
+bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOutputs outputs, CCodePage& codePage,
+                    CUnitTimes& times, CTargetNames& names, std::vector<std::string>& written, CReportSink& report) {
+  const SECFileSystem files;
+  const std::string stem = files.StemOf(source);
+  // The names are claimed on a copy: a source that fails before writing takes none.
+  CTargetNames claimed = names;
+  const auto name = [&](EFileKind kind) {
+    return claimed.Claim(files.JoinPath(folder, stem + '.' + std::string(KindExtension(kind))));
+  };
+  // The tracks go into their files while the source is read; waypoints and routes are held.
+  const std::size_t replacedBefore = codePage.GetReplacementCount();
+  const std::size_t untimedBefore = times.GetUntimedCount();
+  COutputFolder output(folder);
+  CTrackFiles tracks(outputs, output, times,
+                     [&] { return name(outputs == EGpxOutputs::Unit ? EFileKind::kLog : EFileKind::kTrk); });
+  CVexlornFileWpt points;
+  CDiagnostic why;
+  if (!ReadGpxFile(source, points, tracks, codePage, &why)) {
+    tracks.Drop();
+    return report.AddReportLine(IDS_ERROR_LOADING, source, why.Reason());
+  }
+  if (tracks.NeedsDocument()) {
+    tracks.Drop();
+    codePage.ResetReplacementCount();
+    codePage.CountReplacements(replacedBefore);
+    times.ResetUntimedCount();
+    times.CountUntimed(untimedBefore);
+    return ConvertGpxDocument(source, folder, outputs, codePage, times, names, written, report);
+  }
+  std::vector<std::unique_ptr<CTrackFiles::SFile>>& trackFiles = tracks.Files();
+  const bool hasPoints = points.GetWaypoints().GetCount() != 0;
+  const bool hasRoutes = points.GetRoutes().GetCount() != 0;
+  if (!hasPoints && !hasRoutes && trackFiles.empty())
+    return report.AddReportLine(IDS_ERROR_CONVERTING, source, kNothingToConvert);
+
+  // Names as the files come: points, routes, then the tracks (whose names were taken as they came;
+  // they never meet those of other kinds).
+  std::vector<SPendingFile> pending;
+  const auto fail = [&](int message, const std::string& path, const std::string& reason) {
+    tracks.Drop();
+    return report.AddReportLine(message, path, reason);
+  };
+  if (outputs == EGpxOutputs::Unit) {
+    if (hasPoints) {
+      auto file = std::make_unique<CUnitWaypointFile>();
+      if (!ConvertWaypointsToUnit(points, *file, &why)) return fail(IDS_ERROR_CONVERTING, source, why.Reason());
+      pending.push_back({name(EFileKind::kUpt), std::move(file)});
+    }
+    if (hasRoutes) {
+      auto file = std::make_unique<CUnitRouteFile>();
+      if (!ConvertRoutesToUnit(points, *file, &why)) return fail(IDS_ERROR_CONVERTING, source, why.Reason());
+      pending.push_back({name(EFileKind::kRte), std::move(file)});
+    }
+  } else if (hasPoints || hasRoutes) {
+    pending.push_back({name(EFileKind::kWpt), nullptr, &points});
+  }
+  if (tracks.ConvertFailed()) return fail(IDS_ERROR_CONVERTING, source, tracks.ConvertError().Reason());
+  for (auto& file : trackFiles) pending.push_back({file->target, nullptr, nullptr, nullptr, file.get()});
+
+  if (!output.Prepare()) return fail(IDS_ERROR_TRANSFERRING, pending.front().target, output.Reason());
+  names = std::move(claimed);
+  bool complete = true;
+  for (SPendingFile& file : pending) {
+    if (!WritePending(file, why)) {
+      complete = report.AddReportLine(IDS_ERROR_TRANSFERRING, file.target, why.Reason());
+      continue;
+    }
+    written.push_back(file.target);
+  }
+  return complete;
+}
+
+bool ConvertFileToGpx(const std::string& source, const std::string& target, CCodePage& codePage, CUnitTimes& times,
+                      CReportSink& report) {
+  const SECFileSystem files;
+  const std::optional<EFileKind> kind = FileKindOf(source);
+  if (!kind || TargetKinds(*kind, EFileSide::kInterchange).empty()) {
+    return report.AddReportLine(IDS_ERROR_LOADING, source,
+                                "\"" + AsciiLower(files.ExtensionOf(source)) +
+                                    "\" is not a desktop or unit file kind (" +
+                                    ListKinds(KindsConvertedTowards(EFileSide::kInterchange)) + ")");
+  }
+  // Tracks go through point by point; waypoints and routes are small and read whole, unit files
+  // through the desktop records as the conversion to the desktop reads them (local track times
+  // become UTC there).
+  if (*kind == EFileKind::kTrk) return TrackFileToGpx(source, target, codePage, times, report);
+  if (*kind == EFileKind::kLog) return TrackLogToGpx(source, target, codePage, times, report);
+  SGpxDocument doc;
+  if (!ReportOutcome(FileCodecOf(*kind).read(source, doc, codePage), source, target, report)) return false;
+  if (!HasContent(doc)) return report.AddReportLine(IDS_ERROR_CONVERTING, source, kNothingToConvert);
+  const std::string folder = files.FolderOf(target);
+  if (folder.empty()) return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, "the target path names no folder");
+  COutputFolder output(folder);
+  if (!output.Prepare()) return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, output.Reason());
+  CAtomicFile file(target);
+  CDiagnostic valueWhy;
+  CGpxWriter writer(codePage, &valueWhy, &file, &times);
+  if (!WriteGpxDocument(doc, writer)) {
+    file.Discard();
+    return report.AddReportLine(IDS_ERROR_CONVERTING, source, valueWhy.Reason());
+  }
+  CDiagnostic why;
+  if (!writer.End(doc.points.GetHeader())) why = writer.FileError();
+  if (why.HasReason() || !file.Commit(&why)) return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, why.Reason());
+  return true;
+}

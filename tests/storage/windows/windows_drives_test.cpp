@@ -109,48 +109,69 @@ TEST(WindowsDrivesTest, EjectLocksDismountsAllowsRemovalThenEjects) {
   using E = EVolumeControl;
   const std::vector<std::string> allSteps = {"open E read-write", "lock",  "dismount",
                                              "allow-removal",     "eject", "close"};
+  // Each case makes one request answer otherwise than success: in turn, the last one again.
   const struct {
     const char* what;
-    CRecordedStorageApi::SVolume volume;
+    std::uint32_t open;
+    E control;
+    std::vector<std::uint32_t> answers;
     EEjectResult result;
     std::vector<std::string> calls;
   } cases[] = {
-      {"every step works", {}, EEjectResult::Ejected, allSteps},
+      {"every step works", kWin32Success, E::kLock, {}, EEjectResult::Ejected, allSteps},
       {"a file is closed a moment later",
-       {kWin32Success, {{E::kLock, {kWin32AccessDenied, kWin32AccessDenied, kWin32Success}}}},
+       kWin32Success,
+       E::kLock,
+       {kWin32AccessDenied, kWin32AccessDenied, kWin32Success},
        EEjectResult::Ejected,
        {"open E read-write", "lock", "pause 200", "lock", "pause 200", "lock", "dismount", "allow-removal", "eject",
         "close"}},
       {"a program keeps a file open",
-       {kWin32Success, {{E::kLock, {kWin32AccessDenied}}}},
+       kWin32Success,
+       E::kLock,
+       {kWin32AccessDenied},
        EEjectResult::Refused,
        {"open E read-write", "lock", "pause 200", "lock", "pause 200", "lock", "pause 200", "lock", "pause 200", "lock",
         "close"}},
       {"dismount refused",
-       {kWin32Success, {{E::kDismount, {kWin32AccessDenied}}}},
+       kWin32Success,
+       E::kDismount,
+       {kWin32AccessDenied},
        EEjectResult::Refused,
        {"open E read-write", "lock", "dismount", "close"}},
       {"a device without a removal lock",
-       {kWin32Success, {{E::kAllowRemoval, {kWin32InvalidFunction}}}},
+       kWin32Success,
+       E::kAllowRemoval,
+       {kWin32InvalidFunction},
        EEjectResult::Ejected,
        allSteps},
       {"a device that cannot eject",
-       {kWin32Success, {{E::kEject, {kWin32NotSupported}}}},
+       kWin32Success,
+       E::kEject,
+       {kWin32NotSupported},
        EEjectResult::Unsupported,
        allSteps},
       {"a device that knows no eject",
-       {kWin32Success, {{E::kEject, {kWin32InvalidFunction}}}},
+       kWin32Success,
+       E::kEject,
+       {kWin32InvalidFunction},
        EEjectResult::Unsupported,
        allSteps},
-      {"eject fails", {kWin32Success, {{E::kEject, {kWin32NotReady}}}}, EEjectResult::Refused, allSteps},
-      {"not allowed to open the volume", {kWin32AccessDenied, {}}, EEjectResult::Refused, {"open E read-write"}},
-      {"held by another program", {kWin32SharingViolation, {}}, EEjectResult::Refused, {"open E read-write"}},
-      {"no such volume", {kWin32PathNotFound, {}}, EEjectResult::Unsupported, {"open E read-write"}},
+      {"eject fails", kWin32Success, E::kEject, {kWin32NotReady}, EEjectResult::Refused, allSteps},
+      {"not allowed to open the volume",
+       kWin32AccessDenied,
+       E::kLock,
+       {},
+       EEjectResult::Refused,
+       {"open E read-write"}},
+      {"held by another program", kWin32SharingViolation, E::kLock, {}, EEjectResult::Refused, {"open E read-write"}},
+      {"no such volume", kWin32PathNotFound, E::kLock, {}, EEjectResult::Unsupported, {"open E read-write"}},
   };
   for (const auto& c : cases) {
     for (const char* root : {"E:\\", "e:", "E:/"}) {
       CRecordedStorageApi api;
-      api.volumes['E'] = c.volume;
+      api.volumes['E'].openError = c.open;
+      api.volumes['E'].answers[c.control] = c.answers;
       CWindowsDrives drives(api);
       EXPECT_EQ(drives.RequestEject(root), c.result) << c.what << " " << root;
       EXPECT_THAT(api.calls, ElementsAreArray(c.calls)) << c.what << " " << root;

@@ -14,8 +14,12 @@ bool ToUtf8(std::wstring_view wide, std::string& utf8) {
       ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), length, nullptr, 0, nullptr, nullptr);
   if (size <= 0) return false;
   utf8.resize(static_cast<std::size_t>(size));
-  return ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), length, utf8.data(), size, nullptr,
-                               nullptr) == size;
+  if (::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), length, utf8.data(), size, nullptr, nullptr) ==
+      size) {
+    return true;
+  }
+  utf8.clear();
+  return false;
 }
 
 bool ToWide(std::string_view utf8, std::wstring& wide) {
@@ -26,5 +30,7 @@ bool ToWide(std::string_view utf8, std::wstring& wide) {
   const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, nullptr, 0);
   if (size <= 0) return false;
   wide.resize(static_cast<std::size_t>(size));
-  return ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, wide.data(), size) == size;
+  if (::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, wide.data(), size) == size) return true;
+  wide.clear();
+  return false;
 }

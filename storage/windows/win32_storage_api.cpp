@@ -7,6 +7,7 @@
 #include <shlwapi.h>
 #include <winioctl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "storage/windows/storage_api.h"
@@ -215,8 +216,8 @@ class CWin32StorageApi final : public CWindowsStorageApi {
   bool VolumeInformation(const std::string& path, SVolumeInformation& information) override {
     std::wstring wide;
     if (!ToWide(path, wide)) return false;
-    // The volume's root is never longer than the path that leads into it.
-    std::vector<wchar_t> root(wide.size() + 2);
+    // The volume's root is never longer than the full path that leads into it.
+    std::vector<wchar_t> root(std::max<std::size_t>(wide.size(), MAX_PATH) + 1);
     wchar_t label[MAX_PATH + 1] = {};
     wchar_t fileSystem[MAX_PATH + 1] = {};
     CQuietErrors quiet;

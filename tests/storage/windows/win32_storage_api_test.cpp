@@ -216,6 +216,7 @@ TEST(Win32StorageApiTest, FreeSpaceVolumesAndFolders) {
   EXPECT_TRUE(QueryVolumeType("C:\\windows", type));
   EXPECT_EQ(type.mountType, volume.fileSystem);
   EXPECT_FALSE(QueryVolumeType(missingRoot, type));
+  EXPECT_TRUE(QueryVolumeType(".", type));  // the current folder's volume
 
   const struct {
     std::string path;

@@ -1,10 +1,9 @@
-// Recorded answers of the Windows storage calls, as a Windows machine gives them, for the tests of
-// the decisions taken on them. The fake keeps Windows' documented rules where a decision depends
-// on them: an enumeration yields only the classes of items asked for, an item shows only the
-// attributes asked for, and the current user's software is one view.
+// Recorded answers of the Windows storage calls, for the tests of the decisions taken on them. The
+// fake keeps the documented rules a decision depends on: an enumeration yields only the classes of
+// items asked for, an item shows only the attributes asked for, and the current user's software
+// is one view.
 #pragma once
 
-#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -15,133 +14,89 @@
 
 class CRecordedStorageApi final : public CWindowsStorageApi {
  public:
-  struct SItem {
-    SShellItem answer;  // attributes: all the bits the item has
-    bool folder = true;
-  };
-  // A volume's answers. Each request answers the errors listed for it in turn, the last one again
-  // once they run out, success when none is listed.
+  // A volume: each request answers the errors listed for it in turn, the last one again once they
+  // run out, success when none is listed.
   struct SVolume {
     std::uint32_t openError = kWin32Success;
     std::map<EVolumeControl, std::vector<std::uint32_t>> answers;
   };
 
-  // The drives folder.
   bool drivesFolderReachable = true;
-  std::vector<SItem> drivesFolder;
-  // Volumes by drive letter; any other letter has no volume.
-  std::map<char, SVolume> volumes;
-  std::map<std::string, std::uint64_t> freeBytes;               // by path as asked
-  std::map<std::string, SVolumeInformation> volumeInformation;  // by path as asked
-  std::vector<std::string> folders;                             // existing, compared without letter case
+  std::vector<SShellItem> drivesFolder;  // all folders; attributes: every bit the item has
+  std::map<char, SVolume> volumes;       // any other letter has no volume
+  std::map<std::string, std::uint64_t> freeBytes;
+  std::map<std::string, SVolumeInformation> volumeInformation;
+  std::vector<std::string> folders;  // existing ones, letter case ignored
   std::map<EKnownFolder, std::string> knownFolders;
-  // What the volume requests did, in order: "open E read", "lock", "pause 200", "close"...
-  std::vector<std::string> calls;
+  std::string calls;  // the volume requests: "open E read, check-verify, close, "
 
-  // Adds the key with its parents; a new key becomes its parent's last subkey. A value without
-  // text is of another type than a string.
+  // Adds the key and its parents; a new key becomes its parent's last subkey. A value without text
+  // is of another type than a string.
   void AddKey(ERegistryHive hive, ERegistryView view, const std::string& path,
               const std::map<std::string, std::optional<std::string>>& values = {}) {
-    std::string parent;
-    for (std::size_t start = 0; start <= path.size();) {
-      std::size_t end = path.find('\\', start);
-      if (end == std::string::npos) end = path.size();
-      const std::string child = parent.empty() ? path.substr(0, end) : parent + "\\" + path.substr(start, end - start);
-      if (m_keys.count(Id(hive, view, child)) == 0) {
-        m_keys[Id(hive, view, child)];
-        if (!parent.empty()) m_keys[Id(hive, view, parent)].subkeys.push_back(path.substr(start, end - start));
-      }
-      parent = child;
-      start = end + 1;
+    for (std::size_t end = path.find('\\'); end != std::string::npos; end = path.find('\\', end + 1)) {
+      AddKey(hive, view, path.substr(0, end));
+    }
+    const std::size_t cut = path.rfind('\\');
+    if (m_keys.count(Id(hive, view, path)) == 0 && cut != std::string::npos) {
+      m_keys[Id(hive, view, path.substr(0, cut))].subkeys.push_back(path.substr(cut + 1));
     }
     for (const auto& [name, value] : values) m_keys[Id(hive, view, path)].values[AsciiLower(name)] = value;
+    m_keys[Id(hive, view, path)];
   }
 
   bool EnumerateDrivesFolder(std::uint32_t contentFlags, std::uint32_t attributes,
                              std::vector<SShellItem>& items) override {
     items.clear();
     if (!drivesFolderReachable) return false;
-    for (const SItem& item : drivesFolder) {
-      if ((contentFlags & (item.folder ? kShellEnumFolders : kShellEnumNonFolders)) == 0) continue;
-      SShellItem answer = item.answer;
-      answer.attributes &= attributes;
-      items.push_back(answer);
-    }
+    if ((contentFlags & kShellEnumFolders) != 0) items = drivesFolder;
+    for (SShellItem& item : items) item.attributes &= attributes;
     return true;
   }
-
   std::uint32_t OpenVolume(char letter, EVolumeAccess access, VolumeHandle& volume) override {
-    calls.push_back(std::string("open ") + letter + (access == EVolumeAccess::kRead ? " read" : " read-write"));
-    const auto found = volumes.find(letter);
-    if (found == volumes.end()) return kWin32FileNotFound;
+    calls += std::string("open ") + letter + (access == EVolumeAccess::kRead ? " read, " : " read-write, ");
     volume = static_cast<VolumeHandle>(letter);
-    return found->second.openError;
+    return volumes.count(letter) != 0 ? volumes[letter].openError : kWin32FileNotFound;
   }
-
   std::uint32_t ControlVolume(VolumeHandle volume, EVolumeControl control) override {
-    static const std::map<EVolumeControl, const char*> kNames = {
-        {EVolumeControl::kCheckVerify, "check-verify"},
-        {EVolumeControl::kLock, "lock"},
-        {EVolumeControl::kDismount, "dismount"},
-        {EVolumeControl::kAllowRemoval, "allow-removal"},
-        {EVolumeControl::kEject, "eject"},
-    };
-    calls.push_back(kNames.at(control));
-    std::vector<std::uint32_t>& answers = volumes.at(static_cast<char>(volume)).answers[control];
+    static const char* const kNames[] = {"check-verify", "lock", "dismount", "allow-removal", "eject"};
+    calls += kNames[static_cast<int>(control)] + std::string(", ");
+    std::vector<std::uint32_t>& answers = volumes[static_cast<char>(volume)].answers[control];
     if (answers.empty()) return kWin32Success;
     const std::uint32_t answer = answers.front();
     if (answers.size() > 1) answers.erase(answers.begin());
     return answer;
   }
-
-  void CloseVolume(VolumeHandle) override { calls.push_back("close"); }
-  void Pause(unsigned milliseconds) override { calls.push_back("pause " + std::to_string(milliseconds)); }
+  void CloseVolume(VolumeHandle) override { calls += "close"; }
+  void Pause(unsigned milliseconds) override { calls += "pause " + std::to_string(milliseconds) + ", "; }
 
   bool FreeBytesAvailable(const std::string& path, std::uint64_t& bytes) override {
-    const auto found = freeBytes.find(path);
-    if (found == freeBytes.end()) return false;
-    bytes = found->second;
-    return true;
+    return Find(freeBytes, path, bytes);
   }
-
   bool VolumeInformation(const std::string& path, SVolumeInformation& information) override {
-    const auto found = volumeInformation.find(path);
-    if (found == volumeInformation.end()) return false;
-    information = found->second;
-    return true;
+    return Find(volumeInformation, path, information);
   }
-
-  bool KeyExists(const SRegistryKey& key) override { return m_keys.count(Id(key.hive, key.view, key.path)) != 0; }
-
+  bool KeyExists(const SRegistryKey& key) override { return m_keys.count(Id(key)) != 0; }
   bool SubkeyNames(const SRegistryKey& key, std::vector<std::string>& names) override {
-    const auto found = m_keys.find(Id(key.hive, key.view, key.path));
-    if (found == m_keys.end()) return false;
-    names = found->second.subkeys;
+    if (m_keys.count(Id(key)) == 0) return false;
+    names = m_keys[Id(key)].subkeys;
     return true;
   }
-
   bool QueryString(const SRegistryKey& key, const std::string& valueName, std::string& value) override {
-    const auto found = m_keys.find(Id(key.hive, key.view, key.path));
-    if (found == m_keys.end()) return false;
-    const auto named = found->second.values.find(AsciiLower(valueName));
-    if (named == found->second.values.end() || !named->second) return false;
-    value = *named->second;
+    std::optional<std::string> found;
+    if (m_keys.count(Id(key)) == 0 || !Find(m_keys[Id(key)].values, AsciiLower(valueName), found) || !found) {
+      return false;
+    }
+    value = *found;
     return true;
   }
-
   bool FolderExists(const std::string& path) override {
     for (const std::string& folder : folders) {
       if (EqualIgnoringCase(folder, path)) return true;
     }
     return false;
   }
-
-  bool KnownFolder(EKnownFolder folder, std::string& path) override {
-    const auto found = knownFolders.find(folder);
-    if (found == knownFolders.end()) return false;
-    path = found->second;
-    return true;
-  }
+  bool KnownFolder(EKnownFolder folder, std::string& path) override { return Find(knownFolders, folder, path); }
 
  private:
   struct SKey {
@@ -149,10 +104,18 @@ class CRecordedStorageApi final : public CWindowsStorageApi {
     std::map<std::string, std::optional<std::string>> values;
   };
 
+  template <typename Map, typename Key, typename Value>
+  static bool Find(const Map& map, const Key& key, Value& value) {
+    const auto found = map.find(key);
+    if (found == map.end()) return false;
+    value = found->second;
+    return true;
+  }
   static std::string Id(ERegistryHive hive, ERegistryView view, const std::string& path) {
     if (hive == ERegistryHive::kCurrentUser) return "user\\" + AsciiLower(path);
     return (view == ERegistryView::k64 ? "machine64\\" : "machine32\\") + AsciiLower(path);
   }
+  static std::string Id(const SRegistryKey& key) { return Id(key.hive, key.view, key.path); }
 
   std::map<std::string, SKey> m_keys;
 };

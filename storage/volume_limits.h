@@ -6,18 +6,21 @@
 #include <cstdint>
 #include <string>
 
-// The file system of a volume, as statfs reports it and, for volumes served by a program (FUSE,
-// where statfs says only "fuse"), as the mount table names it.
+// The file system of a volume. On Linux as statfs reports it and, for volumes served by a program
+// (FUSE, where statfs says only "fuse"), as the mount table names it; on Windows by the name the
+// volume gives itself.
 struct SVolumeType {
-  std::int64_t magic = 0;  // statfs's f_type
-  std::string mountType;   // the mount table's type: "vfat", "exfat", "fuse.fusefat"...; empty when unknown
+  std::int64_t magic = 0;  // statfs's f_type; 0 on Windows
+  // The mount table's type: "vfat", "exfat", "fuse.fusefat"...; on Windows the file system's name:
+  // "FAT32", "exFAT", "NTFS"...; empty when unknown
+  std::string mountType;
 };
 
 // The type of the volume that holds path; false when its status cannot be read.
 bool QueryVolumeType(const std::string& path, SVolumeType& type);
 
-// The largest file the volume can hold: 4 GiB - 1 byte on FAT (vfat, msdos, fusefat), no limit
-// (the largest number) elsewhere, exFAT included.
+// The largest file the volume can hold: 4 GiB - 1 byte on FAT (vfat, msdos, fusefat; Windows' FAT
+// and FAT32), no limit (the largest number) elsewhere, exFAT included.
 std::uint64_t MaxFileSize(const SVolumeType& type);
 
 inline constexpr std::uint64_t kNoFileSizeLimit = UINT64_MAX;

@@ -195,6 +195,33 @@ bool ConvertPointToDesktop(const CTrkSentence& point, std::size_t index, SVexlor
   return true;
 }
 
+bool ConvertWaypointToDesktop(const CWplSentence& sentence, std::size_t index, bool inRoute, SVexlornWptBlock& waypoint,
+                              CDiagnostic* why) {
+  double latitude = 0;
+  double longitude = 0;
+  if (!ReadCoordinates(sentence.GetPosition(), latitude, longitude, "waypoint", index, why)) return false;
+  waypoint = SVexlornWptBlock();
+  waypoint.SetName(sentence.GetName());
+  waypoint.SetComment(sentence.GetComment());
+  waypoint.SetNumber(static_cast<std::int32_t>(index + 1));
+  if (!waypoint.SetSymbol(IconToSymbol(sentence.GetIcon())))
+    return Fail(why, ItemPrefix("waypoint", index) + "icon " + sentence.GetIcon() + " refused");
+  waypoint.SetRouteUsed(inRoute);
+  waypoint.SetAltitude(sentence.GetPosition().GetAltitudeMetres());
+  waypoint.SetLongitude(longitude);
+  waypoint.SetLatitude(latitude);
+  return true;
+}
+
+bool ConvertEntryToDesktop(const CRouteEntry& entry, const std::string& routeName, SVexlornRwptBlock& point,
+                           CDiagnostic* why) {
+  point = SVexlornRwptBlock();
+  point.SetName(entry.GetName());
+  if (!point.SetSymbol(IconToSymbol(entry.GetIcon())))
+    return Fail(why, "route " + routeName + ": icon " + entry.GetIcon() + " refused");
+  return true;
+}
+
 bool ConvertWaypointsToUnit(const CVexlornFileWpt& source, CUnitWaypointFile& target, CDiagnostic* why) {
   target.Clear();
   const SVexlornWptBlockArray& waypoints = source.GetWaypoints();
@@ -254,21 +281,10 @@ bool ConvertWaypointsToDesktop(const CUnitWaypointFile& source, CVexlornFileWpt&
 
   for (std::size_t i = 0; i < sentences.size(); ++i) {
     const CWplSentence& sentence = sentences[i];
-    double latitude = 0;
-    double longitude = 0;
-    if (!ReadCoordinates(sentence.GetPosition(), latitude, longitude, "waypoint", i, why)) return false;
-    SVexlornWptBlock waypoint;
-    waypoint.SetName(sentence.GetName());
-    waypoint.SetComment(sentence.GetComment());
-    waypoint.SetNumber(static_cast<std::int32_t>(i + 1));
-    if (!waypoint.SetSymbol(IconToSymbol(sentence.GetIcon())))
-      return Fail(why, ItemPrefix("waypoint", i) + "icon " + sentence.GetIcon() + " refused");
     const bool inRoute =
         routeFile != nullptr ? routeNames.count(sentence.GetName()) != 0 : source.IsWaypointInRoute(sentence.GetName());
-    waypoint.SetRouteUsed(inRoute);
-    waypoint.SetAltitude(sentence.GetPosition().GetAltitudeMetres());
-    waypoint.SetLongitude(longitude);
-    waypoint.SetLatitude(latitude);
+    SVexlornWptBlock waypoint;
+    if (!ConvertWaypointToDesktop(sentence, i, inRoute, waypoint, why)) return false;
     waypoints.Add(std::move(waypoint));
   }
   return true;
@@ -290,12 +306,10 @@ bool ConvertRoutesToDesktop(const CUnitRouteFile& source, CVexlornFileWpt& targe
       if (!ReadCoordinates(lookup.Waypoint(index).GetPosition(), latitude, longitude, "waypoint", index, why))
         return false;
       SVexlornRwptBlock point;
-      point.SetName(entry.GetName());
+      if (!ConvertEntryToDesktop(entry, sentence.GetRouteName(), point, why)) return false;
       point.SetNumber(static_cast<std::int32_t>(index + 1));
       point.SetLongitude(longitude);
       point.SetLatitude(latitude);
-      if (!point.SetSymbol(IconToSymbol(entry.GetIcon())))
-        return Fail(why, "route " + sentence.GetRouteName() + ": icon " + entry.GetIcon() + " refused");
       route.GetPoints().Add(std::move(point));
     }
     // A group whose last sentence is missing never reaches the document: only a sentence that

@@ -49,6 +49,64 @@ std::string Describe(std::string_view line) {
   return line.empty() ? "empty line" : "unknown text";
 }
 
+// What may follow the sentences read so far of a route file.
+std::string DueInRouteFile(bool anyRoute) {
+  return anyRoute ? "RTE or the end sentence" : "WPL, RTE or the end sentence";
+}
+
+// Keeps every sentence in the file object's lists.
+class CSentenceList : public CUnitSentenceSink {
+ public:
+  CSentenceList(std::vector<CWplSentence>& waypoints, std::vector<CRteWaypointsSentence>* routes)
+      : m_waypoints(waypoints), m_routes(routes) {}
+  void TakeWaypoint(CWplSentence& waypoint) override { m_waypoints.push_back(std::move(waypoint)); }
+  void TakeRoute(CRteWaypointsSentence& route) override { m_routes->push_back(std::move(route)); }
+
+ private:
+  std::vector<CWplSentence>& m_waypoints;
+  std::vector<CRteWaypointsSentence>* m_routes;
+};
+
+// The user points from the next line on, each handed to the sink as soon as it is read; answers as
+// CUnitFile::Read.
+bool ReadWaypoints(CUnitLineReader& reader, std::string_view& line, CUnitSentenceSink& sink, CDiagnostic* why) {
+  if (reader.HasFailed()) return ReadFails(reader, why);
+  CWplSentence waypoint;
+  bool got = reader.ReadLine(line);
+  while (got && SentenceType(line) == SENTENCE_WPL) {
+    if (!waypoint.Parse(line, why)) return FailedAtLine(why, reader.GetLineNumber());
+    sink.TakeWaypoint(waypoint);
+    got = reader.ReadLine(line);
+  }
+  return got || EndsWithoutEndSentence(reader, why);
+}
+
+// The route sentences from the line that stopped ReadWaypoints on: groups must run 1..total with one
+// total; a group left incomplete at the end is handed on too. `any` tells whether there was one.
+bool ReadRoutes(CUnitLineReader& reader, std::string_view& line, CUnitSentenceSink& sink, CDiagnostic* why, bool& any) {
+  std::uint32_t counter = 0;
+  std::uint32_t expectedTotal = 0;
+  CRteWaypointsSentence route;
+  bool got = true;
+  while (got && SentenceType(line) == SENTENCE_RTE) {
+    if (!route.Parse(line, why)) return FailedAtLine(why, reader.GetLineNumber());
+    if (counter == 0) expectedTotal = route.GetTotal();
+    ++counter;
+    if (route.GetTotal() != expectedTotal || route.GetNumber() != counter) {
+      const std::string place = std::to_string(route.GetNumber()) + " of " + std::to_string(route.GetTotal());
+      if (counter == 1) return FailAtLine(why, reader.GetLineNumber(), "route sentence " + place + " begins a route");
+      return FailAtLine(why, reader.GetLineNumber(),
+                        "route sentence " + place + " follows " + std::to_string(counter - 1) + " of " +
+                            std::to_string(expectedTotal));
+    }
+    if (counter == expectedTotal) counter = 0;
+    sink.TakeRoute(route);
+    any = true;
+    got = reader.ReadLine(line);
+  }
+  return got || EndsWithoutEndSentence(reader, why);
+}
+
 }  // namespace
 
 // ---- CUnitLineReader ----
@@ -122,15 +180,8 @@ bool CUnitFile::Write(std::string&, CLocalTimeCache*, CUnitTextSink*) const { re
 void CUnitWaypointFile::Clear() { m_waypoints.clear(); }
 
 bool CUnitWaypointFile::Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why) {
-  if (!CUnitFile::Read(reader, line, why)) return false;
-  bool got = reader.ReadLine(line);
-  while (got && SentenceType(line) == SENTENCE_WPL) {
-    CWplSentence waypoint;
-    if (!waypoint.Parse(line, why)) return FailedAtLine(why, reader.GetLineNumber());
-    m_waypoints.push_back(std::move(waypoint));
-    got = reader.ReadLine(line);
-  }
-  return got || EndsWithoutEndSentence(reader, why);
+  CSentenceList list(m_waypoints, nullptr);
+  return ReadWaypoints(reader, line, list, why);
 }
 
 bool CUnitWaypointFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSink* sink) const {
@@ -154,27 +205,9 @@ void CUnitRouteFile::Clear() {
 }
 
 bool CUnitRouteFile::Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why) {
-  if (!CUnitWaypointFile::Read(reader, line, why)) return false;
-  std::uint32_t counter = 0;
-  std::uint32_t expectedTotal = 0;
-  bool got = true;
-  while (got && SentenceType(line) == SENTENCE_RTE) {
-    CRteWaypointsSentence route;
-    if (!route.Parse(line, why)) return FailedAtLine(why, reader.GetLineNumber());
-    if (counter == 0) expectedTotal = route.GetTotal();
-    ++counter;
-    if (route.GetTotal() != expectedTotal || route.GetNumber() != counter) {
-      const std::string place = std::to_string(route.GetNumber()) + " of " + std::to_string(route.GetTotal());
-      if (counter == 1) return FailAtLine(why, reader.GetLineNumber(), "route sentence " + place + " begins a route");
-      return FailAtLine(why, reader.GetLineNumber(),
-                        "route sentence " + place + " follows " + std::to_string(counter - 1) + " of " +
-                            std::to_string(expectedTotal));
-    }
-    if (counter == expectedTotal) counter = 0;
-    m_routes.push_back(std::move(route));
-    got = reader.ReadLine(line);
-  }
-  return got || EndsWithoutEndSentence(reader, why);
+  CSentenceList list(WaypointList(), &m_routes);
+  bool any = false;
+  return ReadWaypoints(reader, line, list, why) && ReadRoutes(reader, line, list, why, any);
 }
 
 bool CUnitRouteFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSink* sink) const {
@@ -187,9 +220,7 @@ bool CUnitRouteFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSi
   return true;
 }
 
-std::string CUnitRouteFile::DueSentences() const {
-  return m_routes.empty() ? "WPL, RTE or the end sentence" : "RTE or the end sentence";
-}
+std::string CUnitRouteFile::DueSentences() const { return DueInRouteFile(!m_routes.empty()); }
 
 bool CUnitRouteFile::IsWaypointInRoute(std::string_view name) const {
   for (const CRteWaypointsSentence& route : m_routes)
@@ -348,6 +379,18 @@ bool ReadTrackLog(CUnitLineReader& reader, CTrackPointSink& sink, CDiagnostic* w
   try {
     std::string_view line;
     return ReadTrackPoints(reader, line, sink, why) && ReadEnd(reader, line, CUnitTrackFile().DueSentences(), why);
+  } catch (const std::bad_alloc&) {
+    return Fail(why, "not enough memory to read the file");
+  }
+}
+
+bool ReadWaypointFile(CUnitLineReader& reader, bool routes, CUnitSentenceSink& sink, CDiagnostic* why) {
+  try {
+    std::string_view line;
+    bool anyRoute = false;
+    if (!ReadWaypoints(reader, line, sink, why) || (routes && !ReadRoutes(reader, line, sink, why, anyRoute)))
+      return false;
+    return ReadEnd(reader, line, routes ? DueInRouteFile(anyRoute) : CUnitWaypointFile().DueSentences(), why);
   } catch (const std::bad_alloc&) {
     return Fail(why, "not enough memory to read the file");
   }

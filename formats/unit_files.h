@@ -97,6 +97,9 @@ class CUnitWaypointFile : public CUnitFile {
   void ClearWaypoints() { m_waypoints.clear(); }
   void ReserveWaypoints(std::size_t count) { m_waypoints.reserve(count); }
 
+ protected:
+  std::vector<CWplSentence>& WaypointList() { return m_waypoints; }
+
  private:
   std::vector<CWplSentence> m_waypoints;
 };
@@ -155,6 +158,17 @@ class CTrackPointSink {
   virtual void Take(CTrkSentence& point) = 0;
 };
 
+// Receives the sentences of a point or route file one by one as they are read, in file order; it
+// may take their values (the reader reuses the objects).
+class CUnitSentenceSink {
+ public:
+  virtual ~CUnitSentenceSink() = default;
+  virtual void TakeWaypoint(CWplSentence& waypoint) = 0;
+  // Route sentences come in groups already checked to run 1..total; a group left incomplete at the
+  // end of the route sentences comes too.
+  virtual void TakeRoute(CRteWaypointsSentence& route) = 0;
+};
+
 // The name of a file without folder ('/' or '\') and without its extension.
 std::string UnitFileTitle(std::string_view path);
 // The name of a log's points that have none: 8 bytes of its title, not cutting a UTF-8 character.
@@ -169,6 +183,10 @@ bool ReadUnitFile(const std::string& path, CUnitFile& file, CDiagnostic* why = n
 // A whole track log by the same rules, each point handed on as soon as it is read: the log is
 // never held. On failure the points before the bad line have been handed on.
 bool ReadTrackLog(CUnitLineReader& reader, CTrackPointSink& sink, CDiagnostic* why = nullptr);
+
+// A whole point file (or, with `routes`, route file) by the same rules, each sentence handed on as
+// soon as it is read.
+bool ReadWaypointFile(CUnitLineReader& reader, bool routes, CUnitSentenceSink& sink, CDiagnostic* why = nullptr);
 
 // Writes a unit file through a safe-write file as its sentences come, a chunk at a time, so that a
 // long file is never held whole: each sentence with Add (or a whole file object through

@@ -213,15 +213,6 @@ bool ConvertWaypointToDesktop(const CWplSentence& sentence, std::size_t index, b
   return true;
 }
 
-bool ConvertEntryToDesktop(const CRouteEntry& entry, const std::string& routeName, SVexlornRwptBlock& point,
-                           CDiagnostic* why) {
-  point = SVexlornRwptBlock();
-  point.SetName(entry.GetName());
-  if (!point.SetSymbol(IconToSymbol(entry.GetIcon())))
-    return Fail(why, "route " + routeName + ": icon " + entry.GetIcon() + " refused");
-  return true;
-}
-
 bool ConvertWaypointsToUnit(const CVexlornFileWpt& source, CUnitWaypointFile& target, CDiagnostic* why) {
   target.Clear();
   const SVexlornWptBlockArray& waypoints = source.GetWaypoints();
@@ -306,10 +297,12 @@ bool ConvertRoutesToDesktop(const CUnitRouteFile& source, CVexlornFileWpt& targe
       if (!ReadCoordinates(lookup.Waypoint(index).GetPosition(), latitude, longitude, "waypoint", index, why))
         return false;
       SVexlornRwptBlock point;
-      if (!ConvertEntryToDesktop(entry, sentence.GetRouteName(), point, why)) return false;
+      point.SetName(entry.GetName());
       point.SetNumber(static_cast<std::int32_t>(index + 1));
       point.SetLongitude(longitude);
       point.SetLatitude(latitude);
+      if (!point.SetSymbol(IconToSymbol(entry.GetIcon())))
+        return Fail(why, "route " + sentence.GetRouteName() + ": icon " + entry.GetIcon() + " refused");
       route.GetPoints().Add(std::move(point));
     }
     // A group whose last sentence is missing never reaches the document: only a sentence that

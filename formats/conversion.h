@@ -49,10 +49,6 @@ bool ConvertPointToDesktop(const CTrkSentence& point, std::size_t index, SVexlor
 // A WPL sentence → the desktop waypoint at 0-based `index`, in a route or not.
 bool ConvertWaypointToDesktop(const CWplSentence& sentence, std::size_t index, bool inRoute, SVexlornWptBlock& waypoint,
                               CDiagnostic* why = nullptr);
-// A route entry → a route point with its name and symbol; the number and position are those of the
-// waypoint it names, for the caller to find. `routeName` names the route in a reason.
-bool ConvertEntryToDesktop(const CRouteEntry& entry, const std::string& routeName, SVexlornRwptBlock& point,
-                           CDiagnostic* why = nullptr);
 
 // Signed decimal degrees → signed ddmm.mmm (degrees × 100 + minutes), and back.
 double DegreesToDdmm(double degrees);

@@ -140,14 +140,10 @@ class CPointFileToDesktop : public CUnitSentenceSink {
       m_sentenceName = sentence.GetRouteName();
       m_spill.Add(m_names, &m_pointCount, sizeof m_pointCount, m_sentenceName);
     }
-    for (const CRouteEntry& entry : sentence.GetEntries()) {
-      if (!ConvertEntryToDesktop(entry, sentence.GetRouteName(), m_point, &m_convertWhy)) {
-        m_converting = false;
-        return;
-      }
-      m_writer.AddRoutePoint(m_point);
-      ++m_pointCount;
-    }
+    // IconToSymbol gives no symbol the file refuses.
+    for (const CRouteEntry& entry : sentence.GetEntries())
+      m_writer.AddRoutePoint(entry.GetName(), IconToSymbol(entry.GetIcon()));
+    m_pointCount += sentence.GetEntries().size();
     // The sentence that closes its group gives the route its name and number; a group without it
     // is left out.
     if (sentence.GetNumber() == sentence.GetTotal())
@@ -202,7 +198,6 @@ class CPointFileToDesktop : public CUnitSentenceSink {
   CRouteReferences m_references;
   const std::size_t m_names;
   SVexlornWptBlock m_waypoint;
-  SVexlornRwptBlock m_point;
   std::string m_sentenceName;
   std::uint64_t m_waypointCount = 0;
   std::uint64_t m_pointCount = 0;

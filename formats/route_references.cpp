@@ -87,6 +87,9 @@ std::string_view ReadPoint(std::string_view record, SSteps& steps, SPointTuple& 
   return name;
 }
 
+// How many records ahead of the one looked up a name's slot is fetched.
+constexpr std::size_t kPrefetchAhead = 16;
+
 // A route point's number, longitude and latitude as the file has them.
 constexpr std::size_t kPointValuesSize = 4 + 8 + 8;
 
@@ -119,6 +122,15 @@ class CNameTable {
   };
   static_assert(sizeof(SWaypoint) == 64);
 
+  // Room for `count` names without growing.
+  explicit CNameTable(std::uint64_t count) {
+    std::size_t slots = 1024;
+    while (slots < 2 * count) slots *= 2;
+    m_slots.resize(slots);
+  }
+
+  void Prefetch(std::uint64_t hash) const { __builtin_prefetch(&m_slots[hash & (m_slots.size() - 1)]); }
+
   // Keeps the first waypoint of each name; answers false for a later one.
   bool Add(const SWaypointTuple& head, std::string_view name) {
     if (Find(head.hash, name) != nullptr) return false;
@@ -139,7 +151,6 @@ class CNameTable {
   }
 
   SWaypoint* Find(std::uint64_t hash, std::string_view name) {
-    if (m_slots.empty()) return nullptr;
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
       SWaypoint& waypoint = m_slots[slot];
@@ -172,7 +183,7 @@ class CNameTable {
   }
 
   void Grow() {
-    std::vector<SWaypoint> old(std::max<std::size_t>(1024, 2 * m_slots.size()));
+    std::vector<SWaypoint> old(2 * m_slots.size());
     old.swap(m_slots);
     for (const SWaypoint& waypoint : old)
       if (waypoint.taken) Slot(waypoint.hash) = waypoint;
@@ -245,6 +256,7 @@ CRouteReferences::CRouteReferences(CSpillBuckets& spill, std::uint64_t sourceSiz
     m_pointBuckets.push_back(spill.AddBucket());
   }
   m_waypointSteps.resize(partitions);
+  m_waypointCounts.resize(partitions);
   m_pointSteps.resize(partitions);
 }
 
@@ -256,6 +268,7 @@ std::size_t CRouteReferences::PartitionOf(std::uint64_t hash) const {
 void CRouteReferences::AddWaypoint(std::string_view name, std::uint64_t index, double longitude, double latitude,
                                    std::uint64_t routeUseAt) {
   const std::size_t partition = PartitionOf(HashOf(name));
+  ++m_waypointCounts[partition];
   auto& [lastIndex, lastAt] = m_waypointSteps[partition];
   char head[2 * kMaxVarintSize + 16];
   char* out = PutVarint(head, index - lastIndex);
@@ -289,36 +302,54 @@ CRouteReferences::EResult CRouteReferences::Resolve(CAtomicFile& file, bool patc
   if (m_spill.HasFailed()) return failed();
   CRegionPatches patches(m_spill, file.GetSize());
   bool unnamed = false;
+  std::vector<std::pair<SWaypointTuple, std::string_view>> waypointBatch;
+  std::vector<std::pair<SPointTuple, std::string_view>> pointBatch;
   for (std::size_t p = 0; p < m_waypointBuckets.size(); ++p) {
-    CNameTable table;
-    std::string_view record;
+    CNameTable table(m_waypointCounts[p]);
+    std::string_view run, record;
     SWaypointTuple waypoint;
     bool repeated = false;
     SSteps steps;
-    for (CSpillReader waypoints(m_spill, m_waypointBuckets[p]); waypoints.Next(record);) {
-      const std::string_view name = ReadWaypoint(record, steps, waypoint);
-      if (!table.Add(waypoint, name)) repeated = true;
-    }
-    SPointTuple point;
-    steps = {};
-    for (CSpillReader points(m_spill, m_pointBuckets[p]); points.Next(record);) {
-      const std::string_view name = ReadPoint(record, steps, point);
-      CNameTable::SWaypoint* found = table.Find(point.hash, name);
-      if (found == nullptr) {
-        if (!unnamed || point.place < unnamedPlace) {
-          unnamedPlace = point.place;
-          unnamedName.assign(name);
-        }
-        unnamed = true;
-        continue;
+    // A run of records at a time, each name's slot asked for some records before it is looked at,
+    // so that the fetches from memory overlap.
+    for (CSpillReader waypoints(m_spill, m_waypointBuckets[p]); waypoints.NextRun(run);) {
+      waypointBatch.clear();
+      while (CSpillReader::TakeRecord(run, record)) {
+        auto& [tuple, name] = waypointBatch.emplace_back();
+        name = ReadWaypoint(record, steps, tuple);
       }
-      found->inRoute = true;
-      if (unnamed || !patch || point.at == kNotWritten) continue;
-      char values[kPointValuesSize];
-      char* end = Put(values, static_cast<std::int32_t>(found->index + 1));
-      end = Put(end, found->longitude);
-      Put(end, found->latitude);
-      patches.Add(point.at, values, sizeof values);
+      for (std::size_t i = 0; i < waypointBatch.size(); ++i) {
+        if (i + kPrefetchAhead < waypointBatch.size()) table.Prefetch(waypointBatch[i + kPrefetchAhead].first.hash);
+        if (!table.Add(waypointBatch[i].first, waypointBatch[i].second)) repeated = true;
+      }
+    }
+    steps = {};
+    for (CSpillReader points(m_spill, m_pointBuckets[p]); points.NextRun(run);) {
+      pointBatch.clear();
+      while (CSpillReader::TakeRecord(run, record)) {
+        auto& [tuple, name] = pointBatch.emplace_back();
+        name = ReadPoint(record, steps, tuple);
+      }
+      for (std::size_t i = 0; i < pointBatch.size(); ++i) {
+        if (i + kPrefetchAhead < pointBatch.size()) table.Prefetch(pointBatch[i + kPrefetchAhead].first.hash);
+        const auto& [point, name] = pointBatch[i];
+        CNameTable::SWaypoint* found = table.Find(point.hash, name);
+        if (found == nullptr) {
+          if (!unnamed || point.place < unnamedPlace) {
+            unnamedPlace = point.place;
+            unnamedName.assign(name);
+          }
+          unnamed = true;
+          continue;
+        }
+        found->inRoute = true;
+        if (unnamed || !patch || point.at == kNotWritten) continue;
+        char values[kPointValuesSize];
+        char* end = Put(values, static_cast<std::int32_t>(found->index + 1));
+        end = Put(end, found->longitude);
+        Put(end, found->latitude);
+        patches.Add(point.at, values, sizeof values);
+      }
     }
     if (unnamed || !patch) continue;
     // Every waypoint of a name that a point names is in a route, the first one and any later one;

@@ -54,5 +54,6 @@ class CRouteReferences {
   // as steps from.
   std::vector<std::pair<std::uint64_t, std::uint64_t>> m_waypointSteps;
   std::vector<std::pair<std::uint64_t, std::uint64_t>> m_pointSteps;
+  std::vector<std::uint64_t> m_waypointCounts;
   std::uint64_t m_points = 0;
 };

@@ -401,8 +401,8 @@ bool CWplSentence::Parse(std::string_view text, CDiagnostic* why) {
   CFieldViews fields;
   if (!Verify(text, fields, why)) return false;
   if (fields.Size() != 11 && fields.Size() != 12) return FieldCountFails("waypoint", fields.Size(), why);
-  CWplSentence parsed;
-  if (!parsed.m_position.ParseFields(fields.Data(), fields.Size(), why)) return false;
+  CPosition position;
+  if (!position.ParseFields(fields.Data(), fields.Size(), why)) return false;
   if (!IsIcon(fields[9])) return IconFails(fields[9], why);
   if (fields.Size() == 12) {
     // The unit may add a number after the icon; it must be one, but its value is not used.
@@ -410,10 +410,11 @@ bool CWplSentence::Parse(std::string_view text, CDiagnostic* why) {
     if (!ScanInt(fields[10], ignored))
       return Fail(why, "field after the icon " + Quoted(fields[10]) + " is not a number");
   }
-  parsed.m_name.assign(fields[7]);
-  parsed.m_comment.assign(fields[8]);
-  parsed.m_icon.assign(fields[9]);
-  *this = std::move(parsed);
+  // Everything was checked: the values go in place, into the room the last sentence's took.
+  m_position = position;
+  m_name.assign(fields[7]);
+  m_comment.assign(fields[8]);
+  m_icon.assign(fields[9]);
   return true;
 }
 
@@ -531,19 +532,25 @@ bool CRteWaypointsSentence::CheckKind(std::string_view kind) const { return kind
 bool CRteWaypointsSentence::Parse(std::string_view text, CDiagnostic* why) {
   CFieldViews fields;
   if (!Verify(text, fields, why)) return false;
+  // The header's setters check against the values they replace, so it is read into a new sentence.
   CRteWaypointsSentence parsed;
   if (!parsed.ParseHeader(fields, why)) return false;
   const std::size_t count = fields.Size();
   if (count % 2 == 0) return Fail(why, "route sentence has an odd number of entry fields");
-  for (std::size_t i = 6; i + 2 <= count; i += 2) {
+  for (std::size_t i = 6; i + 2 <= count; i += 2)
     if (!IsIcon(fields[i + 1])) return IconFails(fields[i + 1], why);
+  // Everything was checked: the entries go in place, into the room the last sentence's took.
+  CRteSentence::operator=(std::move(parsed));
+  std::size_t kept = 0;
+  for (std::size_t i = 6; i + 2 <= count; i += 2) {
     // An entry without a name refers to no waypoint and is left out.
     if (fields[i].empty()) continue;
-    CRouteEntry& entry = parsed.m_entries.emplace_back();
+    CRouteEntry& entry = kept < m_entries.size() ? m_entries[kept] : m_entries.emplace_back();
     entry.m_name.assign(fields[i]);
     entry.m_icon.assign(fields[i + 1]);
+    ++kept;
   }
-  *this = std::move(parsed);
+  m_entries.resize(kept);
   return true;
 }
 

@@ -135,31 +135,41 @@ bool CSpillBuckets::ReadChunk(const SChunk& chunk, char* into) {
 CSpillReader::CSpillReader(CSpillBuckets& buckets, std::size_t bucket)
     : m_buckets(buckets), m_bucket(buckets.m_buckets[bucket]) {}
 
-bool CSpillReader::Next(std::string_view& record) {
-  while (m_rest.empty()) {
-    if (m_buckets.HasFailed() || m_inBuffer) return false;
-    if (m_nextChunk < m_bucket.chunks.size()) {
-      const CSpillBuckets::SChunk& chunk = m_bucket.chunks[m_nextChunk++];
-      if (chunk.size > m_capacity) {
-        m_block.reset();  // the old block is not needed while the larger one is read
-        m_block = std::make_unique_for_overwrite<char[]>(chunk.size);
-        m_capacity = chunk.size;
-      }
-      if (!m_buckets.ReadChunk(chunk, m_block.get())) return false;
-      m_rest = std::string_view(m_block.get(), chunk.size);
-    } else {
-      m_inBuffer = true;
-      m_rest = m_bucket.buffer;
+bool CSpillReader::NextRun(std::string_view& records) {
+  if (m_buckets.HasFailed() || m_inBuffer) return false;
+  if (m_nextChunk < m_bucket.chunks.size()) {
+    const CSpillBuckets::SChunk& chunk = m_bucket.chunks[m_nextChunk++];
+    if (chunk.size > m_capacity) {
+      m_block.reset();  // the old block is not needed while the larger one is read
+      m_block = std::make_unique_for_overwrite<char[]>(chunk.size);
+      m_capacity = chunk.size;
     }
+    if (!m_buckets.ReadChunk(chunk, m_block.get())) return false;
+    records = std::string_view(m_block.get(), chunk.size);
+  } else {
+    m_inBuffer = true;
+    records = m_bucket.buffer;
   }
+  return true;
+}
+
+bool CSpillReader::TakeRecord(std::string_view& records, std::string_view& record) {
+  if (records.empty()) return false;
   std::uint64_t length = 0;
   std::size_t at = 0;
   for (int shift = 0;; shift += 7) {
-    const auto byte = static_cast<unsigned char>(m_rest[at++]);
+    const auto byte = static_cast<unsigned char>(records[at++]);
     length |= std::uint64_t{byte & 0x7Fu} << shift;
     if (byte < 0x80) break;
   }
-  record = m_rest.substr(at, static_cast<std::size_t>(length));
-  m_rest.remove_prefix(at + static_cast<std::size_t>(length));
+  record = records.substr(at, static_cast<std::size_t>(length));
+  records.remove_prefix(at + static_cast<std::size_t>(length));
+  return true;
+}
+
+bool CSpillReader::Next(std::string_view& record) {
+  while (!TakeRecord(m_rest, record)) {
+    if (!NextRun(m_rest)) return false;
+  }
   return true;
 }

@@ -71,6 +71,11 @@ class CSpillReader {
   // The next record (its head and tail as one text, valid until the next call); false at the end or
   // when the scratch file could not be read (HasFailed of the buckets).
   bool Next(std::string_view& record);
+  // The same a run of records at a time (a chunk of the scratch file, or the bucket's buffer), valid
+  // until the next call, for a caller that looks at several records at once; TakeRecord takes them
+  // off one by one.
+  bool NextRun(std::string_view& records);
+  static bool TakeRecord(std::string_view& records, std::string_view& record);
 
  private:
   CSpillBuckets& m_buckets;

@@ -135,8 +135,13 @@ void CVexlornWaypointWriter::BeginRoutes() {
   m_archive->WriteInt32(0);
 }
 
-void CVexlornWaypointWriter::AddRoutePoint(const SVexlornRwptBlock& point) {
-  point.Store(*m_gatherer);
+void CVexlornWaypointWriter::AddRoutePoint(std::string_view name, std::uint8_t symbol) {
+  // Laid out as SVexlornRwptBlock stores it; the number, longitude and latitude are placeholders.
+  m_gatherer->WriteString(name);
+  m_gatherer->WriteInt32(0);
+  m_gatherer->WriteDouble(0);
+  m_gatherer->WriteDouble(0);
+  m_gatherer->WriteByte(symbol);
   ++m_gatheredPoints;
   if (m_gatherer->GetOffset() - m_gatheredBefore < kGatherLimit) return;
   if (!m_gatheredSpilled) {

@@ -111,7 +111,8 @@ class CVexlornWaypointWriter {
   bool Open();
   // Answers the offset of the waypoint's route use byte.
   std::uint64_t AddWaypoint(const SVexlornWptBlock& waypoint);
-  void AddRoutePoint(const SVexlornRwptBlock& point);
+  // A point of the route being gathered, by its name and symbol.
+  void AddRoutePoint(std::string_view name, std::uint8_t symbol);
   // Writes the points added since the last route as one route.
   void EndRoute(const std::string& name, std::int32_t number, const FPointPlaced& placed);
   // Leaves those points out; `placed` still learns their names, at kNotWritten.

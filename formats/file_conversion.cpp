@@ -120,7 +120,7 @@ class CPointFileToDesktop : public CUnitSentenceSink {
     if (!m_converting) return;
     const std::size_t index = m_waypointCount++;
     // Not in a route until a point names it, which CRouteReferences writes at the end.
-    if (!ConvertWaypointToDesktop(sentence, index, false, m_waypoint, &m_convertWhy)) {
+    if (!ConvertWaypointToDesktop(std::move(sentence), index, false, m_waypoint, &m_convertWhy)) {
       m_converting = false;
       return;
     }

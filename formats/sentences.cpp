@@ -35,13 +35,14 @@ void AppendPadded(std::string& out, long long value, int width) {
 }
 
 // Stored texts never contain a comma, which would split the field. A line break would split the
-// line and leave a file that cannot be read back, so it becomes a blank.
+// line, and a NUL byte make it no sentence, leaving a file that cannot be read back: either becomes
+// a blank.
 std::string StoredText(std::string_view text) {
   std::string stored(text);
   for (char& c : stored) {
     if (c == ',')
       c = '.';
-    else if (c == '\r' || c == '\n')
+    else if (c == '\r' || c == '\n' || c == '\0')
       c = ' ';
   }
   return stored;

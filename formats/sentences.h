@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "formats/diagnostic.h"
@@ -198,6 +199,9 @@ class CWplSentence : public CSentence {
   bool SetName(std::string_view name);  // commas become dots
   const std::string& GetComment() const { return m_comment; }
   bool SetComment(std::string_view comment);  // commas become dots
+  // Hand the text over and leave it empty, for a reader's sink that keeps no sentence.
+  std::string TakeName() { return std::exchange(m_name, {}); }
+  std::string TakeComment() { return std::exchange(m_comment, {}); }
   const std::string& GetIcon() const { return m_icon; }
   bool SetIcon(std::string_view icon);  // up to two letters a-z
 

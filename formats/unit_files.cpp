@@ -11,8 +11,6 @@
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-// What a reader asks its source for at a time.
-constexpr std::size_t kReadBlockSize = 256 * 1024;
 // Bytes of a typical sentence, to reserve room for a whole file's text at once.
 constexpr std::size_t kTypicalLineSize = 72;
 // What a writer with a sink gathers before handing it on: as large as the atomic file's buffer,
@@ -43,16 +41,11 @@ bool EndsWithoutEndSentence(const CUnitLineReader& reader, CDiagnostic* why) {
   return Fail(why, "file ends without the end sentence");
 }
 
-std::string Describe(std::string_view line) {
-  const int type = SentenceType(line);
-  if (type != SENTENCE_XXX) return std::string(SentenceCode(type)) + " sentence";
-  return line.empty() ? "empty line" : "unknown text";
-}
-
-// What may follow the sentences read so far of a route file.
-std::string DueInRouteFile(bool anyRoute) {
-  return anyRoute ? "RTE or the end sentence" : "WPL, RTE or the end sentence";
-}
+// The sentence types that may follow the sentences of each kind read so far, and their names.
+constexpr unsigned kWaypointsDue = SentenceTypes({SENTENCE_WPL, SENTENCE_CMD});
+constexpr unsigned kWaypointsOrRoutesDue = SentenceTypes({SENTENCE_WPL, SENTENCE_RTE, SENTENCE_CMD});
+constexpr unsigned kRoutesDue = SentenceTypes({SENTENCE_RTE, SENTENCE_CMD});
+constexpr unsigned kTrackDue = SentenceTypes({SENTENCE_TRK, SENTENCE_CMD});
 
 // Keeps every sentence in the file object's lists.
 class CSentenceList : public CUnitSentenceSink {
@@ -68,13 +61,20 @@ class CSentenceList : public CUnitSentenceSink {
 };
 
 // The user points from the next line on, each handed to the sink as soon as it is read; answers as
-// CUnitFile::Read.
-bool ReadWaypoints(CUnitLineReader& reader, std::string_view& line, CUnitSentenceSink& sink, CDiagnostic* why) {
+// CUnitFile::Read. Route sentences may follow them in a route file.
+bool ReadWaypoints(CUnitLineReader& reader, bool routeFile, std::string_view& line, CUnitSentenceSink& sink,
+                   CDiagnostic* why) {
   if (reader.HasFailed()) return ReadFails(reader, why);
+  if (routeFile) {
+    reader.Expect(kWaypointsOrRoutesDue, "WPL, RTE or the end sentence");
+  } else {
+    reader.Expect(kWaypointsDue, "WPL or the end sentence");
+  }
   CWplSentence waypoint;
   bool got = reader.ReadLine(line);
   while (got && SentenceType(line) == SENTENCE_WPL) {
     if (!waypoint.Parse(line, why)) return FailedAtLine(why, reader.GetLineNumber());
+    reader.ForgetLine();
     sink.TakeWaypoint(waypoint);
     got = reader.ReadLine(line);
   }
@@ -82,10 +82,11 @@ bool ReadWaypoints(CUnitLineReader& reader, std::string_view& line, CUnitSentenc
 }
 
 // The route sentences from the line that stopped ReadWaypoints on: groups must run 1..total with one
-// total; a group left incomplete at the end is handed on too. `any` tells whether there was one.
-bool ReadRoutes(CUnitLineReader& reader, std::string_view& line, CUnitSentenceSink& sink, CDiagnostic* why, bool& any) {
+// total; a group left incomplete at the end is handed on too.
+bool ReadRoutes(CUnitLineReader& reader, std::string_view& line, CUnitSentenceSink& sink, CDiagnostic* why) {
   std::uint32_t counter = 0;
   std::uint32_t expectedTotal = 0;
+  bool any = false;
   CRteWaypointsSentence route;
   bool got = true;
   while (got && SentenceType(line) == SENTENCE_RTE) {
@@ -100,7 +101,9 @@ bool ReadRoutes(CUnitLineReader& reader, std::string_view& line, CUnitSentenceSi
                             std::to_string(expectedTotal));
     }
     if (counter == expectedTotal) counter = 0;
+    reader.ForgetLine();
     sink.TakeRoute(route);
+    if (!any) reader.Expect(kRoutesDue, "RTE or the end sentence");
     any = true;
     got = reader.ReadLine(line);
   }
@@ -108,63 +111,6 @@ bool ReadRoutes(CUnitLineReader& reader, std::string_view& line, CUnitSentenceSi
 }
 
 }  // namespace
-
-// ---- CUnitLineReader ----
-
-CUnitLineReader::CUnitLineReader(std::string_view text, std::string title)
-    : m_text(text.data()), m_end(text.size()), m_atEnd(true), m_title(std::move(title)) {}
-
-CUnitLineReader::CUnitLineReader(CByteSource& source, std::string title)
-    : m_source(&source), m_title(std::move(title)) {}
-
-bool CUnitLineReader::Fill() {
-  if (m_atEnd) return false;
-  const std::size_t kept = m_end - m_position;
-  if (m_capacity - kept < kReadBlockSize) {
-    // A line longer than a block: room for it and one more block.
-    const std::size_t capacity = std::max(2 * m_capacity, kept + kReadBlockSize);
-    auto larger = std::make_unique_for_overwrite<char[]>(capacity);
-    if (kept != 0) std::memcpy(larger.get(), m_block.get() + m_position, kept);
-    m_block = std::move(larger);
-    m_capacity = capacity;
-  } else if (kept != 0 && m_position != 0) {
-    std::memmove(m_block.get(), m_block.get() + m_position, kept);
-  }
-  m_text = m_block.get();
-  m_position = 0;
-  m_end = kept;
-  std::size_t got = 0;
-  if (!m_source->Read(m_block.get() + kept, m_capacity - kept, got, &m_error)) {
-    m_atEnd = true;
-    return false;
-  }
-  m_end += got;
-  m_atEnd = got == 0;
-  return got != 0;
-}
-
-bool CUnitLineReader::ReadLine(std::string_view& line) {
-  for (;;) {
-    const auto* lf = m_position < m_end
-                         ? static_cast<const char*>(std::memchr(m_text + m_position, '\n', m_end - m_position))
-                         : nullptr;
-    if (lf != nullptr) {
-      const auto end = static_cast<std::size_t>(lf - m_text);
-      line = std::string_view(m_text + m_position, end - m_position);
-      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-      m_position = end + 1;
-      break;
-    }
-    if (!Fill()) {
-      if (HasFailed() || m_position >= m_end) return false;
-      line = std::string_view(m_text + m_position, m_end - m_position);
-      m_position = m_end;
-      break;
-    }
-  }
-  ++m_lineNumber;
-  return true;
-}
 
 // ---- CUnitFile ----
 
@@ -181,7 +127,7 @@ void CUnitWaypointFile::Clear() { m_waypoints.clear(); }
 
 bool CUnitWaypointFile::Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why) {
   CSentenceList list(m_waypoints, nullptr);
-  return ReadWaypoints(reader, line, list, why);
+  return ReadWaypoints(reader, false, line, list, why);
 }
 
 bool CUnitWaypointFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSink* sink) const {
@@ -192,8 +138,6 @@ bool CUnitWaypointFile::Write(std::string& out, CLocalTimeCache* times, CUnitTex
   }
   return true;
 }
-
-std::string CUnitWaypointFile::DueSentences() const { return "WPL or the end sentence"; }
 
 bool CUnitWaypointFile::IsWaypointInRoute(std::string_view) const { return false; }
 
@@ -206,8 +150,7 @@ void CUnitRouteFile::Clear() {
 
 bool CUnitRouteFile::Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why) {
   CSentenceList list(WaypointList(), &m_routes);
-  bool any = false;
-  return ReadWaypoints(reader, line, list, why) && ReadRoutes(reader, line, list, why, any);
+  return ReadWaypoints(reader, true, line, list, why) && ReadRoutes(reader, line, list, why);
 }
 
 bool CUnitRouteFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSink* sink) const {
@@ -219,8 +162,6 @@ bool CUnitRouteFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSi
   }
   return true;
 }
-
-std::string CUnitRouteFile::DueSentences() const { return DueInRouteFile(!m_routes.empty()); }
 
 bool CUnitRouteFile::IsWaypointInRoute(std::string_view name) const {
   for (const CRteWaypointsSentence& route : m_routes)
@@ -262,6 +203,7 @@ class CPointList : public CTrackPointSink {
 // as CUnitFile::Read.
 bool ReadTrackPoints(CUnitLineReader& reader, std::string_view& line, CTrackPointSink& sink, CDiagnostic* why) {
   if (reader.HasFailed()) return ReadFails(reader, why);
+  reader.Expect(kTrackDue, "TRK or the end sentence");
   const std::string defaultName = DefaultTrackName(reader.GetTitle());
   CLocalTimeCache times;
   CTrkSentence point;
@@ -269,6 +211,7 @@ bool ReadTrackPoints(CUnitLineReader& reader, std::string_view& line, CTrackPoin
   while (got && SentenceType(line) == SENTENCE_TRK) {
     if (!point.ParseWithCache(line, why, &times)) return FailedAtLine(why, reader.GetLineNumber());
     point.FillName(defaultName);
+    reader.ForgetLine();
     sink.Take(point);
     got = reader.ReadLine(line);
   }
@@ -276,10 +219,10 @@ bool ReadTrackPoints(CUnitLineReader& reader, std::string_view& line, CTrackPoin
 }
 
 // After the sentences of the file's kind: the end sentence, then nothing, not even an empty line.
-bool ReadEnd(CUnitLineReader& reader, std::string_view line, const std::string& dueSentences, CDiagnostic* why) {
-  if (SentenceType(line) != SENTENCE_CMD)
-    return FailAtLine(why, reader.GetLineNumber(), Describe(line) + " where " + dueSentences + " is due");
+bool ReadEnd(CUnitLineReader& reader, std::string_view line, CDiagnostic* why) {
+  if (SentenceType(line) != SENTENCE_CMD) return reader.Misplaced(line, why);
   if (!CCmdEndSentence().Parse(line, why)) return FailedAtLine(why, reader.GetLineNumber());
+  reader.Expect(0, {});
   if (reader.ReadLine(line)) return FailAtLine(why, reader.GetLineNumber(), "text after the end sentence");
   return !reader.HasFailed() || ReadFails(reader, why);
 }
@@ -299,8 +242,6 @@ bool CUnitTrackFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSi
   }
   return true;
 }
-
-std::string CUnitTrackFile::DueSentences() const { return "TRK or the end sentence"; }
 
 // ---- CUnitFileWriter ----
 
@@ -350,7 +291,7 @@ bool ReadUnitFile(CUnitLineReader& reader, CUnitFile& file, CDiagnostic* why) {
   // Running out of memory on a huge file refuses that file like any other fault, instead of a crash.
   try {
     std::string_view line;
-    return file.Read(reader, line, why) && ReadEnd(reader, line, file.DueSentences(), why);
+    return file.Read(reader, line, why) && ReadEnd(reader, line, why);
   } catch (const std::bad_alloc&) {
     return Fail(why, "not enough memory to read the file");
   }
@@ -378,7 +319,7 @@ bool ReadUnitFile(const std::string& path, CUnitFile& file, CDiagnostic* why) {
 bool ReadTrackLog(CUnitLineReader& reader, CTrackPointSink& sink, CDiagnostic* why) {
   try {
     std::string_view line;
-    return ReadTrackPoints(reader, line, sink, why) && ReadEnd(reader, line, CUnitTrackFile().DueSentences(), why);
+    return ReadTrackPoints(reader, line, sink, why) && ReadEnd(reader, line, why);
   } catch (const std::bad_alloc&) {
     return Fail(why, "not enough memory to read the file");
   }
@@ -387,10 +328,9 @@ bool ReadTrackLog(CUnitLineReader& reader, CTrackPointSink& sink, CDiagnostic* w
 bool ReadWaypointFile(CUnitLineReader& reader, bool routes, CUnitSentenceSink& sink, CDiagnostic* why) {
   try {
     std::string_view line;
-    bool anyRoute = false;
-    if (!ReadWaypoints(reader, line, sink, why) || (routes && !ReadRoutes(reader, line, sink, why, anyRoute)))
+    if (!ReadWaypoints(reader, routes, line, sink, why) || (routes && !ReadRoutes(reader, line, sink, why)))
       return false;
-    return ReadEnd(reader, line, routes ? DueInRouteFile(anyRoute) : CUnitWaypointFile().DueSentences(), why);
+    return ReadEnd(reader, line, why);
   } catch (const std::bad_alloc&) {
     return Fail(why, "not enough memory to read the file");
   }

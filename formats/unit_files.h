@@ -14,46 +14,9 @@
 #include "formats/diagnostic.h"
 #include "formats/input_file.h"
 #include "formats/sentences.h"
+#include "formats/unit_line_reader.h"
 
 class CAtomicFile;
-
-// Hands out the lines of one file, either held by the caller or read from a source in blocks (a
-// long file is never held whole). A line ends at LF; a CR just before the LF is dropped, and the
-// last line may lack a line end.
-class CUnitLineReader {
- public:
-  // Reads lines of text that the caller keeps alive; title is the file's name without folder and
-  // extension (track logs take their default track name from it).
-  explicit CUnitLineReader(std::string_view text, std::string title = {});
-  // Reads the source a block at a time.
-  explicit CUnitLineReader(CByteSource& source, std::string title = {});
-  CUnitLineReader(const CUnitLineReader&) = delete;
-  CUnitLineReader& operator=(const CUnitLineReader&) = delete;
-
-  // Answers false at the end of the text or when the source failed (HasFailed). A line read from a
-  // source stays valid until the next call.
-  bool ReadLine(std::string_view& line);
-  // 1-based number of the line last read.
-  std::uint64_t GetLineNumber() const { return m_lineNumber; }
-  const std::string& GetTitle() const { return m_title; }
-  bool HasFailed() const { return m_error.HasReason(); }
-  const CDiagnostic& GetError() const { return m_error; }
-
- private:
-  // Moves the unread rest to the front and reads behind it; false at the end or on an error.
-  bool Fill();
-
-  CByteSource* m_source = nullptr;
-  std::unique_ptr<char[]> m_block;
-  std::size_t m_capacity = 0;
-  const char* m_text = nullptr;  // the caller's text, or m_block
-  std::size_t m_position = 0;
-  std::size_t m_end = 0;
-  bool m_atEnd = false;
-  std::uint64_t m_lineNumber = 0;
-  std::string m_title;
-  CDiagnostic m_error;
-};
 
 // Takes a unit file's text piece by piece, so that a long file never sits in memory whole.
 class CUnitTextSink {
@@ -75,8 +38,6 @@ class CUnitFile {
   // to parse also answers false, with its reason in why.
   virtual bool Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why = nullptr);
   virtual bool Write(std::string& out, CLocalTimeCache* times = nullptr, CUnitTextSink* sink = nullptr) const;
-  // The sentences that may stand where Read stopped, for a reason ("WPL or the end sentence").
-  virtual std::string DueSentences() const = 0;
 };
 
 // A .upt file: user points.
@@ -85,7 +46,6 @@ class CUnitWaypointFile : public CUnitFile {
   void Clear() override;
   bool Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why = nullptr) override;
   bool Write(std::string& out, CLocalTimeCache* times = nullptr, CUnitTextSink* sink = nullptr) const override;
-  std::string DueSentences() const override;
   // A point file has no routes, so no point is in one.
   virtual bool IsWaypointInRoute(std::string_view name) const;
 
@@ -111,7 +71,6 @@ class CUnitRouteFile : public CUnitWaypointFile {
   // Route groups must run 1..total with one total; a group left incomplete at the end is kept.
   bool Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why = nullptr) override;
   bool Write(std::string& out, CLocalTimeCache* times = nullptr, CUnitTextSink* sink = nullptr) const override;
-  std::string DueSentences() const override;
   // True when an entry of any route has exactly this name (case-sensitive).
   bool IsWaypointInRoute(std::string_view name) const override;
   // The first point with exactly this name and its index; false and index -1 when there is none.
@@ -136,7 +95,6 @@ class CUnitTrackFile : public CUnitFile {
   // Points without a name take the reader's title, cut to 8 bytes.
   bool Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why = nullptr) override;
   bool Write(std::string& out, CLocalTimeCache* times = nullptr, CUnitTextSink* sink = nullptr) const override;
-  std::string DueSentences() const override;
 
   std::size_t GetPointCount() const { return m_points.size(); }
   const CTrkSentence& GetPoint(std::size_t index) const { return m_points.at(index); }

@@ -206,17 +206,17 @@ std::string WholeDocumentBytes(const std::string& path, bool routes) {
 
 TEST_F(FileConversionTest, StreamedPointFilesAreThoseOfTheDocuments) {
   std::string places, manyRoutes, longRoute;
-  // Some 30,000 points (several partitions and regions of the desktop file) and routes hopping
-  // among them; then one route of 40,000 points, more than a route's points kept in memory.
-  for (std::size_t i = 0; i < 30000; ++i) places += WaypointLine("P" + std::to_string(i * 7919 % 30011), i);
+  // Some 15,000 points and routes hopping among them (several partitions, and regions of the desktop
+  // file); then one route of 40,000 points, more than a route's points kept in memory.
+  for (std::size_t i = 0; i < 15000; ++i) places += WaypointLine("P" + std::to_string(i * 7919 % 30011), i);
   for (std::size_t r = 0; r < 2000; ++r) {
     std::vector<std::string> names;
     for (std::size_t j = 0; j < 1 + r % 25; ++j)
-      names.push_back("P" + std::to_string((r * 131 + j * 977) % 30000 * 7919 % 30011));
+      names.push_back("P" + std::to_string((r * 131 + j * 977) % 15000 * 7919 % 30011));
     manyRoutes += RouteLines("R" + std::to_string(r), names);
   }
   std::vector<std::string> all;
-  for (std::size_t i = 0; i < 40000; ++i) all.push_back("P" + std::to_string(i % 30000 * 7919 % 30011));
+  for (std::size_t i = 0; i < 40000; ++i) all.push_back("P" + std::to_string(i % 15000 * 7919 % 30011));
   longRoute = RouteLines("ALL THE WAY", all);
 
   const std::string a = WaypointLine("A", 1), b = WaypointLine("B", 2), c = WaypointLine("C", 3);
@@ -372,8 +372,11 @@ class CTrickle : public CByteSource {
 };
 
 TEST(LineReader, LinesCutAnywhereReadAsAWholeText) {
-  for (const char* name : {"walk.rte", "MORNINGWALK.log", "extra.upt"}) {
-    const std::string text = ReadBytes(FixturePath(name));
+  // The golden files, and lines longer than the reader's blocks between short ones.
+  const std::string longLines = WaypointLine("A", 1) + WaypointLine(std::string(600 * 1024, 'N'), 2) +
+                                WaypointLine("B", 3) + WaypointLine(std::string(300 * 1024, 'M'), 4) + kEndLine;
+  for (const std::string name : {"walk.rte", "MORNINGWALK.log", "extra.upt", "long lines"}) {
+    const std::string text = name == "long lines" ? longLines : ReadBytes(FixturePath(name));
     for (const std::string& variant : {text, text.substr(0, text.size() - 2), text + "\n"}) {
       CUnitLineReader whole(variant);
       CTrickle trickle(variant);

@@ -162,7 +162,7 @@ void CVexlornWaypointWriter::TakeGathered(const std::function<void(std::string_v
     m_gatheredSpilled = false;
   }
   m_gatherer->Flush();
-  take(std::string_view(reinterpret_cast<const char*>(m_gathered.data()), m_gathered.size()));
+  if (!m_gathered.empty()) take(std::string_view(reinterpret_cast<const char*>(m_gathered.data()), m_gathered.size()));
   m_gathered.clear();
   m_gatheredBefore = m_gatherer->GetOffset();
   m_gatheredPoints = 0;

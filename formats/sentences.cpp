@@ -398,11 +398,9 @@ bool CSentence::Verify(std::string_view text, CFieldViews& fields, CDiagnostic* 
 
 // ---- CWplSentence ----
 
-bool CWplSentence::Parse(std::string_view text, CDiagnostic* why) {
-  CFieldViews fields;
+bool CWplSentence::Check(std::string_view text, CFieldViews& fields, CPosition& position, CDiagnostic* why) const {
   if (!Verify(text, fields, why)) return false;
   if (fields.Size() != 11 && fields.Size() != 12) return FieldCountFails("waypoint", fields.Size(), why);
-  CPosition position;
   if (!position.ParseFields(fields.Data(), fields.Size(), why)) return false;
   if (!IsIcon(fields[9])) return IconFails(fields[9], why);
   if (fields.Size() == 12) {
@@ -411,11 +409,36 @@ bool CWplSentence::Parse(std::string_view text, CDiagnostic* why) {
     if (!ScanInt(fields[10], ignored))
       return Fail(why, "field after the icon " + Quoted(fields[10]) + " is not a number");
   }
+  return true;
+}
+
+bool CWplSentence::Parse(std::string_view text, CDiagnostic* why) {
+  CFieldViews fields;
+  CPosition position;
+  if (!Check(text, fields, position, why)) return false;
   // Everything was checked: the values go in place, into the room the last sentence's took.
   m_position = position;
   m_name.assign(fields[7]);
   m_comment.assign(fields[8]);
   m_icon.assign(fields[9]);
+  return true;
+}
+
+bool CWplSentence::ParseTaking(std::string&& text, CDiagnostic* why) {
+  CFieldViews fields;
+  CPosition position;
+  if (!Check(text, fields, position, why)) return false;
+  m_position = position;
+  m_icon.assign(fields[9]);
+  // The longer of name and comment keeps the line's room: its bytes move to the front of it.
+  const bool nameLonger = fields[7].size() >= fields[8].size();
+  const std::string_view kept = nameLonger ? fields[7] : fields[8];
+  (nameLonger ? m_comment : m_name).assign(nameLonger ? fields[8] : fields[7]);
+  const auto at = static_cast<std::size_t>(kept.data() - text.data());
+  std::string& taker = nameLonger ? m_name : m_comment;
+  taker = std::move(text);
+  taker.erase(0, at);
+  taker.resize(kept.size());
   return true;
 }
 

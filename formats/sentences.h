@@ -191,6 +191,9 @@ class CWplSentence : public CSentence {
  public:
   // 11 or 12 fields; a 12th field (before the checksum) must be a decimal number and is ignored.
   bool Parse(std::string_view text, CDiagnostic* why = nullptr) override;
+  // The same, the text's room kept for the longer of name and comment instead of a copy of it: for
+  // a line as long as a name in it.
+  bool ParseTaking(std::string&& text, CDiagnostic* why = nullptr);
   int Type() const override { return SENTENCE_WPL; }
 
   const CPosition& GetPosition() const { return m_position; }
@@ -209,6 +212,9 @@ class CWplSentence : public CSentence {
   void AppendBody(std::string& out, CLocalTimeCache* times) const override;
 
  private:
+  // Every rule of Parse, the values left in the fields and position.
+  bool Check(std::string_view text, CFieldViews& fields, CPosition& position, CDiagnostic* why) const;
+
   CPosition m_position;
   std::string m_name;
   std::string m_comment;

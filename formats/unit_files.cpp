@@ -73,7 +73,9 @@ bool ReadWaypoints(CUnitLineReader& reader, bool routeFile, std::string_view& li
   CWplSentence waypoint;
   bool got = reader.ReadLine(line);
   while (got && SentenceType(line) == SENTENCE_WPL) {
-    if (!waypoint.Parse(line, why)) return FailedAtLine(why, reader.GetLineNumber());
+    // A line held apart is as long as a name in it, which keeps the line's room.
+    const bool parsed = reader.IsLineApart() ? waypoint.ParseTaking(reader.TakeLine(), why) : waypoint.Parse(line, why);
+    if (!parsed) return FailedAtLine(why, reader.GetLineNumber());
     reader.ForgetLine();
     sink.TakeWaypoint(waypoint);
     got = reader.ReadLine(line);

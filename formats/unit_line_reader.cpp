@@ -49,6 +49,7 @@ void CUnitLineReader::Resize(std::size_t capacity) {
 }
 
 void CUnitLineReader::MoveRestToFront() {
+  m_sourceOffset += m_position;
   const std::size_t kept = m_end - m_position;
   if (kept != 0 && m_position != 0) std::memmove(m_block.get(), m_block.get() + m_position, kept);
   m_searched -= m_position;
@@ -75,6 +76,9 @@ bool CUnitLineReader::Fill() {
 }
 
 void CUnitLineReader::Shrink() {
+  if (m_lineApart.capacity() > kShrinkAbove) std::string().swap(m_lineApart);
+  m_lineApart.clear();
+  m_lineIsApart = false;
   const std::size_t kept = m_end - m_position;
   if (m_source == nullptr || m_capacity <= kShrinkAbove || kept > kReadBlockSize) return;
   MoveRestToFront();
@@ -156,7 +160,10 @@ bool CUnitLineReader::ReadLine(std::string_view& line) {
       break;
     }
     m_searched = m_end;
-    if (m_end - m_position > kLongLine && !CanBeSentence()) return false;
+    if (m_end - m_position > kLongLine) {
+      if (!CanBeSentence()) return false;
+      if (m_source != nullptr && m_source->CanReadAgain()) return ReadLineApart(line);
+    }
     if (!Fill()) {
       if (HasFailed() || m_position >= m_end) return false;
       end = m_end;
@@ -171,4 +178,50 @@ bool CUnitLineReader::ReadLine(std::string_view& line) {
   m_searched = m_position;
   m_begunProven = false;
   return true;
+}
+
+bool CUnitLineReader::ReadLineApart(std::string_view& line) {
+  // The bytes of the line read so far show no line end and no NUL; they are let go, and the rest of
+  // the line is searched a block at a time.
+  const std::uint64_t start = m_sourceOffset + m_position;
+  std::uint64_t end = 0;
+  bool ended = false;
+  for (;;) {
+    m_position = m_end;
+    end = m_sourceOffset + m_end;
+    if (!Fill()) {
+      if (HasFailed()) return false;
+      break;
+    }
+    const auto* lf = static_cast<const char*>(std::memchr(m_text, '\n', m_end));
+    const std::size_t scanned = lf != nullptr ? static_cast<std::size_t>(lf - m_text) : m_end;
+    if (const void* nul = std::memchr(m_text, '\0', scanned))
+      return Refuse(m_sourceOffset + static_cast<std::size_t>(static_cast<const char*>(nul) - m_text) - start + 1,
+                    "NUL byte, which no sentence holds");
+    if (lf != nullptr) {
+      end = m_sourceOffset + scanned;
+      ended = true;
+      m_position = scanned + 1;
+      break;
+    }
+  }
+  m_searched = m_nulFree = m_position;
+  m_nul = kNone;
+  // Room of the line's own size, filled once.
+  m_lineApart.resize(static_cast<std::size_t>(end - start));
+  if (!m_source->ReadAt(start, m_lineApart.data(), m_lineApart.size(), &m_error)) {
+    m_atEnd = true;
+    return false;
+  }
+  if (ended && !m_lineApart.empty() && m_lineApart.back() == '\r') m_lineApart.pop_back();
+  ++m_lineNumber;
+  m_lineIsApart = true;
+  m_begunProven = false;
+  line = m_lineApart;
+  return true;
+}
+
+std::string CUnitLineReader::TakeLine() {
+  m_lineIsApart = false;
+  return std::exchange(m_lineApart, {});
 }

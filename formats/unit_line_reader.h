@@ -29,7 +29,8 @@ constexpr unsigned SentenceTypes(std::initializer_list<int> types) {
 // as a name in it, but one longer than a block must show from its first bytes that it is a sentence
 // of a type that may come next (see Expect) before more of it is read; otherwise it is refused at
 // once, with its line and the column where it departs from every such sentence. A long line is held
-// once, in room that grows with it, and that room is given back after it.
+// once, in room of its own size when the source can read it again (else in room that grows with
+// it), and that room is given back after it.
 class CUnitLineReader {
  public:
   // Reads lines of text that the caller keeps alive; title is the file's name without folder and
@@ -50,6 +51,11 @@ class CUnitLineReader {
   // The line last read is no longer needed: the room a long one took is given back now rather than
   // at the next line.
   void ForgetLine() { Shrink(); }
+  // A line longer than a block, from a source that can read it again (a file), is held in room of
+  // its own, which the caller may take over instead of copying what it needs of it; TakeLine moves
+  // it out (the line read becomes empty).
+  bool IsLineApart() const { return m_lineIsApart; }
+  std::string TakeLine();
   // 1-based number of the line last read.
   std::uint64_t GetLineNumber() const { return m_lineNumber; }
   const std::string& GetTitle() const { return m_title; }
@@ -78,6 +84,9 @@ class CUnitLineReader {
   // Whether the begun line, longer than a block, can still be a sentence that may come; if not it
   // is refused.
   bool CanBeSentence();
+  // Reads the begun line, longer than a block, into m_lineApart: first finds its end a block at a
+  // time, then reads it again from its start, so that it is held once and never grown.
+  bool ReadLineApart(std::string_view& line);
   // The 1-based column where a line departs from every sentence that may come, and what it is then
   // (in `rule`); 0 when it begins as one of them, or after the end sentence, where none may.
   std::uint64_t Departure(std::string_view begun, std::string& rule) const;
@@ -89,9 +98,12 @@ class CUnitLineReader {
   const char* m_text = nullptr;  // the caller's text, or m_block
   std::size_t m_position = 0;    // where the next line begins
   std::size_t m_end = 0;
-  std::size_t m_searched = 0;  // the line end is not before this
-  std::size_t m_nulFree = 0;   // no NUL before this, from m_position on
-  std::size_t m_nul = kNone;   // the first NUL found behind m_nulFree's last scan
+  std::size_t m_searched = 0;        // the line end is not before this
+  std::size_t m_nulFree = 0;         // no NUL before this, from m_position on
+  std::size_t m_nul = kNone;         // the first NUL found behind m_nulFree's last scan
+  std::uint64_t m_sourceOffset = 0;  // where m_block begins in the source
+  std::string m_lineApart;
+  bool m_lineIsApart = false;
   bool m_atEnd = false;
   bool m_begunProven = false;  // the line begun shows it can be a sentence that may come
   std::uint64_t m_lineNumber = 0;

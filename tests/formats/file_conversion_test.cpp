@@ -372,25 +372,40 @@ class CTrickle : public CByteSource {
 };
 
 TEST(LineReader, LinesCutAnywhereReadAsAWholeText) {
-  // The golden files, and lines longer than the reader's blocks between short ones.
+  // The golden files, and lines longer than the reader's blocks between short ones: from a file these
+  // are read again into room of their own.
   const std::string longLines = WaypointLine("A", 1) + WaypointLine(std::string(600 * 1024, 'N'), 2) +
                                 WaypointLine("B", 3) + WaypointLine(std::string(300 * 1024, 'M'), 4) + kEndLine;
+  CTempFolder temp;
   for (const std::string name : {"walk.rte", "MORNINGWALK.log", "extra.upt", "long lines"}) {
     const std::string text = name == "long lines" ? longLines : ReadBytes(FixturePath(name));
     for (const std::string& variant : {text, text.substr(0, text.size() - 2), text + "\n"}) {
       CUnitLineReader whole(variant);
       CTrickle trickle(variant);
       CUnitLineReader blocks(trickle);
-      std::string_view a, b;
+      CInputFile input;
+      ASSERT_TRUE(input.Open(temp.File("lines", variant)));
+      CUnitLineReader file(input);
+      std::string_view a, b, c;
       bool more = true;
       while (more) {
         more = whole.ReadLine(a);
         ASSERT_EQ(blocks.ReadLine(b), more) << name;
+        ASSERT_EQ(file.ReadLine(c), more) << name;
         if (more) {
           ASSERT_EQ(a, b) << name << " line " << whole.GetLineNumber();
+          ASSERT_EQ(a, c) << name << " line " << whole.GetLineNumber();
+          // A line of more than two blocks always is apart, one of less than a block never.
+          if (a.size() >= 512 * 1024 || a.size() <= 256 * 1024) {
+            EXPECT_EQ(file.IsLineApart(), a.size() >= 512 * 1024) << name << " line " << whole.GetLineNumber();
+          }
+          if (file.IsLineApart()) {
+            EXPECT_EQ(file.TakeLine(), a);
+          }
         }
       }
       EXPECT_EQ(blocks.GetLineNumber(), whole.GetLineNumber());
+      EXPECT_EQ(file.GetLineNumber(), whole.GetLineNumber());
     }
   }
 }

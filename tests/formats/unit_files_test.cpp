@@ -325,6 +325,8 @@ TEST_F(UnitFilesTest, LinesThatCannotBeSentencesAreRefusedWhereTheyStand) {
       {"zeros.rte", "", kGigabyte, 1, 1, "NUL byte, which no sentence holds"},
       {"zeros.log", "", kGigabyte, 1, 1, "NUL byte, which no sentence holds"},
       {"begun.upt", Lines({kHome}) + "$PTVLWPL,", kGigabyte, 2, 10, "NUL byte, which no sentence holds"},
+      {"late.upt", Lines({kHome}) + "$PTVLWPL," + longName + longName, kGigabyte, 2, 9 + 2 * longName.size() + 1,
+       "NUL byte, which no sentence holds"},
       {"name.upt", Lines({kHome, nulInName, kEnd}), 0, 2, 42, "NUL byte, which no sentence holds"},
       {"garbage.upt", Lines({kHome}) + longName, 0, 2, 1, "unknown text where WPL or the end sentence is due"},
       {"track.upt", Lines({kHome, longTrack, kEnd}), 0, 2, 6, "TRK sentence where WPL or the end sentence is due"},

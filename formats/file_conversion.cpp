@@ -41,6 +41,7 @@ SConversionOutcome OutOfMemory() {
 struct SUnitOutput {
   explicit SUnitOutput(const std::string& path) : file(path), writer(file, &why) { writable = file.Open(&why); }
   void Add(const CSentence& sentence) { writable = writable && writer.Add(sentence); }
+  void AddLine(std::string_view line) { writable = writable && writer.AddLine(line); }
   bool Complete() { return writable && writer.Finish() && file.Commit(&why); }
 
   CAtomicFile file;
@@ -270,12 +271,16 @@ std::vector<SConversionOutcome> ConvertWaypointFileToUnit(const std::string& sou
     bool waypointsConverted = true, routesConverted = true;
     SVexlornWptBlock waypoint;
     CWplSentence sentence;
+    std::string line;
     for (std::size_t i = 0; i < reader.GetWaypointCount(); ++i) {
       if (!reader.NextWaypoint(waypoint)) return loadFailed();
       if (!waypointsConverted) continue;
       waypointsConverted = ConvertWaypointToUnit(waypoint, i, sentence, &waypointWhy);
       if (!waypointsConverted) continue;
-      for (auto& output : outputs) output->Add(sentence);
+      // Every target has the same line: it is made once.
+      line.clear();
+      sentence.AppendLine(line, "\r\n");
+      for (auto& output : outputs) output->AddLine(line);
     }
     if (!reader.BeginRoutes()) return loadFailed();
     SVexlornRteBlock route;

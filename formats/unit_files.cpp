@@ -257,6 +257,12 @@ bool CUnitFileWriter::Add(const CSentence& sentence) {
   return HandOn(m_text, this);
 }
 
+bool CUnitFileWriter::AddLine(std::string_view line) {
+  if (m_failed) return false;
+  m_text.append(line);
+  return HandOn(m_text, this);
+}
+
 bool CUnitFileWriter::Take(const std::string& text) {
   m_failed = m_failed || !m_file.Write(text, m_why);
   return !m_failed;

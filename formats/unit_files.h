@@ -155,6 +155,8 @@ class CUnitFileWriter : public CUnitTextSink {
   CUnitFileWriter(CAtomicFile& file, CDiagnostic* why);
   // False once a write failed (with its reason in why); nothing more is written then.
   bool Add(const CSentence& sentence);
+  // A line made by a sentence's AppendLine, with its line end.
+  bool AddLine(std::string_view line);
   bool Finish();
   bool Take(const std::string& text) override;
   std::string& Text() { return m_text; }

@@ -123,10 +123,14 @@ class CNameTable {
   static_assert(sizeof(SWaypoint) == 64);
 
   // Room for `count` names without growing.
-  explicit CNameTable(std::uint64_t count) {
+  // Empty, with room for `count` names without growing; the room of the partition before is used
+  // again.
+  void Reset(std::uint64_t count) {
     std::size_t slots = 1024;
     while (slots < 2 * count) slots *= 2;
-    m_slots.resize(slots);
+    m_slots.assign(slots, SWaypoint{});
+    m_count = 0;
+    m_names.clear();
   }
 
   void Prefetch(std::uint64_t hash) const { __builtin_prefetch(&m_slots[hash & (m_slots.size() - 1)]); }
@@ -302,10 +306,11 @@ CRouteReferences::EResult CRouteReferences::Resolve(CAtomicFile& file, bool patc
   if (m_spill.HasFailed()) return failed();
   CRegionPatches patches(m_spill, file.GetSize());
   bool unnamed = false;
+  CNameTable table;
   std::vector<std::pair<SWaypointTuple, std::string_view>> waypointBatch;
   std::vector<std::pair<SPointTuple, std::string_view>> pointBatch;
   for (std::size_t p = 0; p < m_waypointBuckets.size(); ++p) {
-    CNameTable table(m_waypointCounts[p]);
+    table.Reset(m_waypointCounts[p]);
     std::string_view run, record;
     SWaypointTuple waypoint;
     bool repeated = false;

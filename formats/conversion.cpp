@@ -53,6 +53,23 @@ bool ReadCoordinates(const CPosition& position, double& latitude, double& longit
   return true;
 }
 
+// A waypoint from a WPL sentence, all but its name and comment.
+bool FillWaypoint(const CWplSentence& sentence, std::size_t index, bool inRoute, SVexlornWptBlock& waypoint,
+                  CDiagnostic* why) {
+  double latitude = 0;
+  double longitude = 0;
+  if (!ReadCoordinates(sentence.GetPosition(), latitude, longitude, "waypoint", index, why)) return false;
+  waypoint = SVexlornWptBlock();
+  waypoint.SetNumber(static_cast<std::int32_t>(index + 1));
+  if (!waypoint.SetSymbol(IconToSymbol(sentence.GetIcon())))
+    return Fail(why, ItemPrefix("waypoint", index) + "icon " + sentence.GetIcon() + " refused");
+  waypoint.SetRouteUsed(inRoute);
+  waypoint.SetAltitude(sentence.GetPosition().GetAltitudeMetres());
+  waypoint.SetLongitude(longitude);
+  waypoint.SetLatitude(latitude);
+  return true;
+}
+
 // Each route group becomes one desktop route; a route point repeats its waypoint's position.
 class CRouteBuilder {
  public:
@@ -195,6 +212,22 @@ bool ConvertPointToDesktop(const CTrkSentence& point, std::size_t index, SVexlor
   return true;
 }
 
+bool ConvertWaypointToDesktop(const CWplSentence& sentence, std::size_t index, bool inRoute, SVexlornWptBlock& waypoint,
+                              CDiagnostic* why) {
+  if (!FillWaypoint(sentence, index, inRoute, waypoint, why)) return false;
+  waypoint.SetName(sentence.GetName());
+  waypoint.SetComment(sentence.GetComment());
+  return true;
+}
+
+bool ConvertWaypointToDesktop(CWplSentence&& sentence, std::size_t index, bool inRoute, SVexlornWptBlock& waypoint,
+                              CDiagnostic* why) {
+  if (!FillWaypoint(sentence, index, inRoute, waypoint, why)) return false;
+  waypoint.SetName(sentence.TakeName());
+  waypoint.SetComment(sentence.TakeComment());
+  return true;
+}
+
 bool ConvertWaypointsToUnit(const CVexlornFileWpt& source, CUnitWaypointFile& target, CDiagnostic* why) {
   target.Clear();
   const SVexlornWptBlockArray& waypoints = source.GetWaypoints();
@@ -254,21 +287,10 @@ bool ConvertWaypointsToDesktop(const CUnitWaypointFile& source, CVexlornFileWpt&
 
   for (std::size_t i = 0; i < sentences.size(); ++i) {
     const CWplSentence& sentence = sentences[i];
-    double latitude = 0;
-    double longitude = 0;
-    if (!ReadCoordinates(sentence.GetPosition(), latitude, longitude, "waypoint", i, why)) return false;
-    SVexlornWptBlock waypoint;
-    waypoint.SetName(sentence.GetName());
-    waypoint.SetComment(sentence.GetComment());
-    waypoint.SetNumber(static_cast<std::int32_t>(i + 1));
-    if (!waypoint.SetSymbol(IconToSymbol(sentence.GetIcon())))
-      return Fail(why, ItemPrefix("waypoint", i) + "icon " + sentence.GetIcon() + " refused");
     const bool inRoute =
         routeFile != nullptr ? routeNames.count(sentence.GetName()) != 0 : source.IsWaypointInRoute(sentence.GetName());
-    waypoint.SetRouteUsed(inRoute);
-    waypoint.SetAltitude(sentence.GetPosition().GetAltitudeMetres());
-    waypoint.SetLongitude(longitude);
-    waypoint.SetLatitude(latitude);
+    SVexlornWptBlock waypoint;
+    if (!ConvertWaypointToDesktop(sentence, i, inRoute, waypoint, why)) return false;
     waypoints.Add(std::move(waypoint));
   }
   return true;

@@ -46,6 +46,13 @@ bool ConvertNodeToUnit(const SVexlornTnodBlock& node, std::size_t index, CTrkSen
 bool ConvertPointToDesktop(const CTrkSentence& point, std::size_t index, SVexlornTnodBlock& node,
                            CDiagnostic* why = nullptr);
 
+// A WPL sentence → the desktop waypoint at 0-based `index`, in a route or not; given the sentence
+// to keep, the waypoint takes its name and comment.
+bool ConvertWaypointToDesktop(const CWplSentence& sentence, std::size_t index, bool inRoute, SVexlornWptBlock& waypoint,
+                              CDiagnostic* why = nullptr);
+bool ConvertWaypointToDesktop(CWplSentence&& sentence, std::size_t index, bool inRoute, SVexlornWptBlock& waypoint,
+                              CDiagnostic* why = nullptr);
+
 // Signed decimal degrees → signed ddmm.mmm (degrees × 100 + minutes), and back.
 double DegreesToDdmm(double degrees);
 double DdmmToDegrees(double ddmm);

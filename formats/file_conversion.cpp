@@ -1,6 +1,7 @@
 // Whole-file conversions between the desktop's and the unit's files that stream.
 #include "formats/file_conversion.h"
 
+#include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
@@ -8,6 +9,8 @@
 #include "formats/atomic_file.h"
 #include "formats/conversion.h"
 #include "formats/input_file.h"
+#include "formats/route_references.h"
+#include "formats/spill_buckets.h"
 #include "formats/unit_files.h"
 #include "formats/unit_times.h"
 #include "formats/vexlorn_stream.h"
@@ -38,6 +41,7 @@ SConversionOutcome OutOfMemory() {
 struct SUnitOutput {
   explicit SUnitOutput(const std::string& path) : file(path), writer(file, &why) { writable = file.Open(&why); }
   void Add(const CSentence& sentence) { writable = writable && writer.Add(sentence); }
+  void AddLine(std::string_view line) { writable = writable && writer.AddLine(line); }
   bool Complete() { return writable && writer.Finish() && file.Commit(&why); }
 
   CAtomicFile file;
@@ -98,6 +102,110 @@ class CTrackLogToDesktop : public CTrackPointSink {
   bool m_opened = false;
   bool m_writable = false;
 };
+
+// The sentences of a point or route file into a .wpt file as they are read. What only the whole
+// file decides (which waypoint each route point names, and so its number and position, and whether a
+// waypoint is in a route) is found at the end by CRouteReferences and written over placeholders.
+class CPointFileToDesktop : public CUnitSentenceSink {
+ public:
+  CPointFileToDesktop(const std::string& target, bool routes, std::uint64_t sourceSize)
+      : m_routes(routes),
+        m_spill(target),
+        m_writer(target, m_spill, &m_writeWhy),
+        m_references(m_spill, routes ? sourceSize : 0),
+        m_names(m_spill.AddBucket()) {
+    m_writer.Open();
+  }
+
+  void TakeWaypoint(CWplSentence& sentence) override {
+    if (!m_converting) return;
+    const std::size_t index = m_waypointCount++;
+    // Not in a route until a point names it, which CRouteReferences writes at the end.
+    if (!ConvertWaypointToDesktop(std::move(sentence), index, false, m_waypoint, &m_convertWhy)) {
+      m_converting = false;
+      return;
+    }
+    const std::uint64_t routeUseAt = m_writer.AddWaypoint(m_waypoint);
+    if (m_routes) {
+      m_references.AddWaypoint(m_waypoint.GetName(), index, m_waypoint.GetLongitude(), m_waypoint.GetLatitude(),
+                               routeUseAt);
+    }
+  }
+
+  void TakeRoute(CRteWaypointsSentence& sentence) override {
+    // A waypoint refused stops the conversion before any route, as converting the whole file would.
+    if (!m_converting) return;
+    // The route names, each with the first point under it, name the route of a point that names no
+    // waypoint.
+    if (sentence.GetRouteName() != m_sentenceName) {
+      m_sentenceName = sentence.GetRouteName();
+      m_spill.Add(m_names, &m_pointCount, sizeof m_pointCount, m_sentenceName);
+    }
+    // IconToSymbol gives no symbol the file refuses.
+    for (const CRouteEntry& entry : sentence.GetEntries())
+      m_writer.AddRoutePoint(entry.GetName(), IconToSymbol(entry.GetIcon()));
+    m_pointCount += sentence.GetEntries().size();
+    // The sentence that closes its group gives the route its name and number; a group without it
+    // is left out.
+    if (sentence.GetNumber() == sentence.GetTotal())
+      m_writer.EndRoute(sentence.GetRouteName(), sentence.GetRouteNumber(), Placed());
+  }
+
+  SConversionOutcome Finish() {
+    if (!m_converting) return Failed(EConversionStep::Convert, m_convertWhy);
+    m_writer.DropRoute(Placed());
+    const bool written = m_writer.Finish();
+    if (m_routes) {
+      std::uint64_t place = 0;
+      std::string name;
+      CDiagnostic why;
+      switch (m_references.Resolve(m_writer.File(), written, place, name, &why)) {
+        case CRouteReferences::EResult::Unnamed:
+          Fail(&why, "route " + RouteNameOf(place) + ": waypoint " + name + " is not in the file");
+          return Failed(EConversionStep::Convert, why);
+        case CRouteReferences::EResult::Failed:
+          return Failed(EConversionStep::Write, written ? why : m_writeWhy);
+        case CRouteReferences::EResult::Done:
+          break;
+      }
+    }
+    if (!written || !m_writer.Commit()) return Failed(EConversionStep::Write, m_writeWhy);
+    return Done();
+  }
+
+ private:
+  CVexlornWaypointWriter::FPointPlaced Placed() {
+    return [this](std::string_view name, std::uint64_t at) { m_references.AddPoint(name, at); };
+  }
+
+  // The route name of the sentence that holds the point at 0-based `place`.
+  std::string RouteNameOf(std::uint64_t place) {
+    std::string name;
+    std::string_view record;
+    std::uint64_t first = 0;
+    for (CSpillReader names(m_spill, m_names); names.Next(record);) {
+      std::memcpy(&first, record.data(), sizeof first);
+      if (first > place) break;
+      name.assign(record.substr(sizeof first));
+    }
+    return name;
+  }
+
+  const bool m_routes;
+  CDiagnostic m_convertWhy;
+  CDiagnostic m_writeWhy;
+  CSpillBuckets m_spill;
+  CVexlornWaypointWriter m_writer;
+  CRouteReferences m_references;
+  const std::size_t m_names;
+  SVexlornWptBlock m_waypoint;
+  std::string m_sentenceName;
+  std::uint64_t m_waypointCount = 0;
+  std::uint64_t m_pointCount = 0;
+  bool m_converting = true;
+};
+
+static_assert(CVexlornWaypointWriter::kNotWritten == CRouteReferences::kNotWritten);
 
 }  // namespace
 
@@ -163,12 +271,16 @@ std::vector<SConversionOutcome> ConvertWaypointFileToUnit(const std::string& sou
     bool waypointsConverted = true, routesConverted = true;
     SVexlornWptBlock waypoint;
     CWplSentence sentence;
+    std::string line;
     for (std::size_t i = 0; i < reader.GetWaypointCount(); ++i) {
       if (!reader.NextWaypoint(waypoint)) return loadFailed();
       if (!waypointsConverted) continue;
       waypointsConverted = ConvertWaypointToUnit(waypoint, i, sentence, &waypointWhy);
       if (!waypointsConverted) continue;
-      for (auto& output : outputs) output->Add(sentence);
+      // Every target has the same line: it is made once.
+      line.clear();
+      sentence.AppendLine(line, "\r\n");
+      for (auto& output : outputs) output->AddLine(line);
     }
     if (!reader.BeginRoutes()) return loadFailed();
     SVexlornRteBlock route;
@@ -199,5 +311,19 @@ std::vector<SConversionOutcome> ConvertWaypointFileToUnit(const std::string& sou
   } catch (const std::bad_alloc&) {
     for (SConversionOutcome& outcome : outcomes) outcome = OutOfMemory();
     return outcomes;
+  }
+}
+
+SConversionOutcome ConvertPointFileToDesktop(const std::string& source, const std::string& target, bool routes) {
+  try {
+    CDiagnostic loadWhy;
+    CInputFile input;
+    if (!input.Open(source, &loadWhy)) return Failed(EConversionStep::Load, loadWhy);
+    CUnitLineReader lines(input, UnitFileTitle(source));
+    CPointFileToDesktop conversion(target, routes, input.Size());
+    if (!ReadWaypointFile(lines, routes, conversion, &loadWhy)) return Failed(EConversionStep::Load, loadWhy);
+    return conversion.Finish();
+  } catch (const std::bad_alloc&) {
+    return OutOfMemory();
   }
 }

@@ -40,6 +40,9 @@ SConversionOutcome ConvertTrackFileToUnit(const std::string& source, const std::
 // A .log file → a .trk file.
 SConversionOutcome ConvertTrackLogToDesktop(const std::string& source, const std::string& target);
 
+// A .upt file (or, with `routes`, a .rte file) → a .wpt file.
+SConversionOutcome ConvertPointFileToDesktop(const std::string& source, const std::string& target, bool routes);
+
 // One file made from a .wpt file: its user points (.upt) or its points and routes (.rte).
 struct SUnitTarget {
   std::string path;

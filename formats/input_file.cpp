@@ -51,6 +51,25 @@ bool CInputFile::Read(char* buffer, std::size_t size, std::size_t& got, CDiagnos
   }
 }
 
+bool CByteSource::ReadAt(std::uint64_t, char*, std::size_t, CDiagnostic* why) {
+  return Fail(why, "the file cannot be read again");
+}
+
+bool CInputFile::ReadAt(std::uint64_t offset, char* buffer, std::size_t size, CDiagnostic* why) {
+  if (m_fd < 0) return Fail(why, "cannot read " + m_path + ": the file is not open");
+  while (size > 0) {
+    const ssize_t count = ::pread(m_fd, buffer, size, static_cast<off_t>(offset));
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) return Fail(why, ErrnoReason("cannot read", m_path));
+    // The bytes were there before: the file was cut while it was read.
+    if (count == 0) return Fail(why, "cannot read " + m_path + ": the file changed while it was read");
+    buffer += count;
+    size -= static_cast<std::size_t>(count);
+    offset += static_cast<std::uint64_t>(count);
+  }
+  return true;
+}
+
 bool CStreamSource::Read(char* buffer, std::size_t size, std::size_t& got, CDiagnostic* why) {
   got = 0;
   if (!m_in.read(buffer, static_cast<std::streamsize>(size)) && m_in.bad())

@@ -14,6 +14,10 @@ class CByteSource {
   virtual ~CByteSource() = default;
   // Up to `size` bytes into `buffer`; `got` is 0 at the end. False (with the reason) on a read error.
   virtual bool Read(char* buffer, std::size_t size, std::size_t& got, CDiagnostic* why) = 0;
+  // Whether ReadAt can give bytes again that Read gave before (a file can, a stream cannot).
+  virtual bool CanReadAgain() const { return false; }
+  // Exactly `size` bytes from `offset` on, counted from the first byte Read gave.
+  virtual bool ReadAt(std::uint64_t offset, char* buffer, std::size_t size, CDiagnostic* why);
 };
 
 // A regular file opened for reading. Anything else (a folder, a fifo, a device such as /dev/zero)
@@ -27,6 +31,8 @@ class CInputFile : public CByteSource {
 
   bool Open(const std::string& path, CDiagnostic* why = nullptr);
   bool Read(char* buffer, std::size_t size, std::size_t& got, CDiagnostic* why = nullptr) override;
+  bool CanReadAgain() const override { return true; }
+  bool ReadAt(std::uint64_t offset, char* buffer, std::size_t size, CDiagnostic* why = nullptr) override;
   // The size when it was opened.
   std::uint64_t Size() const { return m_size; }
   const std::string& Path() const { return m_path; }

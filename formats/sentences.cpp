@@ -35,13 +35,14 @@ void AppendPadded(std::string& out, long long value, int width) {
 }
 
 // Stored texts never contain a comma, which would split the field. A line break would split the
-// line and leave a file that cannot be read back, so it becomes a blank.
+// line, and a NUL byte make it no sentence, leaving a file that cannot be read back: either becomes
+// a blank.
 std::string StoredText(std::string_view text) {
   std::string stored(text);
   for (char& c : stored) {
     if (c == ',')
       c = '.';
-    else if (c == '\r' || c == '\n')
+    else if (c == '\r' || c == '\n' || c == '\0')
       c = ' ';
   }
   return stored;
@@ -397,12 +398,10 @@ bool CSentence::Verify(std::string_view text, CFieldViews& fields, CDiagnostic* 
 
 // ---- CWplSentence ----
 
-bool CWplSentence::Parse(std::string_view text, CDiagnostic* why) {
-  CFieldViews fields;
+bool CWplSentence::Check(std::string_view text, CFieldViews& fields, CPosition& position, CDiagnostic* why) const {
   if (!Verify(text, fields, why)) return false;
   if (fields.Size() != 11 && fields.Size() != 12) return FieldCountFails("waypoint", fields.Size(), why);
-  CWplSentence parsed;
-  if (!parsed.m_position.ParseFields(fields.Data(), fields.Size(), why)) return false;
+  if (!position.ParseFields(fields.Data(), fields.Size(), why)) return false;
   if (!IsIcon(fields[9])) return IconFails(fields[9], why);
   if (fields.Size() == 12) {
     // The unit may add a number after the icon; it must be one, but its value is not used.
@@ -410,10 +409,36 @@ bool CWplSentence::Parse(std::string_view text, CDiagnostic* why) {
     if (!ScanInt(fields[10], ignored))
       return Fail(why, "field after the icon " + Quoted(fields[10]) + " is not a number");
   }
-  parsed.m_name.assign(fields[7]);
-  parsed.m_comment.assign(fields[8]);
-  parsed.m_icon.assign(fields[9]);
-  *this = std::move(parsed);
+  return true;
+}
+
+bool CWplSentence::Parse(std::string_view text, CDiagnostic* why) {
+  CFieldViews fields;
+  CPosition position;
+  if (!Check(text, fields, position, why)) return false;
+  // Everything was checked: the values go in place, into the room the last sentence's took.
+  m_position = position;
+  m_name.assign(fields[7]);
+  m_comment.assign(fields[8]);
+  m_icon.assign(fields[9]);
+  return true;
+}
+
+bool CWplSentence::ParseTaking(std::string&& text, CDiagnostic* why) {
+  CFieldViews fields;
+  CPosition position;
+  if (!Check(text, fields, position, why)) return false;
+  m_position = position;
+  m_icon.assign(fields[9]);
+  // The longer of name and comment keeps the line's room: its bytes move to the front of it.
+  const bool nameLonger = fields[7].size() >= fields[8].size();
+  const std::string_view kept = nameLonger ? fields[7] : fields[8];
+  (nameLonger ? m_comment : m_name).assign(nameLonger ? fields[8] : fields[7]);
+  const auto at = static_cast<std::size_t>(kept.data() - text.data());
+  std::string& taker = nameLonger ? m_name : m_comment;
+  taker = std::move(text);
+  taker.erase(0, at);
+  taker.resize(kept.size());
   return true;
 }
 
@@ -531,19 +556,25 @@ bool CRteWaypointsSentence::CheckKind(std::string_view kind) const { return kind
 bool CRteWaypointsSentence::Parse(std::string_view text, CDiagnostic* why) {
   CFieldViews fields;
   if (!Verify(text, fields, why)) return false;
+  // The header's setters check against the values they replace, so it is read into a new sentence.
   CRteWaypointsSentence parsed;
   if (!parsed.ParseHeader(fields, why)) return false;
   const std::size_t count = fields.Size();
   if (count % 2 == 0) return Fail(why, "route sentence has an odd number of entry fields");
-  for (std::size_t i = 6; i + 2 <= count; i += 2) {
+  for (std::size_t i = 6; i + 2 <= count; i += 2)
     if (!IsIcon(fields[i + 1])) return IconFails(fields[i + 1], why);
+  // Everything was checked: the entries go in place, into the room the last sentence's took.
+  CRteSentence::operator=(std::move(parsed));
+  std::size_t kept = 0;
+  for (std::size_t i = 6; i + 2 <= count; i += 2) {
     // An entry without a name refers to no waypoint and is left out.
     if (fields[i].empty()) continue;
-    CRouteEntry& entry = parsed.m_entries.emplace_back();
+    CRouteEntry& entry = kept < m_entries.size() ? m_entries[kept] : m_entries.emplace_back();
     entry.m_name.assign(fields[i]);
     entry.m_icon.assign(fields[i + 1]);
+    ++kept;
   }
-  *this = std::move(parsed);
+  m_entries.resize(kept);
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "formats/diagnostic.h"
@@ -190,6 +191,9 @@ class CWplSentence : public CSentence {
  public:
   // 11 or 12 fields; a 12th field (before the checksum) must be a decimal number and is ignored.
   bool Parse(std::string_view text, CDiagnostic* why = nullptr) override;
+  // The same, the text's room kept for the longer of name and comment instead of a copy of it: for
+  // a line as long as a name in it.
+  bool ParseTaking(std::string&& text, CDiagnostic* why = nullptr);
   int Type() const override { return SENTENCE_WPL; }
 
   const CPosition& GetPosition() const { return m_position; }
@@ -198,6 +202,9 @@ class CWplSentence : public CSentence {
   bool SetName(std::string_view name);  // commas become dots
   const std::string& GetComment() const { return m_comment; }
   bool SetComment(std::string_view comment);  // commas become dots
+  // Hand the text over and leave it empty, for a reader's sink that keeps no sentence.
+  std::string TakeName() { return std::exchange(m_name, {}); }
+  std::string TakeComment() { return std::exchange(m_comment, {}); }
   const std::string& GetIcon() const { return m_icon; }
   bool SetIcon(std::string_view icon);  // up to two letters a-z
 
@@ -205,6 +212,9 @@ class CWplSentence : public CSentence {
   void AppendBody(std::string& out, CLocalTimeCache* times) const override;
 
  private:
+  // Every rule of Parse, the values left in the fields and position.
+  bool Check(std::string_view text, CFieldViews& fields, CPosition& position, CDiagnostic* why) const;
+
   CPosition m_position;
   std::string m_name;
   std::string m_comment;

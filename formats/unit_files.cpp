@@ -11,8 +11,6 @@
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-// What a reader asks its source for at a time.
-constexpr std::size_t kReadBlockSize = 256 * 1024;
 // Bytes of a typical sentence, to reserve room for a whole file's text at once.
 constexpr std::size_t kTypicalLineSize = 72;
 // What a writer with a sink gathers before handing it on: as large as the atomic file's buffer,
@@ -43,70 +41,78 @@ bool EndsWithoutEndSentence(const CUnitLineReader& reader, CDiagnostic* why) {
   return Fail(why, "file ends without the end sentence");
 }
 
-std::string Describe(std::string_view line) {
-  const int type = SentenceType(line);
-  if (type != SENTENCE_XXX) return std::string(SentenceCode(type)) + " sentence";
-  return line.empty() ? "empty line" : "unknown text";
+// The sentence types that may follow the sentences of each kind read so far, and their names.
+constexpr unsigned kWaypointsDue = SentenceTypes({SENTENCE_WPL, SENTENCE_CMD});
+constexpr unsigned kWaypointsOrRoutesDue = SentenceTypes({SENTENCE_WPL, SENTENCE_RTE, SENTENCE_CMD});
+constexpr unsigned kRoutesDue = SentenceTypes({SENTENCE_RTE, SENTENCE_CMD});
+constexpr unsigned kTrackDue = SentenceTypes({SENTENCE_TRK, SENTENCE_CMD});
+
+// Keeps every sentence in the file object's lists.
+class CSentenceList : public CUnitSentenceSink {
+ public:
+  CSentenceList(std::vector<CWplSentence>& waypoints, std::vector<CRteWaypointsSentence>* routes)
+      : m_waypoints(waypoints), m_routes(routes) {}
+  void TakeWaypoint(CWplSentence& waypoint) override { m_waypoints.push_back(std::move(waypoint)); }
+  void TakeRoute(CRteWaypointsSentence& route) override { m_routes->push_back(std::move(route)); }
+
+ private:
+  std::vector<CWplSentence>& m_waypoints;
+  std::vector<CRteWaypointsSentence>* m_routes;
+};
+
+// The user points from the next line on, each handed to the sink as soon as it is read; answers as
+// CUnitFile::Read. Route sentences may follow them in a route file.
+bool ReadWaypoints(CUnitLineReader& reader, bool routeFile, std::string_view& line, CUnitSentenceSink& sink,
+                   CDiagnostic* why) {
+  if (reader.HasFailed()) return ReadFails(reader, why);
+  if (routeFile) {
+    reader.Expect(kWaypointsOrRoutesDue, "WPL, RTE or the end sentence");
+  } else {
+    reader.Expect(kWaypointsDue, "WPL or the end sentence");
+  }
+  CWplSentence waypoint;
+  bool got = reader.ReadLine(line);
+  while (got && SentenceType(line) == SENTENCE_WPL) {
+    // A line held apart is as long as a name in it, which keeps the line's room.
+    const bool parsed = reader.IsLineApart() ? waypoint.ParseTaking(reader.TakeLine(), why) : waypoint.Parse(line, why);
+    if (!parsed) return FailedAtLine(why, reader.GetLineNumber());
+    reader.ForgetLine();
+    sink.TakeWaypoint(waypoint);
+    got = reader.ReadLine(line);
+  }
+  return got || EndsWithoutEndSentence(reader, why);
+}
+
+// The route sentences from the line that stopped ReadWaypoints on: groups must run 1..total with one
+// total; a group left incomplete at the end is handed on too.
+bool ReadRoutes(CUnitLineReader& reader, std::string_view& line, CUnitSentenceSink& sink, CDiagnostic* why) {
+  std::uint32_t counter = 0;
+  std::uint32_t expectedTotal = 0;
+  bool any = false;
+  CRteWaypointsSentence route;
+  bool got = true;
+  while (got && SentenceType(line) == SENTENCE_RTE) {
+    if (!route.Parse(line, why)) return FailedAtLine(why, reader.GetLineNumber());
+    if (counter == 0) expectedTotal = route.GetTotal();
+    ++counter;
+    if (route.GetTotal() != expectedTotal || route.GetNumber() != counter) {
+      const std::string place = std::to_string(route.GetNumber()) + " of " + std::to_string(route.GetTotal());
+      if (counter == 1) return FailAtLine(why, reader.GetLineNumber(), "route sentence " + place + " begins a route");
+      return FailAtLine(why, reader.GetLineNumber(),
+                        "route sentence " + place + " follows " + std::to_string(counter - 1) + " of " +
+                            std::to_string(expectedTotal));
+    }
+    if (counter == expectedTotal) counter = 0;
+    reader.ForgetLine();
+    sink.TakeRoute(route);
+    if (!any) reader.Expect(kRoutesDue, "RTE or the end sentence");
+    any = true;
+    got = reader.ReadLine(line);
+  }
+  return got || EndsWithoutEndSentence(reader, why);
 }
 
 }  // namespace
-
-// ---- CUnitLineReader ----
-
-CUnitLineReader::CUnitLineReader(std::string_view text, std::string title)
-    : m_text(text.data()), m_end(text.size()), m_atEnd(true), m_title(std::move(title)) {}
-
-CUnitLineReader::CUnitLineReader(CByteSource& source, std::string title)
-    : m_source(&source), m_title(std::move(title)) {}
-
-bool CUnitLineReader::Fill() {
-  if (m_atEnd) return false;
-  const std::size_t kept = m_end - m_position;
-  if (m_capacity - kept < kReadBlockSize) {
-    // A line longer than a block: room for it and one more block.
-    const std::size_t capacity = std::max(2 * m_capacity, kept + kReadBlockSize);
-    auto larger = std::make_unique_for_overwrite<char[]>(capacity);
-    if (kept != 0) std::memcpy(larger.get(), m_block.get() + m_position, kept);
-    m_block = std::move(larger);
-    m_capacity = capacity;
-  } else if (kept != 0 && m_position != 0) {
-    std::memmove(m_block.get(), m_block.get() + m_position, kept);
-  }
-  m_text = m_block.get();
-  m_position = 0;
-  m_end = kept;
-  std::size_t got = 0;
-  if (!m_source->Read(m_block.get() + kept, m_capacity - kept, got, &m_error)) {
-    m_atEnd = true;
-    return false;
-  }
-  m_end += got;
-  m_atEnd = got == 0;
-  return got != 0;
-}
-
-bool CUnitLineReader::ReadLine(std::string_view& line) {
-  for (;;) {
-    const auto* lf = m_position < m_end
-                         ? static_cast<const char*>(std::memchr(m_text + m_position, '\n', m_end - m_position))
-                         : nullptr;
-    if (lf != nullptr) {
-      const auto end = static_cast<std::size_t>(lf - m_text);
-      line = std::string_view(m_text + m_position, end - m_position);
-      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-      m_position = end + 1;
-      break;
-    }
-    if (!Fill()) {
-      if (HasFailed() || m_position >= m_end) return false;
-      line = std::string_view(m_text + m_position, m_end - m_position);
-      m_position = m_end;
-      break;
-    }
-  }
-  ++m_lineNumber;
-  return true;
-}
 
 // ---- CUnitFile ----
 
@@ -122,15 +128,8 @@ bool CUnitFile::Write(std::string&, CLocalTimeCache*, CUnitTextSink*) const { re
 void CUnitWaypointFile::Clear() { m_waypoints.clear(); }
 
 bool CUnitWaypointFile::Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why) {
-  if (!CUnitFile::Read(reader, line, why)) return false;
-  bool got = reader.ReadLine(line);
-  while (got && SentenceType(line) == SENTENCE_WPL) {
-    CWplSentence waypoint;
-    if (!waypoint.Parse(line, why)) return FailedAtLine(why, reader.GetLineNumber());
-    m_waypoints.push_back(std::move(waypoint));
-    got = reader.ReadLine(line);
-  }
-  return got || EndsWithoutEndSentence(reader, why);
+  CSentenceList list(m_waypoints, nullptr);
+  return ReadWaypoints(reader, false, line, list, why);
 }
 
 bool CUnitWaypointFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSink* sink) const {
@@ -142,8 +141,6 @@ bool CUnitWaypointFile::Write(std::string& out, CLocalTimeCache* times, CUnitTex
   return true;
 }
 
-std::string CUnitWaypointFile::DueSentences() const { return "WPL or the end sentence"; }
-
 bool CUnitWaypointFile::IsWaypointInRoute(std::string_view) const { return false; }
 
 // ---- CUnitRouteFile ----
@@ -154,27 +151,8 @@ void CUnitRouteFile::Clear() {
 }
 
 bool CUnitRouteFile::Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why) {
-  if (!CUnitWaypointFile::Read(reader, line, why)) return false;
-  std::uint32_t counter = 0;
-  std::uint32_t expectedTotal = 0;
-  bool got = true;
-  while (got && SentenceType(line) == SENTENCE_RTE) {
-    CRteWaypointsSentence route;
-    if (!route.Parse(line, why)) return FailedAtLine(why, reader.GetLineNumber());
-    if (counter == 0) expectedTotal = route.GetTotal();
-    ++counter;
-    if (route.GetTotal() != expectedTotal || route.GetNumber() != counter) {
-      const std::string place = std::to_string(route.GetNumber()) + " of " + std::to_string(route.GetTotal());
-      if (counter == 1) return FailAtLine(why, reader.GetLineNumber(), "route sentence " + place + " begins a route");
-      return FailAtLine(why, reader.GetLineNumber(),
-                        "route sentence " + place + " follows " + std::to_string(counter - 1) + " of " +
-                            std::to_string(expectedTotal));
-    }
-    if (counter == expectedTotal) counter = 0;
-    m_routes.push_back(std::move(route));
-    got = reader.ReadLine(line);
-  }
-  return got || EndsWithoutEndSentence(reader, why);
+  CSentenceList list(WaypointList(), &m_routes);
+  return ReadWaypoints(reader, true, line, list, why) && ReadRoutes(reader, line, list, why);
 }
 
 bool CUnitRouteFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSink* sink) const {
@@ -185,10 +163,6 @@ bool CUnitRouteFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSi
     if (!HandOn(out, sink)) return false;
   }
   return true;
-}
-
-std::string CUnitRouteFile::DueSentences() const {
-  return m_routes.empty() ? "WPL, RTE or the end sentence" : "RTE or the end sentence";
 }
 
 bool CUnitRouteFile::IsWaypointInRoute(std::string_view name) const {
@@ -231,6 +205,7 @@ class CPointList : public CTrackPointSink {
 // as CUnitFile::Read.
 bool ReadTrackPoints(CUnitLineReader& reader, std::string_view& line, CTrackPointSink& sink, CDiagnostic* why) {
   if (reader.HasFailed()) return ReadFails(reader, why);
+  reader.Expect(kTrackDue, "TRK or the end sentence");
   const std::string defaultName = DefaultTrackName(reader.GetTitle());
   CLocalTimeCache times;
   CTrkSentence point;
@@ -238,6 +213,7 @@ bool ReadTrackPoints(CUnitLineReader& reader, std::string_view& line, CTrackPoin
   while (got && SentenceType(line) == SENTENCE_TRK) {
     if (!point.ParseWithCache(line, why, &times)) return FailedAtLine(why, reader.GetLineNumber());
     point.FillName(defaultName);
+    reader.ForgetLine();
     sink.Take(point);
     got = reader.ReadLine(line);
   }
@@ -245,10 +221,10 @@ bool ReadTrackPoints(CUnitLineReader& reader, std::string_view& line, CTrackPoin
 }
 
 // After the sentences of the file's kind: the end sentence, then nothing, not even an empty line.
-bool ReadEnd(CUnitLineReader& reader, std::string_view line, const std::string& dueSentences, CDiagnostic* why) {
-  if (SentenceType(line) != SENTENCE_CMD)
-    return FailAtLine(why, reader.GetLineNumber(), Describe(line) + " where " + dueSentences + " is due");
+bool ReadEnd(CUnitLineReader& reader, std::string_view line, CDiagnostic* why) {
+  if (SentenceType(line) != SENTENCE_CMD) return reader.Misplaced(line, why);
   if (!CCmdEndSentence().Parse(line, why)) return FailedAtLine(why, reader.GetLineNumber());
+  reader.Expect(0, {});
   if (reader.ReadLine(line)) return FailAtLine(why, reader.GetLineNumber(), "text after the end sentence");
   return !reader.HasFailed() || ReadFails(reader, why);
 }
@@ -269,8 +245,6 @@ bool CUnitTrackFile::Write(std::string& out, CLocalTimeCache* times, CUnitTextSi
   return true;
 }
 
-std::string CUnitTrackFile::DueSentences() const { return "TRK or the end sentence"; }
-
 // ---- CUnitFileWriter ----
 
 CUnitFileWriter::CUnitFileWriter(CAtomicFile& file, CDiagnostic* why) : m_file(file), m_why(why) {
@@ -280,6 +254,12 @@ CUnitFileWriter::CUnitFileWriter(CAtomicFile& file, CDiagnostic* why) : m_file(f
 bool CUnitFileWriter::Add(const CSentence& sentence) {
   if (m_failed) return false;
   sentence.AppendLine(m_text, kLineEnd, &m_times);
+  return HandOn(m_text, this);
+}
+
+bool CUnitFileWriter::AddLine(std::string_view line) {
+  if (m_failed) return false;
+  m_text.append(line);
   return HandOn(m_text, this);
 }
 
@@ -319,7 +299,7 @@ bool ReadUnitFile(CUnitLineReader& reader, CUnitFile& file, CDiagnostic* why) {
   // Running out of memory on a huge file refuses that file like any other fault, instead of a crash.
   try {
     std::string_view line;
-    return file.Read(reader, line, why) && ReadEnd(reader, line, file.DueSentences(), why);
+    return file.Read(reader, line, why) && ReadEnd(reader, line, why);
   } catch (const std::bad_alloc&) {
     return Fail(why, "not enough memory to read the file");
   }
@@ -347,7 +327,18 @@ bool ReadUnitFile(const std::string& path, CUnitFile& file, CDiagnostic* why) {
 bool ReadTrackLog(CUnitLineReader& reader, CTrackPointSink& sink, CDiagnostic* why) {
   try {
     std::string_view line;
-    return ReadTrackPoints(reader, line, sink, why) && ReadEnd(reader, line, CUnitTrackFile().DueSentences(), why);
+    return ReadTrackPoints(reader, line, sink, why) && ReadEnd(reader, line, why);
+  } catch (const std::bad_alloc&) {
+    return Fail(why, "not enough memory to read the file");
+  }
+}
+
+bool ReadWaypointFile(CUnitLineReader& reader, bool routes, CUnitSentenceSink& sink, CDiagnostic* why) {
+  try {
+    std::string_view line;
+    if (!ReadWaypoints(reader, routes, line, sink, why) || (routes && !ReadRoutes(reader, line, sink, why)))
+      return false;
+    return ReadEnd(reader, line, why);
   } catch (const std::bad_alloc&) {
     return Fail(why, "not enough memory to read the file");
   }

@@ -14,46 +14,9 @@
 #include "formats/diagnostic.h"
 #include "formats/input_file.h"
 #include "formats/sentences.h"
+#include "formats/unit_line_reader.h"
 
 class CAtomicFile;
-
-// Hands out the lines of one file, either held by the caller or read from a source in blocks (a
-// long file is never held whole). A line ends at LF; a CR just before the LF is dropped, and the
-// last line may lack a line end.
-class CUnitLineReader {
- public:
-  // Reads lines of text that the caller keeps alive; title is the file's name without folder and
-  // extension (track logs take their default track name from it).
-  explicit CUnitLineReader(std::string_view text, std::string title = {});
-  // Reads the source a block at a time.
-  explicit CUnitLineReader(CByteSource& source, std::string title = {});
-  CUnitLineReader(const CUnitLineReader&) = delete;
-  CUnitLineReader& operator=(const CUnitLineReader&) = delete;
-
-  // Answers false at the end of the text or when the source failed (HasFailed). A line read from a
-  // source stays valid until the next call.
-  bool ReadLine(std::string_view& line);
-  // 1-based number of the line last read.
-  std::uint64_t GetLineNumber() const { return m_lineNumber; }
-  const std::string& GetTitle() const { return m_title; }
-  bool HasFailed() const { return m_error.HasReason(); }
-  const CDiagnostic& GetError() const { return m_error; }
-
- private:
-  // Moves the unread rest to the front and reads behind it; false at the end or on an error.
-  bool Fill();
-
-  CByteSource* m_source = nullptr;
-  std::unique_ptr<char[]> m_block;
-  std::size_t m_capacity = 0;
-  const char* m_text = nullptr;  // the caller's text, or m_block
-  std::size_t m_position = 0;
-  std::size_t m_end = 0;
-  bool m_atEnd = false;
-  std::uint64_t m_lineNumber = 0;
-  std::string m_title;
-  CDiagnostic m_error;
-};
 
 // Takes a unit file's text piece by piece, so that a long file never sits in memory whole.
 class CUnitTextSink {
@@ -75,8 +38,6 @@ class CUnitFile {
   // to parse also answers false, with its reason in why.
   virtual bool Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why = nullptr);
   virtual bool Write(std::string& out, CLocalTimeCache* times = nullptr, CUnitTextSink* sink = nullptr) const;
-  // The sentences that may stand where Read stopped, for a reason ("WPL or the end sentence").
-  virtual std::string DueSentences() const = 0;
 };
 
 // A .upt file: user points.
@@ -85,7 +46,6 @@ class CUnitWaypointFile : public CUnitFile {
   void Clear() override;
   bool Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why = nullptr) override;
   bool Write(std::string& out, CLocalTimeCache* times = nullptr, CUnitTextSink* sink = nullptr) const override;
-  std::string DueSentences() const override;
   // A point file has no routes, so no point is in one.
   virtual bool IsWaypointInRoute(std::string_view name) const;
 
@@ -96,6 +56,9 @@ class CUnitWaypointFile : public CUnitFile {
   void AddWaypoint(CWplSentence&& waypoint) { m_waypoints.push_back(std::move(waypoint)); }
   void ClearWaypoints() { m_waypoints.clear(); }
   void ReserveWaypoints(std::size_t count) { m_waypoints.reserve(count); }
+
+ protected:
+  std::vector<CWplSentence>& WaypointList() { return m_waypoints; }
 
  private:
   std::vector<CWplSentence> m_waypoints;
@@ -108,7 +71,6 @@ class CUnitRouteFile : public CUnitWaypointFile {
   // Route groups must run 1..total with one total; a group left incomplete at the end is kept.
   bool Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why = nullptr) override;
   bool Write(std::string& out, CLocalTimeCache* times = nullptr, CUnitTextSink* sink = nullptr) const override;
-  std::string DueSentences() const override;
   // True when an entry of any route has exactly this name (case-sensitive).
   bool IsWaypointInRoute(std::string_view name) const override;
   // The first point with exactly this name and its index; false and index -1 when there is none.
@@ -133,7 +95,6 @@ class CUnitTrackFile : public CUnitFile {
   // Points without a name take the reader's title, cut to 8 bytes.
   bool Read(CUnitLineReader& reader, std::string_view& line, CDiagnostic* why = nullptr) override;
   bool Write(std::string& out, CLocalTimeCache* times = nullptr, CUnitTextSink* sink = nullptr) const override;
-  std::string DueSentences() const override;
 
   std::size_t GetPointCount() const { return m_points.size(); }
   const CTrkSentence& GetPoint(std::size_t index) const { return m_points.at(index); }
@@ -155,6 +116,17 @@ class CTrackPointSink {
   virtual void Take(CTrkSentence& point) = 0;
 };
 
+// Receives the sentences of a point or route file one by one as they are read, in file order; it
+// may take their values (the reader reuses the objects).
+class CUnitSentenceSink {
+ public:
+  virtual ~CUnitSentenceSink() = default;
+  virtual void TakeWaypoint(CWplSentence& waypoint) = 0;
+  // Route sentences come in groups already checked to run 1..total; a group left incomplete at the
+  // end of the route sentences comes too.
+  virtual void TakeRoute(CRteWaypointsSentence& route) = 0;
+};
+
 // The name of a file without folder ('/' or '\') and without its extension.
 std::string UnitFileTitle(std::string_view path);
 // The name of a log's points that have none: 8 bytes of its title, not cutting a UTF-8 character.
@@ -170,6 +142,10 @@ bool ReadUnitFile(const std::string& path, CUnitFile& file, CDiagnostic* why = n
 // never held. On failure the points before the bad line have been handed on.
 bool ReadTrackLog(CUnitLineReader& reader, CTrackPointSink& sink, CDiagnostic* why = nullptr);
 
+// A whole point file (or, with `routes`, route file) by the same rules, each sentence handed on as
+// soon as it is read.
+bool ReadWaypointFile(CUnitLineReader& reader, bool routes, CUnitSentenceSink& sink, CDiagnostic* why = nullptr);
+
 // Writes a unit file through a safe-write file as its sentences come, a chunk at a time, so that a
 // long file is never held whole: each sentence with Add (or a whole file object through
 // CUnitFile::Write with Text, Times and the writer as its sink), then Finish adds the end sentence.
@@ -179,6 +155,8 @@ class CUnitFileWriter : public CUnitTextSink {
   CUnitFileWriter(CAtomicFile& file, CDiagnostic* why);
   // False once a write failed (with its reason in why); nothing more is written then.
   bool Add(const CSentence& sentence);
+  // A line made by a sentence's AppendLine, with its line end.
+  bool AddLine(std::string_view line);
   bool Finish();
   bool Take(const std::string& text) override;
   std::string& Text() { return m_text; }

@@ -206,7 +206,7 @@ void CVexlornArchive::RefuseValue(const std::string& rule) {
   m_failed = true;
 }
 
-void CVexlornArchive::WriteString(const std::string& value) {
+void CVexlornArchive::WriteString(std::string_view value) {
   const std::size_t length = value.size();
   if (length > std::numeric_limits<std::uint32_t>::max()) {
     RefuseValue("a string of " + std::to_string(length) + " bytes is too long for the file");

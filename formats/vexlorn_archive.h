@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "formats/diagnostic.h"
@@ -63,7 +64,7 @@ class CVexlornArchive {
   void WriteFloat(float value) { WriteLE(value); }
   void WriteDouble(double value) { WriteLE(value); }
   void WriteText(const char* text, std::size_t size) { WriteRaw(text, size); }
-  void WriteString(const std::string& value);
+  void WriteString(std::string_view value);
   void WriteCount(std::size_t count, const char* elementName);
   // A value the file cannot hold: the store fails with this rule (the first one stays).
   void RefuseValue(const std::string& rule);

@@ -1,6 +1,6 @@
 // Fuzz target: the file conversions that stream, against the same conversions done on whole
 // documents in memory. The first byte picks the kind of the rest as the conversion target does
-// ('0' .wpt, '1' .trk, '4' .log, '5' .gpx, any byte modulo 6; '2' and '3' stream nothing). The rest
+// ('0' .wpt, '1' .trk, '2' .upt, '3' .rte, '4' .log, '5' .gpx, any byte modulo 6). The rest
 // is written to a file and converted both ways: both must accept or refuse alike, for the same
 // reason at the same step, and write the same bytes; a refusal leaves no target and no temporary
 // file behind.
@@ -119,6 +119,24 @@ void LogToDesktop(const std::string& source) {
   Compare(ConvertTrackLogToDesktop(source, target), expected, target);
 }
 
+void PointsToDesktop(const std::string& source, bool routes) {
+  CDiagnostic why;
+  SExpected expected;
+  CUnitRouteFile routeFile;
+  CUnitWaypointFile pointFile;
+  CVexlornFileWpt doc;
+  if (!(routes ? ReadUnitFile(source, routeFile, &why) : ReadUnitFile(source, pointFile, &why))) {
+    expected = SExpected::Refused(EConversionStep::Load, why);
+  } else if (!(routes ? ConvertRoutesToDesktop(routeFile, doc, &why)
+                      : ConvertWaypointsToDesktop(pointFile, doc, &why))) {
+    expected = SExpected::Refused(EConversionStep::Convert, why);
+  } else {
+    expected = DesktopBytes(doc);
+  }
+  const std::string target = (Folder() / "walk.wpt").string();
+  Compare(ConvertPointFileToDesktop(source, target, routes), expected, target);
+}
+
 void WaypointsToUnit(const std::string& source) {
   const std::vector<SUnitTarget> targets = {{(Folder() / "walk.upt").string(), false},
                                             {(Folder() / "walk.rte").string(), true}};
@@ -179,14 +197,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 1:
       TrackToUnit(Write("walk.trk", text));
       break;
+    case 2:
+      PointsToDesktop(Write("walk.upt", text), false);
+      break;
+    case 3:
+      PointsToDesktop(Write("walk.rte", text), true);
+      break;
     case 4:
       LogToDesktop(Write("walk.log", text));
       break;
     case 5:
       GpxFile(Write("walk.gpx", text), text);
       break;
-    default:
-      return 0;
   }
   // No temporary file stayed; the folder is emptied for the next input.
   std::vector<fs::path> files(fs::directory_iterator(Folder()), fs::directory_iterator{});

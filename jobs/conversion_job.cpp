@@ -7,8 +7,6 @@
 #include "formats/ascii_case.h"
 #include "formats/file_conversion.h"
 #include "formats/file_kinds.h"
-#include "formats/vexlorn_file.h"
-#include "jobs/file_codecs.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
 #include "storage/staging_folder.h"
@@ -170,16 +168,9 @@ bool ConvertFileToDesktop(const std::string& source, const std::string& target, 
         IDS_ERROR_LOADING, source,
         "\"" + ExtensionText(source) + "\" is not a unit file kind (" + ListKinds(KindsOnSide(EFileSide::kUnit)) + ")");
   }
-  // A track log streams into its .trk file point by point; user points and routes are small and go
-  // through their records whole.
-  if (Holds(*kind, kHoldsTrack)) return ReportOutcome(ConvertTrackLogToDesktop(source, target), source, target, report);
-  SGpxDocument doc;
-  {
-    CCodePage names;  // never asked: unit files keep their names' bytes as the desktop's files do
-    if (!ReportOutcome(FileCodecOf(*kind).read(source, doc, names), source, target, report)) return false;
-  }
-  CDiagnostic why;
-  if (!SaveVexlornFile(target, doc.points, &why))
-    return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, why.Reason());
-  return true;
+  // Each unit file streams into its desktop file, sentence by sentence.
+  const SConversionOutcome outcome = Holds(*kind, kHoldsTrack)
+                                         ? ConvertTrackLogToDesktop(source, target)
+                                         : ConvertPointFileToDesktop(source, target, Holds(*kind, kHoldsRoutes));
+  return ReportOutcome(outcome, source, target, report);
 }

@@ -86,6 +86,12 @@ std::string RenamedLog(const std::string& text, std::size_t points, const std::s
   return renamed;
 }
 
+std::string WithChecksum(const std::string& body) {
+  char sum[8];
+  std::snprintf(sum, sizeof sum, "*%02X", Checksum(body));
+  return "$" + body + sum + "\r\n";
+}
+
 TEST_F(FileConversionTest, StreamedFilesAreThoseOfTheDocuments) {
   constexpr std::size_t kNodes = 12000;  // some 350 KB of .trk and 850 KB of .log
   const CVexlornFileTrk track = LongTrack(kNodes, "WALK");
@@ -134,10 +140,124 @@ TEST_F(FileConversionTest, StreamedFilesAreThoseOfTheDocuments) {
   EXPECT_EQ(FileCount(), 9u);
 }
 
-std::string WithChecksum(const std::string& body) {
-  char sum[8];
-  std::snprintf(sum, sizeof sum, "*%02X", Checksum(body));
-  return "$" + body + sum + "\r\n";
+// Lines of a point or route file, made by the sentences' own writer.
+std::string WaypointLine(const std::string& name, std::size_t i) {
+  CWplSentence waypoint;
+  CPosition position;
+  position.SetLatitude(-(4500.0 + static_cast<double>(i % 4000) / 7));
+  position.SetLongitude(600.0 + static_cast<double>(i % 3000) / 3);
+  position.SetAltitude(static_cast<double>(i % 2500));
+  position.SetAltitudeUnit(i % 2 == 0 ? "M" : "F");
+  waypoint.SetPosition(position);
+  waypoint.SetName(name);
+  waypoint.SetComment(i % 3 == 0 ? "" : "comment " + std::to_string(i));
+  waypoint.SetIcon(SymbolToIcon(static_cast<std::uint8_t>(i % 42)));
+  std::string line;
+  waypoint.AppendLine(line, "\r\n");
+  return line;
+}
+
+// One sentence of a route group: `place` of `total`, with the names as entries.
+std::string RouteLine(const std::string& route, std::uint32_t place, std::uint32_t total,
+                      const std::vector<std::string>& names) {
+  CRteWaypointsSentence sentence;
+  sentence.SetTotal(total);
+  sentence.SetNumber(place);
+  sentence.SetRouteNumber(static_cast<std::int32_t>(route.size()));
+  sentence.SetRouteName(route);
+  for (const std::string& name : names) {
+    CRouteEntry entry;
+    entry.SetName(name);
+    entry.SetIcon(SymbolToIcon(static_cast<std::uint8_t>(name.size() * 5 % 42)));
+    sentence.AddEntry(entry);
+  }
+  std::string line;
+  sentence.AppendLine(line, "\r\n");
+  return line;
+}
+
+// A whole route, two entries to a sentence.
+std::string RouteLines(const std::string& route, const std::vector<std::string>& names) {
+  const auto total = static_cast<std::uint32_t>(std::max<std::size_t>(1, (names.size() + 1) / 2));
+  std::string lines;
+  for (std::uint32_t place = 1; place <= total; ++place) {
+    const auto first = names.begin() + std::min<std::ptrdiff_t>(2 * (place - 1), std::ssize(names));
+    lines += RouteLine(route, place, total,
+                       std::vector<std::string>(first, first + std::min<std::ptrdiff_t>(2, names.end() - first)));
+  }
+  return lines;
+}
+
+const std::string kEndLine = WithChecksum("PTVLCMD,END");
+
+// The desktop file that reading the whole unit file and converting its document gives.
+std::string WholeDocumentBytes(const std::string& path, bool routes) {
+  CUnitRouteFile routeFile;
+  CUnitWaypointFile pointFile;
+  CVexlornFileWpt document;
+  CDiagnostic why;
+  const bool converted =
+      routes ? ReadUnitFile(path, routeFile, &why) && ConvertRoutesToDesktop(routeFile, document, &why)
+             : ReadUnitFile(path, pointFile, &why) && ConvertWaypointsToDesktop(pointFile, document, &why);
+  std::vector<std::uint8_t> bytes;
+  EXPECT_TRUE(converted && SaveVexlornBytes(document, bytes)) << why.Reason();
+  return std::string(bytes.begin(), bytes.end());
+}
+
+TEST_F(FileConversionTest, StreamedPointFilesAreThoseOfTheDocuments) {
+  std::string places, manyRoutes, longRoute;
+  // Some 15,000 points and routes hopping among them (several partitions, and regions of the desktop
+  // file); then one route of 40,000 points, more than a route's points kept in memory.
+  for (std::size_t i = 0; i < 15000; ++i) places += WaypointLine("P" + std::to_string(i * 7919 % 30011), i);
+  for (std::size_t r = 0; r < 2000; ++r) {
+    std::vector<std::string> names;
+    for (std::size_t j = 0; j < 1 + r % 25; ++j)
+      names.push_back("P" + std::to_string((r * 131 + j * 977) % 15000 * 7919 % 30011));
+    manyRoutes += RouteLines("R" + std::to_string(r), names);
+  }
+  std::vector<std::string> all;
+  for (std::size_t i = 0; i < 40000; ++i) all.push_back("P" + std::to_string(i % 15000 * 7919 % 30011));
+  longRoute = RouteLines("ALL THE WAY", all);
+
+  const std::string a = WaypointLine("A", 1), b = WaypointLine("B", 2), c = WaypointLine("C", 3);
+  const std::string again = WaypointLine("A", 4);
+  const struct {
+    const char* what;
+    std::string name;  // its extension picks the file kind
+    std::string text;
+  } cases[] = {
+      {"golden", "walk.rte", ReadBytes(FixturePath("walk.rte"))},
+      {"golden", "walk.upt", ReadBytes(FixturePath("walk.upt"))},
+      {"golden", "loop.rte", ReadBytes(FixturePath("loop.rte"))},
+      {"golden", "weekend.rte", ReadBytes(FixturePath("weekend~unit.rte"))},
+      {"golden", "extra.upt", ReadBytes(FixturePath("extra.upt"))},
+      {"no sentences", "none.rte", kEndLine},
+      {"points only", "points.rte", a + b + kEndLine},
+      {"shared and repeated names", "shared.rte",
+       a + b + again + c + RouteLines("ONE", {"A", "B"}) + RouteLines("TWO", {"B", "A", "C", "A"}) + kEndLine},
+      {"a route without points", "empty.rte", a + RouteLines("NONE", {}) + RouteLines("ONE", {"A"}) + kEndLine},
+      // The sentence that closes a group names its route, whatever the ones before said.
+      {"renamed longer", "longer.rte",
+       a + b + RouteLine("SHORT", 1, 2, {"A", "B"}) + RouteLine("A MUCH LONGER NAME", 2, 2, {"A"}) + kEndLine},
+      {"renamed shorter", "shorter.rte",
+       a + b + RouteLine("A MUCH LONGER NAME", 1, 2, {"B"}) + RouteLine("S", 2, 2, {"A"}) + kEndLine},
+      // A group without its last sentence is left out, but its points still put waypoints in a route.
+      {"unfinished last route", "unfinished.rte",
+       a + b + c + RouteLines("ONE", {"A"}) + RouteLine("CUT", 1, 3, {"C", "B"}) + kEndLine},
+      {"many points and routes", "places.rte", places + manyRoutes + kEndLine},
+      {"many points", "places.upt", places + kEndLine},
+      {"one long route", "long.rte", places + longRoute + kEndLine},
+  };
+  for (const auto& c : cases) {
+    WriteBytes(PathOf(c.name), c.text);
+    const bool routes = c.name.back() == 'e';
+    const std::string expected = WholeDocumentBytes(PathOf(c.name), routes);
+    const SConversionOutcome outcome = ConvertPointFileToDesktop(PathOf(c.name), PathOf("out.wpt"), routes);
+    ASSERT_TRUE(outcome.done) << c.what << ": " << outcome.why.Reason();
+    EXPECT_TRUE(SameBytes(expected, ReadBytes(PathOf("out.wpt")))) << c.what;
+    fs::remove(PathOf(c.name));
+    EXPECT_EQ(FileCount(), 1u) << c.what;
+  }
 }
 
 // A fault of loading anywhere in the file wins over one of converting before it, as when the whole
@@ -146,6 +266,8 @@ TEST_F(FileConversionTest, RefusalsKeepTheirStepAndPlace) {
   const std::string good = WithChecksum("PTVLTRK,4830.000,N,00215.000,E,0035,M,101530.25,A,T,061204");
   const std::string late = WithChecksum("PTVLTRK,4830.000,N,00215.000,E,0035,M,101530.25,A,T,061240");  // 2040
   const std::string end = WithChecksum("PTVLCMD,END");
+  const std::string home = WaypointLine("HOME", 1), lake = WaypointLine("LAKE", 2);
+  const std::string nowhere = WithChecksum("PTVLWPL,inf,N,00215.000,E,0035,M,NOWHERE,,a");
   CVexlornFileTrk nan = LongTrack(3, "N");
   std::vector<SVexlornTnodBlock> nodes(nan.GetNodes().begin(), nan.GetNodes().end());
   nodes[1].SetLatitude(std::nan(""));
@@ -175,13 +297,29 @@ TEST_F(FileConversionTest, RefusalsKeepTheirStepAndPlace) {
        "text after the end sentence"},
       {"convert only", "d.trk", nanBytes, EConversionStep::Convert, 0, "track point 2: latitude nan cannot be written"},
       {"load after convert", "e.trk", badHundredths, EConversionStep::Load, 0, "hundredths 100 out of range"},
+      // The first point in the file that names no waypoint, under the name of its own sentence.
+      {"convert only", "f.rte",
+       home + lake + RouteLines("WALK", {"HOME", "LAKE"}) + RouteLine("BACK", 1, 2, {"LAKE", "MOON"}) +
+           RouteLine("HOME AGAIN", 2, 2, {"MARS"}) + end,
+       EConversionStep::Convert, 0, "route BACK: waypoint MOON is not in the file"},
+      {"unfinished route", "g.rte", home + RouteLine("CUT", 1, 2, {"HOME", "MOON"}) + end, EConversionStep::Convert, 0,
+       "route CUT: waypoint MOON is not in the file"},
+      {"load after convert", "h.rte", home + RouteLines("WALK", {"MOON"}) + home + end, EConversionStep::Load, 3,
+       "WPL sentence where RTE or the end sentence is due"},
+      {"a waypoint before a route", "i.rte", home + nowhere + RouteLines("WALK", {"MOON"}) + end,
+       EConversionStep::Convert, 0, "waypoint 2: latitude -inf is not a position"},
+      {"convert only", "j.upt", home + nowhere + end, EConversionStep::Convert, 0,
+       "waypoint 2: latitude -inf is not a position"},
+      {"no end", "k.upt", home + lake, EConversionStep::Load, 0, "file ends without the end sentence"},
   };
   for (const SCase& c : cases) {
     WriteBytes(PathOf(c.source), c.bytes);
     WriteBytes(PathOf("kept"), "the user's former file");
-    const bool fromLog = c.source.back() == 'g';
-    const SConversionOutcome outcome = fromLog ? ConvertTrackLogToDesktop(PathOf(c.source), PathOf("kept"))
-                                               : ConvertTrackFileToUnit(PathOf(c.source), PathOf("kept"));
+    const std::string extension = fs::path(c.source).extension().string();
+    const SConversionOutcome outcome =
+        extension == ".log"   ? ConvertTrackLogToDesktop(PathOf(c.source), PathOf("kept"))
+        : extension == ".trk" ? ConvertTrackFileToUnit(PathOf(c.source), PathOf("kept"))
+                              : ConvertPointFileToDesktop(PathOf(c.source), PathOf("kept"), extension == ".rte");
     EXPECT_FALSE(outcome.done) << c.what << " " << c.source;
     EXPECT_EQ(outcome.step, c.step) << c.what << " " << c.source;
     EXPECT_EQ(outcome.why.Line(), c.line) << c.what << " " << c.source;
@@ -190,6 +328,14 @@ TEST_F(FileConversionTest, RefusalsKeepTheirStepAndPlace) {
     fs::remove(PathOf(c.source));
     EXPECT_EQ(FileCount(), 1u) << c.what;
   }
+
+  // A point or route file into a target that cannot be written: a fault of its source still comes
+  // first, as converting the whole file before writing it would find it.
+  fs::create_directories(PathOf("folder.wpt"));
+  WriteBytes(PathOf("good.rte"), home + RouteLines("WALK", {"HOME"}) + end);
+  WriteBytes(PathOf("bad.rte"), home + RouteLines("WALK", {"MOON"}) + end);
+  EXPECT_EQ(ConvertPointFileToDesktop(PathOf("good.rte"), PathOf("folder.wpt"), true).step, EConversionStep::Write);
+  EXPECT_EQ(ConvertPointFileToDesktop(PathOf("bad.rte"), PathOf("folder.wpt"), true).step, EConversionStep::Convert);
 
   // One source for two targets: a target that cannot be written fails alone, after its source was
   // found good; a source that cannot be loaded fails both.
@@ -226,22 +372,40 @@ class CTrickle : public CByteSource {
 };
 
 TEST(LineReader, LinesCutAnywhereReadAsAWholeText) {
-  for (const char* name : {"walk.rte", "MORNINGWALK.log", "extra.upt"}) {
-    const std::string text = ReadBytes(FixturePath(name));
+  // The golden files, and lines longer than the reader's blocks between short ones: from a file these
+  // are read again into room of their own.
+  const std::string longLines = WaypointLine("A", 1) + WaypointLine(std::string(600 * 1024, 'N'), 2) +
+                                WaypointLine("B", 3) + WaypointLine(std::string(300 * 1024, 'M'), 4) + kEndLine;
+  CTempFolder temp;
+  for (const std::string name : {"walk.rte", "MORNINGWALK.log", "extra.upt", "long lines"}) {
+    const std::string text = name == "long lines" ? longLines : ReadBytes(FixturePath(name));
     for (const std::string& variant : {text, text.substr(0, text.size() - 2), text + "\n"}) {
       CUnitLineReader whole(variant);
       CTrickle trickle(variant);
       CUnitLineReader blocks(trickle);
-      std::string_view a, b;
+      CInputFile input;
+      ASSERT_TRUE(input.Open(temp.File("lines", variant)));
+      CUnitLineReader file(input);
+      std::string_view a, b, c;
       bool more = true;
       while (more) {
         more = whole.ReadLine(a);
         ASSERT_EQ(blocks.ReadLine(b), more) << name;
+        ASSERT_EQ(file.ReadLine(c), more) << name;
         if (more) {
           ASSERT_EQ(a, b) << name << " line " << whole.GetLineNumber();
+          ASSERT_EQ(a, c) << name << " line " << whole.GetLineNumber();
+          // A line of more than two blocks always is apart, one of less than a block never.
+          if (a.size() >= 512 * 1024 || a.size() <= 256 * 1024) {
+            EXPECT_EQ(file.IsLineApart(), a.size() >= 512 * 1024) << name << " line " << whole.GetLineNumber();
+          }
+          if (file.IsLineApart()) {
+            EXPECT_EQ(file.TakeLine(), a);
+          }
         }
       }
       EXPECT_EQ(blocks.GetLineNumber(), whole.GetLineNumber());
+      EXPECT_EQ(file.GetLineNumber(), whole.GetLineNumber());
     }
   }
 }

@@ -197,9 +197,11 @@ TEST(SentenceFields, TextsAndIcons) {
   waypoint.SetComment("x,,y");
   EXPECT_EQ(waypoint.GetName(), "A.B");
   EXPECT_EQ(waypoint.GetComment(), "x..y");
-  // A line break inside a text would split the line and leave an unreadable file.
+  // A line break or a NUL byte inside a text would leave a line that does not read back.
   waypoint.SetName("two\r\nlines");
   EXPECT_EQ(waypoint.GetName(), "two  lines");
+  waypoint.SetComment(std::string("N\0L", 3));
+  EXPECT_EQ(waypoint.GetComment(), "N L");
   CTrkSentence point;
   point.SetName("M,1");
   EXPECT_EQ(point.GetName(), "M.1");

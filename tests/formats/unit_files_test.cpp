@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -179,7 +180,7 @@ TEST_F(UnitFilesTest, TrackPointsWithoutNameTakeTheFileTitle) {
   EXPECT_EQ(reason.Reason(), "line 2: track time '241530.25' is out of range");
   EXPECT_EQ(track.GetPointCount(), 1u);
   EXPECT_FALSE(ReadUnitText(Lines({Track("A"), kHome, kEnd}), "t", track, &reason));
-  EXPECT_EQ(reason.Reason(), "line 2: WPL sentence where TRK or the end sentence is due");
+  EXPECT_EQ(reason.Reason(), "line 2, column 6: WPL sentence where TRK or the end sentence is due");
 }
 
 TEST_F(UnitFilesTest, WaypointLookupsInRoutes) {
@@ -256,21 +257,41 @@ TEST_F(UnitFilesTest, FifoIsRefusedWithoutWaiting) {
       << "-1: the read did not return, 1: the FIFO was not refused as not regular";
 }
 
-// Running out of memory on a huge file (here: a sparse 1 GB file under an address space limit in a
-// child) refuses the file with a reason instead of a crash.
+// Bytes without end: a sentence begun and never ended.
+class CEndlessSentence : public std::streambuf {
+ public:
+  CEndlessSentence() {
+    std::memset(m_block, 'x', sizeof m_block);
+    std::memcpy(m_block, "$PTVLTRK,", 9);
+  }
+
+ protected:
+  int_type underflow() override {
+    if (m_begun) std::memset(m_block, 'x', 9);
+    m_begun = true;
+    setg(m_block, m_block, m_block + sizeof m_block);
+    return traits_type::to_int_type(*gptr());
+  }
+
+ private:
+  char m_block[64 * 1024];
+  bool m_begun = false;
+};
+
+// Running out of memory on a line that can be a sentence (here: one without end, under an address
+// space limit in a child) refuses the file with a reason instead of a crash.
 TEST_F(UnitFilesTest, ReadWithoutMemoryFailsWithAReason) {
 #ifdef __SANITIZE_ADDRESS__
   GTEST_SKIP() << "the sanitizer's allocator does not survive an address space limit";
 #endif
-  const std::string path = PathOf("huge.log");
-  Put("huge.log", "");
-  fs::resize_file(path, std::uintmax_t{1} << 30);
   EXPECT_EQ(ExitStatusInChild([&] {
               if (!LimitAddressSpace(64 << 20)) return 3;
+              CEndlessSentence endless;
+              std::istream in(&endless);
               CUnitTrackFile track;
               CDiagnostic why;
               try {
-                const bool read = ReadUnitFile(path, track, &why);
+                const bool read = ReadUnitStream(in, "t", track, &why);
                 return read ? 1 : (why.Reason().find("not enough memory") != std::string::npos ? 0 : 2);
               } catch (...) {
                 return 4;
@@ -278,6 +299,68 @@ TEST_F(UnitFilesTest, ReadWithoutMemoryFailsWithAReason) {
             }),
             0)
       << "-1: the read crashed, 1: it succeeded, 2: another reason, 3: no limit, 4: it threw";
+}
+
+// A line that cannot be a sentence is refused as soon as its first bytes show it, long as it may be
+// (here up to a sparse GB, read under an address space limit in a child that must not need it):
+// one that holds a NUL byte, and one longer than a reader's block that begins as no sentence that
+// may stand there. A sentence as long as its name still reads.
+TEST_F(UnitFilesTest, LinesThatCannotBeSentencesAreRefusedWhereTheyStand) {
+  const std::string longName(300 * 1024, 'N');
+  const std::string longWaypoint = WithChecksum("PTVLWPL,4830.000,N,00215.000,E,0035,M," + longName + ",,a");
+  const std::string longTrack =
+      WithChecksum("PTVLTRK,4830.000,N,00215.000,E,0035,M,101530.25,A," + longName + ",061204");
+  const std::string nulInName =
+      WithChecksum("PTVLWPL,4830.000,N,00215.000,E,0035,M,HO" + std::string(1, '\0') + "ME,,a");
+  constexpr std::uintmax_t kGigabyte = std::uintmax_t{1} << 30;
+  const struct {
+    const char* file;
+    std::string text;
+    std::uintmax_t size;  // the text followed by zero bytes up to this size; 0: the text alone
+    std::uint64_t line;
+    std::uint64_t column;
+    std::string rule;  // empty: the file reads
+  } cases[] = {
+      {"zeros.upt", "", kGigabyte, 1, 1, "NUL byte, which no sentence holds"},
+      {"zeros.rte", "", kGigabyte, 1, 1, "NUL byte, which no sentence holds"},
+      {"zeros.log", "", kGigabyte, 1, 1, "NUL byte, which no sentence holds"},
+      {"begun.upt", Lines({kHome}) + "$PTVLWPL,", kGigabyte, 2, 10, "NUL byte, which no sentence holds"},
+      {"late.upt", Lines({kHome}) + "$PTVLWPL," + longName + longName, kGigabyte, 2, 9 + 2 * longName.size() + 1,
+       "NUL byte, which no sentence holds"},
+      {"name.upt", Lines({kHome, nulInName, kEnd}), 0, 2, 42, "NUL byte, which no sentence holds"},
+      {"garbage.upt", Lines({kHome}) + longName, 0, 2, 1, "unknown text where WPL or the end sentence is due"},
+      {"track.upt", Lines({kHome, longTrack, kEnd}), 0, 2, 6, "TRK sentence where WPL or the end sentence is due"},
+      {"waypoint.log", Lines({longWaypoint, kEnd}), 0, 1, 6, "WPL sentence where TRK or the end sentence is due"},
+      {"late.rte", Lines({kHome, kRoute, longWaypoint, kEnd}), 0, 3, 6,
+       "WPL sentence where RTE or the end sentence is due"},
+      {"after.upt", Lines({kHome, kEnd, longWaypoint}), 0, 3, 0, "text after the end sentence"},
+      {"long.upt", Lines({kHome, longWaypoint, kEnd}), 0, 0, 0, ""},
+      {"long.rte", Lines({kHome, WithChecksum("PTVLRTE,1,1,c,1," + longName + ",HOME,a"), kEnd}), 0, 0, 0, ""},
+      {"long.log", Lines({longTrack, kEnd}), 0, 0, 0, ""},
+  };
+  for (const auto& c : cases) {
+    Put(c.file, c.text);
+    if (c.size != 0) fs::resize_file(PathOf(c.file), c.size);
+    const std::string extension = fs::path(c.file).extension().string();
+    EXPECT_EQ(ExitStatusInChild([&] {
+                if (!LimitAddressSpace(64 << 20)) return 3;
+                CUnitWaypointFile points;
+                CUnitRouteFile routes;
+                CUnitTrackFile track;
+                CUnitFile* file = &track;
+                if (extension == ".upt") file = &points;
+                if (extension == ".rte") file = &routes;
+                CDiagnostic why;
+                const bool read = ReadUnitFile(PathOf(c.file), *file, &why);
+                if (read == c.rule.empty() && why.Rule() == c.rule && why.Line() == c.line && why.Column() == c.column)
+                  return 0;
+                std::fprintf(stderr, "%s: %s\n", c.file, why.Reason().c_str());
+                return 1;
+              }),
+              0)
+        << c.file;
+    fs::remove(PathOf(c.file));
+  }
 }
 
 // Track logs are written with cached local times; every line must equal the one a plain Format

@@ -16,7 +16,7 @@
 #include "resources/qt/resource_source.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
-#include "storage/linux/installations.h"
+#include "storage/installations.h"
 #include "storage/unit_device.h"
 #include "wizard/pages/dialogs.h"
 #include "wizard/pages/wizard_state.h"

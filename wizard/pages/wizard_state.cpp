@@ -7,7 +7,7 @@
 
 #include "resources/qt/resource_source.h"
 #include "resources/string_table.h"
-#include "storage/linux/installations.h"
+#include "storage/installations.h"
 
 CWizardState::CWizardState(const CResourceSource& resourceSource, CDialogs& dialogService, CAttemptPacer& searchPacer)
     : resources(resourceSource), dialogs(dialogService), pacer(searchPacer) {}

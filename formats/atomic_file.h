@@ -2,14 +2,13 @@
 // renamed over it only once everything was written and flushed.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "formats/diagnostic.h"
+#include "platform/files.h"
 
 // A failed write (full disk, size limit, I/O error) leaves the previous file untouched and no
 // temporary file behind. Writes are buffered; nothing reaches the target name before Commit.
@@ -50,7 +49,7 @@ class CAtomicFile {
   std::string m_targetPath;
   std::string m_tempPath;
   int m_tempSlot = -1;  // in the registry of temporary files below
-  int m_fd = -1;
+  platform::CFile m_file;
   std::string m_buffer;
   bool m_failed = false;
   std::uint64_t m_size = 0;
@@ -64,16 +63,20 @@ class CAtomicFile {
 // from a live run's files.
 inline constexpr char kTemporaryPrefix[] = ".transvane-tmp.";
 
-// The temporary path for target with the attempt number n; empty (errno ENAMETOOLONG) when not
-// even the prefix and numbers fit the folder's limit.
+// The temporary path for target with the attempt number n; empty when not even the prefix and
+// numbers fit the folder's limit.
 std::string TemporaryPathFor(const std::string& target, unsigned n);
 // True for a file name of our temporary shape; *pid (when given) is the process that made it.
-bool IsTemporaryName(const std::string& name, pid_t* pid = nullptr);
+bool IsTemporaryName(const std::string& name, std::uint64_t* pid = nullptr);
 
 // Creates a new temporary file for target (exclusively, with mode before the umask) and registers
-// it, so that an interrupt removes it. Answers the descriptor and fills path and slot; -1 with
-// errno set when no file could be made.
-int CreateTemporaryFile(const std::string& target, mode_t mode, std::string& path, int& slot);
+// it, so that an interrupt removes it. Opens `file` and fills path and slot; false (with the
+// system's reason in `error`) when no file could be made.
+bool CreateTemporaryFile(const std::string& target, unsigned mode, platform::CFile& file, std::string& path, int& slot,
+                         std::string* error = nullptr);
+// Creates a scratch file beside `beside`, under a temporary name, that is gone once it is closed
+// however the program ends. False (with the system's reason) when none could be made.
+bool CreateScratchFile(const std::string& beside, platform::CFile& file, std::string* error = nullptr);
 // Registers a folder of our own: an interrupt removes the files in it (not below) and the folder.
 // Answers its slot, -1 when the registry is full.
 int RegisterTemporaryFolder(const std::string& path);
@@ -81,7 +84,7 @@ int RegisterTemporaryFolder(const std::string& path);
 // Sets slot to -1; a slot of -1 does nothing.
 void ReleaseTemporary(int& slot);
 // Removes every registered file and folder. Async-signal-safe: the registry lives in storage fixed
-// at start, and this uses only unlink, rmdir and reading a folder's entries by system call.
+// at start, and this uses only the system's calls that remove files and read a folder.
 void RemoveRegisteredTemporaries() noexcept;
 // Puts `size` bytes in place of the first `oldSize` bytes written to `file` (the header and name in
 // front of a long file's records, known for certain only at its end): in place when the sizes

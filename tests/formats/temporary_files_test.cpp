@@ -35,9 +35,9 @@ class TemporaryFilesTest : public ::testing::Test {
 TEST_F(TemporaryFilesTest, NamesCarryThePrefixAndTheProcessAndFitTheFolder) {
   const std::string path = TemporaryPathFor(m_root + "/trip.rte", 7);
   EXPECT_EQ(path, m_root + "/" + kTemporaryPrefix + std::to_string(::getpid()) + ".7.trip.rte");
-  pid_t pid = 0;
+  std::uint64_t pid = 0;
   EXPECT_TRUE(IsTemporaryName(fs::path(path).filename().string(), &pid));
-  EXPECT_EQ(pid, ::getpid());
+  EXPECT_EQ(pid, static_cast<std::uint64_t>(::getpid()));
 
   const struct {
     const char* name;

@@ -13,7 +13,7 @@ CWizardState::CWizardState(const CResourceSource& resourceSource, CDialogs& dial
     : resources(resourceSource), dialogs(dialogService), pacer(searchPacer) {}
 
 bool CWizardState::AddReportLine(int messageId, const std::string& path, const std::string& reason) {
-  report.push_back({FormatMessageWithPath(resources.StringBytes(messageId), path), reason});
+  report.push_back({FormatMessageWithPath(resources.Utf8String(messageId), path), reason});
   return false;
 }
 

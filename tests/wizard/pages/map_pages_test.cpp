@@ -31,17 +31,6 @@ namespace fs = std::filesystem;
 class MapPagesTest : public ::testing::Test {
  protected:
   MapPagesTest() {
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
-    prefix = temp.Path("prefix");
-    maps = prefix + "/drive_c/Program Files/Tavrelin/Vexlorn/Maps";
-    card = temp.Path("card");
-    other = temp.Path("other");
-    fs::create_directories(maps);
-    fs::create_directories(card);
-    fs::create_directories(other);
-    region_fixtures::MakeWinePrefix(prefix, {{"Vexlorn", "C:\\Program Files\\Tavrelin\\Vexlorn"}});
-    ::setenv("WINEPREFIX", prefix.c_str(), 1);
     state.job = 1;
     AddWizardPages(sheet, pages, state.testResources);
     sheet.Start();
@@ -50,14 +39,9 @@ class MapPagesTest : public ::testing::Test {
     transfer = static_cast<CPropertyPageMapTransfer*>(sheet.PageById(kPageMapTransfer));
     finish = static_cast<CPropertyPageFinish*>(sheet.PageById(kPageFinish));
   }
-  ~MapPagesTest() override { ::unsetenv("WINEPREFIX"); }
-
   // Region files made in this order, each created later than the one before.
   void MakeRegions(const std::vector<std::pair<std::string, std::string>>& files) {
-    for (const auto& [relative, content] : files) {
-      m_lastTime = region_fixtures::MakeFileAfter(maps + "/" + relative, 0, m_lastTime, content);
-      ASSERT_GT(m_lastTime, 0) << relative;
-    }
+    ASSERT_TRUE(desk.MakeRegions(files));
   }
   // The card connection page found these drives; the region page is shown.
   void ShowRegionPage(const std::vector<std::string>& drives, std::int64_t free = 1'000'000'000) {
@@ -93,19 +77,15 @@ class MapPagesTest : public ::testing::Test {
   }
 
   CTempFolder temp;
+  region_fixtures::CMapDesk desk{temp.Path()};
   CQtTestState state;
   CWizardPages pages{state};
   CPropertySheet_ sheet{state, state.testResources};
   CPropertyPageMap* map = nullptr;
   CPropertyPageMapTransfer* transfer = nullptr;
   CPropertyPageFinish* finish = nullptr;
-  std::string prefix;
-  std::string maps;
-  std::string card;
-  std::string other;
-
- private:
-  std::int64_t m_lastTime = 0;
+  const std::string& card = desk.card;
+  const std::string& other = desk.otherDrive;
 };
 
 // The rows as the logic has them; a tick in a check box reaches the logic, whose sizes, colour

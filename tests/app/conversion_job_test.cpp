@@ -303,7 +303,7 @@ TEST_F(ConversionJobTest, AnEmptyJobCompletesAtOnce) {
   ReachFileSelection(0);
   app->filePairs.Clear();
   auto* page = static_cast<CPropertyPageConversion*>(Sheet().PageById(kPageConversion));
-  page->OnSetActive();
+  page->Logic().OnSetActive();
   EXPECT_EQ(page->FileProgress()->maximum(), 0);
   WaitUntil([&] { return page->Done(); });
   EXPECT_TRUE(page->Done());

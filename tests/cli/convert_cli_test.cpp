@@ -183,6 +183,19 @@ TEST_F(ConvertCommandTest, AnOlderFileHidesNoOutputsNameUnderAnySpelling) {
     }
   }
   if (!fat.Unavailable().empty()) GTEST_SKIP() << "letter case untried: no FAT32 volume here: " << fat.Unavailable();
+
+  // Such a volume loses bytes written over earlier ones: with nowhere to build the file first,
+  // the conversion fails and the older file stays.
+  const std::string older = fat.Path() + "/g/a.wpt";
+  WriteBytes(older, "an older file");
+  const char* tmpdir = std::getenv("TMPDIR");
+  const std::string kept = tmpdir != nullptr ? tmpdir : "";
+  ::setenv("TMPDIR", Path("no such folder").c_str(), 1);
+  const SRun run = Run({"convert", fat.Path() + "/g/a.upt"});
+  tmpdir != nullptr ? ::setenv("TMPDIR", kept.c_str(), 1) : ::unsetenv("TMPDIR");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, ::testing::HasSubstr(older + ": no room to build it in " + Path("no such folder")));
+  EXPECT_EQ(ReadBytes(older), "an older file");
 }
 
 TEST_F(ConvertCommandTest, EachFailureGivesTheMessageAndTheReason) {

@@ -16,6 +16,7 @@
 #include "cli/terminal_text.h"
 #include "formats/code_page.h"
 #include "formats/file_kinds.h"
+#include "formats/unit_times.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
 #include "wizard/conversion_job.h"
@@ -77,7 +78,7 @@ std::string OutputName(const std::string& folder, const std::string& source, EFi
 
 // A .gpx source to the unit's or the desktop's files, or any other source to a .gpx file.
 void ConvertWithGpx(const std::string& source, const std::string& folder, const SOptions& options, CCodePage& codePage,
-                    CUnitTimes& times, CTargetNames& names, CStagedNamesReport& report, CWrittenFiles& written) {
+                    const CUnitTimes& times, CTargetNames& names, CStagedNamesReport& report, CWrittenFiles& written) {
   if (FileKindOf(source) == EFileKind::kGpx) {
     if (options.to == "gpx") {
       report.AddReportLine(IDS_ERROR_CONVERTING, source, "the file is GPX already: --to unit or --to desktop");
@@ -153,7 +154,7 @@ void RunConvert(const SOptions& options, int& status) {
     return;
   }
   CCodePage& codePage = *usable;
-  CUnitTimes times;
+  const CUnitTimes times;
   SConversionContext noUnit;
   noUnit.settings = {&codePage, &times};
   if (!CheckStandardStreams(options)) {
@@ -200,7 +201,7 @@ void RunConvert(const SOptions& options, int& status) {
     const std::optional<EFileKind> kind = FileKindOf(source);
     if (options.to == "gpx" || kind == EFileKind::kGpx) {
       ConvertWithGpx(source, folder, options, codePage, times, names, report, written);
-      WarnOfChanges(report.Shown(source), codePage, times);
+      WarnOfReplacedCharacters(source, codePage, report);
       continue;
     }
     bool toUnit = false;
@@ -227,7 +228,7 @@ void RunConvert(const SOptions& options, int& status) {
     for (std::size_t i = 0; i < outputs.size(); ++i) {
       if (converted[i]) written.Add(outputs[i]);
     }
-    WarnOfChanges(report.Shown(source), codePage, times);
+    WarnOfReplacedCharacters(source, codePage, report);
   }
   std::fflush(stdout);
   status = toStandardOutput ? WriteToStandardOutput(written.Held(), errors.Failed()) : errors.Failed() ? 1 : 0;

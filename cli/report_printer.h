@@ -6,12 +6,14 @@
 #include "storage/report_sink.h"
 
 // Prints the message with the file's path, then the reason indented on the next line (both
-// escaped for the terminal), and counts the failures (exit status 1). With a progress line shown
-// on the terminal, that line is cleared first.
+// escaped for the terminal), and counts the failures (exit status 1); a warning is one line
+// "warning: ..." and no failure. With a progress line shown on the terminal, that line is cleared
+// first.
 class CStandardErrorReport : public CReportSink {
  public:
   explicit CStandardErrorReport(bool progressShown = false) : m_progressShown(progressShown) {}
   bool AddReportLine(int messageId, const std::string& path, const std::string& reason) override;
+  void AddWarning(const SSourceWarning& warning) override;
   bool Failed() const { return m_count != 0; }
   int Count() const { return m_count; }
 

@@ -13,6 +13,7 @@
 #include "cli/standard_streams.h"
 #include "cli/terminal_text.h"
 #include "formats/file_kinds.h"
+#include "formats/unit_times.h"
 #include "resources/string_ids.h"
 #include "storage/removable_drives.h"
 #include "storage/unit_device.h"
@@ -55,7 +56,7 @@ void RunSend(const SOptions& options, int& status) {
     status = 2;
     return;
   }
-  CUnitTimes times;
+  const CUnitTimes times;
   const auto application = CreateCoreApplicationIfNone();
   const auto access = CreateDriveAccess(options.sysroot);
   CUnitDevice unit(access.get());
@@ -97,7 +98,7 @@ void RunSend(const SOptions& options, int& status) {
       std::printf("%s\n", EscapeForTerminal(outputs[i]).c_str());
       anyOnUnit = anyOnUnit || IsTargetOnUnit(outputs[i], context);
     }
-    WarnOfChanges(source, *codePage, times);
+    WarnOfReplacedCharacters(source, *codePage, report);
   }
   std::fflush(stdout);
   status = report.Failed() ? 1 : 0;

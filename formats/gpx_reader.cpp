@@ -118,26 +118,37 @@ class CFilteredInput {
   CXmlInputFilter m_filter;
 };
 
-// Where an offset of the filtered input lies in the file itself. The filter is run again from
-// the start up to that offset; a place inside a rewritten piece is that piece's.
-std::uint64_t SourceOffset(CByteSource& source, std::size_t blockSize, std::uint64_t filtered) {
+// Where offsets of the filtered input (ascending) lie in the file itself, in place. The filter is
+// run again from the start up to the last of them; a place inside a rewritten piece is that piece's.
+void SourceOffsets(CByteSource& source, std::size_t blockSize, std::vector<std::uint64_t>& offsets) {
   CBlockReader blocks(source, blockSize);
   CXmlInputFilter filter;
   std::vector<char> out(blockSize);
   std::uint64_t made = 0, taken = 0;
-  if (!blocks.Refill()) return taken;
-  while (made < filtered) {
-    const auto room = static_cast<std::size_t>(std::min<std::uint64_t>(filtered - made, out.size()));
-    if (room < CXmlInputFilter::kMaxPiece) return taken + room;
-    std::size_t produced = 0;
-    const std::size_t consumed =
-        filter.Filter(blocks.Data(), blocks.Size(), blocks.AtEnd(), out.data(), room, produced);
-    blocks.Take(consumed);
-    made += produced;
-    taken += consumed;
-    if (consumed == 0 && produced == 0 && (blocks.AtEnd() || !blocks.Refill())) break;
+  std::size_t next = 0;
+  if (blocks.Refill()) {
+    while (next < offsets.size()) {
+      const std::uint64_t filtered = offsets[next];
+      const auto room =
+          static_cast<std::size_t>(std::min<std::uint64_t>(filtered - std::min(made, filtered), out.size()));
+      if (room == 0) {
+        offsets[next++] = taken;
+        continue;
+      }
+      if (room < CXmlInputFilter::kMaxPiece) {
+        offsets[next++] = taken + room;
+        continue;
+      }
+      std::size_t produced = 0;
+      const std::size_t consumed =
+          filter.Filter(blocks.Data(), blocks.Size(), blocks.AtEnd(), out.data(), room, produced);
+      blocks.Take(consumed);
+      made += produced;
+      taken += consumed;
+      if (consumed == 0 && produced == 0 && (blocks.AtEnd() || !blocks.Refill())) break;
+    }
   }
-  return taken;
+  for (; next < offsets.size(); ++next) offsets[next] = taken;
 }
 
 // ---- The reader ----
@@ -396,6 +407,7 @@ class CGpxReader {
   std::uint64_t Offset() const;
   void Refuse(const SFrame& frame, std::string rule);
   bool Finish(const COpener& reopen, const SRefusal& refusal, CDiagnostic* why) const;
+  std::vector<SSourcePlace> Locate(const COpener& reopen, std::vector<std::uint64_t> offsets, bool atElement) const;
 
   // The element's text without the filter's markers; a name or comment in the code page. A
   // control character in it becomes '?' like one the code page lacks (XML cannot hold one, and
@@ -427,6 +439,7 @@ class CGpxReader {
   bool m_firstOnly = false;
   bool m_gotFirst = false;
   SRefusal m_syntax, m_rootRefused, m_waypointRefused, m_otherRefused;
+  std::vector<std::uint64_t> m_nodesToPlace;  // where the track points end whose places the handler asked for
   bool m_inWaypoint = false;
   std::size_t m_blockSize = kBlockSize;
   bool m_changed = false;  // whether the filter made places in the parser's input differ from the file's
@@ -746,6 +759,7 @@ void CGpxReader::End(const xmlChar* name, const xmlChar* prefix) {
       if (!m_trackBegun) m_tracks.BeginTrack(m_track);
       m_trackBegun = true;
       m_tracks.AddNode(m_node);
+      if (m_tracks.WantsPlaceOfNode()) m_nodesToPlace.push_back(frame.start);
       return;
     case EKind::Track:
       m_tracks.EndTrack(m_track, m_trackBegun);
@@ -847,41 +861,50 @@ void CGpxReader::ResolveRoutes(CVexlornFileWpt& points) {
   points.GetWaypoints() = std::move(waypoints);
 }
 
-// The place of a refusal, as line and column (1-based, in bytes, lines ending at LF) of the file's
-// own bytes: for an element, where its name begins.
-bool CGpxReader::Finish(const COpener& reopen, const SRefusal& refusal, CDiagnostic* why) const {
-  if (why == nullptr) return false;
-  why->Set(refusal.rule);
-  std::uint64_t offset = refusal.offset;
-  if (const auto mapped = m_changed ? reopen() : nullptr) offset = SourceOffset(*mapped, m_blockSize, offset);
+// The places of offsets of the parser's input (ascending), as line and column (1-based, in bytes,
+// lines ending at LF) of the file's own bytes, found in one pass: with atElement, where the name
+// of the element whose start tag ends there begins. Unknown when the file cannot be read again.
+std::vector<SSourcePlace> CGpxReader::Locate(const COpener& reopen, std::vector<std::uint64_t> offsets,
+                                             bool atElement) const {
+  std::vector<SSourcePlace> places(offsets.size());
+  if (const auto mapped = m_changed ? reopen() : nullptr) SourceOffsets(*mapped, m_blockSize, offsets);
   const auto source = reopen();
-  if (source == nullptr) return false;
+  if (source == nullptr) return places;
   CBlockReader blocks(*source, m_blockSize);
   std::uint64_t at = 0, line = 1, lineStart = 0;
   std::uint64_t tag = 0, tagLine = 0, tagLineStart = 0;  // the last '<' before the place
   bool tagSeen = false;
-  while (at < offset && blocks.Refill() && blocks.Size() != 0) {
-    const char* bytes = blocks.Data();
-    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(blocks.Size(), offset - at));
-    for (std::size_t i = 0; i < count; ++i) {
-      if (bytes[i] == '\n') {
-        ++line;
-        lineStart = at + i + 1;
-      } else if (bytes[i] == '<') {
-        tagSeen = true;
-        tag = at + i;
-        tagLine = line;
-        tagLineStart = lineStart;
+  for (std::size_t next = 0; next < offsets.size(); ++next) {
+    const std::uint64_t offset = offsets[next];
+    while (at < offset && blocks.Refill() && blocks.Size() != 0) {
+      const char* bytes = blocks.Data();
+      const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(blocks.Size(), offset - at));
+      for (std::size_t i = 0; i < count; ++i) {
+        if (bytes[i] == '\n') {
+          ++line;
+          lineStart = at + i + 1;
+        } else if (bytes[i] == '<') {
+          tagSeen = true;
+          tag = at + i;
+          tagLine = line;
+          tagLineStart = lineStart;
+        }
       }
+      blocks.Take(count);
+      at += count;
     }
-    blocks.Take(count);
-    at += count;
+    places[next] = atElement && tagSeen ? SSourcePlace::AtLine(tagLine, tag + 1 - tagLineStart + 1)
+                                        : SSourcePlace::AtLine(line, std::min(at, offset) - lineStart + 1);
   }
-  if (refusal.atElement && tagSeen) {
-    why->SetLineAndColumn(tagLine, tag + 1 - tagLineStart + 1);
-  } else {
-    why->SetLineAndColumn(line, std::min(at, offset) - lineStart + 1);
-  }
+  return places;
+}
+
+// The refusal with its place.
+bool CGpxReader::Finish(const COpener& reopen, const SRefusal& refusal, CDiagnostic* why) const {
+  if (why == nullptr) return false;
+  why->Set(refusal.rule);
+  const SSourcePlace place = Locate(reopen, {refusal.offset}, refusal.atElement).front();
+  if (place.line != 0) why->SetLineAndColumn(place.line, place.column);
   return false;
 }
 
@@ -935,6 +958,7 @@ bool CGpxReader::Read(CByteSource& source, std::uint64_t size, const COpener& re
     Finish(reopen, *refusal, why);
     return refused();
   }
+  if (!m_nodesToPlace.empty()) m_tracks.PlacesOfNodes(Locate(reopen, std::move(m_nodesToPlace), true));
   ResolveRoutes(m_points);
   points = std::move(m_points);
   return true;

@@ -108,7 +108,7 @@ void AppendHeaderExtension(std::string& out, const char* indent, const THeader& 
 
 }  // namespace
 
-CGpxWriter::CGpxWriter(CCodePage& codePage, CDiagnostic* why, CAtomicFile* file, CUnitTimes* times)
+CGpxWriter::CGpxWriter(CCodePage& codePage, CDiagnostic* why, CAtomicFile* file, const CUnitTimes* times)
     : m_codePage(codePage), m_why(why), m_file(file), m_times(times != nullptr ? *times : m_ownTimes) {
   if (m_file != nullptr) m_text.reserve(kChunkSize + 1024);
 }
@@ -213,7 +213,6 @@ bool CGpxWriter::AddTrackPoint(const SVexlornTnodBlock& node, std::size_t trackI
   if (m_times.IsNoTime(node.GetTime(), node.GetHundredths())) {
     // The instant that stands for "no time" is no time in GPX: the element is left out.
     out += "</ele>";
-    m_times.CountUntimed();
   } else {
     char time[12 + kGpxTimeSize + 7];
     std::memcpy(time, "</ele><time>", 12);

@@ -1,7 +1,9 @@
-// The instants a unit's track log can hold, and the one that stands for a point without a time.
+// The instants each kind of track file can hold, and the one that stands for a point without a time.
 #include "formats/unit_times.h"
 
 #include <ctime>
+
+#include "formats/vexlorn_records.h"
 
 namespace {
 
@@ -18,3 +20,23 @@ std::int64_t NewYear(int year) {
 }  // namespace
 
 CUnitTimes::CUnitTimes() : m_first(NewYear(2000)), m_end(NewYear(2100)) {}
+
+bool CUnitTimes::Holds(ETimeTarget target, std::int64_t seconds) const {
+  switch (target) {
+    case ETimeTarget::kTrackLog:
+      return seconds >= m_first && seconds < m_end;
+    case ETimeTarget::kTrackFile:
+      return SVexlornTnodBlock::IsFileTime(seconds);
+    case ETimeTarget::kGpx:
+      break;
+  }
+  return true;
+}
+
+bool CUnitTimes::Fit(ETimeTarget target, std::int64_t& seconds, std::uint8_t& hundredths) const {
+  if (!Holds(target, seconds)) {
+    seconds = m_first;
+    hundredths = 0;
+  }
+  return !IsNoTime(seconds, hundredths);
+}

@@ -7,8 +7,10 @@
 #include <optional>
 
 #include "formats/ascii_case.h"
+#include "formats/code_page.h"
 #include "formats/file_conversion.h"
 #include "formats/file_kinds.h"
+#include "formats/unit_times.h"
 #include "formats/vexlorn_file.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
@@ -36,8 +38,10 @@ class CHeldLines : public CReportSink {
     m_lines.push_back({messageId, path, reason});
     return false;
   }
+  void AddWarning(const SSourceWarning& warning) override { m_warnings.push_back(warning); }
   void PassOn(CReportSink& report) const {
     for (const SLine& line : m_lines) report.AddReportLine(line.messageId, line.path, line.reason);
+    for (const SSourceWarning& warning : m_warnings) report.AddWarning(warning);
   }
 
  private:
@@ -47,6 +51,7 @@ class CHeldLines : public CReportSink {
     std::string reason;
   };
   std::vector<SLine> m_lines;
+  std::vector<SSourceWarning> m_warnings;
 };
 
 // What became of one target.
@@ -155,10 +160,25 @@ std::vector<bool> ConvertFileToUnitTargets(const std::string& source, const std:
     done[i] = true;
   }
   for (const STargetRun& run : runs) run.lines.PassOn(report);
+  // One warning of each kind for the source: its track points given no time, naming the logs
+  // written that hold them, and the bytes after its last record.
+  std::vector<std::string> logs;
+  const CUntimedPoints* untimed = nullptr;
+  STrailingBytes trailing;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const STargetRun& run = runs[i];
+    if (run.outcome.trailing.count != 0) trailing = run.outcome.trailing;
+    if (!done[i] || !run.track || run.outcome.untimed.Count() == 0) continue;
+    untimed = &run.outcome.untimed;
+    logs.push_back(run.target);
+  }
+  if (untimed != nullptr) report.AddWarning(untimed->Warning(source, ETimeTarget::kTrackLog, logs));
+  if (trailing.count != 0) report.AddWarning(trailing.Warning(source));
   return done;
 }
 
-bool ConvertFileToDesktop(const std::string& source, const std::string& target, CReportSink& report) {
+bool ConvertFileToDesktop(const std::string& source, const std::string& target, CReportSink& report,
+                          const SConversionSettings& settings) {
   const std::optional<EFileKind> kind = UnitKindOf(source);
   if (!PrepareFolder(target, report)) return false;
   if (!kind) {
@@ -168,7 +188,13 @@ bool ConvertFileToDesktop(const std::string& source, const std::string& target, 
   }
   // A track log streams into its .trk file point by point; user points and routes are small and go
   // through their records whole.
-  if (Holds(*kind, kHoldsTrack)) return ReportOutcome(ConvertTrackLogToDesktop(source, target), source, target, report);
+  if (Holds(*kind, kHoldsTrack)) {
+    const SConversionOutcome outcome = ConvertTrackLogToDesktop(source, target, settings);
+    if (!ReportOutcome(outcome, source, target, report)) return false;
+    if (outcome.untimed.Count() != 0)
+      report.AddWarning(outcome.untimed.Warning(source, ETimeTarget::kTrackFile, {target}));
+    return true;
+  }
   SGpxDocument doc;
   {
     CCodePage names;  // never asked: unit files keep their names' bytes as the desktop's files do
@@ -178,4 +204,10 @@ bool ConvertFileToDesktop(const std::string& source, const std::string& target, 
   if (!SaveVexlornFile(target, doc.points, &why))
     return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, why.Reason());
   return true;
+}
+
+void WarnOfReplacedCharacters(const std::string& source, CCodePage& codePage, CReportSink& report) {
+  if (codePage.GetReplacementCount() == 0) return;
+  report.AddWarning(ReplacedCharactersWarning(source, codePage.GetReplacementCount(), codePage.GetName()));
+  codePage.ResetReplacementCount();
 }

@@ -32,6 +32,7 @@ bool TargetsForGpxFile(const std::string& source, CUnitDevice& unit, bool testMo
 // (onto the unit as ConvertFileToUnit copies, without the eject, which is the caller's), and the
 // folder goes at the end with the parts no target asked for. Answers for each target whether it
 // went through; the report names the target for a file that could not be written, and the source
-// for a part it no longer holds (the file changed after it was listed).
+// for a part it no longer holds (the file changed after it was listed). Its warnings name the
+// targets that went through.
 std::vector<bool> ConvertGpxFileToUnitTargets(const std::string& source, const std::vector<SGpxUnitTarget>& targets,
                                               const SConversionContext& ctx, CCodePage& codePage, CReportSink& report);

@@ -155,6 +155,27 @@ TEST_F(ConvertCommandTest, EachFailureGivesTheMessageAndTheReason) {
                           StartsWith("  cannot create the folder " + Path("taken/sub/"))));
 }
 
+// Bytes after a desktop file's last record are padding to the program: the file converts as it
+// would without them, and each run says once how many were not read and where they begin.
+TEST_F(ConvertCommandTest, BytesAfterTheLastRecordAreNotReadButSaid) {
+  const std::string padding(70000, '\xA5');
+  const std::string trip = Write("in/trip.wpt", ReadBytes(kGolden / "trip~saved.wpt") + padding);
+  const std::string track = Write("in/track.trk", ReadBytes(kGolden / "track1000~saved.trk") + padding);
+  const auto warning = [&](const std::string& source) {
+    const std::uint64_t size = fs::file_size(source) - padding.size();
+    return "warning: " + source + ": 70000 byte(s) after the last record were not read, the first at offset " +
+           std::to_string(size);
+  };
+  for (const char* to : {"unit", "gpx"}) {
+    const SRun run = Run({"convert", "--to", to, "-o", Path(to), trip, track});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(Lines(run.err), ElementsAre(warning(trip), warning(track))) << to;
+  }
+  EXPECT_TRUE(SameAsFixture("trip~unit.upt", ReadBytes(Path("unit/trip.upt"))));
+  EXPECT_TRUE(SameAsFixture("trip~unit.rte", ReadBytes(Path("unit/trip.rte"))));
+  EXPECT_TRUE(SameAsFixture("track1000~unit.log", ReadBytes(Path("unit/track.log"))));
+}
+
 TEST_F(ConvertCommandTest, UsageErrorsHelpAndVersion) {
   EXPECT_EQ(Run({"convert"}).status, 2);
   EXPECT_EQ(Run({"convert", "--frobnicate", Path("x.wpt")}).status, 2);

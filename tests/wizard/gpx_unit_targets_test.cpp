@@ -82,12 +82,25 @@ TEST_F(GpxUnitTargetsTest, EachTargetGetsItsOwnPartWhateverItsName) {
   std::vector<std::string> written;
   ASSERT_TRUE(
       ConvertGpxFile(Path("trip.gpx"), Path("cli"), EGpxOutputs::Unit, codePage, times, names, written, report));
+  // The tracks' points have no time: one warning names the first and both logs.
+  const auto column = [](const char* point) { return kTrip.find(point) + 2; };  // of the element's name
+  const auto untimed = [&](std::uint64_t count, std::uint64_t firstColumn, std::vector<std::string> logs) {
+    SSourceWarning warning = report.Warnings().at(0);
+    EXPECT_EQ(report.Warnings().size(), 1u);
+    EXPECT_EQ(warning.count, count);
+    EXPECT_EQ(warning.first, SSourcePlace::AtLine(1, firstColumn));
+    EXPECT_EQ(warning.outputs, logs);
+  };
+  untimed(3, column("<trkpt lat=\"47.1\""), {Path("cli/trip.log"), Path("cli/trip_1.log")});
+  report.Clear();
 
   // The user renamed the waypoints' file and kept the second track only, in a folder still to make.
   const std::vector<SGpxUnitTarget> targets = {{Path("out/pois.upt"), 0}, {Path("out/logs/second.log"), 1}};
   EXPECT_EQ(ConvertGpxFileToUnitTargets(Path("trip.gpx"), targets, context, codePage, report),
             (std::vector<bool>{true, true}));
   EXPECT_TRUE(report.Empty());
+  // The warning counts the points of the track delivered alone, under the target's name.
+  untimed(1, column("<trkpt lat=\"47.3\""), {Path("out/logs/second.log")});
   EXPECT_EQ(ReadBytes(Path("out/pois.upt")), ReadBytes(Path("cli/trip.upt")));
   EXPECT_EQ(ReadBytes(Path("out/logs/second.log")), ReadBytes(Path("cli/trip_1.log")));
   EXPECT_EQ(std::distance(fs::directory_iterator(root / "out"), fs::directory_iterator()), 2)

@@ -32,6 +32,9 @@ class CWizardState : public CReportSink {
   int direction = 0;  // EConversionDirection: 0 to the unit, 1 to the desktop product, 2 to GPX
   CFilePairs filePairs;
   std::vector<SReportLine> report;
+  // What the conversions changed in sources they did not refuse; the Finish page shows them after
+  // the failures.
+  std::vector<SSourceWarning> warnings;
   EVolumeNote volumeNote = EVolumeNote::kNone;
   std::string volumeName;  // kStillMounted: the destination as the region page names it (UTF-8)
   CUnitDevice unit;
@@ -44,6 +47,7 @@ class CWizardState : public CReportSink {
   // One line of the report: the message of the id in the current resource source, the path in
   // place of "%s", with the reason the file was refused (the Finish page shows it under the line).
   bool AddReportLine(int messageId, const std::string& path, const std::string& reason = {}) override;
+  void AddWarning(const SSourceWarning& warning) override { warnings.push_back(warning); }
 
   // The please-wait box over a page while it searches; the wizard is disabled meanwhile.
   virtual void ShowWaitBox(QWidget* page) = 0;

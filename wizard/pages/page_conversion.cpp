@@ -58,6 +58,7 @@ bool CPropertyPageConversion::OnSetActive() {
   m_secondProgress->setRange(0, 0);
   m_secondProgress->hide();
   m_state.report.clear();
+  m_state.warnings.clear();
   m_state.volumeNote = CWizardState::EVolumeNote::kNone;
   m_direction = m_state.direction;
   SetTimer(kJobTimer, 1);
@@ -74,21 +75,21 @@ void CPropertyPageConversion::OnTimer(int timerId) {
   context.unit = &m_state.unit;
   context.tempFolder = m_state.TempFolder();
   CCodePage codePage(m_state.codePage);  // the names of desktop and unit files, towards and from GPX
-  CUnitTimes times;
+  const CUnitTimes times;
   context.settings = {&codePage, &times};
   bool anyOnUnit = false;
   const CFilePairs& pairs = m_state.filePairs;
   for (std::size_t done = 0; done < pairs.Count();) {
+    const std::string& source = pairs[done].source;
     if (m_direction == kDirectionToDesktop) {
-      ConvertFileToDesktop(pairs[done].source, pairs[done].target, m_state);
+      ConvertFileToDesktop(source, pairs[done].target, m_state, context.settings);
       ++done;
     } else if (m_direction == kDirectionToGpx) {
-      ConvertFileToGpx(pairs[done].source, pairs[done].target, codePage, times, m_state);
+      ConvertFileToGpx(source, pairs[done].target, codePage, times, m_state);
       ++done;
     } else {
       // The rows of one source follow each other (a .wpt's .upt and .rte, a GPX file's files): it
       // is read once for them.
-      const std::string& source = pairs[done].source;
       std::vector<std::string> targets;
       std::vector<SGpxUnitTarget> parts;
       for (std::size_t i = done; i < pairs.Count() && pairs[i].source == source; ++i) {
@@ -102,6 +103,7 @@ void CPropertyPageConversion::OnTimer(int timerId) {
         anyOnUnit = anyOnUnit || (converted[i] && IsTargetOnUnit(targets[i], context));
       done += targets.size();
     }
+    WarnOfReplacedCharacters(source, codePage, m_state);
     m_fileProgress->setValue(static_cast<int>(done));
     m_fileProgress->repaint();
   }

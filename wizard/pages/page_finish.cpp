@@ -63,9 +63,14 @@ bool CPropertyPageFinish::OnSetActive() {
   if (m_state.job == 1) m_outcome->setText(String(clean ? IDS_MAP_SUCCESS : IDS_MAP_FAILURES));
   m_volumeNote->setText(VolumeNote());
   m_volumeNote->setVisible(!m_volumeNote->text().isEmpty());
-  m_details->setVisible(!clean);
+  // Warnings are no failures: the outcome stays a success, and they follow the failures.
+  m_details->setVisible(!clean || !m_state.warnings.empty());
+  QString details = QString::fromStdString(ReportText(m_state.report));
+  if (!m_state.warnings.empty()) details += Text("warnings") + QLatin1Char('\n');
+  for (const SSourceWarning& warning : m_state.warnings)
+    details += QString::fromUtf8(kReasonIndent) + QString::fromStdString(warning.Text()) + QLatin1Char('\n');
   // Plain text: a path or a reason is shown as it is, never read as markup.
-  m_details->setPlainText(QString::fromStdString(ReportText(m_state.report)));
+  m_details->setPlainText(details);
   SetTimer(kSelectionTimer, 1);
   return true;
 }
@@ -93,6 +98,7 @@ void CPropertyPageFinish::OnTimer(int timerId) {
 
 int CPropertyPageFinish::OnWizardBack() {
   m_state.report.clear();
+  m_state.warnings.clear();
   m_state.filePairs.Clear();
   m_state.volumeNote = CWizardState::EVolumeNote::kNone;
   if (m_state.job == 0) return kPageDestination;

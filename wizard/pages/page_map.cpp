@@ -319,8 +319,7 @@ void CPropertyPageMap::OnAddRegions() {
   std::string folder;
   const auto separator = m_searchRoot.find_last_of("/\\");
   if (separator != std::string::npos) folder = m_searchRoot.substr(0, separator);
-  const std::vector<std::string> chosen =
-      m_state.dialogs.OpenFiles(this, String(IDS_FILTER_MAP_REGIONS), folder);
+  const std::vector<std::string> chosen = m_state.dialogs.OpenFiles(this, String(IDS_FILTER_MAP_REGIONS), folder);
   if (chosen.empty()) return;
   for (const std::string& path : chosen) {
     if (m_regions.IsNewPath(path)) m_regions.InsertByDate(MakeRegionEntry(path));

@@ -78,6 +78,7 @@ bool CPropertyPageMapTransfer::OnSetActive() {
   SetWizardButtons(kButtonBack);
   m_status->setText(String(IDS_TRANSFER_RUNNING));
   m_state.report.clear();
+  m_state.warnings.clear();
   m_madeRoom->hide();
   m_fileNameText.clear();
   m_timeLeftText.clear();

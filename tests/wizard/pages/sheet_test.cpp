@@ -249,46 +249,60 @@ TEST(DialogFilterTest, StringTableFiltersBecomeQtNameFilters) {
 
 class FinishPageTest : public SheetTest {
  protected:
-  CPropertyPageFinish* ShowFinish(int job, std::vector<SReportLine> report) {
+  CPropertyPageFinish* ShowFinish(int job, std::vector<SReportLine> report, std::vector<SSourceWarning> warnings = {}) {
     state.job = job;
     auto* finish = Page<CPropertyPageFinish>(kPageFinish);
     state.report = std::move(report);
+    state.warnings = std::move(warnings);
     finish->OnSetActive();
     Settle();
     return finish;
   }
 };
 
-// Each failed file's line, and under it its reason, indented line by line, as plain text.
+// Each failed file's line, and under it its reason, indented line by line, as plain text; then
+// the warnings under their heading, which leave the outcome a success.
 TEST_F(FinishPageTest, OutcomeAndDetailsFollowTheJobAndTheReport) {
   struct SCase {
     int job;
     std::vector<SReportLine> report;
     int outcome;
     std::string details;
+    std::vector<SSourceWarning> warnings;
   };
+  const SSourceWarning padded = STrailingBytes{3, 515}.Warning("/t.wpt");
   const std::vector<SCase> cases = {
-      {0, {}, IDS_CONVERSION_SUCCESS, ""},
+      {0, {}, IDS_CONVERSION_SUCCESS, "Warnings:\n    " + padded.Text() + "\n", {padded}},
+      {0,
+       {{"An error occured while converting file /b.trk.", ""}},
+       IDS_CONVERSION_FAILURES,
+       "An error occured while converting file /b.trk.\nWarnings:\n    " + padded.Text() + "\n    " + padded.Text() +
+           "\n",
+       {padded, padded}},
+      {0, {}, IDS_CONVERSION_SUCCESS, "", {}},
       {0,
        {{"An error occured while loading file /a.wpt.", "byte 12: the header's version 9 is unknown"},
         {"An error occured while converting file /b.trk.", ""}},
        IDS_CONVERSION_FAILURES,
        "An error occured while loading file /a.wpt.\n    byte 12: the header's version 9 is unknown\n"
-       "An error occured while converting file /b.trk.\n"},
-      {1, {}, IDS_MAP_SUCCESS, ""},
+       "An error occured while converting file /b.trk.\n",
+       {}},
+      {1, {}, IDS_MAP_SUCCESS, "", {}},
       {1,
        {{"An error occured while copying file /m.imi.", "cannot read /m.imi:\nInput/output error"}},
        IDS_MAP_FAILURES,
-       "An error occured while copying file /m.imi.\n    cannot read /m.imi:\n    Input/output error\n"},
+       "An error occured while copying file /m.imi.\n    cannot read /m.imi:\n    Input/output error\n",
+       {}},
       {0,
        {{"An error occured while loading file /x/<b>bold</b>&amp;.wpt.", "line 1: <gpx> &lt;"}},
        IDS_CONVERSION_FAILURES,
-       "An error occured while loading file /x/<b>bold</b>&amp;.wpt.\n    line 1: <gpx> &lt;\n"},
+       "An error occured while loading file /x/<b>bold</b>&amp;.wpt.\n    line 1: <gpx> &lt;\n",
+       {}},
   };
   for (const SCase& c : cases) {
-    CPropertyPageFinish* finish = ShowFinish(c.job, c.report);
+    CPropertyPageFinish* finish = ShowFinish(c.job, c.report, c.warnings);
     EXPECT_EQ(finish->Outcome()->text(), state.testResources.String(c.outcome));
-    EXPECT_EQ(finish->Details()->isVisibleTo(finish), !c.report.empty());
+    EXPECT_EQ(finish->Details()->isVisibleTo(finish), !c.details.empty());
     EXPECT_EQ(finish->Details()->toPlainText().toStdString(), c.details);
     EXPECT_FALSE(finish->Details()->textCursor().hasSelection());
     EXPECT_EQ(sheet.WizardButtons(), kButtonBack | kButtonFinish);
@@ -319,10 +333,12 @@ TEST_F(FinishPageTest, BackEmptiesTheJobAndReturnsToWhereFilesWereChosen) {
   for (const auto& [job, target] : std::vector<std::pair<int, int>>{{0, kPageDestination}, {1, kPageMap}, {7, 0}}) {
     state.job = job;
     state.report = {{"line", "reason"}};
+    state.warnings = {STrailingBytes{1, 2}.Warning("/s")};
     state.filePairs.Set("/t", "/s");
     state.volumeNote = CWizardState::EVolumeNote::kStillMounted;
     EXPECT_EQ(Page<CPropertyPageFinish>(kPageFinish)->OnWizardBack(), target);
     EXPECT_TRUE(state.report.empty());
+    EXPECT_TRUE(state.warnings.empty());
     EXPECT_TRUE(state.filePairs.Empty());
     EXPECT_EQ(state.volumeNote, CWizardState::EVolumeNote::kNone);
   }

@@ -14,9 +14,9 @@ enum class ETimeTarget : std::uint8_t {
 // A track point without a time (GPX lets a point have none) gets the first instant a log can hold,
 // 2000-01-01 00:00:00.00 local time: on every side that instant means "no time", and it goes to GPX
 // as a point without <time>. A point whose time its target cannot hold (a receiver's 1901 or 1970
-// in a log, a log's 2040 in a .trk) is treated exactly alike, so that a time never wraps into
-// another one and a trip through either file gives the same bytes. The instants depend on the time
-// zone: one object per job, made when the job starts.
+// in a log, a log's 2040 in a .trk) is treated exactly alike: a time is never written as another
+// one, and a point that neither file can hold gives the same bytes whichever way it goes. The
+// instants depend on the time zone: one object per job, made when the job starts.
 class CUnitTimes {
  public:
   CUnitTimes();

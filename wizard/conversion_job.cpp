@@ -160,15 +160,16 @@ std::vector<bool> ConvertFileToUnitTargets(const std::string& source, const std:
     done[i] = true;
   }
   for (const STargetRun& run : runs) run.lines.PassOn(report);
-  // One warning of each kind for the source: its track points given no time, naming the logs
-  // written that hold them, and the bytes after its last record.
+  // One warning of each kind for the source, when a target went through: its track points given
+  // no time, naming the logs written that hold them, and the bytes after its last record.
   std::vector<std::string> logs;
   const CUntimedPoints* untimed = nullptr;
   STrailingBytes trailing;
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const STargetRun& run = runs[i];
-    if (run.outcome.trailing.count != 0) trailing = run.outcome.trailing;
-    if (!done[i] || !run.track || run.outcome.untimed.Count() == 0) continue;
+    if (!done[i]) continue;
+    trailing = run.outcome.trailing;
+    if (!run.track || run.outcome.untimed.Count() == 0) continue;
     untimed = &run.outcome.untimed;
     logs.push_back(run.target);
   }

@@ -37,9 +37,10 @@ bool PrepareFolder(const std::string& target, CReportSink& report);
 // A .wpt or .trk source → the unit file that the target's extension names (.upt, .rte, .log).
 // A target on the unit's volume is written to the temporary folder and then copied onto the unit
 // (without ejecting it: the caller asks for that once the whole job is done). Answers true when
-// the file went through; otherwise one line is added to the report and the answer is false. The
-// report also gets the source's warnings: track points that went out without a time (naming the
-// targets written that hold them) and bytes after its last record, which were not read.
+// the file went through; otherwise one line is added to the report and the answer is false. When
+// a target went through, the report also gets the source's warnings: track points that went out
+// without a time (naming the targets written that hold them) and bytes after its last record,
+// which were not read.
 bool ConvertFileToUnit(const std::string& source, const std::string& target, const SConversionContext& ctx,
                        CReportSink& report);
 // The same for every target made from one source (the .upt and .rte of a .wpt), the source read

@@ -18,7 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::Contains;
+using ::testing::Each;
 using ::testing::ElementsAre;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 class ConvertCommandTest : public CCliTest {
@@ -174,6 +176,12 @@ TEST_F(ConvertCommandTest, BytesAfterTheLastRecordAreNotReadButSaid) {
   EXPECT_TRUE(SameAsFixture("trip~unit.upt", ReadBytes(Path("unit/trip.upt"))));
   EXPECT_TRUE(SameAsFixture("trip~unit.rte", ReadBytes(Path("unit/trip.rte"))));
   EXPECT_TRUE(SameAsFixture("track1000~unit.log", ReadBytes(Path("unit/track.log"))));
+  // Read but nothing written (each target is a folder), no warning: the failures alone.
+  for (const char* target : {"blocked/trip.upt", "blocked/trip.rte", "blocked/track.log"})
+    fs::create_directories(Path(target));
+  const SRun blocked = Run({"convert", "-o", Path("blocked"), trip, track});
+  EXPECT_EQ(blocked.status, 1);
+  EXPECT_THAT(Lines(blocked.err), Each(Not(StartsWith("warning: "))));
 }
 
 TEST_F(ConvertCommandTest, UsageErrorsHelpAndVersion) {

@@ -4,40 +4,12 @@
 #include <utility>
 
 #include "formats/gpx_values.h"
-#include "formats/unit_times.h"
-#include "formats/vexlorn_records.h"
 
 namespace {
 
 constexpr const char* kNoTime = "the unit's \"no time\" (2000-01-01 00:00:00 local time)";
 
 }  // namespace
-
-SSourcePlace SSourcePlace::AtLine(std::uint64_t line, std::uint64_t column) {
-  SSourcePlace place;
-  place.line = line;
-  place.column = column;
-  return place;
-}
-
-SSourcePlace SSourcePlace::AtNode(std::uint64_t node) {
-  SSourcePlace place;
-  place.node = node;
-  return place;
-}
-
-SSourcePlace SSourcePlace::AtNode(std::uint64_t node, std::uint64_t offset) {
-  SSourcePlace place = AtOffset(offset);
-  place.node = node;
-  return place;
-}
-
-SSourcePlace SSourcePlace::AtOffset(std::uint64_t offset) {
-  SSourcePlace place;
-  place.hasOffset = true;
-  place.offset = offset;
-  return place;
-}
 
 std::string SSourcePlace::Text() const {
   std::string text;
@@ -64,19 +36,18 @@ std::string SSourceWarning::Text() const {
   return text;
 }
 
-bool CUntimedPoints::Fit(const CUnitTimes& times, ETimeTarget target, SVexlornTnodBlock& node,
-                         const SSourcePlace& place) {
-  std::int64_t seconds = node.GetTime();
-  std::uint8_t hundredths = node.GetHundredths();
-  if (times.Fit(target, seconds, hundredths)) return true;
+void CUntimedPoints::Take(const CUnitTimes& times, ETimeTarget target, SVexlornTnodBlock& node,
+                          const SSourcePlace& place) {
   if (m_count++ == 0) {
     m_first = place;
     m_firstHadTime = !times.IsNoTime(node.GetTime(), node.GetHundredths());
     m_firstTime = node.GetTime();
   }
+  std::int64_t seconds = node.GetTime();
+  std::uint8_t hundredths = node.GetHundredths();
+  times.Fit(target, seconds, hundredths);
   node.SetTime(seconds);
   node.SetHundredths(hundredths);
-  return false;
 }
 
 void CUntimedPoints::Add(const CUntimedPoints& later) {

@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-class CUnitTimes;
-class SVexlornTnodBlock;
-enum class ETimeTarget : std::uint8_t;
+#include "formats/unit_times.h"
+#include "formats/vexlorn_records.h"
 
 // Where something is in a source: the line (and column) of a text file, or the number of a track
 // node and its byte offset, or only a byte offset, in a binary one. Zero means "not known".
@@ -20,10 +19,10 @@ struct SSourcePlace {
   bool hasOffset = false;
   std::uint64_t offset = 0;
 
-  static SSourcePlace AtLine(std::uint64_t line, std::uint64_t column = 0);
-  static SSourcePlace AtNode(std::uint64_t node);
-  static SSourcePlace AtNode(std::uint64_t node, std::uint64_t offset);
-  static SSourcePlace AtOffset(std::uint64_t offset);
+  static SSourcePlace AtLine(std::uint64_t line, std::uint64_t column = 0) { return {line, column, 0, false, 0}; }
+  static SSourcePlace AtNode(std::uint64_t node) { return {0, 0, node, false, 0}; }
+  static SSourcePlace AtNode(std::uint64_t node, std::uint64_t offset) { return {0, 0, node, true, offset}; }
+  static SSourcePlace AtOffset(std::uint64_t offset) { return {0, 0, 0, true, offset}; }
   bool IsKnown() const { return line != 0 || node != 0 || hasOffset; }
   // "line 3, column 5", "line 3", "node 5 at offset 120", "offset 120".
   std::string Text() const;
@@ -52,7 +51,11 @@ class CUntimedPoints {
  public:
   // Gives a track point going into a file of the kind the time it goes there with (see
   // CUnitTimes::Fit), and counts it when that is none. Answers whether it kept a time.
-  bool Fit(const CUnitTimes& times, ETimeTarget target, SVexlornTnodBlock& node, const SSourcePlace& place);
+  bool Fit(const CUnitTimes& times, ETimeTarget target, SVexlornTnodBlock& node, const SSourcePlace& place) {
+    if (times.Keeps(target, node.GetTime(), node.GetHundredths())) return true;
+    Take(times, target, node, place);
+    return false;
+  }
   // For a source whose places are known only once it was read (a GPX file's).
   void SetFirstPlace(const SSourcePlace& place) { m_first = place; }
   // The points of a later part of the same source (a further track's file) added to these.
@@ -64,6 +67,9 @@ class CUntimedPoints {
   SSourceWarning Warning(const std::string& source, ETimeTarget target, std::vector<std::string> outputs) const;
 
  private:
+  // Fit's rare part: the point goes out without a time.
+  void Take(const CUnitTimes& times, ETimeTarget target, SVexlornTnodBlock& node, const SSourcePlace& place);
+
   std::uint64_t m_count = 0;
   SSourcePlace m_first;
   bool m_firstHadTime = false;

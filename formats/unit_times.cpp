@@ -3,8 +3,6 @@
 
 #include <ctime>
 
-#include "formats/vexlorn_records.h"
-
 namespace {
 
 // Midnight of 1 January of the year, local time; no time zone shifts its clock at New Year's
@@ -20,23 +18,3 @@ std::int64_t NewYear(int year) {
 }  // namespace
 
 CUnitTimes::CUnitTimes() : m_first(NewYear(2000)), m_end(NewYear(2100)) {}
-
-bool CUnitTimes::Holds(ETimeTarget target, std::int64_t seconds) const {
-  switch (target) {
-    case ETimeTarget::kTrackLog:
-      return seconds >= m_first && seconds < m_end;
-    case ETimeTarget::kTrackFile:
-      return SVexlornTnodBlock::IsFileTime(seconds);
-    case ETimeTarget::kGpx:
-      break;
-  }
-  return true;
-}
-
-bool CUnitTimes::Fit(ETimeTarget target, std::int64_t& seconds, std::uint8_t& hundredths) const {
-  if (!Holds(target, seconds)) {
-    seconds = m_first;
-    hundredths = 0;
-  }
-  return !IsNoTime(seconds, hundredths);
-}

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "formats/vexlorn_records.h"
+
 // The kinds of file a track point's time goes into.
 enum class ETimeTarget : std::uint8_t {
   kTrackLog,   // the unit's .log: local dates with two-digit years, the local years 2000 to 2099
@@ -24,12 +26,33 @@ class CUnitTimes {
   // 2000-01-01 00:00:00 local time, in seconds since 1970-01-01 UTC (hundredths 0).
   std::int64_t NoTime() const { return m_first; }
   bool IsNoTime(std::int64_t seconds, unsigned hundredths) const { return seconds == m_first && hundredths == 0; }
-  // Whether a file of the kind can hold the time.
-  bool Holds(ETimeTarget target, std::int64_t seconds) const;
+  // Whether a file of the kind can hold the time. (Called for every point a conversion passes, so
+  // kept where the compiler can see it.)
+  bool Holds(ETimeTarget target, std::int64_t seconds) const {
+    switch (target) {
+      case ETimeTarget::kTrackLog:
+        return seconds >= m_first && seconds < m_end;
+      case ETimeTarget::kTrackFile:
+        return SVexlornTnodBlock::IsFileTime(seconds);
+      case ETimeTarget::kGpx:
+        break;
+    }
+    return true;
+  }
+  // Whether a track point goes into a file of the kind with a time: it has one the file can hold.
+  bool Keeps(ETimeTarget target, std::int64_t seconds, unsigned hundredths) const {
+    return Holds(target, seconds) && !IsNoTime(seconds, hundredths);
+  }
   // The time a track point goes into a file of the kind with: its own when the file can hold it,
   // else "no time" (hundredths 0). Answers false when the point goes out without a time: it had
   // none, or one the file cannot hold.
-  bool Fit(ETimeTarget target, std::int64_t& seconds, std::uint8_t& hundredths) const;
+  bool Fit(ETimeTarget target, std::int64_t& seconds, std::uint8_t& hundredths) const {
+    if (!Holds(target, seconds)) {
+      seconds = m_first;
+      hundredths = 0;
+    }
+    return !IsNoTime(seconds, hundredths);
+  }
 
  private:
   std::int64_t m_first;

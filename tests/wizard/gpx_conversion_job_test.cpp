@@ -210,7 +210,7 @@ std::uint64_t UntimedCount(const CReportLines& report) {
 }
 
 // GPX files as other programs write them, to the unit's log (and a .trk) and back to GPX: every
-// point in its place (0.001 minute, 0.01 s), a point without a usable time back without <time>
+// point in its place (0.001 minute, 0.01 s), a point without a time the log can hold back without <time>
 // and warned of, a track without a name named after its file.
 TEST_F(GpxConversionJobTest, GpxFromOtherProgramsGoesToTheUnitAndBack) {
   constexpr double kMinute = 1.0 / 60;

@@ -19,7 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::Contains;
+using ::testing::Each;
 using ::testing::ElementsAre;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 class ConvertCommandTest : public CCliTest {
@@ -251,6 +253,33 @@ TEST_F(ConvertCommandTest, EachFailureGivesTheMessageAndTheReason) {
         Lines(blocked.err),
         ElementsAre("An error occured while transferring file " + block.folder + "/walk.wpt.", "  " + block.reason));
   }
+}
+
+// Bytes after a desktop file's last record are padding to the program: the file converts as it
+// would without them, and each run says once how many were not read and where they begin.
+TEST_F(ConvertCommandTest, BytesAfterTheLastRecordAreNotReadButSaid) {
+  const std::string padding(70000, '\xA5');
+  const std::string trip = Write("in/trip.wpt", ReadBytes(kGolden / "trip~saved.wpt") + padding);
+  const std::string track = Write("in/track.trk", ReadBytes(kGolden / "track1000~saved.trk") + padding);
+  const auto warning = [&](const std::string& source) {
+    const std::uint64_t size = fs::file_size(source) - padding.size();
+    return "warning: " + source + ": 70000 byte(s) after the last record were not read, the first at offset " +
+           std::to_string(size);
+  };
+  for (const char* to : {"unit", "gpx"}) {
+    const SRun run = Run({"convert", "--to", to, "-o", Path(to), trip, track});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(Lines(run.err), ElementsAre(warning(trip), warning(track))) << to;
+  }
+  EXPECT_TRUE(SameAsFixture("trip~unit.upt", ReadBytes(Path("unit/trip.upt"))));
+  EXPECT_TRUE(SameAsFixture("trip~unit.rte", ReadBytes(Path("unit/trip.rte"))));
+  EXPECT_TRUE(SameAsFixture("track1000~unit.log", ReadBytes(Path("unit/track.log"))));
+  // Read but nothing written (each target is a folder), no warning: the failures alone.
+  for (const char* target : {"blocked/trip.upt", "blocked/trip.rte", "blocked/track.log"})
+    fs::create_directories(Path(target));
+  const SRun blocked = Run({"convert", "-o", Path("blocked"), trip, track});
+  EXPECT_EQ(blocked.status, 1);
+  EXPECT_THAT(Lines(blocked.err), Each(Not(StartsWith("warning: "))));
 }
 
 TEST_F(ConvertCommandTest, UsageErrorsHelpAndVersion) {

@@ -27,6 +27,7 @@ bool CMapTransferLogic::OnSetActive() {
   m_leaving = false;
   m_status = String(IDS_TRANSFER_RUNNING);
   m_state.report.clear();
+  m_state.warnings.clear();
   m_madeRoom.clear();
   m_shown = {};
   m_shown.totalBlocks = RunTransfer(m_state.filePairs, nullptr, m_state);

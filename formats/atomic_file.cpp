@@ -70,6 +70,7 @@ bool CAtomicFile::Open(CDiagnostic* why) {
   m_failed = false;
   m_size = 0;
   m_sealed = false;
+  m_unstaged = false;
   platform::SFileStatus existing;
   std::string error;
   const bool exists = platform::GetFileStatus(m_targetPath, existing);
@@ -80,19 +81,30 @@ bool CAtomicFile::Open(CDiagnostic* why) {
   if (!CreateTemporaryFile(m_targetPath, 0600, m_file, m_tempPath, m_tempSlot, &error))
     return Fail(why, ErrorText("cannot create a temporary file in", FolderPart(m_targetPath), error));
   m_file.SetMode(exists ? existing.mode : platform::DefaultFileMode());
+  // Without a temporary folder to build it in, the file is written in place front to back, and
+  // cannot be written over.
+  if (platform::OverwritesAreUnreliable(FolderPart(m_targetPath))) {
+    platform::CFile staged;
+    m_unstaged = !CreateTemporaryFile(platform::TemporaryFolder() + '/' + NamePart(m_targetPath), 0600, staged,
+                                      m_stagedPath, m_stagedSlot);
+    if (!m_unstaged) {
+      m_target = std::move(m_file);
+      m_file = std::move(staged);
+    }
+  }
   m_buffer.reserve(kBufferSize);
   return true;
 }
 
 bool CAtomicFile::FlushBuffer(CDiagnostic* why) {
-  if (!WriteAll(m_buffer.data(), m_buffer.size(), why)) return false;
+  if (!WriteAll(m_file, m_buffer.data(), m_buffer.size(), why)) return false;
   m_buffer.clear();
   return true;
 }
 
-bool CAtomicFile::WriteAll(const char* data, std::size_t left, CDiagnostic* why) {
+bool CAtomicFile::WriteAll(platform::CFile& file, const char* data, std::size_t left, CDiagnostic* why) {
   std::string error;
-  if (!m_file.Write(data, left, &error)) {
+  if (!file.Write(data, left, &error)) {
     m_failed = true;
     return Fail(why, ErrorText("cannot write", m_targetPath, error));
   }
@@ -106,7 +118,7 @@ bool CAtomicFile::Write(const void* data, std::size_t size, CDiagnostic* why) {
     if (!FlushBuffer(why)) return false;
     // A large block goes straight from the caller's memory: no second copy of it.
     if (size >= kBufferSize) {
-      if (!WriteAll(bytes, size, why)) return false;
+      if (!WriteAll(m_file, bytes, size, why)) return false;
       m_size += size;
       return true;
     }
@@ -119,6 +131,11 @@ bool CAtomicFile::Write(const void* data, std::size_t size, CDiagnostic* why) {
 bool CAtomicFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size, CDiagnostic* why) {
   if (!m_file.IsOpen() || m_failed) return Fail(why, "cannot write " + m_targetPath + ": the file is not open");
   if (offset > m_size || size > m_size - offset) return Fail(why, "cannot write " + m_targetPath + " beyond its end");
+  if (m_unstaged) {
+    m_failed = true;
+    return Fail(why, "cannot write " + m_targetPath + ": no room to build it in " + platform::TemporaryFolder() +
+                         ", and its volume cannot be written over");
+  }
   if (!FlushBuffer(why)) return false;
   std::string error;
   if (!m_file.WriteAt(offset, data, size, &error)) {
@@ -151,7 +168,7 @@ bool CAtomicFile::Seal(CDiagnostic* why) {
     Discard();
     return Fail(why, "cannot write " + m_targetPath + ": the file is not open");
   }
-  if (!FlushBuffer(why)) {
+  if (!FlushBuffer(why) || (m_target.IsOpen() && !CopyStaged(why))) {
     Discard();
     return false;
   }
@@ -170,6 +187,26 @@ bool CAtomicFile::Seal(CDiagnostic* why) {
   return true;
 }
 
+bool CAtomicFile::CopyStaged(CDiagnostic* why) {
+  std::vector<char> block(kBufferSize);
+  std::string error;
+  for (std::uint64_t at = 0; at < m_size;) {
+    const auto part = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), m_size - at));
+    std::size_t got = 0;
+    if (!m_file.ReadAt(at, block.data(), part, got, &error))
+      return Fail(why, ErrorText("cannot read back", m_targetPath, error));
+    if (got < part) return Fail(why, "cannot read back " + m_targetPath + ": the file became shorter");
+    if (!WriteAll(m_target, block.data(), part, why)) return false;
+    at += part;
+  }
+  m_file.Close();
+  m_file = std::move(m_target);
+  platform::RemoveFile(m_stagedPath);
+  m_stagedPath.clear();
+  ReleaseTemporary(m_stagedSlot);
+  return true;
+}
+
 bool CAtomicFile::RenameSealed(CDiagnostic* why) {
   m_sealed = false;
   std::string error;
@@ -185,11 +222,13 @@ bool CAtomicFile::RenameSealed(CDiagnostic* why) {
 
 void CAtomicFile::Discard() {
   m_file.Close();
-  if (!m_tempPath.empty()) {
-    platform::RemoveFile(m_tempPath);
-    m_tempPath.clear();
+  m_target.Close();
+  for (std::string* path : {&m_tempPath, &m_stagedPath}) {
+    if (!path->empty()) platform::RemoveFile(*path);
+    path->clear();
   }
   ReleaseTemporary(m_tempSlot);
+  ReleaseTemporary(m_stagedSlot);
   m_buffer.clear();
 }
 

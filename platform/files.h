@@ -35,6 +35,12 @@ void RemoveFileNow(const char* path) noexcept;
 void RemoveFolderOfFilesNow(const char* path) noexcept;
 // The longest file name, in bytes of UTF-8, that the folder's volume takes.
 std::size_t MaxNameLength(const std::string& folder);
+// The system's folder for temporary files (TMPDIR, else /tmp; on Windows the user's temporary
+// folder).
+std::string TemporaryFolder();
+// Whether files in the folder must be written front to back: some volumes in user space lose
+// writes over bytes already written, or read them back as zeros.
+bool OverwritesAreUnreliable(const std::string& folder);
 // The permission bits a new file gets when nothing else is asked for (0666 less the umask).
 unsigned DefaultFileMode();
 // This process's number, as the system shows it.

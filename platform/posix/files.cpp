@@ -5,9 +5,11 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace platform {
@@ -69,6 +71,18 @@ void RemoveFolderOfFilesNow(const char* path) noexcept {
   }
   if (fd >= 0) ::close(fd);
   ::rmdir(path);
+}
+
+std::string TemporaryFolder() {
+  const char* folder = std::getenv("TMPDIR");
+  return folder != nullptr && *folder != '\0' ? folder : "/tmp";
+}
+
+bool OverwritesAreUnreliable(const std::string& folder) {
+  // The file system type of every volume in user space (fuse and fuseblk alike).
+  constexpr decltype(statfs::f_type) kUserSpaceVolume = 0x65735546;
+  struct statfs volume {};
+  return ::statfs(folder.c_str(), &volume) == 0 && volume.f_type == kUserSpaceVolume;
 }
 
 std::size_t MaxNameLength(const std::string& folder) {

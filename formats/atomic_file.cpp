@@ -210,7 +210,7 @@ bool CAtomicFile::CopyStaged(CDiagnostic* why) {
 bool CAtomicFile::RenameSealed(CDiagnostic* why) {
   m_sealed = false;
   std::string error;
-  if (!platform::ReplaceFile(m_tempPath, m_targetPath, &error)) {
+  if (!platform::RenameOver(m_tempPath, m_targetPath, &error)) {
     const std::string reason = ErrorText("cannot replace", m_targetPath, error);
     Discard();
     return Fail(why, reason);

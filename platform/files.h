@@ -27,7 +27,7 @@ bool GetFileStatus(const std::string& path, SFileStatus& status, std::string* er
 // Whether this process may write the existing file (a read-only file may not be).
 bool IsWritable(const std::string& path, std::string* error = nullptr);
 // Renames `from` over `to` in one step, durably: a reader sees the old or the new file, never none.
-bool ReplaceFile(const std::string& from, const std::string& to, std::string* error = nullptr);
+bool RenameOver(const std::string& from, const std::string& to, std::string* error = nullptr);
 bool RemoveFile(const std::string& path, std::string* error = nullptr);
 // For the interruption clean-up, which may run in a signal handler: no allocation, no locks.
 void RemoveFileNow(const char* path) noexcept;

@@ -14,9 +14,9 @@ bool ToLocalTime(std::time_t time, std::tm& local, long* utcOffset = nullptr);
 // cannot be represented.
 std::time_t FromLocalTime(std::tm& local);
 // Switches the whole process to another zone from now on: by its tz database name where the system
-// uses those, by its Windows zone key name on Windows. False when the system does not know it. For
-// tests, which must not depend on the machine's zone; the Windows programs also take the key name
-// from TRANSVANE_TIME_ZONE at start.
+// uses those, by its Windows zone key name on Windows; with neither name, back to the system's own
+// zone. False when the system does not know it. For tests, which must not depend on the machine's
+// zone; the Windows programs also take the key name from TRANSVANE_TIME_ZONE at start.
 bool UseTimeZone(const char* tzName, const char* windowsKeyName);
 
 }  // namespace platform

@@ -43,7 +43,7 @@ bool IsWritable(const std::string& path, std::string* error) {
   return ::access(path.c_str(), W_OK) == 0 || Failed(error);
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string* error) {
+bool RenameOver(const std::string& from, const std::string& to, std::string* error) {
   return ::rename(from.c_str(), to.c_str()) == 0 || Failed(error);
 }
 

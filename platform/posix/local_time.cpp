@@ -3,6 +3,10 @@
 
 #include <stdlib.h>
 #include <time.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
 
 namespace platform {
 
@@ -18,7 +22,14 @@ bool ToLocalTime(std::time_t time, std::tm& local, long* utcOffset) {
 std::time_t FromLocalTime(std::tm& local) { return std::mktime(&local); }
 
 bool UseTimeZone(const char* tzName, const char*) {
-  ::setenv("TZ", tzName, 1);
+  if (tzName == nullptr) {
+    ::unsetenv("TZ");
+  } else {
+    // The C library falls back to UTC for a name it has no rules for; a test must hear of that.
+    const std::string rules = std::string("/usr/share/zoneinfo/") + tzName;
+    if (std::strcmp(tzName, "UTC") != 0 && ::access(rules.c_str(), R_OK) != 0) return false;
+    ::setenv("TZ", tzName, 1);
+  }
   ::tzset();
   return true;
 }

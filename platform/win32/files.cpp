@@ -87,7 +87,7 @@ bool IsWritable(const std::string& path, std::string* error) {
   return Failed(error);
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string* error) {
+bool RenameOver(const std::string& from, const std::string& to, std::string* error) {
   // The contents were flushed before; the rename itself reaches the disk before the call returns.
   return ::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 ||
          Failed(error);

@@ -144,10 +144,14 @@ std::time_t FromLocalTime(std::tm& local) {
   return result;
 }
 
-bool UseTimeZone(const char*, const char* windowsKeyName) {
+bool UseTimeZone(const char* tzName, const char* windowsKeyName) {
+  std::lock_guard<std::mutex> lock(g_zoneLock);
+  if (tzName == nullptr && windowsKeyName == nullptr) {
+    g_zoneChosen = false;
+    return true;
+  }
   DYNAMIC_TIME_ZONE_INFORMATION zone{};
   if (windowsKeyName == nullptr || !ZoneOfKey(windowsKeyName, zone)) return false;
-  std::lock_guard<std::mutex> lock(g_zoneLock);
   g_zone = zone;
   g_zoneChosen = true;
   return true;

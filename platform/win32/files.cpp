@@ -45,6 +45,26 @@ class CKeptPosition {
   bool m_kept = false;
 };
 
+// Takes the file's name away at once, as POSIX's unlink does, where the volume can (NTFS on
+// Windows 10 and later): an open file otherwise keeps its name until its last handle closes.
+bool UnlinkOpen(HANDLE handle) {
+  FILE_DISPOSITION_INFO_EX gone{FILE_DISPOSITION_FLAG_DELETE | FILE_DISPOSITION_FLAG_POSIX_SEMANTICS};
+  // FileDispositionInfoEx, which the headers name only for builds that require Windows 10 1709.
+  constexpr auto kDispositionEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+  return ::SetFileInformationByHandle(handle, kDispositionEx, &gone, sizeof gone) != 0;
+}
+
+// Removes the file, its name at once where the volume can, else as soon as the last handle closes.
+bool Delete(const wchar_t* path) {
+  const HANDLE handle = ::CreateFileW(path, DELETE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) {
+    const bool unlinked = UnlinkOpen(handle);
+    ::CloseHandle(handle);
+    if (unlinked) return true;
+  }
+  return ::DeleteFileW(path) != 0;
+}
+
 OVERLAPPED At(std::uint64_t offset) {
   OVERLAPPED at{};
   at.Offset = static_cast<DWORD>(offset);
@@ -93,9 +113,7 @@ bool RenameOver(const std::string& from, const std::string& to, std::string* err
          Failed(error);
 }
 
-bool RemoveFile(const std::string& path, std::string* error) {
-  return ::DeleteFileW(Wide(path).c_str()) != 0 || Failed(error);
-}
+bool RemoveFile(const std::string& path, std::string* error) { return Delete(Wide(path).c_str()) || Failed(error); }
 
 // The console's interruption handler runs on a thread of its own while the others go on, so these
 // may allocate; they convert into fixed buffers all the same, to stay short.
@@ -112,7 +130,7 @@ bool WidePathNow(const char* path, wchar_t (&wide)[kWidePath]) {
 
 void RemoveFileNow(const char* path) noexcept {
   wchar_t wide[kWidePath];
-  if (WidePathNow(path, wide)) ::DeleteFileW(wide);
+  if (WidePathNow(path, wide)) Delete(wide);
 }
 
 void RemoveFolderOfFilesNow(const char* path) noexcept {
@@ -133,7 +151,7 @@ void RemoveFolderOfFilesNow(const char* path) noexcept {
       file[length] = L'\\';
       ::wcsncpy(file + length + 1, entry.cFileName, kWidePath - length - 2);
       file[kWidePath - 1] = L'\0';
-      ::DeleteFileW(file);
+      Delete(file);
     } while (::FindNextFileW(search, &entry));
     ::FindClose(search);
   }
@@ -153,11 +171,12 @@ std::string TemporaryFolder() {
 bool OverwritesAreUnreliable(const std::string&) { return false; }
 
 std::size_t MaxNameLength(const std::string& folder) {
-  // The volume's limit counts UTF-16 units; a name of that many bytes of UTF-8 never has more.
+  // The volume's limit counts UTF-16 units, and a name of that many bytes of UTF-8 never has more;
+  // never beyond the 255 that names have on every volume Windows writes.
   wchar_t root[MAX_PATH + 1];
   DWORD limit = 0;
   if (::GetVolumePathNameW(Wide(folder.empty() ? std::string(".") : folder).c_str(), root, MAX_PATH + 1) &&
-      ::GetVolumeInformationW(root, nullptr, 0, nullptr, &limit, nullptr, nullptr, 0) && limit > 0)
+      ::GetVolumeInformationW(root, nullptr, 0, nullptr, &limit, nullptr, nullptr, 0) && limit > 0 && limit < 255)
     return limit;
   return 255;
 }
@@ -233,8 +252,11 @@ CFile::ECreate CFile::CreateNew(const std::string& path, unsigned mode, std::str
 
 CFile::ECreate CFile::CreateScratch(const std::string& path, std::string* error) {
   Close();
-  // Removed by the system when the handle closes, also when the process ends in any way.
-  return Create(path, FILE_FLAG_DELETE_ON_CLOSE | FILE_ATTRIBUTE_TEMPORARY, m_handle, error);
+  // Removed by the system when the handle closes, also when the process ends in any way; its name
+  // goes at once where the volume can do that.
+  const ECreate created = Create(path, FILE_FLAG_DELETE_ON_CLOSE | FILE_ATTRIBUTE_TEMPORARY, m_handle, error);
+  if (created == ECreate::kCreated) UnlinkOpen(Handle(m_handle));
+  return created;
 }
 
 bool CFile::Read(void* data, std::size_t size, std::size_t& got, std::string* error) {

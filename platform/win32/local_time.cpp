@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 
 #include "platform/environment.h"
@@ -79,6 +80,21 @@ void BreakDown(std::int64_t seconds, std::tm& out) {
   out.tm_yday = static_cast<int>(days - DaysFromCivil(year, 1, 1));
 }
 
+// The zone's rules for the year. The system reads them from the registry at each call, so the
+// last year's are kept for the zone they belong to.
+bool RulesOfYear(DYNAMIC_TIME_ZONE_INFORMATION& zone, WORD year, TIME_ZONE_INFORMATION& rules) {
+  thread_local DYNAMIC_TIME_ZONE_INFORMATION keptZone{};
+  thread_local TIME_ZONE_INFORMATION keptRules{};
+  thread_local WORD keptYear = 0;
+  if (keptYear != year || std::memcmp(&keptZone, &zone, sizeof zone) != 0) {
+    if (!::GetTimeZoneInformationForYear(year, &zone, &keptRules)) return false;
+    keptZone = zone;
+    keptYear = year;
+  }
+  rules = keptRules;
+  return true;
+}
+
 // The zone's offset east of UTC at the instant, and whether it is daylight time then. The zone is
 // a copy: the system call takes it as a pointer to change, though it does not.
 bool OffsetAt(DYNAMIC_TIME_ZONE_INFORMATION zone, std::int64_t time, long& offset, bool& daylight) {
@@ -88,7 +104,7 @@ bool OffsetAt(DYNAMIC_TIME_ZONE_INFORMATION zone, std::int64_t time, long& offse
   SYSTEMTIME utc{};
   SYSTEMTIME local{};
   TIME_ZONE_INFORMATION rules{};
-  if (!::FileTimeToSystemTime(&file, &utc) || !::GetTimeZoneInformationForYear(utc.wYear, &zone, &rules) ||
+  if (!::FileTimeToSystemTime(&file, &utc) || !RulesOfYear(zone, utc.wYear, rules) ||
       !::SystemTimeToTzSpecificLocalTime(&rules, &utc, &local))
     return false;
   const std::int64_t localSeconds = DaysFromCivil(local.wYear, local.wMonth, local.wDay) * kDay + local.wHour * 3600 +

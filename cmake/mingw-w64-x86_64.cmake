@@ -30,8 +30,11 @@ set(ENV{PKG_CONFIG_PATH} "")
 # CMake's find modules only guess from the headers and pkg-config.
 set(CMAKE_FIND_PACKAGE_PREFER_CONFIG ON)
 
-# Windows 10 and later's API, and the wide (W) forms of the Win32 calls by default.
-set(windows_defines "-D_WIN32_WINNT=0x0A00 -DWINVER=0x0A00 -DNTDDI_VERSION=0x0A000000 -DUNICODE -D_UNICODE")
+# Windows 10 and later's API, and the wide (W) forms of the Win32 calls by default. The C99 printf
+# and scanf of mingw-w64 rather than the system C runtime's, which rounds, pads and overflows in
+# ways of its own: the unit's sentences must come out byte for byte as on Linux.
+set(windows_defines
+    "-D_WIN32_WINNT=0x0A00 -DWINVER=0x0A00 -DNTDDI_VERSION=0x0A000000 -DUNICODE -D_UNICODE -D__USE_MINGW_ANSI_STDIO=1")
 set(CMAKE_C_FLAGS_INIT "${windows_defines}")
 set(CMAKE_CXX_FLAGS_INIT "${windows_defines}")
 set(CMAKE_RC_FLAGS_INIT "${windows_defines}")

@@ -32,6 +32,39 @@ unsigned TwoDigits(std::string_view text, std::size_t at) {
   return static_cast<unsigned>((text[at] - '0') * 10 + (text[at + 1] - '0'));
 }
 
+// An integer field read as the C library's scanf reads it on Linux ("%d", "%u", "%X"): blanks
+// skipped, a sign, the digits of the base (hex ones after an optional "0x"), the rest ignored; the
+// value taken as strtol or strtoul takes it in 64 bits (beyond that, the largest of its sign), then
+// cut to the variable's width. Written out so that every system reads the same numbers.
+bool ScanInteger(std::string_view field, int base, bool isSigned, std::uint64_t& bits) {
+  std::size_t at = 0;
+  while (at < field.size() && (field[at] == ' ' || (field[at] >= '\t' && field[at] <= '\r'))) ++at;
+  const bool negative = at < field.size() && field[at] == '-';
+  if (at < field.size() && (field[at] == '-' || field[at] == '+')) ++at;
+  auto digit = [&](std::size_t i) {
+    return i < field.size() ? (base == 16 ? HexDigit(field[i]) : IsDigit(field[i]) ? field[i] - '0' : -1) : -1;
+  };
+  if (base == 16 && digit(at) == 0 && at + 1 < field.size() && (field[at + 1] == 'x' || field[at + 1] == 'X') &&
+      digit(at + 2) >= 0)
+    at += 2;
+  if (digit(at) < 0) return false;
+  std::uint64_t magnitude = 0;
+  bool overflow = false;
+  for (; digit(at) >= 0; ++at) {
+    const auto d = static_cast<std::uint64_t>(digit(at));
+    if (magnitude > (UINT64_MAX - d) / static_cast<std::uint64_t>(base)) overflow = true;
+    magnitude = magnitude * static_cast<std::uint64_t>(base) + d;
+  }
+  if (isSigned) {
+    const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
+    if (overflow || magnitude > limit) magnitude = limit;
+    bits = negative ? 0 - magnitude : magnitude;
+  } else {
+    bits = overflow ? UINT64_MAX : negative ? 0 - magnitude : magnitude;
+  }
+  return true;
+}
+
 // Copies digits behind an optional '-' and zero-pads them to width after the sign, as printf's
 // '0' flag does.
 char* WriteSignPadded(char* p, const char* digits, const char* end, int width) {
@@ -97,11 +130,9 @@ bool ScanInt(std::string_view field, std::int32_t& value) {
     std::from_chars(field.data(), field.data() + field.size(), value);
     return true;
   }
-  const std::string text(field);
-  int scanned = 0;
-  platform::CClassicNumbersScope scope;
-  if (std::sscanf(text.c_str(), "%d", &scanned) != 1) return false;
-  value = scanned;
+  std::uint64_t bits = 0;
+  if (!ScanInteger(field, 10, true, bits)) return false;
+  value = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
   return true;
 }
 
@@ -110,11 +141,9 @@ bool ScanUnsigned(std::string_view field, std::uint32_t& value) {
     std::from_chars(field.data(), field.data() + field.size(), value);
     return true;
   }
-  const std::string text(field);
-  unsigned scanned = 0;
-  platform::CClassicNumbersScope scope;
-  if (std::sscanf(text.c_str(), "%u", &scanned) != 1) return false;
-  value = scanned;
+  std::uint64_t bits = 0;
+  if (!ScanInteger(field, 10, false, bits)) return false;
+  value = static_cast<std::uint32_t>(bits);
   return true;
 }
 
@@ -123,9 +152,10 @@ bool ScanHex(std::string_view field, unsigned& value) {
     value = static_cast<unsigned>(HexDigit(field[0]) * 16 + HexDigit(field[1]));
     return true;
   }
-  const std::string text(field);
-  platform::CClassicNumbersScope scope;
-  return std::sscanf(text.c_str(), "%X", &value) == 1;
+  std::uint64_t bits = 0;
+  if (!ScanInteger(field, 16, false, bits)) return false;
+  value = static_cast<unsigned>(bits);
+  return true;
 }
 
 int ScanDate(std::string_view field, unsigned short values[3]) {

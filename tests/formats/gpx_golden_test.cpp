@@ -39,6 +39,9 @@ class GpxGolden : public ::testing::Test {
   void TearDown() override {
     std::filesystem::remove_all(m_folder);
     SetTimeZone("UTC");
+    // The bytes were compared all the same; only the second parser's opinion is missing.
+    if (m_unchecked && !HasFailure())
+      GTEST_SKIP() << "xmllint cannot be started here, so the files were not checked by it";
   }
 
   // Exports through the file system, checks the file with xmllint and answers its text.
@@ -47,7 +50,11 @@ class GpxGolden : public ::testing::Test {
     CCodePage codePage;
     CDiagnostic why;
     EXPECT_TRUE(WriteGpxFile(path, doc, codePage, &why)) << why.Reason();
-    EXPECT_TRUE(IsWellFormedXml(path));
+    if (XmlLintRuns()) {
+      EXPECT_TRUE(IsWellFormedXml(path));
+    } else {
+      m_unchecked = true;
+    }
     return ReadBytes(path);
   }
 
@@ -65,6 +72,7 @@ class GpxGolden : public ::testing::Test {
   }
 
   std::filesystem::path m_folder;
+  bool m_unchecked = false;  // a file was written that xmllint could not check
 };
 
 TEST_F(GpxGolden, WaypointsAndRoutesToGpxAndBack) {

@@ -30,6 +30,9 @@ bool ScannedInteger(const char* text, int base, bool isSigned, T& value) {
   char* end = nullptr;
   const std::uint64_t bits = isSigned ? static_cast<std::uint64_t>(std::strtoll(text, &end, base))
                                       : static_cast<std::uint64_t>(std::strtoull(text, &end, base));
+  // A "0x" with no hex digit behind it is the number 0 by the C standard; Windows' C runtime refuses
+  // it, and the decimal reading gives the standard's answer there.
+  if (end == text && base == 16) return ScannedInteger(text, 10, isSigned, value);
   if (end == text) return false;
   value = static_cast<T>(static_cast<std::make_unsigned_t<T>>(bits));
   return true;

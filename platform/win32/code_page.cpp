@@ -65,6 +65,11 @@ std::size_t CharacterLength(UINT page, std::string_view text) {
   return text.size() >= 2 && ::IsDBCSLeadByteEx(page, lead) ? 2 : 1;
 }
 
+// The bytes that Windows' own single-byte pages leave undefined come out as the C1 controls, which
+// those pages hold nowhere else (and back): they are no characters of the page.
+bool IsWindowsSingleBytePage(UINT page) { return page == 874 || (page >= 1250 && page <= 1258); }
+bool IsC1Control(wchar_t c) { return c >= 0x80 && c <= 0x9F; }
+
 // The UTF-16 of `text`; false when a byte is not a character of the page.
 bool ToWide(UINT page, std::string_view text, std::wstring& wide) {
   wide.clear();
@@ -73,12 +78,20 @@ bool ToWide(UINT page, std::string_view text, std::wstring& wide) {
   const int size = ::MultiByteToWideChar(page, flags, text.data(), static_cast<int>(text.size()), nullptr, 0);
   if (size <= 0) return false;
   wide.resize(static_cast<std::size_t>(size));
-  return ::MultiByteToWideChar(page, flags, text.data(), static_cast<int>(text.size()), wide.data(), size) == size;
+  if (::MultiByteToWideChar(page, flags, text.data(), static_cast<int>(text.size()), wide.data(), size) != size)
+    return false;
+  if (IsWindowsSingleBytePage(page))
+    for (const wchar_t c : wide)
+      if (IsC1Control(c)) return false;
+  return true;
 }
 
 // Appends the page's bytes for `wide`; false when a character has none (no best fit stands in).
 bool FromWide(UINT page, std::wstring_view wide, std::string& out) {
   if (wide.empty()) return true;
+  if (IsWindowsSingleBytePage(page))
+    for (const wchar_t c : wide)
+      if (IsC1Control(c)) return false;
   const bool utf = page == CP_UTF8 || page == 54936;
   const DWORD flags = utf ? (page == CP_UTF8 ? WC_ERR_INVALID_CHARS : 0) : WC_NO_BEST_FIT_CHARS;
   BOOL defaulted = FALSE;

@@ -2,11 +2,8 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <QDateTime>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -14,6 +11,7 @@
 
 #include "cli/commands.h"
 #include "cli/console_progress.h"
+#include "cli/json_value.h"
 #include "cli/report_printer.h"
 #include "cli/terminal_text.h"
 #include "formats/ascii_case.h"
@@ -23,8 +21,8 @@
 #include "resources/string_table.h"
 #include "storage/block_copy.h"
 #include "storage/file_system.h"
-#include "storage/interruption.h"
 #include "storage/installations.h"
+#include "storage/interruption.h"
 #include "storage/volume_limits.h"
 
 namespace {
@@ -37,25 +35,36 @@ CMapRegionArray ListRegions(const std::string& winePrefix, std::vector<std::stri
   return regions;
 }
 
+// A time in nanoseconds since 1970 as UTC in ISO 8601 to the second ("2024-05-01T09:30:00Z");
+// empty outside the years 1 to 9999, which the form cannot write.
+std::string IsoUtcTime(std::int64_t nanoseconds) {
+  using namespace std::chrono;
+  const sys_seconds time = floor<seconds>(sys_time<milliseconds>(milliseconds(nanoseconds / 1'000'000)));
+  const sys_days day = floor<days>(time);
+  const year_month_day date(day);
+  if (date.year() < year(1) || date.year() > year(9999)) return {};
+  const hh_mm_ss<seconds> clock(time - day);
+  char text[24];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
+                static_cast<int>(clock.seconds().count()));
+  return text;
+}
+
 // The regions for scripts: {"regions": [{"name", "path", "size" (bytes), "created" (UTC, ISO 8601,
 // null when unknown)}]}, newest first.
 void PrintRegionsAsJson(const CMapRegionArray& regions) {
   const SECFileSystem fs;
-  QJsonArray list;
+  CJsonArray list;
   for (std::size_t i = 0; i < regions.Count(); ++i) {
     const CMapRegionEntry& entry = regions[i];
-    QJsonObject region;
-    region["name"] = QString::fromStdString(fs.FileNameOf(entry.path));
-    region["path"] = QString::fromStdString(entry.path);
-    region["size"] = static_cast<qint64>(entry.size);
-    region["created"] =
-        entry.created == 0
-            ? QJsonValue()
-            : QJsonValue(QDateTime::fromMSecsSinceEpoch(entry.created / 1'000'000, Qt::UTC).toString(Qt::ISODate));
-    list.append(region);
+    list.push_back(CJsonObject{{"name", fs.FileNameOf(entry.path)},
+                               {"path", entry.path},
+                               {"size", static_cast<std::int64_t>(entry.size)},
+                               {"created", entry.created == 0 ? CJsonValue() : IsoUtcTime(entry.created)}});
   }
-  const QByteArray text = QJsonDocument(QJsonObject{{"regions", list}}).toJson(QJsonDocument::Indented);
-  std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
+  std::fputs(CJsonValue(CJsonObject{{"regions", list}}).Document().c_str(), stdout);
 }
 
 // A line of column titles, then one line per region, newest first, fields separated by tabs:

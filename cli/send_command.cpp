@@ -8,7 +8,6 @@
 
 #include "cli/commands.h"
 #include "cli/conversion_options.h"
-#include "cli/core_application.h"
 #include "cli/report_printer.h"
 #include "cli/standard_streams.h"
 #include "cli/terminal_text.h"
@@ -59,7 +58,6 @@ void RunSend(const SOptions& options, int& status) {
     return;
   }
   CUnitTimes times;
-  const auto application = CreateCoreApplicationIfNone();
   const auto access = CreateDriveAccess(options.sysroot);
   CUnitDevice unit(access.get());
   status = LocateUnit(options, unit);

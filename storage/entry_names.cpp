@@ -3,12 +3,12 @@
 
 #include <dirent.h>
 
-#include <QString>
+#include "storage/letter_case.h"
 
 std::string MatchEntryName(const std::string& folder, const std::string& name) {
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
   if (dir == nullptr) return name;
-  const QString wanted = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+  const std::string wanted = FoldLetterCase(name);
   std::string best;
   bool found = false;
   while (const dirent* entry = ::readdir(dir)) {
@@ -18,8 +18,7 @@ std::string MatchEntryName(const std::string& folder, const std::string& name) {
       found = true;
       break;
     }
-    if (QString::compare(QString::fromUtf8(entry->d_name), wanted, Qt::CaseInsensitive) == 0 &&
-        (!found || candidate < best)) {
+    if (FoldLetterCase(candidate) == wanted && (!found || candidate < best)) {
       best = candidate;
       found = true;
     }

@@ -12,6 +12,7 @@
 #include "cli/standard_streams.h"
 #include "cli/terminal_text.h"
 #include "formats/file_kinds.h"
+#include "formats/unit_times.h"
 #include "jobs/conversion_job.h"
 #include "jobs/target_naming.h"
 #include "resources/string_ids.h"
@@ -57,7 +58,7 @@ void RunSend(const SOptions& options, int& status) {
     status = 2;
     return;
   }
-  CUnitTimes times;
+  const CUnitTimes times;
   const auto access = CreateDriveAccess(options.sysroot);
   CUnitDevice unit(access.get());
   status = LocateUnit(options, unit);
@@ -108,7 +109,7 @@ void RunSend(const SOptions& options, int& status) {
       note.Finished(outputs[i]);
       anyOnUnit = anyOnUnit || IsTargetOnUnit(outputs[i], context);
     }
-    WarnOfChanges(source, *codePage, times);
+    WarnOfReplacedCharacters(source, *codePage, report);
   }
   std::fflush(stdout);
   status = report.Failed() ? 1 : 0;

@@ -1,17 +1,14 @@
 // The unit and card connection pages over a fake machine: attempts, pauses, questions, test mode.
+#include "wizard/logic/connection_pages.h"
+
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
-#include <QComboBox>
-
-#include "resources/string_ids.h"
 #include "storage/removable_drives.h"
 #include "tests/storage/fake_system_tree.h"
-#include "tests/wizard/pages/wizard_test_support.h"
-#include "wizard/pages/page_find_card.h"
-#include "wizard/pages/page_find_unit.h"
-#include "wizard/pages/page_map.h"
-#include "wizard/pages/property_sheet.h"
-#include "wizard/pages/wizard_pages.h"
+#include "tests/temp_folder.h"
+#include "tests/wizard/logic/logic_test_support.h"
+#include "wizard/logic/map_logic.h"
 
 namespace {
 
@@ -20,14 +17,12 @@ const char* const kCardMount = "/media/ann/CARD";
 
 class ConnectionPagesTest : public ::testing::Test {
  protected:
-  ConnectionPagesTest() : sheet((TestApplication(), state.testResources)) {
+  ConnectionPagesTest() {
     // The region page looks for installations when it is first shown: there are none.
     ::setenv("WINEPREFIX", (temp.Path() + "/no-wine").c_str(), 1);
     state.temp = temp.Path();
-    AddWizardPages(sheet, state);
-    sheet.Start();
-    Settle();
   }
+  ~ConnectionPagesTest() override { ::unsetenv("WINEPREFIX"); }
   void PlugUnit() {
     const std::string disk =
         tree.AddDisk("pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/host6/target6:0:0/6:0:0:0", "sdc", 8, 32, false, 2);
@@ -45,95 +40,86 @@ class ConnectionPagesTest : public ::testing::Test {
     state.unit.SetDriveAccess(drives.get());
   }
   CScriptedDialogs& Dialogs() { return state.testDialogs; }
-  int UnitNext() { return sheet.PageById(kPageFindUnit)->OnWizardNext(); }
-  int CardNext() { return sheet.PageById(kPageFindCard)->OnWizardNext(); }
-  std::vector<std::string>& Destinations() {
-    return static_cast<CPropertyPageMap*>(sheet.PageById(kPageMap))->destinationDrives;
-  }
   // The destination box of the region page, shown for the first time.
   std::vector<std::string> DestinationTexts() {
-    auto* map = static_cast<CPropertyPageMap*>(sheet.PageById(kPageMap));
-    map->OnSetActive();
-    std::vector<std::string> texts;
-    for (int i = 0; i < map->DestinationBox()->count(); ++i)
-      texts.push_back(map->DestinationBox()->itemText(i).toStdString());
-    return texts;
+    map.OnSetActive();
+    return map.DestinationTexts();
   }
-
-  ~ConnectionPagesTest() override { ::unsetenv("WINEPREFIX"); }
 
   CFakeSystemTree tree;
   CTempFolder temp;
   std::unique_ptr<CDriveAccess> drives;
   CTestState state;
-  CPropertySheet_ sheet;
+  CFindUnitLogic unitPage{state};
+  CMapLogic map{state};
+  CFindCardLogic cardPage{state, map.destinationDrives};
 };
 
 TEST_F(ConnectionPagesTest, AConnectedUnitIsFoundAtTheFirstAttempt) {
   PlugUnit();
   NameUnit();
   UseTree();
-  EXPECT_EQ(UnitNext(), 0);
+  EXPECT_EQ(unitPage.OnWizardNext(), 0);
   EXPECT_EQ(state.unit.Drive(), tree.Path(kUnitMount));
   EXPECT_TRUE(state.testPacer.pauses.empty());
   EXPECT_EQ(Dialogs().Count("retry"), 0);
-  EXPECT_EQ(state.waitBoxShows, 1);
-  EXPECT_FALSE(state.waitBoxOpen);
-  EXPECT_TRUE(sheet.isEnabled());
+  EXPECT_EQ(state.testWait.shows, 1);
+  EXPECT_FALSE(state.WaitBoxShown());
+  EXPECT_EQ(state.testWait.busyDepth, 0);
 }
 
 TEST_F(ConnectionPagesTest, NoUnitTakesTenAttemptsThenRetryFindsTheUnitThatAppeared) {
   PlugUnit();  // mounted, but not (yet) recognisable as the unit
   UseTree();
-  bool enabledDuringSearch = true;
-  state.testPacer.onPause = [&](std::size_t) { enabledDuringSearch = enabledDuringSearch && sheet.isEnabled(); };
+  bool boxUpDuringSearch = true;
+  state.testPacer.onPause = [&](std::size_t) { boxUpDuringSearch = boxUpDuringSearch && state.testWait.boxOpen; };
   Dialogs().retryAnswers = {true};
   Dialogs().onRetryQuestion = [&] {
-    EXPECT_FALSE(state.waitBoxOpen) << "the box is closed before the question";
+    EXPECT_FALSE(state.testWait.boxOpen) << "the box is closed before the question";
     NameUnit();
   };
-  EXPECT_EQ(UnitNext(), 0);
+  EXPECT_EQ(unitPage.OnWizardNext(), 0);
   std::vector<int> expected;
   for (int i = 0; i < kSearchAttempts; ++i) expected.insert(expected.end(), {200, 800});
   EXPECT_EQ(state.testPacer.pauses, expected);
-  EXPECT_FALSE(enabledDuringSearch) << "the wizard is disabled while it searches";
+  EXPECT_TRUE(boxUpDuringSearch);
   ASSERT_EQ(Dialogs().Count("retry"), 1);
-  EXPECT_EQ(Dialogs().calls[0].text.toStdString(), "No Tavrelin Norvantis found.");
-  EXPECT_EQ(Dialogs().calls[0].caption.toStdString(), "Tavrelin Transvane - v1.07");
+  EXPECT_EQ(Dialogs().calls[0].text, "No Tavrelin Norvantis found.");
+  EXPECT_EQ(Dialogs().calls[0].caption, "Tavrelin Transvane - v1.07");
   EXPECT_EQ(state.unit.Drive(), tree.Path(kUnitMount));
-  EXPECT_EQ(state.waitBoxShows, 2);
-  EXPECT_FALSE(state.waitBoxOpen);
+  EXPECT_EQ(state.testWait.shows, 2);
+  EXPECT_FALSE(state.testWait.boxOpen);
 }
 
-TEST_F(ConnectionPagesTest, CancelLeavesTheUserOnTheUnitPageWithTheWizardEnabled) {
+TEST_F(ConnectionPagesTest, CancelLeavesTheUserOnTheUnitPageWithTheBoxGone) {
   UseTree();
-  EXPECT_EQ(UnitNext(), kPageFindUnit);
+  EXPECT_EQ(unitPage.OnWizardNext(), kPageFindUnit);
   EXPECT_EQ(Dialogs().Count("retry"), 1);
-  EXPECT_FALSE(state.waitBoxOpen);
-  EXPECT_TRUE(sheet.isEnabled());
+  EXPECT_FALSE(state.testWait.boxOpen);
+  EXPECT_FALSE(state.WaitBoxShown());
 }
 
 TEST_F(ConnectionPagesTest, TestModeNeedsNoDevice) {
   state.testMode = true;
   UseTree();
-  Destinations() = {"/kept"};
-  EXPECT_EQ(UnitNext(), 0);
+  map.destinationDrives = {"/kept"};
+  EXPECT_EQ(unitPage.OnWizardNext(), 0);
   EXPECT_EQ(state.unit.Drive(), temp.Path());
-  EXPECT_EQ(CardNext(), 0);
-  EXPECT_EQ(Destinations(), (std::vector<std::string>{temp.Path()})) << "it stands in for the card too";
+  EXPECT_EQ(cardPage.OnWizardNext(), 0);
+  EXPECT_EQ(map.destinationDrives, (std::vector<std::string>{temp.Path()})) << "it stands in for the card too";
   EXPECT_TRUE(state.testPacer.pauses.empty());
-  EXPECT_EQ(state.waitBoxShows, 1) << "the card page does not even show the box in test mode";
+  EXPECT_EQ(state.testWait.shows, 1) << "the card page does not even show the box in test mode";
   EXPECT_EQ(DestinationTexts(), (std::vector<std::string>{temp.Path()}));
 }
 
 TEST_F(ConnectionPagesTest, ACardReaderAloneTakesAllTenAttemptsAndBecomesTheDestination) {
   PlugCardReader();
   UseTree();
-  EXPECT_EQ(CardNext(), 0);
+  EXPECT_EQ(cardPage.OnWizardNext(), 0);
   EXPECT_EQ(state.testPacer.pauses.size(), 2u * kSearchAttempts);
-  EXPECT_EQ(Destinations(), (std::vector<std::string>{tree.Path(kCardMount)}));
+  EXPECT_EQ(map.destinationDrives, (std::vector<std::string>{tree.Path(kCardMount)}));
   EXPECT_EQ(Dialogs().Count("retry"), 0);
-  EXPECT_FALSE(state.waitBoxOpen);
+  EXPECT_FALSE(state.testWait.boxOpen);
 }
 
 TEST_F(ConnectionPagesTest, TheUnitStopsTheCardSearchAtOnceAndJoinsTheOtherDrives) {
@@ -141,9 +127,9 @@ TEST_F(ConnectionPagesTest, TheUnitStopsTheCardSearchAtOnceAndJoinsTheOtherDrive
   PlugUnit();
   NameUnit();
   UseTree();
-  EXPECT_EQ(CardNext(), 0);
+  EXPECT_EQ(cardPage.OnWizardNext(), 0);
   EXPECT_TRUE(state.testPacer.pauses.empty());
-  EXPECT_EQ(Destinations(), (std::vector<std::string>{tree.Path(kCardMount), tree.Path(kUnitMount)}));
+  EXPECT_EQ(map.destinationDrives, (std::vector<std::string>{tree.Path(kCardMount), tree.Path(kUnitMount)}));
   // The region page names them by the card's label and the unit's model, with their mount points.
   EXPECT_EQ(DestinationTexts(), (std::vector<std::string>{"MAPS 2024 (" + tree.Path(kCardMount) + ")",
                                                           "Norvantis 200 (" + tree.Path(kUnitMount) + ")"}));
@@ -151,12 +137,13 @@ TEST_F(ConnectionPagesTest, TheUnitStopsTheCardSearchAtOnceAndJoinsTheOtherDrive
 
 TEST_F(ConnectionPagesTest, NoDriveAsksWithTheBoxUpAndCancelStays) {
   UseTree();
-  Dialogs().onRetryQuestion = [&] { EXPECT_TRUE(state.waitBoxOpen) << "the box stays up during the question"; };
-  EXPECT_EQ(CardNext(), kPageFindCard);
+  Dialogs().onRetryQuestion = [&] { EXPECT_TRUE(state.testWait.boxOpen) << "the box stays up during the question"; };
+  EXPECT_EQ(cardPage.OnWizardNext(), kPageFindCard);
   ASSERT_EQ(Dialogs().Count("retry"), 1);
-  EXPECT_EQ(Dialogs().calls[0].text.toStdString(), "No Memory Card or Tavrelin Norvantis was found.");
-  EXPECT_FALSE(state.waitBoxOpen);
-  EXPECT_TRUE(sheet.isEnabled());
+  EXPECT_EQ(Dialogs().calls[0].text, "No Memory Card or Tavrelin Norvantis was found.");
+  EXPECT_FALSE(state.testWait.boxOpen);
+  EXPECT_FALSE(state.WaitBoxShown());
+  EXPECT_EQ(state.testWait.busyDepth, 0);
 }
 
 }  // namespace

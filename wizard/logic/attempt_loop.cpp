@@ -1,5 +1,5 @@
 // The connection pages' search loop.
-#include "wizard/pages/attempt_loop.h"
+#include "wizard/logic/attempt_loop.h"
 
 bool RunAttemptLoop(const std::function<bool()>& attempt, CAttemptPacer& pacer) {
   for (int i = 0; i < kSearchAttempts; ++i) {

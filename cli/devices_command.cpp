@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/console.h"
 #include "cli/json_value.h"
 #include "cli/terminal_text.h"
 #include "jobs/map_regions.h"
@@ -32,7 +33,7 @@ void RunDevices(const std::string& sysroot, bool json, int& status) {
   const auto access = CreateDriveAccess(sysroot);
   CUnitDevice unit(access.get());
   const auto drives = access->EnumerateRemovableDrives();
-  if (!json && !drives.empty()) std::printf("%s\n", kTitles);
+  if (!json && !drives.empty()) PrintText(stdout, "%s\n", kTitles);
   CJsonArray list;
   for (const CRemovableDrive& drive : drives) {
     const bool ready = access->IsMediaReady(drive);
@@ -59,13 +60,13 @@ void RunDevices(const std::string& sysroot, bool json, int& status) {
     if (json) {
       list.push_back(device);
     } else {
-      std::printf("%s\n", line.c_str());
+      PrintText(stdout, "%s\n", line.c_str());
     }
   }
   if (json) {
-    std::fputs(CJsonValue(CJsonObject{{"devices", list}}).Document().c_str(), stdout);
+    WriteText(stdout, CJsonValue(CJsonObject{{"devices", list}}).Document().c_str());
   }
-  if (drives.empty()) std::fprintf(stderr, "no removable drive found\n");
+  if (drives.empty()) PrintText(stderr, "no removable drive found\n");
   status = drives.empty() ? 1 : 0;
 }
 

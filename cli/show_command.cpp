@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/console.h"
 #include "cli/conversion_options.h"
 #include "cli/report_printer.h"
 #include "cli/terminal_text.h"
@@ -95,7 +96,7 @@ void RunShow(const SOptions& options, int& status) {
     for (const std::string& line : SummaryLines(figures, {}, routes + 1, tracks + 1)) {
       text += "  " + EscapeForTerminal(line) + '\n';
     }
-    std::fputs(text.c_str(), stdout);
+    WriteText(stdout, text.c_str());
     routes += figures.routes;
     tracks += figures.tracks;
   }
@@ -104,16 +105,15 @@ void RunShow(const SOptions& options, int& status) {
   if (!picturePath.empty()) {
     // A picture without every file would pass for all of them; the former picture stays instead.
     if (report.Failed()) {
-      std::fprintf(stderr, "%s was not written: not every file could be read\n",
-                   EscapeForTerminal(picturePath).c_str());
+      PrintText(stderr, "%s was not written: not every file could be read\n", EscapeForTerminal(picturePath).c_str());
     } else {
       std::string bytes;
       std::string reason;
       if (DrawPicture(picture, options, width, height, bytes, reason) && WritePicture(picturePath, bytes, reason)) {
-        std::printf("%s\n", EscapeForTerminal(picturePath).c_str());
+        PrintText(stdout, "%s\n", EscapeForTerminal(picturePath).c_str());
       } else {
-        std::fprintf(stderr, "Cannot write the picture %s.\n  %s\n", EscapeForTerminal(picturePath).c_str(),
-                     EscapeForTerminal(reason).c_str());
+        PrintText(stderr, "Cannot write the picture %s.\n  %s\n", EscapeForTerminal(picturePath).c_str(),
+                  EscapeForTerminal(reason).c_str());
         status = 1;
         return;
       }

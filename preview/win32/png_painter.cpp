@@ -93,7 +93,7 @@ class CGdiTextMeasure : public CTextMeasure {
   bool HasFont() const { return m_family != nullptr; }
 
   double Width(std::string_view text, int pixels) const override {
-    if (!HasFont()) return 0.55 * pixels * Wide(text).size();
+    if (!HasFont()) return 0.55 * pixels * static_cast<double>(Wide(text).size());
     Bitmap bitmap(1, 1, PixelFormat32bppARGB);
     Graphics graphics(&bitmap);
     graphics.SetTextRenderingHint(TextRenderingHintAntiAlias);

@@ -121,7 +121,7 @@ void AddHelpCommand(CLI::App& app, int& status) {
     }
     // What --help prints: App::help hands the same formatter the same name.
     const std::string text = at->get_formatter()->make_help(at, name, CLI::AppFormatMode::Normal);
-    WriteText(stdout, EscapeForTerminal(text, true).c_str());
+    WriteText(stdout, EscapeForTerminal(text, true));
     status = 0;
   });
 }

@@ -64,7 +64,7 @@ void RunDevices(const std::string& sysroot, bool json, int& status) {
     }
   }
   if (json) {
-    WriteText(stdout, CJsonValue(CJsonObject{{"devices", list}}).Document().c_str());
+    WriteText(stdout, CJsonValue(CJsonObject{{"devices", list}}).Document());
   }
   if (drives.empty()) PrintText(stderr, "no removable drive found\n");
   status = drives.empty() ? 1 : 0;

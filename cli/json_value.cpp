@@ -9,7 +9,7 @@ namespace {
 
 void Indent(std::string& out, int level) { out.append(static_cast<std::size_t>(level) * 4, ' '); }
 
-void WriteText(std::string& out, const std::string& text) {
+void AppendQuoted(std::string& out, const std::string& text) {
   out += '"';
   for (std::size_t at = 0; at < text.size();) {
     std::size_t length = 0;
@@ -72,7 +72,7 @@ void CJsonValue::Write(std::string& out, int level) const {
   } else if (const std::int64_t* number = std::get_if<std::int64_t>(&m_value)) {
     out += std::to_string(*number);
   } else if (const std::string* text = std::get_if<std::string>(&m_value)) {
-    WriteText(out, *text);
+    AppendQuoted(out, *text);
   } else if (const CJsonArray* array = std::get_if<CJsonArray>(&m_value)) {
     out += "[\n";
     for (std::size_t i = 0; i < array->size(); ++i) {
@@ -88,7 +88,7 @@ void CJsonValue::Write(std::string& out, int level) const {
     std::size_t left = object.size();
     for (const auto& [key, value] : object) {
       Indent(out, level + 1);
-      WriteText(out, key);
+      AppendQuoted(out, key);
       out += ": ";
       value.Write(out, level + 1);
       out += --left != 0 ? ",\n" : "\n";

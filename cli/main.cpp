@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <memory>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "cli/command_words.h"
 #include "cli/commands.h"
@@ -36,8 +38,8 @@ int main(int argc, char** argv) {
     std::ostringstream out;
     std::ostringstream err;
     const int code = app.exit(e, out, err);
-    WriteText(stdout, EscapeForTerminal(out.str(), true).c_str());
-    WriteText(stderr, EscapeForTerminal(err.str(), true).c_str());
+    WriteText(stdout, EscapeForTerminal(out.str(), true));
+    WriteText(stderr, EscapeForTerminal(err.str(), true));
     return code == 0 ? 0 : 2;
   }
   return status;

@@ -63,7 +63,7 @@ void PrintRegionsAsJson(const CMapRegionArray& regions) {
                                {"size", static_cast<std::int64_t>(entry.size)},
                                {"created", entry.created == 0 ? CJsonValue() : IsoUtcTime(entry.created)}});
   }
-  WriteText(stdout, CJsonValue(CJsonObject{{"regions", list}}).Document().c_str());
+  WriteText(stdout, CJsonValue(CJsonObject{{"regions", list}}).Document());
 }
 
 // A line of column titles, then one line per region, newest first, fields separated by tabs:

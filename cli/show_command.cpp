@@ -96,7 +96,7 @@ void RunShow(const SOptions& options, int& status) {
     for (const std::string& line : SummaryLines(figures, {}, routes + 1, tracks + 1)) {
       text += "  " + EscapeForTerminal(line) + '\n';
     }
-    WriteText(stdout, text.c_str());
+    WriteText(stdout, text);
     routes += figures.routes;
     tracks += figures.tracks;
   }

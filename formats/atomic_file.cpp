@@ -1,17 +1,8 @@
 // Safe replacement of a file through a temporary file and a rename.
 #include "formats/atomic_file.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <limits.h>
-#include <sys/stat.h>
-#include <sys/vfs.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -20,20 +11,19 @@ namespace {
 
 constexpr std::size_t kBufferSize = 256 * 1024;
 
-// The file system type of every volume in user space (fuse and fuseblk alike).
-constexpr decltype(statfs::f_type) kUserSpaceVolume = 0x65735546;
-
 // A handful of temporary files are alive at a time (one per file being written, the staging
 // folder); the slots leave room for many more.
 constexpr int kSlots = 32;
 constexpr int kSlotFree = 0;
 constexpr int kSlotFilling = 1;
 constexpr int kSlotLive = 2;
+// Longer paths than this are not registered (an interrupt then leaves them behind).
+constexpr std::size_t kMaxPath = 4096;
 
 struct STemporarySlot {
   std::atomic<int> state{kSlotFree};
   bool folder = false;
-  char path[PATH_MAX] = {};
+  char path[kMaxPath] = {};
 };
 static_assert(std::atomic<int>::is_always_lock_free, "the signal handler reads the slots' state");
 
@@ -41,7 +31,7 @@ STemporarySlot g_slots[kSlots];
 std::atomic<unsigned> g_nextNumber{0};
 
 int Register(const std::string& path, bool folder) {
-  if (path.size() >= PATH_MAX) return -1;
+  if (path.size() >= kMaxPath) return -1;
   for (int i = 0; i < kSlots; ++i) {
     int expected = kSlotFree;
     if (!g_slots[i].state.compare_exchange_strong(expected, kSlotFilling)) continue;
@@ -53,76 +43,20 @@ int Register(const std::string& path, bool folder) {
   return -1;
 }
 
-// The files directly in a folder, then the folder; only system calls, for the signal handler.
-// Entries removed while the folder is read may hide others, so it is read again until a pass
-// removes nothing.
-void RemoveFolderOfFiles(const char* path) noexcept {
-  const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  for (int pass = 0; fd >= 0 && pass < 64 && ::lseek(fd, 0, SEEK_SET) == 0; ++pass) {
-    alignas(dirent64) char entries[4096];
-    bool removed = false;
-    for (ssize_t size; (size = ::getdents64(fd, entries, sizeof entries)) > 0;) {
-      for (ssize_t at = 0; at < size;) {
-        const auto* entry = reinterpret_cast<const dirent64*>(entries + at);
-        const char* name = entry->d_name;
-        const bool dots = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-        if (!dots && ::unlinkat(fd, name, 0) == 0) removed = true;
-        at += entry->d_reclen;
-      }
-    }
-    if (!removed) break;
-  }
-  if (fd >= 0) ::close(fd);
-  ::rmdir(path);
-}
-
 std::string FolderPart(const std::string& path) {
-  const auto slash = path.find_last_of('/');
+  const auto slash = path.find_last_of(platform::kPathSeparators);
   if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
+  if (slash == 0) return path.substr(0, 1);
   return path.substr(0, slash);
 }
 
 std::string NamePart(const std::string& path) {
-  const auto slash = path.find_last_of('/');
+  const auto slash = path.find_last_of(platform::kPathSeparators);
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string ErrnoText(const std::string& what, const std::string& path) {
-  return what + " " + path + ": " + std::strerror(errno);
-}
-
-// Where a file for a volume in user space is built: the system's temporary folder, as for the
-// job's staged files.
-std::string StagingFolder() {
-  const char* folder = std::getenv("TMPDIR");
-  return folder != nullptr && *folder != '\0' ? folder : "/tmp";
-}
-
-bool IsInUserSpace(const std::string& folder) {
-  struct statfs volume {};
-  return ::statfs(folder.c_str(), &volume) == 0 && volume.f_type == kUserSpaceVolume;
-}
-
-bool ReadAll(int fd, std::uint64_t offset, char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t got = ::pread(fd, data, size, static_cast<off_t>(offset));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      if (got == 0) errno = EIO;
-      return false;
-    }
-    data += got;
-    size -= static_cast<std::size_t>(got);
-    offset += static_cast<std::uint64_t>(got);
-  }
-  return true;
-}
-
-mode_t CurrentUmask() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return mask;
+std::string ErrorText(const std::string& what, const std::string& path, const std::string& error) {
+  return what + " " + path + ": " + error;
 }
 
 }  // namespace
@@ -137,24 +71,25 @@ bool CAtomicFile::Open(CDiagnostic* why) {
   m_size = 0;
   m_sealed = false;
   m_unstaged = false;
-  struct stat existing {};
-  const bool exists = ::stat(m_targetPath.c_str(), &existing) == 0;
-  if (exists && S_ISDIR(existing.st_mode)) return Fail(why, "cannot write " + m_targetPath + ": it is a folder");
-  if (exists && ::access(m_targetPath.c_str(), W_OK) != 0) return Fail(why, ErrnoText("cannot write", m_targetPath));
+  platform::SFileStatus existing;
+  std::string error;
+  const bool exists = platform::GetFileStatus(m_targetPath, existing);
+  if (exists && existing.folder) return Fail(why, "cannot write " + m_targetPath + ": it is a folder");
+  if (exists && !platform::IsWritable(m_targetPath, &error))
+    return Fail(why, ErrorText("cannot write", m_targetPath, error));
 
-  m_fd = CreateTemporaryFile(m_targetPath, 0600, m_tempPath, m_tempSlot);
-  if (m_fd < 0) return Fail(why, ErrnoText("cannot create a temporary file in", FolderPart(m_targetPath)));
-  const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
-  ::fchmod(m_fd, mode);
+  if (!CreateTemporaryFile(m_targetPath, 0600, m_file, m_tempPath, m_tempSlot, &error))
+    return Fail(why, ErrorText("cannot create a temporary file in", FolderPart(m_targetPath), error));
+  m_file.SetMode(exists ? existing.mode : platform::DefaultFileMode());
   // Without a temporary folder to build it in, the file is written in place front to back, and
   // cannot be written over.
-  if (IsInUserSpace(FolderPart(m_targetPath))) {
-    const int staged =
-        CreateTemporaryFile(StagingFolder() + '/' + NamePart(m_targetPath), 0600, m_stagedPath, m_stagedSlot);
-    m_unstaged = staged < 0;
-    if (staged >= 0) {
-      m_targetFd = m_fd;
-      m_fd = staged;
+  if (platform::OverwritesAreUnreliable(FolderPart(m_targetPath))) {
+    platform::CFile staged;
+    m_unstaged = !CreateTemporaryFile(platform::TemporaryFolder() + '/' + NamePart(m_targetPath), 0600, staged,
+                                      m_stagedPath, m_stagedSlot);
+    if (!m_unstaged) {
+      m_target = std::move(m_file);
+      m_file = std::move(staged);
     }
   }
   m_buffer.reserve(kBufferSize);
@@ -162,34 +97,28 @@ bool CAtomicFile::Open(CDiagnostic* why) {
 }
 
 bool CAtomicFile::FlushBuffer(CDiagnostic* why) {
-  if (!WriteAll(m_fd, m_buffer.data(), m_buffer.size(), why)) return false;
+  if (!WriteAll(m_file, m_buffer.data(), m_buffer.size(), why)) return false;
   m_buffer.clear();
   return true;
 }
 
-bool CAtomicFile::WriteAll(int fd, const char* data, std::size_t left, CDiagnostic* why) {
-  while (left > 0) {
-    const ssize_t written = ::write(fd, data, left);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      m_failed = true;
-      if (written == 0) errno = EIO;
-      return Fail(why, ErrnoText("cannot write", m_targetPath));
-    }
-    data += written;
-    left -= static_cast<std::size_t>(written);
+bool CAtomicFile::WriteAll(platform::CFile& file, const char* data, std::size_t left, CDiagnostic* why) {
+  std::string error;
+  if (!file.Write(data, left, &error)) {
+    m_failed = true;
+    return Fail(why, ErrorText("cannot write", m_targetPath, error));
   }
   return true;
 }
 
 bool CAtomicFile::Write(const void* data, std::size_t size, CDiagnostic* why) {
-  if (m_fd < 0 || m_failed) return Fail(why, "cannot write " + m_targetPath + ": the file is not open");
+  if (!m_file.IsOpen() || m_failed) return Fail(why, "cannot write " + m_targetPath + ": the file is not open");
   const char* bytes = static_cast<const char*>(data);
   if (m_buffer.size() + size > kBufferSize) {
     if (!FlushBuffer(why)) return false;
     // A large block goes straight from the caller's memory: no second copy of it.
     if (size >= kBufferSize) {
-      if (!WriteAll(m_fd, bytes, size, why)) return false;
+      if (!WriteAll(m_file, bytes, size, why)) return false;
       m_size += size;
       return true;
     }
@@ -200,36 +129,32 @@ bool CAtomicFile::Write(const void* data, std::size_t size, CDiagnostic* why) {
 }
 
 bool CAtomicFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size, CDiagnostic* why) {
-  if (m_fd < 0 || m_failed) return Fail(why, "cannot write " + m_targetPath + ": the file is not open");
+  if (!m_file.IsOpen() || m_failed) return Fail(why, "cannot write " + m_targetPath + ": the file is not open");
   if (offset > m_size || size > m_size - offset) return Fail(why, "cannot write " + m_targetPath + " beyond its end");
   if (m_unstaged) {
     m_failed = true;
-    return Fail(why, "cannot write " + m_targetPath + ": no room to build it in " + StagingFolder() +
+    return Fail(why, "cannot write " + m_targetPath + ": no room to build it in " + platform::TemporaryFolder() +
                          ", and its volume cannot be written over");
   }
   if (!FlushBuffer(why)) return false;
-  const char* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t written = ::pwrite(m_fd, bytes, size, static_cast<off_t>(offset));
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      m_failed = true;
-      if (written == 0) errno = EIO;
-      return Fail(why, ErrnoText("cannot write", m_targetPath));
-    }
-    bytes += written;
-    size -= static_cast<std::size_t>(written);
-    offset += static_cast<std::uint64_t>(written);
+  std::string error;
+  if (!m_file.WriteAt(offset, data, size, &error)) {
+    m_failed = true;
+    return Fail(why, ErrorText("cannot write", m_targetPath, error));
   }
   return true;
 }
 
 bool CAtomicFile::ReadAt(std::uint64_t offset, void* data, std::size_t size, CDiagnostic* why) {
-  if (m_fd < 0 || m_failed) return Fail(why, "cannot read " + m_targetPath + ": the file is not open");
+  if (!m_file.IsOpen() || m_failed) return Fail(why, "cannot read " + m_targetPath + ": the file is not open");
   if (offset > m_size || size > m_size - offset) return Fail(why, "cannot read " + m_targetPath + " beyond its end");
   if (!FlushBuffer(why)) return false;
-  if (!ReadAll(m_fd, offset, static_cast<char*>(data), size))
-    return Fail(why, ErrnoText("cannot read back", m_targetPath));
+  std::string error;
+  std::size_t got = 0;
+  if (!m_file.ReadAt(offset, data, size, got, &error))
+    return Fail(why, ErrorText("cannot read back", m_targetPath, error));
+  // Within what was written, so only a file cut by someone else ends early.
+  if (got < size) return Fail(why, "cannot read back " + m_targetPath + ": the file became shorter");
   return true;
 }
 
@@ -239,23 +164,22 @@ bool CAtomicFile::Commit(CDiagnostic* why) {
 }
 
 bool CAtomicFile::Seal(CDiagnostic* why) {
-  if (m_fd < 0 || m_failed) {
+  if (!m_file.IsOpen() || m_failed) {
     Discard();
     return Fail(why, "cannot write " + m_targetPath + ": the file is not open");
   }
-  if (!FlushBuffer(why) || (m_targetFd >= 0 && !CopyStaged(why))) {
+  if (!FlushBuffer(why) || (m_target.IsOpen() && !CopyStaged(why))) {
     Discard();
     return false;
   }
-  if (::fsync(m_fd) != 0) {
-    const std::string reason = ErrnoText("cannot flush", m_targetPath);
+  std::string error;
+  if (!m_file.Sync(&error)) {
+    const std::string reason = ErrorText("cannot flush", m_targetPath, error);
     Discard();
     return Fail(why, reason);
   }
-  const int fd = m_fd;
-  m_fd = -1;
-  if (::close(fd) != 0) {
-    const std::string reason = ErrnoText("cannot close", m_targetPath);
+  if (!m_file.Close(&error)) {
+    const std::string reason = ErrorText("cannot close", m_targetPath, error);
     Discard();
     return Fail(why, reason);
   }
@@ -265,16 +189,19 @@ bool CAtomicFile::Seal(CDiagnostic* why) {
 
 bool CAtomicFile::CopyStaged(CDiagnostic* why) {
   std::vector<char> block(kBufferSize);
+  std::string error;
   for (std::uint64_t at = 0; at < m_size;) {
     const auto part = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), m_size - at));
-    if (!ReadAll(m_fd, at, block.data(), part)) return Fail(why, ErrnoText("cannot read back", m_targetPath));
-    if (!WriteAll(m_targetFd, block.data(), part, why)) return false;
+    std::size_t got = 0;
+    if (!m_file.ReadAt(at, block.data(), part, got, &error))
+      return Fail(why, ErrorText("cannot read back", m_targetPath, error));
+    if (got < part) return Fail(why, "cannot read back " + m_targetPath + ": the file became shorter");
+    if (!WriteAll(m_target, block.data(), part, why)) return false;
     at += part;
   }
-  ::close(m_fd);
-  m_fd = m_targetFd;
-  m_targetFd = -1;
-  ::unlink(m_stagedPath.c_str());
+  m_file.Close();
+  m_file = std::move(m_target);
+  platform::RemoveFile(m_stagedPath);
   m_stagedPath.clear();
   ReleaseTemporary(m_stagedSlot);
   return true;
@@ -282,8 +209,9 @@ bool CAtomicFile::CopyStaged(CDiagnostic* why) {
 
 bool CAtomicFile::RenameSealed(CDiagnostic* why) {
   m_sealed = false;
-  if (::rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0) {
-    const std::string reason = ErrnoText("cannot replace", m_targetPath);
+  std::string error;
+  if (!platform::RenameOver(m_tempPath, m_targetPath, &error)) {
+    const std::string reason = ErrorText("cannot replace", m_targetPath, error);
     Discard();
     return Fail(why, reason);
   }
@@ -293,12 +221,10 @@ bool CAtomicFile::RenameSealed(CDiagnostic* why) {
 }
 
 void CAtomicFile::Discard() {
-  for (int* fd : {&m_fd, &m_targetFd}) {
-    if (*fd >= 0) ::close(*fd);
-    *fd = -1;
-  }
+  m_file.Close();
+  m_target.Close();
   for (std::string* path : {&m_tempPath, &m_stagedPath}) {
-    if (!path->empty()) ::unlink(path->c_str());
+    if (!path->empty()) platform::RemoveFile(*path);
     path->clear();
   }
   ReleaseTemporary(m_tempSlot);
@@ -309,61 +235,67 @@ void CAtomicFile::Discard() {
 std::string TemporaryPathFor(const std::string& target, unsigned n) {
   const std::string folder = FolderPart(target);
   std::string name = NamePart(target);
-  const std::string head = std::string(kTemporaryPrefix) + std::to_string(::getpid()) + '.' + std::to_string(n) + '.';
-  // The folder's own limit, never more than the system's: some file systems report a limit in
-  // bytes of their own encoding that the system's name handling does not reach.
-  long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
-  if (limit <= 0 || limit > NAME_MAX) limit = NAME_MAX;
-  const auto room = static_cast<std::size_t>(limit);
-  if (head.size() >= room) {
-    errno = ENAMETOOLONG;
-    return {};
-  }
+  const std::string head =
+      std::string(kTemporaryPrefix) + std::to_string(platform::ProcessId()) + '.' + std::to_string(n) + '.';
+  const std::size_t room = platform::MaxNameLength(folder);
+  if (head.size() >= room) return {};
   if (head.size() + name.size() > room) {
     std::size_t keep = room - head.size();
     // Not in the middle of a UTF-8 character: a FAT volume refuses a name that is not valid.
     while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
     name.resize(keep);
   }
-  return (folder == "/" ? folder : folder + '/') + head + name;
+  const bool root = folder.size() == 1 && platform::kPathSeparators.find(folder[0]) != std::string_view::npos;
+  return (root ? folder : folder + '/') + head + name;
 }
 
-bool IsTemporaryName(const std::string& name, pid_t* pid) {
+bool IsTemporaryName(const std::string& name, std::uint64_t* pid) {
   constexpr std::size_t prefixLength = sizeof kTemporaryPrefix - 1;
   if (name.compare(0, prefixLength, kTemporaryPrefix) != 0) return false;
   // Two runs of digits, each followed by a dot: the process and the attempt number.
   std::size_t at = prefixLength;
-  long long process = 0;
+  std::uint64_t process = 0;
   for (int field = 0; field < 2; ++field) {
     const std::size_t start = at;
     while (at < name.size() && name[at] >= '0' && name[at] <= '9' && at - start < 10) {
-      if (field == 0) process = process * 10 + (name[at] - '0');
+      if (field == 0) process = process * 10 + static_cast<std::uint64_t>(name[at] - '0');
       ++at;
     }
     if (at == start || at >= name.size() || name[at] != '.') return false;
     ++at;
   }
-  if (pid != nullptr) *pid = static_cast<pid_t>(process);
+  if (pid != nullptr) *pid = process;
   return true;
 }
 
-int CreateTemporaryFile(const std::string& target, mode_t mode, std::string& path, int& slot) {
+bool CreateTemporaryFile(const std::string& target, unsigned mode, platform::CFile& file, std::string& path, int& slot,
+                         std::string* error) {
   ReleaseTemporary(slot);
   for (int attempt = 0; attempt < 100; ++attempt) {
     path = TemporaryPathFor(target, g_nextNumber.fetch_add(1));
-    if (path.empty()) return -1;
+    if (path.empty()) break;
     // Registered before it exists: an interrupt between the two removes nothing of anyone else's,
     // as no other process makes names with our process id.
     slot = Register(path, false);
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd >= 0) return fd;
-    const int error = errno;
+    const platform::CFile::ECreate created = file.CreateNew(path, mode, error);
+    if (created == platform::CFile::ECreate::kCreated) return true;
     ReleaseTemporary(slot);
-    errno = error;
-    if (error != EEXIST) break;
+    if (created != platform::CFile::ECreate::kExists) return false;
   }
+  if (error != nullptr) *error = "File name too long";
   path.clear();
-  return -1;
+  return false;
+}
+
+bool CreateScratchFile(const std::string& beside, platform::CFile& file, std::string* error) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string path = TemporaryPathFor(beside, g_nextNumber.fetch_add(1));
+    if (path.empty()) break;
+    const platform::CFile::ECreate created = file.CreateScratch(path, error);
+    if (created != platform::CFile::ECreate::kExists) return created == platform::CFile::ECreate::kCreated;
+  }
+  if (error != nullptr) *error = "File name too long";
+  return false;
 }
 
 int RegisterTemporaryFolder(const std::string& path) { return Register(path, true); }
@@ -377,9 +309,9 @@ void RemoveRegisteredTemporaries() noexcept {
   for (STemporarySlot& slot : g_slots) {
     if (slot.state.load(std::memory_order_acquire) != kSlotLive) continue;
     if (slot.folder) {
-      RemoveFolderOfFiles(slot.path);
+      platform::RemoveFolderOfFilesNow(slot.path);
     } else {
-      ::unlink(slot.path);
+      platform::RemoveFileNow(slot.path);
     }
   }
 }

@@ -2,22 +2,21 @@
 // renamed over it only once everything was written and flushed.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "formats/diagnostic.h"
+#include "platform/files.h"
 
 // A failed write (full disk, size limit, I/O error) leaves the previous file untouched and no
 // temporary file behind. Writes are buffered; nothing reaches the target name before Commit.
 //
 // Some file systems in user space lose writes over bytes already written, or read them back as
-// zeros. On such a volume (any in user space) the file is built in the system's temporary folder
-// and copied onto the volume front to back when it is sealed; where that folder cannot take it,
-// WriteAt fails rather than leave a file that lost its counts.
+// zeros. On such a volume the file is built in the system's temporary folder and copied onto the
+// volume front to back when it is sealed; where that folder cannot take it, WriteAt fails rather
+// than leave a file that lost its counts.
 class CAtomicFile {
  public:
   explicit CAtomicFile(std::string targetPath);
@@ -50,18 +49,18 @@ class CAtomicFile {
  private:
   bool FlushBuffer(CDiagnostic* why);
   bool RenameSealed(CDiagnostic* why);
-  bool WriteAll(int fd, const char* data, std::size_t size, CDiagnostic* why);
+  bool WriteAll(platform::CFile& file, const char* data, std::size_t size, CDiagnostic* why);
   bool CopyStaged(CDiagnostic* why);
 
   std::string m_targetPath;
   std::string m_tempPath;
-  int m_tempSlot = -1;  // in the registry of temporary files below
-  int m_fd = -1;        // the file written to: the temporary file, or the staged one
-  // On a volume in user space: the file built in the system's temporary folder, and the
-  // temporary file beside the target that it is copied to.
+  int m_tempSlot = -1;     // in the registry of temporary files below
+  platform::CFile m_file;  // the file written to: the temporary file, or the staged one
+  // On a volume that cannot be written over: the file built in the system's temporary folder, and
+  // the temporary file beside the target that it is copied to.
   std::string m_stagedPath;
   int m_stagedSlot = -1;
-  int m_targetFd = -1;
+  platform::CFile m_target;
   bool m_unstaged = false;  // on such a volume, with nowhere to build the file
   std::string m_buffer;
   bool m_failed = false;
@@ -76,16 +75,20 @@ class CAtomicFile {
 // from a live run's files.
 inline constexpr char kTemporaryPrefix[] = ".transvane-tmp.";
 
-// The temporary path for target with the attempt number n; empty (errno ENAMETOOLONG) when not
-// even the prefix and numbers fit the folder's limit.
+// The temporary path for target with the attempt number n; empty when not even the prefix and
+// numbers fit the folder's limit.
 std::string TemporaryPathFor(const std::string& target, unsigned n);
 // True for a file name of our temporary shape; *pid (when given) is the process that made it.
-bool IsTemporaryName(const std::string& name, pid_t* pid = nullptr);
+bool IsTemporaryName(const std::string& name, std::uint64_t* pid = nullptr);
 
 // Creates a new temporary file for target (exclusively, with mode before the umask) and registers
-// it, so that an interrupt removes it. Answers the descriptor and fills path and slot; -1 with
-// errno set when no file could be made.
-int CreateTemporaryFile(const std::string& target, mode_t mode, std::string& path, int& slot);
+// it, so that an interrupt removes it. Opens `file` and fills path and slot; false (with the
+// system's reason in `error`) when no file could be made.
+bool CreateTemporaryFile(const std::string& target, unsigned mode, platform::CFile& file, std::string& path, int& slot,
+                         std::string* error = nullptr);
+// Creates a scratch file beside `beside`, under a temporary name, that is gone once it is closed
+// however the program ends. False (with the system's reason) when none could be made.
+bool CreateScratchFile(const std::string& beside, platform::CFile& file, std::string* error = nullptr);
 // Registers a folder of our own: an interrupt removes the files in it (not below) and the folder.
 // Answers its slot, -1 when the registry is full.
 int RegisterTemporaryFolder(const std::string& path);
@@ -93,7 +96,7 @@ int RegisterTemporaryFolder(const std::string& path);
 // Sets slot to -1; a slot of -1 does nothing.
 void ReleaseTemporary(int& slot);
 // Removes every registered file and folder. Async-signal-safe: the registry lives in storage fixed
-// at start, and this uses only unlink, rmdir and reading a folder's entries by system call.
+// at start, and this uses only the system's calls that remove files and read a folder.
 void RemoveRegisteredTemporaries() noexcept;
 // Puts `size` bytes in place of the first `oldSize` bytes written to `file` (the header and name in
 // front of a long file's records, known for certain only at its end): in place when the sizes

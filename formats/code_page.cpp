@@ -1,12 +1,9 @@
-// ANSI code page <-> UTF-8 through iconv, with '?' for what cannot be carried across.
+// ANSI code page <-> UTF-8, with '?' for what cannot be carried across.
 #include "formats/code_page.h"
 
-#include <cerrno>
 #include <utility>
 
 namespace {
-
-const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 
 bool IsAscii(std::string_view text) {
   for (const char c : text) {
@@ -34,19 +31,10 @@ std::size_t Utf8SequenceLength(std::string_view text) {
   return length;
 }
 
-// Whether iconv converts the whole text, every character of it.
-bool ConvertsWhole(iconv_t cd, std::string_view text, std::string& out) {
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  out.assign(16 + text.size() * 4, '\0');
-  char* in = const_cast<char*>(text.data());  // iconv's interface is not const-correct
-  std::size_t inLeft = text.size();
-  char* next = out.data();
-  std::size_t outLeft = out.size();
-  const bool whole = iconv(cd, &in, &inLeft, &next, &outLeft) != static_cast<std::size_t>(-1) &&
-                     iconv(cd, nullptr, nullptr, &next, &outLeft) != static_cast<std::size_t>(-1);
-  out.resize(static_cast<std::size_t>(next - out.data()));
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  return whole;
+// Whether the whole text converts, every character of it.
+bool ConvertsWhole(platform::CCodePageConverter& converter, std::string_view text, std::string& out) {
+  out.clear();
+  return converter.Convert(text, out) == text.size();
 }
 
 std::string WithNumberSpelt(std::string name) {
@@ -57,10 +45,8 @@ std::string WithNumberSpelt(std::string name) {
 }  // namespace
 
 CCodePage::CCodePage(std::string name)
-    : m_name(WithNumberSpelt(std::move(name))),
-      m_toUtf8(iconv_open("UTF-8", m_name.c_str())),
-      m_fromUtf8(iconv_open(m_name.c_str(), "UTF-8")) {
-  if (m_fromUtf8 == kNoConverter) return;
+    : m_name(WithNumberSpelt(std::move(name))), m_toUtf8(m_name, true), m_fromUtf8(m_name, false) {
+  if (!m_fromUtf8.IsOpen()) return;
   // Told apart by what they do, whatever they are called: no ANSI code page holds a character
   // outside the Basic Multilingual Plane (an emoji), and every one keeps ASCII as it is.
   std::string out;
@@ -68,13 +54,8 @@ CCodePage::CCodePage(std::string name)
   m_keepsAscii = ConvertsWhole(m_fromUtf8, "Az09 ~", out) && out == "Az09 ~";
 }
 
-CCodePage::~CCodePage() {
-  if (m_toUtf8 != kNoConverter) iconv_close(m_toUtf8);
-  if (m_fromUtf8 != kNoConverter) iconv_close(m_fromUtf8);
-}
-
 bool CCodePage::IsUsable(CDiagnostic* why) const {
-  if (m_toUtf8 == kNoConverter || m_fromUtf8 == kNoConverter) return Fail(why, "unknown code page " + m_name);
+  if (!m_toUtf8.IsOpen() || !m_fromUtf8.IsOpen()) return Fail(why, "unknown code page " + m_name);
   constexpr const char* kAnsiOnly = ": the unit shows single-byte or double-byte ANSI text only (CP1252, CP1251, ...)";
   if (m_unicode) return Fail(why, m_name + " is a Unicode encoding, not a code page" + kAnsiOnly);
   if (!m_keepsAscii) return Fail(why, m_name + " is not an ANSI code page" + kAnsiOnly);
@@ -85,56 +66,29 @@ std::string CCodePage::ToUtf8(std::string_view ansi) { return Convert(m_toUtf8, 
 
 std::string CCodePage::FromUtf8(std::string_view utf8) { return Convert(m_fromUtf8, utf8, true); }
 
-std::string CCodePage::Convert(iconv_t cd, std::string_view text, bool sourceIsUtf8) {
-  // Every ANSI code page agrees with ASCII, and most names are plain ASCII: no iconv call for them.
+std::string CCodePage::Convert(platform::CCodePageConverter& converter, std::string_view text, bool sourceIsUtf8) {
+  // Every ANSI code page agrees with ASCII, and most names are plain ASCII: no conversion for them.
   if (IsAscii(text)) return std::string(text);
   std::string out;
-  if (cd == kNoConverter) {
-    // Only reached when the caller ignored IsUsable: keep ASCII, mark the rest.
-    for (std::size_t i = 0; i < text.size();) {
-      const auto c = static_cast<unsigned char>(text[i]);
+  out.reserve(text.size() * 2);
+  while (!text.empty()) {
+    // Without a converter (only when the caller ignored IsUsable): keep ASCII, mark the rest.
+    if (!converter.IsOpen()) {
+      const auto c = static_cast<unsigned char>(text[0]);
       if (c < 0x80) {
         out += static_cast<char>(c);
-        ++i;
-      } else {
-        out += '?';
-        ++m_replacements;
-        i += sourceIsUtf8 ? Utf8SequenceLength(text.substr(i)) : 1;
+        text.remove_prefix(1);
+        continue;
       }
+    } else {
+      text.remove_prefix(converter.Convert(text, out));
+      if (text.empty()) break;
     }
-    return out;
-  }
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  out.resize(text.size() * 4 + 16);
-  char* in = const_cast<char*>(text.data());  // iconv's interface is not const-correct
-  std::size_t inLeft = text.size();
-  char* next = out.data();
-  std::size_t outLeft = out.size();
-  while (inLeft > 0) {
-    if (iconv(cd, &in, &inLeft, &next, &outLeft) != static_cast<std::size_t>(-1)) break;
-    if (errno == E2BIG) {
-      const std::size_t used = static_cast<std::size_t>(next - out.data());
-      out.resize(out.size() * 2);
-      next = out.data() + used;
-      outLeft = out.size() - used;
-      continue;
-    }
-    // EILSEQ (a character the target lacks or a broken source sequence) or EINVAL (a sequence
-    // cut at the end of the text): one '?' stands for it.
-    const std::size_t skip = sourceIsUtf8 ? Utf8SequenceLength(std::string_view(in, inLeft)) : 1;
-    if (outLeft < 1) {
-      const std::size_t used = static_cast<std::size_t>(next - out.data());
-      out.resize(out.size() * 2);
-      next = out.data() + used;
-      outLeft = out.size() - used;
-    }
-    *next++ = '?';
-    --outLeft;
+    // A character the target lacks, a broken source sequence or one cut at the end of the text:
+    // one '?' stands for it.
+    out += '?';
     ++m_replacements;
-    in += skip;
-    inLeft -= skip;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    text.remove_prefix(sourceIsUtf8 ? Utf8SequenceLength(text) : 1);
   }
-  out.resize(static_cast<std::size_t>(next - out.data()));
   return out;
 }

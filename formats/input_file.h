@@ -7,6 +7,7 @@
 #include <string>
 
 #include "formats/diagnostic.h"
+#include "platform/files.h"
 
 // Where the bytes of an input come from, a block at a time.
 class CByteSource {
@@ -25,7 +26,6 @@ class CByteSource {
 class CInputFile : public CByteSource {
  public:
   CInputFile() = default;
-  ~CInputFile() override;
   CInputFile(const CInputFile&) = delete;
   CInputFile& operator=(const CInputFile&) = delete;
 
@@ -34,13 +34,12 @@ class CInputFile : public CByteSource {
   bool CanReadAgain() const override { return true; }
   bool ReadAt(std::uint64_t offset, char* buffer, std::size_t size, CDiagnostic* why = nullptr) override;
   // The size when it was opened.
-  std::uint64_t Size() const { return m_size; }
+  std::uint64_t Size() const { return m_file.Size(); }
   const std::string& Path() const { return m_path; }
 
  private:
-  int m_fd = -1;
+  platform::CFile m_file;
   std::string m_path;
-  std::uint64_t m_size = 0;
 };
 
 // A stream that the caller opened; a stream that fails is reported as a file that could not be read.

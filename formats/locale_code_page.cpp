@@ -1,9 +1,9 @@
 // Which ANSI code page the user's names are in, by the user's locale.
 #include "formats/locale_code_page.h"
 
-#include <cstdlib>
-
 #include "formats/code_page.h"
+#include "platform/code_page.h"
+#include "platform/environment.h"
 
 namespace {
 
@@ -46,17 +46,11 @@ std::string AnsiCodePageOfLocale(std::string_view locale) {
   return "CP1252";
 }
 
-std::string UserAnsiCodePage() {
-  for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && *value != '\0') return AnsiCodePageOfLocale(value);
-  }
-  return AnsiCodePageOfLocale("");
-}
+std::string UserAnsiCodePage() { return platform::SystemAnsiCodePage(); }
 
 std::string CodePageFromEnvironment(const char* variable, CDiagnostic* why) {
-  const char* value = std::getenv(variable);
-  if (value == nullptr || *value == '\0') return UserAnsiCodePage();
+  const std::string value = platform::GetEnvironment(variable).value_or(std::string());
+  if (value.empty()) return UserAnsiCodePage();
   const CCodePage chosen(value);
   CDiagnostic refusal;
   if (chosen.IsUsable(&refusal)) return chosen.GetName();

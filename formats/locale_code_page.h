@@ -12,8 +12,8 @@
 // page of its own, and for "C", "POSIX" and the empty name.
 std::string AnsiCodePageOfLocale(std::string_view locale);
 
-// The same for the user's locale: the first of LC_ALL, LC_CTYPE and LANG that is set and not
-// empty, as the C library decides the character type.
+// The ANSI code page of the user's names: the system's own on Windows, elsewhere the page of the
+// user's locale (the first of LC_ALL, LC_CTYPE and LANG that is set and not empty).
 std::string UserAnsiCodePage();
 
 // The code page named by the environment variable (TRANSVANE_CODEPAGE for the wizard) when it is

@@ -1,8 +1,6 @@
 // The numbers of the unit's sentences: scanf and printf results on their fast paths.
 #include "formats/number_codec.h"
 
-#include <locale.h>
-
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -10,6 +8,8 @@
 #include <cstring>
 #include <string>
 #include <system_error>
+
+#include "platform/classic_numbers.h"
 
 namespace {
 
@@ -31,26 +31,6 @@ int HexDigit(char c) {
 unsigned TwoDigits(std::string_view text, std::size_t at) {
   return static_cast<unsigned>((text[at] - '0') * 10 + (text[at + 1] - '0'));
 }
-
-// The unit's files are always read with '.' as decimal point, whatever locale the program runs in.
-locale_t CLocale() {
-  static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return locale;
-}
-
-// Switches this thread to the C locale while a scanf reads an unusual field.
-class CCLocaleScope {
- public:
-  CCLocaleScope() : m_previous(CLocale() ? uselocale(CLocale()) : static_cast<locale_t>(nullptr)) {}
-  ~CCLocaleScope() {
-    if (m_previous) uselocale(m_previous);
-  }
-  CCLocaleScope(const CCLocaleScope&) = delete;
-  CCLocaleScope& operator=(const CCLocaleScope&) = delete;
-
- private:
-  locale_t m_previous;
-};
 
 // Copies digits behind an optional '-' and zero-pads them to width after the sign, as printf's
 // '0' flag does.
@@ -105,7 +85,8 @@ bool ScanDouble(std::string_view field, double& value) {
     }
   }
   const std::string text(field);
-  CCLocaleScope scope;
+  // The unit's files are always read with '.' as decimal point, whatever the program's locale.
+  platform::CClassicNumbersScope scope;
   return std::sscanf(text.c_str(), "%lf", &value) == 1;
 }
 
@@ -118,7 +99,7 @@ bool ScanInt(std::string_view field, std::int32_t& value) {
   }
   const std::string text(field);
   int scanned = 0;
-  CCLocaleScope scope;
+  platform::CClassicNumbersScope scope;
   if (std::sscanf(text.c_str(), "%d", &scanned) != 1) return false;
   value = scanned;
   return true;
@@ -131,7 +112,7 @@ bool ScanUnsigned(std::string_view field, std::uint32_t& value) {
   }
   const std::string text(field);
   unsigned scanned = 0;
-  CCLocaleScope scope;
+  platform::CClassicNumbersScope scope;
   if (std::sscanf(text.c_str(), "%u", &scanned) != 1) return false;
   value = scanned;
   return true;
@@ -143,7 +124,7 @@ bool ScanHex(std::string_view field, unsigned& value) {
     return true;
   }
   const std::string text(field);
-  CCLocaleScope scope;
+  platform::CClassicNumbersScope scope;
   return std::sscanf(text.c_str(), "%X", &value) == 1;
 }
 
@@ -153,7 +134,7 @@ int ScanDate(std::string_view field, unsigned short values[3]) {
     return 3;
   }
   const std::string text(field);
-  CCLocaleScope scope;
+  platform::CClassicNumbersScope scope;
   return std::sscanf(text.c_str(), "%02hu%02hu%02hu", &values[0], &values[1], &values[2]);
 }
 
@@ -164,7 +145,7 @@ int ScanTime(std::string_view field, unsigned short values[4]) {
     return 4;
   }
   const std::string text(field);
-  CCLocaleScope scope;
+  platform::CClassicNumbersScope scope;
   return std::sscanf(text.c_str(), "%02hu%02hu%02hu.%02hu", &values[0], &values[1], &values[2], &values[3]);
 }
 

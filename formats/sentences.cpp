@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "formats/number_codec.h"
+#include "platform/local_time.h"
 
 namespace {
 
@@ -636,7 +637,7 @@ bool CTrkSentence::ParseWithCache(std::string_view text, CDiagnostic* why, CLoca
     local.tm_min = static_cast<int>(minute);
     local.tm_sec = static_cast<int>(second);
     local.tm_isdst = -1;
-    time = std::mktime(&local);
+    time = platform::FromLocalTime(local);
   }
   if (time == static_cast<std::time_t>(-1)) return Fail(why, "track date and time cannot be represented");
   if (!IsOneOf(fields[8], 'A', 'V')) return Fail(why, "track validity " + Quoted(fields[8]) + " is not A or V");
@@ -653,8 +654,8 @@ void CTrkSentence::AppendBody(std::string& out, CLocalTimeCache* times) const {
   std::tm local{};
   if (times != nullptr)
     times->BreakDown(m_time, local);
-  else if (localtime_r(&m_time, &local) == nullptr)
-    local = std::tm{};
+  else
+    platform::ToLocalTime(m_time, local);
   // The whole body in one piece (every line of a long log comes here); a long name goes apart.
   char text[2 * kNumberRoom + 64 + kShortName];
   char* p = m_position.WriteGroup(text);

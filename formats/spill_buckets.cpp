@@ -1,13 +1,6 @@
 // Scratch records on disk.
 #include "formats/spill_buckets.h"
 
-#include <sys/uio.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-
 #include "formats/atomic_file.h"
 
 namespace {
@@ -26,10 +19,6 @@ std::size_t PutLength(char* out, std::uint64_t length) {
 
 CSpillBuckets::CSpillBuckets(std::string beside, std::size_t bufferSize)
     : m_beside(std::move(beside)), m_bufferSize(bufferSize) {}
-
-CSpillBuckets::~CSpillBuckets() {
-  if (m_fd >= 0) ::close(m_fd);
-}
 
 std::size_t CSpillBuckets::AddBucket() {
   m_buckets.emplace_back();
@@ -81,52 +70,24 @@ bool CSpillBuckets::Flush(SBucket& bucket) {
 
 bool CSpillBuckets::WriteChunk(SBucket& bucket, const char* first, std::size_t firstSize, const char* second,
                                std::size_t secondSize) {
-  if (m_fd < 0) {
-    std::string path;
-    int slot = -1;
-    m_fd = CreateTemporaryFile(m_beside, 0600, path, slot);
-    if (m_fd < 0) return Refuse("cannot create a scratch file beside " + m_beside + ": " + std::strerror(errno));
-    ::unlink(path.c_str());
-    ReleaseTemporary(slot);
-  }
+  std::string error;
+  if (!m_file.IsOpen() && !CreateScratchFile(m_beside, m_file, &error))
+    return Refuse("cannot create a scratch file beside " + m_beside + ": " + error);
   const SChunk chunk{m_end, firstSize + secondSize};
-  iovec parts[2] = {{const_cast<char*>(first), firstSize}, {const_cast<char*>(second), secondSize}};
-  int count = secondSize == 0 ? 1 : 2;
-  iovec* part = parts;
-  while (count > 0) {
-    const ssize_t written = ::pwritev(m_fd, part, count, static_cast<off_t>(m_end));
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      if (written == 0) errno = EIO;
-      return Refuse("cannot write a scratch file beside " + m_beside + ": " + std::strerror(errno));
-    }
-    m_end += static_cast<std::uint64_t>(written);
-    for (auto left = static_cast<std::size_t>(written); left > 0 && count > 0;) {
-      const std::size_t taken = std::min(left, part->iov_len);
-      part->iov_base = static_cast<char*>(part->iov_base) + taken;
-      part->iov_len -= taken;
-      left -= taken;
-      if (part->iov_len == 0) {
-        ++part;
-        --count;
-      }
-    }
-  }
+  if (!m_file.WriteAt(m_end, first, firstSize, &error) ||
+      (secondSize > 0 && !m_file.WriteAt(m_end + firstSize, second, secondSize, &error)))
+    return Refuse("cannot write a scratch file beside " + m_beside + ": " + error);
+  m_end += chunk.size;
   bucket.chunks.push_back(chunk);
   return true;
 }
 
 bool CSpillBuckets::ReadChunk(const SChunk& chunk, char* into) {
-  std::size_t done = 0;
-  while (done < chunk.size) {
-    const ssize_t got = ::pread(m_fd, into + done, chunk.size - done, static_cast<off_t>(chunk.offset + done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      if (got == 0) errno = EIO;
-      return Refuse("cannot read back a scratch file beside " + m_beside + ": " + std::strerror(errno));
-    }
-    done += static_cast<std::size_t>(got);
-  }
+  std::string error;
+  std::size_t got = 0;
+  if (!m_file.ReadAt(chunk.offset, into, chunk.size, got, &error))
+    return Refuse("cannot read back a scratch file beside " + m_beside + ": " + error);
+  if (got < chunk.size) return Refuse("cannot read back a scratch file beside " + m_beside + ": it became shorter");
   return true;
 }
 

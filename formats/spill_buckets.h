@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formats/diagnostic.h"
+#include "platform/files.h"
 
 // Numbered buckets of records. A bucket gathers its records in a small buffer; a full buffer goes
 // as one chunk to a scratch file that all buckets share, and a bucket is read back record by record
@@ -21,7 +22,6 @@ class CSpillBuckets {
 
   // `beside`: a path in the folder that holds the scratch file.
   explicit CSpillBuckets(std::string beside, std::size_t bufferSize = kBufferSize);
-  ~CSpillBuckets();
   CSpillBuckets(const CSpillBuckets&) = delete;
   CSpillBuckets& operator=(const CSpillBuckets&) = delete;
 
@@ -57,7 +57,7 @@ class CSpillBuckets {
   std::string m_beside;
   std::size_t m_bufferSize;
   std::vector<SBucket> m_buckets;
-  int m_fd = -1;
+  platform::CFile m_file;
   std::uint64_t m_end = 0;
   bool m_failed = false;
   CDiagnostic m_error;

@@ -3,6 +3,8 @@
 
 #include <ctime>
 
+#include "platform/local_time.h"
+
 namespace {
 
 // Midnight of 1 January of the year, local time; no time zone shifts its clock at New Year's
@@ -12,7 +14,7 @@ std::int64_t NewYear(int year) {
   local.tm_year = year - 1900;
   local.tm_mday = 1;
   local.tm_isdst = -1;
-  return static_cast<std::int64_t>(std::mktime(&local));
+  return static_cast<std::int64_t>(platform::FromLocalTime(local));
 }
 
 }  // namespace

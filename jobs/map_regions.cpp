@@ -1,8 +1,6 @@
 // The map region catalogue.
 #include "jobs/map_regions.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -12,6 +10,8 @@
 
 #include "formats/ascii_case.h"
 #include "formats/file_kinds.h"
+#include "platform/files.h"
+#include "platform/local_time.h"
 #include "storage/entry_names.h"
 #include "storage/file_identity.h"
 #include "storage/file_system.h"
@@ -78,7 +78,7 @@ std::string FormatRegionDate(std::int64_t createdNs) {
   if (createdNs % 1'000'000'000 < 0) --seconds;
   const auto time = static_cast<std::time_t>(seconds);
   std::tm local{};
-  if (::localtime_r(&time, &local) == nullptr) return {};
+  if (!platform::ToLocalTime(time, local)) return {};
   // Written out rather than through strftime("%x"), which follows the process's locale: the
   // wizard's toolkit switches that to the user's, and the list shows the "C" form.
   char text[32];
@@ -145,8 +145,8 @@ ERegionRefusal RegionRefusal(const CMapRegionEntry& region, const std::string& t
 
 std::uint64_t AddedSize(const CMapRegionEntry& region, const std::string& target) {
   const std::uint64_t size = region.size > 0 ? static_cast<std::uint64_t>(region.size) : 0;
-  struct stat existing {};
-  if (target.empty() || ::stat(target.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)) return size;
-  const auto old = static_cast<std::uint64_t>(existing.st_size);
+  platform::SFileStatus existing;
+  if (target.empty() || !platform::GetFileStatus(target, existing) || !existing.regular) return size;
+  const std::uint64_t old = existing.size;
   return size > old ? size - old : 0;
 }

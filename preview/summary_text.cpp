@@ -1,11 +1,12 @@
 // The summary's lines.
 #include "preview/summary_text.h"
 
-#include <time.h>
-
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
+
+#include "platform/local_time.h"
 
 namespace {
 
@@ -20,14 +21,18 @@ std::string Degrees(double value, char positive, char negative) {
   return Fixed(std::fabs(value), 6) + "\xC2\xB0" + (value < 0 ? negative : positive);
 }
 
-// Times are shown to the nearest second.
+// Times are shown to the nearest second, with the zone's offset (ISO 8601's "+hhmm"), written out
+// because not every C library's strftime gives the offset for "%z".
 std::string LocalTime(double seconds) {
-  const time_t whole = static_cast<time_t>(std::llround(seconds));
-  struct tm local {};
-  char text[64];
-  if (localtime_r(&whole, &local) == nullptr || strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S %z", &local) == 0) {
-    return Fixed(seconds, 2);
-  }
+  const auto whole = static_cast<std::time_t>(std::llround(seconds));
+  std::tm local{};
+  long offset = 0;
+  if (!platform::ToLocalTime(whole, local, &offset)) return Fixed(seconds, 2);
+  const long minutes = (offset < 0 ? -offset : offset) / 60;
+  char text[80];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d %c%02ld%02ld", local.tm_year + 1900, local.tm_mon + 1,
+                local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, offset < 0 ? '-' : '+', minutes / 60,
+                minutes % 60);
   return text;
 }
 

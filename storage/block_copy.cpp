@@ -66,20 +66,6 @@ bool ReadFull(int fd, unsigned char* data, std::size_t size, std::size_t& got) {
   return true;
 }
 
-bool WriteFull(int fd, const unsigned char* data, std::size_t size) {
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::write(fd, data + done, size - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = ENOSPC;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 std::string FolderPart(const std::string& path) {
   const auto slash = path.find_last_of('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -92,9 +78,10 @@ void RemoveLeftovers(const std::string& folder) {
   if (entries == nullptr) return;
   std::vector<std::string> leftovers;
   while (const dirent* entry = ::readdir(entries)) {
-    pid_t owner = 0;
+    std::uint64_t owner = 0;
     if (!IsTemporaryName(entry->d_name, &owner)) continue;
-    const bool gone = owner == ::getpid() || (::kill(owner, 0) != 0 && errno == ESRCH);
+    const auto process = static_cast<pid_t>(owner);
+    const bool gone = process == ::getpid() || (::kill(process, 0) != 0 && errno == ESRCH);
     struct stat status {};
     const std::string path = folder + entry->d_name;
     if (gone && ::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) leftovers.push_back(path);
@@ -173,8 +160,8 @@ SCopyResult CopyOne(const std::string& source, const std::string& destination, C
   // to go to make room).
   std::string tempPath;
   int tempSlot = -1;
-  CDescriptor out(CreateTemporaryFile(destination, 0666, tempPath, tempSlot));
-  if (out.Get() < 0) {
+  platform::CFile out;
+  if (!CreateTemporaryFile(destination, 0666, out, tempPath, tempSlot)) {
     report.AddReportLine(IDS_ERROR_TRANSFERRING, destination, ErrnoReason("cannot create") + lost);
     return {0, false, madeRoom};
   }
@@ -190,9 +177,9 @@ SCopyResult CopyOne(const std::string& source, const std::string& destination, C
       failure = ErrnoReason("cannot read");
     } else if (got != n) {
       failure = "the file became shorter during the copy";
-    } else if (!WriteFull(out.Get(), g_block, n)) {
+    } else if (!out.Write(g_block, n)) {
       failure = ErrnoReason("cannot write");
-    } else if (::fdatasync(out.Get()) != 0) {
+    } else if (!out.SyncData()) {
       failure = ErrnoReason("cannot flush");
     } else if (observer != nullptr) {
       observer->OnBlockCopied();

@@ -12,6 +12,7 @@
 #include "formats/unit_files.h"
 #include "formats/vexlorn_file.h"
 #include "tests/formats/golden_support.h"
+#include "tests/formats/local_time_support.h"
 
 namespace {
 
@@ -21,10 +22,7 @@ std::string Bytes(const std::vector<std::uint8_t>& bytes) { return std::string(b
 
 class ConversionGolden : public ::testing::Test {
  protected:
-  void SetUp() override {
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
+  void SetUp() override { SetTimeZone("UTC"); }
 };
 
 // The four-line route file of the unit's documentation, from the desktop document it describes.

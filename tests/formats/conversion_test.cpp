@@ -14,6 +14,7 @@
 #include "formats/unit_files.h"
 #include "formats/vexlorn_file.h"
 #include "formats/vexlorn_records.h"
+#include "tests/formats/local_time_support.h"
 
 namespace {
 
@@ -150,8 +151,7 @@ TEST(ConversionToUnit, RoutesGoTwoEntriesPerSentence) {
 }
 
 TEST(ConversionToUnit, TrackPointsTakeTheTrackNameAndValidity) {
-  setenv("TZ", "UTC", 1);
-  tzset();
+  SetTimeZone("UTC");
   CVexlornFileTrk track;
   track.SetName("A,B");
   for (int i = 0; i < 3; ++i) {
@@ -300,8 +300,7 @@ TEST(ConversionToDesktop, RouteRefusalsAndIncompleteGroups) {
 }
 
 TEST(ConversionToDesktop, TrackNodesAndTheLastName) {
-  setenv("TZ", "UTC", 1);
-  tzset();
+  SetTimeZone("UTC");
   const std::string log =
       "$PTVLTRK,4830.000,N,00215.000,E,0100,F,101530.25,A,FIRST,061204*13\n"
       "$PTVLTRK,4830.000,S,00215.000,W,0035,M,101531.00,V,,061204*5B\n"
@@ -348,8 +347,7 @@ TEST(ConversionToDesktop, InfiniteCoordinatesAreRefused) {
 // The desktop file's 32-bit seconds end in January 2038: a document holding a later time refuses
 // to be saved rather than wrap it into 1901-1970 (the conversions give such a point no time).
 TEST(ConversionToDesktop, TrackTimesBeyondTheDesktopRangeAreKeptButNotSaved) {
-  setenv("TZ", "UTC", 1);
-  tzset();
+  SetTimeZone("UTC");
   const std::string log =
       "$PTVLTRK,4830.000,N,00215.000,E,0035,M,031407.00,A,EDGE,190138*45\n"
       "$PTVLTRK,4830.000,N,00215.000,E,0035,M,031408.00,A,EDGE,190138*4A\n"

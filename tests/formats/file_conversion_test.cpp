@@ -16,6 +16,7 @@
 #include "formats/unit_files.h"
 #include "formats/vexlorn_file.h"
 #include "tests/formats/golden_support.h"
+#include "tests/formats/local_time_support.h"
 #include "tests/temp_folder.h"
 
 namespace {
@@ -24,10 +25,7 @@ namespace fs = std::filesystem;
 
 class FileConversionTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    setenv("TZ", "Europe/Paris", 1);
-    tzset();
-  }
+  void SetUp() override { SetTimeZone("Europe/Paris"); }
 
   std::string PathOf(const std::string& name) const { return (m_folder / name).string(); }
   // Nothing but the named files: no temporary file was left behind.

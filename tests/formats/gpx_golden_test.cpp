@@ -16,7 +16,9 @@
 #include "formats/gpx_writer.h"
 #include "formats/unit_files.h"
 #include "formats/vexlorn_file.h"
+#include "platform/files.h"
 #include "tests/formats/golden_support.h"
+#include "tests/formats/local_time_support.h"
 #include "tests/formats/xml_check.h"
 
 namespace {
@@ -30,15 +32,13 @@ namespace {
 class GpxGolden : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_folder = std::filesystem::temp_directory_path() / ("gpx_golden_" + std::to_string(::getpid()));
+    m_folder = std::filesystem::temp_directory_path() / ("gpx_golden_" + std::to_string(platform::ProcessId()));
     std::filesystem::create_directories(m_folder);
-    setenv("TZ", "Europe/Berlin", 1);
-    tzset();
+    SetTimeZone("Europe/Berlin");
   }
   void TearDown() override {
     std::filesystem::remove_all(m_folder);
-    setenv("TZ", "UTC", 1);
-    tzset();
+    SetTimeZone("UTC");
   }
 
   // Exports through the file system, checks the file with xmllint and answers its text.

@@ -24,6 +24,7 @@
 #include "formats/unit_times.h"
 #include "formats/vexlorn_file.h"
 #include "tests/child_process.h"
+#include "tests/formats/local_time_support.h"
 #include "tests/formats/xml_check.h"
 #include "tests/temp_folder.h"
 
@@ -829,10 +830,7 @@ TEST_F(GpxTest, TimeForms) {
 // The unit keeps local time; GPX and the desktop keep UTC. Across a daylight-saving change the
 // same UTC hour of the day shows one hour apart on the unit, and comes back to the same UTC.
 TEST_F(GpxTest, UnitTrackTimesAreLocalUnderDaylightSaving) {
-  const char* savedTz = getenv("TZ");
-  const std::string previous = savedTz != nullptr ? savedTz : "";
-  setenv("TZ", "Europe/Berlin", 1);
-  tzset();
+  const CTimeZoneGuard zone("Europe/Berlin");
   constexpr const char* kTrack =
       R"(<gpx version="1.1" xmlns="http://www.topografix.com/GPX/1/1"><trk><name>ALPS</name><trkseg>
 <trkpt lat="47.5" lon="11.25"><ele>812</ele><time>2004-03-28T00:59:59.50Z</time></trkpt>
@@ -855,12 +853,6 @@ TEST_F(GpxTest, UnitTrackTimesAreLocalUnderDaylightSaving) {
   CVexlornFileTrk back;
   ASSERT_TRUE(ConvertTrackToDesktop(reread, back));
   EXPECT_EQ(Saved(back), Saved(doc.tracks[0]));
-  if (savedTz != nullptr) {
-    setenv("TZ", previous.c_str(), 1);
-  } else {
-    unsetenv("TZ");
-  }
-  tzset();
 }
 
 }  // namespace

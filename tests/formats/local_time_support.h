@@ -1,39 +1,43 @@
-// Local times for tests, computed the plain way: the C library's mktime in the zone set by TZ.
+// Local times for tests, computed the plain way: the system's own conversion, in a zone the test
+// chooses by its tz database name.
 #pragma once
 
-#include <stdlib.h>
-
 #include <ctime>
+#include <optional>
 #include <string>
+#include <string_view>
 
-inline void SetTimeZone(const char* zone) {
-  setenv("TZ", zone, 1);
-  tzset();
+#include "platform/environment.h"
+#include "platform/local_time.h"
+
+// The Windows zones whose rules the tests' zones follow in the years the tests use. Windows keeps
+// no leap-second zones and no zone with Monrovia's history, so those have none.
+inline const char* WindowsZoneOf(std::string_view zone) {
+  if (zone == "UTC") return "UTC";
+  if (zone == "Europe/Paris") return "Romance Standard Time";
+  if (zone == "Europe/Berlin") return "W. Europe Standard Time";
+  if (zone == "Asia/Tokyo") return "Tokyo Standard Time";
+  return nullptr;
 }
 
-// A zone for the guard's life; the one before (or none) comes back at its end.
+// False when this system has no rules for the zone; the zone is then unchanged.
+inline bool SetTimeZone(const char* zone) { return platform::UseTimeZone(zone, WindowsZoneOf(zone)); }
+
+// A zone for the guard's life; the one TZ named before (or the system's own) comes back at its end.
 class CTimeZoneGuard {
  public:
-  explicit CTimeZoneGuard(const char* zone) {
-    const char* before = getenv("TZ");
-    m_had = before != nullptr;
-    if (m_had) m_before = before;
-    SetTimeZone(zone);
-  }
+  explicit CTimeZoneGuard(const char* zone) : m_before(platform::GetEnvironment("TZ")) { m_set = SetTimeZone(zone); }
   ~CTimeZoneGuard() {
-    if (m_had) {
-      SetTimeZone(m_before.c_str());
-    } else {
-      unsetenv("TZ");
-      tzset();
-    }
+    if (!m_before || !SetTimeZone(m_before->c_str())) platform::UseTimeZone(nullptr, nullptr);
   }
   CTimeZoneGuard(const CTimeZoneGuard&) = delete;
   CTimeZoneGuard& operator=(const CTimeZoneGuard&) = delete;
 
+  bool IsSet() const { return m_set; }
+
  private:
-  bool m_had = false;
-  std::string m_before;
+  std::optional<std::string> m_before;
+  bool m_set = false;
 };
 
 // The instant of a wall-clock time in the current zone (mktime's choice on an ambiguous hour).
@@ -46,5 +50,5 @@ inline std::time_t LocalTime(int year, int month, int day, int hour, int minute,
   local.tm_min = minute;
   local.tm_sec = second;
   local.tm_isdst = -1;
-  return std::mktime(&local);
+  return platform::FromLocalTime(local);
 }

@@ -8,6 +8,8 @@
 #include <iterator>
 
 #include "formats/atomic_file.h"
+#include "platform/files.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -16,11 +18,9 @@ namespace fs = std::filesystem;
 class TemporaryFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "temporary_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    m_root = pattern;
+    ASSERT_FALSE(m_folder.Path().empty());
+    m_root = m_folder.Path();
   }
-  void TearDown() override { fs::remove_all(m_root); }
 
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
@@ -29,15 +29,16 @@ class TemporaryFilesTest : public ::testing::Test {
     return names;
   }
 
+  CTempFolder m_folder;
   std::string m_root;
 };
 
 TEST_F(TemporaryFilesTest, NamesCarryThePrefixAndTheProcessAndFitTheFolder) {
   const std::string path = TemporaryPathFor(m_root + "/trip.rte", 7);
-  EXPECT_EQ(path, m_root + "/" + kTemporaryPrefix + std::to_string(::getpid()) + ".7.trip.rte");
-  pid_t pid = 0;
+  EXPECT_EQ(path, m_root + "/" + kTemporaryPrefix + std::to_string(platform::ProcessId()) + ".7.trip.rte");
+  std::uint64_t pid = 0;
   EXPECT_TRUE(IsTemporaryName(fs::path(path).filename().string(), &pid));
-  EXPECT_EQ(pid, ::getpid());
+  EXPECT_EQ(pid, platform::ProcessId());
 
   const struct {
     const char* name;

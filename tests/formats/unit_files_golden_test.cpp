@@ -10,6 +10,8 @@
 
 #include "formats/unit_files.h"
 #include "tests/formats/golden_support.h"
+#include "tests/formats/local_time_support.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -25,8 +27,7 @@ std::unique_ptr<CUnitFile> FileFor(const fs::path& input) {
 class UnitGoldenTest : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(UnitGoldenTest, RewriteGivesTheExpectedBytes) {
-  setenv("TZ", "Europe/Paris", 1);
-  tzset();
+  SetTimeZone("Europe/Paris");
   const fs::path input = kGolden / GetParam();
   const fs::path expectedPath = kGolden / (input.stem().string() + "~rewrite" + input.extension().string());
   ASSERT_TRUE(fs::exists(input)) << input;
@@ -36,12 +37,11 @@ TEST_P(UnitGoldenTest, RewriteGivesTheExpectedBytes) {
   CDiagnostic why;
   ASSERT_TRUE(ReadUnitFile(input.string(), *file, &why)) << why.Reason();
 
-  char pattern[] = "/tmp/unit_golden.XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const fs::path output = fs::path(pattern) / input.filename();
-  ASSERT_TRUE(WriteUnitFile(output.string(), *file, &why)) << why.Reason();
+  const CTempFolder folder;
+  ASSERT_FALSE(folder.Path().empty());
+  const std::string output = folder.Path(input.filename().string());
+  ASSERT_TRUE(WriteUnitFile(output, *file, &why)) << why.Reason();
   const std::string actual = ReadBytes(output);
-  fs::remove_all(pattern);
 
   const std::string expected = ReadBytes(expectedPath);
   EXPECT_TRUE(SameBytes(expected, actual));

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "tests/child_process.h"
+#include "tests/formats/local_time_support.h"
 #include "tests/temp_folder.h"
 
 namespace {
@@ -47,10 +48,7 @@ std::string Track(const std::string& name, const std::string& time = "101530.25"
 
 class UnitFilesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    setenv("TZ", "Europe/Paris", 1);
-    tzset();
-  }
+  void SetUp() override { SetTimeZone("Europe/Paris"); }
 
   std::string PathOf(const std::string& name) const { return (m_folder / name).string(); }
   void Put(const std::string& name, const std::string& text) const {
@@ -401,10 +399,10 @@ TEST_F(UnitFilesTest, TrackLogRoundTripAcrossClockChange) {
     // Local times of the hour that occurs twice cannot tell which one they were.
     std::tm local{};
     const std::time_t t = track.GetPoint(i).GetTime();
-    localtime_r(&t, &local);
-    std::tm plain = local;
-    plain.tm_isdst = -1;
-    EXPECT_EQ(again.GetPoint(i).GetTime(), std::mktime(&plain)) << i;
+    platform::ToLocalTime(t, local);
+    EXPECT_EQ(again.GetPoint(i).GetTime(), LocalTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                                     local.tm_hour, local.tm_min, local.tm_sec))
+        << i;
     EXPECT_EQ(again.GetPoint(i).GetHundredths(), track.GetPoint(i).GetHundredths());
     EXPECT_DOUBLE_EQ(again.GetPoint(i).GetPosition().GetLatitude(), track.GetPoint(i).GetPosition().GetLatitude());
   }

@@ -9,19 +9,17 @@
 
 #include "formats/vexlorn_file.h"
 #include "tests/formats/golden_support.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
 // Saves through the file system, as a user's save does, and answers the file's bytes.
 template <typename Doc>
 std::string SavedFile(const Doc& doc, const char* name) {
-  const std::string folder = std::filesystem::temp_directory_path() / ("vexlorn_golden_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder);
-  const std::string path = folder + "/" + name;
+  const CTempFolder folder;
+  const std::string path = folder.Path(name);
   EXPECT_TRUE(SaveVexlornFile(path, doc));
-  const std::string bytes = ReadBytes(path);
-  std::filesystem::remove_all(folder);
-  return bytes;
+  return ReadBytes(path);
 }
 
 CVexlornFileTrk Track1000() {

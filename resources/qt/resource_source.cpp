@@ -14,40 +14,13 @@
 
 namespace {
 
-// texts.txt: "key=text" lines; "\n" stands for a line break and "\\" for a backslash; lines
-// starting with '#' are comments. A line without '=' is skipped rather than refusing the file,
-// so a translation with one bad line still translates the rest.
+// The texts of a texts.txt in the resource tree (see ParseTextLines).
 std::map<QString, QString> ReadTexts(const QString& path) {
   std::map<QString, QString> texts;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return texts;
-  const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-  for (QString line : lines) {
-    if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
-    if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
-    const qsizetype equals = line.indexOf(QLatin1Char('='));
-    if (equals <= 0) continue;
-    const QString raw = line.mid(equals + 1);
-    QString text;
-    text.reserve(raw.size());
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-      if (raw[i] == QLatin1Char('\\') && i + 1 < raw.size()) {
-        const QChar next = raw[i + 1];
-        if (next == QLatin1Char('n')) {
-          text += QLatin1Char('\n');
-          ++i;
-          continue;
-        }
-        if (next == QLatin1Char('\\')) {
-          text += QLatin1Char('\\');
-          ++i;
-          continue;
-        }
-      }
-      text += raw[i];
-    }
-    texts[line.left(equals)] = text;
-  }
+  for (const auto& [key, text] : ParseTextLines(file.readAll().toStdString()))
+    texts[QString::fromStdString(key)] = QString::fromStdString(text);
   return texts;
 }
 
@@ -125,7 +98,11 @@ QString CResourceSource::String(int id) const {
   return found ? text : QString::fromUtf8(BuiltInString(id));
 }
 
-std::string CResourceSource::StringBytes(int id) const { return String(id).toStdString(); }
+std::string CResourceSource::Utf8String(int id) const { return String(id).toStdString(); }
+
+std::string CResourceSource::Utf8DialogText(int dialogId, const char* control) const {
+  return DialogText(dialogId, control).toStdString();
+}
 
 QString CResourceSource::DialogText(int dialogId, const char* control) const {
   bool found = false;

@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 
+#include "resources/text_source.h"
+
 // An installed translation found for the user's languages.
 struct SInstalledTranslation {
   QString language;  // as the file names it: "fr", "pt_BR"; empty when none was found
@@ -19,10 +21,10 @@ struct SInstalledTranslation {
 // images replace the built-in ones under the same numbers; whatever it lacks still comes from the
 // program itself. String table entries are keyed by their number ("102"), dialog texts by dialog
 // and control ("129.greeting").
-class CResourceSource {
+class CResourceSource : public CTextSource {
  public:
   CResourceSource();
-  ~CResourceSource();
+  ~CResourceSource() override;
   CResourceSource(const CResourceSource&) = delete;
   CResourceSource& operator=(const CResourceSource&) = delete;
 
@@ -42,9 +44,9 @@ class CResourceSource {
   bool HasOverride() const { return !m_overrideRoot.isEmpty(); }
 
   QString String(int id) const;
-  // The same text as UTF-8 bytes, for the report lines the storage layer formats.
-  std::string StringBytes(int id) const;
+  std::string Utf8String(int id) const override;
   QString DialogText(int dialogId, const char* control) const;
+  std::string Utf8DialogText(int dialogId, const char* control) const override;
   // A text by its whole key, for texts that belong to no dialog ("sheet.next").
   QString Text(const QString& key) const;
   QIcon Icon(int id) const;

@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "jobs/map_transfer.h"
-#include "storage/linux/installations.h"
+#include "storage/installations.h"
 #include "storage/volume_limits.h"
 #include "tests/jobs/region_fixtures.h"
 

@@ -16,7 +16,7 @@
 #include "resources/qt/resource_source.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
-#include "storage/linux/installations.h"
+#include "storage/installations.h"
 #include "storage/unit_device.h"
 #include "wizard/pages/dialogs.h"
 #include "wizard/pages/wizard_state.h"
@@ -243,7 +243,7 @@ void CPropertyPageMap::UpdateSelectedSize() {
     const CMapRegionEntry& entry = m_regions[static_cast<std::size_t>(i)];
     sum += AddedSize(entry, m_destinationRoot.empty() ? std::string() : RegionTarget(entry.path, m_folders));
   }
-  m_total->setText(QString::fromStdString(FormatSizeText(m_state.resources.StringBytes(IDS_MEGABYTES), sum)));
+  m_total->setText(QString::fromStdString(FormatSizeText(m_state.resources.Utf8String(IDS_MEGABYTES), sum)));
 }
 
 void CPropertyPageMap::OnDestinationChanged() {
@@ -280,7 +280,7 @@ void CPropertyPageMap::UpdateAvailableSize() {
   std::int64_t free = QueryFreeBytes(m_destinationRoot);
   if (free < 0) free = 0;
   m_available->setText(QString::fromStdString(
-      FormatSizeText(m_state.resources.StringBytes(IDS_MEGABYTES), static_cast<std::uint64_t>(free))));
+      FormatSizeText(m_state.resources.Utf8String(IDS_MEGABYTES), static_cast<std::uint64_t>(free))));
 }
 
 void CPropertyPageMap::UpdateNextButton() {

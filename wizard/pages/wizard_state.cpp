@@ -7,13 +7,13 @@
 
 #include "resources/qt/resource_source.h"
 #include "resources/string_table.h"
-#include "storage/linux/installations.h"
+#include "storage/installations.h"
 
 CWizardState::CWizardState(const CResourceSource& resourceSource, CDialogs& dialogService, CAttemptPacer& searchPacer)
     : resources(resourceSource), dialogs(dialogService), pacer(searchPacer) {}
 
 bool CWizardState::AddReportLine(int messageId, const std::string& path, const std::string& reason) {
-  report.push_back({FormatMessageWithPath(resources.StringBytes(messageId), path), reason});
+  report.push_back({FormatMessageWithPath(resources.Utf8String(messageId), path), reason});
   return false;
 }
 

@@ -1,5 +1,5 @@
 // Tests of finding the desktop product's folders through a Wine prefix's registry and drive links.
-#include "storage/linux/installations.h"
+#include "storage/installations.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

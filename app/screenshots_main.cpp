@@ -19,7 +19,7 @@
 #include <sstream>
 
 #include "app/wizard_app.h"
-#include "storage/linux/installations.h"
+#include "storage/installations.h"
 #include "wizard/pages/file_preview.h"
 #include "wizard/pages/page_destination.h"
 #include "wizard/pages/page_map.h"

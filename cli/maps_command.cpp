@@ -24,7 +24,7 @@
 #include "storage/block_copy.h"
 #include "storage/file_system.h"
 #include "storage/interruption.h"
-#include "storage/linux/installations.h"
+#include "storage/installations.h"
 #include "storage/volume_limits.h"
 
 namespace {

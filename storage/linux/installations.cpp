@@ -1,5 +1,5 @@
 // Installations of the desktop product: the Wine prefix's registry and its drive links.
-#include "storage/linux/installations.h"
+#include "storage/installations.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -1,10 +1,11 @@
-// The desktop product's installations, found in the registry of the Wine prefix it runs in.
+// The desktop product's installations, found in the registry: on Linux that of the Wine prefix the
+// product runs in (storage/linux/), on Windows the system's own (storage/windows/).
 #pragma once
 
 #include <string>
 #include <vector>
 
-// The desktop product under Wine: $WINEPREFIX, else ~/.wine. Its installations are the keys
+// On Linux, the desktop product under Wine: $WINEPREFIX, else ~/.wine. Its installations are the keys
 // under "Software\Tavrelin" whose names begin with "Vexlorn", each with a value "Path": looked up
 // in system.reg (the local machine), both views of a 64-bit prefix ("Software\Tavrelin", then
 // the 32-bit "Software\Wow6432Node\Tavrelin"), else in user.reg (the current user), subkeys

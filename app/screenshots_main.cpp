@@ -18,6 +18,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/canned_dialogs.h"
 #include "app/wizard_app.h"
 #include "storage/installations.h"
 #include "wizard/pages/file_preview.h"
@@ -27,27 +28,6 @@
 #include "wizard/pages/page_welcome.h"
 
 namespace {
-
-// Picks the sample files in the open dialog; every other dialog is cancelled.
-class CSampleDialogs : public CDialogs {
- public:
-  explicit CSampleDialogs(std::vector<std::string> samples) : m_samples(std::move(samples)) {}
-  void SetSamples(std::vector<std::string> samples) { m_samples = std::move(samples); }
-  std::vector<std::string> OpenFiles(QWidget*, const QString&, const std::string&) override { return m_samples; }
-  bool SaveFile(QWidget*, const QString&, const std::string&, const std::string&, const std::string&,
-                std::string&) override {
-    return false;
-  }
-  bool AskRetry(QWidget*, const QString&, const QString&) override { return false; }
-  bool AskYesNo(QWidget*, const QString&, const QString&) override { return false; }
-  int AskChoice(QWidget*, const QString&, const QString&, const QStringList& choices) override {
-    return static_cast<int>(choices.size()) - 1;
-  }
-  void Warn(QWidget*, const QString&, const QString&) override {}
-
- private:
-  std::vector<std::string> m_samples;
-};
 
 // Milliseconds since this process started, from the kernel's record of its start.
 double MillisecondsSinceProcessStart() {
@@ -94,7 +74,7 @@ int main(int argc, char** argv) {
   const bool startupOnly = std::string(argv[1]) == "--startup";
   QApplication application(argc, argv);
   const std::string documents = CDesktopInstallations().DesktopDocumentsFolder();
-  CSampleDialogs dialogs({documents + "/trip.wpt", documents + "/morning.trk"});
+  CCannedDialogs dialogs({documents + "/trip.wpt", documents + "/morning.trk"});
   SWizardOptions options;
   options.programPath = QCoreApplication::applicationFilePath();
   options.arguments = {QStringLiteral("/T")};
@@ -165,7 +145,7 @@ int main(int argc, char** argv) {
   static_cast<CPropertyPageSelectMode*>(sheet.PageById(kPageSelectMode))->ToDesktopChoice()->click();
   next();
   const std::string unit = wizard.unit.Drive();
-  dialogs.SetSamples({unit + "/trip.upt", unit + "/trip.rte", unit + "/morning.log"});
+  dialogs.SetFiles({unit + "/trip.upt", unit + "/trip.rte", unit + "/morning.log"});
   drawn = false;
   const QMetaObject::Connection watchAgain =
       QObject::connect(files->Preview(), &CFilePreview::Shown, [&] { drawn = !files->Preview()->Picture().isNull(); });

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
@@ -14,7 +13,6 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QSocketNotifier>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
 
@@ -23,6 +21,7 @@
 #include "formats/locale_code_page.h"
 #include "resources/string_ids.h"
 #include "storage/interruption.h"
+#include "wizard/pages/dialogs.h"
 #include "wizard/pages/wizard_pages.h"
 
 namespace {
@@ -30,21 +29,13 @@ namespace {
 constexpr int kProgramIcon = 128;
 constexpr int kAboutDialog = 100;
 
-// Waits with the window system running, so the please-wait box animates and windows repaint;
-// the wizard itself is disabled meanwhile and takes no input.
-class CEventLoopPacer : public CAttemptPacer {
- public:
-  void Pause(int milliseconds) override {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
-};
-
 }  // namespace
 
 SWizardServices::SWizardServices(const SWizardOptions& options)
-    : ownDialogs(options.dialogs == nullptr ? std::make_unique<CQtDialogs>() : nullptr),
+    : waitIndicators(resources),
+      ownDialogs(options.dialogs == nullptr
+                     ? std::make_unique<CQtDialogs>([this] { return waitIndicators.DialogOwner(); })
+                     : nullptr),
       ownPacer(options.pacer == nullptr ? std::make_unique<CEventLoopPacer>() : nullptr),
       dialogs(options.dialogs != nullptr ? *options.dialogs : *ownDialogs),
       pacer(options.pacer != nullptr ? *options.pacer : *ownPacer),
@@ -68,7 +59,9 @@ SWizardServices::SWizardServices(const SWizardOptions& options)
 
 CWizardApp::CWizardApp(const SWizardOptions& options)
     : SWizardServices(options),
-      CWizardState(SWizardServices::resources, SWizardServices::dialogs, SWizardServices::pacer),
+      CWizardState(SWizardServices::resources, SWizardServices::dialogs, waitIndicators, SWizardServices::pacer,
+                   inlineRunner),
+      m_pages(*this),
       m_askSession(options.askSession) {
   unit.SetDriveAccess(drives.get());
   testMode = HasTestSwitch(options.arguments);
@@ -79,6 +72,7 @@ CWizardApp::CWizardApp(const SWizardOptions& options)
 
 CWizardApp::~CWizardApp() {
   CloseWaitBox();
+  waitIndicators.SetWindow(nullptr, {});
   m_sheet.reset();
 }
 
@@ -105,7 +99,8 @@ void CWizardApp::Start() {
     });
   }
   if (m_askSession) CSessionInhibitor::Inhibit(*drives);
-  m_sheet = std::make_unique<CPropertySheet_>(Resources());
+  m_sheet = std::make_unique<CPropertySheet_>(*this, Resources());
+  waitIndicators.SetWindow(m_sheet.get(), [this]() -> QWidget* { return m_sheet->CurrentPage(); });
   m_sheet->setWindowIcon(Resources().Icon(kProgramIcon));
   // The About item exists only when a translation fills string 101; the program's own table
   // leaves it empty.
@@ -116,7 +111,7 @@ void CWizardApp::Start() {
     m_sheet->layout()->setMenuBar(menu);
     m_aboutShown = true;
   }
-  AddWizardPages(*m_sheet, *this);
+  AddWizardPages(*m_sheet, m_pages, Resources());
   m_sheet->Start();
   m_sheet->show();
 }
@@ -136,26 +131,6 @@ void CWizardApp::ShowAboutBox() {
   layout->addLayout(row);
   layout->addWidget(buttons);
   about.exec();
-}
-
-void CWizardApp::ShowWaitBox(QWidget* page) {
-  CloseWaitBox();
-  waitBox = std::make_unique<CWaitBox>(Resources());
-  m_disabledWindow = page->window();
-  m_disabledWindow->setEnabled(false);
-  waitBox->Play();
-  waitBox->adjustSize();
-  const QPoint centre = page->mapToGlobal(page->rect().center());
-  waitBox->move(centre - QPoint(waitBox->width() / 2, waitBox->height() / 2));
-  waitBox->show();
-}
-
-void CWizardApp::CloseWaitBox() {
-  if (!waitBox) return;
-  waitBox->Stop();
-  if (m_disabledWindow != nullptr) m_disabledWindow->setEnabled(true);
-  m_disabledWindow = nullptr;
-  waitBox.reset();
 }
 
 int RunWizardProgram(int argc, char** argv) {

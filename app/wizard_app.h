@@ -7,13 +7,14 @@
 #include <memory>
 #include <string>
 
-#include "app/wait_box.h"
 #include "resources/qt/resource_source.h"
 #include "storage/removable_drives.h"
-#include "wizard/pages/attempt_loop.h"
-#include "wizard/pages/dialogs.h"
+#include "wizard/logic/attempt_loop.h"
+#include "wizard/logic/face_services.h"
+#include "wizard/logic/wizard_pages.h"
+#include "wizard/logic/wizard_state.h"
 #include "wizard/pages/property_sheet.h"
-#include "wizard/pages/wizard_state.h"
+#include "wizard/pages/qt_services.h"
 
 class QSocketNotifier;
 
@@ -36,10 +37,12 @@ struct SWizardServices {
   CResourceSource resources;
   SInstalledTranslation installedTranslation;  // the one taken, when no file beside the program was
   std::unique_ptr<QTranslator> qtTexts;        // Qt's own texts (dialog buttons) in the same language
+  CQtWaitIndicators waitIndicators;
   std::unique_ptr<CDialogs> ownDialogs;
   std::unique_ptr<CAttemptPacer> ownPacer;
   CDialogs& dialogs;
   CAttemptPacer& pacer;
+  CInlineJobRunner inlineRunner;
   std::unique_ptr<CDriveAccess> drives;
 };
 
@@ -63,16 +66,13 @@ class CWizardApp : private SWizardServices, public CWizardState {
   bool AboutItemShown() const { return m_aboutShown; }
   void ShowAboutBox();
 
-  void ShowWaitBox(QWidget* page) override;
-  void CloseWaitBox() override;
-  QWidget* WaitBox() const override { return waitBox.get(); }
-
-  std::unique_ptr<CWaitBox> waitBox;
+  // The please-wait box while it shows, else nullptr.
+  CWaitBox* WaitBox() const { return waitIndicators.Box(); }
 
  private:
+  CWizardPages m_pages;
   std::unique_ptr<CPropertySheet_> m_sheet;
   std::unique_ptr<QSocketNotifier> m_interruptWatch;
-  QWidget* m_disabledWindow = nullptr;
   bool m_askSession;
   bool m_aboutShown = false;
 };

@@ -1,4 +1,4 @@
-// The --codepage option of the commands that convert or show names, and what a conversion changed.
+// The --codepage option of the commands that convert or show names.
 #include "cli/conversion_options.h"
 
 #include <CLI/CLI.hpp>
@@ -19,20 +19,4 @@ std::unique_ptr<CCodePage> OpenCodePage(const std::string& name) {
   if (codePage->IsUsable(&why)) return codePage;
   std::fprintf(stderr, "--codepage: %s\n", EscapeForTerminal(why.Reason()).c_str());
   return nullptr;
-}
-
-void WarnOfChanges(const std::string& source, CCodePage& codePage, CUnitTimes& times) {
-  std::fflush(stdout);
-  if (codePage.GetReplacementCount() != 0) {
-    std::fprintf(stderr, "warning: %s: %zu character(s) not held by %s or by XML became '?'\n",
-                 EscapeForTerminal(source).c_str(), codePage.GetReplacementCount(), codePage.GetName().c_str());
-    codePage.ResetReplacementCount();
-  }
-  if (times.GetUntimedCount() != 0) {
-    std::fprintf(stderr,
-                 "warning: %s: %zu track point(s) without a usable time: 2000-01-01 00:00:00 local time in unit "
-                 "and desktop files, no <time> in GPX\n",
-                 EscapeForTerminal(source).c_str(), times.GetUntimedCount());
-    times.ResetUntimedCount();
-  }
 }

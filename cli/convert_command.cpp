@@ -16,6 +16,7 @@
 #include "cli/terminal_text.h"
 #include "formats/code_page.h"
 #include "formats/file_kinds.h"
+#include "formats/unit_times.h"
 #include "jobs/conversion_job.h"
 #include "jobs/file_codecs.h"
 #include "jobs/gpx_conversion_job.h"
@@ -81,7 +82,7 @@ std::string OutputName(const std::string& folder, const std::string& source, EFi
 
 // A .gpx source to the unit's or the desktop's files, or any other source to a .gpx file.
 void ConvertWithGpx(const std::string& source, const std::string& folder, const SOptions& options, CCodePage& codePage,
-                    CUnitTimes& times, CTargetNames& names, CStagedNamesReport& report, CWrittenFiles& written) {
+                    const CUnitTimes& times, CTargetNames& names, CStagedNamesReport& report, CWrittenFiles& written) {
   if (FileKindOf(source) == EFileKind::kGpx) {
     if (options.to == "gpx") {
       report.AddReportLine(IDS_ERROR_CONVERTING, source, "the file is GPX already: --to unit or --to desktop");
@@ -157,7 +158,7 @@ void RunConvert(const SOptions& options, int& status) {
     return;
   }
   CCodePage& codePage = *usable;
-  CUnitTimes times;
+  const CUnitTimes times;
   SConversionContext noUnit;
   noUnit.settings = {&codePage, &times};
   if (!CheckStandardStreams(options)) {
@@ -215,7 +216,7 @@ void RunConvert(const SOptions& options, int& status) {
     const std::optional<EFileKind> kind = FileKindOf(source);
     if (options.to == "gpx" || kind == EFileKind::kGpx) {
       ConvertWithGpx(source, folder, options, codePage, times, names, report, written);
-      WarnOfChanges(report.Shown(source), codePage, times);
+      WarnOfReplacedCharacters(source, codePage, report);
       continue;
     }
     bool toUnit = false;
@@ -242,7 +243,7 @@ void RunConvert(const SOptions& options, int& status) {
     for (std::size_t i = 0; i < outputs.size(); ++i) {
       if (converted[i]) written.Add(outputs[i]);
     }
-    WarnOfChanges(report.Shown(source), codePage, times);
+    WarnOfReplacedCharacters(source, codePage, report);
   }
   std::fflush(stdout);
   if (toStandardOutput) note.SetHeading("interrupted: standard output got only the beginning of the file");

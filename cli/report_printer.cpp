@@ -1,7 +1,9 @@
-// The command-line tool's report: each failing file on standard error, as the wizard words it.
+// The command-line tool's report: each failing file and each warning on standard error, as the
+// wizard words them.
 #include "cli/report_printer.h"
 
 #include <cstdio>
+#include <string>
 
 #include "cli/terminal_text.h"
 #include "resources/string_table.h"
@@ -15,4 +17,12 @@ bool CStandardErrorReport::AddReportLine(int messageId, const std::string& path,
   std::fwrite(text.data(), 1, text.size(), stderr);
   ++m_count;
   return false;
+}
+
+void CStandardErrorReport::AddWarning(const SSourceWarning& warning) {
+  // The files written so far are listed on standard output first, where a terminal shows both.
+  std::fflush(stdout);
+  std::string text = m_progressShown ? "\r\033[K" : "";
+  text += "warning: " + EscapeForTerminal(warning.Text()) + '\n';
+  std::fwrite(text.data(), 1, text.size(), stderr);
 }

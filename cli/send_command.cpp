@@ -13,6 +13,7 @@
 #include "cli/standard_streams.h"
 #include "cli/terminal_text.h"
 #include "formats/file_kinds.h"
+#include "formats/unit_times.h"
 #include "jobs/conversion_job.h"
 #include "jobs/target_naming.h"
 #include "resources/string_ids.h"
@@ -58,7 +59,7 @@ void RunSend(const SOptions& options, int& status) {
     status = 2;
     return;
   }
-  CUnitTimes times;
+  const CUnitTimes times;
   const auto application = CreateCoreApplicationIfNone();
   const auto access = CreateDriveAccess(options.sysroot);
   CUnitDevice unit(access.get());
@@ -110,7 +111,7 @@ void RunSend(const SOptions& options, int& status) {
       note.Finished(outputs[i]);
       anyOnUnit = anyOnUnit || IsTargetOnUnit(outputs[i], context);
     }
-    WarnOfChanges(source, *codePage, times);
+    WarnOfReplacedCharacters(source, *codePage, report);
   }
   std::fflush(stdout);
   status = report.Failed() ? 1 : 0;

@@ -80,3 +80,10 @@ bool CStagedNamesReport::AddReportLine(int messageId, const std::string& path, c
   if (!m_stagingFolder.empty()) ReplaceAll(shownReason, m_stagingFolder + '/', "");
   return m_report.AddReportLine(messageId, Shown(path), shownReason);
 }
+
+void CStagedNamesReport::AddWarning(const SSourceWarning& warning) {
+  SSourceWarning shown = warning;
+  shown.source = Shown(warning.source);
+  for (std::string& output : shown.outputs) output = Shown(output);
+  m_report.AddWarning(shown);
+}

@@ -23,6 +23,7 @@ class CStagedNamesReport : public CReportSink {
   CStagedNamesReport(CReportSink& report, std::string stagedInput, std::string stagingFolder)
       : m_report(report), m_stagedInput(std::move(stagedInput)), m_stagingFolder(std::move(stagingFolder)) {}
   bool AddReportLine(int messageId, const std::string& path, const std::string& reason = {}) override;
+  void AddWarning(const SSourceWarning& warning) override;
   // The name to show for a path of the run.
   std::string Shown(const std::string& path) const;
 

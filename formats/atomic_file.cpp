@@ -5,11 +5,13 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -17,6 +19,9 @@
 namespace {
 
 constexpr std::size_t kBufferSize = 256 * 1024;
+
+// The file system type of every volume in user space (fuse and fuseblk alike).
+constexpr decltype(statfs::f_type) kUserSpaceVolume = 0x65735546;
 
 // A handful of temporary files are alive at a time (one per file being written, the staging
 // folder); the slots leave room for many more.
@@ -87,6 +92,33 @@ std::string ErrnoText(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
 }
 
+// Where a file for a volume in user space is built: the system's temporary folder, as for the
+// job's staged files.
+std::string StagingFolder() {
+  const char* folder = std::getenv("TMPDIR");
+  return folder != nullptr && *folder != '\0' ? folder : "/tmp";
+}
+
+bool IsInUserSpace(const std::string& folder) {
+  struct statfs volume {};
+  return ::statfs(folder.c_str(), &volume) == 0 && volume.f_type == kUserSpaceVolume;
+}
+
+bool ReadAll(int fd, std::uint64_t offset, char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t got = ::pread(fd, data, size, static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      if (got == 0) errno = EIO;
+      return false;
+    }
+    data += got;
+    size -= static_cast<std::size_t>(got);
+    offset += static_cast<std::uint64_t>(got);
+  }
+  return true;
+}
+
 mode_t CurrentUmask() {
   const mode_t mask = ::umask(0);
   ::umask(mask);
@@ -104,6 +136,7 @@ bool CAtomicFile::Open(CDiagnostic* why) {
   m_failed = false;
   m_size = 0;
   m_sealed = false;
+  m_unstaged = false;
   struct stat existing {};
   const bool exists = ::stat(m_targetPath.c_str(), &existing) == 0;
   if (exists && S_ISDIR(existing.st_mode)) return Fail(why, "cannot write " + m_targetPath + ": it is a folder");
@@ -113,19 +146,30 @@ bool CAtomicFile::Open(CDiagnostic* why) {
   if (m_fd < 0) return Fail(why, ErrnoText("cannot create a temporary file in", FolderPart(m_targetPath)));
   const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
   ::fchmod(m_fd, mode);
+  // Without a temporary folder to build it in, the file is written in place front to back, and
+  // cannot be written over.
+  if (IsInUserSpace(FolderPart(m_targetPath))) {
+    const int staged =
+        CreateTemporaryFile(StagingFolder() + '/' + NamePart(m_targetPath), 0600, m_stagedPath, m_stagedSlot);
+    m_unstaged = staged < 0;
+    if (staged >= 0) {
+      m_targetFd = m_fd;
+      m_fd = staged;
+    }
+  }
   m_buffer.reserve(kBufferSize);
   return true;
 }
 
 bool CAtomicFile::FlushBuffer(CDiagnostic* why) {
-  if (!WriteAll(m_buffer.data(), m_buffer.size(), why)) return false;
+  if (!WriteAll(m_fd, m_buffer.data(), m_buffer.size(), why)) return false;
   m_buffer.clear();
   return true;
 }
 
-bool CAtomicFile::WriteAll(const char* data, std::size_t left, CDiagnostic* why) {
+bool CAtomicFile::WriteAll(int fd, const char* data, std::size_t left, CDiagnostic* why) {
   while (left > 0) {
-    const ssize_t written = ::write(m_fd, data, left);
+    const ssize_t written = ::write(fd, data, left);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
       m_failed = true;
@@ -145,7 +189,7 @@ bool CAtomicFile::Write(const void* data, std::size_t size, CDiagnostic* why) {
     if (!FlushBuffer(why)) return false;
     // A large block goes straight from the caller's memory: no second copy of it.
     if (size >= kBufferSize) {
-      if (!WriteAll(bytes, size, why)) return false;
+      if (!WriteAll(m_fd, bytes, size, why)) return false;
       m_size += size;
       return true;
     }
@@ -158,6 +202,11 @@ bool CAtomicFile::Write(const void* data, std::size_t size, CDiagnostic* why) {
 bool CAtomicFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size, CDiagnostic* why) {
   if (m_fd < 0 || m_failed) return Fail(why, "cannot write " + m_targetPath + ": the file is not open");
   if (offset > m_size || size > m_size - offset) return Fail(why, "cannot write " + m_targetPath + " beyond its end");
+  if (m_unstaged) {
+    m_failed = true;
+    return Fail(why, "cannot write " + m_targetPath + ": no room to build it in " + StagingFolder() +
+                         ", and its volume cannot be written over");
+  }
   if (!FlushBuffer(why)) return false;
   const char* bytes = static_cast<const char*>(data);
   while (size > 0) {
@@ -179,18 +228,8 @@ bool CAtomicFile::ReadAt(std::uint64_t offset, void* data, std::size_t size, CDi
   if (m_fd < 0 || m_failed) return Fail(why, "cannot read " + m_targetPath + ": the file is not open");
   if (offset > m_size || size > m_size - offset) return Fail(why, "cannot read " + m_targetPath + " beyond its end");
   if (!FlushBuffer(why)) return false;
-  char* bytes = static_cast<char*>(data);
-  while (size > 0) {
-    const ssize_t got = ::pread(m_fd, bytes, size, static_cast<off_t>(offset));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      if (got == 0) errno = EIO;
-      return Fail(why, ErrnoText("cannot read back", m_targetPath));
-    }
-    bytes += got;
-    size -= static_cast<std::size_t>(got);
-    offset += static_cast<std::uint64_t>(got);
-  }
+  if (!ReadAll(m_fd, offset, static_cast<char*>(data), size))
+    return Fail(why, ErrnoText("cannot read back", m_targetPath));
   return true;
 }
 
@@ -204,7 +243,7 @@ bool CAtomicFile::Seal(CDiagnostic* why) {
     Discard();
     return Fail(why, "cannot write " + m_targetPath + ": the file is not open");
   }
-  if (!FlushBuffer(why)) {
+  if (!FlushBuffer(why) || (m_targetFd >= 0 && !CopyStaged(why))) {
     Discard();
     return false;
   }
@@ -224,6 +263,23 @@ bool CAtomicFile::Seal(CDiagnostic* why) {
   return true;
 }
 
+bool CAtomicFile::CopyStaged(CDiagnostic* why) {
+  std::vector<char> block(kBufferSize);
+  for (std::uint64_t at = 0; at < m_size;) {
+    const auto part = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), m_size - at));
+    if (!ReadAll(m_fd, at, block.data(), part)) return Fail(why, ErrnoText("cannot read back", m_targetPath));
+    if (!WriteAll(m_targetFd, block.data(), part, why)) return false;
+    at += part;
+  }
+  ::close(m_fd);
+  m_fd = m_targetFd;
+  m_targetFd = -1;
+  ::unlink(m_stagedPath.c_str());
+  m_stagedPath.clear();
+  ReleaseTemporary(m_stagedSlot);
+  return true;
+}
+
 bool CAtomicFile::RenameSealed(CDiagnostic* why) {
   m_sealed = false;
   if (::rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0) {
@@ -237,15 +293,16 @@ bool CAtomicFile::RenameSealed(CDiagnostic* why) {
 }
 
 void CAtomicFile::Discard() {
-  if (m_fd >= 0) {
-    ::close(m_fd);
-    m_fd = -1;
+  for (int* fd : {&m_fd, &m_targetFd}) {
+    if (*fd >= 0) ::close(*fd);
+    *fd = -1;
   }
-  if (!m_tempPath.empty()) {
-    ::unlink(m_tempPath.c_str());
-    m_tempPath.clear();
+  for (std::string* path : {&m_tempPath, &m_stagedPath}) {
+    if (!path->empty()) ::unlink(path->c_str());
+    path->clear();
   }
   ReleaseTemporary(m_tempSlot);
+  ReleaseTemporary(m_stagedSlot);
   m_buffer.clear();
 }
 

@@ -13,6 +13,11 @@
 
 // A failed write (full disk, size limit, I/O error) leaves the previous file untouched and no
 // temporary file behind. Writes are buffered; nothing reaches the target name before Commit.
+//
+// Some file systems in user space lose writes over bytes already written, or read them back as
+// zeros. On such a volume (any in user space) the file is built in the system's temporary folder
+// and copied onto the volume front to back when it is sealed; where that folder cannot take it,
+// WriteAt fails rather than leave a file that lost its counts.
 class CAtomicFile {
  public:
   explicit CAtomicFile(std::string targetPath);
@@ -45,12 +50,19 @@ class CAtomicFile {
  private:
   bool FlushBuffer(CDiagnostic* why);
   bool RenameSealed(CDiagnostic* why);
-  bool WriteAll(const char* data, std::size_t size, CDiagnostic* why);
+  bool WriteAll(int fd, const char* data, std::size_t size, CDiagnostic* why);
+  bool CopyStaged(CDiagnostic* why);
 
   std::string m_targetPath;
   std::string m_tempPath;
   int m_tempSlot = -1;  // in the registry of temporary files below
-  int m_fd = -1;
+  int m_fd = -1;        // the file written to: the temporary file, or the staged one
+  // On a volume in user space: the file built in the system's temporary folder, and the
+  // temporary file beside the target that it is copied to.
+  std::string m_stagedPath;
+  int m_stagedSlot = -1;
+  int m_targetFd = -1;
+  bool m_unstaged = false;  // on such a volume, with nowhere to build the file
   std::string m_buffer;
   bool m_failed = false;
   std::uint64_t m_size = 0;

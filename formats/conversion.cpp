@@ -173,7 +173,7 @@ bool ConvertRouteToUnit(const SVexlornRteBlock& route, std::vector<CRteWaypoints
   return true;
 }
 
-bool ConvertNodeToUnit(const SVexlornTnodBlock& node, std::size_t index, CTrkSentence& point, CUnitTimes& times,
+bool ConvertNodeToUnit(const SVexlornTnodBlock& node, std::size_t index, CTrkSentence& point, const CUnitTimes& times,
                        CDiagnostic* why) {
   CPosition position;
   if (!FillPosition(position, node.GetLatitude(), node.GetLongitude(), node.GetAltitude(), "track point", index, why))
@@ -184,14 +184,11 @@ bool ConvertNodeToUnit(const SVexlornTnodBlock& node, std::size_t index, CTrkSen
   point.SetPosition(position);
   // A log writes a two-digit year: any other year would come back as another one (1901 as 2001,
   // 1970 as 2070), so such a time is no time.
-  if (times.Holds(node.GetTime())) {
-    point.SetTime(static_cast<std::time_t>(node.GetTime()));
-    point.SetHundredths(node.GetHundredths());
-  } else {
-    point.SetTime(static_cast<std::time_t>(times.NoTime()));
-    point.SetHundredths(0);
-  }
-  if (times.IsNoTime(point.GetTime(), point.GetHundredths())) times.CountUntimed();
+  std::int64_t seconds = node.GetTime();
+  std::uint8_t hundredths = node.GetHundredths();
+  times.Fit(ETimeTarget::kTrackLog, seconds, hundredths);
+  point.SetTime(static_cast<std::time_t>(seconds));
+  point.SetHundredths(hundredths);
   point.SetValid(node.GetValidFix() != 0);
   return true;
 }
@@ -254,9 +251,10 @@ bool ConvertRoutesToUnit(const CVexlornFileWpt& source, CUnitRouteFile& target, 
   return true;
 }
 
-bool ConvertTrackToUnit(const CVexlornFileTrk& source, CUnitTrackFile& target, CDiagnostic* why, CUnitTimes* times) {
-  CUnitTimes ownTimes;
-  CUnitTimes& unitTimes = times != nullptr ? *times : ownTimes;
+bool ConvertTrackToUnit(const CVexlornFileTrk& source, CUnitTrackFile& target, CDiagnostic* why,
+                        const CUnitTimes* times) {
+  const CUnitTimes ownTimes;
+  const CUnitTimes& unitTimes = times != nullptr ? *times : ownTimes;
   target.Clear();
   const SVexlornTnodBlockArray& nodes = source.GetNodes();
   target.ReservePoints(nodes.GetCount());

@@ -20,10 +20,10 @@
 bool ConvertWaypointsToUnit(const CVexlornFileWpt& source, CUnitWaypointFile& target, CDiagnostic* why = nullptr);
 // Every desktop waypoint (not only those on a route), then each route as RTE sentences of two entries.
 bool ConvertRoutesToUnit(const CVexlornFileWpt& source, CUnitRouteFile& target, CDiagnostic* why = nullptr);
-// A node time that a log cannot hold becomes the unit's "no time" (see CUnitTimes), counted in
-// `times` (in a count of its own when none is given).
+// A node time that a log cannot hold becomes the unit's "no time" (see CUnitTimes; the instants of
+// the time zone at the call when none is given).
 bool ConvertTrackToUnit(const CVexlornFileTrk& source, CUnitTrackFile& target, CDiagnostic* why = nullptr,
-                        CUnitTimes* times = nullptr);
+                        const CUnitTimes* times = nullptr);
 
 // WPL sentences → desktop waypoints; the route list of the document is emptied.
 bool ConvertWaypointsToDesktop(const CUnitWaypointFile& source, CVexlornFileWpt& target, CDiagnostic* why = nullptr);
@@ -40,9 +40,10 @@ bool ConvertWaypointToUnit(const SVexlornWptBlock& waypoint, std::size_t index, 
 // The RTE sentences of one route, replacing what `sentences` held.
 bool ConvertRouteToUnit(const SVexlornRteBlock& route, std::vector<CRteWaypointsSentence>& sentences,
                         CDiagnostic* why = nullptr);
-bool ConvertNodeToUnit(const SVexlornTnodBlock& node, std::size_t index, CTrkSentence& point, CUnitTimes& times,
+bool ConvertNodeToUnit(const SVexlornTnodBlock& node, std::size_t index, CTrkSentence& point, const CUnitTimes& times,
                        CDiagnostic* why = nullptr);
-// A point's time is taken as it is, in 64 bits: whether a desktop file can hold it is for its writer.
+// A point's time is taken as it is, in 64 bits: whether a desktop file can hold it is for the
+// conversion that writes one (see CUntimedPoints::Fit).
 bool ConvertPointToDesktop(const CTrkSentence& point, std::size_t index, SVexlornTnodBlock& node,
                            CDiagnostic* why = nullptr);
 

@@ -53,7 +53,8 @@ struct SUnitOutput {
 // The points of a track log into a .trk file, converted as they are read.
 class CTrackLogToDesktop : public CTrackPointSink {
  public:
-  explicit CTrackLogToDesktop(const std::string& target) : m_writer(target, &m_writeWhy) {}
+  CTrackLogToDesktop(const std::string& target, const CUnitLineReader& lines, const CUnitTimes& times)
+      : m_writer(target, &m_writeWhy), m_lines(lines), m_times(times) {}
 
   void Take(CTrkSentence& point) override {
     if (!m_converting) return;
@@ -63,14 +64,9 @@ class CTrackLogToDesktop : public CTrackPointSink {
       m_converting = false;
       return;
     }
-    // The desktop file counts seconds in 32 bits; a log's date past 2038 (it holds years up to
-    // 2099) would wrap to a wrong time, so it is refused rather than stored.
-    if (!SVexlornTnodBlock::IsFileTime(m_node.GetTime())) {
-      Fail(&m_convertWhy, "track point " + std::to_string(m_count + 1) + ": time " + std::to_string(m_node.GetTime()) +
-                              " lies outside the desktop file's years 1901 to 2038");
-      m_converting = false;
-      return;
-    }
+    // The desktop file counts seconds in 32 bits: a log's date past January 2038 (it holds years
+    // up to 2099) would wrap to a wrong time, so it goes as no time.
+    m_untimed.Fit(m_times, ETimeTarget::kTrackFile, m_node, SSourcePlace::AtLine(m_lines.GetLineNumber()));
     ++m_count;
     if (!m_opened) Open();
     if (m_writable) m_writer.Add(m_node);
@@ -81,7 +77,9 @@ class CTrackLogToDesktop : public CTrackPointSink {
     if (!m_opened) Open();
     if (!m_writable || !m_writer.Finish(m_header, m_name) || !m_writer.Commit())
       return Failed(EConversionStep::Write, m_writeWhy);
-    return Done();
+    SConversionOutcome outcome = Done();
+    outcome.untimed = m_untimed;
+    return outcome;
   }
 
  private:
@@ -95,6 +93,9 @@ class CTrackLogToDesktop : public CTrackPointSink {
   CDiagnostic m_convertWhy;
   CDiagnostic m_writeWhy;
   CVexlornTrackWriter m_writer;
+  const CUnitLineReader& m_lines;
+  const CUnitTimes& m_times;
+  CUntimedPoints m_untimed;
   SVexlornTnodBlock m_node;
   std::string m_name;
   std::size_t m_count = 0;
@@ -212,8 +213,8 @@ static_assert(CVexlornWaypointWriter::kNotWritten == CRouteReferences::kNotWritt
 SConversionOutcome ConvertTrackFileToUnit(const std::string& source, const std::string& target,
                                           const SConversionSettings& settings) {
   try {
-    CUnitTimes ownTimes;
-    CUnitTimes& times = settings.times != nullptr ? *settings.times : ownTimes;
+    const CUnitTimes ownTimes;
+    const CUnitTimes& times = settings.times != nullptr ? *settings.times : ownTimes;
     CDiagnostic loadWhy;
     CVexlornTrackReader reader(&loadWhy, settings.codePage);
     if (!reader.Open(source)) return Failed(EConversionStep::Load, loadWhy);
@@ -223,27 +224,38 @@ SConversionOutcome ConvertTrackFileToUnit(const std::string& source, const std::
     CTrkSentence point;
     point.SetName(reader.GetName());
     SVexlornTnodBlock node;
+    CUntimedPoints untimed;
     for (std::size_t i = 0; i < reader.GetNodeCount(); ++i) {
+      const std::uint64_t offset = reader.GetOffset();
       if (!reader.Next(node)) return Failed(EConversionStep::Load, loadWhy);
       if (!converting) continue;
+      untimed.Fit(times, ETimeTarget::kTrackLog, node, SSourcePlace::AtNode(i + 1, offset));
       converting = ConvertNodeToUnit(node, i, point, times, &convertWhy);
       if (converting) output.Add(point);
     }
-    if (!converting) return Failed(EConversionStep::Convert, convertWhy);
-    if (!output.Complete()) return Failed(EConversionStep::Write, output.why);
-    return Done();
+    SConversionOutcome outcome = Done();
+    if (!converting) {
+      outcome = Failed(EConversionStep::Convert, convertWhy);
+    } else if (!output.Complete()) {
+      outcome = Failed(EConversionStep::Write, output.why);
+    }
+    outcome.untimed = untimed;
+    outcome.trailing = reader.GetTrailingBytes();
+    return outcome;
   } catch (const std::bad_alloc&) {
     return OutOfMemory();
   }
 }
 
-SConversionOutcome ConvertTrackLogToDesktop(const std::string& source, const std::string& target) {
+SConversionOutcome ConvertTrackLogToDesktop(const std::string& source, const std::string& target,
+                                            const SConversionSettings& settings) {
   try {
+    const CUnitTimes ownTimes;
     CDiagnostic loadWhy;
     CInputFile input;
     if (!input.Open(source, &loadWhy)) return Failed(EConversionStep::Load, loadWhy);
     CUnitLineReader lines(input, UnitFileTitle(source));
-    CTrackLogToDesktop conversion(target);
+    CTrackLogToDesktop conversion(target, lines, settings.times != nullptr ? *settings.times : ownTimes);
     if (!ReadTrackLog(lines, conversion, &loadWhy)) return Failed(EConversionStep::Load, loadWhy);
     return conversion.Finish();
   } catch (const std::bad_alloc&) {
@@ -296,6 +308,7 @@ std::vector<SConversionOutcome> ConvertWaypointFileToUnit(const std::string& sou
       }
     }
 
+    const STrailingBytes trailing = reader.GetTrailingBytes();
     for (std::size_t t = 0; t < targets.size(); ++t) {
       if (!waypointsConverted) {
         outcomes[t] = Failed(EConversionStep::Convert, waypointWhy);
@@ -306,6 +319,7 @@ std::vector<SConversionOutcome> ConvertWaypointFileToUnit(const std::string& sou
       } else {
         outcomes[t] = Done();
       }
+      outcomes[t].trailing = trailing;
     }
     return outcomes;
   } catch (const std::bad_alloc&) {

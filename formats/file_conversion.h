@@ -6,27 +6,32 @@
 #include <vector>
 
 #include "formats/diagnostic.h"
+#include "formats/source_warning.h"
 
 class CCodePage;
 class CUnitTimes;
 
 // What a job's conversions share: the code page of the names (wide strings of the desktop's files
-// go into it; CP1252 when none is given) and the count of track points that went out without a
-// time (not kept when none is given).
+// go into it; CP1252 when none is given) and the instants of the job's time zone (those of the
+// moment of the call when none are given).
 struct SConversionSettings {
   CCodePage* codePage = nullptr;
-  CUnitTimes* times = nullptr;
+  const CUnitTimes* times = nullptr;
 };
 
 // Which step of converting a file refused: loading and converting are the source's fault, writing
 // the target's.
 enum class EConversionStep { Load, Convert, Write };
 
-// How converting into one target ended: done, or the step that refused and why.
+// How converting into one target ended: done, or the step that refused and why. Once the source
+// was read through, also what the target could not hold of it (track points given no time) and the
+// bytes after its last record, which are never read: the caller's to warn of.
 struct SConversionOutcome {
   bool done = false;
   EConversionStep step = EConversionStep::Load;
   CDiagnostic why;
+  CUntimedPoints untimed;
+  STrailingBytes trailing;
 };
 
 // Each conversion accepts, refuses and writes exactly what loading the whole source, converting
@@ -38,7 +43,8 @@ struct SConversionOutcome {
 SConversionOutcome ConvertTrackFileToUnit(const std::string& source, const std::string& target,
                                           const SConversionSettings& settings = {});
 // A .log file → a .trk file.
-SConversionOutcome ConvertTrackLogToDesktop(const std::string& source, const std::string& target);
+SConversionOutcome ConvertTrackLogToDesktop(const std::string& source, const std::string& target,
+                                            const SConversionSettings& settings = {});
 
 // A .upt file (or, with `routes`, a .rte file) → a .wpt file.
 SConversionOutcome ConvertPointFileToDesktop(const std::string& source, const std::string& target, bool routes);

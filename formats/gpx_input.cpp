@@ -39,61 +39,79 @@ void CInputPump::Fill(SInputBlock& block) {
 
 namespace {
 
-// Where an offset of the filtered input lies in the file itself. The filter is run again from
-// the start up to that offset; a place inside a rewritten piece is that piece's.
-std::uint64_t SourceOffset(CByteSource& source, std::size_t blockSize, std::uint64_t filtered) {
+// Where offsets of the filtered input (ascending) lie in the file itself, in place. The filter is
+// run again from the start up to the last of them; a place inside a rewritten piece is that piece's.
+void SourceOffsets(CByteSource& source, std::size_t blockSize, std::vector<std::uint64_t>& offsets) {
   CBlockReader blocks(source, blockSize);
   CXmlInputFilter filter;
   std::vector<char> out(blockSize);
   std::uint64_t made = 0, taken = 0;
-  if (!blocks.Refill()) return taken;
-  while (made < filtered) {
-    const auto room = static_cast<std::size_t>(std::min<std::uint64_t>(filtered - made, out.size()));
-    if (room < CXmlInputFilter::kMaxPiece) return taken + room;
-    std::size_t produced = 0;
-    const std::size_t consumed =
-        filter.Filter(blocks.Data(), blocks.Size(), blocks.AtEnd(), out.data(), room, produced);
-    blocks.Take(consumed);
-    made += produced;
-    taken += consumed;
-    if (consumed == 0 && produced == 0 && (blocks.AtEnd() || !blocks.Refill())) break;
+  std::size_t next = 0;
+  if (blocks.Refill()) {
+    while (next < offsets.size()) {
+      const std::uint64_t filtered = offsets[next];
+      const auto room =
+          static_cast<std::size_t>(std::min<std::uint64_t>(filtered - std::min(made, filtered), out.size()));
+      if (room == 0) {
+        offsets[next++] = taken;
+        continue;
+      }
+      if (room < CXmlInputFilter::kMaxPiece) {
+        offsets[next++] = taken + room;
+        continue;
+      }
+      std::size_t produced = 0;
+      const std::size_t consumed =
+          filter.Filter(blocks.Data(), blocks.Size(), blocks.AtEnd(), out.data(), room, produced);
+      blocks.Take(consumed);
+      made += produced;
+      taken += consumed;
+      if (consumed == 0 && produced == 0 && (blocks.AtEnd() || !blocks.Refill())) break;
+    }
   }
-  return taken;
+  for (; next < offsets.size(); ++next) offsets[next] = taken;
 }
 
 }  // namespace
 
-void SetGpxRefusal(const CGpxSourceOpener& reopen, std::size_t blockSize, bool changed, const SGpxRefusal& refusal,
-                   CDiagnostic& why) {
-  why.Set(refusal.rule);
-  std::uint64_t offset = refusal.offset;
-  if (const auto mapped = changed ? reopen() : nullptr) offset = SourceOffset(*mapped, blockSize, offset);
+std::vector<SSourcePlace> LocateGpxOffsets(const CGpxSourceOpener& reopen, std::size_t blockSize, bool changed,
+                                           std::vector<std::uint64_t> offsets, bool atElement) {
+  std::vector<SSourcePlace> places(offsets.size());
+  if (const auto mapped = changed ? reopen() : nullptr) SourceOffsets(*mapped, blockSize, offsets);
   const auto source = reopen();
-  if (source == nullptr) return;
+  if (source == nullptr) return places;
   CBlockReader blocks(*source, blockSize);
   std::uint64_t at = 0, line = 1, lineStart = 0;
   std::uint64_t tag = 0, tagLine = 0, tagLineStart = 0;  // the last '<' before the place
   bool tagSeen = false;
-  while (at < offset && blocks.Refill() && blocks.Size() != 0) {
-    const char* bytes = blocks.Data();
-    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(blocks.Size(), offset - at));
-    for (std::size_t i = 0; i < count; ++i) {
-      if (bytes[i] == '\n') {
-        ++line;
-        lineStart = at + i + 1;
-      } else if (bytes[i] == '<') {
-        tagSeen = true;
-        tag = at + i;
-        tagLine = line;
-        tagLineStart = lineStart;
+  for (std::size_t next = 0; next < offsets.size(); ++next) {
+    const std::uint64_t offset = offsets[next];
+    while (at < offset && blocks.Refill() && blocks.Size() != 0) {
+      const char* bytes = blocks.Data();
+      const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(blocks.Size(), offset - at));
+      for (std::size_t i = 0; i < count; ++i) {
+        if (bytes[i] == '\n') {
+          ++line;
+          lineStart = at + i + 1;
+        } else if (bytes[i] == '<') {
+          tagSeen = true;
+          tag = at + i;
+          tagLine = line;
+          tagLineStart = lineStart;
+        }
       }
+      blocks.Take(count);
+      at += count;
     }
-    blocks.Take(count);
-    at += count;
+    places[next] = atElement && tagSeen ? SSourcePlace::AtLine(tagLine, tag + 1 - tagLineStart + 1)
+                                        : SSourcePlace::AtLine(line, std::min(at, offset) - lineStart + 1);
   }
-  if (refusal.atElement && tagSeen) {
-    why.SetLineAndColumn(tagLine, tag + 1 - tagLineStart + 1);
-  } else {
-    why.SetLineAndColumn(line, std::min(at, offset) - lineStart + 1);
-  }
+  return places;
+}
+
+void SetGpxRefusal(const CGpxSourceOpener& reopen, std::size_t blockSize, bool changed, const SGpxRefusal& refusal,
+                   CDiagnostic& why) {
+  why.Set(refusal.rule);
+  const SSourcePlace place = LocateGpxOffsets(reopen, blockSize, changed, {refusal.offset}, refusal.atElement).front();
+  if (place.line != 0) why.SetLineAndColumn(place.line, place.column);
 }

@@ -8,9 +8,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "formats/diagnostic.h"
 #include "formats/input_file.h"
+#include "formats/source_warning.h"
 #include "formats/xml_input_filter.h"
 
 // A source read a block at a time into a buffer, the bytes not yet taken kept in front.
@@ -100,6 +102,13 @@ struct SGpxRefusal {
 
 // The input again from its start, to find the place of a refusal; null when it cannot be had.
 using CGpxSourceOpener = std::function<std::unique_ptr<CByteSource>()>;
+
+// The places of offsets of the parser's input (ascending), as line and column (1-based, in bytes,
+// lines ending at LF) of the file's own bytes, found in one pass: with atElement, where the name
+// of the element whose start tag ends there begins. Unknown (line 0) when the file cannot be read
+// again. `changed` says that the filter rewrote the input, so that offsets in it are mapped back.
+std::vector<SSourcePlace> LocateGpxOffsets(const CGpxSourceOpener& reopen, std::size_t blockSize, bool changed,
+                                           std::vector<std::uint64_t> offsets, bool atElement);
 
 // Puts the rule of a refusal into `why` with its place, as line and column (1-based, in bytes,
 // lines ending at LF) of the file's own bytes; for an element, where its name begins. `changed`

@@ -158,6 +158,7 @@ class CGpxReader {
   bool m_gotFirst = false;
   std::string m_integerName;  // the element with an integer value at hand, as written
   SGpxRefusal m_rootRefused, m_waypointRefused, m_otherRefused;
+  std::vector<std::uint64_t> m_nodesToPlace;  // where the track points end whose places the handler asked for
   bool m_inWaypoint = false;
 
   SVexlornWptRteHeadBlock m_pointsHeader;
@@ -504,6 +505,7 @@ void CGpxReader::End() {
       if (!m_trackBegun) m_tracks.BeginTrack(m_track);
       m_trackBegun = true;
       m_tracks.AddNode(m_node);
+      if (m_tracks.WantsPlaceOfNode()) m_nodesToPlace.push_back(frame.start);
       return;
     case E::Track:
       m_tracks.EndTrack(m_track, m_trackBegun);
@@ -596,6 +598,8 @@ bool CGpxReader::Read(CByteSource& source, std::uint64_t size, const CGpxSourceO
     if (why != nullptr) SetGpxRefusal(reopen, blockSize, changed, *refusal, *why);
     return refused();
   }
+  if (!m_nodesToPlace.empty())
+    m_tracks.PlacesOfNodes(LocateGpxOffsets(reopen, blockSize, changed, std::move(m_nodesToPlace), true));
   CVexlornFileWpt read;
   read.GetHeader() = m_pointsHeader;
   ResolveRoutes(read);

@@ -7,11 +7,13 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "formats/code_page.h"
 #include "formats/diagnostic.h"
 #include "formats/gpx.h"
 #include "formats/input_file.h"
+#include "formats/source_warning.h"
 
 // Receives the tracks of a GPX file while it is read, so that a long track is never held whole.
 class CGpxTrackHandler {
@@ -24,6 +26,11 @@ class CGpxTrackHandler {
   // The track's end, with its name and header as they finally are (a name after the points changes
   // them); `hadPoints` is false for a track without points, which had no BeginTrack.
   virtual void EndTrack(const CVexlornFileTrk& track, bool hadPoints) = 0;
+  // Asked after each AddNode: whether the handler wants to point the user at that node (the first
+  // of some kind, for a warning). Once the reader accepted the whole file, it finds the lines and
+  // columns of those nodes in one pass and gives them to PlacesOfNodes, in the order they came.
+  virtual bool WantsPlaceOfNode() const { return false; }
+  virtual void PlacesOfNodes(const std::vector<SSourcePlace>&) {}
 };
 
 // Reads a GPX file (any encoding it declares); names and comments go into the code page, where a

@@ -238,6 +238,13 @@ char* WriteGpxTime(char* p, std::int64_t seconds, unsigned hundredths) {
   return p;
 }
 
+std::string UtcDateText(std::int64_t seconds) {
+  char text[kGpxTimeSize];
+  WriteGpxTime(text, seconds, 0);
+  text[10] = ' ';
+  return std::string(text, 19) + " UTC";
+}
+
 bool AppendGpxNumber(std::string& out, double value, int minDecimals) { return AppendNumber(out, value, minDecimals); }
 
 bool AppendGpxNumber(std::string& out, float value, int minDecimals) { return AppendNumber(out, value, minDecimals); }

@@ -26,6 +26,8 @@ bool ParseGpxTime(std::string_view text, std::int64_t& seconds, std::uint8_t& hu
 // "YYYY-MM-DDThh:mm:ss.hhZ" at p, answering its end; for the years 0 to 9999.
 inline constexpr std::size_t kGpxTimeSize = 23;
 char* WriteGpxTime(char* p, std::int64_t seconds, unsigned hundredths);
+// "YYYY-MM-DD hh:mm:ss UTC", for messages, which give dates rather than seconds.
+std::string UtcDateText(std::int64_t seconds);
 // The shortest decimal text that reads back as exactly this value, in plain notation (GPX numbers
 // have no exponent), with at least minDecimals digits after the point; false for a value that is
 // not a finite number.

@@ -261,7 +261,7 @@ class CGpxPointStage {
   std::thread m_thread;
 };
 
-CGpxWriter::CGpxWriter(CCodePage& codePage, CDiagnostic* why, CAtomicFile* file, CUnitTimes* times)
+CGpxWriter::CGpxWriter(CCodePage& codePage, CDiagnostic* why, CAtomicFile* file, const CUnitTimes* times)
     : m_codePage(codePage), m_why(why), m_file(file), m_times(times != nullptr ? *times : m_ownTimes) {
   if (m_file != nullptr) {
     m_text.reserve(kChunkSize + 1024);
@@ -373,7 +373,6 @@ bool CGpxWriter::AddTrackPoint(const SVexlornTnodBlock& node, std::size_t trackI
                            " has an altitude that is not a number");
   }
   const bool untimed = m_times.IsNoTime(node.GetTime(), node.GetHundredths());
-  if (untimed) m_times.CountUntimed();
   if (!m_points) {
     AppendTrackPoint(m_text, node, untimed);
     return true;

@@ -20,13 +20,13 @@ class CGpxPointStage;
 // GPX cannot hold (a coordinate or altitude that is not a finite number) fails its record with the
 // reason in why, and the file must then be dropped. A fault of the file itself is kept apart
 // (FileError) and answered by End, so that a value refused later is still found. A track point at
-// the instant that stands for "no time" (see CUnitTimes) is written without <time> and counted in
-// `times` (in the writer's own when none is given). Into a file, the points of a long track are
+// the instant that stands for "no time" (see CUnitTimes; the writer's own instants when none are
+// given) is written without <time>. Into a file, the points of a long track are
 // formatted on a thread of their own while the caller reads the next ones; the file itself is
 // only ever written on the caller's thread.
 class CGpxWriter {
  public:
-  CGpxWriter(CCodePage& codePage, CDiagnostic* why, CAtomicFile* file = nullptr, CUnitTimes* times = nullptr);
+  CGpxWriter(CCodePage& codePage, CDiagnostic* why, CAtomicFile* file = nullptr, const CUnitTimes* times = nullptr);
   ~CGpxWriter();
   CGpxWriter(const CGpxWriter&) = delete;
   CGpxWriter& operator=(const CGpxWriter&) = delete;
@@ -54,8 +54,8 @@ class CGpxWriter {
   CCodePage& m_codePage;
   CDiagnostic* m_why;
   CAtomicFile* m_file;
-  CUnitTimes m_ownTimes;
-  CUnitTimes& m_times;
+  const CUnitTimes m_ownTimes;
+  const CUnitTimes& m_times;
   std::string m_text;
   CDiagnostic m_fileWhy;
   bool m_fileFailed = false;

@@ -1,4 +1,4 @@
-// The instants a unit's track log can hold, and the one that stands for a point without a time.
+// The instants each kind of track file can hold, and the one that stands for a point without a time.
 #include "formats/unit_times.h"
 
 #include <ctime>

@@ -1,15 +1,24 @@
-// The instants a unit's track log can hold, and the one that stands for a point without a time.
+// The instants each kind of track file can hold, the one that stands for a point without a time,
+// and the one rule for a time a file cannot hold.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
-// A track log writes local dates with two-digit years meaning 2000 + yy, so it holds the local
-// years 2000 to 2099 and nothing else. A track point without a time (GPX lets a point have none)
-// or with a time a log cannot hold (a receiver's 1901 or 1970) gets the first of those instants,
-// 2000-01-01 00:00:00.00 local time: on every side that instant means "no time", and it goes to
-// GPX as a point without <time>. The instants depend on the time zone: one object per job, made
-// when the job starts. It also counts the points that were given, or kept, no time.
+#include "formats/vexlorn_records.h"
+
+// The kinds of file a track point's time goes into.
+enum class ETimeTarget : std::uint8_t {
+  kTrackLog,   // the unit's .log: local dates with two-digit years, the local years 2000 to 2099
+  kTrackFile,  // the desktop's .trk: 32-bit seconds, 1901-12-13 20:45:52 to 2038-01-19 03:14:07 UTC
+  kGpx,        // any time, and a point may have none
+};
+
+// A track point without a time (GPX lets a point have none) gets the first instant a log can hold,
+// 2000-01-01 00:00:00.00 local time: on every side that instant means "no time", and it goes to GPX
+// as a point without <time>. A point whose time its target cannot hold (a receiver's 1901 or 1970
+// in a log, a log's 2040 in a .trk) is treated exactly alike: a time is never written as another
+// one, and a point that neither file can hold gives the same bytes whichever way it goes. The
+// instants depend on the time zone: one object per job, made when the job starts.
 class CUnitTimes {
  public:
   CUnitTimes();
@@ -17,16 +26,35 @@ class CUnitTimes {
   // 2000-01-01 00:00:00 local time, in seconds since 1970-01-01 UTC (hundredths 0).
   std::int64_t NoTime() const { return m_first; }
   bool IsNoTime(std::int64_t seconds, unsigned hundredths) const { return seconds == m_first && hundredths == 0; }
-  // Whether a track log can hold the time: a local year from 2000 to 2099.
-  bool Holds(std::int64_t seconds) const { return seconds >= m_first && seconds < m_end; }
-
-  // Track points that went out without a time since construction.
-  std::size_t GetUntimedCount() const { return m_untimed; }
-  void CountUntimed(std::size_t count = 1) { m_untimed += count; }
-  void ResetUntimedCount() { m_untimed = 0; }
+  // Whether a file of the kind can hold the time. (Called for every point a conversion passes, so
+  // kept where the compiler can see it.)
+  bool Holds(ETimeTarget target, std::int64_t seconds) const {
+    switch (target) {
+      case ETimeTarget::kTrackLog:
+        return seconds >= m_first && seconds < m_end;
+      case ETimeTarget::kTrackFile:
+        return SVexlornTnodBlock::IsFileTime(seconds);
+      case ETimeTarget::kGpx:
+        break;
+    }
+    return true;
+  }
+  // Whether a track point goes into a file of the kind with a time: it has one the file can hold.
+  bool Keeps(ETimeTarget target, std::int64_t seconds, unsigned hundredths) const {
+    return Holds(target, seconds) && !IsNoTime(seconds, hundredths);
+  }
+  // The time a track point goes into a file of the kind with: its own when the file can hold it,
+  // else "no time" (hundredths 0). Answers false when the point goes out without a time: it had
+  // none, or one the file cannot hold.
+  bool Fit(ETimeTarget target, std::int64_t& seconds, std::uint8_t& hundredths) const {
+    if (!Holds(target, seconds)) {
+      seconds = m_first;
+      hundredths = 0;
+    }
+    return !IsNoTime(seconds, hundredths);
+  }
 
  private:
   std::int64_t m_first;
   std::int64_t m_end;  // 2100-01-01 00:00:00 local time
-  std::size_t m_untimed = 0;
 };

@@ -21,13 +21,15 @@ bool LoadBytes(const std::uint8_t* data, std::size_t size, Doc& doc, CDiagnostic
 }
 
 template <typename Doc>
-bool LoadFile(const std::string& path, Doc& doc, CDiagnostic* why, CCodePage* codePage) {
+bool LoadFile(const std::string& path, Doc& doc, CDiagnostic* why, CCodePage* codePage, STrailingBytes* trailing) {
   CInputFile file;
   if (!file.Open(path, why)) return false;
   CVexlornArchive archive(file, why);
   archive.SetCodePage(codePage);
   try {
-    return doc.Load(archive);
+    if (!doc.Load(archive)) return false;
+    if (trailing != nullptr) *trailing = {archive.GetBytesLeft(), archive.GetOffset()};
+    return true;
   } catch (const std::bad_alloc&) {
     return Fail(why, "not enough memory to load the file");
   }
@@ -67,12 +69,14 @@ bool LoadVexlornBytes(const std::uint8_t* data, std::size_t size, CVexlornFileTr
   return LoadBytes(data, size, doc, why, codePage);
 }
 
-bool LoadVexlornFile(const std::string& path, CVexlornFileWpt& doc, CDiagnostic* why, CCodePage* codePage) {
-  return LoadFile(path, doc, why, codePage);
+bool LoadVexlornFile(const std::string& path, CVexlornFileWpt& doc, CDiagnostic* why, CCodePage* codePage,
+                     STrailingBytes* trailing) {
+  return LoadFile(path, doc, why, codePage, trailing);
 }
 
-bool LoadVexlornFile(const std::string& path, CVexlornFileTrk& doc, CDiagnostic* why, CCodePage* codePage) {
-  return LoadFile(path, doc, why, codePage);
+bool LoadVexlornFile(const std::string& path, CVexlornFileTrk& doc, CDiagnostic* why, CCodePage* codePage,
+                     STrailingBytes* trailing) {
+  return LoadFile(path, doc, why, codePage, trailing);
 }
 
 bool SaveVexlornFile(const std::string& path, const CVexlornFileWpt& doc, CDiagnostic* why) {

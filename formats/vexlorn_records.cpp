@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "formats/gpx_values.h"
 #include "formats/vexlorn_archive.h"
 
 namespace {
@@ -343,7 +344,8 @@ void SVexlornTnodBlock::Store(CVexlornArchive& archive) const {
   archive.WriteDouble(m_latitude);
   archive.WriteFloat(m_altitude);
   if (!IsFileTime(m_time)) {
-    archive.RefuseValue("track node time " + std::to_string(m_time) + " lies outside the file's years 1901 to 2038");
+    archive.RefuseValue("track node time " + UtcDateText(m_time) +
+                        " lies outside what the file holds, 1901-12-13 20:45:52 to 2038-01-19 03:14:07 UTC");
     return;
   }
   archive.WriteInt32(static_cast<std::int32_t>(m_time));

@@ -202,8 +202,9 @@ class SVexlornTnodBlock : public SVexlornObject {
   bool SetLatitude(double degrees);
   bool SetAltitude(float metres);
   // Seconds since 1970-01-01 UTC; negative times are carried as they are. The file holds 32 bits
-  // (the years 1901 to 2038); in memory a node holds any time, so that a unit's track log of
-  // 2040 reaches GPX, and storing a time the file cannot hold fails instead of wrapping it.
+  // (1901-12-13 20:45:52 to 2038-01-19 03:14:07 UTC); in memory a node holds any time, so that a
+  // unit's track log of 2040 reaches GPX. The conversions give a time the file cannot hold the
+  // unit's "no time" (see CUnitTimes) before they store it; storing one fails instead of wrapping it.
   bool SetTime(std::int64_t seconds);
   static bool IsFileTime(std::int64_t seconds) {
     return seconds >= std::numeric_limits<std::int32_t>::min() && seconds <= std::numeric_limits<std::int32_t>::max();

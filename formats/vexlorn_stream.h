@@ -13,6 +13,7 @@
 #include "formats/atomic_file.h"
 #include "formats/diagnostic.h"
 #include "formats/input_file.h"
+#include "formats/source_warning.h"
 #include "formats/spill_buckets.h"
 #include "formats/vexlorn_archive.h"
 #include "formats/vexlorn_records.h"
@@ -30,6 +31,10 @@ class CVexlornTrackReader {
   std::size_t GetNodeCount() const { return m_count; }
   // Callers ask for GetNodeCount() nodes.
   bool Next(SVexlornTnodBlock& node) { return node.Load(*m_archive); }
+  // Where the next node begins.
+  std::uint64_t GetOffset() const { return m_archive->GetOffset(); }
+  // After the last node: the bytes behind it, which are never read.
+  STrailingBytes GetTrailingBytes() const { return {m_archive->GetBytesLeft(), m_archive->GetOffset()}; }
 
  private:
   CDiagnostic* m_why;
@@ -52,6 +57,8 @@ class CVexlornWaypointReader {
   bool BeginRoutes();
   std::size_t GetRouteCount() const { return m_count; }
   bool NextRoute(SVexlornRteBlock& route) { return route.Load(*m_archive); }
+  // After the last route: the bytes behind it, which are never read.
+  STrailingBytes GetTrailingBytes() const { return {m_archive->GetBytesLeft(), m_archive->GetOffset()}; }
 
  private:
   CDiagnostic* m_why;

@@ -17,6 +17,7 @@
 #include "formats/file_conversion.h"
 #include "formats/gpx_reader.h"
 #include "formats/unit_files.h"
+#include "formats/unit_times.h"
 #include "formats/vexlorn_file.h"
 #include "fuzz/fuzz_support.h"
 
@@ -113,6 +114,15 @@ void LogToDesktop(const std::string& source) {
   } else if (!ConvertTrackToDesktop(log, doc, &why)) {
     expected = SExpected::Refused(EConversionStep::Convert, why);
   } else {
+    // A time the desktop file cannot hold goes there as no time.
+    const CUnitTimes times;
+    CUntimedPoints untimed;
+    SVexlornTnodBlockArray nodes;
+    for (SVexlornTnodBlock node : doc.GetNodes()) {
+      untimed.Fit(times, ETimeTarget::kTrackFile, node, {});
+      nodes.Add(node);
+    }
+    doc.GetNodes() = std::move(nodes);
     expected = DesktopBytes(doc);
   }
   const std::string target = (Folder() / "walk.trk").string();

@@ -5,8 +5,10 @@
 #include <optional>
 
 #include "formats/ascii_case.h"
+#include "formats/code_page.h"
 #include "formats/file_conversion.h"
 #include "formats/file_kinds.h"
+#include "formats/unit_times.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
 #include "storage/staging_folder.h"
@@ -32,8 +34,10 @@ class CHeldLines : public CReportSink {
     m_lines.push_back({messageId, path, reason});
     return false;
   }
+  void AddWarning(const SSourceWarning& warning) override { m_warnings.push_back(warning); }
   void PassOn(CReportSink& report) const {
     for (const SLine& line : m_lines) report.AddReportLine(line.messageId, line.path, line.reason);
+    for (const SSourceWarning& warning : m_warnings) report.AddWarning(warning);
   }
 
  private:
@@ -43,6 +47,7 @@ class CHeldLines : public CReportSink {
     std::string reason;
   };
   std::vector<SLine> m_lines;
+  std::vector<SSourceWarning> m_warnings;
 };
 
 // What became of one target.
@@ -156,10 +161,26 @@ std::vector<bool> ConvertFileToUnitTargets(const std::string& source, const std:
     done[i] = true;
   }
   for (const STargetRun& run : runs) run.lines.PassOn(report);
+  // One warning of each kind for the source, when a target went through: its track points given
+  // no time, naming the logs written that hold them, and the bytes after its last record.
+  std::vector<std::string> logs;
+  const CUntimedPoints* untimed = nullptr;
+  STrailingBytes trailing;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const STargetRun& run = runs[i];
+    if (!done[i]) continue;
+    trailing = run.outcome.trailing;
+    if (!run.track || run.outcome.untimed.Count() == 0) continue;
+    untimed = &run.outcome.untimed;
+    logs.push_back(run.target);
+  }
+  if (untimed != nullptr) report.AddWarning(untimed->Warning(source, ETimeTarget::kTrackLog, logs));
+  if (trailing.count != 0) report.AddWarning(trailing.Warning(source));
   return done;
 }
 
-bool ConvertFileToDesktop(const std::string& source, const std::string& target, CReportSink& report) {
+bool ConvertFileToDesktop(const std::string& source, const std::string& target, CReportSink& report,
+                          const SConversionSettings& settings) {
   const std::optional<EFileKind> kind = UnitKindOf(source);
   const std::unique_ptr<COutputFolder> folder = PrepareFolder(target, report);
   if (!folder) return false;
@@ -169,8 +190,18 @@ bool ConvertFileToDesktop(const std::string& source, const std::string& target, 
         "\"" + ExtensionText(source) + "\" is not a unit file kind (" + ListKinds(KindsOnSide(EFileSide::kUnit)) + ")");
   }
   // Each unit file streams into its desktop file, sentence by sentence.
-  const SConversionOutcome outcome = Holds(*kind, kHoldsTrack)
-                                         ? ConvertTrackLogToDesktop(source, target)
-                                         : ConvertPointFileToDesktop(source, target, Holds(*kind, kHoldsRoutes));
-  return ReportOutcome(outcome, source, target, report);
+  if (Holds(*kind, kHoldsTrack)) {
+    const SConversionOutcome outcome = ConvertTrackLogToDesktop(source, target, settings);
+    if (!ReportOutcome(outcome, source, target, report)) return false;
+    if (outcome.untimed.Count() != 0)
+      report.AddWarning(outcome.untimed.Warning(source, ETimeTarget::kTrackFile, {target}));
+    return true;
+  }
+  return ReportOutcome(ConvertPointFileToDesktop(source, target, Holds(*kind, kHoldsRoutes)), source, target, report);
+}
+
+void WarnOfReplacedCharacters(const std::string& source, CCodePage& codePage, CReportSink& report) {
+  if (codePage.GetReplacementCount() == 0) return;
+  report.AddWarning(ReplacedCharactersWarning(source, codePage.GetReplacementCount(), codePage.GetName()));
+  codePage.ResetReplacementCount();
 }

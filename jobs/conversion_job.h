@@ -10,6 +10,7 @@
 #include "storage/output_folder.h"
 #include "storage/report_sink.h"
 
+class CCodePage;
 class CUnitDevice;
 
 // What the direction towards the unit needs besides the two paths. Without a unit (the
@@ -19,7 +20,7 @@ struct SConversionContext {
   CUnitDevice* unit = nullptr;
   // Where files bound for the unit are written before the copy; empty means $TMPDIR, else /tmp.
   std::string tempFolder;
-  // The job's code page and its count of track points without a time.
+  // The job's code page and the instants of its time zone.
   SConversionSettings settings;
 };
 
@@ -38,7 +39,10 @@ std::unique_ptr<COutputFolder> PrepareFolder(const std::string& target, CReportS
 // A .wpt or .trk source → the unit file that the target's extension names (.upt, .rte, .log).
 // A target on the unit's volume is written to the temporary folder and then copied onto the unit
 // (without ejecting it: the caller asks for that once the whole job is done). Answers true when
-// the file went through; otherwise one line is added to the report and the answer is false.
+// the file went through; otherwise one line is added to the report and the answer is false. When
+// a target went through, the report also gets the source's warnings: track points that went out
+// without a time (naming the targets written that hold them) and bytes after its last record,
+// which were not read.
 bool ConvertFileToUnit(const std::string& source, const std::string& target, const SConversionContext& ctx,
                        CReportSink& report);
 // The same for every target made from one source (the .upt and .rte of a .wpt), the source read
@@ -48,10 +52,15 @@ std::vector<bool> ConvertFileToUnitTargets(const std::string& source, const std:
                                            const SConversionContext& ctx, CReportSink& report);
 
 // A unit file (.upt, .rte, .log by the source's extension) → the .wpt or .trk target, written in
-// place. Answers as ConvertFileToUnit.
-bool ConvertFileToDesktop(const std::string& source, const std::string& target, CReportSink& report);
+// place. Answers and warns as ConvertFileToUnit.
+bool ConvertFileToDesktop(const std::string& source, const std::string& target, CReportSink& report,
+                          const SConversionSettings& settings = {});
 
 // True when the outcome is done; otherwise one line for the target that did not go through, naming
 // the source for faults of loading and converting and the target for faults of writing, and false.
 bool ReportOutcome(const SConversionOutcome& outcome, const std::string& source, const std::string& target,
                    CReportSink& report);
+
+// Warns of the characters of the source's names that neither the code page nor XML can hold and
+// that became '?', then starts the count again for the next source.
+void WarnOfReplacedCharacters(const std::string& source, CCodePage& codePage, CReportSink& report);

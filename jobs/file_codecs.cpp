@@ -17,14 +17,14 @@ namespace {
 
 SConversionOutcome ReadWpt(const std::string& path, SGpxDocument& doc, CCodePage& codePage) {
   SConversionOutcome outcome;
-  outcome.done = LoadVexlornFile(path, doc.points, &outcome.why, &codePage);
+  outcome.done = LoadVexlornFile(path, doc.points, &outcome.why, &codePage, &outcome.trailing);
   return outcome;
 }
 
 SConversionOutcome ReadTrk(const std::string& path, SGpxDocument& doc, CCodePage& codePage) {
   SConversionOutcome outcome;
   CVexlornFileTrk track;
-  outcome.done = LoadVexlornFile(path, track, &outcome.why, &codePage);
+  outcome.done = LoadVexlornFile(path, track, &outcome.why, &codePage, &outcome.trailing);
   if (outcome.done) doc.tracks.push_back(std::move(track));
   return outcome;
 }
@@ -63,9 +63,10 @@ SConversionOutcome ReadGpx(const std::string& path, SGpxDocument& doc, CCodePage
 }
 
 std::vector<bool> WriteDesktopFiles(const std::string& source, const std::vector<std::string>& targets,
-                                    const SConversionContext&, CCodePage&, CReportSink& report) {
+                                    const SConversionContext& context, CCodePage&, CReportSink& report) {
   std::vector<bool> written;
-  for (const std::string& target : targets) written.push_back(ConvertFileToDesktop(source, target, report));
+  for (const std::string& target : targets)
+    written.push_back(ConvertFileToDesktop(source, target, report, context.settings));
   return written;
 }
 
@@ -78,8 +79,8 @@ std::vector<bool> WriteUnitFiles(const std::string& source, const std::vector<st
 
 std::vector<bool> WriteGpxFiles(const std::string& source, const std::vector<std::string>& targets,
                                 const SConversionContext& context, CCodePage& codePage, CReportSink& report) {
-  CUnitTimes ownTimes;
-  CUnitTimes& times = context.settings.times != nullptr ? *context.settings.times : ownTimes;
+  const CUnitTimes ownTimes;
+  const CUnitTimes& times = context.settings.times != nullptr ? *context.settings.times : ownTimes;
   std::vector<bool> written;
   for (const std::string& target : targets)
     written.push_back(ConvertFileToGpx(source, target, codePage, times, report));

@@ -15,14 +15,15 @@
 // Reads a whole file into an empty `doc` in the desktop's records: waypoints and routes into
 // `points`, each track into one of `tracks`. Unit files go through the conversion to the desktop
 // (their local times become UTC), GPX names through the code page. A refusal names its step:
-// loading (the file is not a sound file of its kind) or converting.
+// loading (the file is not a sound file of its kind) or converting. A desktop file's outcome says
+// how many bytes follow its last record.
 using FReadFile = SConversionOutcome (*)(const std::string& path, SGpxDocument& doc, CCodePage& codePage);
 
 // Writes files of the row's kind converted from one source, one per target: the caller names the
 // targets, all of one side, from the kinds TargetKinds gives for the source (a .wpt source's .upt
 // and .rte go together, the source read once). Answers for each target whether it was written; the
-// report gets one line for each that was not. The context matters for targets on the unit (and
-// counts the track points without a time), the code page for every name.
+// report gets one line for each that was not, and the source's warnings. The context matters for
+// targets on the unit (and gives the instants of the job's time zone), the code page for every name.
 using FWriteFiles = std::vector<bool> (*)(const std::string& source, const std::vector<std::string>& targets,
                                           const SConversionContext& context, CCodePage& codePage, CReportSink& report);
 

@@ -53,10 +53,14 @@ class CTrackFiles : public CGpxTrackHandler {
     bool writable = false;
   };
 
-  CTrackFiles(EGpxOutputs outputs, COutputFolder& folder, CUnitTimes& times, std::function<std::string()> nextName)
+  CTrackFiles(EGpxOutputs outputs, COutputFolder& folder, const CUnitTimes& times,
+              std::function<std::string()> nextName)
       : m_outputs(outputs), m_folder(folder), m_times(times), m_nextName(std::move(nextName)) {}
 
   void BeginTrack(const CVexlornFileTrk& track) override {
+    // Every track with points is counted, also once the file is to go through its whole document,
+    // which then takes the counts from here.
+    m_untimed.emplace_back();
     if (Stopped()) return;
     SFile& file = *m_files.emplace_back(std::make_unique<SFile>());
     file.target = m_nextName();
@@ -75,14 +79,20 @@ class CTrackFiles : public CGpxTrackHandler {
   }
 
   void AddNode(const SVexlornTnodBlock& node) override {
-    if (Stopped()) return;
+    if (m_convertFailed) return;
+    SVexlornTnodBlock fitted = node;
+    CUntimedPoints& untimed = m_untimed.back();
+    // The first point of each track that goes out without a time is the one its file's warning
+    // points at.
+    m_wantsPlace = !untimed.Fit(m_times, TimeTarget(), fitted, {}) && untimed.Count() == 1;
+    if (m_wantsPlace) m_placed.push_back(m_untimed.size() - 1);
+    if (m_needsDocument) return;
     SFile& file = *m_files.back();
     if (m_outputs == EGpxOutputs::Desktop) {
-      if (m_times.IsNoTime(node.GetTime(), node.GetHundredths())) m_times.CountUntimed();
-      if (file.writable) file.trk->Add(node);
+      if (file.writable) file.trk->Add(fitted);
       return;
     }
-    if (!ConvertNodeToUnit(node, m_index++, m_point, m_times, &m_convertWhy)) {
+    if (!ConvertNodeToUnit(fitted, m_index++, m_point, m_times, &m_convertWhy)) {
       m_convertFailed = true;
       Drop();
       return;
@@ -115,18 +125,32 @@ class CTrackFiles : public CGpxTrackHandler {
     }
   }
 
+  bool WantsPlaceOfNode() const override { return m_wantsPlace; }
+  void PlacesOfNodes(const std::vector<SSourcePlace>& places) override {
+    for (std::size_t i = 0; i < places.size() && i < m_placed.size(); ++i)
+      m_untimed[m_placed[i]].SetFirstPlace(places[i]);
+  }
+
   std::vector<std::unique_ptr<SFile>>& Files() { return m_files; }
   bool ConvertFailed() const { return m_convertFailed; }
   const CDiagnostic& ConvertError() const { return m_convertWhy; }
   bool NeedsDocument() const { return m_needsDocument; }
   bool FolderFailed() const { return m_folderFailed; }
+  // The points of each track with points that went out without a time, in track order.
+  const std::vector<CUntimedPoints>& Untimed() const { return m_untimed; }
 
  private:
   bool Stopped() const { return m_convertFailed || m_needsDocument; }
+  ETimeTarget TimeTarget() const {
+    return m_outputs == EGpxOutputs::Desktop ? ETimeTarget::kTrackFile : ETimeTarget::kTrackLog;
+  }
 
   EGpxOutputs m_outputs;
   COutputFolder& m_folder;
-  CUnitTimes& m_times;
+  const CUnitTimes& m_times;
+  std::vector<CUntimedPoints> m_untimed;  // one for each track with points
+  std::vector<std::size_t> m_placed;      // the tracks whose first point's place the reader finds
+  bool m_wantsPlace = false;
   std::function<std::string()> m_nextName;
   std::vector<std::unique_ptr<SFile>> m_files;  // each where the writers can point at it
   std::string m_trackName;
@@ -143,8 +167,8 @@ struct SPendingFile {
   std::string target;
   std::unique_ptr<CUnitFile> unit;
   const CVexlornFileWpt* points = nullptr;
-  const CVexlornFileTrk* track = nullptr;
   CTrackFiles::SFile* streamed = nullptr;
+  const CUntimedPoints* untimed = nullptr;  // a track's points that went out without a time
 };
 
 bool WritePending(SPendingFile& file, CDiagnostic& why) {
@@ -156,15 +180,45 @@ bool WritePending(SPendingFile& file, CDiagnostic& why) {
     return committed;
   }
   if (file.unit) return WriteUnitFile(file.target, *file.unit, &why);
-  if (file.points != nullptr) return SaveVexlornFile(file.target, *file.points, &why);
-  return SaveVexlornFile(file.target, *file.track, &why);
+  return SaveVexlornFile(file.target, *file.points, &why);
 }
 
-// The files of a GPX source, from its whole document: for a file whose track name comes after the
-// points bound for the unit's logs (every point of a log repeats its track's name).
-bool ConvertGpxDocument(const std::string& source, const std::string& folder, EGpxOutputs outputs, CCodePage& codePage,
-                        CUnitTimes& times, CTargetNames& names, std::vector<std::string>& written,
-                        CReportSink& report) {
+// Writes the pending files in order: each one written goes to `written` (and, when asked, its track
+// points without a time to `untimedOfWritten`, in the same order), each one that fails gets a line.
+// Otherwise the report gets one warning for the track points that went out without a time, naming
+// the files written that hold them. Answers whether every file was written.
+bool WritePendingFiles(std::vector<SPendingFile>& pending, const std::string& source, ETimeTarget target,
+                       std::vector<std::string>& written, std::vector<CUntimedPoints>* untimedOfWritten,
+                       CReportSink& report) {
+  bool complete = true;
+  const CUntimedPoints none;
+  CUntimedPoints untimed;
+  std::vector<std::string> holding;
+  for (SPendingFile& file : pending) {
+    CDiagnostic why;
+    if (!WritePending(file, why)) {
+      complete = report.AddReportLine(IDS_ERROR_TRANSFERRING, file.target, why.Reason());
+      continue;
+    }
+    written.push_back(file.target);
+    const CUntimedPoints& points = file.untimed != nullptr ? *file.untimed : none;
+    if (untimedOfWritten != nullptr) untimedOfWritten->push_back(points);
+    if (points.Count() == 0) continue;
+    untimed.Add(points);
+    holding.push_back(file.target);
+  }
+  if (untimedOfWritten == nullptr && untimed.Count() != 0)
+    report.AddWarning(untimed.Warning(source, target, std::move(holding)));
+  return complete;
+}
+
+// The unit's files of a GPX source, from its whole document: for a file whose track name comes
+// after the points bound for the unit's logs (every point of a log repeats its track's name). The
+// points without a time were counted, for each track with points, while the file was first read.
+bool ConvertGpxDocumentToUnit(const std::string& source, const std::string& folder, CCodePage& codePage,
+                              const CUnitTimes& times, const std::vector<CUntimedPoints>& untimed, CTargetNames& names,
+                              std::vector<std::string>& written, std::vector<CUntimedPoints>* untimedOfWritten,
+                              CReportSink& report) {
   const SECFileSystem files;
   CDiagnostic why;
   SGpxDocument doc;
@@ -178,58 +232,36 @@ bool ConvertGpxDocument(const std::string& source, const std::string& folder, EG
     return claimed.Claim(files.JoinPath(folder, stem + '.' + std::string(KindExtension(kind))));
   };
   std::vector<SPendingFile> pending;
-  const bool hasPoints = doc.points.GetWaypoints().GetCount() != 0;
-  const bool hasRoutes = doc.points.GetRoutes().GetCount() != 0;
-  if (outputs == EGpxOutputs::Unit) {
-    if (hasPoints) {
-      auto file = std::make_unique<CUnitWaypointFile>();
-      if (!ConvertWaypointsToUnit(doc.points, *file, &why))
-        return report.AddReportLine(IDS_ERROR_CONVERTING, source, why.Reason());
-      pending.push_back({name(EFileKind::kUpt), std::move(file)});
-    }
-    if (hasRoutes) {
-      auto file = std::make_unique<CUnitRouteFile>();
-      if (!ConvertRoutesToUnit(doc.points, *file, &why))
-        return report.AddReportLine(IDS_ERROR_CONVERTING, source, why.Reason());
-      pending.push_back({name(EFileKind::kRte), std::move(file)});
-    }
-  } else if (hasPoints || hasRoutes) {
-    pending.push_back({name(EFileKind::kWpt), nullptr, &doc.points});
+  if (doc.points.GetWaypoints().GetCount() != 0) {
+    auto file = std::make_unique<CUnitWaypointFile>();
+    if (!ConvertWaypointsToUnit(doc.points, *file, &why))
+      return report.AddReportLine(IDS_ERROR_CONVERTING, source, why.Reason());
+    pending.push_back({name(EFileKind::kUpt), std::move(file)});
+  }
+  if (doc.points.GetRoutes().GetCount() != 0) {
+    auto file = std::make_unique<CUnitRouteFile>();
+    if (!ConvertRoutesToUnit(doc.points, *file, &why))
+      return report.AddReportLine(IDS_ERROR_CONVERTING, source, why.Reason());
+    pending.push_back({name(EFileKind::kRte), std::move(file)});
   }
   // A track without points would give an empty file; it is left out, and the numbering of the
   // names runs over the files written.
-  const std::size_t untimedBefore = times.GetUntimedCount();
+  std::size_t index = 0;
   for (CVexlornFileTrk& track : doc.tracks) {
     if (track.GetNodes().GetCount() == 0) continue;
-    const std::string target = name(outputs == EGpxOutputs::Desktop ? EFileKind::kTrk : EFileKind::kLog);
+    const std::string target = name(EFileKind::kLog);
     track.SetName(TrackName(track.GetName(), target));
-    if (outputs == EGpxOutputs::Desktop) {
-      for (const SVexlornTnodBlock& node : track.GetNodes())
-        if (times.IsNoTime(node.GetTime(), node.GetHundredths())) times.CountUntimed();
-      pending.push_back({target, nullptr, nullptr, &track});
-      continue;
-    }
     auto file = std::make_unique<CUnitTrackFile>();
-    if (!ConvertTrackToUnit(track, *file, &why, &times)) {
-      times.ResetUntimedCount();
-      times.CountUntimed(untimedBefore);
+    if (!ConvertTrackToUnit(track, *file, &why, &times))
       return report.AddReportLine(IDS_ERROR_CONVERTING, source, why.Reason());
-    }
-    pending.push_back({target, std::move(file)});
+    pending.push_back({target, std::move(file), nullptr, nullptr, index < untimed.size() ? &untimed[index] : nullptr});
+    ++index;
   }
 
   COutputFolder output(folder);
   if (!output.Prepare()) return report.AddReportLine(IDS_ERROR_TRANSFERRING, pending.front().target, output.Reason());
   names = std::move(claimed);
-  bool complete = true;
-  for (SPendingFile& file : pending) {
-    if (!WritePending(file, why)) {
-      complete = report.AddReportLine(IDS_ERROR_TRANSFERRING, file.target, why.Reason());
-      continue;
-    }
-    written.push_back(file.target);
-  }
-  return complete;
+  return WritePendingFiles(pending, source, ETimeTarget::kTrackLog, written, untimedOfWritten, report);
 }
 
 // A track written into a GPX file point by point, as it is read from a .trk or .log file. Faults
@@ -237,11 +269,12 @@ bool ConvertGpxDocument(const std::string& source, const std::string& folder, EG
 // folder a value GPX cannot hold, and that the file.
 class CTrackToGpx {
  public:
-  CTrackToGpx(const std::string& target, CCodePage& codePage, CUnitTimes& times)
+  CTrackToGpx(const std::string& target, CCodePage& codePage, const CUnitTimes& times)
       : m_target(target),
         m_folder(SECFileSystem().FolderOf(target)),
         m_file(std::make_unique<CAtomicFile>(target)),
         m_codePage(codePage),
+        m_times(times),
         m_writer(codePage, &m_valueWhy, m_file.get(), &times) {
     // The folder before the temporary file in it; taken away again when nothing is written.
     m_folderReady = !m_folder.empty() && m_output.Prepare();
@@ -257,13 +290,17 @@ class CTrackToGpx {
     m_begun = true;
   }
 
-  void Add(const SVexlornTnodBlock& node) {
+  // `place` is where the point is in the source.
+  void Add(const SVexlornTnodBlock& node, const SSourcePlace& place) {
     if (m_valueFailed) return;
+    SVexlornTnodBlock counted = node;
+    m_untimed.Fit(m_times, ETimeTarget::kGpx, counted, place);
     m_valueFailed = !m_writer.AddTrackPoint(node, 0, m_count);
     ++m_count;
   }
 
-  // Ends the file; the track's name and header are those it finally has.
+  // Ends the file; the track's name and header are those it finally has. A file written gets the
+  // warning for its points without a time.
   bool Finish(const CVexlornFileTrk& track, const std::string& source, CReportSink& report) {
     if (m_count == 0) return report.AddReportLine(IDS_ERROR_CONVERTING, source, kNothingToConvert);
     if (m_folder.empty())
@@ -286,6 +323,7 @@ class CTrackToGpx {
       written = ReplaceAtomicFilePrefix(m_file, m_prefixSize, prefix.Text().data(), prefix.Text().size(), &why);
     }
     if (!written || !m_file->Commit(&why)) return report.AddReportLine(IDS_ERROR_TRANSFERRING, m_target, why.Reason());
+    if (m_untimed.Count() != 0) report.AddWarning(m_untimed.Warning(source, ETimeTarget::kGpx, {m_target}));
     return true;
   }
 
@@ -299,6 +337,8 @@ class CTrackToGpx {
   bool m_folderReady = false;
   std::unique_ptr<CAtomicFile> m_file;
   CCodePage& m_codePage;
+  const CUnitTimes& m_times;
+  CUntimedPoints m_untimed;
   CDiagnostic m_valueWhy;
   CGpxWriter m_writer;
   CVexlornFileTrk m_track;
@@ -313,7 +353,7 @@ class CTrackToGpx {
 // The points of a track log into a GPX file, each converted to the desktop's terms as it is read.
 class CLogToGpx : public CTrackPointSink {
  public:
-  explicit CLogToGpx(CTrackToGpx& gpx) : m_gpx(gpx) {}
+  CLogToGpx(CTrackToGpx& gpx, const CUnitLineReader& lines) : m_gpx(gpx), m_lines(lines) {}
   void Take(CTrkSentence& point) override {
     if (m_convertFailed) return;
     // The document keeps the name of the last point; every point normally repeats the same one.
@@ -323,7 +363,7 @@ class CLogToGpx : public CTrackPointSink {
       return;
     }
     if (!m_gpx.HasBegun()) m_gpx.Begin(m_track);
-    m_gpx.Add(m_node);
+    m_gpx.Add(m_node, SSourcePlace::AtLine(m_lines.GetLineNumber()));
   }
   const CVexlornFileTrk& Track() const { return m_track; }
   bool ConvertFailed() const { return m_convertFailed; }
@@ -331,6 +371,7 @@ class CLogToGpx : public CTrackPointSink {
 
  private:
   CTrackToGpx& m_gpx;
+  const CUnitLineReader& m_lines;
   CVexlornFileTrk m_track;
   SVexlornTnodBlock m_node;
   std::size_t m_count = 0;
@@ -338,7 +379,7 @@ class CLogToGpx : public CTrackPointSink {
   bool m_convertFailed = false;
 };
 
-bool TrackFileToGpx(const std::string& source, const std::string& target, CCodePage& codePage, CUnitTimes& times,
+bool TrackFileToGpx(const std::string& source, const std::string& target, CCodePage& codePage, const CUnitTimes& times,
                     CReportSink& report) {
   CDiagnostic why;
   CVexlornTrackReader reader(&why, &codePage);
@@ -350,25 +391,30 @@ bool TrackFileToGpx(const std::string& source, const std::string& target, CCodeP
   gpx.Begin(track);
   SVexlornTnodBlock node;
   for (std::size_t i = 0; i < reader.GetNodeCount(); ++i) {
+    const std::uint64_t offset = reader.GetOffset();
     if (!reader.Next(node)) {
       gpx.Drop();
       return report.AddReportLine(IDS_ERROR_LOADING, source, why.Reason());
     }
-    gpx.Add(node);
+    gpx.Add(node, SSourcePlace::AtNode(i + 1, offset));
   }
-  if (gpx.Finish(track, source, report)) return true;
-  gpx.Drop();
-  return false;
+  if (!gpx.Finish(track, source, report)) {
+    gpx.Drop();
+    return false;
+  }
+  const STrailingBytes trailing = reader.GetTrailingBytes();
+  if (trailing.count != 0) report.AddWarning(trailing.Warning(source));
+  return true;
 }
 
-bool TrackLogToGpx(const std::string& source, const std::string& target, CCodePage& codePage, CUnitTimes& times,
+bool TrackLogToGpx(const std::string& source, const std::string& target, CCodePage& codePage, const CUnitTimes& times,
                    CReportSink& report) {
   CDiagnostic why;
   CInputFile input;
   if (!input.Open(source, &why)) return report.AddReportLine(IDS_ERROR_LOADING, source, why.Reason());
   CUnitLineReader lines(input, UnitFileTitle(source));
   CTrackToGpx gpx(target, codePage, times);
-  CLogToGpx points(gpx);
+  CLogToGpx points(gpx, lines);
   const bool read = ReadTrackLog(lines, points, &why);
   bool done = false;
   if (!read) {
@@ -385,7 +431,8 @@ bool TrackLogToGpx(const std::string& source, const std::string& target, CCodePa
 }  // namespace
 
 bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOutputs outputs, CCodePage& codePage,
-                    CUnitTimes& times, CTargetNames& names, std::vector<std::string>& written, CReportSink& report) {
+                    const CUnitTimes& times, CTargetNames& names, std::vector<std::string>& written,
+                    CReportSink& report, std::vector<CUntimedPoints>* untimedOfWritten) {
   const SECFileSystem files;
   const std::string stem = files.StemOf(source);
   // The names are claimed on a copy: a source that fails before writing takes none.
@@ -395,7 +442,6 @@ bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOu
   };
   // The tracks go into their files while the source is read; waypoints and routes are held.
   const std::size_t replacedBefore = codePage.GetReplacementCount();
-  const std::size_t untimedBefore = times.GetUntimedCount();
   COutputFolder output(folder);
   CTrackFiles tracks(outputs, output, times,
                      [&] { return name(outputs == EGpxOutputs::Unit ? EFileKind::kLog : EFileKind::kTrk); });
@@ -409,9 +455,8 @@ bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOu
     tracks.Drop();
     codePage.ResetReplacementCount();
     codePage.CountReplacements(replacedBefore);
-    times.ResetUntimedCount();
-    times.CountUntimed(untimedBefore);
-    return ConvertGpxDocument(source, folder, outputs, codePage, times, names, written, report);
+    return ConvertGpxDocumentToUnit(source, folder, codePage, times, tracks.Untimed(), names, written, untimedOfWritten,
+                                    report);
   }
   std::vector<std::unique_ptr<CTrackFiles::SFile>>& trackFiles = tracks.Files();
   const bool hasPoints = points.GetWaypoints().GetCount() != 0;
@@ -441,23 +486,20 @@ bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOu
     pending.push_back({name(EFileKind::kWpt), nullptr, &points});
   }
   if (tracks.ConvertFailed()) return fail(IDS_ERROR_CONVERTING, source, tracks.ConvertError().Reason());
-  for (auto& file : trackFiles) pending.push_back({file->target, nullptr, nullptr, nullptr, file.get()});
+  // Each track with points has its file, in track order.
+  for (std::size_t i = 0; i < trackFiles.size(); ++i)
+    pending.push_back({trackFiles[i]->target, nullptr, nullptr, trackFiles[i].get(), &tracks.Untimed().at(i)});
 
   if (!output.Prepare()) return fail(IDS_ERROR_TRANSFERRING, pending.front().target, output.Reason());
   names = std::move(claimed);
-  bool complete = true;
-  for (SPendingFile& file : pending) {
-    if (!WritePending(file, why)) {
-      complete = report.AddReportLine(IDS_ERROR_TRANSFERRING, file.target, why.Reason());
-      continue;
-    }
-    written.push_back(file.target);
-  }
+  const bool complete = WritePendingFiles(
+      pending, source, outputs == EGpxOutputs::Desktop ? ETimeTarget::kTrackFile : ETimeTarget::kTrackLog, written,
+      untimedOfWritten, report);
   return complete;
 }
 
-bool ConvertFileToGpx(const std::string& source, const std::string& target, CCodePage& codePage, CUnitTimes& times,
-                      CReportSink& report) {
+bool ConvertFileToGpx(const std::string& source, const std::string& target, CCodePage& codePage,
+                      const CUnitTimes& times, CReportSink& report) {
   const SECFileSystem files;
   const std::optional<EFileKind> kind = FileKindOf(source);
   if (!kind || TargetKinds(*kind, EFileSide::kInterchange).empty()) {
@@ -472,7 +514,8 @@ bool ConvertFileToGpx(const std::string& source, const std::string& target, CCod
   if (*kind == EFileKind::kTrk) return TrackFileToGpx(source, target, codePage, times, report);
   if (*kind == EFileKind::kLog) return TrackLogToGpx(source, target, codePage, times, report);
   SGpxDocument doc;
-  if (!ReportOutcome(FileCodecOf(*kind).read(source, doc, codePage), source, target, report)) return false;
+  const SConversionOutcome read = FileCodecOf(*kind).read(source, doc, codePage);
+  if (!ReportOutcome(read, source, target, report)) return false;
   if (!HasContent(doc)) return report.AddReportLine(IDS_ERROR_CONVERTING, source, kNothingToConvert);
   const std::string folder = files.FolderOf(target);
   if (folder.empty()) return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, "the target path names no folder");
@@ -488,5 +531,6 @@ bool ConvertFileToGpx(const std::string& source, const std::string& target, CCod
   CDiagnostic why;
   if (!writer.End(doc.points.GetHeader())) why = writer.FileError();
   if (why.HasReason() || !file.Commit(&why)) return report.AddReportLine(IDS_ERROR_TRANSFERRING, target, why.Reason());
+  if (read.trailing.count != 0) report.AddWarning(read.trailing.Warning(source));
   return true;
 }

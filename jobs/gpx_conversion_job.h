@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formats/code_page.h"
+#include "formats/source_warning.h"
 #include "formats/unit_times.h"
 #include "jobs/target_naming.h"
 #include "storage/report_sink.h"
@@ -19,14 +20,18 @@ enum class EGpxOutputs { Unit, Desktop };
 // is converted. Everything is converted before anything is written, and a file that would hold
 // nothing is never written: a source with nothing to convert fails. Answers true when every file
 // was written (their paths appended to `written`); otherwise one line goes to the report and the
-// answer is false. A track point without a time, or (towards the unit) with one a log cannot hold,
-// gets the unit's "no time" and is counted in `times`; a track without a name gets the title of its
-// file (its first 8 bytes), as a log without names is read.
+// answer is false. A track point without a time, or with one its file cannot hold, gets the unit's
+// "no time" (see CUnitTimes), and the report gets one warning for them, naming the first and the
+// files written that hold them; with `untimedOfWritten`, it gets those points of each file written
+// instead (in the order of `written`), for a caller that delivers only some of the files. A track
+// without a name gets the title of its file (its first 8 bytes), as a log without names is read.
 bool ConvertGpxFile(const std::string& source, const std::string& folder, EGpxOutputs outputs, CCodePage& codePage,
-                    CUnitTimes& times, CTargetNames& names, std::vector<std::string>& written, CReportSink& report);
+                    const CUnitTimes& times, CTargetNames& names, std::vector<std::string>& written,
+                    CReportSink& report, std::vector<CUntimedPoints>* untimedOfWritten = nullptr);
 
 // A desktop (.wpt, .trk) or unit (.upt, .rte, .log) source → the GPX file `target`. A source that
 // holds no waypoint, route or track point fails rather than giving an empty GPX file. A track point
-// at the unit's "no time" goes without <time> and is counted in `times`.
-bool ConvertFileToGpx(const std::string& source, const std::string& target, CCodePage& codePage, CUnitTimes& times,
-                      CReportSink& report);
+// at the unit's "no time" goes without <time>, with a warning; so do bytes after the last record of
+// a desktop file, which are not read.
+bool ConvertFileToGpx(const std::string& source, const std::string& target, CCodePage& codePage,
+                      const CUnitTimes& times, CReportSink& report);

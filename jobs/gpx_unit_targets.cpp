@@ -10,6 +10,7 @@
 #include "formats/ascii_case.h"
 #include "formats/file_kinds.h"
 #include "formats/gpx_reader.h"
+#include "formats/unit_times.h"
 #include "jobs/conversion_job.h"
 #include "jobs/file_codecs.h"
 #include "jobs/gpx_conversion_job.h"
@@ -34,7 +35,8 @@ class CTrackCounter : public CGpxTrackHandler {
 };
 
 // Passes the job's lines on with the target in place of the staged file it stands for; lines on a
-// staged file that no target asked for are left out. Notes who got a line.
+// staged file that no target asked for are left out. Notes who got a line. Warnings wait for the
+// end, when it is known which targets went through: they name those alone.
 class CStagedReport : public CReportSink {
  public:
   CStagedReport(CReportSink& report, std::string folder) : m_report(report), m_folder(std::move(folder) + '/') {}
@@ -46,13 +48,29 @@ class CStagedReport : public CReportSink {
     m_named.insert(named);
     return m_report.AddReportLine(messageId, named, reason);
   }
+  void AddWarning(const SSourceWarning& warning) override { m_warnings.push_back(warning); }
   bool Named(const std::string& path) const { return m_named.count(path) != 0; }
+  // The warnings, each output replaced by its target when that went through; one that named
+  // outputs and keeps none is left out.
+  void PassOnWarnings(const std::set<std::string>& done) {
+    for (SSourceWarning& warning : m_warnings) {
+      std::vector<std::string> targets;
+      for (const std::string& output : warning.outputs) {
+        const auto found = m_targets.find(output);
+        if (found != m_targets.end() && done.count(found->second) != 0) targets.push_back(found->second);
+      }
+      if (targets.empty() && !warning.outputs.empty()) continue;
+      warning.outputs = std::move(targets);
+      m_report.AddWarning(warning);
+    }
+  }
 
  private:
   CReportSink& m_report;
   std::string m_folder;
   std::map<std::string, std::string> m_targets;
   std::set<std::string> m_named;
+  std::vector<SSourceWarning> m_warnings;
 };
 
 std::string PartName(EFileKind kind, int track) {
@@ -175,9 +193,11 @@ std::vector<bool> ConvertGpxFileToTargets(const std::string& source, EGpxOutputs
   CTargetNames names;
   CUnitDevice anyVolume;
   CUnitDevice& unit = ctx.unit != nullptr ? *ctx.unit : anyVolume;
-  CUnitTimes uncounted;
-  CUnitTimes& times = ctx.settings.times != nullptr ? *ctx.settings.times : uncounted;
-  ConvertGpxFile(source, staging.Path(), outputs, codePage, times, names, written, lines);
+  const CUnitTimes ownTimes;
+  const CUnitTimes& times = ctx.settings.times != nullptr ? *ctx.settings.times : ownTimes;
+  std::vector<CUntimedPoints> untimed;
+  ConvertGpxFile(source, staging.Path(), outputs, codePage, times, names, written, lines, &untimed);
+  std::set<std::string> copied;
   for (std::size_t i = 0; i < targets.size(); ++i) {
     const std::string& target = targets[i].path;
     if (staged[i].empty() || lines.Named(target)) continue;
@@ -197,6 +217,23 @@ std::vector<bool> ConvertGpxFileToTargets(const std::string& source, EGpxOutputs
       continue;
     }
     done[i] = true;
+    copied.insert(target);
   }
+  lines.PassOnWarnings(copied);
+  // One warning for the track points given no time, counting those of the files delivered alone.
+  CUntimedPoints delivered;
+  std::vector<std::string> holding;
+  for (std::size_t w = 0; w < written.size() && w < untimed.size(); ++w) {
+    bool counted = false;
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+      if (!done[i] || staged[i] != written[w] || untimed[w].Count() == 0) continue;
+      if (!counted) delivered.Add(untimed[w]);
+      counted = true;
+      holding.push_back(targets[i].path);
+    }
+  }
+  if (delivered.Count() != 0)
+    report.AddWarning(delivered.Warning(
+        source, outputs == EGpxOutputs::Desktop ? ETimeTarget::kTrackFile : ETimeTarget::kTrackLog, holding));
   return done;
 }

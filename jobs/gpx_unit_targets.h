@@ -38,7 +38,8 @@ bool TargetsForGpxFileToDesktop(const std::string& source, const std::string& do
 // is copied into place (onto the unit as ConvertFileToUnit copies, without the eject, which is the
 // caller's), and the folder goes at the end with the parts no target asked for. Answers for each
 // target whether it went through; the report names the target for a file that could not be
-// written, and the source for a part it no longer holds (the file changed after it was listed).
+// written, and the source for a part it no longer holds (the file changed after it was listed). Its warnings name the
+// targets that went through.
 std::vector<bool> ConvertGpxFileToTargets(const std::string& source, EGpxOutputs outputs,
                                           const std::vector<SGpxTarget>& targets, const SConversionContext& ctx,
                                           CCodePage& codePage, CReportSink& report);

@@ -238,6 +238,10 @@ TEST_F(ConversionJobTest, AGpxFileGoesEitherWayAsTheCommandLineConvertsIt) {
     const std::string folder = home.Path() + "/cli" + std::to_string(direction);
     ASSERT_TRUE(ConvertGpxFile(gpx, folder, direction == 0 ? EGpxOutputs::Unit : EGpxOutputs::Desktop, codePage, times,
                                names, cli, lines));
+    // The characters the code page cannot hold are said on the Finish page too.
+    WarnOfReplacedCharacters(gpx, codePage, lines);
+    EXPECT_EQ(app->warnings, lines.Warnings());
+    ASSERT_EQ(lines.Warnings().size(), 1u);
     ASSERT_EQ(targets.size(), cli.size());
     for (std::size_t i = 0; i < cli.size(); ++i) {
       EXPECT_EQ(targets[i],
@@ -245,6 +249,36 @@ TEST_F(ConversionJobTest, AGpxFileGoesEitherWayAsTheCommandLineConvertsIt) {
       EXPECT_EQ(ReadBytes(targets[i]), ReadBytes(cli[i])) << targets[i];
     }
   }
+}
+
+// Warnings are no failures: the Finish page says the job succeeded and lists them under the
+// heading, each naming its source and the file on the unit.
+TEST_F(ConversionJobTest, TheFinishPageListsTheWarningsOfASuccessfulJob) {
+  ReachFileSelection(0);
+  const std::string gpx = home.File("docs/old.gpx",
+                                    "<gpx><trk><name>OLD</name><trkseg>\n"
+                                    "<trkpt lat=\"1\" lon=\"2\"><time>1901-05-18T00:00:00Z</time></trkpt>\n"
+                                    "</trkseg></trk></gpx>\n");
+  const std::string trip = home.File("docs/trip.wpt", ReadBytes(Golden("trip~saved.wpt")) + "padding");
+  dialogs.openAnswers.push_back({gpx, trip});
+  Destination()->LeftBrowse()->click();
+  Settle();
+  RunJob();
+
+  EXPECT_TRUE(app->report.empty()) << app->report[0].text;
+  EXPECT_EQ(Finish()->Outcome()->text(), app->Resources().String(IDS_CONVERSION_SUCCESS));
+  EXPECT_TRUE(Finish()->Details()->isVisibleTo(Finish()));
+  EXPECT_EQ(Finish()->Details()->toPlainText().toStdString(),
+            "Warnings:\n    " + gpx +
+                ": 1 track point(s) without a time a .log file can hold (2000-01-01 00:00:00 to 2099-12-31 23:59:59 "
+                "local time), the first at line 2, column 2 (1901-05-18 00:00:00 UTC): given the unit's \"no time\" "
+                "(2000-01-01 00:00:00 local time) in " +
+                temp.Path() + "/old.log\n    " + trip +
+                ": 7 byte(s) after the last record were not read, the first at offset " +
+                std::to_string(std::filesystem::file_size(trip) - 7) + "\n");
+  Sheet().BackButton()->click();
+  Settle();
+  EXPECT_TRUE(app->warnings.empty());
 }
 
 // Desktop and unit files become GPX files in the documents folder, which read back as their sources.
@@ -303,7 +337,7 @@ TEST_F(ConversionJobTest, AnEmptyJobCompletesAtOnce) {
   ReachFileSelection(0);
   app->filePairs.Clear();
   auto* page = static_cast<CPropertyPageConversion*>(Sheet().PageById(kPageConversion));
-  page->OnSetActive();
+  page->Logic().OnSetActive();
   EXPECT_EQ(page->FileProgress()->maximum(), 0);
   WaitUntil([&] { return page->Done(); });
   EXPECT_TRUE(page->Done());

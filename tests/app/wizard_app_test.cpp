@@ -22,7 +22,9 @@
 #include "resources/string_ids.h"
 #include "storage/interruption.h"
 #include "tests/wizard/pages/wizard_test_support.h"
+#include "wizard/pages/dialogs.h"
 #include "wizard/pages/page_welcome.h"
+#include "wizard/pages/wait_box.h"
 
 namespace {
 
@@ -105,7 +107,9 @@ TEST_F(WizardAppFixture, ASignalDuringACopyClosesTheQuestionThatHoldsIt) {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
       box->button(QMessageBox::Yes)->click();
   });
-  EXPECT_FALSE(CQtDialogs().AskYesNo(&app->Sheet(), "Do you want to cancel the transfer in progress?", "Caption"));
+  EXPECT_FALSE(CQtDialogs([&]() -> QWidget* {
+                 return &app->Sheet();
+               }).AskYesNo("Do you want to cancel the transfer in progress?", "Caption"));
 }
 
 TEST_F(WizardAppFixture, WithoutATranslationTheProgramsOwnTextsServeAndThereIsNoAboutItem) {
@@ -190,21 +194,20 @@ TEST_F(WizardAppFixture, StartUpTakesTheFileBesideTheProgramElseTheUsersLanguage
 TEST_F(WizardAppFixture, ThePleaseWaitBoxAnimatesOverTheDisabledWizard) {
   auto app = MakeApp();
   app->Start();
-  QWidget* page = app->Sheet().CurrentPage();
-  app->ShowWaitBox(page);
-  ASSERT_NE(app->waitBox, nullptr);
+  app->ShowWaitBox();
+  ASSERT_NE(app->WaitBox(), nullptr);
   EXPECT_FALSE(app->Sheet().isEnabled());
-  EXPECT_TRUE(app->waitBox->isVisible());
-  EXPECT_TRUE(app->waitBox->isEnabled());
-  EXPECT_EQ(app->waitBox->windowTitle().toStdString(), "USB Connection");
-  EXPECT_EQ(app->waitBox->Text().toStdString(), "Please wait ...");
-  EXPECT_GT(app->waitBox->FrameCount(), 1);
-  EXPECT_TRUE(WaitUntil([&] { return app->waitBox->CurrentFrame() != 0; })) << "the animation plays";
+  EXPECT_TRUE(app->WaitBox()->isVisible());
+  EXPECT_TRUE(app->WaitBox()->isEnabled());
+  EXPECT_EQ(app->WaitBox()->windowTitle().toStdString(), "USB Connection");
+  EXPECT_EQ(app->WaitBox()->Text().toStdString(), "Please wait ...");
+  EXPECT_GT(app->WaitBox()->FrameCount(), 1);
+  EXPECT_TRUE(WaitUntil([&] { return app->WaitBox()->CurrentFrame() != 0; })) << "the animation plays";
 
   app->Sheet().close();
   EXPECT_TRUE(app->Sheet().isVisible()) << "a disabled wizard is not closed";
   app->CloseWaitBox();
-  EXPECT_EQ(app->waitBox, nullptr);
+  EXPECT_EQ(app->WaitBox(), nullptr);
   EXPECT_TRUE(app->Sheet().isEnabled());
   app->CloseWaitBox();  // nothing to close
   EXPECT_TRUE(app->Sheet().isEnabled());

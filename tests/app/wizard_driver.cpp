@@ -12,32 +12,13 @@
 #include <string>
 #include <utility>
 
+#include "app/canned_dialogs.h"
 #include "app/wizard_app.h"
 #include "wizard/pages/page_destination.h"
 #include "wizard/pages/page_map.h"
 #include "wizard/pages/page_welcome.h"
 
 namespace {
-
-// The open dialog picks the given file; no other dialog is expected.
-class CDriverDialogs : public CDialogs {
- public:
-  explicit CDriverDialogs(std::string file) : m_file(std::move(file)) {}
-  std::vector<std::string> OpenFiles(QWidget*, const QString&, const std::string&) override { return {m_file}; }
-  bool SaveFile(QWidget*, const QString&, const std::string&, const std::string&, const std::string&,
-                std::string&) override {
-    return false;
-  }
-  bool AskRetry(QWidget*, const QString&, const QString&) override { return false; }
-  bool AskYesNo(QWidget*, const QString&, const QString&) override { return false; }
-  int AskChoice(QWidget*, const QString&, const QString&, const QStringList& choices) override {
-    return static_cast<int>(choices.size()) - 1;
-  }
-  void Warn(QWidget*, const QString&, const QString&) override {}
-
- private:
-  std::string m_file;
-};
 
 // Test mode's stand-in for the card is the temporary folder; here it is the folder CARD.
 class CDriverWizard : public CWizardApp {
@@ -62,7 +43,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   QApplication application(argc, argv);
-  CDriverDialogs dialogs(argv[2]);
+  CCannedDialogs dialogs({argv[2]});
   SWizardOptions options;
   options.arguments = {QStringLiteral("/T")};
   options.sysroot = "/nonexistent";

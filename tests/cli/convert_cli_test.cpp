@@ -19,7 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::Contains;
+using ::testing::Each;
 using ::testing::ElementsAre;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 class ConvertCommandTest : public CCliTest {
@@ -183,6 +185,19 @@ TEST_F(ConvertCommandTest, AnOlderFileHidesNoOutputsNameUnderAnySpelling) {
     }
   }
   if (!fat.Unavailable().empty()) GTEST_SKIP() << "letter case untried: no FAT32 volume here: " << fat.Unavailable();
+
+  // Such a volume loses bytes written over earlier ones: with nowhere to build the file first,
+  // the conversion fails and the older file stays.
+  const std::string older = fat.Path() + "/g/a.wpt";
+  WriteBytes(older, "an older file");
+  const char* tmpdir = std::getenv("TMPDIR");
+  const std::string kept = tmpdir != nullptr ? tmpdir : "";
+  ::setenv("TMPDIR", Path("no such folder").c_str(), 1);
+  const SRun run = Run({"convert", fat.Path() + "/g/a.upt"});
+  tmpdir != nullptr ? ::setenv("TMPDIR", kept.c_str(), 1) : ::unsetenv("TMPDIR");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, ::testing::HasSubstr(older + ": no room to build it in " + Path("no such folder")));
+  EXPECT_EQ(ReadBytes(older), "an older file");
 }
 
 TEST_F(ConvertCommandTest, EachFailureGivesTheMessageAndTheReason) {
@@ -238,6 +253,33 @@ TEST_F(ConvertCommandTest, EachFailureGivesTheMessageAndTheReason) {
         Lines(blocked.err),
         ElementsAre("An error occured while transferring file " + block.folder + "/walk.wpt.", "  " + block.reason));
   }
+}
+
+// Bytes after a desktop file's last record are padding to the program: the file converts as it
+// would without them, and each run says once how many were not read and where they begin.
+TEST_F(ConvertCommandTest, BytesAfterTheLastRecordAreNotReadButSaid) {
+  const std::string padding(70000, '\xA5');
+  const std::string trip = Write("in/trip.wpt", ReadBytes(kGolden / "trip~saved.wpt") + padding);
+  const std::string track = Write("in/track.trk", ReadBytes(kGolden / "track1000~saved.trk") + padding);
+  const auto warning = [&](const std::string& source) {
+    const std::uint64_t size = fs::file_size(source) - padding.size();
+    return "warning: " + source + ": 70000 byte(s) after the last record were not read, the first at offset " +
+           std::to_string(size);
+  };
+  for (const char* to : {"unit", "gpx"}) {
+    const SRun run = Run({"convert", "--to", to, "-o", Path(to), trip, track});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(Lines(run.err), ElementsAre(warning(trip), warning(track))) << to;
+  }
+  EXPECT_TRUE(SameAsFixture("trip~unit.upt", ReadBytes(Path("unit/trip.upt"))));
+  EXPECT_TRUE(SameAsFixture("trip~unit.rte", ReadBytes(Path("unit/trip.rte"))));
+  EXPECT_TRUE(SameAsFixture("track1000~unit.log", ReadBytes(Path("unit/track.log"))));
+  // Read but nothing written (each target is a folder), no warning: the failures alone.
+  for (const char* target : {"blocked/trip.upt", "blocked/trip.rte", "blocked/track.log"})
+    fs::create_directories(Path(target));
+  const SRun blocked = Run({"convert", "-o", Path("blocked"), trip, track});
+  EXPECT_EQ(blocked.status, 1);
+  EXPECT_THAT(Lines(blocked.err), Each(Not(StartsWith("warning: "))));
 }
 
 TEST_F(ConvertCommandTest, UsageErrorsHelpAndVersion) {

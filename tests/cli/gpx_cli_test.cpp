@@ -157,14 +157,46 @@ TEST_F(GpxConvertCommandTest, CodePages) {
   }
 }
 
-TEST_F(GpxConvertCommandTest, PointsWithoutAUsableTimeAreCounted) {
-  const std::string gpx = Write("in/planned.gpx", R"(<gpx><trk><trkseg><trkpt lat="1" lon="2"/>
-<trkpt lat="1" lon="2"><time>1901-05-01T00:00:00Z</time></trkpt></trkseg></trk></gpx>)");
-  const SRun run = Run({"convert", "-o", Path("out"), gpx});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(Lines(run.err), ElementsAre("warning: " + gpx +
-                                          ": 2 track point(s) without a usable time: 2000-01-01 00:00:00 local time "
-                                          "in unit and desktop files, no <time> in GPX"));
+// A time its file cannot hold makes a point one without a time, whichever way it goes, with one
+// warning per source: where the first such point is, how many, and the files written that hold
+// them. A GPX file's .trk is the same whether made at once or through the unit's log.
+TEST_F(GpxConvertCommandTest, ATimeTheFileCannotHoldIsNoTimeWithOneWarningPerSource) {
+  const std::string gpx =
+      Write("in/t.gpx",
+            "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"><time>2001-05-18T00:00:00Z</time></trkpt>\n"
+            "<trkpt lat=\"1\" lon=\"2\"><time>1901-05-18T00:00:00Z</time></trkpt>\n"
+            "<trkpt lat=\"1\" lon=\"3\"><time>2040-01-01T00:00:00Z</time></trkpt></trkseg></trk></gpx>");
+  const std::string toTrk =
+      " track point(s) without a time a .trk file can hold (1901-12-13 20:45:52 to 2038-01-19 03:14:07 UTC), the first "
+      "at ";
+  const std::string given = ": given the unit's \"no time\" (2000-01-01 00:00:00 local time) in ";
+  const struct {
+    std::vector<std::string> arguments;
+    std::string warning;
+  } runs[] = {
+      {{"--to", "desktop", "-o", Path("od"), gpx},
+       gpx + ": 2" + toTrk + "line 2, column 2 (1901-05-18 00:00:00 UTC)" + given + Path("od/t.trk")},
+      {{"-o", Path("ou"), gpx},
+       gpx +
+           ": 1 track point(s) without a time a .log file can hold (2000-01-01 00:00:00 to 2099-12-31 23:59:59 local "
+           "time), the first at line 2, column 2 (1901-05-18 00:00:00 UTC)" +
+           given + Path("ou/t.log")},
+      {{"-o", Path("ol"), Path("ou/t.log")},
+       Path("ou/t.log") + ": 2" + toTrk + "line 2 (no time)" + given + Path("ol/t.trk")},
+      {{"--to", "gpx", "-o", Path("og"), Path("od/t.trk")},
+       Path("od/t.trk") +
+           ": 2 track point(s) at the unit's \"no time\" (2000-01-01 00:00:00 local time), the first at node 2 at "
+           "offset 53: written without <time> in " +
+           Path("og/t.gpx")},
+  };
+  for (const auto& each : runs) {
+    std::vector<std::string> arguments = {"convert"};
+    arguments.insert(arguments.end(), each.arguments.begin(), each.arguments.end());
+    const SRun run = Run(arguments);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(Lines(run.err), ElementsAre("warning: " + each.warning));
+  }
+  EXPECT_EQ(ReadBytes(Path("od/t.trk")), ReadBytes(Path("ol/t.trk")));
 }
 
 TEST_F(GpxConvertCommandTest, RefusalsAndUsageErrors) {

@@ -88,6 +88,13 @@ TEST_F(SendCommandTest, ConvertsIntoTheUnitsFoldersWithUniqueNames) {
               ElementsAre("Itinéraires/trip.rte", "Itinéraires/trip_1.rte", "Mes POIs/trip.upt", "Mes POIs/trip_1.upt",
                           "TRACES/track1000.log", "USBTRANS/LANGUAGE.DAT", "USBTRANS/UNIT_ID.DAT"));
   EXPECT_THAT(StagingLeftovers(), IsEmpty());  // the staging folder is gone
+
+  // Padding after the last record goes unread, said once for the source's two files.
+  const std::string padded = Write("in/padded.wpt", ReadBytes(kGolden / "trip~saved.wpt") + std::string(9, '\0'));
+  const SRun warned = Run({"send", "--unit", unit, "--no-eject", padded});
+  EXPECT_EQ(warned.status, 0) << warned.err;
+  EXPECT_THAT(Lines(warned.err),
+              ElementsAre(StartsWith("warning: " + padded + ": 9 byte(s) after the last record were not read")));
 }
 
 TEST_F(SendCommandTest, EachFailureGivesTheMessageAndTheReasonAndTheOthersGoThrough) {

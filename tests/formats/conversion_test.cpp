@@ -344,9 +344,9 @@ TEST(ConversionToDesktop, InfiniteCoordinatesAreRefused) {
   EXPECT_EQ(why.Reason(), "track point 1: longitude -inf is not a position");
 }
 
-// The unit writes years up to 2099: its times are kept in 64 bits (a log of 2040 reaches GPX),
-// and only the desktop file's 32-bit seconds, which end in January 2038, refuse them rather than
-// wrap them into 1901-1970.
+// The unit writes years up to 2099: its times are kept in 64 bits (a log of 2040 reaches GPX).
+// The desktop file's 32-bit seconds end in January 2038: a document holding a later time refuses
+// to be saved rather than wrap it into 1901-1970 (the conversions give such a point no time).
 TEST(ConversionToDesktop, TrackTimesBeyondTheDesktopRangeAreKeptButNotSaved) {
   setenv("TZ", "UTC", 1);
   tzset();
@@ -361,7 +361,9 @@ TEST(ConversionToDesktop, TrackTimesBeyondTheDesktopRangeAreKeptButNotSaved) {
   EXPECT_EQ(track.GetNodes().GetAt(1).GetTime(), 2147483648);
   std::vector<std::uint8_t> bytes;
   EXPECT_FALSE(SaveVexlornBytes(track, bytes, &why));
-  EXPECT_EQ(why.Reason(), "track node time 2147483648 lies outside the file's years 1901 to 2038");
+  EXPECT_EQ(why.Reason(),
+            "track node time 2038-01-19 03:14:08 UTC lies outside what the file holds, 1901-12-13 20:45:52 to "
+            "2038-01-19 03:14:07 UTC");
 }
 
 }  // namespace

@@ -260,11 +260,40 @@ TEST_F(FileConversionTest, StreamedPointFilesAreThoseOfTheDocuments) {
   }
 }
 
+// Bytes after the last node or route are never read, whatever they hold and however many: the file
+// converts as it would without them, and its outcome says how many there are and where they begin.
+TEST_F(FileConversionTest, BytesAfterTheLastRecordAreCountedNotRead) {
+  const std::string trk = ReadBytes(FixturePath("track1000~saved.trk"));
+  const std::string wpt = ReadBytes(FixturePath("trip~saved.wpt"));
+  WriteBytes(PathOf("plain.trk"), trk);
+  WriteBytes(PathOf("plain.wpt"), wpt);
+  ASSERT_TRUE(ConvertTrackFileToUnit(PathOf("plain.trk"), PathOf("plain.log")).done);
+  ASSERT_TRUE(ConvertWaypointFileToUnit(PathOf("plain.wpt"), {{PathOf("plain.rte"), true}})[0].done);
+  for (const std::size_t padding : {std::size_t{0}, std::size_t{1}, std::size_t{300000}}) {
+    SCOPED_TRACE(padding);
+    // Marker bytes, as if another file followed.
+    const std::string junk(padding, '\x0D');
+    WriteBytes(PathOf("padded.trk"), trk + junk);
+    WriteBytes(PathOf("padded.wpt"), wpt + junk);
+    const SConversionOutcome track = ConvertTrackFileToUnit(PathOf("padded.trk"), PathOf("padded.log"));
+    const SConversionOutcome points =
+        ConvertWaypointFileToUnit(PathOf("padded.wpt"), {{PathOf("padded.rte"), true}})[0];
+    CVexlornFileWpt doc;
+    STrailingBytes loaded;
+    ASSERT_TRUE(track.done && points.done && LoadVexlornFile(PathOf("padded.wpt"), doc, nullptr, nullptr, &loaded));
+    EXPECT_EQ(track.trailing, (STrailingBytes{padding, trk.size()}));
+    EXPECT_EQ(points.trailing, (STrailingBytes{padding, wpt.size()}));
+    EXPECT_EQ(loaded, points.trailing);
+    EXPECT_EQ(ReadBytes(PathOf("padded.log")), ReadBytes(PathOf("plain.log")));
+    EXPECT_EQ(ReadBytes(PathOf("padded.rte")), ReadBytes(PathOf("plain.rte")));
+  }
+}
+
 // A fault of loading anywhere in the file wins over one of converting before it, as when the whole
 // file was loaded first; a refused file leaves the target as it was and no temporary file.
 TEST_F(FileConversionTest, RefusalsKeepTheirStepAndPlace) {
   const std::string good = WithChecksum("PTVLTRK,4830.000,N,00215.000,E,0035,M,101530.25,A,T,061204");
-  const std::string late = WithChecksum("PTVLTRK,4830.000,N,00215.000,E,0035,M,101530.25,A,T,061240");  // 2040
+  const std::string lostTrack = WithChecksum("PTVLTRK,4830.000,N,inf,W,0035,M,101530.25,A,T,061204");
   const std::string end = WithChecksum("PTVLCMD,END");
   const std::string home = WaypointLine("HOME", 1), lake = WaypointLine("LAKE", 2);
   const std::string nowhere = WithChecksum("PTVLWPL,inf,N,00215.000,E,0035,M,NOWHERE,,a");
@@ -289,11 +318,11 @@ TEST_F(FileConversionTest, RefusalsKeepTheirStepAndPlace) {
     std::string rule;
   };
   const SCase cases[] = {
-      {"convert only", "a.log", good + late + good + end, EConversionStep::Convert, 0,
-       "track point 2: time 2238398130 lies outside the desktop file's years 1901 to 2038"},
-      {"load after convert", "b.log", good + late + good + "junk\r\n" + end, EConversionStep::Load, 4,
+      {"convert only", "a.log", good + lostTrack + good + end, EConversionStep::Convert, 0,
+       "track point 2: longitude -inf is not a position"},
+      {"load after convert", "b.log", good + lostTrack + good + "junk\r\n" + end, EConversionStep::Load, 4,
        "unknown text where TRK or the end sentence is due"},
-      {"text after the end", "c.log", good + late + end + "\r\n", EConversionStep::Load, 4,
+      {"text after the end", "c.log", good + lostTrack + end + "\r\n", EConversionStep::Load, 4,
        "text after the end sentence"},
       {"convert only", "d.trk", nanBytes, EConversionStep::Convert, 0, "track point 2: latitude nan cannot be written"},
       {"load after convert", "e.trk", badHundredths, EConversionStep::Load, 0, "hundredths 100 out of range"},

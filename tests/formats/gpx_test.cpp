@@ -21,6 +21,7 @@
 #include "formats/conversion.h"
 #include "formats/gpx_reader.h"
 #include "formats/gpx_writer.h"
+#include "formats/unit_times.h"
 #include "formats/vexlorn_file.h"
 #include "tests/child_process.h"
 #include "tests/formats/xml_check.h"
@@ -589,6 +590,43 @@ TEST_F(GpxTest, ElementsAreTakenByNamespaceNotByPrefix) {
     EXPECT_EQ(Saved(doc.points), Saved(expected.points)) << text;
     ASSERT_EQ(doc.tracks.size(), 1u) << text;
     EXPECT_EQ(Saved(doc.tracks[0]), Saved(expected.tracks[0])) << text;
+  }
+}
+
+// Asks for the place of every track point without a time.
+class CUntimedPlaces : public CGpxTrackHandler {
+ public:
+  void BeginTrack(const CVexlornFileTrk&) override {}
+  void AddNode(const SVexlornTnodBlock& node) override { m_wants = node.GetTime() == m_times.NoTime(); }
+  void EndTrack(const CVexlornFileTrk&, bool) override {}
+  bool WantsPlaceOfNode() const override { return m_wants; }
+  void PlacesOfNodes(const std::vector<SSourcePlace>& places) override { m_places = places; }
+
+  std::vector<SSourcePlace> m_places;
+
+ private:
+  const CUnitTimes m_times;
+  bool m_wants = false;
+};
+
+// The points a handler asks about get the places of their elements in the file, found in one
+// pass, also where the parser's input differs from the file's bytes (a bare '&', a control byte).
+TEST_F(GpxTest, GivesThePlacesOfTheTrackPointsAskedAbout) {
+  const std::string text =
+      "<gpx version=\"1.1\">\n<trk><name>AT&T\x01</name><trkseg><trkpt lat=\"1\" lon=\"2\"/>\n"
+      "  <trkpt lat=\"1\" lon=\"2\"><time>2004-12-06T09:15:30Z</time></trkpt><trkpt lat=\"1\" lon=\"3\"/>"
+      "</trkseg></trk>\n<trk><name>&amp;&#1;</name><trkseg>\n\t<trkpt lat=\"1\" "
+      "lon=\"4\"></trkpt></trkseg></trk></gpx>";
+  const std::vector<SSourcePlace> expected = {SSourcePlace::AtLine(2, 33), SSourcePlace::AtLine(3, 68),
+                                              SSourcePlace::AtLine(5, 3)};
+  std::ofstream(PathOf("places.gpx"), std::ios::binary) << text;
+  for (const bool fromFile : {false, true}) {
+    CVexlornFileWpt points;
+    CUntimedPlaces tracks;
+    CCodePage codePage;
+    ASSERT_TRUE(fromFile ? ReadGpxFile(PathOf("places.gpx"), points, tracks, codePage)
+                         : ReadGpxText(text, points, tracks, codePage));
+    EXPECT_EQ(tracks.m_places, expected) << fromFile;
   }
 }
 

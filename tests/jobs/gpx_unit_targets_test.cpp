@@ -105,16 +105,30 @@ TEST_F(GpxUnitTargetsTest, EachTargetGetsItsOwnPartWhateverItsName) {
       {EGpxOutputs::Unit, {{"pois.upt", 0}, {"logs/second.log", 1}}, {"trip.upt", "trip_1.log"}},
       {EGpxOutputs::Desktop, {{"pois.wpt", 0}, {"tracks/second.trk", 1}}, {"trip.wpt", "trip_1.trk"}},
   };
+  // The tracks' points have no time: one warning names the first and the files that hold them.
+  const auto column = [](const char* point) { return kTrip.find(point) + 2; };  // of the element's name
+  const auto untimed = [&](std::uint64_t count, std::uint64_t firstColumn, std::vector<std::string> files) {
+    ASSERT_EQ(report.Warnings().size(), 1u);
+    const SSourceWarning& warning = report.Warnings().front();
+    EXPECT_EQ(warning.count, count);
+    EXPECT_EQ(warning.first, SSourcePlace::AtLine(1, firstColumn));
+    EXPECT_EQ(warning.outputs, files);
+    report.Clear();
+  };
   for (const SCase& test : cases) {
     fs::remove_all(root / "cli");
     fs::remove_all(root / "out");
     CTargetNames names;
     std::vector<std::string> written;
     ASSERT_TRUE(ConvertGpxFile(Path("trip.gpx"), Path("cli"), test.outputs, codePage, times, names, written, report));
+    const std::string track = test.outputs == EGpxOutputs::Unit ? "log" : "trk";
+    untimed(3, column("<trkpt lat=\"47.1\""), {Path("cli/trip." + track), Path("cli/trip_1." + track)});
     std::vector<SGpxTarget> targets = test.targets;
     for (SGpxTarget& target : targets) target.path = Path("out/" + target.path);
     EXPECT_EQ(ConvertGpxFileToTargets(Path("trip.gpx"), test.outputs, targets, context, codePage, report),
               (std::vector<bool>{true, true}));
+    // The warning counts the points of the track delivered alone, under the target's name.
+    untimed(1, column("<trkpt lat=\"47.3\""), {targets[1].path});
     EXPECT_TRUE(report.Empty());
     for (std::size_t i = 0; i < targets.size(); ++i) {
       EXPECT_EQ(ReadBytes(targets[i].path), ReadBytes(Path("cli/" + test.sameAs[i]))) << targets[i].path;

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -12,6 +14,7 @@
 #include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace region_fixtures {
 
@@ -59,5 +62,47 @@ inline void MakeWinePrefix(const std::string& prefix,
     reg << "[Software\\\\Tavrelin\\\\" << name << "] 1700000000\n\"Path\"=\"" << escaped << "\"\n\n";
   }
 }
+
+// The map product installed in a Wine prefix below a folder, with two drives beside it to copy to,
+// for the life of a test: WINEPREFIX names the prefix, and times are UTC. Region files are made in
+// the order asked, each created later than the one before, so the region list's order is known.
+class CMapDesk {
+ public:
+  explicit CMapDesk(const std::string& folder)
+      : prefix(folder + "/prefix"),
+        maps(prefix + "/drive_c/Program Files/Tavrelin/Vexlorn/Maps"),
+        card(folder + "/card"),
+        otherDrive(folder + "/unit") {
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    for (const std::string& made : {maps, card, otherDrive}) std::filesystem::create_directories(made);
+    MakeWinePrefix(prefix, {{"Vexlorn", "C:\\Program Files\\Tavrelin\\Vexlorn"}});
+    ::setenv("WINEPREFIX", prefix.c_str(), 1);
+  }
+  ~CMapDesk() { ::unsetenv("WINEPREFIX"); }
+  CMapDesk(const CMapDesk&) = delete;
+  CMapDesk& operator=(const CMapDesk&) = delete;
+
+  // False when the clock did not move on for it (see MakeFileAfter).
+  bool MakeFile(const std::string& path, const std::string& content, std::int64_t size = 0) {
+    m_lastTime = MakeFileAfter(path, size, m_lastTime, content);
+    return m_lastTime > 0;
+  }
+  // Regions of the installation, by their paths below its map folder.
+  bool MakeRegions(const std::vector<std::pair<std::string, std::string>>& files) {
+    for (const auto& [relative, content] : files) {
+      if (!MakeFile(maps + "/" + relative, content)) return false;
+    }
+    return true;
+  }
+
+  const std::string prefix;
+  const std::string maps;  // the installation's map folder
+  const std::string card;
+  const std::string otherDrive;
+
+ private:
+  std::int64_t m_lastTime = 0;
+};
 
 }  // namespace region_fixtures

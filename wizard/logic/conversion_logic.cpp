@@ -6,15 +6,15 @@
 #include "formats/code_page.h"
 #include "formats/file_kinds.h"
 #include "formats/unit_times.h"
-#include "resources/string_ids.h"
-#include "storage/unit_device.h"
 #include "jobs/conversion_job.h"
 #include "jobs/gpx_conversion_job.h"
 #include "jobs/gpx_unit_targets.h"
+#include "jobs/target_naming.h"
+#include "resources/string_ids.h"
+#include "storage/unit_device.h"
 #include "wizard/logic/display_text.h"
 #include "wizard/logic/face_services.h"
 #include "wizard/logic/wizard_state.h"
-#include "jobs/target_naming.h"
 
 namespace {
 
@@ -37,6 +37,7 @@ bool CConversionLogic::OnSetActive() {
   m_pairCount = m_state.filePairs.Count();
   m_pairsDone = 0;
   m_state.report.clear();
+  m_state.warnings.clear();
   m_state.volumeNote = CWizardState::EVolumeNote::kNone;
   m_direction = m_state.direction;
   Refresh(kTexts | kProgress);
@@ -58,7 +59,7 @@ void CConversionLogic::RunJob() {
   context.unit = &m_state.unit;
   context.tempFolder = m_state.TempFolder();
   CCodePage codePage(m_state.codePage);  // the names of desktop and unit files, towards and from GPX
-  CUnitTimes times;
+  const CUnitTimes times;
   context.settings = {&codePage, &times};
   bool anyOnUnit = false;
   const CFilePairs& pairs = m_state.filePairs;
@@ -69,7 +70,7 @@ void CConversionLogic::RunJob() {
       ConvertFileToGpx(source, pairs[done].target, codePage, times, m_state);
       ++done;
     } else if (m_direction == kDirectionToDesktop && !fromGpx) {
-      ConvertFileToDesktop(source, pairs[done].target, m_state);
+      ConvertFileToDesktop(source, pairs[done].target, m_state, context.settings);
       ++done;
     } else {
       // The rows of one source follow each other (a .wpt's .upt and .rte, a GPX file's files): it
@@ -89,6 +90,7 @@ void CConversionLogic::RunJob() {
         anyOnUnit = anyOnUnit || (converted[i] && IsTargetOnUnit(targets[i], context));
       done += targets.size();
     }
+    WarnOfReplacedCharacters(source, codePage, m_state);
     m_pairsDone = done;
     if (m_progress != nullptr) m_progress->OnPairsDone(done);
   }

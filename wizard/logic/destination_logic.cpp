@@ -9,15 +9,15 @@
 #include "formats/ascii_case.h"
 #include "formats/code_page.h"
 #include "formats/file_kinds.h"
+#include "jobs/file_codecs.h"
+#include "jobs/gpx_unit_targets.h"
+#include "jobs/target_naming.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
 #include "wizard/existing_targets.h"
-#include "jobs/file_codecs.h"
-#include "jobs/gpx_unit_targets.h"
 #include "wizard/logic/display_text.h"
 #include "wizard/logic/face_services.h"
 #include "wizard/logic/wizard_state.h"
-#include "jobs/target_naming.h"
 
 namespace {
 

@@ -36,8 +36,11 @@ bool CFinishLogic::OnSetActive() {
   if (m_state.job == 0) m_outcome = String(clean ? IDS_CONVERSION_SUCCESS : IDS_CONVERSION_FAILURES);
   if (m_state.job == 1) m_outcome = String(clean ? IDS_MAP_SUCCESS : IDS_MAP_FAILURES);
   m_volumeNote = VolumeNoteText();
-  m_detailsShown = !clean;
+  // Warnings are no failures: the outcome stays a success, and they follow the failures.
+  m_detailsShown = !clean || !m_state.warnings.empty();
   m_details = ReportText(m_state.report);
+  if (!m_state.warnings.empty()) m_details += Text("warnings") + '\n';
+  for (const SSourceWarning& warning : m_state.warnings) m_details += kReasonIndent + warning.Text() + '\n';
   Refresh(kTexts);
   SetTimer(kSelectionTimer, 1);
   return true;
@@ -64,6 +67,7 @@ void CFinishLogic::OnTimer(int timerId) {
 
 int CFinishLogic::OnWizardBack() {
   m_state.report.clear();
+  m_state.warnings.clear();
   m_state.filePairs.Clear();
   m_state.volumeNote = CWizardState::EVolumeNote::kNone;
   if (m_state.job == 0) return kPageDestination;

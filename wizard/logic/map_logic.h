@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "jobs/map_regions.h"
 #include "storage/volume_limits.h"
 #include "wizard/logic/page_logic.h"
-#include "jobs/map_regions.h"
 
 // One row of the region list, as shown.
 struct SRegionRow {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "jobs/map_transfer.h"
 #include "resources/string_ids.h"
 #include "storage/file_system.h"
 #include "storage/interruption.h"
@@ -11,7 +12,6 @@
 #include "wizard/logic/face_services.h"
 #include "wizard/logic/sheet_logic.h"
 #include "wizard/logic/wizard_state.h"
-#include "jobs/map_transfer.h"
 
 namespace {
 
@@ -27,6 +27,7 @@ bool CMapTransferLogic::OnSetActive() {
   m_leaving = false;
   m_status = String(IDS_TRANSFER_RUNNING);
   m_state.report.clear();
+  m_state.warnings.clear();
   m_madeRoom.clear();
   m_shown = {};
   m_shown.totalBlocks = RunTransfer(m_state.filePairs, nullptr, m_state);

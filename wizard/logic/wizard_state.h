@@ -36,6 +36,9 @@ class CWizardState : public CReportSink {
   int direction = 0;  // EConversionDirection: 0 to the unit, 1 to the desktop product, 2 to GPX
   CFilePairs filePairs;
   std::vector<SReportLine> report;
+  // What the conversions changed in sources they did not refuse; the Finish page shows them after
+  // the failures.
+  std::vector<SSourceWarning> warnings;
   EVolumeNote volumeNote = EVolumeNote::kNone;
   std::string volumeName;  // kStillMounted: the destination as the region page names it (UTF-8)
   CUnitDevice unit;
@@ -48,6 +51,7 @@ class CWizardState : public CReportSink {
   // One line of the report: the message of the id in the current texts, the path in place of
   // "%s", with the reason the file was refused (the Finish page shows it under the line).
   bool AddReportLine(int messageId, const std::string& path, const std::string& reason = {}) override;
+  void AddWarning(const SSourceWarning& warning) override { warnings.push_back(warning); }
 
   // The please-wait box over the current page while it searches; at most one at a time, and
   // closing none does nothing. The wizard takes no input meanwhile, closing included.

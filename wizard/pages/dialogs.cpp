@@ -5,8 +5,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStringList>
 #include <algorithm>
-#include <vector>
 
 QString QtNameFilters(const QString& filter) {
   const QStringList parts = filter.split(QLatin1Char('|'));
@@ -20,40 +20,52 @@ QString QtNameFilters(const QString& filter) {
   return filters.join(QStringLiteral(";;"));
 }
 
-std::vector<std::string> CQtDialogs::OpenFiles(QWidget* parent, const QString& filter, const std::string& folder) {
+namespace {
+
+QString Utf8(const std::string& text) { return QString::fromStdString(text); }
+
+QString Path(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
+
+std::string Bytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+}  // namespace
+
+std::vector<std::string> CQtDialogs::OpenFiles(const std::string& filter, const std::string& folder) {
   const QStringList names =
-      QFileDialog::getOpenFileNames(parent, QString(), QFile::decodeName(folder.c_str()), QtNameFilters(filter));
+      QFileDialog::getOpenFileNames(Owner(), QString(), Path(folder), QtNameFilters(Utf8(filter)));
   std::vector<std::string> paths;
-  for (const QString& name : names) paths.push_back(QFile::encodeName(name).toStdString());
+  for (const QString& name : names) paths.push_back(Bytes(name));
   return paths;
 }
 
-bool CQtDialogs::SaveFile(QWidget* parent, const QString& filter, const std::string& folder,
-                          const std::string& fileName, const std::string& defaultExtension, std::string& chosen) {
-  QFileDialog dialog(parent, QString(), QFile::decodeName(folder.c_str()), QtNameFilters(filter));
+bool CQtDialogs::SaveFile(const std::string& filter, const std::string& folder, const std::string& fileName,
+                          const std::string& defaultExtension, std::string& chosen) {
+  QFileDialog dialog(Owner(), QString(), Path(folder), QtNameFilters(Utf8(filter)));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setDefaultSuffix(QString::fromStdString(defaultExtension));
-  dialog.selectFile(QFile::decodeName(fileName.c_str()));
+  dialog.setDefaultSuffix(Utf8(defaultExtension));
+  dialog.selectFile(Path(fileName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-  chosen = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+  chosen = Bytes(dialog.selectedFiles().constFirst());
   return true;
 }
 
-bool CQtDialogs::AskRetry(QWidget* parent, const QString& text, const QString& caption) {
-  return QMessageBox::warning(parent, caption, text, QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Retry) ==
-         QMessageBox::Retry;
+bool CQtDialogs::AskRetry(const std::string& text, const std::string& caption) {
+  return QMessageBox::warning(Owner(), Utf8(caption), Utf8(text), QMessageBox::Retry | QMessageBox::Cancel,
+                              QMessageBox::Retry) == QMessageBox::Retry;
 }
 
-bool CQtDialogs::AskYesNo(QWidget* parent, const QString& text, const QString& caption) {
+bool CQtDialogs::AskYesNo(const std::string& text, const std::string& caption) {
   // The exclamation icon: the one Yes/No question asks whether to abandon work in progress.
-  return QMessageBox::warning(parent, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  return QMessageBox::warning(Owner(), Utf8(caption), Utf8(text), QMessageBox::Yes | QMessageBox::No) ==
+         QMessageBox::Yes;
 }
 
-int CQtDialogs::AskChoice(QWidget* parent, const QString& text, const QString& caption, const QStringList& choices) {
-  QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, parent);
+int CQtDialogs::AskChoice(const std::string& text, const std::string& caption,
+                          const std::vector<std::string>& choices) {
+  QMessageBox box(QMessageBox::Warning, Utf8(caption), Utf8(text), QMessageBox::NoButton, Owner());
   std::vector<QPushButton*> buttons;
-  for (const QString& choice : choices) buttons.push_back(box.addButton(choice, QMessageBox::ActionRole));
+  for (const std::string& choice : choices) buttons.push_back(box.addButton(Utf8(choice), QMessageBox::ActionRole));
   if (buttons.empty()) return -1;
   box.setDefaultButton(buttons.front());
   box.setEscapeButton(buttons.back());
@@ -62,6 +74,6 @@ int CQtDialogs::AskChoice(QWidget* parent, const QString& text, const QString& c
   return static_cast<int>((taken != buttons.end() ? taken : buttons.end() - 1) - buttons.begin());
 }
 
-void CQtDialogs::Warn(QWidget* parent, const QString& text, const QString& caption) {
-  QMessageBox::warning(parent, caption, text, QMessageBox::Ok);
+void CQtDialogs::Warn(const std::string& text, const std::string& caption) {
+  QMessageBox::warning(Owner(), Utf8(caption), Utf8(text), QMessageBox::Ok);
 }

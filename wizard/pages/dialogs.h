@@ -1,45 +1,33 @@
-// The one way the pages ask the user something: open and save dialogs, questions, warnings.
+// Qt's file dialogs and message boxes for the pages' questions.
 #pragma once
 
 #include <QString>
-#include <QStringList>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "wizard/logic/face_services.h"
+
 class QWidget;
 
-// Every dialog a page shows goes through this interface: Qt's dialogs in the program, scripted
-// answers in the tests. Filters are in the string table's form ("description|patterns||").
-class CDialogs {
- public:
-  virtual ~CDialogs() = default;
-  // Several existing files; empty when the user cancels.
-  virtual std::vector<std::string> OpenFiles(QWidget* parent, const QString& filter, const std::string& folder) = 0;
-  // One file name to write (the user confirmed any overwrite); false when the user cancels.
-  virtual bool SaveFile(QWidget* parent, const QString& filter, const std::string& folder, const std::string& fileName,
-                        const std::string& defaultExtension, std::string& chosen) = 0;
-  // A Retry/Cancel question with the exclamation icon; true for Retry.
-  virtual bool AskRetry(QWidget* parent, const QString& text, const QString& caption) = 0;
-  // A Yes/No question with the exclamation icon; true for Yes.
-  virtual bool AskYesNo(QWidget* parent, const QString& text, const QString& caption) = 0;
-  // A question with the exclamation icon and a button per choice, the first the default; answers
-  // the position of the choice taken. Closing the box takes the last choice, which is the one that
-  // leaves everything as it was.
-  virtual int AskChoice(QWidget* parent, const QString& text, const QString& caption, const QStringList& choices) = 0;
-  // A warning with an OK button.
-  virtual void Warn(QWidget* parent, const QString& text, const QString& caption) = 0;
-};
-
-// Qt's own file dialogs and message boxes.
+// Each dialog sits on the window the owner function answers when it is asked (the please-wait box
+// while it shows, else the current page); on none when there is no owner function.
 class CQtDialogs : public CDialogs {
  public:
-  std::vector<std::string> OpenFiles(QWidget* parent, const QString& filter, const std::string& folder) override;
-  bool SaveFile(QWidget* parent, const QString& filter, const std::string& folder, const std::string& fileName,
+  explicit CQtDialogs(std::function<QWidget*()> owner = {}) : m_owner(std::move(owner)) {}
+
+  std::vector<std::string> OpenFiles(const std::string& filter, const std::string& folder) override;
+  bool SaveFile(const std::string& filter, const std::string& folder, const std::string& fileName,
                 const std::string& defaultExtension, std::string& chosen) override;
-  bool AskRetry(QWidget* parent, const QString& text, const QString& caption) override;
-  bool AskYesNo(QWidget* parent, const QString& text, const QString& caption) override;
-  int AskChoice(QWidget* parent, const QString& text, const QString& caption, const QStringList& choices) override;
-  void Warn(QWidget* parent, const QString& text, const QString& caption) override;
+  bool AskRetry(const std::string& text, const std::string& caption) override;
+  bool AskYesNo(const std::string& text, const std::string& caption) override;
+  int AskChoice(const std::string& text, const std::string& caption, const std::vector<std::string>& choices) override;
+  void Warn(const std::string& text, const std::string& caption) override;
+
+ private:
+  QWidget* Owner() const { return m_owner ? m_owner() : nullptr; }
+
+  std::function<QWidget*()> m_owner;
 };
 
 // "Waypoint/Route (*.wpt)|*.wpt||" becomes Qt's "Waypoint/Route (*.wpt) (*.wpt)": one Qt filter

@@ -1,35 +1,36 @@
-// The conversion and transfer page: runs the conversion job over the file pairs.
+// The conversion and transfer page: the job's status and progress.
 #pragma once
 
+#include "wizard/logic/conversion_logic.h"
 #include "wizard/pages/property_page.h"
 
 class QLabel;
 class QProgressBar;
 
-// Converts every pair of `filePairs` with the same per-file routines as the command-line tool,
-// one report line per failed file. The job runs from a timer right after the page is painted and
-// cannot be interrupted; afterwards only Next is offered.
-class CPropertyPageConversion : public CPropertyPage_ {
+// The status, the file progress and the hint over CConversionLogic. The job runs on the window's
+// thread without letting the window system work, so the progress bar is painted at once.
+class CPropertyPageConversion : public CPropertyPage_, private CConversionProgress {
   Q_OBJECT
 
  public:
-  explicit CPropertyPageConversion(CWizardState& state);
+  CPropertyPageConversion(CConversionLogic& logic, const CResourceSource& resources);
 
-  bool OnSetActive() override;
-  void OnTimer(int timerId) override;
-
-  bool Done() const { return m_done; }
+  bool Done() const { return m_logic.Done(); }
   QLabel* Status() const { return m_status; }
   QLabel* Hint() const { return m_hint; }
   QLabel* CodePageNote() const { return m_codePageNote; }
   QProgressBar* FileProgress() const { return m_fileProgress; }
 
+ protected:
+  void Render(unsigned parts) override;
+
  private:
+  void OnPairsDone(std::size_t done) override;
+
+  CConversionLogic& m_logic;
   QLabel* m_status;
   QProgressBar* m_fileProgress;
   QLabel* m_codePageNote;  // why TRANSVANE_CODEPAGE was not used, when it was not
   QProgressBar* m_secondProgress;
   QLabel* m_hint;
-  int m_direction = 0;  // CWizardState::direction when the job began
-  bool m_done = false;
 };

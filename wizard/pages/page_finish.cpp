@@ -6,34 +6,9 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "resources/string_ids.h"
-#include "wizard/pages/wizard_state.h"
-
-namespace {
-
-constexpr int kSelectionTimer = 1;
-constexpr const char* kReasonIndent = "    ";
-
-// Every line of the report, each followed by its reason indented under it, line by line.
-std::string ReportText(const std::vector<SReportLine>& report) {
-  std::string text;
-  for (const SReportLine& line : report) {
-    text += line.text + '\n';
-    std::size_t start = 0;
-    while (start < line.reason.size()) {
-      auto end = line.reason.find('\n', start);
-      if (end == std::string::npos) end = line.reason.size();
-      text += kReasonIndent + line.reason.substr(start, end - start) + '\n';
-      start = end + 1;
-    }
-  }
-  return text;
-}
-
-}  // namespace
-
-CPropertyPageFinish::CPropertyPageFinish(CWizardState& state)
-    : CPropertyPage_(state, kPageFinish, IDS_TITLE_FINISH),
+CPropertyPageFinish::CPropertyPageFinish(CFinishLogic& logic, const CResourceSource& resources)
+    : CPropertyPage_(logic, resources),
+      m_logic(logic),
       m_outcome(new QLabel),
       m_volumeNote(new QLabel),
       m_details(new QTextEdit) {
@@ -56,46 +31,18 @@ CPropertyPageFinish::CPropertyPageFinish(CWizardState& state)
   layout->addWidget(new QLabel(Text("hint")));
 }
 
-bool CPropertyPageFinish::OnSetActive() {
-  SetWizardButtons(kButtonBack | kButtonFinish);
-  const bool clean = m_state.report.empty();
-  if (m_state.job == 0) m_outcome->setText(String(clean ? IDS_CONVERSION_SUCCESS : IDS_CONVERSION_FAILURES));
-  if (m_state.job == 1) m_outcome->setText(String(clean ? IDS_MAP_SUCCESS : IDS_MAP_FAILURES));
-  m_volumeNote->setText(VolumeNote());
-  m_volumeNote->setVisible(!m_volumeNote->text().isEmpty());
-  m_details->setVisible(!clean);
-  // Plain text: a path or a reason is shown as it is, never read as markup.
-  m_details->setPlainText(QString::fromStdString(ReportText(m_state.report)));
-  SetTimer(kSelectionTimer, 1);
-  return true;
-}
-
-QString CPropertyPageFinish::VolumeNote() const {
-  switch (m_state.volumeNote) {
-    case CWizardState::EVolumeNote::kNone:
-      break;
-    case CWizardState::EVolumeNote::kUnitEjected:
-      return Text("unitEjected");
-    case CWizardState::EVolumeNote::kUnitNotEjected:
-      return Text("unitNotEjected");
-    case CWizardState::EVolumeNote::kStillMounted:
-      return Text("stillMounted").replace(QStringLiteral("%s"), QString::fromStdString(m_state.volumeName));
+void CPropertyPageFinish::Render(unsigned parts) {
+  if (parts & CFinishLogic::kTexts) {
+    m_outcome->setText(Utf8(m_logic.Outcome()));
+    m_volumeNote->setText(Utf8(m_logic.VolumeNote()));
+    m_volumeNote->setVisible(!m_logic.VolumeNote().empty());
+    m_details->setVisible(m_logic.DetailsShown());
+    // Plain text: a path or a reason is shown as it is, never read as markup.
+    m_details->setPlainText(Utf8(m_logic.Details()));
   }
-  return {};
-}
-
-void CPropertyPageFinish::OnTimer(int timerId) {
-  KillTimer(timerId);
-  QTextCursor cursor = m_details->textCursor();
-  cursor.setPosition(0);
-  m_details->setTextCursor(cursor);
-}
-
-int CPropertyPageFinish::OnWizardBack() {
-  m_state.report.clear();
-  m_state.filePairs.Clear();
-  m_state.volumeNote = CWizardState::EVolumeNote::kNone;
-  if (m_state.job == 0) return kPageDestination;
-  if (m_state.job == 1) return kPageMap;
-  return 0;
+  if (parts & CFinishLogic::kCaret) {
+    QTextCursor cursor = m_details->textCursor();
+    cursor.setPosition(0);
+    m_details->setTextCursor(cursor);
+  }
 }

@@ -2,34 +2,26 @@
 #include "wizard/pages/page_map_transfer.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QGridLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
 
-#include "jobs/map_transfer.h"
 #include "resources/string_ids.h"
-#include "storage/file_system.h"
-#include "storage/interruption.h"
-#include "wizard/pages/dialogs.h"
 #include "wizard/pages/progress_bar.h"
-#include "wizard/pages/property_sheet.h"
-#include "wizard/pages/wizard_state.h"
 
 namespace {
-
-constexpr int kTransferTimer = 1010;
 
 // Progress bars count in int; a job past 2^31 blocks (128 TiB) simply shows as full.
 int BarValue(std::uint64_t blocks) { return static_cast<int>(std::min<std::uint64_t>(blocks, INT_MAX)); }
 
 }  // namespace
 
-CPropertyPageMapTransfer::CPropertyPageMapTransfer(CWizardState& state)
-    : CPropertyPage_(state, kPageMapTransfer, IDS_TITLE_MAP_TRANSFER),
-      m_status(new QLabel(String(IDS_TRANSFER_RUNNING))),
+CPropertyPageMapTransfer::CPropertyPageMapTransfer(CMapTransferLogic& logic, const CResourceSource& resources)
+    : CPropertyPage_(logic, resources),
+      m_logic(logic),
+      m_status(new QLabel),
       m_copyingLabel(new QLabel(String(IDS_COPYING_FILE))),
       m_fileName(new QLabel),
       m_fileBar(new CProgressBar),
@@ -37,11 +29,11 @@ CPropertyPageMapTransfer::CPropertyPageMapTransfer(CWizardState& state)
       m_totalBar(new CProgressBar),
       m_madeRoom(new QLabel),
       m_hint(new QLabel(Text("hint"))) {
+  m_logic.SetProgressObserver(this);
   m_fileBar->setTextVisible(false);
   m_totalBar->setTextVisible(false);
   m_madeRoom->setWordWrap(true);
   m_madeRoom->setTextFormat(Qt::PlainText);
-  m_madeRoom->hide();
   auto* file = new QGridLayout;
   file->addWidget(m_copyingLabel, 0, 0);
   file->addWidget(m_fileName, 0, 1);
@@ -62,150 +54,36 @@ CPropertyPageMapTransfer::CPropertyPageMapTransfer(CWizardState& state)
   layout->addWidget(m_madeRoom);
   layout->addStretch();
   layout->addWidget(m_hint);
+  Render(CMapTransferLogic::kTexts);
 }
 
-void CPropertyPageMapTransfer::DoDataExchange(bool toFields) {
-  if (toFields) return;
-  m_fileName->setText(QFile::decodeName(m_fileNameText.c_str()));
-  m_timeLeft->setText(QString::fromStdString(m_timeLeftText));
-}
-
-bool CPropertyPageMapTransfer::OnSetActive() {
-  SetWizardButtons(kButtonBack);
-  m_status->setText(String(IDS_TRANSFER_RUNNING));
-  m_state.report.clear();
-  m_madeRoom->hide();
-  m_fileNameText.clear();
-  m_timeLeftText.clear();
-  m_fileBar->setRange(0, 0);
-  m_fileBar->setValue(0);
-  m_totalBar->setValue(0);
-  m_totalBlocks = RunTransfer(m_state.filePairs, nullptr, m_state);
-  m_doneBlocks = 0;
-  m_totalBar->setRange(0, BarValue(m_totalBlocks));
-  m_totalBar->setValue(0);
-  DoDataExchange(false);
-  m_startTick = TickCountMs();
-  SetTimer(kTransferTimer, 1);
-  return CPropertyPage_::OnSetActive();
-}
-
-void CPropertyPageMapTransfer::OnTimer(int timerId) {
-  if (timerId != kTransferTimer) return;
-  KillTimer(kTransferTimer);
-  m_copyingLabel->show();
-  m_hint->setEnabled(false);
-  m_startTick = TickCountMs();
-  m_cancelled = false;
-  m_running = true;
-  STransferOutcome outcome;
-  int signal = 0;
-  {
-    // SIGINT, SIGTERM or SIGHUP stops the copy as a cancel does, and then the program.
-    const CCooperativeInterrupt interrupt;
-    RunTransfer(m_state.filePairs, this, m_state, &outcome);
-    signal = CCooperativeInterrupt::Signal();
+void CPropertyPageMapTransfer::Render(unsigned parts) {
+  if (parts & CMapTransferLogic::kTexts) {
+    m_status->setText(Utf8(m_logic.Status()));
+    m_copyingLabel->setVisible(m_logic.CopyingShown());
+    m_hint->setEnabled(m_logic.HintEnabled());
+    m_madeRoom->setText(Utf8(m_logic.MadeRoom()));
+    m_madeRoom->setVisible(!m_logic.MadeRoom().empty());
   }
-  m_running = false;
-  if (signal != 0) {
-    QCoreApplication::exit(InterruptExitStatus(signal));
-    return;
+  if (parts & CMapTransferLogic::kProgress) ShowProgress(m_logic.Progress());
+  if (parts & CMapTransferLogic::kFileAndTime) {
+    m_fileName->setText(Utf8(m_logic.Progress().fileName));
+    m_timeLeft->setText(Utf8(m_logic.Progress().timeLeft));
   }
-
-  if (m_cancelled) {
-    // The copy has stopped and removed what it added; only now may the region page, and with it
-    // a new set of file pairs, come back.
-    m_cancelled = false;
-    m_hint->setEnabled(true);
-    ShowCancelled(outcome);
-    if (m_closing) {
-      // The wizard was closed during the copy, and may go now that it is over.
-      m_closing = false;
-      if (m_sheet != nullptr) m_sheet->close();
-      return;
-    }
-    m_leaving = true;
-    if (m_sheet != nullptr) m_sheet->PressBack();
-    m_leaving = false;
-    return;
-  }
-  m_copyingLabel->hide();
-  OnFileStart({});
-  m_status->setText(String(IDS_TRANSFER_DONE));
-  if (!outcome.madeRoom.empty()) {
-    QString text = Text("madeRoom");
-    for (const std::string& target : outcome.madeRoom) text += "\n" + QFile::decodeName(target.c_str());
-    m_madeRoom->setText(text);
-    m_madeRoom->show();
-  }
-  m_hint->setEnabled(true);
-  SetWizardButtons(kButtonNext);
 }
 
-void CPropertyPageMapTransfer::ShowCancelled(const STransferOutcome& cancelled) {
-  // The region whose older copy went to make room, and whose new copy was not finished.
-  std::vector<std::string> lost;
-  if (std::find(cancelled.madeRoom.begin(), cancelled.madeRoom.end(), cancelled.stopped) != cancelled.madeRoom.end())
-    lost.push_back(cancelled.stopped);
-  if (cancelled.kept.empty() && cancelled.removed.empty() && lost.empty()) return;
-  QString text = Text("cancelled");
-  const auto list = [&](const char* heading, const std::vector<std::string>& targets) {
-    if (targets.empty()) return;
-    text += "\n\n" + Text(heading);
-    for (const std::string& target : targets) text += "\n" + QFile::decodeName(target.c_str());
-  };
-  list("kept", cancelled.kept);
-  list("removed", cancelled.removed);
-  list("lost", lost);
-  m_state.dialogs.Warn(this, text, String(IDS_CAPTION));
+void CPropertyPageMapTransfer::ShowProgress(const STransferProgress& progress) {
+  m_fileName->setText(Utf8(progress.fileName));
+  m_timeLeft->setText(Utf8(progress.timeLeft));
+  m_fileBar->setRange(0, BarValue(progress.fileBlocks));
+  m_fileBar->setValue(BarValue(progress.fileDone));
+  m_totalBar->setRange(0, BarValue(progress.totalBlocks));
+  m_totalBar->setValue(BarValue(progress.totalDone));
 }
 
-void CPropertyPageMapTransfer::DispatchMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
-
-void CPropertyPageMapTransfer::OnFileStart(const std::string& source) {
-  DispatchMessages();
-  m_fileBar->setRange(0, source.empty() ? 0 : BarValue(CountBlocks(source)));
-  m_fileBar->setValue(0);
-  m_fileNameText = SECFileSystem().FileNameOf(source);
-  DoDataExchange(false);
+void CPropertyPageMapTransfer::OnTransferProgress(const STransferProgress& progress) {
+  ShowProgress(progress);
+  // The copy runs on this thread: between its blocks the window system paints, and Back or
+  // closing the wizard asks whether to cancel.
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
-
-void CPropertyPageMapTransfer::OnBlockCopied() {
-  DispatchMessages();
-  // A cancel answered just now: the copy stops after this block, so nothing more is shown.
-  if (m_cancelled) return;
-  m_fileBar->setValue(std::min(m_fileBar->value() + 1, m_fileBar->maximum()));
-  ++m_doneBlocks;
-  m_totalBar->setValue(BarValue(std::min(m_doneBlocks, m_totalBlocks)));
-  m_timeLeftText = FormatTimeLeft(TickCountMs() - m_startTick, m_doneBlocks, m_totalBlocks);
-  DoDataExchange(false);
-}
-
-int CPropertyPageMapTransfer::OnWizardBack() {
-  if (m_leaving) return kPageMap;
-  // Back is offered only while a copy runs, and one cancel is enough.
-  if (m_running && !m_cancelled) ConfirmCancel();
-  return PageId();
-}
-
-bool CPropertyPageMapTransfer::OnQueryCancel() {
-  if (!m_running) return true;
-  // Closing asks as Back does, and a yes leaves the destination as Back's cancel does: the wizard
-  // closes once the copy has stopped and taken away what it added. A cancel already under way
-  // closes it then too.
-  if (m_cancelled || ConfirmCancel()) m_closing = true;
-  return false;
-}
-
-bool CPropertyPageMapTransfer::ConfirmCancel() {
-  if (!m_state.dialogs.AskYesNo(this, String(IDS_CANCEL_TRANSFER), String(IDS_CAPTION))) return false;
-  m_cancelled = true;
-  m_fileNameText.clear();
-  m_timeLeftText.clear();
-  m_startTick = 0;
-  m_totalBlocks = 0;
-  DoDataExchange(false);
-  return true;
-}
-
-int CPropertyPageMapTransfer::OnWizardNext() { return m_running ? PageId() : kPageFinish; }

@@ -1,43 +1,23 @@
-// The map transfer page: copies the chosen map regions onto the destination, with progress.
+// The map transfer page: the copy's status, progress and time left.
 #pragma once
 
-#include <cstdint>
-#include <string>
-
-#include "storage/block_copy.h"
-#include "storage/interruption.h"
+#include "wizard/logic/map_transfer_logic.h"
 #include "wizard/pages/property_page.h"
 
 class QLabel;
 class QProgressBar;
 
-// The map job's copy. It starts as soon as the page is shown and runs on the window's thread,
-// block by block; between blocks the page lets the window system work, so it paints and Back can
-// ask to cancel; closing the wizard (or Esc) asks the same and, on yes, closes it where Back would
-// return. A confirmed cancel stops after the block in progress, removes the files the copy
-// added (those it replaced keep the new copy), tells the user which, and only then returns to
-// the region page: the file pairs are never rebuilt while a copy or its clean-up still uses them.
-// An interrupt (SIGINT, SIGTERM, SIGHUP) stops the copy the same way and then ends the program
-// with 128 + the signal's number. Failed files become lines of the report; regions whose older
-// copy had to be removed first for want of room are listed when the copy is over.
-class CPropertyPageMapTransfer : public CPropertyPage_, public CCopyObserver {
+// The status line, the file being copied with its bar, the time left with the total bar, and the
+// regions that made room, over CMapTransferLogic. The copy runs on the window's thread; each time
+// it shows its progress the page lets the window system work, so it paints and Back (or closing
+// the wizard) can ask to cancel.
+class CPropertyPageMapTransfer : public CPropertyPage_, private CTransferObserver {
   Q_OBJECT
 
  public:
-  explicit CPropertyPageMapTransfer(CWizardState& state);
+  CPropertyPageMapTransfer(CMapTransferLogic& logic, const CResourceSource& resources);
 
-  bool OnSetActive() override;
-  int OnWizardNext() override;
-  int OnWizardBack() override;
-  bool OnQueryCancel() override;
-  void DoDataExchange(bool toFields) override;
-  void OnTimer(int timerId) override;
-
-  void OnFileStart(const std::string& source) override;
-  void OnBlockCopied() override;
-  bool IsCancelled() override { return m_cancelled || CCooperativeInterrupt::Signal() != 0; }
-
-  bool Running() const { return m_running; }
+  bool Running() const { return m_logic.Running(); }
   QLabel* Status() const { return m_status; }
   QLabel* CopyingLabel() const { return m_copyingLabel; }
   QLabel* FileName() const { return m_fileName; }
@@ -48,12 +28,14 @@ class CPropertyPageMapTransfer : public CPropertyPage_, public CCopyObserver {
   // After the copy: the regions whose older copy had to go first to make room; hidden if none.
   QLabel* MadeRoom() const { return m_madeRoom; }
 
- private:
-  // The cancel question; true (and the copy told to stop) on yes.
-  bool ConfirmCancel();
-  void ShowCancelled(const STransferOutcome& cancelled);
-  void DispatchMessages();
+ protected:
+  void Render(unsigned parts) override;
 
+ private:
+  void OnTransferProgress(const STransferProgress& progress) override;
+  void ShowProgress(const STransferProgress& progress);
+
+  CMapTransferLogic& m_logic;
   QLabel* m_status;
   QLabel* m_copyingLabel;
   QLabel* m_fileName;
@@ -62,14 +44,4 @@ class CPropertyPageMapTransfer : public CPropertyPage_, public CCopyObserver {
   QProgressBar* m_totalBar;
   QLabel* m_madeRoom;
   QLabel* m_hint;
-
-  std::string m_fileNameText;
-  std::string m_timeLeftText;
-  std::uint32_t m_startTick = 0;
-  std::uint64_t m_totalBlocks = 0;
-  std::uint64_t m_doneBlocks = 0;
-  bool m_cancelled = false;
-  bool m_running = false;
-  bool m_leaving = false;  // the copy has unwound after a cancel: Back goes without a question
-  bool m_closing = false;  // the wizard was closed during the copy: it closes once the copy has unwound
 };

@@ -7,11 +7,10 @@
 #include <QVBoxLayout>
 
 #include "jobs/target_naming.h"
-#include "resources/string_ids.h"
-#include "wizard/pages/wizard_state.h"
 
-CPropertyPageSelectMode::CPropertyPageSelectMode(CWizardState& state)
-    : CPropertyPage_(state, kPageSelectMode, IDS_TITLE_SELECT_MODE),
+CPropertyPageSelectMode::CPropertyPageSelectMode(CSelectModeLogic& logic, const CResourceSource& resources)
+    : CPropertyPage_(logic, resources),
+      m_logic(logic),
       m_group(new QButtonGroup(this)),
       m_toUnit(new QRadioButton(Text("toUnit"))),
       m_toDesktop(new QRadioButton(Text("toDesktop"))),
@@ -19,6 +18,7 @@ CPropertyPageSelectMode::CPropertyPageSelectMode(CWizardState& state)
   m_group->addButton(m_toUnit, kDirectionToUnit);
   m_group->addButton(m_toDesktop, kDirectionToDesktop);
   m_group->addButton(m_toGpx, kDirectionToGpx);
+  BindChoice(m_group, m_logic);
   SetTip(m_toGpx, Text("toGpxTip"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(Text("prompt")));
@@ -29,7 +29,4 @@ CPropertyPageSelectMode::CPropertyPageSelectMode(CWizardState& state)
   layout->addWidget(new QLabel(Text("hint")));
 }
 
-void CPropertyPageSelectMode::DoDataExchange(bool toFields) {
-  ExchangeRadioGroup(m_group, m_state.direction, toFields);
-  SetWizardButtons(kButtonBack | kButtonNext);
-}
+void CPropertyPageSelectMode::Render(unsigned) { ShowRadioChoice(m_group, m_logic.Choice()); }

@@ -1,26 +1,29 @@
 // The conversion-mode page: which way the files are converted.
 #pragma once
 
+#include "wizard/logic/choice_pages.h"
 #include "wizard/pages/property_page.h"
 
 class QButtonGroup;
 class QRadioButton;
 
-// Binds the direction choice to `direction` (to the unit, to the desktop product, or any of their
-// files to GPX); Next and Back keep their default neighbours.
+// The direction's radio group over CSelectModeLogic (to the unit, to the desktop product, or any
+// of their files to GPX).
 class CPropertyPageSelectMode : public CPropertyPage_ {
   Q_OBJECT
 
  public:
-  explicit CPropertyPageSelectMode(CWizardState& state);
-
-  void DoDataExchange(bool toFields) override;
+  CPropertyPageSelectMode(CSelectModeLogic& logic, const CResourceSource& resources);
 
   QRadioButton* ToUnitChoice() const { return m_toUnit; }
   QRadioButton* ToDesktopChoice() const { return m_toDesktop; }
   QRadioButton* ToGpxChoice() const { return m_toGpx; }
 
+ protected:
+  void Render(unsigned parts) override;
+
  private:
+  CSelectModeLogic& m_logic;
   QButtonGroup* m_group;
   QRadioButton* m_toUnit;
   QRadioButton* m_toDesktop;

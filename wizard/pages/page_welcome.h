@@ -1,25 +1,27 @@
 // The first page: which job to do.
 #pragma once
 
+#include "wizard/logic/choice_pages.h"
 #include "wizard/pages/property_page.h"
 
 class QButtonGroup;
 class QRadioButton;
 
-// Binds the job choice to `job` and sends Next to the unit or the card connection page.
+// The job's radio group over CWelcomeLogic.
 class CPropertyPageWelcome : public CPropertyPage_ {
   Q_OBJECT
 
  public:
-  explicit CPropertyPageWelcome(CWizardState& state);
-
-  int OnWizardNext() override;
-  void DoDataExchange(bool toFields) override;
+  CPropertyPageWelcome(CWelcomeLogic& logic, const CResourceSource& resources);
 
   QRadioButton* ConvertChoice() const { return m_convert; }
   QRadioButton* MapsChoice() const { return m_maps; }
 
+ protected:
+  void Render(unsigned parts) override;
+
  private:
+  CWelcomeLogic& m_logic;
   QButtonGroup* m_group;
   QRadioButton* m_convert;
   QRadioButton* m_maps;

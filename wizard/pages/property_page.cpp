@@ -1,4 +1,4 @@
-// The page base.
+// The Qt page base.
 #include "wizard/pages/property_page.h"
 
 #include <QAbstractButton>
@@ -6,22 +6,21 @@
 #include <QTimer>
 
 #include "resources/qt/resource_source.h"
-#include "wizard/pages/property_sheet.h"
-#include "wizard/pages/wizard_state.h"
+#include "wizard/logic/choice_pages.h"
 
-CPropertyPage_::CPropertyPage_(CWizardState& state, int pageId, int titleId)
-    : m_state(state), m_pageId(pageId), m_titleId(titleId) {}
-
-void CPropertyPage_::SetWizardButtons(int buttons) {
-  if (m_sheet != nullptr) m_sheet->PostWizardButtons(buttons);
+CPropertyPage_::CPropertyPage_(CPageLogic& logic, const CResourceSource& resources)
+    : m_resources(resources), m_logic(logic) {
+  m_logic.SetSite(this);
 }
+
+CPropertyPage_::~CPropertyPage_() { m_logic.SetSite(nullptr); }
 
 void CPropertyPage_::SetTimer(int timerId, int milliseconds) {
   QTimer*& timer = m_timers[timerId];
   if (timer == nullptr) {
     timer = new QTimer(this);
     timer->setSingleShot(true);
-    connect(timer, &QTimer::timeout, this, [this, timerId] { OnTimer(timerId); });
+    connect(timer, &QTimer::timeout, this, [this, timerId] { m_logic.OnTimer(timerId); });
   }
   timer->start(milliseconds);
 }
@@ -31,21 +30,23 @@ void CPropertyPage_::KillTimer(int timerId) {
   if (found != m_timers.end()) found->second->stop();
 }
 
-QString CPropertyPage_::Text(const char* control) const { return m_state.resources.DialogText(m_pageId, control); }
+QString CPropertyPage_::Text(const char* control) const { return m_resources.DialogText(PageId(), control); }
 
-QString CPropertyPage_::String(int id) const { return m_state.resources.String(id); }
+QString CPropertyPage_::String(int id) const { return m_resources.String(id); }
 
 void SetTip(QWidget* control, const QString& text) {
   control->setToolTip(text);
   control->setAccessibleName(text);
 }
 
-void ExchangeRadioGroup(QButtonGroup* group, int& value, bool toFields) {
-  if (toFields) {
-    value = group->checkedId();
-    return;
-  }
-  QAbstractButton* button = group->button(value);
+void BindChoice(QButtonGroup* group, CChoicePageLogic& logic) {
+  QObject::connect(group, &QButtonGroup::idToggled, group, [&logic](int id, bool checked) {
+    if (checked) logic.Choose(id);
+  });
+}
+
+void ShowRadioChoice(QButtonGroup* group, int choice) {
+  QAbstractButton* button = group->button(choice);
   if (button != nullptr) {
     button->setChecked(true);
     return;

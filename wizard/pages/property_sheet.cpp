@@ -2,6 +2,7 @@
 #include "wizard/pages/property_sheet.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -47,8 +48,9 @@ class CHeaderBand : public QWidget {
 
 }  // namespace
 
-CPropertySheet_::CPropertySheet_(const CResourceSource& resources, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_resources(resources) {
+CPropertySheet_::CPropertySheet_(const CWizardState& state, const CResourceSource& resources, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_resources(resources), m_logic(state) {
+  m_logic.SetFace(this);
   setWindowTitle(resources.String(IDS_CAPTION));
   m_title = new QLabel;
   QFont bold = m_title->font();
@@ -107,24 +109,20 @@ CPropertySheet_::CPropertySheet_(const CResourceSource& resources, QWidget* pare
 }
 
 void CPropertySheet_::AddPage(CPropertyPage_* page) {
-  page->AttachToSheet(this);
+  m_logic.AddPage(page->Logic());
   m_pages.push_back(page);
   m_stack->addWidget(page);
 }
 
-void CPropertySheet_::Start() {
-  if (m_current < 0 && !m_pages.empty()) Activate(0);
-}
+void CPropertySheet_::Start() { m_logic.Start(); }
 
 CPropertyPage_* CPropertySheet_::CurrentPage() const {
-  return m_current < 0 ? nullptr : m_pages[static_cast<std::size_t>(m_current)];
+  return CurrentIndex() < 0 ? nullptr : m_pages[static_cast<std::size_t>(CurrentIndex())];
 }
 
 CPropertyPage_* CPropertySheet_::PageById(int pageId) const {
-  for (CPropertyPage_* page : m_pages) {
-    if (page->PageId() == pageId) return page;
-  }
-  return nullptr;
+  const int index = m_logic.IndexOf(pageId);
+  return index < 0 ? nullptr : m_pages[static_cast<std::size_t>(index)];
 }
 
 QString CPropertySheet_::HeaderTitle() const { return m_title->text(); }
@@ -138,64 +136,44 @@ void CPropertySheet_::PostWizardButtons(int buttons) {
 
 void CPropertySheet_::ApplyWizardButtons(int buttons) {
   m_buttons = buttons;
-  const bool finish = (buttons & kButtonFinish) != 0;
-  const bool back = (buttons & kButtonBack) != 0;
-  const bool next = !finish && (buttons & kButtonNext) != 0;
+  const SWizardButtonsView view = ButtonsView(buttons);
   // A focused button that is about to be disabled or hidden would hand the focus on along the tab
   // chain, as likely as not to Back, which would then take Enter. The sheet holds it meanwhile.
   QWidget* focus = focusWidget();
-  if ((focus == m_back && !back) || (focus == m_next && !next) || (focus == m_finish && !finish)) setFocus();
-  m_back->setEnabled(back);
-  m_next->setVisible(!finish);
-  m_next->setEnabled(next);
-  m_finish->setVisible(finish);
-  m_finish->setEnabled(finish);
-  QPushButton* defaultButton = finish ? m_finish : m_next;
+  if ((focus == m_back && !view.backEnabled) || (focus == m_next && !view.nextEnabled) ||
+      (focus == m_finish && !view.finishEnabled))
+    setFocus();
+  m_back->setEnabled(view.backEnabled);
+  m_next->setVisible(view.nextShown);
+  m_next->setEnabled(view.nextEnabled);
+  m_finish->setVisible(view.finishShown);
+  m_finish->setEnabled(view.finishEnabled);
+  QPushButton* defaultButton = DefaultButton();
   defaultButton->setDefault(true);
   if (focusWidget() == this && defaultButton->isEnabled()) defaultButton->setFocus();
 }
 
-void CPropertySheet_::PressNext() {
-  if (CPropertyPage_* page = CurrentPage()) Navigate(page->OnWizardNext(), +1);
+QPushButton* CPropertySheet_::DefaultButton() const {
+  return ButtonsView(m_buttons).defaultButton == kButtonFinish ? m_finish : m_next;
 }
 
-void CPropertySheet_::PressBack() {
-  if (CPropertyPage_* page = CurrentPage()) Navigate(page->OnWizardBack(), -1);
-}
+void CPropertySheet_::PressNext() { m_logic.PressNext(); }
+
+void CPropertySheet_::PressBack() { m_logic.PressBack(); }
 
 void CPropertySheet_::PressFinish() {
-  CPropertyPage_* page = CurrentPage();
-  if (page == nullptr || !page->OnWizardFinish()) return;
-  page->DoDataExchange(true);
-  close();
+  if (m_logic.LeaveByFinish()) close();
 }
 
-void CPropertySheet_::Navigate(int result, int step) {
-  CPropertyPage_* page = CurrentPage();
-  int target = -1;
-  if (result == 0) {
-    target = m_current + step;
-  } else if (result != page->PageId()) {
-    CPropertyPage_* named = PageById(result);
-    for (int i = 0; named != nullptr && i < PageCount(); ++i) {
-      if (PageAt(i) == named) target = i;
-    }
-  }
-  if (target < 0 || target >= PageCount()) return;  // stay
-  page->DoDataExchange(true);
-  Activate(target);
-}
+void CPropertySheet_::EndProgram(int status) { QCoreApplication::exit(status); }
 
-void CPropertySheet_::Activate(int index) {
-  m_current = index;
-  CPropertyPage_* page = CurrentPage();
+void CPropertySheet_::ShowPage(int index) {
+  CPropertyPage_* page = m_pages[static_cast<std::size_t>(index)];
   m_title->setText(m_resources.String(page->TitleId()));
   m_stack->setCurrentWidget(page);
   // The first control that takes the keyboard gets the focus; a page may move it on activation.
   if (QWidget* control = FirstControl(page)) control->setFocus();
-  page->DoDataExchange(false);
-  page->OnSetActive();
-  // Once the buttons the page asked for apply (they were posted first), a focus the page left
+  // Once the buttons the page asks for apply (they are posted first), a focus the page left
   // outside itself (on the button that was clicked, say) moves on.
   QMetaObject::invokeMethod(
       this, [this] { SettleFocus(); }, Qt::QueuedConnection);
@@ -218,7 +196,7 @@ void CPropertySheet_::SettleFocus() {
     control->setFocus();
     return;
   }
-  QPushButton* defaultButton = (m_buttons & kButtonFinish) != 0 ? m_finish : m_next;
+  QPushButton* defaultButton = DefaultButton();
   if (defaultButton->isEnabled()) {
     defaultButton->setFocus();
   } else {
@@ -233,7 +211,7 @@ void CPropertySheet_::keyPressEvent(QKeyEvent* event) {
   const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   if (enter && modifiers == Qt::NoModifier) {
-    QPushButton* button = (m_buttons & kButtonFinish) != 0 ? m_finish : m_next;
+    QPushButton* button = DefaultButton();
     if (!event->isAutoRepeat() && button->isEnabled()) button->click();
     return;
   }
@@ -245,10 +223,9 @@ void CPropertySheet_::keyPressEvent(QKeyEvent* event) {
 }
 
 void CPropertySheet_::closeEvent(QCloseEvent* event) {
-  // While a search runs the wizard is disabled and takes no input, closing included; a page with
-  // work under way may ask first, or close the wizard itself once the work is wound down.
-  CPropertyPage_* page = CurrentPage();
-  if (!isEnabled() || (page != nullptr && !page->OnQueryCancel())) {
+  // While a search runs the wizard takes no input, closing included; a page with work under way
+  // may ask first, or close the wizard itself once the work is wound down.
+  if (!m_logic.QueryClose()) {
     event->ignore();
     return;
   }

@@ -4,36 +4,39 @@
 #include <QWidget>
 #include <vector>
 
+#include "wizard/logic/sheet_logic.h"
 #include "wizard/pages/property_page.h"
 
 class CResourceSource;
+class CWizardState;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
 
-// Holds the pages in sheet order and moves between them by the navigation results of their
-// handlers. Every page shows the same caption (string 102) and the header picture (bitmap 131)
-// with its own title. There is no Cancel: closing the window ends the wizard, and so does Esc,
-// unless the page has work under way (OnQueryCancel). Enter presses the default button from any
-// control of a page. After every page change the focus rests on the page's first control, else
-// on the default button, never on Back unless the user puts it there.
-class CPropertySheet_ : public QWidget {
+// Shows the sheet logic's pages in sheet order: every page under the same caption (string 102)
+// and the header picture (bitmap 131) with its own title, Back and Next (or Finish in its place)
+// below. There is no Cancel: closing the window ends the wizard, and so does Esc, when the logic
+// lets it. Enter presses the default button from any control of a page. After every page change
+// the focus rests on the page's first control, else on the default button, never on Back unless
+// the user puts it there.
+class CPropertySheet_ : public QWidget, private CSheetFace {
   Q_OBJECT
 
  public:
-  explicit CPropertySheet_(const CResourceSource& resources, QWidget* parent = nullptr);
+  CPropertySheet_(const CWizardState& state, const CResourceSource& resources, QWidget* parent = nullptr);
 
-  void AddPage(CPropertyPage_* page);  // the sheet owns the page
+  void AddPage(CPropertyPage_* page);  // the sheet owns the page; its logic joins the sheet's
   // Shows the first page; call once, after the pages are added.
   void Start();
 
-  int CurrentIndex() const { return m_current; }
+  CSheetLogic& Logic() { return m_logic; }
+  int CurrentIndex() const { return m_logic.CurrentIndex(); }
   CPropertyPage_* CurrentPage() const;
   CPropertyPage_* PageById(int pageId) const;
   int PageCount() const { return static_cast<int>(m_pages.size()); }
   CPropertyPage_* PageAt(int index) const { return m_pages[static_cast<std::size_t>(index)]; }
 
-  void PostWizardButtons(int buttons);
+  // The button state applied (a posted one applies once the handler that posted it returns).
   int WizardButtons() const { return m_buttons; }
   QPushButton* BackButton() const { return m_back; }
   QPushButton* NextButton() const { return m_next; }
@@ -41,7 +44,7 @@ class CPropertySheet_ : public QWidget {
   QString HeaderTitle() const;
 
   void PressNext();
-  void PressBack();
+  void PressBack() override;
   void PressFinish();
 
  signals:
@@ -52,9 +55,14 @@ class CPropertySheet_ : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // CSheetFace
+  void ShowPage(int index) override;
+  void PostWizardButtons(int buttons) override;
+  void Close() override { close(); }
+  void EndProgram(int status) override;
+
   void ApplyWizardButtons(int buttons);
-  void Navigate(int result, int step);
-  void Activate(int index);
+  QPushButton* DefaultButton() const;
   // The page's first control that takes the keyboard, visible and enabled; nullptr when none does.
   static QWidget* FirstControl(const CPropertyPage_* page);
   // The focus after a page change: where the page put it, else its first control, else the
@@ -62,8 +70,8 @@ class CPropertySheet_ : public QWidget {
   void SettleFocus();
 
   const CResourceSource& m_resources;
+  CSheetLogic m_logic;
   std::vector<CPropertyPage_*> m_pages;
-  int m_current = -1;
   int m_buttons = kButtonNone;
   QWidget* m_header = nullptr;
   QLabel* m_title = nullptr;

@@ -1,11 +1,8 @@
-// Puts the nine pages into a sheet, in sheet order.
+// Puts a Qt page for each of the nine pages' logic into a sheet, in sheet order.
 #pragma once
 
 class CPropertySheet_;
-class CWizardState;
+class CResourceSource;
+class CWizardPages;
 
-// Welcome, card connection, map region selection, map transfer, unit connection, conversion
-// mode, file selection, conversion and transfer, Finish. Navigation to the adjacent page follows
-// this order, so it is part of the flows: FindUnit → SelectMode → Destination → Conversion →
-// Finish, and Map → MapTransfer.
-void AddWizardPages(CPropertySheet_& sheet, CWizardState& state);
+void AddWizardPages(CPropertySheet_& sheet, CWizardPages& pages, const CResourceSource& resources);

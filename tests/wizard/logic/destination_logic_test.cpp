@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "jobs/gpx_conversion_job.h"
 #include "resources/string_ids.h"
 #include "tests/formats/golden_support.h"
 #include "tests/temp_folder.h"
 #include "tests/wizard/logic/logic_test_support.h"
-#include "jobs/gpx_conversion_job.h"
 
 namespace {
 

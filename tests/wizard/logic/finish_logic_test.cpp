@@ -10,9 +10,10 @@ namespace {
 
 class FinishLogicTest : public ::testing::Test {
  protected:
-  CFinishLogic& Show(int job, std::vector<SReportLine> report) {
+  CFinishLogic& Show(int job, std::vector<SReportLine> report, std::vector<SSourceWarning> warnings = {}) {
     state.job = job;
     state.report = std::move(report);
+    state.warnings = std::move(warnings);
     finish.page.OnSetActive();
     return finish.page;
   }
@@ -20,15 +21,25 @@ class FinishLogicTest : public ::testing::Test {
   SPageUnderTest<CFinishLogic> finish{state};
 };
 
-// Each failed file's line, and under it its reason, indented line by line, as plain text.
+// Each failed file's line, and under it its reason, indented line by line, as plain text; then
+// the warnings under their heading, which leave the outcome a success.
 TEST_F(FinishLogicTest, OutcomeAndDetailsFollowTheJobAndTheReport) {
   struct SCase {
     int job;
     std::vector<SReportLine> report;
     int outcome;
     std::string details;
+    std::vector<SSourceWarning> warnings;
   };
+  const SSourceWarning padded = STrailingBytes{3, 515}.Warning("/t.wpt");
   const std::vector<SCase> cases = {
+      {0, {}, IDS_CONVERSION_SUCCESS, "Warnings:\n    " + padded.Text() + "\n", {padded}},
+      {0,
+       {{"An error occured while converting file /b.trk.", ""}},
+       IDS_CONVERSION_FAILURES,
+       "An error occured while converting file /b.trk.\nWarnings:\n    " + padded.Text() + "\n    " + padded.Text() +
+           "\n",
+       {padded, padded}},
       {0, {}, IDS_CONVERSION_SUCCESS, ""},
       {0,
        {{"An error occured while loading file /a.wpt.", "byte 12: the header's version 9 is unknown"},
@@ -44,9 +55,9 @@ TEST_F(FinishLogicTest, OutcomeAndDetailsFollowTheJobAndTheReport) {
       {7, {}, IDS_MAP_FAILURES, ""},  // a job of no known kind leaves the outcome as it was
   };
   for (const SCase& c : cases) {
-    const CFinishLogic& page = Show(c.job, c.report);
+    const CFinishLogic& page = Show(c.job, c.report, c.warnings);
     EXPECT_EQ(page.Outcome(), state.texts.Utf8String(c.outcome)) << c.job;
-    EXPECT_EQ(page.DetailsShown(), !c.report.empty());
+    EXPECT_EQ(page.DetailsShown(), !c.details.empty());
     EXPECT_EQ(page.Details(), c.details);
     EXPECT_EQ(finish.sheet.PostedButtons(), kButtonBack | kButtonFinish);
   }
@@ -77,10 +88,12 @@ TEST_F(FinishLogicTest, BackEmptiesTheJobAndReturnsToWhereFilesWereChosen) {
   for (const auto& [job, target] : std::vector<std::pair<int, int>>{{0, kPageDestination}, {1, kPageMap}, {7, 0}}) {
     state.job = job;
     state.report = {{"line", "reason"}};
+    state.warnings = {STrailingBytes{1, 2}.Warning("/s")};
     state.filePairs.Set("/t", "/s");
     state.volumeNote = CWizardState::EVolumeNote::kStillMounted;
     EXPECT_EQ(finish.page.OnWizardBack(), target);
     EXPECT_TRUE(state.report.empty());
+    EXPECT_TRUE(state.warnings.empty());
     EXPECT_TRUE(state.filePairs.Empty());
     EXPECT_EQ(state.volumeNote, CWizardState::EVolumeNote::kNone);
   }

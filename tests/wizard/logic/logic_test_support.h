@@ -141,8 +141,8 @@ struct STestServices {
 // The shared state with recorded services and fixed folders.
 class CTestState : public STestServices, public CWizardState {
  public:
-  explicit CTestState(CJobRunner* runner = nullptr)
-      : CWizardState(ProgramTexts(), testDialogs, testWait, testPacer, runner != nullptr ? *runner : testRunner) {}
+  explicit CTestState(CJobRunner* runner = nullptr, const CTextSource& texts = ProgramTexts())
+      : CWizardState(texts, testDialogs, testWait, testPacer, runner != nullptr ? *runner : testRunner) {}
 
   std::string TempFolder() const override { return temp; }
   std::string DesktopDocumentsFolder() const override { return documents; }

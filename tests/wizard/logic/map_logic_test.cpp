@@ -12,10 +12,10 @@
 #include "resources/string_ids.h"
 #include "resources/string_table.h"
 #include "tests/formats/golden_support.h"
+#include "tests/jobs/region_fixtures.h"
 #include "tests/storage/tmpfs_volume.h"
 #include "tests/temp_folder.h"
 #include "tests/wizard/logic/logic_test_support.h"
-#include "tests/wizard/region_fixtures.h"
 #include "wizard/logic/map_transfer_logic.h"
 
 namespace {
@@ -56,31 +56,17 @@ class CRecordedTransfer : public CTransferObserver {
 class MapLogicTest : public ::testing::Test {
  protected:
   explicit MapLogicTest(CJobRunner* runner = nullptr) : state(runner) {
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
-    prefix = temp.Path("prefix");
-    maps = prefix + "/drive_c/Program Files/Tavrelin/Vexlorn/Maps";
-    card = temp.Path("card");
-    unitDrive = temp.Path("unit");
-    fs::create_directories(maps);
-    fs::create_directories(card);
-    fs::create_directories(unitDrive);
-    region_fixtures::MakeWinePrefix(prefix, {{"Vexlorn", "C:\\Program Files\\Tavrelin\\Vexlorn"}});
-    ::setenv("WINEPREFIX", prefix.c_str(), 1);
     state.job = 1;
     Transfer().SetProgressObserver(&copy);
     // The face presses Back when the logic asks, as the user would.
     wizard.face.onPressBack = [this] { wizard.sheet.PressBack(); };
   }
-  ~MapLogicTest() override { ::unsetenv("WINEPREFIX"); }
-
   // Region files made in this order, each created later than the one before.
   void MakeFile(const std::string& path, const std::string& content, std::int64_t size = 0) {
-    m_lastTime = region_fixtures::MakeFileAfter(path, size, m_lastTime, content);
-    ASSERT_GT(m_lastTime, 0) << path;
+    ASSERT_TRUE(desk.MakeFile(path, content, size)) << path;
   }
   void MakeRegions(const std::vector<std::pair<std::string, std::string>>& files) {
-    for (const auto& [relative, content] : files) MakeFile(maps + "/" + relative, content);
+    ASSERT_TRUE(desk.MakeRegions(files));
   }
   void MakeSizedRegion(const std::string& relative, std::int64_t size) { MakeFile(maps + "/" + relative, {}, size); }
   // The card connection page found these drives; the region page is shown.
@@ -114,17 +100,15 @@ class MapLogicTest : public ::testing::Test {
   int Current() const { return wizard.Current(); }
 
   CTempFolder temp;
+  region_fixtures::CMapDesk desk{temp.Path()};
   CThreadJobRunner threads;
   CTestState state;
   SWizardUnderTest wizard{state};
   CRecordedTransfer copy;
-  std::string prefix;
-  std::string maps;
-  std::string card;
-  std::string unitDrive;
-
- private:
-  std::int64_t m_lastTime = 0;
+  const std::string& prefix = desk.prefix;
+  const std::string& maps = desk.maps;
+  const std::string& card = desk.card;
+  const std::string& unitDrive = desk.otherDrive;
 };
 
 TEST_F(MapLogicTest, ListsTheRegionsNewestFirstWithSizeAndDate) {

@@ -1,4 +1,5 @@
-// The sheet: page order, navigation results, button states, and the Welcome/mode/Finish pages.
+// The Qt sheet over the wizard's logic: titles, radio groups, keys, focus, closing, the buttons'
+// look, and the Finish page's controls.
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include "resources/string_ids.h"
 #include "tests/formats/golden_support.h"
 #include "tests/wizard/pages/wizard_test_support.h"
+#include "wizard/pages/dialogs.h"
 #include "wizard/pages/page_destination.h"
 #include "wizard/pages/page_finish.h"
 #include "wizard/pages/page_select_mode.h"
@@ -21,11 +23,11 @@ namespace {
 
 class SheetTest : public ::testing::Test {
  protected:
-  SheetTest() : sheet((TestApplication(), state.testResources)) {
+  SheetTest() {
     state.testMode = true;
     state.temp = temp.Path();
     state.documents = temp.Path();
-    AddWizardPages(sheet, state);
+    AddWizardPages(sheet, pages, state.testResources);
     sheet.Start();
     sheet.show();
     Settle();
@@ -47,77 +49,42 @@ class SheetTest : public ::testing::Test {
   }
 
   CTempFolder temp;
-  CTestState state;
-  CPropertySheet_ sheet;
+  CQtTestState state;
+  CWizardPages pages{state};
+  CPropertySheet_ sheet{state, state.testResources};
 };
 
-TEST_F(SheetTest, HoldsTheNinePagesInSheetOrderWithTheirTitles) {
-  const std::vector<std::pair<int, const char*>> expected = {
-      {129, "Welcome"},         {140, "Insert your Memory Card"},         {139, "Map region selection"},
-      {141, "Map transfer"},    {137, "Connect your Tavrelin Norvantis"}, {130, "Conversion mode"},
-      {134, "Files selection"}, {135, "Conversion and Transfer"},         {133, "Finish"},
-  };
-  ASSERT_EQ(sheet.PageCount(), 9);
-  for (int i = 0; i < 9; ++i) {
-    EXPECT_EQ(sheet.PageAt(i)->PageId(), expected[i].first);
-    EXPECT_EQ(state.testResources.String(sheet.PageAt(i)->TitleId()).toStdString(), expected[i].second);
-  }
+TEST_F(SheetTest, EveryPageShowsTheCaptionAndItsOwnTitle) {
   EXPECT_EQ(sheet.windowTitle().toStdString(), "Tavrelin Transvane - v1.07");
   EXPECT_EQ(sheet.HeaderTitle().toStdString(), "Welcome");
+  Next();
+  EXPECT_EQ(sheet.HeaderTitle().toStdString(), "Connect your Tavrelin Norvantis");
+  EXPECT_EQ(sheet.windowTitle().toStdString(), "Tavrelin Transvane - v1.07");
 }
 
-TEST_F(SheetTest, WelcomeOffersNextOnlyAndBranchesByJob) {
-  EXPECT_EQ(sheet.WizardButtons(), kButtonNext);
-  EXPECT_FALSE(sheet.BackButton()->isEnabled());
+// The radio groups tell the logic the user's choice, and show the one the state holds.
+TEST_F(SheetTest, RadioGroupsCarryTheChoiceToTheStateAndBack) {
   auto* welcome = Page<CPropertyPageWelcome>(kPageWelcome);
+  auto* mode = Page<CPropertyPageSelectMode>(kPageSelectMode);
   EXPECT_TRUE(welcome->ConvertChoice()->isChecked());
-
+  EXPECT_FALSE(sheet.BackButton()->isEnabled());
   welcome->MapsChoice()->setChecked(true);
   Next();
   EXPECT_EQ(Current(), kPageFindCard);
   EXPECT_EQ(state.job, 1);
-  EXPECT_EQ(sheet.WizardButtons(), kButtonBack | kButtonNext);
   Back();
-  EXPECT_EQ(Current(), kPageWelcome);
-  EXPECT_TRUE(welcome->MapsChoice()->isChecked()) << "the page shows the job chosen last time";
-
+  EXPECT_TRUE(welcome->MapsChoice()->isChecked());
   welcome->ConvertChoice()->setChecked(true);
   Next();
-  EXPECT_EQ(Current(), kPageFindUnit);
-  EXPECT_EQ(state.job, 0);
-  EXPECT_EQ(sheet.HeaderTitle().toStdString(), "Connect your Tavrelin Norvantis");
-}
-
-TEST_F(SheetTest, ConversionPathAndItsBackSteps) {
-  Next();  // Welcome → unit connection
-  Next();  // test mode: the unit is the temporary folder
-  EXPECT_EQ(Current(), kPageSelectMode);
-  EXPECT_EQ(state.unit.Drive(), temp.Path());
-  EXPECT_EQ(sheet.WizardButtons(), kButtonBack | kButtonNext);
-  Back();
-  EXPECT_EQ(Current(), kPageFindUnit);
-  Back();
-  EXPECT_EQ(Current(), kPageWelcome);
   Next();
-  Next();
-  Next();
-  EXPECT_EQ(Current(), kPageDestination);
-  EXPECT_EQ(sheet.WizardButtons(), kButtonBack) << "no files yet: Back only";
-  Back();
-  EXPECT_EQ(Current(), kPageSelectMode);
-}
-
-TEST_F(SheetTest, DirectionReachesTheStateWhenLeavingByBack) {
-  Next();
-  Next();
-  auto* mode = Page<CPropertyPageSelectMode>(kPageSelectMode);
+  ASSERT_EQ(Current(), kPageSelectMode);
   EXPECT_TRUE(mode->ToUnitChoice()->isChecked());
   mode->ToDesktopChoice()->setChecked(true);
-  EXPECT_EQ(state.direction, 0);
   Back();
   EXPECT_EQ(state.direction, 1);
+  state.direction = 2;
   Next();
-  EXPECT_TRUE(mode->ToDesktopChoice()->isChecked());
+  EXPECT_TRUE(mode->ToGpxChoice()->isChecked());
 }
 
 // Enter from a control of a page presses Next (or Finish in its place) when it is enabled, once
@@ -154,7 +121,7 @@ TEST_F(SheetTest, EnterPressesTheDefaultButtonFromAnyControlOfAPage) {
     EXPECT_EQ(Current(), step.pageAfter);
   }
   state.testDialogs.openAnswers.push_back({temp.Path() + "/a.log"});
-  files->AddSourceFiles();
+  files->RightBrowse()->click();
   Settle();
   PressKey(files->LeftList(), Qt::Key_Return);
   EXPECT_EQ(Current(), kPageConversion);
@@ -197,8 +164,9 @@ TEST_F(SheetTest, AfterAClickTheFocusIsOnThePageOrItsDefaultButtonNeverOnBack) {
     EXPECT_EQ(sheet.focusWidget(), step.focus()) << step.page;
   }
   state.testDialogs.openAnswers.push_back({temp.File("walk.trk", ReadBytes(FixturePath("morning~desktop.trk")))});
-  files->AddSourceFiles();
+  files->LeftBrowse()->click();
   Settle();
+  EXPECT_EQ(sheet.focusWidget(), files->RightBrowse()) << "after adding, the renaming button";
   click(sheet.NextButton());
   ASSERT_TRUE(WaitUntil([&] { return (sheet.WizardButtons() & kButtonNext) != 0; }));
   EXPECT_EQ(sheet.focusWidget(), sheet.NextButton()) << "the job's end offers Next";
@@ -211,12 +179,16 @@ TEST_F(SheetTest, AfterAClickTheFocusIsOnThePageOrItsDefaultButtonNeverOnBack) {
   EXPECT_TRUE(finished);
 }
 
-TEST_F(SheetTest, EscClosesTheWizardFromAnyControl) {
+TEST_F(SheetTest, EscClosesTheWizardFromAnyControlUnlessTheLogicRefuses) {
   Next();
   Next();
   Next();
   bool finished = false;
   QObject::connect(&sheet, &CPropertySheet_::Finished, [&finished] { finished = true; });
+  state.ShowWaitBox();
+  PressKey(Page<CPropertyPageDestination>(kPageDestination)->LeftList(), Qt::Key_Escape);
+  EXPECT_FALSE(finished) << "not while the please-wait box shows";
+  state.CloseWaitBox();
   PressKey(Page<CPropertyPageDestination>(kPageDestination)->LeftList(), Qt::Key_Escape);
   EXPECT_TRUE(finished);
   EXPECT_FALSE(sheet.isVisible());
@@ -228,7 +200,7 @@ TEST_F(SheetTest, EveryIconOnlyButtonHasATooltip) {
   Next();
   for (int direction : {0, 1}) {
     state.direction = direction;
-    Page<CPropertyPageDestination>(kPageDestination)->OnSetActive();
+    pages.destination.OnSetActive();
     int iconButtons = 0;
     for (const QPushButton* button : sheet.findChildren<QPushButton*>()) {
       if (!button->text().isEmpty()) continue;
@@ -245,46 +217,30 @@ TEST_F(SheetTest, EveryIconOnlyButtonHasATooltip) {
             "Choose another name or folder for the selected file to generate");
 }
 
-// A page whose Next answers a fixed result and posts two button states in one handler.
-class CScriptedPage : public CPropertyPage_ {
+// A page whose activation posts two button states.
+class CPostingPage : public CPageLogic {
  public:
-  CScriptedPage(CWizardState& state, int id, int result)
-      : CPropertyPage_(state, id, IDS_TITLE_WELCOME), m_result(result) {}
+  CPostingPage(CWizardState& state, int id) : CPageLogic(state, id, IDS_TITLE_WELCOME) {}
   bool OnSetActive() override {
     SetWizardButtons(kButtonBack);
     SetWizardButtons(kButtonNext | kButtonFinish);
     return true;
   }
-  int OnWizardNext() override { return m_result; }
-
- private:
-  int m_result;
 };
 
-TEST(SheetNavigationTest, ResultsStayJumpOrMoveToTheNeighbourAndTheLastButtonRequestWins) {
-  TestApplication();
-  CTestState state;
-  CPropertySheet_ sheet(state.testResources);
-  sheet.AddPage(new CScriptedPage(state, 1, 0));  // Next: the adjacent page
-  sheet.AddPage(new CScriptedPage(state, 2, 4));  // Next: jump to page 4
-  sheet.AddPage(new CScriptedPage(state, 3, 0));
-  sheet.AddPage(new CScriptedPage(state, 4, 4));   // Next: its own id, stay
-  sheet.AddPage(new CScriptedPage(state, 5, 99));  // Next: no such page, stay
+TEST(SheetButtonsTest, ButtonStatesApplyAfterTheHandlerAndFinishTakesNextsPlace) {
+  CQtTestState state;
+  CPostingPage logic(state, 1);
+  CPropertySheet_ sheet(state, state.testResources);
+  sheet.AddPage(new CPropertyPage_(logic, state.testResources));
   sheet.Start();
   EXPECT_EQ(sheet.WizardButtons(), kButtonNone) << "requests are queued, not applied at once";
   Settle();
   EXPECT_EQ(sheet.WizardButtons(), kButtonNext | kButtonFinish);
   EXPECT_TRUE(sheet.FinishButton()->isVisibleTo(&sheet));
+  EXPECT_TRUE(sheet.FinishButton()->isDefault());
   EXPECT_FALSE(sheet.NextButton()->isVisibleTo(&sheet));
   EXPECT_FALSE(sheet.BackButton()->isEnabled());
-
-  const std::vector<int> path = {2, 4, 4};
-  for (int expected : path) {
-    sheet.PressNext();
-    EXPECT_EQ(sheet.CurrentPage()->PageId(), expected);
-  }
-  sheet.PressBack();  // default Back: the previous page in sheet order
-  EXPECT_EQ(sheet.CurrentPage()->PageId(), 3);
 }
 
 TEST(DialogFilterTest, StringTableFiltersBecomeQtNameFilters) {
@@ -294,84 +250,34 @@ TEST(DialogFilterTest, StringTableFiltersBecomeQtNameFilters) {
   EXPECT_EQ(QtNameFilters(QString()).toStdString(), "");
 }
 
-class FinishPageTest : public SheetTest {
- protected:
-  CPropertyPageFinish* ShowFinish(int job, std::vector<SReportLine> report) {
-    state.job = job;
-    auto* finish = Page<CPropertyPageFinish>(kPageFinish);
-    state.report = std::move(report);
-    finish->OnSetActive();
-    Settle();
-    return finish;
-  }
-};
-
-// Each failed file's line, and under it its reason, indented line by line, as plain text.
-TEST_F(FinishPageTest, OutcomeAndDetailsFollowTheJobAndTheReport) {
+// The report is plain text, never markup, with the caret at its start and nothing selected; the
+// details box and the volume note hide when the logic has nothing for them.
+TEST_F(SheetTest, TheFinishPageShowsTheReportAndTheVolumeNoteAsPlainText) {
+  auto* finish = Page<CPropertyPageFinish>(kPageFinish);
   struct SCase {
-    int job;
     std::vector<SReportLine> report;
-    int outcome;
-    std::string details;
+    CWizardState::EVolumeNote note;
   };
+  state.volumeName = "MAPS <b>2024</b>";
   const std::vector<SCase> cases = {
-      {0, {}, IDS_CONVERSION_SUCCESS, ""},
-      {0,
-       {{"An error occured while loading file /a.wpt.", "byte 12: the header's version 9 is unknown"},
-        {"An error occured while converting file /b.trk.", ""}},
-       IDS_CONVERSION_FAILURES,
-       "An error occured while loading file /a.wpt.\n    byte 12: the header's version 9 is unknown\n"
-       "An error occured while converting file /b.trk.\n"},
-      {1, {}, IDS_MAP_SUCCESS, ""},
-      {1,
-       {{"An error occured while copying file /m.imi.", "cannot read /m.imi:\nInput/output error"}},
-       IDS_MAP_FAILURES,
-       "An error occured while copying file /m.imi.\n    cannot read /m.imi:\n    Input/output error\n"},
-      {0,
-       {{"An error occured while loading file /x/<b>bold</b>&amp;.wpt.", "line 1: <gpx> &lt;"}},
-       IDS_CONVERSION_FAILURES,
-       "An error occured while loading file /x/<b>bold</b>&amp;.wpt.\n    line 1: <gpx> &lt;\n"},
+      {{{"An error occured while loading file /x/<b>bold</b>&amp;.wpt.", "line 1: <gpx> &lt;"}},
+       CWizardState::EVolumeNote::kStillMounted},
+      {{}, CWizardState::EVolumeNote::kNone},
   };
   for (const SCase& c : cases) {
-    CPropertyPageFinish* finish = ShowFinish(c.job, c.report);
-    EXPECT_EQ(finish->Outcome()->text(), state.testResources.String(c.outcome));
+    state.report = c.report;
+    state.volumeNote = c.note;
+    sheet.Logic().Activate(sheet.Logic().IndexOf(kPageFinish));
+    Settle();
+    EXPECT_EQ(finish->Outcome()->text().toStdString(), pages.finish.Outcome());
+    EXPECT_EQ(finish->Details()->toPlainText().toStdString(), pages.finish.Details());
     EXPECT_EQ(finish->Details()->isVisibleTo(finish), !c.report.empty());
-    EXPECT_EQ(finish->Details()->toPlainText().toStdString(), c.details);
     EXPECT_FALSE(finish->Details()->textCursor().hasSelection());
-    EXPECT_EQ(sheet.WizardButtons(), kButtonBack | kButtonFinish);
-  }
-}
-
-TEST_F(FinishPageTest, SaysWhetherTheVolumeTheJobWroteToMayBeUnplugged) {
-  using ENote = CWizardState::EVolumeNote;
-  const std::vector<std::pair<ENote, std::string>> cases = {
-      {ENote::kNone, ""},
-      {ENote::kUnitEjected, "Your Tavrelin Norvantis was ejected. You can unplug it now."},
-      {ENote::kUnitNotEjected,
-       "Your Tavrelin Norvantis could not be ejected. Eject it from your desktop before you unplug it."},
-      {ENote::kStillMounted,
-       "MAPS <2024> (/media/ann/MAPS) is still mounted. Eject it from your desktop before you unplug it."},
-  };
-  state.volumeName = "MAPS <2024> (/media/ann/MAPS)";
-  for (const auto& [note, text] : cases) {
-    state.volumeNote = note;
-    CPropertyPageFinish* finish = ShowFinish(1, {});
-    EXPECT_EQ(finish->VolumeNoteLabel()->text().toStdString(), text);
-    EXPECT_EQ(finish->VolumeNoteLabel()->isVisibleTo(finish), !text.empty());
+    EXPECT_EQ(finish->Details()->textCursor().position(), 0);
+    EXPECT_EQ(finish->VolumeNoteLabel()->text().toStdString(), pages.finish.VolumeNote());
+    EXPECT_EQ(finish->VolumeNoteLabel()->isVisibleTo(finish), !pages.finish.VolumeNote().empty());
     EXPECT_EQ(finish->VolumeNoteLabel()->textFormat(), Qt::PlainText);
-  }
-}
-
-TEST_F(FinishPageTest, BackEmptiesTheJobAndReturnsToWhereFilesWereChosen) {
-  for (const auto& [job, target] : std::vector<std::pair<int, int>>{{0, kPageDestination}, {1, kPageMap}, {7, 0}}) {
-    state.job = job;
-    state.report = {{"line", "reason"}};
-    state.filePairs.Set("/t", "/s");
-    state.volumeNote = CWizardState::EVolumeNote::kStillMounted;
-    EXPECT_EQ(Page<CPropertyPageFinish>(kPageFinish)->OnWizardBack(), target);
-    EXPECT_TRUE(state.report.empty());
-    EXPECT_TRUE(state.filePairs.Empty());
-    EXPECT_EQ(state.volumeNote, CWizardState::EVolumeNote::kNone);
+    EXPECT_EQ(sheet.WizardButtons(), kButtonBack | kButtonFinish);
   }
 }
 

@@ -1,5 +1,5 @@
 // The please-wait box.
-#include "app/wait_box.h"
+#include "wizard/pages/wait_box.h"
 
 #include <QLabel>
 #include <QTimer>

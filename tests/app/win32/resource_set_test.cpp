@@ -3,9 +3,12 @@
 // byte for byte after the trip through the resource compiler (quotes, backslashes, line breaks,
 // accented letters, "%s"), every page must be there, and no page may give one Alt+letter to two
 // controls or take the sheet's Back and Next letters.
-#include <commctrl.h>
-#include <gtest/gtest.h>
+// windows.h first: the other system headers build on it.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
+#include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>

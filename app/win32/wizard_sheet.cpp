@@ -298,7 +298,7 @@ class CMapPage : public CWin32Page {
       SetText(IDC_AVAILABLE, m_map.Available());
       SetText(IDC_TOTAL, m_map.Total());
       ShowControl(IDC_NO_ROOM, m_map.NoRoomShown());
-      if (m_map.NoRoomShown()) SetText(IDC_NO_ROOM, m_logic.PageId() == kPageMap ? NoRoomText() : std::string());
+      if (m_map.NoRoomShown()) SetText(IDC_NO_ROOM, m_texts.Utf8DialogText(kPageMap, "noRoom"));
       ShowControl(IDC_REFUSAL, !m_map.Refusal().empty());
       SetText(IDC_REFUSAL, m_map.Refusal());
     }
@@ -335,8 +335,6 @@ class CMapPage : public CWin32Page {
   }
 
  private:
-  std::string NoRoomText() const { return m_texts.Utf8DialogText(kPageMap, "noRoom"); }
-
   CMapLogic& m_map;
   bool m_filling = false;
 };

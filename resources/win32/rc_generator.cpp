@@ -311,6 +311,8 @@ void WriteControl(std::ostream& rc, const SControl& control, const CTextTable& t
       cls = "Button", style = "BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE";
       break;
   }
+  // A CONTROL statement is visible unless its style says otherwise.
+  if (style.find("WS_VISIBLE") == std::string::npos) style += " | NOT WS_VISIBLE";
   rc << "  CONTROL " << (control.kind == EKind::kIcon ? shown : Literal(shown)) << ", " << control.id << ", "
      << Literal(cls) << ", WS_CHILD | " << style << ", " << control.x << ", " << control.y << ", " << control.width
      << ", " << control.height << "\n";

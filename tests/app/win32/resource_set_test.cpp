@@ -48,6 +48,7 @@ HMODULE Module(const std::string& language) {
 struct SDialogTexts {
   std::map<int, std::string> texts;  // as shown: "&&" read as "&", the mnemonic's '&' dropped
   std::map<int, char> mnemonics;     // lower case
+  std::set<int> hidden;              // controls made without WS_VISIBLE
   bool created = false;
 };
 
@@ -73,6 +74,7 @@ SDialogTexts CreateAndRead(HMODULE module, int dialogId) {
         shown += *c;
       }
     }
+    if ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) == 0) result.hidden.insert(GetDlgCtrlID(child));
     // Static pictures hold their icon's number as text; only texts are compared.
     if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) result.texts[GetDlgCtrlID(child)] = Utf8(shown);
   }
@@ -157,6 +159,16 @@ TEST_P(ResourceSetTest, EveryDialogIsThereWithItsTextsAndDistinctMnemonics) {
     EXPECT_EQ(dialogs[text.dialog].texts[text.control], wanted) << text.dialog << "." << text.key;
   }
   EXPECT_FALSE(dialogs[129].mnemonics.empty());
+  // The controls a page shows only when it has something for them start hidden; the rest shown.
+  const std::pair<int, std::set<int>> hidden[] = {
+      {129, {}},
+      {134, {IDC_HINT}},
+      {135, {IDC_SECOND_PROGRESS, IDC_CODE_PAGE_NOTE, IDC_HINT}},
+      {133, {IDC_VOLUME_NOTE, IDC_DETAILS}},
+      {139, {IDC_UNUSED_BUTTON, IDC_NO_ROOM, IDC_REFUSAL}},
+      {141, {IDC_MADE_ROOM}},
+  };
+  for (const auto& [dialog, controls] : hidden) EXPECT_EQ(dialogs[dialog].hidden, controls) << "dialog " << dialog;
 }
 
 TEST_P(ResourceSetTest, PicturesAreThere) {

@@ -120,6 +120,8 @@ class CDestinationPage : public CWin32Page {
         SetText(left ? IDC_LEFT_CAPTION : IDC_RIGHT_CAPTION, view.caption);
         EnableWindow(GetDlgItem(m_window, left ? IDC_LEFT_BROWSE : IDC_RIGHT_BROWSE), view.browseEnabled);
         EnableWindow(GetDlgItem(m_window, left ? IDC_LEFT_REMOVE : IDC_RIGHT_REMOVE), view.removeEnabled);
+        SetTip(left ? IDC_LEFT_BROWSE : IDC_RIGHT_BROWSE, view.browseTip);
+        SetTip(left ? IDC_LEFT_REMOVE : IDC_RIGHT_REMOVE, view.removeTip);
       }
     }
     if ((parts & CDestinationLogic::kControls) != 0) {
@@ -261,6 +263,7 @@ class CMapPage : public CWin32Page {
     }
     SendDlgItemMessageW(m_window, IDC_ADD_REGIONS, BM_SETIMAGE, IMAGE_ICON,
                         reinterpret_cast<LPARAM>(Icon(IDI_ADD_REGIONS)));
+    SetTip(IDC_ADD_REGIONS, m_texts.Utf8DialogText(kPageMap, "addTip"));
   }
 
   void Show(unsigned parts) override {
@@ -421,6 +424,23 @@ void CWin32Page::SetText(int control, const std::string& utf8) const {
   SetDlgItemTextW(m_window, control, ControlText(utf8).c_str());
 }
 
+void CWin32Page::SetTip(int control, const std::string& utf8) {
+  if (m_tips == nullptr) {
+    m_tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, nullptr, nullptr);
+  }
+  std::wstring text = Wide(utf8);
+  TTTOOLINFOW tool = {};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = m_window;
+  tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(m_window, control));
+  tool.lpszText = text.data();
+  // Added once, its text replaced afterwards.
+  const bool added = !m_tipped.insert(control).second;
+  SendMessageW(m_tips, added ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 void CWin32Page::ShowControl(int control, bool shown) const {
   ShowWindow(GetDlgItem(m_window, control), shown ? SW_SHOW : SW_HIDE);
 }
@@ -466,6 +486,9 @@ INT_PTR CALLBACK CWin32Page::Procedure(HWND window, UINT message, WPARAM wParam,
       page->OnProgress();
       return TRUE;
     case WM_DESTROY:
+      if (page->m_tips != nullptr) DestroyWindow(page->m_tips);
+      page->m_tips = nullptr;
+      page->m_tipped.clear();
       page->m_window = nullptr;
       return FALSE;
     default:

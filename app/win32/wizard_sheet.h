@@ -8,6 +8,8 @@
 // clang-format on
 
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "wizard/logic/sheet_logic.h"
@@ -51,6 +53,8 @@ class CWin32Page : public CPageSite {
   }
 
   void SetText(int control, const std::string& utf8) const;
+  // The control's tooltip; the buttons that show icons only say what they do in theirs.
+  void SetTip(int control, const std::string& utf8);
   void ShowControl(int control, bool shown) const;
   HICON Icon(int id) const;
 
@@ -59,6 +63,8 @@ class CWin32Page : public CPageSite {
   HWND m_window = nullptr;
 
  private:
+  HWND m_tips = nullptr;
+  std::set<int> m_tipped;  // controls that have a tooltip
   friend class CWin32Sheet;
   class CWin32Sheet* m_sheet = nullptr;
   int m_index = 0;

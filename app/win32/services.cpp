@@ -107,9 +107,17 @@ int CWin32Dialogs::AskChoice(const std::string& text, const std::string& caption
   config.cButtons = static_cast<UINT>(buttons.size());
   config.pButtons = buttons.data();
   config.nDefaultButton = 100;
-  int pressed = 0;
   const int last = static_cast<int>(choices.size()) - 1;
-  if (FAILED(TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) return last;
+  // The task dialog is common controls 6's, which the program's manifest asks for; looked up rather
+  // than imported, so that a program without it still starts.
+  using FTaskDialog = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+  HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+  auto taskDialog =
+      controls != nullptr
+          ? reinterpret_cast<FTaskDialog>(reinterpret_cast<void*>(GetProcAddress(controls, "TaskDialogIndirect")))
+          : nullptr;
+  int pressed = 0;
+  if (taskDialog == nullptr || FAILED(taskDialog(&config, &pressed, nullptr, nullptr))) return last;
   // Closing the box (Esc, its close button) takes the last choice.
   return pressed >= 100 && pressed <= 100 + last ? pressed - 100 : last;
 }

@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "app/win32/resource_texts.h"
 #include "resources/win32/resource_ids.h"
@@ -103,6 +105,33 @@ TEST_F(ServicesTest, TheJobRunsOnItsOwnThreadAndItsEndOnTheWindowsThread) {
   while (!doneHere && GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
   EXPECT_TRUE(workedElsewhere);
   EXPECT_TRUE(doneHere);
+}
+
+// The question's answer as the user gives it: a button's command to the open question of this
+// thread, or 0 to close it, sent from a timer once the question shows.
+WPARAM g_answer = 0;
+void CALLBACK Answer(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND question = FindWindowW(nullptr, L"Transvane question");
+  if (question == nullptr || !IsWindowVisible(question)) return;
+  KillTimer(nullptr, timer);
+  if (g_answer == 0) {
+    PostMessageW(question, WM_CLOSE, 0, 0);
+  } else {
+    PostMessageW(question, WM_COMMAND, g_answer, 0);
+  }
+}
+
+TEST_F(ServicesTest, AChoiceIsTheButtonPressedAndClosingTakesTheLast) {
+  const CResourceTexts texts(GetModuleHandleW(nullptr));
+  CWin32Dialogs dialogs(texts, [this] { return page; });
+  const std::vector<std::string> choices = {"Keep both", "Replace", "Go back"};
+  // Buttons are numbered from 100 in the order of the choices.
+  const std::pair<WPARAM, int> cases[] = {{100, 0}, {101, 1}, {102, 2}, {0, 2}};
+  for (const auto& [command, choice] : cases) {
+    g_answer = command;
+    SetTimer(nullptr, 0, 20, &Answer);
+    EXPECT_EQ(dialogs.AskChoice("These files already exist.", "Transvane question", choices), choice) << command;
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "cli/console.h"
 #include "cli/terminal_text.h"
 #include "formats/ascii_case.h"
 
@@ -55,7 +56,7 @@ void ExplainUnknownCommand(const CLI::App& at, const std::string& path, const st
   } else {
     text += path.substr(0, path.size() - 1) + " takes no command";
   }
-  std::fprintf(stderr, "%s\n", EscapeForTerminal(text).c_str());
+  PrintText(stderr, "%s\n", EscapeForTerminal(text).c_str());
 }
 
 }  // namespace
@@ -120,7 +121,7 @@ void AddHelpCommand(CLI::App& app, int& status) {
     }
     // What --help prints: App::help hands the same formatter the same name.
     const std::string text = at->get_formatter()->make_help(at, name, CLI::AppFormatMode::Normal);
-    std::fputs(EscapeForTerminal(text, true).c_str(), stdout);
+    WriteText(stdout, EscapeForTerminal(text, true));
     status = 0;
   });
 }

@@ -1,6 +1,7 @@
 // The progress line of a map copy on a terminal.
 #include "cli/console_progress.h"
 
+#include "cli/console.h"
 #include "cli/terminal_text.h"
 #include "jobs/map_transfer.h"
 #include "storage/file_system.h"
@@ -39,7 +40,7 @@ void CConsoleProgress::OnBlockCopied() {
 bool CConsoleProgress::IsCancelled() { return CCooperativeInterrupt::Signal() != 0; }
 
 void CConsoleProgress::Finish() const {
-  if (m_shown && m_drawn) std::fputs("\r\033[K", m_out);
+  if (m_shown && m_drawn) WriteText(m_out, "\r\033[K");
 }
 
 void CConsoleProgress::Show() {
@@ -50,8 +51,7 @@ void CConsoleProgress::Show() {
   m_drawn = true;
   m_drawTick = now;
   const std::string timeLeft = FormatTimeLeft(now - m_startTick, m_done, m_totalBlocks);
-  std::fprintf(m_out, "\r\033[K%s %3u%%  total %3u%%  time left %s", m_fileName.c_str(),
-               Percent(m_fileDone, m_fileBlocks), Percent(m_done, m_totalBlocks),
-               timeLeft.empty() ? "-" : timeLeft.c_str());
+  PrintText(m_out, "\r\033[K%s %3u%%  total %3u%%  time left %s", m_fileName.c_str(), Percent(m_fileDone, m_fileBlocks),
+            Percent(m_done, m_totalBlocks), timeLeft.empty() ? "-" : timeLeft.c_str());
   std::fflush(m_out);
 }

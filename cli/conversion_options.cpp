@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
+#include "cli/console.h"
 #include "cli/terminal_text.h"
 #include "formats/locale_code_page.h"
 
@@ -17,6 +18,6 @@ std::unique_ptr<CCodePage> OpenCodePage(const std::string& name) {
   auto codePage = std::make_unique<CCodePage>(name.empty() ? UserAnsiCodePage() : name);
   CDiagnostic why;
   if (codePage->IsUsable(&why)) return codePage;
-  std::fprintf(stderr, "--codepage: %s\n", EscapeForTerminal(why.Reason()).c_str());
+  PrintText(stderr, "--codepage: %s\n", EscapeForTerminal(why.Reason()).c_str());
   return nullptr;
 }

@@ -10,6 +10,7 @@
 
 #include "cli/command_words.h"
 #include "cli/commands.h"
+#include "cli/console.h"
 #include "cli/conversion_options.h"
 #include "cli/report_printer.h"
 #include "cli/standard_streams.h"
@@ -63,7 +64,7 @@ class CWrittenFiles {
     if (m_held) {
       m_files.push_back(path);
     } else {
-      std::printf("%s\n", EscapeForTerminal(path).c_str());
+      PrintText(stdout, "%s\n", EscapeForTerminal(path).c_str());
       m_note.Finished(path);
     }
   }
@@ -125,7 +126,7 @@ bool CheckStandardStreams(const SOptions& options) {
       refusal = "-o - writes one file to standard output, but this file gives several: name a folder with -o";
     }
   }
-  if (refusal != nullptr) std::fprintf(stderr, "%s\n", refusal);
+  if (refusal != nullptr) PrintText(stderr, "%s\n", refusal);
   return refusal == nullptr;
 }
 
@@ -134,16 +135,15 @@ int WriteToStandardOutput(const std::vector<std::string>& held, bool failed) {
   if (held.size() > 1) {
     std::string names;
     for (const std::string& path : held) names += (names.empty() ? "" : ", ") + SECFileSystem().FileNameOf(path);
-    std::fprintf(stderr,
-                 "-o - writes one file to standard output, but the input gives %zu (%s): name a folder with -o\n",
-                 held.size(), EscapeForTerminal(names).c_str());
+    PrintText(stderr, "-o - writes one file to standard output, but the input gives %zu (%s): name a folder with -o\n",
+              held.size(), EscapeForTerminal(names).c_str());
     return 2;
   }
   // Part of the outputs would pass for all of them.
   if (failed || held.empty()) return 1;
   std::string reason;
   if (!CopyFileToStandardOutput(held.front(), reason)) {
-    std::fprintf(stderr, "%s\n", EscapeForTerminal(reason).c_str());
+    PrintText(stderr, "%s\n", EscapeForTerminal(reason).c_str());
     return 1;
   }
   return 0;
@@ -173,8 +173,8 @@ void RunConvert(const SOptions& options, int& status) {
   if (fromStandardInput != inputs.end() || toStandardOutput) {
     staging.emplace("transvane-convert");
     if (staging->Path().empty()) {
-      std::fprintf(stderr, "cannot create a folder for standard input or output in %s\n",
-                   EscapeForTerminal(staging->Error()).c_str());
+      PrintText(stderr, "cannot create a folder for standard input or output in %s\n",
+                EscapeForTerminal(staging->Error()).c_str());
       status = 1;
       return;
     }
@@ -184,7 +184,7 @@ void RunConvert(const SOptions& options, int& status) {
     stagedInput = staging->Path() + "/stdin." + options.from;
     std::string reason;
     if (!CopyStandardInputTo(stagedInput, reason)) {
-      std::fprintf(stderr, "%s\n", EscapeForTerminal(reason).c_str());
+      PrintText(stderr, "%s\n", EscapeForTerminal(reason).c_str());
       status = 1;
       return;
     }

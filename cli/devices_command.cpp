@@ -1,14 +1,12 @@
 // transvane-cli devices: the removable drives, whether each is ready, its free space, and the unit.
 #include <CLI/CLI.hpp>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "cli/commands.h"
-#include "cli/core_application.h"
+#include "cli/console.h"
+#include "cli/json_value.h"
 #include "cli/terminal_text.h"
 #include "jobs/map_regions.h"
 #include "storage/removable_drives.h"
@@ -16,8 +14,8 @@
 
 namespace {
 
-// Not printf: the Qt core object switches the process to the user's locale, where "%.1lf" would
-// write a decimal comma.
+// Not printf: the drive source may switch the process to the user's locale (QtDBus's application
+// object does), where "%.1lf" would write a decimal comma.
 std::string Megabytes(std::uint64_t bytes) { return FormatMegabytes(bytes) + " MB"; }
 
 // The column titles of the listing, for a line of its own above it.
@@ -32,46 +30,43 @@ constexpr const char* kFolderKeys[CUnitDevice::kFolderCount] = {"backgroundMaps"
 // names. With json: {"devices": [{"mountPoint", "ready", "freeBytes", "unit": null or {"model",
 // "folders": {"backgroundMaps", "detailMaps", "myPois", "routes", "trackLogs"}}}]}.
 void RunDevices(const std::string& sysroot, bool json, int& status) {
-  const auto application = CreateCoreApplicationIfNone();
-
   const auto access = CreateDriveAccess(sysroot);
   CUnitDevice unit(access.get());
   const auto drives = access->EnumerateRemovableDrives();
-  if (!json && !drives.empty()) std::printf("%s\n", kTitles);
-  QJsonArray list;
+  if (!json && !drives.empty()) PrintText(stdout, "%s\n", kTitles);
+  CJsonArray list;
   for (const CRemovableDrive& drive : drives) {
     const bool ready = access->IsMediaReady(drive);
     const std::uint64_t free = access->QueryTotalFreeBytes(drive);
     // Every field from a volume (its mount point, the unit's own files) is escaped: a tab or an
     // escape sequence in one must neither split the line nor drive the terminal.
     std::string line = EscapeForTerminal(drive.rootPath) + (ready ? "\tready\t" : "\tnot ready\t") + Megabytes(free);
-    QJsonObject device{{"mountPoint", QString::fromStdString(drive.rootPath)},
+    CJsonObject device{{"mountPoint", drive.rootPath},
                        {"ready", ready},
-                       {"freeBytes", static_cast<qint64>(free)},
-                       {"unit", QJsonValue()}};
+                       {"freeBytes", static_cast<std::int64_t>(free)},
+                       {"unit", CJsonValue()}};
     unit.SetDrive(drive.rootPath);
     std::string model;
     if (ready && unit.CheckIdentity() && unit.LookupIdentity("Model", model)) {
       line += "\tunit\t" + EscapeForTerminal(model);
-      QJsonObject folders;
+      CJsonObject folders;
       for (int kind = 0; kind < CUnitDevice::kFolderCount; ++kind) {
         const std::string folder = unit.GetUnitFolder(kind, false);
         line += '\t' + EscapeForTerminal(folder);
-        folders[kFolderKeys[kind]] = QString::fromStdString(folder);
+        folders[kFolderKeys[kind]] = folder;
       }
-      device["unit"] = QJsonObject{{"model", QString::fromStdString(model)}, {"folders", folders}};
+      device["unit"] = CJsonObject{{"model", model}, {"folders", folders}};
     }
     if (json) {
-      list.append(device);
+      list.push_back(device);
     } else {
-      std::printf("%s\n", line.c_str());
+      PrintText(stdout, "%s\n", line.c_str());
     }
   }
   if (json) {
-    const QByteArray text = QJsonDocument(QJsonObject{{"devices", list}}).toJson(QJsonDocument::Indented);
-    std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
+    WriteText(stdout, CJsonValue(CJsonObject{{"devices", list}}).Document());
   }
-  if (drives.empty()) std::fprintf(stderr, "no removable drive found\n");
+  if (drives.empty()) PrintText(stderr, "no removable drive found\n");
   status = drives.empty() ? 1 : 0;
 }
 

@@ -1,11 +1,10 @@
 // The help text, wrapped to the width of the terminal.
 #include "cli/help_text.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
+
+#include "cli/console.h"
 
 namespace {
 
@@ -66,10 +65,7 @@ void WrapLine(const std::string& line, std::size_t columns, std::string& out) {
 }  // namespace
 
 std::size_t HelpColumns() {
-  winsize size{};
-  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
-    return std::max<std::size_t>(size.ws_col, kFewestColumns);
-  }
+  if (const std::size_t terminal = TerminalColumns(); terminal > 0) return std::max(terminal, kFewestColumns);
   const char* columns = std::getenv("COLUMNS");
   if (columns != nullptr && *columns != '\0') {
     char* end = nullptr;

@@ -1,19 +1,16 @@
 // transvane-cli maps: lists the desktop product's map regions and copies chosen ones to a drive.
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
-#include <QDateTime>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/console.h"
 #include "cli/console_progress.h"
+#include "cli/json_value.h"
 #include "cli/report_printer.h"
 #include "cli/terminal_text.h"
 #include "formats/ascii_case.h"
@@ -23,8 +20,8 @@
 #include "resources/string_table.h"
 #include "storage/block_copy.h"
 #include "storage/file_system.h"
-#include "storage/interruption.h"
 #include "storage/installations.h"
+#include "storage/interruption.h"
 #include "storage/volume_limits.h"
 
 namespace {
@@ -37,25 +34,36 @@ CMapRegionArray ListRegions(const std::string& winePrefix, std::vector<std::stri
   return regions;
 }
 
+// A time in nanoseconds since 1970 as UTC in ISO 8601 to the second ("2024-05-01T09:30:00Z");
+// empty outside the years 1 to 9999, which the form cannot write.
+std::string IsoUtcTime(std::int64_t nanoseconds) {
+  using namespace std::chrono;
+  const sys_seconds time = floor<seconds>(sys_time<milliseconds>(milliseconds(nanoseconds / 1'000'000)));
+  const sys_days day = floor<days>(time);
+  const year_month_day date(day);
+  if (date.year() < year(1) || date.year() > year(9999)) return {};
+  const hh_mm_ss<seconds> clock(time - day);
+  char text[24];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
+                static_cast<int>(clock.seconds().count()));
+  return text;
+}
+
 // The regions for scripts: {"regions": [{"name", "path", "size" (bytes), "created" (UTC, ISO 8601,
 // null when unknown)}]}, newest first.
 void PrintRegionsAsJson(const CMapRegionArray& regions) {
   const SECFileSystem fs;
-  QJsonArray list;
+  CJsonArray list;
   for (std::size_t i = 0; i < regions.Count(); ++i) {
     const CMapRegionEntry& entry = regions[i];
-    QJsonObject region;
-    region["name"] = QString::fromStdString(fs.FileNameOf(entry.path));
-    region["path"] = QString::fromStdString(entry.path);
-    region["size"] = static_cast<qint64>(entry.size);
-    region["created"] =
-        entry.created == 0
-            ? QJsonValue()
-            : QJsonValue(QDateTime::fromMSecsSinceEpoch(entry.created / 1'000'000, Qt::UTC).toString(Qt::ISODate));
-    list.append(region);
+    list.push_back(CJsonObject{{"name", fs.FileNameOf(entry.path)},
+                               {"path", entry.path},
+                               {"size", static_cast<std::int64_t>(entry.size)},
+                               {"created", entry.created == 0 ? CJsonValue() : IsoUtcTime(entry.created)}});
   }
-  const QByteArray text = QJsonDocument(QJsonObject{{"regions", list}}).toJson(QJsonDocument::Indented);
-  std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
+  WriteText(stdout, CJsonValue(CJsonObject{{"regions", list}}).Document());
 }
 
 // A line of column titles, then one line per region, newest first, fields separated by tabs:
@@ -66,27 +74,27 @@ void RunList(const std::string& winePrefix, bool json, int& status) {
   const CMapRegionArray regions = ListRegions(winePrefix, &folders);
   const SECFileSystem fs;
   if (json) PrintRegionsAsJson(regions);
-  if (!json && regions.Count() != 0) std::printf("NAME\tSIZE\tDATE\tPATH\n");
+  if (!json && regions.Count() != 0) PrintText(stdout, "NAME\tSIZE\tDATE\tPATH\n");
   for (std::size_t i = 0; !json && i < regions.Count(); ++i) {
     const CMapRegionEntry& entry = regions[i];
-    std::printf("%s\t%s\t%s\t%s\n", EscapeForTerminal(fs.FileNameOf(entry.path)).c_str(),
-                FormatSizeText(BuiltInString(IDS_MEGABYTES), static_cast<std::uint64_t>(entry.size)).c_str(),
-                FormatRegionDate(entry.created).c_str(), EscapeForTerminal(entry.path).c_str());
+    PrintText(stdout, "%s\t%s\t%s\t%s\n", EscapeForTerminal(fs.FileNameOf(entry.path)).c_str(),
+              FormatSizeText(BuiltInString(IDS_MEGABYTES), static_cast<std::uint64_t>(entry.size)).c_str(),
+              FormatRegionDate(entry.created).c_str(), EscapeForTerminal(entry.path).c_str());
   }
   status = regions.Count() == 0 ? 1 : 0;
   if (regions.Count() != 0) return;
   const std::string prefix = EscapeForTerminal(CDesktopInstallations(winePrefix).Prefix());
   if (folders.empty()) {
-    std::fprintf(stderr,
-                 "no map region found: the Wine prefix %s registers no installation of the desktop product "
-                 "(Software\\Tavrelin in its system.reg or user.reg)\n",
-                 prefix.c_str());
+    PrintText(stderr,
+              "no map region found: the Wine prefix %s registers no installation of the desktop product "
+              "(Software\\Tavrelin in its system.reg or user.reg)\n",
+              prefix.c_str());
   } else {
-    std::fprintf(stderr, "no map region (*.imi, *.tdx) found in the installations of the Wine prefix %s:\n",
-                 prefix.c_str());
-    for (const std::string& folder : folders) std::fprintf(stderr, "  %s\n", EscapeForTerminal(folder).c_str());
+    PrintText(stderr, "no map region (*.imi, *.tdx) found in the installations of the Wine prefix %s:\n",
+              prefix.c_str());
+    for (const std::string& folder : folders) PrintText(stderr, "  %s\n", EscapeForTerminal(folder).c_str());
   }
-  std::fprintf(stderr, "the desktop product may be in another prefix: name it with --wineprefix DIR\n");
+  PrintText(stderr, "the desktop product may be in another prefix: name it with --wineprefix DIR\n");
 }
 
 // A region named on the command line: a file's path, else the name of exactly one listed region
@@ -99,7 +107,7 @@ bool ResolveRegion(const std::string& argument, const CMapRegionArray& regions, 
     return true;
   }
   if (argument.find('/') != std::string::npos) {
-    std::fprintf(stderr, "%s: no such region file\n", EscapeForTerminal(argument).c_str());
+    PrintText(stderr, "%s: no such region file\n", EscapeForTerminal(argument).c_str());
     return false;
   }
   std::vector<std::string> found;
@@ -111,12 +119,12 @@ bool ResolveRegion(const std::string& argument, const CMapRegionArray& regions, 
     return true;
   }
   if (found.empty()) {
-    std::fprintf(stderr, "%s: no region of that name (see transvane-cli maps list)\n",
-                 EscapeForTerminal(argument).c_str());
+    PrintText(stderr, "%s: no region of that name (see transvane-cli maps list)\n",
+              EscapeForTerminal(argument).c_str());
   } else {
-    std::fprintf(stderr, "%s: several regions have that name; give the path of the one to copy:\n",
-                 EscapeForTerminal(argument).c_str());
-    for (const std::string& each : found) std::fprintf(stderr, "  %s\n", EscapeForTerminal(each).c_str());
+    PrintText(stderr, "%s: several regions have that name; give the path of the one to copy:\n",
+              EscapeForTerminal(argument).c_str());
+    for (const std::string& each : found) PrintText(stderr, "  %s\n", EscapeForTerminal(each).c_str());
   }
   return false;
 }
@@ -134,9 +142,9 @@ std::size_t ReportSharedNames(const std::vector<std::string>& paths, const std::
     }
     if (others.empty()) continue;
     leftOut += others.size();
-    std::fprintf(stderr, "%s: several regions have this file name; only %s is copied, not:\n",
-                 EscapeForTerminal(pair.target).c_str(), EscapeForTerminal(pair.source).c_str());
-    for (const std::string& other : others) std::fprintf(stderr, "  %s\n", EscapeForTerminal(other).c_str());
+    PrintText(stderr, "%s: several regions have this file name; only %s is copied, not:\n",
+              EscapeForTerminal(pair.target).c_str(), EscapeForTerminal(pair.source).c_str());
+    for (const std::string& other : others) PrintText(stderr, "  %s\n", EscapeForTerminal(other).c_str());
   }
   return leftOut;
 }
@@ -152,19 +160,19 @@ bool AllRegionsCanGo(const CFilePairs& pairs, const std::string& destination) {
       case ERegionRefusal::kNone:
         continue;
       case ERegionRefusal::kSameFile:
-        std::fprintf(stderr, "%s: this is the region's own copy on the destination; it cannot be copied onto itself\n",
-                     EscapeForTerminal(pair.source).c_str());
+        PrintText(stderr, "%s: this is the region's own copy on the destination; it cannot be copied onto itself\n",
+                  EscapeForTerminal(pair.source).c_str());
         break;
       case ERegionRefusal::kTooLarge:
-        std::fprintf(stderr, "%s: %s MB, but the FAT32 file system of %s holds no file of 4 GiB or more\n",
-                     EscapeForTerminal(pair.source).c_str(),
-                     FormatMegabytes(static_cast<std::uint64_t>(region.size)).c_str(),
-                     EscapeForTerminal(destination).c_str());
+        PrintText(stderr, "%s: %s MB, but the FAT32 file system of %s holds no file of 4 GiB or more\n",
+                  EscapeForTerminal(pair.source).c_str(),
+                  FormatMegabytes(static_cast<std::uint64_t>(region.size)).c_str(),
+                  EscapeForTerminal(destination).c_str());
         break;
     }
     all = false;
   }
-  if (!all) std::fprintf(stderr, "nothing was copied\n");
+  if (!all) PrintText(stderr, "nothing was copied\n");
   return all;
 }
 
@@ -176,13 +184,13 @@ bool RegionsFit(const CFilePairs& pairs, const std::string& destination) {
   for (const auto& pair : pairs) total += AddedSize(MakeRegionEntry(pair.source), pair.target);
   const std::int64_t free = fs.QueryFreeBytes(destination);
   if (free < 0) {
-    std::fprintf(stderr, "%s: cannot read the free space\n", EscapeForTerminal(destination).c_str());
+    PrintText(stderr, "%s: cannot read the free space\n", EscapeForTerminal(destination).c_str());
     return false;
   }
   if (total > static_cast<std::uint64_t>(free)) {
-    std::fprintf(stderr, "the regions need %s MB but %s has only %s MB free: nothing was copied\n",
-                 FormatMegabytes(total).c_str(), EscapeForTerminal(destination).c_str(),
-                 FormatMegabytes(static_cast<std::uint64_t>(free)).c_str());
+    PrintText(stderr, "the regions need %s MB but %s has only %s MB free: nothing was copied\n",
+              FormatMegabytes(total).c_str(), EscapeForTerminal(destination).c_str(),
+              FormatMegabytes(static_cast<std::uint64_t>(free)).c_str());
     return false;
   }
   return true;
@@ -194,19 +202,19 @@ bool Contains(const std::vector<std::string>& list, const std::string& item) {
 
 // What a cancel left: each file the copy had put in place, and the one it was copying.
 void PrintCancelled(const STransferOutcome& cancelled) {
-  std::fprintf(stderr, "cancelled: nothing more is copied\n");
+  PrintText(stderr, "cancelled: nothing more is copied\n");
   for (const std::string& target : cancelled.kept) {
-    std::fprintf(stderr, "  kept, complete (it replaced an older copy): %s\n", EscapeForTerminal(target).c_str());
+    PrintText(stderr, "  kept, complete (it replaced an older copy): %s\n", EscapeForTerminal(target).c_str());
   }
   for (const std::string& target : cancelled.removed) {
-    std::fprintf(stderr, "  removed (it was not there before): %s\n", EscapeForTerminal(target).c_str());
+    PrintText(stderr, "  removed (it was not there before): %s\n", EscapeForTerminal(target).c_str());
   }
   if (cancelled.stopped.empty()) return;
   if (Contains(cancelled.madeRoom, cancelled.stopped)) {
-    std::fprintf(stderr, "  not copied, and its older copy was removed to make room (copy it again): %s\n",
-                 EscapeForTerminal(cancelled.stopped).c_str());
+    PrintText(stderr, "  not copied, and its older copy was removed to make room (copy it again): %s\n",
+              EscapeForTerminal(cancelled.stopped).c_str());
   } else {
-    std::fprintf(stderr, "  not copied, left as it was: %s\n", EscapeForTerminal(cancelled.stopped).c_str());
+    PrintText(stderr, "  not copied, left as it was: %s\n", EscapeForTerminal(cancelled.stopped).c_str());
   }
 }
 
@@ -229,7 +237,7 @@ void RunCopy(const std::string& destination, const std::string& winePrefix, cons
   // The copy stops after the block in progress and takes back what it added; a second signal
   // ends it at once.
   const CCooperativeInterrupt interrupt;
-  const bool terminal = ::isatty(STDERR_FILENO) == 1;
+  const bool terminal = IsTerminal(stderr);
   CStandardErrorReport report(terminal);
   CConsoleProgress progress(terminal, RunTransfer(pairs, nullptr, report));
   STransferOutcome outcome;
@@ -242,12 +250,13 @@ void RunCopy(const std::string& destination, const std::string& winePrefix, cons
     return;
   }
   for (const std::string& target : outcome.madeRoom) {
-    std::printf("%s: its older copy was removed just before the new one was written, as %s had no room for both\n",
-                EscapeForTerminal(target).c_str(), EscapeForTerminal(destination).c_str());
+    PrintText(stdout,
+              "%s: its older copy was removed just before the new one was written, as %s had no room for both\n",
+              EscapeForTerminal(target).c_str(), EscapeForTerminal(destination).c_str());
   }
   const auto failed = static_cast<std::size_t>(report.Count());
-  std::printf("%zu region(s) copied to %s, %s MB; %zu failed\n", pairs.Count() - failed,
-              EscapeForTerminal(destination).c_str(), FormatMegabytes(outcome.bytes).c_str(), failed);
+  PrintText(stdout, "%zu region(s) copied to %s, %s MB; %zu failed\n", pairs.Count() - failed,
+            EscapeForTerminal(destination).c_str(), FormatMegabytes(outcome.bytes).c_str(), failed);
   status = failed == 0 && leftOut == 0 ? 0 : 1;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/console.h"
 #include "cli/terminal_text.h"
 #include "resources/string_table.h"
 
@@ -14,7 +15,7 @@ bool CStandardErrorReport::AddReportLine(int messageId, const std::string& path,
   if (line == m_last) return false;
   m_last = line;
   const std::string text = (m_progressShown ? "\r\033[K" : "") + line;
-  std::fwrite(text.data(), 1, text.size(), stderr);
+  WriteText(stderr, text);
   ++m_count;
   return false;
 }
@@ -24,5 +25,5 @@ void CStandardErrorReport::AddWarning(const SSourceWarning& warning) {
   std::fflush(stdout);
   std::string text = m_progressShown ? "\r\033[K" : "";
   text += "warning: " + EscapeForTerminal(warning.Text()) + '\n';
-  std::fwrite(text.data(), 1, text.size(), stderr);
+  WriteText(stderr, text);
 }

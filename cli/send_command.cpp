@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/console.h"
 #include "cli/conversion_options.h"
-#include "cli/core_application.h"
 #include "cli/report_printer.h"
 #include "cli/standard_streams.h"
 #include "cli/terminal_text.h"
@@ -39,17 +39,17 @@ int LocateUnit(const SOptions& options, CUnitDevice& unit) {
   if (!options.unitFolder.empty()) {
     unit.SetDrive(options.unitFolder);
     if (unit.CheckIdentity()) return 0;
-    std::fprintf(stderr,
-                 "--unit %s: not a Norvantis unit: USBTRANS/UNIT_ID.DAT is missing, unreadable or names no "
-                 "Norvantis model\n",
-                 EscapeForTerminal(options.unitFolder).c_str());
+    PrintText(stderr,
+              "--unit %s: not a Norvantis unit: USBTRANS/UNIT_ID.DAT is missing, unreadable or names no "
+              "Norvantis model\n",
+              EscapeForTerminal(options.unitFolder).c_str());
     return 2;
   }
   if (unit.FindUnit()) return 0;
   // A failed pass leaves some other ready drive in `drive`: it must not be written to.
-  std::fprintf(stderr,
-               "no Norvantis unit found among the removable drives: connect the unit and wait until its volume "
-               "is mounted, or name its folder with --unit DIR\n");
+  PrintText(stderr,
+            "no Norvantis unit found among the removable drives: connect the unit and wait until its volume "
+            "is mounted, or name its folder with --unit DIR\n");
   return 1;
 }
 
@@ -60,7 +60,6 @@ void RunSend(const SOptions& options, int& status) {
     return;
   }
   const CUnitTimes times;
-  const auto application = CreateCoreApplicationIfNone();
   const auto access = CreateDriveAccess(options.sysroot);
   CUnitDevice unit(access.get());
   status = LocateUnit(options, unit);
@@ -70,8 +69,8 @@ void RunSend(const SOptions& options, int& status) {
   // folder keeps two runs (or another user's file of the same name) apart.
   const CStagingFolder staging("transvane-send");
   if (staging.Path().empty()) {
-    std::fprintf(stderr, "cannot create a folder for staging the files in %s\n",
-                 EscapeForTerminal(staging.Error()).c_str());
+    PrintText(stderr, "cannot create a folder for staging the files in %s\n",
+              EscapeForTerminal(staging.Error()).c_str());
     status = 1;
     return;
   }
@@ -107,7 +106,7 @@ void RunSend(const SOptions& options, int& status) {
     const std::vector<bool> converted = ConvertFileToUnitTargets(source, outputs, context, report);
     for (std::size_t i = 0; i < outputs.size(); ++i) {
       if (!converted[i]) continue;
-      std::printf("%s\n", EscapeForTerminal(outputs[i]).c_str());
+      PrintText(stdout, "%s\n", EscapeForTerminal(outputs[i]).c_str());
       note.Finished(outputs[i]);
       anyOnUnit = anyOnUnit || IsTargetOnUnit(outputs[i], context);
     }
@@ -118,7 +117,7 @@ void RunSend(const SOptions& options, int& status) {
 
   // Every file is flushed to the volume already; a refused or impossible eject leaves the data safe.
   if (anyOnUnit && !options.noEject && unit.RequestEject() != EEjectResult::Ejected) {
-    std::fprintf(stderr, "%s\n", kSafeToRemove);
+    PrintText(stderr, "%s\n", kSafeToRemove);
   }
 }
 

@@ -1,10 +1,5 @@
 // transvane-cli show: the summary of navigation files and, on request, their picture as PNG or SVG.
-#include <stdlib.h>
-
 #include <CLI/CLI.hpp>
-#include <QBuffer>
-#include <QGuiApplication>
-#include <QImage>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -12,6 +7,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/console.h"
 #include "cli/conversion_options.h"
 #include "cli/report_printer.h"
 #include "cli/terminal_text.h"
@@ -20,7 +16,7 @@
 #include "preview/navigation_picture.h"
 #include "preview/navigation_reader.h"
 #include "preview/navigation_summary.h"
-#include "preview/qt/qt_drawing.h"
+#include "preview/png_painter.h"
 #include "preview/summary_text.h"
 #include "preview/svg_writer.h"
 #include "resources/string_ids.h"
@@ -46,46 +42,16 @@ bool ParseSize(const std::string& text, int& width, int& height) {
          text.find_first_not_of("0123456789x") == std::string::npos;
 }
 
-// Qt's notes about its own set-up (no runtime folder, fonts) are not the tool's to print; only
-// its errors are.
-void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-}
-
-// Measuring and drawing text needs a Qt application with a platform; offscreen needs no display. QGuiApplication
-// keeps references to argc and argv for its whole life.
-std::unique_ptr<QGuiApplication> CreateGuiApplication() {
-  static int argc = 1;
-  static char name[] = "transvane-cli";
-  static char* argv[] = {name, nullptr};
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  qInstallMessageHandler(QtMessages);
-  return std::make_unique<QGuiApplication>(argc, argv);
-}
-
 // The picture's bytes in the format the path was given for.
 bool DrawPicture(const CNavigationPicture& picture, const SOptions& options, int width, int height, std::string& bytes,
                  std::string& reason) {
-  const CQtTextMeasure measure;
-  const SDrawing drawing = picture.Draw(width, height, measure);
+  const CPngPainter painter;
+  const SDrawing drawing = picture.Draw(width, height, painter.Measure());
   if (!options.svg.empty()) {
     bytes = SvgDocument(drawing);
     return true;
   }
-  const QImage image = DrawingImage(drawing, measure);
-  if (image.isNull()) {
-    reason = "not enough memory for a picture of " + std::to_string(width) + "x" + std::to_string(height);
-    return false;
-  }
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) {
-    reason = "the PNG could not be made";
-    return false;
-  }
-  bytes.assign(png.constData(), static_cast<std::size_t>(png.size()));
-  return true;
+  return painter.WritePng(drawing, bytes, reason);
 }
 
 // The picture replaces the file only once it is whole.
@@ -130,7 +96,7 @@ void RunShow(const SOptions& options, int& status) {
     for (const std::string& line : SummaryLines(figures, {}, routes + 1, tracks + 1)) {
       text += "  " + EscapeForTerminal(line) + '\n';
     }
-    std::fputs(text.c_str(), stdout);
+    WriteText(stdout, text);
     routes += figures.routes;
     tracks += figures.tracks;
   }
@@ -139,17 +105,15 @@ void RunShow(const SOptions& options, int& status) {
   if (!picturePath.empty()) {
     // A picture without every file would pass for all of them; the former picture stays instead.
     if (report.Failed()) {
-      std::fprintf(stderr, "%s was not written: not every file could be read\n",
-                   EscapeForTerminal(picturePath).c_str());
+      PrintText(stderr, "%s was not written: not every file could be read\n", EscapeForTerminal(picturePath).c_str());
     } else {
-      const auto application = CreateGuiApplication();
       std::string bytes;
       std::string reason;
       if (DrawPicture(picture, options, width, height, bytes, reason) && WritePicture(picturePath, bytes, reason)) {
-        std::printf("%s\n", EscapeForTerminal(picturePath).c_str());
+        PrintText(stdout, "%s\n", EscapeForTerminal(picturePath).c_str());
       } else {
-        std::fprintf(stderr, "Cannot write the picture %s.\n  %s\n", EscapeForTerminal(picturePath).c_str(),
-                     EscapeForTerminal(reason).c_str());
+        PrintText(stderr, "Cannot write the picture %s.\n  %s\n", EscapeForTerminal(picturePath).c_str(),
+                  EscapeForTerminal(reason).c_str());
         status = 1;
         return;
       }

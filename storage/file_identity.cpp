@@ -3,13 +3,13 @@
 
 #include <sys/stat.h>
 
-#include <QString>
 #include <filesystem>
 #include <map>
 #include <mutex>
 #include <system_error>
 #include <utility>
 
+#include "storage/letter_case.h"
 #include "storage/volume_limits.h"
 
 namespace {
@@ -28,10 +28,6 @@ bool FolderIgnoresCase(const std::string& folder, const struct stat& status) {
   const bool ignores = IgnoresLetterCase(folder);
   known.emplace(key, ignores);
   return ignores;
-}
-
-std::string FoldCase(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toCaseFolded().toStdString();
 }
 
 }  // namespace
@@ -74,11 +70,11 @@ CFileIdentity::CFileIdentity(const std::string& path, bool withFile) {
     m_folderDevice = folderStatus.st_dev;
     m_folderInode = folderStatus.st_ino;
   }
-  m_name = ignoresCase ? FoldCase(name.string()) : name.string();
+  m_name = ignoresCase ? FoldLetterCase(name.string()) : name.string();
   // The whole place is folded, not only the part on the volume: two places that differ only in
   // the case of a folder above the volume pass for one, which costs a numbered name at most.
   const std::string place = (resolved / name).lexically_normal().string();
-  m_place = ignoresCase ? FoldCase(place) : place;
+  m_place = ignoresCase ? FoldLetterCase(place) : place;
 }
 
 bool CFileIdentity::IsSameFile(const CFileIdentity& other) const {

@@ -1,9 +1,9 @@
-// What the programs do when they are interrupted by SIGINT, SIGTERM or SIGHUP: our temporary files
-// and folders go, and the process ends with 128 + the signal's number (130, 143, 129).
+// What the programs do when they are interrupted by SIGINT, SIGTERM or SIGHUP (on Windows Ctrl-C
+// or Ctrl-Break, a closed console window, the end of the session): our temporary files and folders
+// go, and the process ends with 128 + the signal's number (130, 143, 129), the same on both.
 #pragma once
 
-#include <sys/types.h>
-
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -75,7 +75,7 @@ class CInterruptNote {
     CInterruptNote& m_note;
   };
 
-  // Writes the note to standard error: async-signal-safe (lstat and write only).
+  // Writes the note to standard error: async-signal-safe (the file checks and write only).
   static void WriteCurrent() noexcept;
 
  private:
@@ -83,8 +83,8 @@ class CInterruptNote {
     std::string path;
     std::string shown;
     bool existed = false;
-    dev_t device = 0;
-    ino_t inode = 0;
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
   };
   void Write() const noexcept;
 

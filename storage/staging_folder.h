@@ -3,7 +3,8 @@
 
 #include <string>
 
-// $TMPDIR when it is set, else /tmp.
+// The system's folder for temporary files ($TMPDIR when it is set, else /tmp; on Windows the
+// user's temporary folder).
 std::string DefaultTemporaryFolder();
 
 // A folder of our own, made in `parent` as "<name>.XXXXXX". It is removed with everything in it

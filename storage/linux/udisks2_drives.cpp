@@ -3,6 +3,7 @@
 
 #include <sys/statvfs.h>
 
+#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -98,10 +99,19 @@ struct CUDisks2Drives::SFileSystem {
   bool hintAuto = false;
 };
 
+CUDisks2Drives::~CUDisks2Drives() = default;
+
 std::unique_ptr<CUDisks2Drives> CUDisks2Drives::Connect() {
+  std::unique_ptr<CUDisks2Drives> drives(new CUDisks2Drives());
+  if (QCoreApplication::instance() == nullptr) {
+    // The application object keeps references to argc and argv for its whole life.
+    static int argc = 1;
+    static char name[] = "transvane";
+    static char* argv[] = {name, nullptr};
+    drives->m_application = std::make_unique<QCoreApplication>(argc, argv);
+  }
   if (!QDBusConnection::systemBus().isConnected()) return nullptr;
   bool answered = false;
-  std::unique_ptr<CUDisks2Drives> drives(new CUDisks2Drives());
   drives->ListFileSystems(&answered);
   return answered ? std::move(drives) : nullptr;
 }

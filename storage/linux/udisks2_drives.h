@@ -7,14 +7,18 @@
 
 #include "storage/removable_drives.h"
 
+class QCoreApplication;
+
 // File systems that UDisks2 neither hides nor counts as the system's own: udisks clears
 // HintSystem for drives with removable media or on USB, while built-in eMMC stays a system drive.
-// Blocking calls only, so it works without a running event loop (a QCoreApplication instance
-// should exist, as QtDBus expects one).
+// Blocking calls only, so it works without a running event loop; QtDBus expects an application
+// object, so one is made for a program that has none (the command-line tool) and kept as long as
+// the drives are.
 class CUDisks2Drives : public CDriveAccess {
  public:
   // Null when there is no system bus or the service does not answer.
   static std::unique_ptr<CUDisks2Drives> Connect();
+  ~CUDisks2Drives() override;
 
   // Also mounts, without asking the user anything, a listed file system that is not mounted and
   // that the desktop would have mounted itself (HintAuto): the wizard asks the desktop not to
@@ -28,6 +32,7 @@ class CUDisks2Drives : public CDriveAccess {
 
  private:
   CUDisks2Drives() = default;
+  std::unique_ptr<QCoreApplication> m_application;
   struct SFileSystem;
   std::vector<SFileSystem> ListFileSystems(bool* answered = nullptr) const;
 };

@@ -1,0 +1,30 @@
+// The command line and the console as the system hands them over: arguments and printed text are
+// UTF-8 inside the program whatever the system uses at its edge.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The program's arguments after its name, in UTF-8 (on Windows taken from the wide command line,
+// as argv holds them in the ANSI code page, which cannot hold every file name).
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// Standard input and output carry the files' bytes as they are (no line-end translation), and a
+// console understands the escape sequences of the progress line.
+void PrepareStandardStreams();
+
+// Whether the stream (standard output or standard error) is a terminal or console.
+bool IsTerminal(std::FILE* stream);
+
+// The columns of the terminal on standard output; 0 when it is not one.
+std::size_t TerminalColumns();
+
+// UTF-8 text on standard output or standard error: a console shows it as characters, a pipe or a
+// file gets the bytes.
+void WriteText(std::FILE* stream, std::string_view text);
+
+// printf into WriteText.
+[[gnu::format(printf, 2, 3)]] void PrintText(std::FILE* stream, const char* format, ...);

@@ -16,7 +16,7 @@ release: deps
 	cmake --preset release
 	cmake --build --preset release
 
-test: test-debug test-asan
+test: test-debug test-asan test-windows
 
 test-debug: build
 	ctest --preset debug -j $(CTEST_JOBS)

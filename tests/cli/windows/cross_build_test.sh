@@ -1,0 +1,47 @@
+#!/bin/sh
+# Converts the example files with the Linux and the Windows transvane-cli, the same commands in the
+# same zone and code page, and compares every file they write byte for byte.
+# Usage: cross_build_test.sh LINUX_CLI WINDOWS_CLI EXAMPLES_FOLDER
+# Exits 77 (a skipped test) when the Linux program has not been built.
+set -eu
+
+linux=$1
+windows=$2
+examples=$3
+if [ ! -x "$linux" ]; then
+  echo "skipped: no Linux build of transvane-cli at $linux (make test-debug builds it)"
+  exit 77
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/transvane-cross.XXXXXX")
+trap 'rm -rf "$work"' EXIT INT TERM
+export TZ=UTC TRANSVANE_TIME_ZONE=UTC
+
+# Both programs get relative paths from the same working folder layout, which Wine maps as it is.
+convert_all() {
+  mkdir -p "$1/in"
+  cp "$examples/trip.wpt" "$examples/morning.trk" "$1/in/"
+  (
+    cd "$1"
+    $2 convert --codepage 1252 -o unit in/trip.wpt in/morning.trk >/dev/null
+    $2 convert --codepage 1252 --to gpx -o gpx in/trip.wpt in/morning.trk >/dev/null
+    $2 convert --codepage 1252 --to desktop -o back-upt unit/trip.upt >/dev/null
+    $2 convert --codepage 1252 --to desktop -o back-rte unit/trip.rte >/dev/null
+    $2 convert --codepage 1252 --to desktop -o back-log unit/morning.log >/dev/null
+    $2 convert --codepage 1252 --to unit -o from-gpx gpx/trip.gpx gpx/morning.gpx >/dev/null
+  )
+}
+
+convert_all "$work/linux" "$linux"
+convert_all "$work/windows" "${WINE_RUN:-wine} $windows"
+count=$(find "$work/linux" -type f ! -path '*/in/*' | wc -l)
+if [ "$count" -lt 10 ]; then
+  echo "only $count files were written:" >&2
+  find "$work/linux" -type f >&2
+  exit 1
+fi
+if ! diff -r "$work/linux" "$work/windows"; then
+  echo "the Windows build wrote other bytes than the Linux build" >&2
+  exit 1
+fi
+echo "$count files the same from both builds"

@@ -29,13 +29,24 @@ convert_all() {
     $2 convert --codepage 1252 --to desktop -o back-rte unit/trip.rte >/dev/null
     $2 convert --codepage 1252 --to desktop -o back-log unit/morning.log >/dev/null
     $2 convert --codepage 1252 --to unit -o from-gpx gpx/trip.gpx gpx/morning.gpx >/dev/null
+    # Standard input and output in binary, and the exit statuses of a missing file and of a
+    # command line that cannot be run.
+    mkdir streams
+    $2 convert --codepage 1252 --to gpx -o - in/morning.trk >streams/morning.gpx
+    $2 convert --codepage 1252 --from trk -o - - <in/morning.trk >streams/morning.log
+    status=0
+    $2 convert --codepage 1252 -o missing in/missing.trk >/dev/null 2>&1 || status=$?
+    echo "missing file: $status" >streams/statuses
+    status=0
+    $2 convert --codepage 1252 -o - in/trip.wpt in/morning.trk >/dev/null 2>&1 || status=$?
+    echo "two files to standard output: $status" >>streams/statuses
   )
 }
 
 convert_all "$work/linux" "$linux"
 convert_all "$work/windows" "${WINE_RUN:-wine} $windows"
 count=$(find "$work/linux" -type f ! -path '*/in/*' | wc -l)
-if [ "$count" -lt 10 ]; then
+if [ "$count" -lt 13 ]; then
   echo "only $count files were written:" >&2
   find "$work/linux" -type f >&2
   exit 1

@@ -84,7 +84,14 @@ void RunList(const std::string& winePrefix, bool json, int& status) {
   status = regions.Count() == 0 ? 1 : 0;
   if (regions.Count() != 0) return;
   const std::string prefix = EscapeForTerminal(CDesktopInstallations(winePrefix).Prefix());
-  if (folders.empty()) {
+  // No prefix: the product runs on this Windows itself, and its registry is the system's own.
+  if (prefix.empty() && folders.empty()) {
+    PrintText(stderr,
+              "no map region found: the registry holds no installation of the desktop product "
+              "(Software\\Tavrelin)\n");
+  } else if (prefix.empty()) {
+    PrintText(stderr, "no map region (*.imi, *.tdx) found in the installations of the desktop product:\n");
+  } else if (folders.empty()) {
     PrintText(stderr,
               "no map region found: the Wine prefix %s registers no installation of the desktop product "
               "(Software\\Tavrelin in its system.reg or user.reg)\n",
@@ -92,9 +99,11 @@ void RunList(const std::string& winePrefix, bool json, int& status) {
   } else {
     PrintText(stderr, "no map region (*.imi, *.tdx) found in the installations of the Wine prefix %s:\n",
               prefix.c_str());
-    for (const std::string& folder : folders) PrintText(stderr, "  %s\n", EscapeForTerminal(folder).c_str());
   }
-  PrintText(stderr, "the desktop product may be in another prefix: name it with --wineprefix DIR\n");
+  for (const std::string& folder : folders) PrintText(stderr, "  %s\n", EscapeForTerminal(folder).c_str());
+  if (!prefix.empty()) {
+    PrintText(stderr, "the desktop product may be in another prefix: name it with --wineprefix DIR\n");
+  }
 }
 
 // A region named on the command line: a file's path, else the name of exactly one listed region

@@ -55,4 +55,14 @@ if ! diff -r "$work/linux" "$work/windows"; then
   echo "the Windows build wrote other bytes than the Linux build" >&2
   exit 1
 fi
+# Without the desktop product, Windows has its registry to blame, not a Wine prefix.
+status=0
+said=$(${WINE_RUN:-wine} "$windows" maps list 2>&1 >/dev/null) || status=$?
+case "$status:$said" in
+  "1:no map region found: the registry holds no installation of the desktop product"*) ;;
+  *)
+    echo "maps list without the desktop product: status $status, said: $said" >&2
+    exit 1
+    ;;
+esac
 echo "$count files the same from both builds"

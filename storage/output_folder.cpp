@@ -94,7 +94,8 @@ std::string FolderFailure(const std::string& folder, int errorNumber) {
     return "cannot use the folder " + folder + ": its path is " + std::to_string(whole.size()) +
            " bytes long, and the system takes paths of at most " + std::to_string(PATH_MAX - 1);
   }
-  if (errorNumber == ENAMETOOLONG) {
+  // Not every system says ENAMETOOLONG for a name too long: the names themselves are measured.
+  if (errorNumber != EEXIST) {
     std::size_t limit = 0;
     const std::string name = NameTooLong(folder, limit);
     if (!name.empty()) {

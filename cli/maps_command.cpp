@@ -16,6 +16,7 @@
 #include "formats/ascii_case.h"
 #include "jobs/map_regions.h"
 #include "jobs/map_transfer.h"
+#include "platform/files.h"
 #include "resources/string_ids.h"
 #include "resources/string_table.h"
 #include "storage/block_copy.h"
@@ -115,7 +116,7 @@ bool ResolveRegion(const std::string& argument, const CMapRegionArray& regions, 
     path = argument;
     return true;
   }
-  if (argument.find('/') != std::string::npos) {
+  if (argument.find_first_of(platform::kPathSeparators) != std::string::npos) {
     PrintText(stderr, "%s: no such region file\n", EscapeForTerminal(argument).c_str());
     return false;
   }

@@ -65,4 +65,15 @@ case "$status:$said" in
     exit 1
     ;;
 esac
+# A region path written with Windows' separator is a path there, not a region's name.
+mkdir "$work/card"
+status=0
+said=$(cd "$work" && ${WINE_RUN:-wine} "$windows" maps copy --to card 'maps\none.imi' 2>&1 >/dev/null) || status=$?
+case "$status:$said" in
+  "1:"*"no such region file"*) ;;
+  *)
+    echo "maps copy of a missing region path: status $status, said: $said" >&2
+    exit 1
+    ;;
+esac
 echo "$count files the same from both builds"

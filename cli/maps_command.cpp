@@ -277,10 +277,12 @@ void AddMapsCommand(CLI::App& app, int& status) {
   maps->require_subcommand(1);
   auto winePrefix = std::make_shared<std::string>();
   const char* prefixHelp = "The Wine prefix of the desktop product (default: $WINEPREFIX, else ~/.wine)";
+  // Where the desktop product runs on the system itself (Windows), there is no prefix to name.
+  const bool inPrefix = !CDesktopInstallations().Prefix().empty();
 
   auto* list = maps->add_subcommand(
       "list", "The regions, newest first, under a line of column titles: name, size, date, full path");
-  list->add_option("--wineprefix", *winePrefix, prefixHelp)->check(CLI::ExistingDirectory);
+  if (inPrefix) list->add_option("--wineprefix", *winePrefix, prefixHelp)->check(CLI::ExistingDirectory);
   auto json = std::make_shared<bool>(false);
   list->add_flag("--json", *json, "Print the regions as JSON, for scripts (see the manual page)");
   list->callback([winePrefix, json, &status] { RunList(*winePrefix, *json, status); });
@@ -291,7 +293,7 @@ void AddMapsCommand(CLI::App& app, int& status) {
   copy->add_option("--to", *destination, "The destination drive's mount point")
       ->required()
       ->check(CLI::ExistingDirectory);
-  copy->add_option("--wineprefix", *winePrefix, prefixHelp)->check(CLI::ExistingDirectory);
+  if (inPrefix) copy->add_option("--wineprefix", *winePrefix, prefixHelp)->check(CLI::ExistingDirectory);
   copy->add_option("REGION", *regions, "A region file's path, or a region's name as listed")->required();
   copy->callback([destination, winePrefix, regions, &status] { RunCopy(*destination, *winePrefix, *regions, status); });
 }

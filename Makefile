@@ -80,7 +80,8 @@ windows: windows-deps
 	cmake --preset windows
 	cmake --build --preset windows
 
-test-windows: windows
+# The Linux debug build too: the cross test compares its conversions with the Windows program's.
+test-windows: windows build
 	ctest --preset windows -j $(CTEST_JOBS)
 
 clean:

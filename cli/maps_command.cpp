@@ -16,6 +16,7 @@
 #include "formats/ascii_case.h"
 #include "jobs/map_regions.h"
 #include "jobs/map_transfer.h"
+#include "platform/files.h"
 #include "resources/string_ids.h"
 #include "resources/string_table.h"
 #include "storage/block_copy.h"
@@ -84,7 +85,14 @@ void RunList(const std::string& winePrefix, bool json, int& status) {
   status = regions.Count() == 0 ? 1 : 0;
   if (regions.Count() != 0) return;
   const std::string prefix = EscapeForTerminal(CDesktopInstallations(winePrefix).Prefix());
-  if (folders.empty()) {
+  // No prefix: the product runs on this Windows itself, and its registry is the system's own.
+  if (prefix.empty() && folders.empty()) {
+    PrintText(stderr,
+              "no map region found: the registry holds no installation of the desktop product "
+              "(Software\\Tavrelin)\n");
+  } else if (prefix.empty()) {
+    PrintText(stderr, "no map region (*.imi, *.tdx) found in the installations of the desktop product:\n");
+  } else if (folders.empty()) {
     PrintText(stderr,
               "no map region found: the Wine prefix %s registers no installation of the desktop product "
               "(Software\\Tavrelin in its system.reg or user.reg)\n",
@@ -92,9 +100,11 @@ void RunList(const std::string& winePrefix, bool json, int& status) {
   } else {
     PrintText(stderr, "no map region (*.imi, *.tdx) found in the installations of the Wine prefix %s:\n",
               prefix.c_str());
-    for (const std::string& folder : folders) PrintText(stderr, "  %s\n", EscapeForTerminal(folder).c_str());
   }
-  PrintText(stderr, "the desktop product may be in another prefix: name it with --wineprefix DIR\n");
+  for (const std::string& folder : folders) PrintText(stderr, "  %s\n", EscapeForTerminal(folder).c_str());
+  if (!prefix.empty()) {
+    PrintText(stderr, "the desktop product may be in another prefix: name it with --wineprefix DIR\n");
+  }
 }
 
 // A region named on the command line: a file's path, else the name of exactly one listed region
@@ -106,7 +116,7 @@ bool ResolveRegion(const std::string& argument, const CMapRegionArray& regions, 
     path = argument;
     return true;
   }
-  if (argument.find('/') != std::string::npos) {
+  if (argument.find_first_of(platform::kPathSeparators) != std::string::npos) {
     PrintText(stderr, "%s: no such region file\n", EscapeForTerminal(argument).c_str());
     return false;
   }
@@ -267,10 +277,12 @@ void AddMapsCommand(CLI::App& app, int& status) {
   maps->require_subcommand(1);
   auto winePrefix = std::make_shared<std::string>();
   const char* prefixHelp = "The Wine prefix of the desktop product (default: $WINEPREFIX, else ~/.wine)";
+  // Where the desktop product runs on the system itself (Windows), there is no prefix to name.
+  const bool inPrefix = !CDesktopInstallations().Prefix().empty();
 
   auto* list = maps->add_subcommand(
       "list", "The regions, newest first, under a line of column titles: name, size, date, full path");
-  list->add_option("--wineprefix", *winePrefix, prefixHelp)->check(CLI::ExistingDirectory);
+  if (inPrefix) list->add_option("--wineprefix", *winePrefix, prefixHelp)->check(CLI::ExistingDirectory);
   auto json = std::make_shared<bool>(false);
   list->add_flag("--json", *json, "Print the regions as JSON, for scripts (see the manual page)");
   list->callback([winePrefix, json, &status] { RunList(*winePrefix, *json, status); });
@@ -281,7 +293,7 @@ void AddMapsCommand(CLI::App& app, int& status) {
   copy->add_option("--to", *destination, "The destination drive's mount point")
       ->required()
       ->check(CLI::ExistingDirectory);
-  copy->add_option("--wineprefix", *winePrefix, prefixHelp)->check(CLI::ExistingDirectory);
+  if (inPrefix) copy->add_option("--wineprefix", *winePrefix, prefixHelp)->check(CLI::ExistingDirectory);
   copy->add_option("REGION", *regions, "A region file's path, or a region's name as listed")->required();
   copy->callback([destination, winePrefix, regions, &status] { RunCopy(*destination, *winePrefix, *regions, status); });
 }

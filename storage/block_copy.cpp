@@ -1,23 +1,16 @@
 // The copy of map region files in blocks of 64 KiB, with progress, cancellation and failure lines.
 #include "storage/block_copy.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <set>
 #include <vector>
 
 #include "formats/atomic_file.h"
+#include "platform/files.h"
 #include "resources/string_ids.h"
+#include "storage/disk_entries.h"
 #include "storage/file_system.h"
 #include "storage/output_folder.h"
 
@@ -33,84 +26,54 @@ struct SCopyResult {
   std::uint64_t bytes = 0;  // the file's size, once copied whole
 };
 
-// Closes a descriptor on every way out of a copy.
-class CDescriptor {
- public:
-  explicit CDescriptor(int fd = -1) : m_fd(fd) {}
-  ~CDescriptor() { Close(); }
-  CDescriptor(const CDescriptor&) = delete;
-  CDescriptor& operator=(const CDescriptor&) = delete;
-  int Get() const { return m_fd; }
-  bool Close() {
-    const int fd = m_fd;
-    m_fd = -1;
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int m_fd;
-};
-
-std::string ErrnoReason(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string Reason(const char* what, const std::string& error) { return std::string(what) + ": " + error; }
 
 // Reads until size bytes are in or the file ends; got tells how many arrived.
-bool ReadFull(int fd, unsigned char* data, std::size_t size, std::size_t& got) {
+bool ReadFull(platform::CFile& file, unsigned char* data, std::size_t size, std::size_t& got, std::string& error) {
   got = 0;
   while (got < size) {
-    const ssize_t n = ::read(fd, data + got, size - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) return true;
-    got += static_cast<std::size_t>(n);
+    std::size_t part = 0;
+    if (!file.Read(data + got, size - got, part, &error)) return false;
+    if (part == 0) return true;
+    got += part;
   }
   return true;
 }
 
 std::string FolderPart(const std::string& path) {
-  const auto slash = path.find_last_of('/');
+  const auto slash = path.find_last_of(platform::kPathSeparators);
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 // Our temporary files that earlier runs left in a folder: regular files of our name whose process
 // is gone. A live process's file (another window, another command) is its own business.
 void RemoveLeftovers(const std::string& folder) {
-  DIR* entries = ::opendir(folder.empty() ? "." : folder.c_str());
-  if (entries == nullptr) return;
+  std::vector<std::string> names;
+  if (!ListFolderNames(folder, names)) return;
   std::vector<std::string> leftovers;
-  while (const dirent* entry = ::readdir(entries)) {
+  for (const std::string& name : names) {
     std::uint64_t owner = 0;
-    if (!IsTemporaryName(entry->d_name, &owner)) continue;
-    const auto process = static_cast<pid_t>(owner);
-    const bool gone = process == ::getpid() || (::kill(process, 0) != 0 && errno == ESRCH);
-    struct stat status {};
-    const std::string path = folder + entry->d_name;
-    if (gone && ::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) leftovers.push_back(path);
+    if (!IsTemporaryName(name, &owner)) continue;
+    const bool gone = owner == platform::ProcessId() || ProcessIsGone(owner);
+    SEntryStatus status;
+    const std::string path = folder + name;
+    if (gone && QueryEntry(path, status, false) && status.regular) leftovers.push_back(path);
   }
-  ::closedir(entries);
-  for (const std::string& path : leftovers) ::unlink(path.c_str());
-}
-
-// Flushes the folder entry of a renamed file. Some card file systems refuse to flush a folder;
-// the blocks themselves are on the device already, so the answer is not needed.
-void FlushFolderOf(const std::string& path) {
-  const std::string folder = FolderPart(path);
-  CDescriptor fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd.Get() >= 0) ::fsync(fd.Get());
+  for (const std::string& path : leftovers) platform::RemoveFile(path);
 }
 
 // Removes the destination's older copy when its volume cannot hold it and the new copy at once
 // but can once it is gone. The copy still goes through a temporary file, so a failure leaves no
 // partial file under the region's name. True when the older copy was removed.
-bool MakeRoomFor(const std::string& destination, const struct stat& existing, std::uint64_t newSize) {
-  if (!S_ISREG(existing.st_mode)) return false;
-  const std::string folder = FolderPart(destination);
-  struct statvfs volume {};
-  if (::statvfs(folder.empty() ? "." : folder.c_str(), &volume) != 0) return false;
-  const std::uint64_t unit = volume.f_frsize != 0 ? volume.f_frsize : volume.f_bsize;
+bool MakeRoomFor(const std::string& destination, const SEntryStatus& existing, std::uint64_t newSize) {
+  if (!existing.regular) return false;
+  std::uint64_t freeBytes = 0;
+  std::uint64_t unit = 0;
+  if (!QueryRoom(FolderPart(destination), freeBytes, unit)) return false;
   // Another name of the same file keeps its blocks in use.
-  const std::uint64_t freed = existing.st_nlink == 1 ? static_cast<std::uint64_t>(existing.st_blocks) * 512 : 0;
-  if (!MustMakeRoom(static_cast<std::uint64_t>(volume.f_bavail) * unit, unit, newSize, freed)) return false;
-  return ::unlink(destination.c_str()) == 0;
+  const std::uint64_t freed = existing.links == 1 ? existing.allocated : 0;
+  if (!MustMakeRoom(freeBytes, unit, newSize, freed)) return false;
+  return platform::RemoveFile(destination);
 }
 
 // A file that is not copied: one line in the report, nothing copied.
@@ -127,30 +90,30 @@ SCopyResult CopyOne(const std::string& source, const std::string& destination, C
     if (observer->IsCancelled()) return {};
   }
 
-  // Non-blocking, so that a fifo given as a source cannot hold the open forever.
-  CDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (in.Get() < 0) return Refuse(report, IDS_ERROR_LOADING, source, ErrnoReason("cannot open"));
-  struct stat sourceStatus {};
-  if (::fstat(in.Get(), &sourceStatus) != 0) {
-    return Refuse(report, IDS_ERROR_LOADING, source, ErrnoReason("cannot read the status"));
-  }
-  if (!S_ISREG(sourceStatus.st_mode)) {
+  // A fifo given as a source is refused without waiting for a writer.
+  platform::CFile in;
+  std::string error;
+  const platform::CFile::EOpen opened = in.OpenForReading(source, &error);
+  if (opened == platform::CFile::EOpen::kFailed)
+    return Refuse(report, IDS_ERROR_LOADING, source, Reason("cannot open", error));
+  if (opened == platform::CFile::EOpen::kNotRegular) {
     return Refuse(report, IDS_ERROR_LOADING, source, "not a regular file");
   }
 
-  // Root may write anything, so the read-only rule is checked on the mode bits themselves.
-  const auto sourceSize = static_cast<std::uint64_t>(sourceStatus.st_size);
+  const std::uint64_t sourceSize = in.Size();
   bool madeRoom = false;
-  struct stat existing {};
-  if (::stat(destination.c_str(), &existing) == 0) {
-    if (S_ISDIR(existing.st_mode)) {
+  SEntryStatus existing;
+  if (QueryEntry(destination, existing)) {
+    if (existing.folder) {
       return Refuse(report, IDS_ERROR_TRANSFERRING, destination, "it is a folder");
     }
-    if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    if (existing.readOnly) {
       return Refuse(report, IDS_ERROR_TRANSFERRING, destination, "the file is read-only");
     }
     // A region given as its own target must never lose the only copy there is.
-    const bool sameFile = existing.st_dev == sourceStatus.st_dev && existing.st_ino == sourceStatus.st_ino;
+    SEntryStatus sourceStatus;
+    const bool sameFile = !QueryEntry(source, sourceStatus) ||
+                          (existing.volume == sourceStatus.volume && existing.file == sourceStatus.file);
     madeRoom = !sameFile && MakeRoomFor(destination, existing, sourceSize);
   }
   // What a failure costs after the older copy went: the source is still on the computer.
@@ -161,8 +124,8 @@ SCopyResult CopyOne(const std::string& source, const std::string& destination, C
   std::string tempPath;
   int tempSlot = -1;
   platform::CFile out;
-  if (!CreateTemporaryFile(destination, 0666, out, tempPath, tempSlot)) {
-    report.AddReportLine(IDS_ERROR_TRANSFERRING, destination, ErrnoReason("cannot create") + lost);
+  if (!CreateTemporaryFile(destination, 0666, out, tempPath, tempSlot, &error)) {
+    report.AddReportLine(IDS_ERROR_TRANSFERRING, destination, Reason("cannot create", error) + lost);
     return {0, false, madeRoom};
   }
 
@@ -173,14 +136,14 @@ SCopyResult CopyOne(const std::string& source, const std::string& destination, C
   while (failure.empty() && !cancelled && remaining > 0) {
     const std::size_t n = static_cast<std::size_t>(std::min(remaining, kCopyBlockSize));
     std::size_t got = 0;
-    if (!ReadFull(in.Get(), g_block, n, got)) {
-      failure = ErrnoReason("cannot read");
+    if (!ReadFull(in, g_block, n, got, error)) {
+      failure = Reason("cannot read", error);
     } else if (got != n) {
       failure = "the file became shorter during the copy";
-    } else if (!out.Write(g_block, n)) {
-      failure = ErrnoReason("cannot write");
-    } else if (!out.SyncData()) {
-      failure = ErrnoReason("cannot flush");
+    } else if (!out.Write(g_block, n, &error)) {
+      failure = Reason("cannot write", error);
+    } else if (!out.SyncData(&error)) {
+      failure = Reason("cannot flush", error);
     } else if (observer != nullptr) {
       observer->OnBlockCopied();
       cancelled = observer->IsCancelled();
@@ -189,10 +152,10 @@ SCopyResult CopyOne(const std::string& source, const std::string& destination, C
     ++count;
   }
   in.Close();
-  if (failure.empty() && !cancelled && !out.Close()) failure = ErrnoReason("cannot close");
-  if (failure.empty() && !cancelled && ::rename(tempPath.c_str(), destination.c_str()) != 0) {
-    const std::string reason = ErrnoReason("cannot replace") + lost;
-    ::unlink(tempPath.c_str());
+  if (failure.empty() && !cancelled && !out.Close(&error)) failure = Reason("cannot close", error);
+  if (failure.empty() && !cancelled && !platform::RenameOver(tempPath, destination, &error)) {
+    const std::string reason = Reason("cannot replace", error) + lost;
+    platform::RemoveFile(tempPath);
     ReleaseTemporary(tempSlot);
     report.AddReportLine(IDS_ERROR_TRANSFERRING, destination, reason);
     return {0, false, madeRoom};
@@ -200,12 +163,12 @@ SCopyResult CopyOne(const std::string& source, const std::string& destination, C
   if (!failure.empty()) report.AddReportLine(IDS_ERROR_COPYING, source, failure + lost);
   if (!failure.empty() || cancelled) {
     out.Close();
-    ::unlink(tempPath.c_str());
+    platform::RemoveFile(tempPath);
     ReleaseTemporary(tempSlot);
     return {0, false, madeRoom};
   }
   ReleaseTemporary(tempSlot);
-  FlushFolderOf(destination);
+  FlushFolder(FolderPart(destination));
   return {count, true, madeRoom, sourceSize};
 }
 
@@ -220,10 +183,10 @@ bool MustMakeRoom(std::uint64_t freeBytes, std::uint64_t unit, std::uint64_t new
 }
 
 std::uint64_t CountBlocks(const std::string& path) {
-  struct stat status {};
+  platform::SFileStatus status;
   // A folder has no blocks to copy, whatever size its status shows.
-  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return 0;
-  const auto size = static_cast<std::uint64_t>(status.st_size);
+  if (!platform::GetFileStatus(path, status) || !status.regular) return 0;
+  const std::uint64_t size = status.size;
   return size / kCopyBlockSize + (size % kCopyBlockSize != 0 ? 1 : 0);
 }
 
@@ -245,8 +208,8 @@ std::uint64_t RunTransfer(const CFilePairs& pairs, CCopyObserver* observer, CRep
   // Whether each target was there before the run: a cancel takes back only what the run added.
   std::vector<bool> existed;
   for (const auto& pair : pairs) {
-    struct stat status {};
-    existed.push_back(::stat(pair.target.c_str(), &status) == 0);
+    platform::SFileStatus status;
+    existed.push_back(platform::GetFileStatus(pair.target, status));
   }
   STransferOutcome result;
   SECFileSystem fileSystem;

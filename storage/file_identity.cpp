@@ -1,14 +1,13 @@
 // Whether two paths name the same file.
 #include "storage/file_identity.h"
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <map>
 #include <mutex>
 #include <system_error>
 #include <utility>
 
+#include "storage/disk_entries.h"
 #include "storage/letter_case.h"
 #include "storage/volume_limits.h"
 
@@ -18,11 +17,11 @@ namespace fs = std::filesystem;
 
 // Whether a folder's names ignore letter case, asked once per folder: a run compares many names
 // in few folders, and the answer may need the mount table.
-bool FolderIgnoresCase(const std::string& folder, const struct stat& status) {
+bool FolderIgnoresCase(const std::string& folder, const SEntryStatus& status) {
   static std::mutex guard;
-  static std::map<std::pair<dev_t, ino_t>, bool> known;
+  static std::map<std::pair<std::uint64_t, std::uint64_t>, bool> known;
   const std::lock_guard<std::mutex> lock(guard);
-  const auto key = std::make_pair(status.st_dev, status.st_ino);
+  const auto key = std::make_pair(status.volume, status.file);
   const auto found = known.find(key);
   if (found != known.end()) return found->second;
   const bool ignores = IgnoresLetterCase(folder);
@@ -30,17 +29,31 @@ bool FolderIgnoresCase(const std::string& folder, const struct stat& status) {
   return ignores;
 }
 
+// Paths are UTF-8 on every system; a path's own narrow text is the system's code page on Windows.
+fs::path PathOf(const std::string& text) {
+  return fs::path(std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size()));
+}
+
+std::string TextOf(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size());
+}
+
+bool IsExistingFolder(const fs::path& path, SEntryStatus& status) {
+  return QueryEntry(TextOf(path), status) && status.folder;
+}
+
 }  // namespace
 
 CFileIdentity::CFileIdentity(const std::string& path, bool withFile) {
-  struct stat status {};
-  if (withFile && ::stat(path.c_str(), &status) == 0) {
+  SEntryStatus status;
+  if (withFile && QueryEntry(path, status)) {
     m_exists = true;
-    m_device = status.st_dev;
-    m_inode = status.st_ino;
+    m_volume = status.volume;
+    m_file = status.file;
   }
   std::error_code error;
-  const fs::path absolute = fs::absolute(path, error);
+  const fs::path absolute = fs::absolute(PathOf(path), error);
   if (error) {
     m_place = path;
     return;
@@ -56,33 +69,33 @@ CFileIdentity::CFileIdentity(const std::string& path, bool withFile) {
   // The longest part that exists is resolved (links, "..", "."), the rest is taken as written.
   fs::path resolved = fs::weakly_canonical(folder, error);
   if (error) resolved = folder.lexically_normal();
-  struct stat folderStatus {};
+  SEntryStatus folderStatus;
   fs::path existing = resolved;
-  bool found = ::stat(existing.c_str(), &folderStatus) == 0 && S_ISDIR(folderStatus.st_mode);
+  bool found = IsExistingFolder(existing, folderStatus);
   m_inFolder = found;
   while (!found && existing.has_relative_path()) {
     existing = existing.parent_path();
-    found = ::stat(existing.c_str(), &folderStatus) == 0 && S_ISDIR(folderStatus.st_mode);
+    found = IsExistingFolder(existing, folderStatus);
   }
-  const bool ignoresCase = found && FolderIgnoresCase(existing.string(), folderStatus);
+  const bool ignoresCase = found && FolderIgnoresCase(TextOf(existing), folderStatus);
   m_ignoresCase = ignoresCase;
   if (m_inFolder) {
-    m_folderDevice = folderStatus.st_dev;
-    m_folderInode = folderStatus.st_ino;
+    m_folderVolume = folderStatus.volume;
+    m_folderFile = folderStatus.file;
   }
-  m_name = ignoresCase ? FoldLetterCase(name.string()) : name.string();
+  m_name = ignoresCase ? FoldLetterCase(TextOf(name)) : TextOf(name);
   // The whole place is folded, not only the part on the volume: two places that differ only in
   // the case of a folder above the volume pass for one, which costs a numbered name at most.
-  const std::string place = (resolved / name).lexically_normal().string();
+  const std::string place = TextOf((resolved / name).lexically_normal());
   m_place = ignoresCase ? FoldLetterCase(place) : place;
 }
 
 bool CFileIdentity::IsSameFile(const CFileIdentity& other) const {
-  if (m_exists && other.m_exists && m_device == other.m_device && m_inode == other.m_inode) return true;
+  if (m_exists && other.m_exists && m_volume == other.m_volume && m_file == other.m_file) return true;
   // A FUSE driver may give one folder another inode for each spelling of its name: where case
   // is ignored, the folded places decide.
   if (m_inFolder && other.m_inFolder && !m_ignoresCase && !other.m_ignoresCase) {
-    return m_folderDevice == other.m_folderDevice && m_folderInode == other.m_folderInode && m_name == other.m_name;
+    return m_folderVolume == other.m_folderVolume && m_folderFile == other.m_folderFile && m_name == other.m_name;
   }
   return m_place == other.m_place;
 }

@@ -1,14 +1,13 @@
 // Whether two paths name the same file, however they are written.
 #pragma once
 
-#include <sys/types.h>
-
+#include <cstdint>
 #include <string>
 
 // A file as the system knows it, taken once, so that a run can compare many names against its own
-// files cheaply. Three things tell it apart: the file itself (device and inode) while it exists;
-// its entry, the folder that holds it (device and inode) with its name, while that folder exists;
-// and always its place, the path with links, "." and ".." resolved as far as it exists. Names and
+// files cheaply. Three things tell it apart: the file itself (volume and file number: device and
+// inode, or volume serial and file index) while it exists; its entry, the folder that holds it with its name, while
+// that folder exists; and always its place, the path with links, "." and ".." resolved as far as it exists. Names and
 // places count letter case only where the volume does (not on FAT or exFAT, nor in a case-folding
 // folder). The entry and the place stay the file's when the file is replaced, for the rename that
 // puts a new copy in place gives the name a new inode.
@@ -27,12 +26,12 @@ class CFileIdentity {
 
  private:
   bool m_exists = false;
-  dev_t m_device = 0;
-  ino_t m_inode = 0;
+  std::uint64_t m_volume = 0;
+  std::uint64_t m_file = 0;
   bool m_inFolder = false;  // the folder existed
   bool m_ignoresCase = false;
-  dev_t m_folderDevice = 0;
-  ino_t m_folderInode = 0;
+  std::uint64_t m_folderVolume = 0;
+  std::uint64_t m_folderFile = 0;
   std::string m_name;
   std::string m_place;
 };

@@ -1,50 +1,17 @@
 // Path splitting and joining, file and folder queries, folder chains and wildcard listings.
 #include "storage/file_system.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <fnmatch.h>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <limits>
+
+#include "platform/files.h"
+#include "storage/disk_entries.h"
 
 namespace {
 
 std::size_t LastSeparator(const std::string& path) { return path.find_last_of("/\\"); }
 
 bool EndsWithSeparator(const std::string& text) { return !text.empty() && (text.back() == '/' || text.back() == '\\'); }
-
-// The desktop product's folder searches know only '*' and '?'; a '[' in a name is a plain
-// character there, so it is escaped before fnmatch sees it. "*.*" matches every name, also
-// names without a dot, as it does on Windows.
-std::string ToFnmatchPattern(const std::string& wildcardName) {
-  if (wildcardName == "*.*") return "*";
-  std::string pattern;
-  for (const char c : wildcardName) {
-    if (c == '[' || c == ']') pattern += '\\';
-    pattern += c;
-  }
-  return pattern;
-}
-
-// The attribute bits a Windows folder search would report for a Linux entry.
-int AttributesOf(const std::string& name, const std::string& path) {
-  struct stat status {};
-  // A link is judged by what it points to; a dangling link has only its own status.
-  if (::stat(path.c_str(), &status) != 0 && ::lstat(path.c_str(), &status) != 0) return SECFileSystem::kAttributeSystem;
-  int attributes = 0;
-  if (S_ISDIR(status.st_mode)) {
-    attributes |= SECFileSystem::kAttributeFolder;
-  } else if (!S_ISREG(status.st_mode)) {
-    attributes |= SECFileSystem::kAttributeSystem;
-  }
-  if (!name.empty() && name[0] == '.') attributes |= SECFileSystem::kAttributeHidden;
-  if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) attributes |= SECFileSystem::kAttributeReadOnly;
-  return attributes;
-}
 
 bool PassesFilter(int attributes, int filter) {
   if (filter == SECFileSystem::kFilterAll) return true;
@@ -94,34 +61,27 @@ std::string SECFileSystem::JoinPath(const std::string& folder, const std::string
 }
 
 bool SECFileSystem::IsFolder(const std::string& path) const {
-  struct stat status {};
-  return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+  platform::SFileStatus status;
+  return platform::GetFileStatus(path, status) && status.folder;
 }
 
 bool SECFileSystem::QueryFileSize(const std::string& path, std::int64_t& size) const {
-  struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) return false;
-  size = static_cast<std::int64_t>(status.st_size);
+  platform::SFileStatus status;
+  if (!platform::GetFileStatus(path, status)) return false;
+  size = static_cast<std::int64_t>(status.size);
   return true;
 }
 
 bool SECFileSystem::QueryCreationTime(const std::string& path, std::int64_t& createdNs) const {
-  struct statx status {};
-  if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_CTIME, &status) != 0) return false;
-  // Not every file system keeps a birth time; the last status change is the nearest it has.
-  const struct statx_timestamp& time = (status.stx_mask & STATX_BTIME) ? status.stx_btime : status.stx_ctime;
-  createdNs = static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
-  return true;
+  return ::QueryCreationTime(path, createdNs);
 }
 
 std::int64_t SECFileSystem::QueryFreeBytes(const std::string& root) const {
-  struct statvfs status {};
-  if (::statvfs(root.c_str(), &status) != 0) return -1;
+  std::uint64_t bytes = 0;
+  std::uint64_t unit = 0;
+  if (!QueryRoom(root, bytes, unit)) return -1;
   constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
-  const std::uint64_t blocks = status.f_bavail;
-  const std::uint64_t blockSize = status.f_frsize;
-  if (blockSize != 0 && blocks > kMax / blockSize) return static_cast<std::int64_t>(kMax);
-  return static_cast<std::int64_t>(blocks * blockSize);
+  return static_cast<std::int64_t>(bytes > kMax ? kMax : bytes);
 }
 
 bool SECFileSystem::CreateFolderChain(const std::string& path) {
@@ -136,7 +96,7 @@ bool SECFileSystem::CreateFolderChain(const std::string& path) {
     prefix += rest.substr(0, separator);
     rest.erase(0, separator + 1);
     // An empty prefix is the root of an absolute path; one ending in ':' is a Windows drive.
-    if (!prefix.empty() && prefix.back() != ':') created = ::mkdir(prefix.c_str(), 0777) == 0;
+    if (!prefix.empty() && prefix.back() != ':') created = MakeFolder(prefix);
     prefix += '/';
   }
   return created;
@@ -145,17 +105,15 @@ bool SECFileSystem::CreateFolderChain(const std::string& path) {
 std::vector<std::string> SECFileSystem::ListEntries(const std::string& pattern, int attributeFilter) {
   std::vector<std::string> found;
   const std::string folder = FolderOf(pattern);
-  const std::string wildcard = ToFnmatchPattern(FileNameOf(pattern));
-  DIR* search = ::opendir(folder.empty() ? "." : folder.c_str());
-  if (search == nullptr) return found;
-  while (const dirent* entry = ::readdir(search)) {
-    const std::string name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    if (::fnmatch(wildcard.c_str(), name.c_str(), FNM_CASEFOLD) != 0) continue;
+  const std::string wildcard = FileNameOf(pattern);
+  std::vector<std::string> names;
+  if (!ListFolderNames(folder, names)) return found;
+  for (const std::string& name : names) {
+    // "*.*" matches every name, also names without a dot, as it does on Windows.
+    if (wildcard != "*.*" && !WildcardMatches(wildcard, name)) continue;
     const std::string path = folder + name;
-    if (PassesFilter(AttributesOf(name, path), attributeFilter)) found.push_back(path);
+    if (PassesFilter(SearchAttributes(name, path), attributeFilter)) found.push_back(path);
   }
-  ::closedir(search);
   return found;
 }
 
@@ -163,8 +121,8 @@ std::vector<std::string> SECFileSystem::ListSubfolders(const std::string& folder
   std::vector<std::string> subfolders;
   for (std::string& path : ListEntries(JoinPath(folder, "*.*"), kAttributeFolder)) {
     // A link to a folder is not followed: one pointing up the tree would make the walk endless.
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) subfolders.push_back(std::move(path));
+    SEntryStatus status;
+    if (QueryEntry(path, status, false) && status.folder && !status.link) subfolders.push_back(std::move(path));
   }
   return subfolders;
 }
@@ -185,4 +143,4 @@ void SECFileSystem::AppendFiles(const std::string& pattern, int attributeFilter,
   }
 }
 
-bool SECFileSystem::RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool SECFileSystem::RemoveFile(const std::string& path) { return platform::RemoveFile(path); }

@@ -1,14 +1,12 @@
 // The folder that a job's files go into, made only when a file is about to be written there.
 #include "storage/output_folder.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <utility>
 
+#include "storage/disk_entries.h"
 #include "storage/file_system.h"
 #include "storage/volume_limits.h"
 
@@ -35,20 +33,18 @@ std::vector<std::string> Levels(const std::string& path) {
 // `dangling`). Empty when every level that exists is a folder.
 std::string LevelInTheWay(const std::string& folder, std::string& dangling) {
   for (const std::string& level : Levels(folder)) {
-    struct stat status {};
-    if (::lstat(level.c_str(), &status) != 0) return {};
-    if (S_ISLNK(status.st_mode)) {
-      struct stat target {};
-      if (::stat(level.c_str(), &target) == 0) {
-        if (S_ISDIR(target.st_mode)) continue;
+    SEntryStatus status;
+    if (!QueryEntry(level, status, false)) return {};
+    if (status.link) {
+      SEntryStatus target;
+      if (QueryEntry(level, target)) {
+        if (target.folder) continue;
         return level;
       }
-      char text[PATH_MAX];
-      const ssize_t size = ::readlink(level.c_str(), text, sizeof text);
-      dangling = size > 0 ? std::string(text, static_cast<std::size_t>(size)) : std::string("nothing");
+      if (!ReadLinkTarget(level, dangling)) dangling = "nothing";
       return level;
     }
-    if (!S_ISDIR(status.st_mode)) return level;
+    if (!status.folder) return level;
   }
   return {};
 }
@@ -68,7 +64,7 @@ std::string NameTooLong(const std::string& folder, std::size_t& limit) {
 
 COutputFolder::~COutputFolder() {
   // Only an empty level goes: whatever was written into it keeps it.
-  for (const std::string& level : m_made) ::rmdir(level.c_str());
+  for (const std::string& level : m_made) RemoveEmptyFolder(level);
 }
 
 bool COutputFolder::Prepare() {
@@ -78,9 +74,9 @@ bool COutputFolder::Prepare() {
   if (files.IsFolder(m_folder)) return m_ready = true;
   const std::vector<std::string> levels = Levels(m_folder);
   for (auto level = levels.rbegin(); level != levels.rend() && !files.IsFolder(*level); ++level) {
-    struct stat status {};
+    SEntryStatus status;
     // Something else of that name is not ours to take away.
-    if (::lstat(level->c_str(), &status) == 0) break;
+    if (QueryEntry(*level, status, false)) break;
     m_made.push_back(*level);
   }
   files.CreateFolderChain(m_folder);
@@ -98,7 +94,8 @@ std::string FolderFailure(const std::string& folder, int errorNumber) {
     return "cannot use the folder " + folder + ": its path is " + std::to_string(whole.size()) +
            " bytes long, and the system takes paths of at most " + std::to_string(PATH_MAX - 1);
   }
-  if (errorNumber == ENAMETOOLONG) {
+  // Not every system says ENAMETOOLONG for a name too long: the names themselves are measured.
+  if (errorNumber != EEXIST) {
     std::size_t limit = 0;
     const std::string name = NameTooLong(folder, limit);
     if (!name.empty()) {

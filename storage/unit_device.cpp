@@ -1,10 +1,6 @@
 // Finding the unit among the removable drives, reading its identity and language files, copying onto it.
 #include "storage/unit_device.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -13,6 +9,7 @@
 
 #include "formats/ascii_case.h"
 #include "formats/atomic_file.h"
+#include "platform/files.h"
 #include "storage/entry_names.h"
 #include "storage/file_system.h"
 #include "storage/volume.h"
@@ -42,8 +39,8 @@ using KeyValueLines = std::vector<std::pair<std::string, std::string>>;
 // after the last line break is not a line. Lines may end in LF or CR LF.
 bool ReadKeyValueFile(const std::string& path, KeyValueLines& lines) {
   // Only a regular file: opening a pipe found on a volume would wait forever.
-  struct stat status {};
-  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  platform::SFileStatus status;
+  if (!platform::GetFileStatus(path, status) || !status.regular) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   in.seekg(0, std::ios::end);
@@ -169,23 +166,25 @@ std::string CUnitDevice::GetUnitFolder(int index, bool withDrive) {
 }
 
 bool CUnitDevice::CopyFileToUnit(const std::string& source, const std::string& destination, CDiagnostic* why) {
-  const int input = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-  if (input < 0) return Fail(why, "cannot open " + source + ": " + std::strerror(errno));
+  platform::CFile input;
+  std::string error;
+  const platform::CFile::EOpen opened = input.OpenForReading(source, &error);
+  if (opened == platform::CFile::EOpen::kNotRegular) return Fail(why, "cannot open " + source + ": not a regular file");
+  if (opened != platform::CFile::EOpen::kOpened) return Fail(why, "cannot open " + source + ": " + error);
   CAtomicFile output(destination);
   bool ok = output.Open(why);
   std::vector<char> buffer(64 * 1024);
   while (ok) {
-    const ssize_t count = ::read(input, buffer.data(), buffer.size());
-    if (count < 0 && errno == EINTR) continue;
-    if (count < 0) {
-      ok = Fail(why, "cannot read " + source + ": " + std::strerror(errno));
+    std::size_t count = 0;
+    if (!input.Read(buffer.data(), buffer.size(), count, &error)) {
+      ok = Fail(why, "cannot read " + source + ": " + error);
     } else if (count == 0) {
       break;
     } else {
-      ok = output.Write(buffer.data(), static_cast<std::size_t>(count), why);
+      ok = output.Write(buffer.data(), count, why);
     }
   }
-  ::close(input);
+  input.Close();
   if (!ok) {
     output.Discard();
     return false;

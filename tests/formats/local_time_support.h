@@ -17,6 +17,8 @@ inline const char* WindowsZoneOf(std::string_view zone) {
   if (zone == "Europe/Paris") return "Romance Standard Time";
   if (zone == "Europe/Berlin") return "W. Europe Standard Time";
   if (zone == "Asia/Tokyo") return "Tokyo Standard Time";
+  if (zone == "America/New_York") return "Eastern Standard Time";
+  if (zone == "America/Los_Angeles") return "Pacific Standard Time";
   return nullptr;
 }
 

@@ -14,6 +14,7 @@
 #include "storage/report_sink.h"
 #include "storage/unit_device.h"
 #include "tests/formats/golden_support.h"
+#include "tests/formats/local_time_support.h"
 #include "tests/temp_folder.h"
 
 namespace {
@@ -22,10 +23,7 @@ namespace fs = std::filesystem;
 
 class ConversionJobTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    setenv("TZ", "Europe/Paris", 1);
-    tzset();
-  }
+  void SetUp() override { ASSERT_TRUE(SetTimeZone("Europe/Paris")); }
 
   std::string Path(const std::string& relative) const { return (m_root / relative).string(); }
 

@@ -14,6 +14,8 @@
 #include "resources/string_table.h"
 #include "storage/report_sink.h"
 #include "tests/formats/golden_support.h"
+#include "tests/formats/local_time_support.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -49,11 +51,10 @@ void ExpectSameHeld(const SCounts& expected, const SCounts& actual, EFileKind ki
 }
 
 TEST(FileCodecsTest, EveryKindIsReadAndWrittenThroughItsRow) {
-  setenv("TZ", "Europe/Paris", 1);
-  tzset();
-  char pattern[] = "/tmp/file_codecs.XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const fs::path root = pattern;
+  ASSERT_TRUE(SetTimeZone("Europe/Paris"));
+  const CTempFolder temp;
+  ASSERT_FALSE(temp.Path().empty());
+  const fs::path root = CTempFolder::FromUtf8(temp.Path());
 
   // One sound file of each navigation kind, under the name it has on a user's disk.
   const struct {
@@ -104,7 +105,6 @@ TEST(FileCodecsTest, EveryKindIsReadAndWrittenThroughItsRow) {
         << source << " -> " << target << ": " << (report.Empty() ? "" : report.Lines()[0].reason);
     ExpectSameHeld(Read(source, from->kind), Read(target, row.kind), row.kind, source + " -> " + target);
   }
-  fs::remove_all(root);
 }
 
 }  // namespace

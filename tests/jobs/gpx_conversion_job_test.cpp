@@ -19,6 +19,7 @@
 #include "storage/report_sink.h"
 #include "tests/child_process.h"
 #include "tests/formats/golden_support.h"
+#include "tests/formats/local_time_support.h"
 #include "tests/temp_folder.h"
 
 namespace {
@@ -27,10 +28,7 @@ namespace fs = std::filesystem;
 
 class GpxConversionJobTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    setenv("TZ", "Europe/Paris", 1);
-    tzset();
-  }
+  void SetUp() override { ASSERT_TRUE(SetTimeZone("Europe/Paris")); }
   std::string Path(const std::string& relative) const { return (m_root / relative).string(); }
 
   CTempFolder m_temp;

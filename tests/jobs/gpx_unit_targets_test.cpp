@@ -12,6 +12,7 @@
 #include "jobs/gpx_conversion_job.h"
 #include "storage/unit_device.h"
 #include "tests/formats/golden_support.h"
+#include "tests/formats/local_time_support.h"
 #include "tests/temp_folder.h"
 
 namespace {
@@ -32,8 +33,7 @@ const std::string kTrip =
 class GpxUnitTargetsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("TZ", "Europe/Paris", 1);
-    tzset();
+    ASSERT_TRUE(SetTimeZone("Europe/Paris"));
     times = CUnitTimes();  // its instants are those of the zone
     fs::create_directories(root / "tmp");
     fs::create_directories(root / "cli");

@@ -12,6 +12,7 @@
 #include "jobs/map_transfer.h"
 #include "storage/installations.h"
 #include "storage/volume_limits.h"
+#include "tests/formats/local_time_support.h"
 #include "tests/jobs/region_fixtures.h"
 
 namespace {
@@ -95,8 +96,6 @@ TEST(MapRegionTextsTest, SizeTextFillsOnlyItsNumberField) {
 }
 
 TEST(MapRegionTextsTest, DateIsMonthDayYearInLocalTime) {
-  const char* saved = std::getenv("TZ");
-  const std::string savedTz = saved != nullptr ? saved : "";
   struct SCase {
     const char* tz;
     std::int64_t seconds;
@@ -111,19 +110,12 @@ TEST(MapRegionTextsTest, DateIsMonthDayYearInLocalTime) {
       {"UTC", -1, "12/31/69"},
   };
   for (const SCase& c : cases) {
-    ::setenv("TZ", c.tz, 1);
-    ::tzset();
+    const CTimeZoneGuard zone(c.tz);
+    ASSERT_TRUE(zone.IsSet()) << c.tz;
     EXPECT_EQ(FormatRegionDate(c.seconds * 1'000'000'000), c.expected) << c.tz << " " << c.seconds;
   }
-  ::setenv("TZ", "UTC", 1);
-  ::tzset();
+  const CTimeZoneGuard zone("UTC");
   EXPECT_EQ(FormatRegionDate(-1), "12/31/69") << "a nanosecond before 1970";
-  if (saved != nullptr) {
-    ::setenv("TZ", savedTz.c_str(), 1);
-  } else {
-    ::unsetenv("TZ");
-  }
-  ::tzset();
 }
 
 TEST(MapRegionTextsTest, NextRuleComparesTheValuesAsDisplayed) {

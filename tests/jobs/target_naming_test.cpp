@@ -45,8 +45,12 @@ TEST(UniqueTargetNameTest, NumbersNamesThatARowBeginsWith) {
 TEST(TargetNamesTest, AWrittenOutputHoldsItsNameUnderEverySpelling) {
   const CTempFolder temp;
   const std::string g = temp.Path() + "/g";
-  std::filesystem::create_symlink(g, temp.Path() + "/gl");
-  for (const std::string spelling : {"/g/../g/", "/g/./", "/g//", "/gl/"}) {
+  std::vector<std::string> spellings = {"/g/../g/", "/g/./", "/g//"};
+  // A link needs a privilege on Windows that tests do not have: there the spellings go without it.
+  std::error_code noLink;
+  std::filesystem::create_symlink(g, temp.Path() + "/gl", noLink);
+  if (!noLink) spellings.push_back("/gl/");
+  for (const std::string& spelling : spellings) {
     temp.File("g/a.wpt", "an older file");
     CTargetNames names({g + "/a.upt", temp.Path() + spelling + "a.rte"});
     ASSERT_EQ(names.Claim(g + "/a.wpt"), g + "/a.wpt");
@@ -86,17 +90,16 @@ TEST(TargetNamesTest, ANumberedNameFitsTheFolder) {
 class TargetsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "targets_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    m_drive = pattern;
+    ASSERT_FALSE(m_temp.Path().empty());
+    m_drive = m_temp.Path();
     m_unit.SetDrive(m_drive);
   }
-  void TearDown() override { std::filesystem::remove_all(m_drive); }
   void WriteLanguageFile(const std::string& text) {
     std::filesystem::create_directories(m_drive + "/USBTRANS");
     std::ofstream(m_drive + "/USBTRANS/LANGUAGE.DAT", std::ios::binary) << text;
   }
 
+  CTempFolder m_temp;
   std::string m_drive;
   CUnitDevice m_unit;
 };

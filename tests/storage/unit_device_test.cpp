@@ -3,88 +3,17 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "tests/child_process.h"
+#include "tests/storage/unit_device_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
-
-// Volumes that a machine cannot be made to have: ready or not, full or not, in a chosen order.
-class CFakeDrives : public CDriveAccess {
- public:
-  struct SVolume {
-    std::string root;
-    bool ready = true;
-    std::uint64_t freeBytes = 1000000;
-    std::string label = {};
-  };
-  std::vector<CRemovableDrive> EnumerateRemovableDrives() override {
-    std::vector<CRemovableDrive> drives;
-    for (const SVolume& volume : volumes) drives.push_back({volume.root, "/dev/x", {}, {}, volume.label});
-    return drives;
-  }
-  bool IsMediaReady(const CRemovableDrive& drive) override { return Find(drive.rootPath).ready; }
-  std::uint64_t QueryTotalFreeBytes(const CRemovableDrive& drive) override { return Find(drive.rootPath).freeBytes; }
-  EEjectResult RequestEject(const std::string& rootPath) override {
-    ejected.push_back(rootPath);
-    return EEjectResult::Refused;
-  }
-  bool CanMountRemovableMedia() const override { return false; }
-
-  std::vector<SVolume> volumes;
-  std::vector<std::string> ejected;
-
- private:
-  const SVolume& Find(const std::string& root) const {
-    for (const SVolume& volume : volumes) {
-      if (volume.root == root) return volume;
-    }
-    return volumes.front();
-  }
-};
-
-class UnitDeviceTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "drv_unit_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    m_root = pattern;
-  }
-  void TearDown() override { fs::remove_all(m_root); }
-
-  // A volume folder; with identity text, it holds USBTRANS/UNIT_ID.DAT.
-  std::string Volume(const std::string& name) {
-    const std::string path = m_root + "/" + name;
-    fs::create_directories(path);
-    return path;
-  }
-  void Write(const std::string& path, const std::string& content) {
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-  }
-  std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-  std::string UnitVolume(const std::string& name, const std::string& identity = "Model=Norvantis 200\r\n") {
-    const std::string volume = Volume(name);
-    Write(volume + "/USBTRANS/UNIT_ID.DAT", identity);
-    return volume;
-  }
-
-  std::string m_root;
-};
 
 // Which identity files make a unit: the key's letter case does not matter, the value's does;
 // nothing is trimmed; every line needs a '='.
@@ -286,8 +215,6 @@ TEST_F(UnitDeviceTest, FilesThatAreNotSmallTextFilesAreUnreadable) {
   unit.SetDrive(volume);
   fs::create_directories(volume + "/USBTRANS/UNIT_ID.DAT");
   EXPECT_FALSE(unit.CheckIdentity());
-  ASSERT_EQ(::mkfifo((volume + "/USBTRANS/LANGUAGE.DAT").c_str(), 0600), 0);
-  EXPECT_EQ(unit.GetUnitFolder(CUnitDevice::kRoutes, false), "Routes");  // and does not wait on the pipe
   fs::remove(volume + "/USBTRANS/UNIT_ID.DAT");
   Write(volume + "/USBTRANS/UNIT_ID.DAT", "Model=Vesk\n" + std::string(2 * 1024 * 1024, 'x') + "=y\n");
   EXPECT_FALSE(unit.CheckIdentity());
@@ -334,25 +261,6 @@ TEST_F(UnitDeviceTest, AFailedCopyLeavesTheOldFileAlone) {
   EXPECT_FALSE(unit.CopyFileToUnit(m_root + "/trip.rte", volume + "/No Such Folder/trip.rte"));
   EXPECT_EQ(Read(target), "old route");
   EXPECT_EQ(std::distance(fs::directory_iterator(volume + "/Routes"), fs::directory_iterator()), 1);
-}
-
-// The volume fills up in the middle of the copy: a size limit makes the write fail for real.
-TEST_F(UnitDeviceTest, AVolumeThatFillsUpKeepsTheOldFile) {
-  const std::string volume = UnitVolume("NORVANTIS");
-  const std::string source = m_root + "/big.log";
-  Write(source, std::string(1024 * 1024, 'x'));
-  const std::string target = volume + "/Track Logs/big.log";
-  Write(target, "old log");
-
-  EXPECT_EQ(ExitStatusInChild([&] {
-              if (!LimitFileSize(64 * 1024)) return 4;
-              CUnitDevice unit;
-              unit.SetDrive(volume);
-              return unit.CopyFileToUnit(source, target) ? 0 : 3;
-            }),
-            3);
-  EXPECT_EQ(Read(target), "old log");
-  EXPECT_EQ(std::distance(fs::directory_iterator(volume + "/Track Logs"), fs::directory_iterator()), 1);
 }
 
 }  // namespace

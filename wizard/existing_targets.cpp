@@ -1,15 +1,14 @@
 // Targets of the conversion job that are there already.
 #include "wizard/existing_targets.h"
 
-#include <sys/stat.h>
-
 #include "jobs/conversion_job.h"
 #include "jobs/target_naming.h"
+#include "storage/disk_entries.h"
 #include "storage/unit_device.h"
 
 bool TargetExists(const std::string& target) {
-  struct stat status {};
-  return ::lstat(target.c_str(), &status) == 0;
+  SEntryStatus status;
+  return QueryEntry(target, status, false);
 }
 
 std::vector<std::size_t> RowsToConfirm(const std::vector<std::string>& targets, const std::vector<bool>& namedInDialog,

@@ -576,15 +576,26 @@ int CALLBACK CWin32Sheet::Callback(HWND window, UINT message, LPARAM) {
 }
 
 void CWin32Sheet::ArrangeButtons() {
-  // Cancel and Help hidden; Back, Next and Finish moved right to end where they stood.
-  for (int hidden : {IDCANCEL, kHelpButton}) ShowWindow(GetDlgItem(m_window, hidden), SW_HIDE);
-  for (int button : {kBackButton, kNextButton, kFinishButton}) {
-    HWND control = GetDlgItem(m_window, button);
+  // Cancel and Help hidden; Back, Next and Finish moved right to end where the last of those that
+  // were shown ended (a sheet without help has no Help button to make room for).
+  const auto placeOf = [this](int id) {
     RECT place = {};
-    GetWindowRect(control, &place);
+    GetWindowRect(GetDlgItem(m_window, id), &place);
     MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT*>(&place), 2);
-    const int width = place.right - place.left;
-    SetWindowPos(control, nullptr, place.left + 2 * (width + 6), place.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    return place;
+  };
+  const LONG nextEnd = placeOf(kNextButton).right;
+  LONG end = nextEnd;
+  for (int hidden : {IDCANCEL, kHelpButton}) {
+    HWND control = GetDlgItem(m_window, hidden);
+    if (control != nullptr && (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0)
+      end = std::max(end, placeOf(hidden).right);
+    ShowWindow(control, SW_HIDE);
+  }
+  for (int button : {kBackButton, kNextButton, kFinishButton}) {
+    const RECT place = placeOf(button);
+    SetWindowPos(GetDlgItem(m_window, button), nullptr, place.left + (end - nextEnd), place.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
   }
   RECT sheet = {};
   GetWindowRect(m_window, &sheet);

@@ -7,17 +7,11 @@
 #include <shellapi.h>
 
 #include "cli/console.h"
+#include "platform/win32/wide_text.h"
 
 namespace {
 
-std::string Utf8(const wchar_t* text) {
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
-  std::string out(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-  out.pop_back();
-  return out;
-}
+std::string Utf8(const wchar_t* text) { return platform::Utf8FromWide(text); }
 
 HANDLE ConsoleOf(std::FILE* stream) {
   const HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));

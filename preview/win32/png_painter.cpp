@@ -8,27 +8,15 @@
 #include <type_traits>
 #include <variant>
 
+#include "platform/win32/wide_text.h"
 #include "preview/png_painter.h"
 
 namespace {
 
 using namespace Gdiplus;
 
-std::wstring Wide(std::string_view text) {
-  const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
-std::string Utf8(const wchar_t* text) {
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
-  std::string out(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-  out.pop_back();
-  return out;
-}
+std::wstring Wide(std::string_view text) { return platform::WideFromUtf8(text); }
+std::string Utf8(const wchar_t* text) { return platform::Utf8FromWide(text); }
 
 Color ColourOf(::ARGB colour) { return Color(static_cast<Gdiplus::ARGB>(colour)); }
 RectF RectOf(const SRect& rect) {

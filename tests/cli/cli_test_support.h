@@ -1,27 +1,20 @@
 // Shared pieces of the tests that run the built transvane-cli: a run with its output captured, a
 // temporary folder per test and small text helpers; the golden fixtures and file helpers are the
-// golden tests' own.
+// golden tests' own. How a run is started is each system's own (run_cli.cpp).
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pty.h>
-#include <signal.h>
-#include <stdlib.h>
-#include <sys/mman.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "tests/formats/golden_support.h"
-#include "tests/traced_child.h"
+#include "tests/temp_folder.h"
 
 // What one run of the program gave: its exit status (-1 when it did not exit) and its two streams.
 struct SRun {
@@ -41,23 +34,18 @@ inline std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// An argv for execv over the strings, which must outlive it.
-inline std::vector<char*> Argv(std::vector<std::string>& arguments) {
-  std::vector<char*> argv;
-  for (std::string& each : arguments) argv.push_back(each.data());
-  argv.push_back(nullptr);
-  return argv;
+// The words of a text, split at white space.
+inline std::vector<std::string> Words(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
 }
 
-// Starts the program on a new pseudo-terminal (of the given size, else the default) and answers
-// its pid, or -1, with the terminal's controlling side in `terminal`.
-inline pid_t StartOnTerminal(std::vector<std::string> arguments, int& terminal, const winsize* size = nullptr) {
-  const pid_t child = ::forkpty(&terminal, nullptr, nullptr, size);
-  if (child == 0) {
-    ::execv(arguments[0].c_str(), Argv(arguments).data());
-    ::_exit(127);
-  }
-  return child;
+// The width of a line in characters, not bytes.
+inline std::size_t Width(const std::string& line) {
+  return static_cast<std::size_t>(
+      std::count_if(line.begin(), line.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 // Every file under a folder (hidden ones too), as paths relative to it, sorted.
@@ -70,107 +58,41 @@ inline std::vector<std::string> FilesUnder(const std::filesystem::path& folder) 
   return files;
 }
 
-// Everything written to a descriptor that the child shared with us, from its start.
-inline std::string ReadDescriptor(int fd) {
-  std::string text;
-  char buffer[4096];
-  for (off_t offset = 0;;) {
-    const ssize_t count = ::pread(fd, buffer, sizeof buffer, offset);
-    if (count <= 0) break;
-    text.append(buffer, static_cast<std::size_t>(count));
-    offset += count;
-  }
-  return text;
-}
-
 // Runs the program without a shell, so that paths need no quoting, in workingFolder when one is
-// given. Standard output and error go apart into memory files: neither is a terminal, and the run
-// leaves nothing in any folder a test looks at. With `input`, standard input is a pipe that gives
-// it, as a shell pipeline would (not a file, so it cannot seek).
-inline SRun RunCli(std::vector<std::string> arguments, const std::string& workingFolder = {},
-                   const std::optional<std::string>& input = std::nullopt) {
-  SRun run;
-  arguments.insert(arguments.begin(), TRANSVANE_CLI_PATH);
-  const int out = ::memfd_create("stdout", MFD_CLOEXEC);
-  const int err = ::memfd_create("stderr", MFD_CLOEXEC);
-  int pipe[2] = {-1, -1};
-  if (input && ::pipe2(pipe, O_CLOEXEC) != 0) return run;
-  const pid_t child = out < 0 || err < 0 ? -1 : ::fork();
-  if (child == 0) {
-    if (::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || (input && ::dup2(pipe[0], 0) < 0)) ::_exit(127);
-    if (!workingFolder.empty() && ::chdir(workingFolder.c_str()) != 0) ::_exit(127);
-    ::execv(arguments[0].c_str(), Argv(arguments).data());
-    ::_exit(127);
-  }
-  if (input) {
-    ::close(pipe[0]);
-    // The program reads as this writes; one that stops reading ends the write (no SIGPIPE here).
-    const auto previous = ::signal(SIGPIPE, SIG_IGN);
-    for (std::size_t done = 0; child > 0 && done < input->size();) {
-      const ssize_t count = ::write(pipe[1], input->data() + done, input->size() - done);
-      if (count <= 0) break;
-      done += static_cast<std::size_t>(count);
-    }
-    ::signal(SIGPIPE, previous);
-    ::close(pipe[1]);
-  }
-  int status = 0;
-  if (child > 0 && ::waitpid(child, &status, 0) == child) {
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadDescriptor(out);
-    run.err = ReadDescriptor(err);
-  }
-  if (out >= 0) ::close(out);
-  if (err >= 0) ::close(err);
-  return run;
-}
+// given. Standard output and error are captured apart; neither is a terminal, and the run leaves
+// nothing in any folder a test looks at. With `input`, standard input is a pipe that gives it, as a
+// shell pipeline would (not a file, so it cannot seek).
+SRun RunCli(std::vector<std::string> arguments, const std::string& workingFolder = {},
+            const std::optional<std::string>& input = std::nullopt);
 
-// A run stopped where it enters a system call for the count-th time, looked at there (atStop) and
-// sent a signal. `traced` is false when the system refuses the tracing, `stopped` false when the
-// program ended before that call.
-struct SInterruptedRun {
-  bool traced = false;
-  bool stopped = false;
-  int status = -1;
-  std::string err;
-};
+// Sets (or, without a value, removes) a variable of this process's environment, which the runs
+// inherit.
+void SetEnvironment(const std::string& name, const std::optional<std::string>& value);
 
-inline SInterruptedRun RunCliInterrupted(std::vector<std::string> arguments, long syscall, int count, int signal,
-                                         const std::function<void()>& atStop = {}) {
-  SInterruptedRun run;
-  arguments.insert(arguments.begin(), TRANSVANE_CLI_PATH);
-  const int out = ::memfd_create("stdout", MFD_CLOEXEC);
-  const int err = ::memfd_create("stderr", MFD_CLOEXEC);
-  {
-    CTracedChild child;
-    run.traced = child.Start(arguments, out, err);
-    run.stopped = run.traced && child.RunToSyscall(syscall, count);
-    if (run.stopped) {
-      if (atStop) atStop();
-      run.status = child.SignalAndWait(signal);
-    }
-  }
-  run.err = ReadDescriptor(err);
-  ::close(out);
-  ::close(err);
-  return run;
-}
+// The variable that names the folder for the program's temporary files.
+extern const char* const kTemporaryFolderVariable;
 
-// A test with a temporary folder of its own, named after the test suite and removed afterwards.
+// Why TZ does not set the runs' time zone here, or nullptr where it does.
+extern const char* const kTimeZoneIgnoredBecause;
+
+// Whether the system's converter knows UTF-16 by name (and so refuses it as a Unicode encoding).
+extern const bool kKnowsUtf16ByName;
+
+inline constexpr const char* kNoXmlLint = "xmllint cannot be started here: the files were not checked by it";
+
+// A test with a temporary folder of its own, removed afterwards.
 // A fixture that adds to SetUp calls this one first under ASSERT_NO_FATAL_FAILURE.
 class CCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string suite = ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name();
-    std::string pattern = (std::filesystem::temp_directory_path() / (suite + ".XXXXXX")).string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    m_root = pattern;
+    m_folder.emplace();
+    ASSERT_FALSE(m_folder->Path().empty());
+    m_root = CTempFolder::FromUtf8(m_folder->Path());
   }
-  void TearDown() override {
-    if (!m_root.empty()) std::filesystem::remove_all(m_root);
-  }
+  void TearDown() override { m_folder.reset(); }
 
-  std::string Path(const std::string& relative) const { return (m_root / relative).string(); }
+  // Joined with '/' on every system, as the program joins the paths it prints.
+  std::string Path(const std::string& relative) const { return (m_root / relative).generic_string(); }
 
   // A golden fixture copied into the folder; answers its path.
   std::string Copy(const char* golden, const std::string& relative) {
@@ -191,4 +113,7 @@ class CCliTest : public ::testing::Test {
   }
 
   std::filesystem::path m_root;
+
+ private:
+  std::optional<CTempFolder> m_folder;
 };

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/cli/cli_test_support.h"
+#include "tests/cli/posix/cli_posix_support.h"
 #include "tests/storage/fat_volume.h"
 
 namespace {
@@ -29,7 +29,7 @@ class ConvertCommandTest : public CCliTest {
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(CCliTest::SetUp());
     // The track files' times are local; the golden files are in UTC.
-    setenv("TZ", "UTC", 1);
+    SetEnvironment("TZ", "UTC");
   }
 };
 
@@ -192,9 +192,9 @@ TEST_F(ConvertCommandTest, AnOlderFileHidesNoOutputsNameUnderAnySpelling) {
   WriteBytes(older, "an older file");
   const char* tmpdir = std::getenv("TMPDIR");
   const std::string kept = tmpdir != nullptr ? tmpdir : "";
-  ::setenv("TMPDIR", Path("no such folder").c_str(), 1);
+  SetEnvironment("TMPDIR", Path("no such folder"));
   const SRun run = Run({"convert", fat.Path() + "/g/a.upt"});
-  tmpdir != nullptr ? ::setenv("TMPDIR", kept.c_str(), 1) : ::unsetenv("TMPDIR");
+  SetEnvironment("TMPDIR", tmpdir != nullptr ? std::optional<std::string>(kept) : std::nullopt);
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, ::testing::HasSubstr(older + ": no room to build it in " + Path("no such folder")));
   EXPECT_EQ(ReadBytes(older), "an older file");

@@ -51,11 +51,11 @@ TEST(DevicesCommandTest, FreeSpaceHasADecimalPointInEveryLocale) {
   CFakeSystemTree tree;
   BuildStandardMachine(tree);
   std::filesystem::remove_all(tree.Path("/media/ann/CARD"));
-  ::setenv("LOCPATH", locales.c_str(), 1);
-  ::setenv("LC_ALL", "de_DE.UTF-8", 1);
+  SetEnvironment("LOCPATH", locales);
+  SetEnvironment("LC_ALL", "de_DE.UTF-8");
   const SRun run = RunCli({"devices", "--sysroot", tree.Root()});
-  ::unsetenv("LC_ALL");
-  ::unsetenv("LOCPATH");
+  SetEnvironment("LC_ALL", std::nullopt);
+  SetEnvironment("LOCPATH", std::nullopt);
   std::filesystem::remove_all(locales);
   EXPECT_EQ(run.status, 0);
   EXPECT_THAT(Lines(run.out), ::testing::Contains(tree.Path("/media/ann/CARD") + "\tnot ready\t0.0 MB"));

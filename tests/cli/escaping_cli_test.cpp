@@ -31,7 +31,7 @@ class EscapingTest : public CCliTest {
  protected:
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(CCliTest::SetUp());
-    ::setenv("TZ", "UTC", 1);
+    SetEnvironment("TZ", "UTC");
   }
 };
 
@@ -53,9 +53,9 @@ TEST_F(EscapingTest, ConvertPrintsNamesAndFailuresEscaped) {
 TEST_F(EscapingTest, SendPrintsTheFilesItWroteEscaped) {
   WriteBytes(Path("unit/USBTRANS/UNIT_ID.DAT"), "Model=Norvantis 200\r\n");
   const std::string track = Copy("track1000~saved.trk", "in/" + kHostile + ".trk");
-  ::setenv("TMPDIR", m_root.c_str(), 1);
+  SetEnvironment("TMPDIR", m_root.string());
   const SRun run = Run({"send", "--unit", Path("unit"), "--no-eject", track});
-  ::unsetenv("TMPDIR");
+  SetEnvironment("TMPDIR", std::nullopt);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, Path("unit") + "/Track Logs/" + kEscaped + ".log\n");
 }

@@ -16,7 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kExamples = fs::path(TRANSVANE_SOURCE_DIR) / "examples";
+// Absolute with its drive on every system: a Windows program takes "/work/..." for an option.
+const fs::path kExamples = fs::absolute(fs::path(TRANSVANE_SOURCE_DIR) / "examples");
 // Three decimals of minutes: half a thousandth of a minute, in degrees.
 constexpr double kDegreesTolerance = 0.0005 / 60 + 1e-12;
 
@@ -25,7 +26,7 @@ class ExamplesTest : public CCliTest {
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(CCliTest::SetUp());
     // Track times travel as local time; any zone must give them back unchanged.
-    setenv("TZ", "Europe/Zurich", 1);
+    SetEnvironment("TZ", "Europe/Zurich");
   }
 
   // The exit status of `convert -o folder files...`, with its messages on failure.

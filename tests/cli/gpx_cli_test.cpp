@@ -25,23 +25,24 @@ class GpxConvertCommandTest : public CCliTest {
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(CCliTest::SetUp());
     // Unit track logs hold local time; the golden files were made in Berlin.
-    setenv("TZ", "Europe/Berlin", 1);
+    SetEnvironment("TZ", "Europe/Berlin");
   }
   void TearDown() override {
     CCliTest::TearDown();
-    setenv("TZ", "UTC", 1);
+    SetEnvironment("TZ", "UTC");
   }
 
   std::vector<std::string> FilesIn(const std::string& relative) const {
     std::vector<std::string> names;
     if (!fs::exists(Path(relative))) return names;
-    for (const auto& entry : fs::directory_iterator(Path(relative))) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(Path(relative))) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   }
 };
 
 TEST_F(GpxConvertCommandTest, GpxGoesToTheUnitByDefaultAndToTheDesktopOnRequest) {
+  if (kTimeZoneIgnoredBecause != nullptr) GTEST_SKIP() << kTimeZoneIgnoredBecause;
   const std::string gpx = Copy("weekend.gpx", "in/weekend.gpx");
   const SRun unit = Run({"convert", "-o", Path("unit"), gpx});
   EXPECT_EQ(unit.status, 0) << unit.err;
@@ -75,9 +76,6 @@ TEST_F(GpxConvertCommandTest, RoundTripsThroughGpx) {
   EXPECT_THAT(Lines(out.out), ElementsAre(Path("gpx/trip.gpx"), Path("gpx/track1000.gpx"), Path("gpx/walk.gpx"),
                                           Path("gpx/morning.gpx")));
   EXPECT_EQ(ReadBytes(Path("gpx/trip.gpx")), ReadBytes(kGolden / "trip~saved~gpx.gpx"));
-  for (const char* name : {"trip", "track1000", "walk", "morning"}) {
-    EXPECT_TRUE(IsWellFormedXml(Path("gpx/") + name + ".gpx"));
-  }
 
   const SRun back =
       Run({"convert", "--to", "desktop", "-o", Path("desktop"), Path("gpx/trip.gpx"), Path("gpx/track1000.gpx")});
@@ -89,7 +87,15 @@ TEST_F(GpxConvertCommandTest, RoundTripsThroughGpx) {
   EXPECT_EQ(unit.status, 0) << unit.err;
   EXPECT_THAT(Lines(unit.out), ElementsAre(Path("unit/walk.upt"), Path("unit/walk.rte"), Path("unit/morning.log")));
   EXPECT_EQ(ReadBytes(Path("unit/walk.rte")), ReadBytes(walk));
+  // The log's last point falls in Berlin's spring-forward hour.
+  if (kTimeZoneIgnoredBecause != nullptr) {
+    GTEST_SKIP() << kTimeZoneIgnoredBecause << (XmlLintRuns() ? "" : std::string("; ") + kNoXmlLint);
+  }
   EXPECT_EQ(ReadBytes(Path("unit/morning.log")), ReadBytes(kGolden / "morning~rewrite.log"));
+  if (!XmlLintRuns()) GTEST_SKIP() << kNoXmlLint;
+  for (const char* name : {"trip", "track1000", "walk", "morning"}) {
+    EXPECT_TRUE(IsWellFormedXml(Path("gpx/") + name + ".gpx"));
+  }
 }
 
 TEST_F(GpxConvertCommandTest, SeveralTracksWithoutWaypoints) {
@@ -152,7 +158,10 @@ TEST_F(GpxConvertCommandTest, CodePages) {
       const SRun refused = Run({command, "--codepage", unicode, gpx});
       EXPECT_EQ(refused.status, 2) << command << ' ' << unicode;
       EXPECT_THAT(refused.err, StartsWith("--codepage: ")) << command;
-      EXPECT_THAT(refused.err, HasSubstr("is a Unicode encoding, not a code page")) << command;
+      EXPECT_THAT(refused.err, HasSubstr(kKnowsUtf16ByName || unicode == std::string("UTF-8")
+                                             ? "is a Unicode encoding, not a code page"
+                                             : "unknown code page utf16"))
+          << command;
     }
   }
 }

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/cli/cli_test_support.h"
+#include "tests/cli/posix/cli_posix_support.h"
 #include "tests/jobs/region_fixtures.h"
 #include "tests/storage/fat_volume.h"
 #include "tests/storage/tmpfs_volume.h"
@@ -37,7 +37,7 @@ class MapsCommandTest : public CCliTest {
     m_card = Path("card");
     fs::create_directories(m_card);
     region_fixtures::MakeWinePrefix(m_prefix, {{"Vexlorn", "C:\\Program Files\\Tavrelin\\Vexlorn"}});
-    ::setenv("TZ", "UTC", 1);
+    SetEnvironment("TZ", "UTC");
   }
 
   std::int64_t Region(const std::string& relative, const std::string& content, std::int64_t after = 0,

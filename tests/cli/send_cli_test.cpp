@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/cli/cli_test_support.h"
+#include "tests/cli/posix/cli_posix_support.h"
 #include "tests/storage/fake_system_tree.h"
 
 namespace {
@@ -31,12 +31,12 @@ class SendCommandTest : public CCliTest {
     ASSERT_NO_FATAL_FAILURE(CCliTest::SetUp());
     // The track files' times are local; the golden files are in UTC. The staged files go under
     // the test's own temporary folder, which must be empty again after each run.
-    setenv("TZ", "UTC", 1);
+    SetEnvironment("TZ", "UTC");
     fs::create_directories(Path("tmp"));
-    setenv("TMPDIR", Path("tmp").c_str(), 1);
+    SetEnvironment("TMPDIR", Path("tmp"));
   }
   void TearDown() override {
-    unsetenv("TMPDIR");
+    SetEnvironment("TMPDIR", std::nullopt);
     CCliTest::TearDown();
   }
 

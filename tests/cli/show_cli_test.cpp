@@ -22,11 +22,11 @@ class ShowCommandTest : public CCliTest {
  protected:
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(CCliTest::SetUp());
-    setenv("TZ", "Europe/Berlin", 1);  // unit track logs hold local time; times are shown in it
+    SetEnvironment("TZ", "Europe/Berlin");  // unit track logs hold local time; times are shown in it
   }
   void TearDown() override {
     CCliTest::TearDown();
-    setenv("TZ", "UTC", 1);
+    SetEnvironment("TZ", "UTC");
   }
 };
 
@@ -46,6 +46,7 @@ std::pair<std::uint32_t, std::uint32_t> PngSize(const std::string& bytes) {
 // Routes and tracks are numbered across the files; the trip's route is 514948.781128 m by GeodSolve.
 // The log's latest point, 23:59:59.99 on 31 February 2005, is 3 March, shown to the second.
 TEST_F(ShowCommandTest, PrintsTheSummaryOfEachFile) {
+  if (kTimeZoneIgnoredBecause != nullptr) GTEST_SKIP() << kTimeZoneIgnoredBecause;
   const std::string trip = Copy("trip~unit.rte", "trip.rte");
   const std::string morning = Copy("morning.log", "morning.log");
   const std::string gpx = Copy("weekend.gpx", "weekend.gpx");
@@ -83,9 +84,10 @@ TEST_F(ShowCommandTest, DrawsThePictureAsPngOrSvgOfTheAskedSize) {
   const SRun svg = Run({"show", trip, "--svg", Path("trip.svg")});
   EXPECT_EQ(svg.status, 0) << svg.err;
   EXPECT_EQ(Lines(svg.out).back(), Path("trip.svg"));
-  EXPECT_TRUE(IsWellFormedXml(Path("trip.svg")));
   EXPECT_THAT(ReadBytes(Path("trip.svg")), HasSubstr("viewBox=\"0 0 800 600\""));
   EXPECT_THAT(ReadBytes(Path("trip.svg")), HasSubstr(">HOME</text>"));
+  if (!XmlLintRuns()) GTEST_SKIP() << kNoXmlLint;
+  EXPECT_TRUE(IsWellFormedXml(Path("trip.svg")));
 }
 
 // A unit sentence with its checksum and line end.
@@ -103,10 +105,11 @@ TEST_F(ShowCommandTest, TheSvgIsWellFormedWhateverTheNamesHold) {
                            Sentence("PTVLWPL,4831.000,N,00216.000,E,0035,M,&\"C\x1b,,a") + Sentence("PTVLCMD,END"));
   const SRun run = Run({"show", "--svg", Path("odd.svg"), points});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(IsWellFormedXml(Path("odd.svg")));
   const std::string svg = ReadBytes(Path("odd.svg"));
   EXPECT_THAT(svg, HasSubstr(">A\xEF\xBF\xBD&lt;B</text>"));
   EXPECT_THAT(svg, HasSubstr(">&amp;&quot;C\xEF\xBF\xBD</text>"));
+  if (!XmlLintRuns()) GTEST_SKIP() << kNoXmlLint;
+  EXPECT_TRUE(IsWellFormedXml(Path("odd.svg")));
 }
 
 // A picture without one of the files would pass for all of them: the former picture stays.

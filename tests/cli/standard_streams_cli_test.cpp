@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,16 +22,20 @@ class StandardStreamsTest : public CCliTest {
  protected:
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(CCliTest::SetUp());
-    ::setenv("TZ", "UTC", 1);
+    SetEnvironment("TZ", "UTC");
     // The run's own folder for the streams goes here, so that the test sees it gone afterwards.
     fs::create_directories(Path("tmp"));
-    ::setenv("TMPDIR", Path("tmp").c_str(), 1);
+    if (const char* kept = std::getenv(kTemporaryFolderVariable)) m_keptTemporaryFolder = kept;
+    SetEnvironment(kTemporaryFolderVariable, Path("tmp"));
   }
   void TearDown() override {
-    ::unsetenv("TMPDIR");
+    SetEnvironment(kTemporaryFolderVariable, m_keptTemporaryFolder);
     CCliTest::TearDown();
   }
   bool NothingStaged() const { return fs::is_empty(Path("tmp")); }
+
+ private:
+  std::optional<std::string> m_keptTemporaryFolder;
 };
 
 // Through a pipe, the binary files too: each kind converts as the same file would.

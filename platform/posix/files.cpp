@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 namespace platform {
 
@@ -22,6 +23,23 @@ bool Failed(std::string* error) {
 }
 
 int Descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
+
+// Writes all `size` bytes: at `offset` when one is given, else where the file stands. False with
+// errno set when the system wrote no more.
+bool WriteWhole(int fd, const char* bytes, std::size_t size, std::optional<std::uint64_t> offset) {
+  while (size > 0) {
+    const ssize_t written = offset ? ::pwrite(fd, bytes, size, static_cast<off_t>(*offset)) : ::write(fd, bytes, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      if (written == 0) errno = EIO;
+      return false;
+    }
+    bytes += written;
+    size -= static_cast<std::size_t>(written);
+    if (offset) *offset += static_cast<std::uint64_t>(written);
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -181,34 +199,11 @@ bool CFile::ReadAt(std::uint64_t offset, void* data, std::size_t size, std::size
 }
 
 bool CFile::Write(const void* data, std::size_t size, std::string* error) {
-  const char* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t written = ::write(Descriptor(m_handle), bytes, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      if (written == 0) errno = EIO;
-      return Failed(error);
-    }
-    bytes += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
+  return WriteWhole(Descriptor(m_handle), static_cast<const char*>(data), size, std::nullopt) || Failed(error);
 }
 
 bool CFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size, std::string* error) {
-  const char* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t written = ::pwrite(Descriptor(m_handle), bytes, size, static_cast<off_t>(offset));
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      if (written == 0) errno = EIO;
-      return Failed(error);
-    }
-    bytes += written;
-    size -= static_cast<std::size_t>(written);
-    offset += static_cast<std::uint64_t>(written);
-  }
-  return true;
+  return WriteWhole(Descriptor(m_handle), static_cast<const char*>(data), size, offset) || Failed(error);
 }
 
 void CFile::SetMode(unsigned mode) { ::fchmod(Descriptor(m_handle), static_cast<mode_t>(mode)); }

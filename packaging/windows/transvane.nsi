@@ -2,7 +2,7 @@
 ; (target windows-package), which names what the build made:
 ;   -DVERSION=x.y.z -DOUTFILE=<setup.exe> -DGUI=<Transvane.exe> -DCLI=<transvane-cli.exe>
 ;   -DTRANSLATIONS=<folder of TransvaneRC_<language>.dll> -DMANUAL=<folder of the HTML pages>
-;   -DICON=<the program's icon, 128.ico>
+;   -DICON=<the program's icon, 128.ico> -DWELCOME=<the first and last pages' picture, 164x314 BMP>
 ; Silent install: setup.exe /S [/PATH] [/D=folder] (/PATH puts the folder on the machine's PATH,
 ; /D= comes last and unquoted); silent uninstall: uninstall.exe /S.
 Target amd64-unicode
@@ -26,6 +26,7 @@ OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\Transvane"
 RequestExecutionLevel admin
 ManifestDPIAware true
+BrandingText "Transvane ${VERSION}"
 SetCompressor /SOLID lzma
 
 VIProductVersion "${VERSION}.0"
@@ -38,6 +39,8 @@ VIAddVersionKey "LegalCopyright" "2026 ${PUBLISHER}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${WELCOME}"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${WELCOME}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
 
@@ -48,7 +51,14 @@ VIAddVersionKey "LegalCopyright" "2026 ${PUBLISHER}"
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+; The setup speaks the user's display language where the wizard has a translation.
 !insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "French"
+!insertmacro MUI_LANGUAGE "German"
+!insertmacro MUI_LANGUAGE "Spanish"
+!insertmacro MUI_LANGUAGE "Italian"
+!insertmacro MUI_LANGUAGE "Dutch"
+!include "${__FILEDIR__}/texts.nsh"
 
 ; PathWithout: $R0 a PATH value, $R1 a folder -> $R2 the value without the entries naming that
 ; folder (compared as Windows compares names, with or without a closing backslash), $R3 1 when
@@ -96,7 +106,7 @@ FunctionEnd
 !insertmacro PATH_WITHOUT ""
 !insertmacro PATH_WITHOUT "un."
 
-Section "Transvane (required)" SectionProgram
+Section "$(SectionProgramName)" SectionProgram
   SectionIn RO
   SetOutPath "$INSTDIR"
   File "/oname=Transvane.exe" "${GUI}"
@@ -150,17 +160,17 @@ SectionEnd
 
 ; The folder on the machine's PATH, so that a console finds transvane-cli. Only an entry this
 ; setup added is removed again, and only when the PATH fits what the setup can edit.
-Section /o "Add transvane-cli to the PATH" SectionPath
+Section /o "$(SectionPathName)" SectionPath
   ClearErrors
   ReadRegStr $R0 HKLM "${ENVIRONMENT_KEY}" "Path"
   ${If} ${Errors}
-    DetailPrint "The PATH cannot be read or is too long to change here: add $INSTDIR to it yourself."
+    DetailPrint "$(PathCannotAdd)"
     Return
   ${EndIf}
   StrCpy $R1 "$INSTDIR"
   Call PathWithout
   ${If} $R3 = 1
-    DetailPrint "$INSTDIR is on the PATH already."
+    DetailPrint "$(PathHasFolder)"
     Return
   ${EndIf}
   StrLen $0 $R0
@@ -168,7 +178,7 @@ Section /o "Add transvane-cli to the PATH" SectionPath
   IntOp $0 $0 + $1
   IntOp $0 $0 + 1
   ${If} $0 >= ${NSIS_MAX_STRLEN}
-    DetailPrint "The PATH is too long to change here: add $INSTDIR to it yourself."
+    DetailPrint "$(PathCannotAdd)"
     Return
   ${EndIf}
   StrCpy $0 $R0 1 -1
@@ -205,7 +215,7 @@ Section "Uninstall"
     ClearErrors
     ReadRegStr $R0 HKLM "${ENVIRONMENT_KEY}" "Path"
     ${If} ${Errors}
-      DetailPrint "The PATH cannot be read or is too long to change here: remove $R1 from it yourself."
+      DetailPrint "$(PathCannotRemove)"
     ${Else}
       Call un.PathWithout
       ${If} $R3 = 1
@@ -215,17 +225,24 @@ Section "Uninstall"
     ${EndIf}
   ${EndIf}
 
-  ; Only what the setup put there: the folder may have been chosen with other files in it.
-  Delete "$INSTDIR\Transvane.exe"
-  Delete "$INSTDIR\transvane-cli.exe"
-  Delete "$INSTDIR\TransvaneRC.dll"
-  Delete "$INSTDIR\translations\TransvaneRC_*.dll"
-  Delete "$INSTDIR\manual\transvane.html"
-  Delete "$INSTDIR\manual\transvane-cli.html"
-  Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR\translations"
-  RMDir "$INSTDIR\manual"
-  RMDir "$INSTDIR"
+  ; Only what the setup put there: the folder may have been chosen with other files in it. A file
+  ; in use (the wizard still open) goes when Windows next starts, and then its folders with it.
+  Delete /REBOOTOK "$INSTDIR\Transvane.exe"
+  Delete /REBOOTOK "$INSTDIR\transvane-cli.exe"
+  Delete /REBOOTOK "$INSTDIR\TransvaneRC.dll"
+  Delete /REBOOTOK "$INSTDIR\translations\TransvaneRC_*.dll"
+  Delete /REBOOTOK "$INSTDIR\manual\transvane.html"
+  Delete /REBOOTOK "$INSTDIR\manual\transvane-cli.html"
+  Delete /REBOOTOK "$INSTDIR\uninstall.exe"
+  ${If} ${RebootFlag}
+    RMDir /REBOOTOK "$INSTDIR\translations"
+    RMDir /REBOOTOK "$INSTDIR\manual"
+    RMDir /REBOOTOK "$INSTDIR"
+  ${Else}
+    RMDir "$INSTDIR\translations"
+    RMDir "$INSTDIR\manual"
+    RMDir "$INSTDIR"
+  ${EndIf}
   Delete "$SMPROGRAMS\Transvane.lnk"
 
   ; The handler value is the machine's (the wizard writes no per-user one); the keys go with it

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The setup program under Wine, in a throw-away prefix: installed silently twice (in French into
 # Program Files; in English with /PATH into a folder the user already keeps a file in), each time
-# checked where it lands and then uninstalled, leaving nothing of its own behind.
+# checked where it lands and then uninstalled, leaving nothing of its own behind; then with /PATH
+# over PATH values it must leave alone.
 #   install_test.sh SETUP PROBE TRANSLATIONS VERSION WINE_RUN
 # PROBE is setup_probe.exe (waits for the setup's processes, opens the installed wizard);
 # TRANSLATIONS the build's folder of resource libraries. Exits 77 when everything but the wizard's

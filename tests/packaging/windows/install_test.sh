@@ -45,7 +45,7 @@ installed_checks() {  # installed_checks UNIX_FOLDER WINDOWS_FOLDER
   for file in "$translations"/TransvaneRC_*.dll; do
     check "installed translations/${file##*/}" cmp "$file" "$folder/translations/${file##*/}"
   done
-  check "Start-menu shortcut" test -s "$shortcut"
+  check "Start-menu shortcut to the wizard" grep -qaF "$windows\\Transvane.exe" <(tr -d '\0' <"$shortcut")
   key=$(reg_text "$uninstall_key")
   local name
   for name in "DisplayName +REG_SZ +Transvane$" "DisplayVersion +REG_SZ +$version$" "Publisher +REG_SZ +." \

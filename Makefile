@@ -80,9 +80,10 @@ windows: windows-deps
 	cmake --preset windows
 	cmake --build --preset windows
 
-# The Windows setup program, build/windows/package/transvane-<version>-setup.exe.
+# The Windows setup program, build/windows/package/transvane-<version>-setup.exe, and the Windows
+# Installer package beside it, transvane-<version>.msi.
 windows-package: windows
-	cmake --build --preset windows --target windows-package
+	cmake --build --preset windows --target windows-package windows-msi
 
 # The Linux debug build too: the cross test compares its conversions with the Windows program's.
 test-windows: windows build

@@ -3,7 +3,7 @@ FUZZ_SECONDS ?= 60
 CTEST_JOBS ?= 2
 
 .PHONY: deps build release test test-debug test-asan run run-cli screenshots package check-package bench fuzz \
-	windows-deps windows test-windows clean
+	windows-deps windows windows-package test-windows clean
 
 deps:
 	scripts/install-deps
@@ -79,6 +79,11 @@ windows-deps:
 windows: windows-deps
 	cmake --preset windows
 	cmake --build --preset windows
+
+# The Windows setup program, build/windows/package/transvane-<version>-setup.exe, and the Windows
+# Installer package beside it, transvane-<version>.msi.
+windows-package: windows
+	cmake --build --preset windows --target windows-package windows-msi
 
 # The Linux debug build too: the cross test compares its conversions with the Windows program's.
 test-windows: windows build

@@ -8,10 +8,10 @@
 // clang-format on
 
 #include "app/win32/start_up.h"
-#include "app/win32/wizard_sheet.h"
 #include "formats/locale_code_page.h"
 #include "resources/string_ids.h"
 #include "resources/win32/resource_ids.h"
+#include "wizard/win32/property_sheet.h"
 
 namespace {
 

@@ -1,5 +1,4 @@
-// The wizard as a Win32 property sheet: the sheet's face and one dialog per page, each forwarding
-// to the page's logic and showing its view.
+// One page of the Win32 wizard: a dialog forwarding to the page's logic and showing its view.
 #pragma once
 
 // clang-format off
@@ -7,15 +6,12 @@
 #include <prsht.h>
 // clang-format on
 
-#include <memory>
 #include <set>
 #include <string>
-#include <vector>
 
-#include "wizard/logic/sheet_logic.h"
+#include "wizard/logic/page_logic.h"
 
 class CResourceTexts;
-class CWizardPages;
 
 // One page's dialog: its procedure hands the sheet's notifications to the sheet logic and the
 // controls' to the page's logic; Refresh writes the controls from the logic's view. A refresh asked
@@ -69,37 +65,4 @@ class CWin32Page : public CPageSite {
   class CWin32Sheet* m_sheet = nullptr;
   int m_index = 0;
   unsigned m_pending = 0;
-};
-
-// The sheet: PropertySheetW in wizard mode with the header band, its nine pages from the dialog
-// templates of the resource module, run modally over the owner window.
-class CWin32Sheet : public CSheetFace {
- public:
-  CWin32Sheet(CSheetLogic& logic, CWizardPages& pages, HMODULE resources, const CResourceTexts& texts);
-  ~CWin32Sheet() override;
-
-  // Runs the wizard until it closes.
-  void Run(HWND owner, HBITMAP picture);
-  HWND Window() const { return m_window; }
-  HWND CurrentPage() const;
-
-  void ShowPage(int index) override;
-  void PostWizardButtons(int buttons) override;
-  void PressBack() override;
-  void Close() override;
-  void EndProgram(int status) override;
-
- private:
-  friend class CWin32Page;
-  static int CALLBACK Callback(HWND window, UINT message, LPARAM lParam);
-  // The sheet's notification to the page at the index; true when it answered in `result`.
-  bool OnPageNotify(int index, const NMHDR& header, LONG_PTR& result);
-  void ArrangeButtons();
-
-  CSheetLogic& m_logic;
-  HMODULE m_resources;
-  const CResourceTexts& m_texts;
-  std::vector<std::unique_ptr<CWin32Page>> m_pages;
-  std::vector<std::wstring> m_titles;
-  HWND m_window = nullptr;
 };

@@ -1,0 +1,50 @@
+// The wizard as a Win32 property sheet: the sheet's face over the sheet logic and its pages.
+#pragma once
+
+// clang-format off
+#include <windows.h>
+#include <prsht.h>
+// clang-format on
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "wizard/logic/sheet_logic.h"
+#include "wizard/win32/property_page.h"
+
+class CResourceTexts;
+class CWizardPages;
+
+// The sheet: PropertySheetW in wizard mode with the header band, its nine pages from the dialog
+// templates of the resource module, run modally over the owner window.
+class CWin32Sheet : public CSheetFace {
+ public:
+  CWin32Sheet(CSheetLogic& logic, CWizardPages& pages, HMODULE resources, const CResourceTexts& texts);
+  ~CWin32Sheet() override;
+
+  // Runs the wizard until it closes.
+  void Run(HWND owner, HBITMAP picture);
+  HWND Window() const { return m_window; }
+  HWND CurrentPage() const;
+
+  void ShowPage(int index) override;
+  void PostWizardButtons(int buttons) override;
+  void PressBack() override;
+  void Close() override;
+  void EndProgram(int status) override;
+
+ private:
+  friend class CWin32Page;
+  static int CALLBACK Callback(HWND window, UINT message, LPARAM lParam);
+  // The sheet's notification to the page at the index; true when it answered in `result`.
+  bool OnPageNotify(int index, const NMHDR& header, LONG_PTR& result);
+  void ArrangeButtons();
+
+  CSheetLogic& m_logic;
+  HMODULE m_resources;
+  const CResourceTexts& m_texts;
+  std::vector<std::unique_ptr<CWin32Page>> m_pages;
+  std::vector<std::wstring> m_titles;
+  HWND m_window = nullptr;
+};

@@ -118,6 +118,7 @@ void CWin32WizardApp::RunWizard(HWND host) {
   CWin32Sheet sheet(m_sheetLogic, m_pages, resources, resourceTexts);
   SWin32Services::sheet = &sheet;
   waitIndicators.SetPageFinder([&sheet] { return sheet.CurrentPage(); });
+  sheet.SetBusyQuery([this] { return waitIndicators.Busy(); });
   sheet.Run(host, picture);
   waitIndicators.SetPageFinder(nullptr);
   SWin32Services::sheet = nullptr;

@@ -282,7 +282,8 @@ void WriteControl(std::ostream& rc, const SControl& control, const CTextTable& t
     case EKind::kList:
       cls = "ListBox",
       style =
-          "LBS_EXTENDEDSEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_HSCROLL | WS_VSCROLL | WS_BORDER | "
+          "LBS_EXTENDEDSEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | "
+          "WS_VSCROLL | WS_BORDER | "
           "WS_TABSTOP | WS_VISIBLE";
       break;
     case EKind::kProgress:

@@ -12,12 +12,17 @@
 
 #include "app/win32/resource_texts.h"
 #include "resources/win32/resource_ids.h"
+#include "wizard/win32/row_marks.h"
 
 namespace {
 
 int List(int side) { return side == CDestinationLogic::kLeft ? IDC_LEFT_LIST : IDC_RIGHT_LIST; }
 
 }  // namespace
+
+CDestinationPage::~CDestinationPage() {
+  if (m_mark != nullptr) DestroyIcon(m_mark);
+}
 
 void CDestinationPage::OnInitDialog() {
   DragAcceptFiles(m_window, TRUE);
@@ -27,6 +32,43 @@ void CDestinationPage::OnInitDialog() {
   for (int button : {IDC_LEFT_REMOVE, IDC_RIGHT_REMOVE}) {
     SendDlgItemMessageW(m_window, button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(Icon(IDI_REMOVE)));
   }
+  // The lists draw their rows: the mark of a target that exists, then the path, which loses its
+  // middle rather than its end when the row is too narrow; each row's tooltip shows it whole.
+  if (m_mark == nullptr) LoadIconMetric(nullptr, IDI_WARNING, LIM_SMALL, &m_mark);
+  for (int side : {CDestinationLogic::kLeft, CDestinationLogic::kRight}) {
+    HWND list = GetDlgItem(m_window, List(side));
+    const LRESULT height = SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
+    SendMessageW(list, LB_SETITEMHEIGHT, 0, std::max<LRESULT>(height, GetSystemMetrics(SM_CYSMICON) + 2));
+    m_rowTips[side].Attach(Tips(), list, [this, side](int row) {
+      const std::vector<SFileRow>& rows = m_destination.Side(side).rows;
+      return row < static_cast<int>(rows.size()) ? rows[static_cast<std::size_t>(row)].tip : std::string();
+    });
+  }
+}
+
+void CDestinationPage::DrawRow(const DRAWITEMSTRUCT& item) const {
+  if (item.itemID == static_cast<UINT>(-1)) {
+    if ((item.itemState & ODS_FOCUS) != 0) DrawFocusRect(item.hDC, &item.rcItem);
+    return;
+  }
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  RECT place = item.rcItem;
+  const int icon = GetSystemMetrics(SM_CXSMICON);
+  if (item.itemData == kRowMarked && m_mark != nullptr) {
+    DrawIconEx(item.hDC, place.left + 1, place.top + (place.bottom - place.top - icon) / 2, m_mark, icon, icon, 0,
+               nullptr, DI_NORMAL);
+  }
+  place.left += icon + 4;
+  const LRESULT length = SendMessageW(item.hwndItem, LB_GETTEXTLEN, item.itemID, 0);
+  std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+  SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &place,
+            DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_PATH_ELLIPSIS);
+  if ((item.itemState & ODS_FOCUS) != 0) DrawFocusRect(item.hDC, &item.rcItem);
 }
 
 void CDestinationPage::Show(unsigned parts) {
@@ -36,7 +78,8 @@ void CDestinationPage::Show(unsigned parts) {
     if ((parts & CDestinationLogic::kRows) != 0) {
       SendMessageW(list, LB_RESETCONTENT, 0, 0);
       for (const SFileRow& row : view.rows) {
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(row.text).c_str()));
+        const LRESULT index = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(row.text).c_str()));
+        SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(index), row.exists ? kRowMarked : kRowUnmarked);
       }
     }
     if ((parts & (CDestinationLogic::kRows | CDestinationLogic::kSelection)) != 0) {
@@ -87,7 +130,12 @@ void CDestinationPage::OnCommand(int control, int code) {
   }
 }
 
-bool CDestinationPage::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+bool CDestinationPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+  if (message == WM_DRAWITEM && (wParam == IDC_LEFT_LIST || wParam == IDC_RIGHT_LIST)) {
+    DrawRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    result = TRUE;
+    return true;
+  }
   if (message != WM_DROPFILES) return false;
   HDROP drop = reinterpret_cast<HDROP>(wParam);
   std::vector<std::string> files;

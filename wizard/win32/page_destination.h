@@ -8,20 +8,25 @@
 #include <string>
 
 #include "wizard/logic/destination_logic.h"
+#include "wizard/win32/list_row_tips.h"
 #include "wizard/win32/property_page.h"
 
-// Files selection (134).
 class CDestinationPage : public CWin32Page {
  public:
   CDestinationPage(CDestinationLogic& logic, const CResourceTexts& texts)
       : CWin32Page(logic, texts), m_destination(logic) {}
+  ~CDestinationPage() override;
 
  protected:
   void OnInitDialog() override;
   void Show(unsigned parts) override;
   void OnCommand(int control, int code) override;
-  bool OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
  private:
+  void DrawRow(const DRAWITEMSTRUCT& item) const;
+
   CDestinationLogic& m_destination;
+  HICON m_mark = nullptr;
+  CListRowTips m_rowTips[2];
 };

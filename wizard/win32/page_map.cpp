@@ -9,6 +9,14 @@
 #include "app/win32/resource_texts.h"
 #include "resources/string_ids.h"
 #include "resources/win32/resource_ids.h"
+#include "wizard/win32/row_marks.h"
+
+namespace {
+
+constexpr int kSizeColumn = 1;
+constexpr COLORREF kRed = RGB(255, 0, 0);
+
+}  // namespace
 
 void CMapPage::OnInitDialog() {
   HWND list = GetDlgItem(m_window, IDC_REGIONS);
@@ -38,9 +46,10 @@ void CMapPage::Show(unsigned parts) {
     for (const SRegionRow& row : m_map.Rows()) {
       std::wstring name = Wide(row.name);
       LVITEMW item = {};
-      item.mask = LVIF_TEXT;
+      item.mask = LVIF_TEXT | LVIF_PARAM;
       item.iItem = index;
       item.pszText = name.data();
+      item.lParam = row.refusal.empty() ? kRegionFits : kRegionRefused;
       ListView_InsertItem(list, &item);
       std::wstring size = Wide(row.size);
       std::wstring date = Wide(row.date);
@@ -77,23 +86,58 @@ void CMapPage::OnCommand(int control, int code) {
   }
 }
 
-void CMapPage::OnNotify(const NMHDR& header) {
-  if (header.idFrom != IDC_REGIONS || header.code != LVN_ITEMCHANGED || m_filling) return;
+bool CMapPage::OnNotify(const NMHDR& header, LONG_PTR& result) {
+  if (header.idFrom != IDC_REGIONS) return false;
+  if (header.code == NM_CUSTOMDRAW) {
+    result = DrawRow(reinterpret_cast<const NMLVCUSTOMDRAW&>(header));
+    return true;
+  }
+  if (header.code == LVN_GETINFOTIPW) {
+    // The list view asks for an item's tip, not a column's: the name column's, which is the
+    // reason a refused region cannot go, else its whole path.
+    auto& tip = const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header));
+    const std::vector<SRegionRow>& rows = m_map.Rows();
+    if (tip.iItem >= 0 && tip.iItem < static_cast<int>(rows.size()) && tip.cchTextMax > 0) {
+      const std::wstring text = Wide(rows[static_cast<std::size_t>(tip.iItem)].tip);
+      lstrcpynW(tip.pszText, text.c_str(), tip.cchTextMax);
+    }
+    result = 0;
+    return true;
+  }
+  if (header.code != LVN_ITEMCHANGED || m_filling) return false;
   const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
   // The check box is the item's state image: 1 unticked, 2 ticked.
   if ((change.uChanged & LVIF_STATE) == 0 || ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) == 0) {
-    return;
+    return false;
   }
   m_map.SetTicked(change.iItem, ((change.uNewState & LVIS_STATEIMAGEMASK) >> 12) == 2);
+  return false;
+}
+
+LONG_PTR CMapPage::DrawRow(const NMLVCUSTOMDRAW& draw) const {
+  switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+      return draw.nmcd.lItemlParam == kRegionRefused ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+      // A refused region's size in red, its other columns as the list draws them.
+      auto& colours = const_cast<NMLVCUSTOMDRAW&>(draw);
+      colours.clrText = draw.iSubItem == kSizeColumn ? kRed : GetSysColor(COLOR_WINDOWTEXT);
+      return CDRF_NEWFONT;
+    }
+    default:
+      return CDRF_DODEFAULT;
+  }
 }
 
 bool CMapPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
-  if (message != WM_CTLCOLORSTATIC || reinterpret_cast<HWND>(lParam) != GetDlgItem(m_window, IDC_TOTAL) ||
-      !m_map.OverCapacity()) {
-    return false;
-  }
+  if (message != WM_CTLCOLORSTATIC) return false;
+  const int control = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+  const bool red = control == IDC_NO_ROOM || control == IDC_REFUSAL || (control == IDC_TOTAL && m_map.OverCapacity());
+  if (!red) return false;
   HDC dc = reinterpret_cast<HDC>(wParam);
-  SetTextColor(dc, RGB(255, 0, 0));
+  SetTextColor(dc, kRed);
   SetBkMode(dc, TRANSPARENT);
   result = reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_3DFACE));
   return true;

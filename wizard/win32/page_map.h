@@ -3,6 +3,7 @@
 
 // clang-format off
 #include <windows.h>
+#include <commctrl.h>
 // clang-format on
 
 #include <string>
@@ -19,12 +20,14 @@ class CMapPage : public CWin32Page {
   void OnInitDialog() override;
   void Show(unsigned parts) override;
   void OnCommand(int control, int code) override;
-  void OnNotify(const NMHDR& header) override;
-
-  // The total in red while the ticked regions do not fit.
+  bool OnNotify(const NMHDR& header, LONG_PTR& result) override;
+  // The total in red while the ticked regions do not fit, and the reasons in red.
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
  private:
+  // The custom draw's answer for the region list: a refused region's size in red.
+  LONG_PTR DrawRow(const NMLVCUSTOMDRAW& draw) const;
+
   CMapLogic& m_map;
   bool m_filling = false;
 };

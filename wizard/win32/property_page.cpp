@@ -45,11 +45,18 @@ void CWin32Page::SetText(int control, const std::string& utf8) const {
   SetDlgItemTextW(m_window, control, ControlText(utf8).c_str());
 }
 
-void CWin32Page::SetTip(int control, const std::string& utf8) {
+HWND CWin32Page::Tips() {
   if (m_tips == nullptr) {
-    m_tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, nullptr, nullptr);
+    m_tips =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, nullptr, nullptr);
+    // Long texts (whole paths, reasons) wrap at about half a screen rather than run off it.
+    SendMessageW(m_tips, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN) / 2);
   }
+  return m_tips;
+}
+
+void CWin32Page::SetTip(int control, const std::string& utf8) {
   std::wstring text = Wide(utf8);
   TTTOOLINFOW tool = {};
   tool.cbSize = sizeof(tool);
@@ -59,7 +66,7 @@ void CWin32Page::SetTip(int control, const std::string& utf8) {
   tool.lpszText = text.data();
   // Added once, its text replaced afterwards.
   const bool added = !m_tipped.insert(control).second;
-  SendMessageW(m_tips, added ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(Tips(), added ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void CWin32Page::ShowControl(int control, bool shown) const {
@@ -92,7 +99,10 @@ INT_PTR CALLBACK CWin32Page::Procedure(HWND window, UINT message, WPARAM wParam,
         SetWindowLongPtrW(window, DWLP_MSGRESULT, answer);
         return TRUE;
       }
-      page->OnNotify(header);
+      if (page->OnNotify(header, answer)) {
+        SetWindowLongPtrW(window, DWLP_MSGRESULT, answer);
+        return TRUE;
+      }
       return FALSE;
     }
     case WM_COMMAND:

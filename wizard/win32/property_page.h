@@ -37,7 +37,12 @@ class CWin32Page : public CPageSite {
     (void)control;
     (void)code;
   }
-  virtual void OnNotify(const NMHDR& header) { (void)header; }
+  // A control's notification; true when the page answered it in `result`.
+  virtual bool OnNotify(const NMHDR& header, LONG_PTR& result) {
+    (void)header;
+    (void)result;
+    return false;
+  }
   virtual void OnProgress() {}
   // A page's own handling of other messages; true when it answered.
   virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
@@ -51,6 +56,8 @@ class CWin32Page : public CPageSite {
   void SetText(int control, const std::string& utf8) const;
   // The control's tooltip; the buttons that show icons only say what they do in theirs.
   void SetTip(int control, const std::string& utf8);
+  // The page's tooltip control, made when first asked for.
+  HWND Tips();
   void ShowControl(int control, bool shown) const;
   HICON Icon(int id) const;
 

@@ -109,8 +109,22 @@ int CALLBACK CWin32Sheet::Callback(HWND window, UINT message, LPARAM) {
   if (message == PSCB_INITIALIZED && g_sheet != nullptr) {
     g_sheet->m_window = window;
     g_sheet->ArrangeButtons();
+    SetWindowSubclass(window, &CWin32Sheet::Subclass, 1, reinterpret_cast<DWORD_PTR>(g_sheet));
   }
   return 0;
+}
+
+LRESULT CALLBACK CWin32Sheet::Subclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR self) {
+  // Every window of the sheet, its pages and their controls included, asks the sheet for its
+  // cursor before setting its own.
+  const auto* sheet = reinterpret_cast<const CWin32Sheet*>(self);
+  if (message == WM_SETCURSOR && sheet->m_busy && sheet->m_busy()) {
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    return TRUE;
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, &CWin32Sheet::Subclass, 1);
+  return DefSubclassProc(window, message, wParam, lParam);
 }
 
 void CWin32Sheet::ArrangeButtons() {

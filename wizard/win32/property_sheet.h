@@ -6,6 +6,7 @@
 #include <prsht.h>
 // clang-format on
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,9 @@ class CWin32Sheet : public CSheetFace {
 
   // Runs the wizard until it closes.
   void Run(HWND owner, HBITMAP picture);
+  // While this answers true (a wait or a job runs), the mouse shows the busy cursor over the
+  // sheet, however it moves.
+  void SetBusyQuery(std::function<bool()> busy) { m_busy = std::move(busy); }
   HWND Window() const { return m_window; }
   HWND CurrentPage() const;
 
@@ -37,6 +41,8 @@ class CWin32Sheet : public CSheetFace {
  private:
   friend class CWin32Page;
   static int CALLBACK Callback(HWND window, UINT message, LPARAM lParam);
+  static LRESULT CALLBACK Subclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                   DWORD_PTR self);
   // The sheet's notification to the page at the index; true when it answered in `result`.
   bool OnPageNotify(int index, const NMHDR& header, LONG_PTR& result);
   void ArrangeButtons();
@@ -47,4 +53,5 @@ class CWin32Sheet : public CSheetFace {
   std::vector<std::unique_ptr<CWin32Page>> m_pages;
   std::vector<std::wstring> m_titles;
   HWND m_window = nullptr;
+  std::function<bool()> m_busy;
 };

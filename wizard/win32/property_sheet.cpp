@@ -7,7 +7,9 @@
 // clang-format on
 
 #include <algorithm>
+#include <cstdint>
 #include <type_traits>
+#include <vector>
 
 #include "app/win32/resource_texts.h"
 #include "resources/string_ids.h"
@@ -28,6 +30,8 @@ constexpr int kBackButton = 0x3023;
 constexpr int kNextButton = 0x3024;
 constexpr int kFinishButton = 0x3025;
 constexpr int kHelpButton = 0x0009;
+// The line under the header band.
+constexpr int kHeaderLine = 0x3027;
 
 // The one sheet of the program, for the sheet's callback, which carries no data of its own.
 CWin32Sheet* g_sheet = nullptr;
@@ -89,14 +93,18 @@ void CWin32Sheet::Run(HWND owner, HBITMAP picture) {
   }
   PROPSHEETHEADERW header = {};
   header.dwSize = sizeof(header);
-  header.dwFlags = PSH_WIZARD97 | PSH_HEADER | PSH_WATERMARK | PSH_USEHBMHEADER | PSH_USEHBMWATERMARK |
-                   PSH_USECALLBACK | PSH_NOCONTEXTHELP;
+  // The picture is a band as wide as the header (420 × 58), not the 49 × 49 corner picture the
+  // sheet would draw from hbmHeader (its white top-left corner, so nothing): the sheet draws the
+  // header's white zone and title, and the band is painted over them (see PaintHeaderPicture).
+  // It is still the side picture of pages without a header.
+  header.dwFlags =
+      PSH_WIZARD97 | PSH_HEADER | PSH_WATERMARK | PSH_USEHBMWATERMARK | PSH_USECALLBACK | PSH_NOCONTEXTHELP;
   header.hwndParent = owner;
   header.hInstance = m_resources;
   header.pszCaption = caption.c_str();
   header.nPages = static_cast<UINT>(handles.size());
   header.phpage = handles.data();
-  header.hbmHeader = picture;
+  m_picture = picture;
   header.hbmWatermark = picture;
   header.pfnCallback = &CWin32Sheet::Callback;
   g_sheet = this;
@@ -124,7 +132,76 @@ LRESULT CALLBACK CWin32Sheet::Subclass(HWND window, UINT message, WPARAM wParam,
     return TRUE;
   }
   if (message == WM_NCDESTROY) RemoveWindowSubclass(window, &CWin32Sheet::Subclass, 1);
-  return DefSubclassProc(window, message, wParam, lParam);
+  const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+  if (message == WM_PAINT) sheet->PaintHeaderPicture();
+  return result;
+}
+
+void CWin32Sheet::PaintHeaderPicture() const {
+  BITMAP size = {};
+  if (m_picture == nullptr || GetObjectW(m_picture, sizeof(size), &size) == 0) return;
+  // The header ends at the line under it, else where the page begins.
+  RECT below = {};
+  HWND line = GetDlgItem(m_window, kHeaderLine);
+  HWND page = CurrentPage();
+  if (line != nullptr && IsWindowVisible(line)) {
+    GetWindowRect(line, &below);
+  } else if (page != nullptr) {
+    GetWindowRect(page, &below);
+  } else {
+    return;
+  }
+  MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT*>(&below), 2);
+  RECT client = {};
+  GetClientRect(m_window, &client);
+  const int height = std::min<int>(size.bmHeight, below.top);
+  if (height <= 0) return;
+  // At the header's right end, as high as the header allows, multiplied into what the sheet drew
+  // there: the band's white left end leaves the header's colour and the title as they are, and
+  // the title stays readable where the band has colour.
+  const int left = std::max<int>(0, client.right - size.bmWidth);
+  const int width = client.right - left;
+  const int top = std::max<int>(0, (below.top - height) / 2);
+  BITMAPINFO format = {};
+  format.bmiHeader.biSize = sizeof(format.bmiHeader);
+  format.bmiHeader.biWidth = width;
+  format.bmiHeader.biHeight = -height;  // top-down rows
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  format.bmiHeader.biCompression = BI_RGB;
+  HDC dc = GetDC(m_window);
+  HDC memory = CreateCompatibleDC(dc);
+  void* bits = nullptr;
+  HBITMAP canvas = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (canvas != nullptr) {
+    std::vector<std::uint32_t> band(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    // The band's rows from the right end of the picture.
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ oldSource = SelectObject(source, m_picture);
+    HGDIOBJ oldCanvas = SelectObject(memory, canvas);
+    BitBlt(memory, 0, 0, width, height, source, size.bmWidth - width, 0, SRCCOPY);
+    GdiFlush();
+    std::copy_n(static_cast<const std::uint32_t*>(bits), band.size(), band.begin());
+    BitBlt(memory, 0, 0, width, height, dc, left, top, SRCCOPY);
+    GdiFlush();
+    auto* pixels = static_cast<std::uint32_t*>(bits);
+    for (std::size_t i = 0; i < band.size(); ++i) {
+      std::uint32_t mixed = 0;
+      for (int shift = 0; shift < 24; shift += 8) {
+        const std::uint32_t a = (pixels[i] >> shift) & 0xFF;
+        const std::uint32_t b = (band[i] >> shift) & 0xFF;
+        mixed |= ((a * b + 127) / 255) << shift;
+      }
+      pixels[i] = mixed;
+    }
+    BitBlt(dc, left, top, width, height, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, oldCanvas);
+    SelectObject(source, oldSource);
+    DeleteDC(source);
+    DeleteObject(canvas);
+  }
+  DeleteDC(memory);
+  ReleaseDC(m_window, dc);
 }
 
 void CWin32Sheet::ArrangeButtons() {

@@ -46,6 +46,8 @@ class CWin32Sheet : public CSheetFace {
   // The sheet's notification to the page at the index; true when it answered in `result`.
   bool OnPageNotify(int index, const NMHDR& header, LONG_PTR& result);
   void ArrangeButtons();
+  // The header picture, over the header band the sheet drew.
+  void PaintHeaderPicture() const;
 
   CSheetLogic& m_logic;
   HMODULE m_resources;
@@ -54,4 +56,5 @@ class CWin32Sheet : public CSheetFace {
   std::vector<std::wstring> m_titles;
   HWND m_window = nullptr;
   std::function<bool()> m_busy;
+  HBITMAP m_picture = nullptr;
 };

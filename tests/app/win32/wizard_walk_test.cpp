@@ -16,71 +16,10 @@
 
 #include "resources/string_ids.h"
 #include "resources/win32/resource_ids.h"
+#include "tests/app/win32/wizard_remote.h"
 #include "wizard/win32/row_marks.h"
 
 namespace {
-
-constexpr int kNextButton = 0x3024;
-constexpr DWORD kPatienceMs = 30000;
-
-// Polls until the condition holds or the patience runs out; the program answers in its own time.
-template <typename FCondition>
-bool WaitFor(FCondition condition) {
-  const ULONGLONG end = GetTickCount64() + kPatienceMs;
-  while (!condition()) {
-    if (GetTickCount64() > end) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-  }
-  return true;
-}
-
-std::wstring Text(HWND window) {
-  wchar_t buffer[1024] = {};
-  GetWindowTextW(window, buffer, 1024);
-  return buffer;
-}
-
-// A list view message whose argument is a pointer, which must point into the process that owns
-// the list: the block is copied there, the message sent with its address there, and copied back.
-template <typename TBlock, typename FSend>
-bool SendInProgram(HANDLE process, TBlock& block, FSend send) {
-  auto* remote = static_cast<TBlock*>(VirtualAllocEx(process, nullptr, sizeof(TBlock), MEM_COMMIT, PAGE_READWRITE));
-  if (remote == nullptr) return false;
-  const bool ok = WriteProcessMemory(process, remote, &block, sizeof(block), nullptr) && send(remote) &&
-                  ReadProcessMemory(process, remote, &block, sizeof(block), nullptr);
-  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  return ok;
-}
-
-struct SListRow {
-  LVITEMW item;
-  wchar_t text[MAX_PATH];
-};
-
-// A list view row's text and item data.
-SListRow ReadListRow(HANDLE process, HWND list, int index) {
-  SListRow row = {};
-  row.item.mask = LVIF_TEXT | LVIF_PARAM;
-  row.item.iItem = index;
-  row.item.lParam = -1;
-  SendInProgram(process, row, [&](SListRow* remote) {
-    row.item.pszText = remote->text;
-    row.item.cchTextMax = MAX_PATH;
-    return WriteProcessMemory(process, remote, &row, sizeof(row), nullptr) &&
-           SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) != FALSE;
-  });
-  return row;
-}
-
-// Ticks a row's check box as a click on it does.
-bool TickListRow(HANDLE process, HWND list, int index) {
-  LVITEMW item = {};
-  item.stateMask = LVIS_STATEIMAGEMASK;
-  item.state = INDEXTOSTATEIMAGEMASK(2);
-  return SendInProgram(process, item, [&](LVITEMW* remote) {
-    return SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote)) != FALSE;
-  });
-}
 
 // A desktop installation of the map product for the wizard to find, in the user's part of the
 // registry: one whose folder is the test mode's card folder for detail maps, so its region there
@@ -126,6 +65,15 @@ class CSeededRegions {
   std::vector<std::wstring> m_keys;
 };
 
+// A path with the back slashes Windows writes.
+std::wstring Windows(const char* path) {
+  std::wstring text(path, path + std::char_traits<char>::length(path));
+  for (wchar_t& c : text) {
+    if (c == L'/') c = L'\\';
+  }
+  return text;
+}
+
 class WizardWalkTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -134,44 +82,17 @@ class WizardWalkTest : public ::testing::Test {
     DestroyWindow(probe);
     wchar_t caption[256] = {};
     LoadStringW(GetModuleHandleW(nullptr), IDS_CAPTION, caption, 256);
-    // The build's path, on the drive Wine maps the root of the file system to.
-    std::wstring program = L"Z:" TRANSVANE_WIZARD_PROGRAM;
-    for (wchar_t& c : program) {
-      if (c == L'/') c = L'\\';
-    }
-    std::wstring command = L"\"" + program + L"\" /T";
-    STARTUPINFOW start = {};
-    start.cb = sizeof(start);
-    ASSERT_TRUE(
-        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &m_process))
-        << GetLastError();
-    ASSERT_TRUE(WaitFor([&] { return (m_sheet = FindWindowW(L"#32770", caption)) != nullptr; }))
-        << "no wizard window appeared";
+    ASSERT_TRUE(m_wizard.Start(TRANSVANE_WIZARD_PROGRAM, caption)) << "no wizard window appeared";
   }
 
-  void TearDown() override {
-    if (m_process.hProcess == nullptr) return;
-    if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(m_process.hProcess, 1);
-    CloseHandle(m_process.hThread);
-    CloseHandle(m_process.hProcess);
-  }
-
-  HWND Page() const { return reinterpret_cast<HWND>(SendMessageW(m_sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
-  // The page's dialog number, which is its id.
-  int PageId() const {
-    const LRESULT index = SendMessageW(m_sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(Page()), 0);
-    return index < 0 ? 0 : static_cast<int>(SendMessageW(m_sheet, PSM_INDEXTOID, static_cast<WPARAM>(index), 0));
-  }
-  bool ShowsPage(int id) const {
-    return WaitFor([&] { return PageId() == id; });
-  }
-  void Press(int button) const { PostMessageW(m_sheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0); }
-  bool NextEnabled() const { return IsWindowEnabled(GetDlgItem(m_sheet, kNextButton)) != FALSE; }
-  std::wstring ControlText(int control) const { return Text(GetDlgItem(Page(), control)); }
+  HWND Page() const { return m_wizard.Page(); }
+  bool ShowsPage(int id) const { return m_wizard.ShowsPage(id); }
+  void Press(int button) const { m_wizard.Press(button); }
+  bool NextEnabled() const { return m_wizard.NextEnabled(); }
+  std::wstring ControlText(int control) const { return m_wizard.ControlText(control); }
 
   CSeededRegions m_regions;
-  PROCESS_INFORMATION m_process = {};
-  HWND m_sheet = nullptr;
+  CWizardRemote m_wizard;
 };
 
 TEST_F(WizardWalkTest, TheConversionJobWalksToTheFilesAndBackAndTheMapJobToItsRegions) {
@@ -191,6 +112,33 @@ TEST_F(WizardWalkTest, TheConversionJobWalksToTheFilesAndBackAndTheMapJobToItsRe
   // No files chosen: nothing to convert yet.
   EXPECT_TRUE(WaitFor([&] { return !NextEnabled(); }));
   EXPECT_EQ(IsWindowVisible(GetDlgItem(Page(), IDC_HINT)), FALSE);
+
+  // A sample chosen in the open dialog: its targets on the unit, the one that exists already
+  // marked, and something to convert.
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::filesystem::path existing = std::filesystem::path(temp) / L"trip.upt";
+  std::ofstream(existing) << "";
+  ASSERT_TRUE(
+      m_wizard.ChooseInOpenDialog(IDC_LEFT_BROWSE, {L"Z:" + Windows(TRANSVANE_SOURCE_DIR "/examples/trip.wpt")}));
+  HWND targets = GetDlgItem(Page(), IDC_RIGHT_LIST);
+  ASSERT_TRUE(WaitFor([&] { return SendMessageW(targets, LB_GETCOUNT, 0, 0) == 2; }));
+  const struct {
+    const wchar_t* name;
+    LPARAM data;
+  } rows[] = {{L"trip.upt", kRowMarked}, {L"trip.rte", kRowUnmarked}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.name);
+    LPARAM found = -1;
+    for (int i = 0; i < 2; ++i) {
+      wchar_t text[MAX_PATH] = {};
+      SendMessageW(targets, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      if (std::wstring(text).ends_with(row.name)) found = SendMessageW(targets, LB_GETITEMDATA, i, 0);
+    }
+    EXPECT_EQ(found, row.data);
+  }
+  EXPECT_TRUE(WaitFor([&] { return NextEnabled(); }));
+  std::filesystem::remove(existing);
 
   // Back to the mode page, then to the unit page, then Welcome.
   Press(PSBTN_BACK);
@@ -223,9 +171,9 @@ TEST_F(WizardWalkTest, TheConversionJobWalksToTheFilesAndBackAndTheMapJobToItsRe
     LPARAM found = -1;
     const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-      const SListRow row = ReadListRow(m_process.hProcess, list, i);
+      const CWizardRemote::SListRow row = m_wizard.ReadListRow(list, i);
       if (row.text != region.name) continue;
-      found = row.item.lParam;
+      found = row.data;
       if (found == kRegionRefused) refused = i;
     }
     EXPECT_EQ(found, region.data);
@@ -233,15 +181,15 @@ TEST_F(WizardWalkTest, TheConversionJobWalksToTheFilesAndBackAndTheMapJobToItsRe
   // Ticking the refused region shows why it cannot go, and Next stays off.
   EXPECT_EQ(IsWindowVisible(GetDlgItem(Page(), IDC_REFUSAL)), FALSE);
   ASSERT_GE(refused, 0);
-  ASSERT_TRUE(TickListRow(m_process.hProcess, list, refused));
+  ASSERT_TRUE(m_wizard.TickListRow(list, refused));
   EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(GetDlgItem(Page(), IDC_REFUSAL)) != FALSE; }));
   EXPECT_FALSE(NextEnabled());
 
   // Closing the wizard ends the program.
-  PostMessageW(m_sheet, WM_CLOSE, 0, 0);
-  ASSERT_EQ(WaitForSingleObject(m_process.hProcess, kPatienceMs), WAIT_OBJECT_0);
+  PostMessageW(m_wizard.Sheet(), WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(m_wizard.Process(), 30000), WAIT_OBJECT_0);
   DWORD status = 1;
-  GetExitCodeProcess(m_process.hProcess, &status);
+  GetExitCodeProcess(m_wizard.Process(), &status);
   EXPECT_EQ(status, 0u);
 }
 

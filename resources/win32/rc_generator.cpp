@@ -270,7 +270,7 @@ void WriteControl(std::ostream& rc, const SControl& control, const CTextTable& t
       shown = ControlText(text, true, taken);
       break;
     case EKind::kIcon:
-      cls = "Static", style = "SS_ICON | SS_REALSIZEIMAGE | WS_VISIBLE";
+      cls = "Static", style = "SS_ICON | WS_VISIBLE";  // at the system's icon size
       shown = control.key;
       break;
     case EKind::kIconButton:

@@ -99,9 +99,9 @@ void CDestinationPage::Show(unsigned parts) {
   }
   if ((parts & CDestinationLogic::kControls) != 0) {
     SendDlgItemMessageW(m_window, IDC_DIRECTION_ARROW, STM_SETICON,
-                        reinterpret_cast<WPARAM>(Icon(m_destination.ArrowIcon())), 0);
+                        reinterpret_cast<WPARAM>(Picture(m_destination.ArrowIcon())), 0);
     SendDlgItemMessageW(m_window, IDC_RIGHT_PICTURE, STM_SETICON,
-                        reinterpret_cast<WPARAM>(Icon(m_destination.RightPicture())), 0);
+                        reinterpret_cast<WPARAM>(Picture(m_destination.RightPicture())), 0);
     ShowControl(IDC_HINT, m_destination.HintShown());
   }
   if ((parts & CDestinationLogic::kFocus) != 0) {

@@ -74,7 +74,13 @@ void CWin32Page::ShowControl(int control, bool shown) const {
 }
 
 HICON CWin32Page::Icon(int id) const {
-  return static_cast<HICON>(LoadImageW(m_sheet->m_resources, MAKEINTRESOURCEW(id), IMAGE_ICON, 0, 0, LR_SHARED));
+  return static_cast<HICON>(LoadImageW(m_sheet->m_resources, MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
+HICON CWin32Page::Picture(int id) const {
+  return static_cast<HICON>(LoadImageW(m_sheet->m_resources, MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                       GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
 }
 
 INT_PTR CALLBACK CWin32Page::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -59,7 +59,9 @@ class CWin32Page : public CPageSite {
   // The page's tooltip control, made when first asked for.
   HWND Tips();
   void ShowControl(int control, bool shown) const;
+  // An icon at the size of a button's (small) or of a picture on the page (large).
   HICON Icon(int id) const;
+  HICON Picture(int id) const;
 
   CPageLogic& m_logic;
   const CResourceTexts& m_texts;

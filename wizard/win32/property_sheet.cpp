@@ -184,15 +184,24 @@ void CWin32Sheet::PaintHeaderPicture() const {
     std::copy_n(static_cast<const std::uint32_t*>(bits), band.size(), band.begin());
     BitBlt(memory, 0, 0, width, height, dc, left, top, SRCCOPY);
     GdiFlush();
-    auto* pixels = static_cast<std::uint32_t*>(bits);
-    for (std::size_t i = 0; i < band.size(); ++i) {
+    // The header's own colour, at its top-left corner, which nothing covers. A pixel still of
+    // that colour, or already showing the band over it, gets the band over it; any other (the
+    // title's) is multiplied with the band. So a second paint over a part the sheet did not
+    // draw again leaves it as it was.
+    const COLORREF corner = GetPixel(dc, 1, 1);
+    const std::uint32_t background = (GetRValue(corner) << 16) | (GetGValue(corner) << 8) | GetBValue(corner);
+    const auto multiply = [](std::uint32_t a, std::uint32_t b) {
       std::uint32_t mixed = 0;
       for (int shift = 0; shift < 24; shift += 8) {
-        const std::uint32_t a = (pixels[i] >> shift) & 0xFF;
-        const std::uint32_t b = (band[i] >> shift) & 0xFF;
-        mixed |= ((a * b + 127) / 255) << shift;
+        mixed |= ((((a >> shift) & 0xFF) * ((b >> shift) & 0xFF) + 127) / 255) << shift;
       }
-      pixels[i] = mixed;
+      return mixed;
+    };
+    auto* pixels = static_cast<std::uint32_t*>(bits);
+    for (std::size_t i = 0; i < band.size(); ++i) {
+      const std::uint32_t shown = pixels[i] & 0xFFFFFF;
+      const std::uint32_t over = multiply(background, band[i]);
+      pixels[i] = shown == background || shown == over ? over : multiply(shown, band[i]);
     }
     BitBlt(dc, left, top, width, height, memory, 0, 0, SRCCOPY);
     SelectObject(memory, oldCanvas);

@@ -128,16 +128,21 @@ HWND CWizardRemote::OtherDialog() const {
   return search.found;
 }
 
-bool CWizardRemote::ChooseInOpenDialog(int browseButton, const std::vector<std::wstring>& names) const {
+bool CWizardRemote::ChooseInOpenDialog(int browseButton, const std::wstring& path) const {
   Click(browseButton);
   HWND dialog = nullptr;
   if (!WaitFor([&] { return (dialog = OtherDialog()) != nullptr; })) return false;
-  std::wstring text;
-  for (const std::wstring& name : names) text += (text.empty() ? L"\"" : L" \"") + name + L"\"";
   HWND box = GetDlgItem(dialog, kFileNameCombo);
   if (box == nullptr) box = GetDlgItem(dialog, kFileNameEdit);
-  if (box == nullptr) return false;
-  SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-  return WaitFor([&] { return !IsWindow(dialog); });
+  if (box != nullptr) {
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    if (WaitFor([&] { return !IsWindow(dialog); })) return true;
+  }
+  // A message over the dialog (a file not found), then the dialog itself.
+  for (HWND left = OtherDialog(); left != nullptr; left = OtherDialog()) {
+    PostMessageW(left, WM_COMMAND, IDCANCEL, 0);
+    if (!WaitFor([&] { return !IsWindow(left); })) break;
+  }
+  return false;
 }

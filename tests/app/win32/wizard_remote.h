@@ -9,7 +9,6 @@
 // clang-format on
 
 #include <string>
-#include <vector>
 
 // Polls until the condition holds or 30 s pass; the program answers in its own time.
 template <typename FCondition>
@@ -56,9 +55,9 @@ class CWizardRemote {
   // Ticks a list view row's check box as a click on it does.
   bool TickListRow(HWND list, int index) const;
 
-  // Clicks the page's browse button, then answers the open dialog it opens with these names
-  // (in the folder the dialog opens in) and OK; true once the dialog closed.
-  bool ChooseInOpenDialog(int browseButton, const std::vector<std::wstring>& names) const;
+  // Clicks the page's browse button, then answers the open dialog it opens with this file's full
+  // path and OK; true once the dialog closed. When it did not, what it left open is cancelled.
+  bool ChooseInOpenDialog(int browseButton, const std::wstring& path) const;
 
  private:
   // A message whose argument points to a block, which must lie in the program's own memory: the

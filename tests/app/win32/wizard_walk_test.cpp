@@ -119,8 +119,7 @@ TEST_F(WizardWalkTest, TheConversionJobWalksToTheFilesAndBackAndTheMapJobToItsRe
   GetTempPathW(MAX_PATH, temp);
   const std::filesystem::path existing = std::filesystem::path(temp) / L"trip.upt";
   std::ofstream(existing) << "";
-  ASSERT_TRUE(
-      m_wizard.ChooseInOpenDialog(IDC_LEFT_BROWSE, {L"Z:" + Windows(TRANSVANE_SOURCE_DIR "/examples/trip.wpt")}));
+  ASSERT_TRUE(m_wizard.ChooseInOpenDialog(IDC_LEFT_BROWSE, L"Z:" + Windows(TRANSVANE_SOURCE_DIR "/examples/trip.wpt")));
   HWND targets = GetDlgItem(Page(), IDC_RIGHT_LIST);
   ASSERT_TRUE(WaitFor([&] { return SendMessageW(targets, LB_GETCOUNT, 0, 0) == 2; }));
   const struct {

@@ -20,10 +20,12 @@
 
 namespace {
 
-// The sheet as it shows on the screen, as a PNG file, through WIC.
+// The sheet's client area as it shows on the screen (as the Linux pictures show the sheet without
+// its frame; without a window manager there is no title bar to show), as a PNG file, through WIC.
 bool SaveSheet(HWND sheet, const std::wstring& path) {
   RECT place = {};
-  GetWindowRect(sheet, &place);
+  GetClientRect(sheet, &place);
+  MapWindowPoints(sheet, nullptr, reinterpret_cast<POINT*>(&place), 2);
   const int width = place.right - place.left;
   const int height = place.bottom - place.top;
   BITMAPINFO format = {};

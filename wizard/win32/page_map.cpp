@@ -6,6 +6,8 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <vector>
+
 #include "app/win32/resource_texts.h"
 #include "resources/string_ids.h"
 #include "resources/win32/resource_ids.h"
@@ -35,6 +37,16 @@ void CMapPage::OnInitDialog() {
   SendDlgItemMessageW(m_window, IDC_ADD_REGIONS, BM_SETIMAGE, IMAGE_ICON,
                       reinterpret_cast<LPARAM>(Icon(IDI_ADD_REGIONS)));
   SetTip(IDC_ADD_REGIONS, m_texts.Utf8DialogText(kPageMap, "addTip"));
+  // The destinations' texts may be wider than the box: each row of its drop-down list shows its
+  // whole text as its tooltip.
+  COMBOBOXINFO box = {};
+  box.cbSize = sizeof(box);
+  if (GetComboBoxInfo(GetDlgItem(m_window, IDC_DESTINATION), &box) && box.hwndList != nullptr) {
+    m_destinationTips.Attach(Tips(), box.hwndList, [this](int row) {
+      const std::vector<std::string>& texts = m_map.DestinationTexts();
+      return row < static_cast<int>(texts.size()) ? texts[static_cast<std::size_t>(row)] : std::string();
+    });
+  }
 }
 
 void CMapPage::Show(unsigned parts) {

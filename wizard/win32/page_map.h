@@ -9,6 +9,7 @@
 #include <string>
 
 #include "wizard/logic/map_logic.h"
+#include "wizard/win32/list_row_tips.h"
 #include "wizard/win32/property_page.h"
 
 // Map region selection (139): a list view with a check box per region.
@@ -30,4 +31,5 @@ class CMapPage : public CWin32Page {
 
   CMapLogic& m_map;
   bool m_filling = false;
+  CListRowTips m_destinationTips;
 };

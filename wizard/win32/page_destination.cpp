@@ -39,7 +39,7 @@ void CDestinationPage::OnInitDialog() {
     HWND list = GetDlgItem(m_window, List(side));
     const LRESULT height = SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
     SendMessageW(list, LB_SETITEMHEIGHT, 0, std::max<LRESULT>(height, GetSystemMetrics(SM_CYSMICON) + 2));
-    m_rowTips[side].Attach(Tips(), list, [this, side](int row) {
+    m_rowTips[side].Attach(Tips(), list, [this, side](int row, int) {
       const std::vector<SFileRow>& rows = m_destination.Side(side).rows;
       return row < static_cast<int>(rows.size()) ? rows[static_cast<std::size_t>(row)].tip : std::string();
     });

@@ -22,7 +22,14 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 
 void CMapPage::OnInitDialog() {
   HWND list = GetDlgItem(m_window, IDC_REGIONS);
-  ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+  ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  // The name's column tips the whole path, or why the region cannot go; the others the reason.
+  m_rowTips.Attach(Tips(), list, [this](int row, int column) {
+    const std::vector<SRegionRow>& rows = m_map.Rows();
+    if (row >= static_cast<int>(rows.size())) return std::string();
+    const SRegionRow& region = rows[static_cast<std::size_t>(row)];
+    return column == 0 ? region.tip : region.refusal;
+  });
   const int widths[] = {170, 60, 80};
   const int titles[] = {IDS_COLUMN_REGION, IDS_COLUMN_SIZE, IDS_COLUMN_DATE};
   for (int column = 0; column < 3; ++column) {
@@ -42,7 +49,7 @@ void CMapPage::OnInitDialog() {
   COMBOBOXINFO box = {};
   box.cbSize = sizeof(box);
   if (GetComboBoxInfo(GetDlgItem(m_window, IDC_DESTINATION), &box) && box.hwndList != nullptr) {
-    m_destinationTips.Attach(Tips(), box.hwndList, [this](int row) {
+    m_destinationTips.Attach(Tips(), box.hwndList, [this](int row, int) {
       const std::vector<std::string>& texts = m_map.DestinationTexts();
       return row < static_cast<int>(texts.size()) ? texts[static_cast<std::size_t>(row)] : std::string();
     });
@@ -102,18 +109,6 @@ bool CMapPage::OnNotify(const NMHDR& header, LONG_PTR& result) {
   if (header.idFrom != IDC_REGIONS) return false;
   if (header.code == NM_CUSTOMDRAW) {
     result = DrawRow(reinterpret_cast<const NMLVCUSTOMDRAW&>(header));
-    return true;
-  }
-  if (header.code == LVN_GETINFOTIPW) {
-    // The list view asks for an item's tip, not a column's: the name column's, which is the
-    // reason a refused region cannot go, else its whole path.
-    auto& tip = const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header));
-    const std::vector<SRegionRow>& rows = m_map.Rows();
-    if (tip.iItem >= 0 && tip.iItem < static_cast<int>(rows.size()) && tip.cchTextMax > 0) {
-      const std::wstring text = Wide(rows[static_cast<std::size_t>(tip.iItem)].tip);
-      lstrcpynW(tip.pszText, text.c_str(), tip.cchTextMax);
-    }
-    result = 0;
     return true;
   }
   if (header.code != LVN_ITEMCHANGED || m_filling) return false;

@@ -31,5 +31,6 @@ class CMapPage : public CWin32Page {
 
   CMapLogic& m_map;
   bool m_filling = false;
+  CListRowTips m_rowTips;
   CListRowTips m_destinationTips;
 };

@@ -3,7 +3,7 @@ FUZZ_SECONDS ?= 60
 CTEST_JOBS ?= 2
 
 .PHONY: deps build release test test-debug test-asan run run-cli screenshots package check-package bench fuzz \
-	windows-deps windows windows-package test-windows clean
+	windows-deps windows windows-package test-windows windows-screenshots clean
 
 deps:
 	scripts/install-deps
@@ -88,6 +88,11 @@ windows-package: windows
 # The Linux debug build too: the cross test compares its conversions with the Windows program's.
 test-windows: windows build
 	ctest --preset windows -j $(CTEST_JOBS)
+
+# Every page of both jobs of the Windows wizard under Wine on Xvfb, with the demo installation,
+# into docs/screenshots/windows.
+windows-screenshots: windows
+	scripts/windows-screenshots build/windows docs/screenshots/windows
 
 clean:
 	rm -rf build

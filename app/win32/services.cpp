@@ -129,7 +129,14 @@ void CWin32WaitIndicators::ShowWaitBox() {
   HWND page = m_currentPage ? m_currentPage() : nullptr;
   m_box = CreateDialogParamW(
       m_resources, MAKEINTRESOURCEW(IDD_WAIT_BOX), page,
-      [](HWND, UINT message, WPARAM, LPARAM) -> INT_PTR { return message == WM_INITDIALOG ? TRUE : FALSE; }, 0);
+      [](HWND box, UINT message, WPARAM, LPARAM) -> INT_PTR {
+        if (message != WM_SETCURSOR) return message == WM_INITDIALOG ? TRUE : FALSE;
+        // Over the box too the mouse says the program is busy.
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        SetWindowLongPtrW(box, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+      },
+      0);
   if (m_box == nullptr) return;
   // The wizard (the top-level window that owns the page) takes no input while the box shows.
   m_disabled = page != nullptr ? GetAncestor(page, GA_ROOT) : nullptr;

@@ -56,7 +56,8 @@ class CWin32WaitIndicators : public CWaitIndicators {
   void CloseWaitBox() override;
   void BeginBusyCursor() override;
   void EndBusyCursor() override;
-  bool Busy() const { return m_busy > 0; }
+  // A busy cursor or the please-wait box is on: the mouse shows the busy cursor over the wizard.
+  bool Busy() const { return m_busy > 0 || m_box != nullptr; }
   HWND Box() const { return m_box; }
 
  private:

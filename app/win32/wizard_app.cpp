@@ -8,10 +8,10 @@
 // clang-format on
 
 #include "app/win32/start_up.h"
-#include "app/win32/wizard_sheet.h"
 #include "formats/locale_code_page.h"
 #include "resources/string_ids.h"
 #include "resources/win32/resource_ids.h"
+#include "wizard/win32/property_sheet.h"
 
 namespace {
 
@@ -118,6 +118,7 @@ void CWin32WizardApp::RunWizard(HWND host) {
   CWin32Sheet sheet(m_sheetLogic, m_pages, resources, resourceTexts);
   SWin32Services::sheet = &sheet;
   waitIndicators.SetPageFinder([&sheet] { return sheet.CurrentPage(); });
+  sheet.SetBusyQuery([this] { return waitIndicators.Busy(); });
   sheet.Run(host, picture);
   waitIndicators.SetPageFinder(nullptr);
   SWin32Services::sheet = nullptr;

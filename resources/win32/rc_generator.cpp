@@ -270,7 +270,7 @@ void WriteControl(std::ostream& rc, const SControl& control, const CTextTable& t
       shown = ControlText(text, true, taken);
       break;
     case EKind::kIcon:
-      cls = "Static", style = "SS_ICON | SS_REALSIZEIMAGE | WS_VISIBLE";
+      cls = "Static", style = "SS_ICON | WS_VISIBLE";  // at the system's icon size
       shown = control.key;
       break;
     case EKind::kIconButton:
@@ -282,7 +282,8 @@ void WriteControl(std::ostream& rc, const SControl& control, const CTextTable& t
     case EKind::kList:
       cls = "ListBox",
       style =
-          "LBS_EXTENDEDSEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_HSCROLL | WS_VSCROLL | WS_BORDER | "
+          "LBS_EXTENDEDSEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | "
+          "WS_VSCROLL | WS_BORDER | "
           "WS_TABSTOP | WS_VISIBLE";
       break;
     case EKind::kProgress:

@@ -9,31 +9,69 @@
 // clang-format on
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "resources/string_ids.h"
 #include "resources/win32/resource_ids.h"
+#include "tests/app/win32/wizard_remote.h"
+#include "wizard/win32/row_marks.h"
 
 namespace {
 
-constexpr int kNextButton = 0x3024;
-constexpr DWORD kPatienceMs = 30000;
-
-// Polls until the condition holds or the patience runs out; the program answers in its own time.
-template <typename FCondition>
-bool WaitFor(FCondition condition) {
-  const ULONGLONG end = GetTickCount64() + kPatienceMs;
-  while (!condition()) {
-    if (GetTickCount64() > end) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+// A desktop installation of the map product for the wizard to find, in the user's part of the
+// registry: one whose folder is the test mode's card folder for detail maps, so its region there
+// is its own copy and refused, and one elsewhere whose region fits. Removed at the end.
+class CSeededRegions {
+ public:
+  CSeededRegions() {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring tag = std::to_wstring(GetCurrentProcessId());
+    m_same = std::filesystem::path(temp) / L"Detail Maps";
+    m_elsewhere = std::filesystem::path(temp) / (L"walk-maps-" + tag);
+    sameName = L"walk-" + tag + L"-same.imi";
+    fitsName = L"walk-" + tag + L"-fits.imi";
+    std::filesystem::create_directories(m_same);
+    std::filesystem::create_directories(m_elsewhere);
+    std::ofstream(m_same / sameName) << "region";
+    std::ofstream(m_elsewhere / fitsName) << "region";
+    Register(L"vexlorn-walk-" + tag + L"-a", m_same);
+    Register(L"vexlorn-walk-" + tag + L"-b", m_elsewhere);
   }
-  return true;
-}
+  ~CSeededRegions() {
+    for (const std::wstring& key : m_keys) RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+    std::error_code ignored;
+    std::filesystem::remove(m_same / sameName, ignored);
+    std::filesystem::remove_all(m_elsewhere, ignored);
+  }
 
-std::wstring Text(HWND window) {
-  wchar_t buffer[1024] = {};
-  GetWindowTextW(window, buffer, 1024);
-  return buffer;
+  std::wstring sameName;
+  std::wstring fitsName;
+
+ private:
+  void Register(const std::wstring& name, const std::filesystem::path& folder) {
+    const std::wstring key = L"Software\\Tavrelin\\" + name;
+    const std::wstring path = folder.wstring();
+    RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Path", REG_SZ, path.c_str(),
+                    static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+    m_keys.push_back(key);
+  }
+
+  std::filesystem::path m_same;
+  std::filesystem::path m_elsewhere;
+  std::vector<std::wstring> m_keys;
+};
+
+// A path with the back slashes Windows writes.
+std::wstring Windows(const char* path) {
+  std::wstring text(path, path + std::char_traits<char>::length(path));
+  for (wchar_t& c : text) {
+    if (c == L'/') c = L'\\';
+  }
+  return text;
 }
 
 class WizardWalkTest : public ::testing::Test {
@@ -44,43 +82,17 @@ class WizardWalkTest : public ::testing::Test {
     DestroyWindow(probe);
     wchar_t caption[256] = {};
     LoadStringW(GetModuleHandleW(nullptr), IDS_CAPTION, caption, 256);
-    // The build's path, on the drive Wine maps the root of the file system to.
-    std::wstring program = L"Z:" TRANSVANE_WIZARD_PROGRAM;
-    for (wchar_t& c : program) {
-      if (c == L'/') c = L'\\';
-    }
-    std::wstring command = L"\"" + program + L"\" /T";
-    STARTUPINFOW start = {};
-    start.cb = sizeof(start);
-    ASSERT_TRUE(
-        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &m_process))
-        << GetLastError();
-    ASSERT_TRUE(WaitFor([&] { return (m_sheet = FindWindowW(L"#32770", caption)) != nullptr; }))
-        << "no wizard window appeared";
+    ASSERT_TRUE(m_wizard.Start(TRANSVANE_WIZARD_PROGRAM, caption)) << "no wizard window appeared";
   }
 
-  void TearDown() override {
-    if (m_process.hProcess == nullptr) return;
-    if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(m_process.hProcess, 1);
-    CloseHandle(m_process.hThread);
-    CloseHandle(m_process.hProcess);
-  }
+  HWND Page() const { return m_wizard.Page(); }
+  bool ShowsPage(int id) const { return m_wizard.ShowsPage(id); }
+  void Press(int button) const { m_wizard.Press(button); }
+  bool NextEnabled() const { return m_wizard.NextEnabled(); }
+  std::wstring ControlText(int control) const { return m_wizard.ControlText(control); }
 
-  HWND Page() const { return reinterpret_cast<HWND>(SendMessageW(m_sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
-  // The page's dialog number, which is its id.
-  int PageId() const {
-    const LRESULT index = SendMessageW(m_sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(Page()), 0);
-    return index < 0 ? 0 : static_cast<int>(SendMessageW(m_sheet, PSM_INDEXTOID, static_cast<WPARAM>(index), 0));
-  }
-  bool ShowsPage(int id) const {
-    return WaitFor([&] { return PageId() == id; });
-  }
-  void Press(int button) const { PostMessageW(m_sheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0); }
-  bool NextEnabled() const { return IsWindowEnabled(GetDlgItem(m_sheet, kNextButton)) != FALSE; }
-  std::wstring ControlText(int control) const { return Text(GetDlgItem(Page(), control)); }
-
-  PROCESS_INFORMATION m_process = {};
-  HWND m_sheet = nullptr;
+  CSeededRegions m_regions;
+  CWizardRemote m_wizard;
 };
 
 TEST_F(WizardWalkTest, TheConversionJobWalksToTheFilesAndBackAndTheMapJobToItsRegions) {
@@ -101,6 +113,32 @@ TEST_F(WizardWalkTest, TheConversionJobWalksToTheFilesAndBackAndTheMapJobToItsRe
   EXPECT_TRUE(WaitFor([&] { return !NextEnabled(); }));
   EXPECT_EQ(IsWindowVisible(GetDlgItem(Page(), IDC_HINT)), FALSE);
 
+  // A sample chosen in the open dialog: its targets on the unit, the one that exists already
+  // marked, and something to convert.
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::filesystem::path existing = std::filesystem::path(temp) / L"trip.upt";
+  std::ofstream(existing) << "";
+  ASSERT_TRUE(m_wizard.ChooseInOpenDialog(IDC_LEFT_BROWSE, L"Z:" + Windows(TRANSVANE_SOURCE_DIR "/examples/trip.wpt")));
+  HWND targets = GetDlgItem(Page(), IDC_RIGHT_LIST);
+  ASSERT_TRUE(WaitFor([&] { return SendMessageW(targets, LB_GETCOUNT, 0, 0) == 2; }));
+  const struct {
+    const wchar_t* name;
+    LPARAM data;
+  } rows[] = {{L"trip.upt", kRowMarked}, {L"trip.rte", kRowUnmarked}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.name);
+    LPARAM found = -1;
+    for (int i = 0; i < 2; ++i) {
+      wchar_t text[MAX_PATH] = {};
+      SendMessageW(targets, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      if (std::wstring(text).ends_with(row.name)) found = SendMessageW(targets, LB_GETITEMDATA, i, 0);
+    }
+    EXPECT_EQ(found, row.data);
+  }
+  EXPECT_TRUE(WaitFor([&] { return NextEnabled(); }));
+  std::filesystem::remove(existing);
+
   // Back to the mode page, then to the unit page, then Welcome.
   Press(PSBTN_BACK);
   ASSERT_TRUE(ShowsPage(130));
@@ -119,11 +157,38 @@ TEST_F(WizardWalkTest, TheConversionJobWalksToTheFilesAndBackAndTheMapJobToItsRe
   EXPECT_TRUE(WaitFor([&] { return SendDlgItemMessageW(Page(), IDC_DESTINATION, CB_GETCOUNT, 0, 0) == 1; }));
   EXPECT_EQ(SendDlgItemMessageW(Page(), IDC_DESTINATION, CB_GETCURSEL, 0, 0), 0);
 
+  // The regions of the seeded installations: the one that is its own copy on the card is refused
+  // (its size drawn in red), the other fits.
+  HWND list = GetDlgItem(Page(), IDC_REGIONS);
+  const struct {
+    const std::wstring& name;
+    LPARAM data;
+  } regions[] = {{m_regions.sameName, kRegionRefused}, {m_regions.fitsName, kRegionFits}};
+  int refused = -1;
+  for (const auto& region : regions) {
+    SCOPED_TRACE(testing::Message() << std::string(region.name.begin(), region.name.end()));
+    LPARAM found = -1;
+    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      const CWizardRemote::SListRow row = m_wizard.ReadListRow(list, i);
+      if (row.text != region.name) continue;
+      found = row.data;
+      if (found == kRegionRefused) refused = i;
+    }
+    EXPECT_EQ(found, region.data);
+  }
+  // Ticking the refused region shows why it cannot go, and Next stays off.
+  EXPECT_EQ(IsWindowVisible(GetDlgItem(Page(), IDC_REFUSAL)), FALSE);
+  ASSERT_GE(refused, 0);
+  ASSERT_TRUE(m_wizard.TickListRow(list, refused));
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(GetDlgItem(Page(), IDC_REFUSAL)) != FALSE; }));
+  EXPECT_FALSE(NextEnabled());
+
   // Closing the wizard ends the program.
-  PostMessageW(m_sheet, WM_CLOSE, 0, 0);
-  ASSERT_EQ(WaitForSingleObject(m_process.hProcess, kPatienceMs), WAIT_OBJECT_0);
+  PostMessageW(m_wizard.Sheet(), WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(m_wizard.Process(), 30000), WAIT_OBJECT_0);
   DWORD status = 1;
-  GetExitCodeProcess(m_process.hProcess, &status);
+  GetExitCodeProcess(m_wizard.Process(), &status);
   EXPECT_EQ(status, 0u);
 }
 

@@ -1,5 +1,4 @@
-// The wizard as a Win32 property sheet: the sheet's face and one dialog per page, each forwarding
-// to the page's logic and showing its view.
+// One page of the Win32 wizard: a dialog forwarding to the page's logic and showing its view.
 #pragma once
 
 // clang-format off
@@ -7,15 +6,12 @@
 #include <prsht.h>
 // clang-format on
 
-#include <memory>
 #include <set>
 #include <string>
-#include <vector>
 
-#include "wizard/logic/sheet_logic.h"
+#include "wizard/logic/page_logic.h"
 
 class CResourceTexts;
-class CWizardPages;
 
 // One page's dialog: its procedure hands the sheet's notifications to the sheet logic and the
 // controls' to the page's logic; Refresh writes the controls from the logic's view. A refresh asked
@@ -41,7 +37,12 @@ class CWin32Page : public CPageSite {
     (void)control;
     (void)code;
   }
-  virtual void OnNotify(const NMHDR& header) { (void)header; }
+  // A control's notification; true when the page answered it in `result`.
+  virtual bool OnNotify(const NMHDR& header, LONG_PTR& result) {
+    (void)header;
+    (void)result;
+    return false;
+  }
   virtual void OnProgress() {}
   // A page's own handling of other messages; true when it answered.
   virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
@@ -55,8 +56,12 @@ class CWin32Page : public CPageSite {
   void SetText(int control, const std::string& utf8) const;
   // The control's tooltip; the buttons that show icons only say what they do in theirs.
   void SetTip(int control, const std::string& utf8);
+  // The page's tooltip control, made when first asked for.
+  HWND Tips();
   void ShowControl(int control, bool shown) const;
+  // An icon at the size of a button's (small) or of a picture on the page (large).
   HICON Icon(int id) const;
+  HICON Picture(int id) const;
 
   CPageLogic& m_logic;
   const CResourceTexts& m_texts;
@@ -69,37 +74,4 @@ class CWin32Page : public CPageSite {
   class CWin32Sheet* m_sheet = nullptr;
   int m_index = 0;
   unsigned m_pending = 0;
-};
-
-// The sheet: PropertySheetW in wizard mode with the header band, its nine pages from the dialog
-// templates of the resource module, run modally over the owner window.
-class CWin32Sheet : public CSheetFace {
- public:
-  CWin32Sheet(CSheetLogic& logic, CWizardPages& pages, HMODULE resources, const CResourceTexts& texts);
-  ~CWin32Sheet() override;
-
-  // Runs the wizard until it closes.
-  void Run(HWND owner, HBITMAP picture);
-  HWND Window() const { return m_window; }
-  HWND CurrentPage() const;
-
-  void ShowPage(int index) override;
-  void PostWizardButtons(int buttons) override;
-  void PressBack() override;
-  void Close() override;
-  void EndProgram(int status) override;
-
- private:
-  friend class CWin32Page;
-  static int CALLBACK Callback(HWND window, UINT message, LPARAM lParam);
-  // The sheet's notification to the page at the index; true when it answered in `result`.
-  bool OnPageNotify(int index, const NMHDR& header, LONG_PTR& result);
-  void ArrangeButtons();
-
-  CSheetLogic& m_logic;
-  HMODULE m_resources;
-  const CResourceTexts& m_texts;
-  std::vector<std::unique_ptr<CWin32Page>> m_pages;
-  std::vector<std::wstring> m_titles;
-  HWND m_window = nullptr;
 };

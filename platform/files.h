@@ -11,6 +11,16 @@ namespace platform {
 
 // The characters that separate a path's folders: '/' everywhere, and '\' too on Windows.
 extern const std::string_view kPathSeparators;
+// The one the system writes between folders: '/', or '\' on Windows.
+extern const char kFolderSeparator;
+
+// The path with its folders separated as the system writes them, for showing it to the user.
+inline std::string NativePath(std::string path) {
+  for (char& c : path) {
+    if (kPathSeparators.find(c) != std::string_view::npos) c = kFolderSeparator;
+  }
+  return path;
+}
 
 // The system's reason for the last failed call of this thread, in words ("Permission denied").
 std::string LastErrorText();

@@ -44,6 +44,7 @@ bool WriteWhole(int fd, const char* bytes, std::size_t size, std::optional<std::
 }  // namespace
 
 const std::string_view kPathSeparators = "/";
+const char kFolderSeparator = '/';
 
 std::string LastErrorText() { return std::strerror(errno); }
 

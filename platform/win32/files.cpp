@@ -75,6 +75,7 @@ OVERLAPPED At(std::uint64_t offset) {
 }  // namespace
 
 const std::string_view kPathSeparators = "/\\";
+const char kFolderSeparator = '\\';
 
 std::string LastErrorText() {
   const DWORD code = ::GetLastError();

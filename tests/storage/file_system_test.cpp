@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/files.h"
 #include "tests/storage/file_system_fixture.h"
 
 namespace {
@@ -55,6 +56,14 @@ TEST(PathSplittingTest, JoinWritesOneSlash) {
   EXPECT_EQ(fileSystem.JoinPath("", "a.imi"), "a.imi");
   EXPECT_EQ(fileSystem.JoinPath("/media/ann", "a.imi"), "/media/ann/a.imi");
   EXPECT_EQ(fileSystem.JoinPath("a\\b", "c"), "a\\b/c");
+}
+
+// Paths are shown with the one separator the system writes, whichever the parts were joined with.
+TEST(PathSplittingTest, ShownPathsHaveTheSystemsSeparator) {
+  const bool windows = fs::path::preferred_separator == L'\\';
+  EXPECT_EQ(platform::kFolderSeparator, windows ? '\\' : '/');
+  const std::string mixed = "C:\\Users\\ann/Temp/a.upt";
+  EXPECT_EQ(platform::NativePath(mixed), windows ? "C:\\Users\\ann\\Temp\\a.upt" : mixed);
 }
 
 TEST_F(FileSystemTest, QueriesFilesAndFolders) {

@@ -2,8 +2,10 @@
 #include "wizard/logic/display_text.h"
 
 #include "formats/utf8.h"
+#include "platform/files.h"
 
-std::string DisplayPath(const std::string& path) {
+std::string DisplayPath(const std::string& given) {
+  const std::string path = platform::NativePath(given);
   std::string shown;
   shown.reserve(path.size());
   for (std::size_t i = 0; i < path.size();) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/files.h"
 #include "resources/string_table.h"
 #include "resources/text_source.h"
 #include "storage/file_system.h"
@@ -17,7 +18,7 @@ CWizardState::CWizardState(const CTextSource& textSource, CDialogs& dialogServic
     : texts(textSource), dialogs(dialogService), wait(waitIndicators), pacer(searchPacer), runner(jobRunner) {}
 
 bool CWizardState::AddReportLine(int messageId, const std::string& path, const std::string& reason) {
-  report.push_back({FormatMessageWithPath(texts.Utf8String(messageId), path), reason});
+  report.push_back({FormatMessageWithPath(texts.Utf8String(messageId), platform::NativePath(path)), reason});
   return false;
 }
 

@@ -26,5 +26,9 @@ std::size_t TerminalColumns();
 // file gets the bytes.
 void WriteText(std::FILE* stream, std::string_view text);
 
+// The help's words for the drive that `maps copy --to` names: a mount point, or on Windows a drive
+// (E:\) or a folder.
+extern const char* const kDestinationHelp;
+
 // printf into WriteText.
 [[gnu::format(printf, 2, 3)]] void PrintText(std::FILE* stream, const char* format, ...);

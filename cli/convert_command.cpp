@@ -64,7 +64,7 @@ class CWrittenFiles {
     if (m_held) {
       m_files.push_back(path);
     } else {
-      PrintText(stdout, "%s\n", EscapeForTerminal(path).c_str());
+      PrintText(stdout, "%s\n", ShownPath(path).c_str());
       m_note.Finished(path);
     }
   }
@@ -196,14 +196,14 @@ void RunConvert(const SOptions& options, int& status) {
                                        : "interrupted: nothing more is converted",
                       "not converted");
   std::vector<std::string> shownInputs;
-  for (const std::string& source : inputs) shownInputs.push_back(EscapeForTerminal(report.Shown(source)));
+  for (const std::string& source : inputs) shownInputs.push_back(ShownPath(report.Shown(source)));
   note.SetInputs(shownInputs);
   CWrittenFiles written(toStandardOutput, note);
 
   // No output may replace an input of the run, whenever that input is read, nor another output.
   CTargetNames names(inputs);
   if (!toStandardOutput) {
-    names.SetClaimWatcher([&note](const std::string& path) { note.Watch(path, EscapeForTerminal(path)); });
+    names.SetClaimWatcher([&note](const std::string& path) { note.Watch(path, ShownPath(path)); });
   }
   for (const std::string& source : inputs) {
     const CInterruptNote::CStep step(note);

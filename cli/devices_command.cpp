@@ -40,7 +40,7 @@ void RunDevices(const std::string& sysroot, bool json, int& status) {
     const std::uint64_t free = access->QueryTotalFreeBytes(drive);
     // Every field from a volume (its mount point, the unit's own files) is escaped: a tab or an
     // escape sequence in one must neither split the line nor drive the terminal.
-    std::string line = EscapeForTerminal(drive.rootPath) + (ready ? "\tready\t" : "\tnot ready\t") + Megabytes(free);
+    std::string line = ShownPath(drive.rootPath) + (ready ? "\tready\t" : "\tnot ready\t") + Megabytes(free);
     CJsonObject device{{"mountPoint", drive.rootPath},
                        {"ready", ready},
                        {"freeBytes", static_cast<std::int64_t>(free)},

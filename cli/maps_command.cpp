@@ -80,11 +80,11 @@ void RunList(const std::string& winePrefix, bool json, int& status) {
     const CMapRegionEntry& entry = regions[i];
     PrintText(stdout, "%s\t%s\t%s\t%s\n", EscapeForTerminal(fs.FileNameOf(entry.path)).c_str(),
               FormatSizeText(BuiltInString(IDS_MEGABYTES), static_cast<std::uint64_t>(entry.size)).c_str(),
-              FormatRegionDate(entry.created).c_str(), EscapeForTerminal(entry.path).c_str());
+              FormatRegionDate(entry.created).c_str(), ShownPath(entry.path).c_str());
   }
   status = regions.Count() == 0 ? 1 : 0;
   if (regions.Count() != 0) return;
-  const std::string prefix = EscapeForTerminal(CDesktopInstallations(winePrefix).Prefix());
+  const std::string prefix = ShownPath(CDesktopInstallations(winePrefix).Prefix());
   // No prefix: the product runs on this Windows itself, and its registry is the system's own.
   if (prefix.empty() && folders.empty()) {
     PrintText(stderr,
@@ -101,7 +101,7 @@ void RunList(const std::string& winePrefix, bool json, int& status) {
     PrintText(stderr, "no map region (*.imi, *.tdx) found in the installations of the Wine prefix %s:\n",
               prefix.c_str());
   }
-  for (const std::string& folder : folders) PrintText(stderr, "  %s\n", EscapeForTerminal(folder).c_str());
+  for (const std::string& folder : folders) PrintText(stderr, "  %s\n", ShownPath(folder).c_str());
   if (!prefix.empty()) {
     PrintText(stderr, "the desktop product may be in another prefix: name it with --wineprefix DIR\n");
   }
@@ -117,7 +117,7 @@ bool ResolveRegion(const std::string& argument, const CMapRegionArray& regions, 
     return true;
   }
   if (argument.find_first_of(platform::kPathSeparators) != std::string::npos) {
-    PrintText(stderr, "%s: no such region file\n", EscapeForTerminal(argument).c_str());
+    PrintText(stderr, "%s: no such region file\n", ShownPath(argument).c_str());
     return false;
   }
   std::vector<std::string> found;
@@ -129,12 +129,11 @@ bool ResolveRegion(const std::string& argument, const CMapRegionArray& regions, 
     return true;
   }
   if (found.empty()) {
-    PrintText(stderr, "%s: no region of that name (see transvane-cli maps list)\n",
-              EscapeForTerminal(argument).c_str());
+    PrintText(stderr, "%s: no region of that name (see transvane-cli maps list)\n", ShownPath(argument).c_str());
   } else {
     PrintText(stderr, "%s: several regions have that name; give the path of the one to copy:\n",
-              EscapeForTerminal(argument).c_str());
-    for (const std::string& each : found) PrintText(stderr, "  %s\n", EscapeForTerminal(each).c_str());
+              ShownPath(argument).c_str());
+    for (const std::string& each : found) PrintText(stderr, "  %s\n", ShownPath(each).c_str());
   }
   return false;
 }
@@ -153,8 +152,8 @@ std::size_t ReportSharedNames(const std::vector<std::string>& paths, const std::
     if (others.empty()) continue;
     leftOut += others.size();
     PrintText(stderr, "%s: several regions have this file name; only %s is copied, not:\n",
-              EscapeForTerminal(pair.target).c_str(), EscapeForTerminal(pair.source).c_str());
-    for (const std::string& other : others) PrintText(stderr, "  %s\n", EscapeForTerminal(other).c_str());
+              ShownPath(pair.target).c_str(), ShownPath(pair.source).c_str());
+    for (const std::string& other : others) PrintText(stderr, "  %s\n", ShownPath(other).c_str());
   }
   return leftOut;
 }
@@ -171,13 +170,12 @@ bool AllRegionsCanGo(const CFilePairs& pairs, const std::string& destination) {
         continue;
       case ERegionRefusal::kSameFile:
         PrintText(stderr, "%s: this is the region's own copy on the destination; it cannot be copied onto itself\n",
-                  EscapeForTerminal(pair.source).c_str());
+                  ShownPath(pair.source).c_str());
         break;
       case ERegionRefusal::kTooLarge:
         PrintText(stderr, "%s: %s MB, but the FAT32 file system of %s holds no file of 4 GiB or more\n",
-                  EscapeForTerminal(pair.source).c_str(),
-                  FormatMegabytes(static_cast<std::uint64_t>(region.size)).c_str(),
-                  EscapeForTerminal(destination).c_str());
+                  ShownPath(pair.source).c_str(), FormatMegabytes(static_cast<std::uint64_t>(region.size)).c_str(),
+                  ShownPath(destination).c_str());
         break;
     }
     all = false;
@@ -194,12 +192,12 @@ bool RegionsFit(const CFilePairs& pairs, const std::string& destination) {
   for (const auto& pair : pairs) total += AddedSize(MakeRegionEntry(pair.source), pair.target);
   const std::int64_t free = fs.QueryFreeBytes(destination);
   if (free < 0) {
-    PrintText(stderr, "%s: cannot read the free space\n", EscapeForTerminal(destination).c_str());
+    PrintText(stderr, "%s: cannot read the free space\n", ShownPath(destination).c_str());
     return false;
   }
   if (total > static_cast<std::uint64_t>(free)) {
     PrintText(stderr, "the regions need %s MB but %s has only %s MB free: nothing was copied\n",
-              FormatMegabytes(total).c_str(), EscapeForTerminal(destination).c_str(),
+              FormatMegabytes(total).c_str(), ShownPath(destination).c_str(),
               FormatMegabytes(static_cast<std::uint64_t>(free)).c_str());
     return false;
   }
@@ -214,17 +212,17 @@ bool Contains(const std::vector<std::string>& list, const std::string& item) {
 void PrintCancelled(const STransferOutcome& cancelled) {
   PrintText(stderr, "cancelled: nothing more is copied\n");
   for (const std::string& target : cancelled.kept) {
-    PrintText(stderr, "  kept, complete (it replaced an older copy): %s\n", EscapeForTerminal(target).c_str());
+    PrintText(stderr, "  kept, complete (it replaced an older copy): %s\n", ShownPath(target).c_str());
   }
   for (const std::string& target : cancelled.removed) {
-    PrintText(stderr, "  removed (it was not there before): %s\n", EscapeForTerminal(target).c_str());
+    PrintText(stderr, "  removed (it was not there before): %s\n", ShownPath(target).c_str());
   }
   if (cancelled.stopped.empty()) return;
   if (Contains(cancelled.madeRoom, cancelled.stopped)) {
     PrintText(stderr, "  not copied, and its older copy was removed to make room (copy it again): %s\n",
-              EscapeForTerminal(cancelled.stopped).c_str());
+              ShownPath(cancelled.stopped).c_str());
   } else {
-    PrintText(stderr, "  not copied, left as it was: %s\n", EscapeForTerminal(cancelled.stopped).c_str());
+    PrintText(stderr, "  not copied, left as it was: %s\n", ShownPath(cancelled.stopped).c_str());
   }
 }
 
@@ -262,11 +260,11 @@ void RunCopy(const std::string& destination, const std::string& winePrefix, cons
   for (const std::string& target : outcome.madeRoom) {
     PrintText(stdout,
               "%s: its older copy was removed just before the new one was written, as %s had no room for both\n",
-              EscapeForTerminal(target).c_str(), EscapeForTerminal(destination).c_str());
+              ShownPath(target).c_str(), ShownPath(destination).c_str());
   }
   const auto failed = static_cast<std::size_t>(report.Count());
   PrintText(stdout, "%zu region(s) copied to %s, %s MB; %zu failed\n", pairs.Count() - failed,
-            EscapeForTerminal(destination).c_str(), FormatMegabytes(outcome.bytes).c_str(), failed);
+            ShownPath(destination).c_str(), FormatMegabytes(outcome.bytes).c_str(), failed);
   status = failed == 0 && leftOut == 0 ? 0 : 1;
 }
 
@@ -290,9 +288,7 @@ void AddMapsCommand(CLI::App& app, int& status) {
   auto destination = std::make_shared<std::string>();
   auto regions = std::make_shared<std::vector<std::string>>();
   auto* copy = maps->add_subcommand("copy", "Copy regions into the map folders of a drive, if they fit");
-  copy->add_option("--to", *destination, "The destination drive's mount point")
-      ->required()
-      ->check(CLI::ExistingDirectory);
+  copy->add_option("--to", *destination, kDestinationHelp)->required()->check(CLI::ExistingDirectory);
   if (inPrefix) copy->add_option("--wineprefix", *winePrefix, prefixHelp)->check(CLI::ExistingDirectory);
   copy->add_option("REGION", *regions, "A region file's path, or a region's name as listed")->required();
   copy->callback([destination, winePrefix, regions, &status] { RunCopy(*destination, *winePrefix, *regions, status); });

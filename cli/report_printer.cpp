@@ -10,7 +10,7 @@
 #include "resources/string_table.h"
 
 bool CStandardErrorReport::AddReportLine(int messageId, const std::string& path, const std::string& reason) {
-  std::string line = FormatMessageWithPath(BuiltInString(messageId), EscapeForTerminal(path)) + '\n';
+  std::string line = FormatMessageWithPath(BuiltInString(messageId), ShownPath(path)) + '\n';
   if (!reason.empty()) line += "  " + EscapeForTerminal(reason) + '\n';
   if (line == m_last) return false;
   m_last = line;
@@ -24,6 +24,10 @@ void CStandardErrorReport::AddWarning(const SSourceWarning& warning) {
   // The files written so far are listed on standard output first, where a terminal shows both.
   std::fflush(stdout);
   std::string text = m_progressShown ? "\r\033[K" : "";
-  text += "warning: " + EscapeForTerminal(warning.Text()) + '\n';
+  // The files it names as the system writes them; the rest of its text (which may quote XML) as it is.
+  SSourceWarning shown = warning;
+  shown.source = NativePath(shown.source);
+  for (std::string& output : shown.outputs) output = NativePath(output);
+  text += "warning: " + EscapeForTerminal(shown.Text()) + '\n';
   WriteText(stderr, text);
 }

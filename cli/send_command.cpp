@@ -42,7 +42,7 @@ int LocateUnit(const SOptions& options, CUnitDevice& unit) {
     PrintText(stderr,
               "--unit %s: not a Norvantis unit: USBTRANS/UNIT_ID.DAT is missing, unreadable or names no "
               "Norvantis model\n",
-              EscapeForTerminal(options.unitFolder).c_str());
+              ShownPath(options.unitFolder).c_str());
     return 2;
   }
   if (unit.FindUnit()) return 0;
@@ -85,11 +85,11 @@ void RunSend(const SOptions& options, int& status) {
   // flushed to it already.
   CInterruptNote note("interrupted: nothing more is sent", "not sent");
   std::vector<std::string> shownInputs;
-  for (const std::string& source : options.files) shownInputs.push_back(EscapeForTerminal(source));
+  for (const std::string& source : options.files) shownInputs.push_back(ShownPath(source));
   note.SetInputs(shownInputs);
   note.SetClosing(kSafeToRemove);
   CTargetNames names(options.files);
-  names.SetClaimWatcher([&note](const std::string& path) { note.Watch(path, EscapeForTerminal(path)); });
+  names.SetClaimWatcher([&note](const std::string& path) { note.Watch(path, ShownPath(path)); });
   for (const std::string& source : options.files) {
     const CInterruptNote::CStep step(note);
     const std::vector<std::string> candidates = TargetsForDesktopFile(source, unit, false);
@@ -106,7 +106,7 @@ void RunSend(const SOptions& options, int& status) {
     const std::vector<bool> converted = ConvertFileToUnitTargets(source, outputs, context, report);
     for (std::size_t i = 0; i < outputs.size(); ++i) {
       if (!converted[i]) continue;
-      PrintText(stdout, "%s\n", EscapeForTerminal(outputs[i]).c_str());
+      PrintText(stdout, "%s\n", ShownPath(outputs[i]).c_str());
       note.Finished(outputs[i]);
       anyOnUnit = anyOnUnit || IsTargetOnUnit(outputs[i], context);
     }

@@ -92,7 +92,7 @@ void RunShow(const SOptions& options, int& status) {
     }
     // Routes and tracks are numbered across the files, as the picture of all of them numbers them.
     const SNavigationSummary figures = summary.Summary();
-    std::string text = EscapeForTerminal(path) + '\n';
+    std::string text = ShownPath(path) + '\n';
     for (const std::string& line : SummaryLines(figures, {}, routes + 1, tracks + 1)) {
       text += "  " + EscapeForTerminal(line) + '\n';
     }
@@ -105,14 +105,14 @@ void RunShow(const SOptions& options, int& status) {
   if (!picturePath.empty()) {
     // A picture without every file would pass for all of them; the former picture stays instead.
     if (report.Failed()) {
-      PrintText(stderr, "%s was not written: not every file could be read\n", EscapeForTerminal(picturePath).c_str());
+      PrintText(stderr, "%s was not written: not every file could be read\n", ShownPath(picturePath).c_str());
     } else {
       std::string bytes;
       std::string reason;
       if (DrawPicture(picture, options, width, height, bytes, reason) && WritePicture(picturePath, bytes, reason)) {
-        PrintText(stdout, "%s\n", EscapeForTerminal(picturePath).c_str());
+        PrintText(stdout, "%s\n", ShownPath(picturePath).c_str());
       } else {
-        PrintText(stderr, "Cannot write the picture %s.\n  %s\n", EscapeForTerminal(picturePath).c_str(),
+        PrintText(stderr, "Cannot write the picture %s.\n  %s\n", ShownPath(picturePath).c_str(),
                   EscapeForTerminal(reason).c_str());
         status = 1;
         return;

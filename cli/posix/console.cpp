@@ -17,4 +17,6 @@ std::size_t TerminalColumns() {
   return ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
+const char* const kDestinationHelp = "The destination drive's mount point";
+
 void WriteText(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }

@@ -50,6 +50,8 @@ std::size_t TerminalColumns() {
   return static_cast<std::size_t>(info.srWindow.Right - info.srWindow.Left + 1);
 }
 
+const char* const kDestinationHelp = "The destination drive or folder, e.g. E:\\";
+
 void WriteText(std::FILE* stream, std::string_view text) {
   const HANDLE console = ConsoleOf(stream);
   if (console == nullptr || text.empty()) {

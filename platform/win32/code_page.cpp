@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <vector>
 
 #include "formats/ascii_case.h"
@@ -31,7 +33,66 @@ constexpr SNamedPage kNamedPages[] = {
     {"big-5", 950},         {"euc-kr", 949},       {"uhc", 949},          {"koi8-r", 20866},
     {"koi8-u", 21866},      {"tis-620", 874},      {"macintosh", 10000},  {"ibm437", 437},
     {"ibm850", 850},        {"ibm852", 852},       {"ibm866", 866},       {"iso-2022-jp", 50220},
+    {"utf-16", 1200},       {"utf16", 1200},       {"utf-16le", 1200},    {"utf16le", 1200},
+    {"utf-16be", 1201},     {"utf16be", 1201},     {"utf-32", 12000},     {"utf32", 12000},
+    {"utf-32le", 12000},    {"utf32le", 12000},    {"ucs-4", 12000},      {"ucs-4le", 12000},
+    {"utf-32be", 12001},    {"utf32be", 12001},    {"ucs-4be", 12001},
 };
+
+// Windows' numbers of the UTF-16 and UTF-32 byte orders, which its code page functions do not
+// convert: they are converted here, so that such a name is known (and refused as Unicode) as iconv
+// knows it.
+constexpr UINT kUtf16Le = 1200;
+constexpr UINT kUtf16Be = 1201;
+constexpr UINT kUtf32Le = 12000;
+constexpr UINT kUtf32Be = 12001;
+
+bool IsWideUnicode(UINT page) { return page == kUtf16Le || page == kUtf16Be || page == kUtf32Le || page == kUtf32Be; }
+std::size_t UnitSize(UINT page) { return page == kUtf32Le || page == kUtf32Be ? 4 : 2; }
+bool IsBigEndian(UINT page) { return page == kUtf16Be || page == kUtf32Be; }
+
+// The code units of `text` in the page's byte order; false for a cut unit, a code point beyond
+// Unicode or a lone surrogate of UTF-32.
+bool WideUnicodeToWide(UINT page, std::string_view text, std::wstring& wide) {
+  const std::size_t size = UnitSize(page);
+  if (text.size() % size != 0) return false;
+  for (std::size_t at = 0; at < text.size(); at += size) {
+    std::uint32_t unit = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+      const auto byte = static_cast<unsigned char>(text[at + (IsBigEndian(page) ? i : size - 1 - i)]);
+      unit = unit << 8 | byte;
+    }
+    if (size == 2) {
+      wide += static_cast<wchar_t>(unit);
+    } else if (unit >= 0x10000 && unit <= 0x10FFFF) {
+      wide += static_cast<wchar_t>(0xD800 + ((unit - 0x10000) >> 10));
+      wide += static_cast<wchar_t>(0xDC00 + ((unit - 0x10000) & 0x3FF));
+    } else if (unit < 0xD800 || (unit > 0xDFFF && unit < 0x10000)) {
+      wide += static_cast<wchar_t>(unit);
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+void AppendUnit(UINT page, std::uint32_t unit, std::string& out) {
+  const std::size_t size = UnitSize(page);
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::size_t shift = 8 * (IsBigEndian(page) ? size - 1 - i : i);
+    out += static_cast<char>((unit >> shift) & 0xFF);
+  }
+}
+
+void WideToWideUnicode(UINT page, std::wstring_view wide, std::string& out) {
+  for (std::size_t at = 0; at < wide.size(); ++at) {
+    std::uint32_t unit = static_cast<std::uint16_t>(wide[at]);
+    if (UnitSize(page) == 4 && unit >= 0xD800 && unit <= 0xDBFF && at + 1 < wide.size()) {
+      unit = 0x10000 + ((unit - 0xD800) << 10) + (static_cast<std::uint16_t>(wide[++at]) - 0xDC00);
+    }
+    AppendUnit(page, unit, out);
+  }
+}
 
 UINT PageNumber(std::string_view digits) {
   unsigned number = 0;
@@ -52,7 +113,7 @@ UINT PageOfName(const std::string& name) {
   return PageNumber(lower);
 }
 
-bool IsValidPage(UINT page) { return page != kUnknown && ::IsValidCodePage(page) != 0; }
+bool IsValidPage(UINT page) { return IsWideUnicode(page) || (page != kUnknown && ::IsValidCodePage(page) != 0); }
 
 // The length of the character that starts `text` in the code page (1 at a cut lead byte).
 std::size_t CharacterLength(UINT page, std::string_view text) {
@@ -61,6 +122,7 @@ std::size_t CharacterLength(UINT page, std::string_view text) {
     const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
     return length <= text.size() ? length : text.size();
   }
+  if (IsWideUnicode(page)) return std::min(UnitSize(page), text.size());
   if (page == 54936 || page == 50220) return text.size();  // stateful or variable: all at once
   return text.size() >= 2 && ::IsDBCSLeadByteEx(page, lead) ? 2 : 1;
 }
@@ -74,6 +136,7 @@ bool IsC1Control(wchar_t c) { return c >= 0x80 && c <= 0x9F; }
 bool ToWide(UINT page, std::string_view text, std::wstring& wide) {
   wide.clear();
   if (text.empty()) return true;
+  if (IsWideUnicode(page)) return WideUnicodeToWide(page, text, wide);
   const DWORD flags = page == 50220 ? 0 : MB_ERR_INVALID_CHARS;
   const int size = ::MultiByteToWideChar(page, flags, text.data(), static_cast<int>(text.size()), nullptr, 0);
   if (size <= 0) return false;
@@ -89,6 +152,10 @@ bool ToWide(UINT page, std::string_view text, std::wstring& wide) {
 // Appends the page's bytes for `wide`; false when a character has none (no best fit stands in).
 bool FromWide(UINT page, std::wstring_view wide, std::string& out) {
   if (wide.empty()) return true;
+  if (IsWideUnicode(page)) {
+    WideToWideUnicode(page, wide, out);
+    return true;
+  }
   if (IsWindowsSingleBytePage(page))
     for (const wchar_t c : wide)
       if (IsC1Control(c)) return false;

@@ -170,8 +170,13 @@ void Paint(Graphics& graphics, const SDrawing& drawing, const CGdiTextMeasure& m
             format.SetLineAlignment(StringAlignmentCenter);
             format.SetFormatFlags(format.GetFormatFlags() | StringFormatFlagsNoWrap | StringFormatFlagsNoClip);
             const std::wstring text = Wide(part.text);
-            graphics.DrawString(text.c_str(), static_cast<INT>(text.size()), font.get(), RectOf(part.rect), &format,
-                                &brush);
+            // The text is centred on its box, which is just as tall as a line: a line's height
+            // more above and below leaves the layout room for rounding (without it Wine's GDI+
+            // finds no room for the line and draws nothing), and the text stays where it was.
+            RectF box = RectOf(part.rect);
+            box.Y -= box.Height;
+            box.Height *= 3;
+            graphics.DrawString(text.c_str(), static_cast<INT>(text.size()), font.get(), box, &format, &brush);
           } else if constexpr (std::is_same_v<T, SClip>) {
             if (part.on) {
               graphics.SetClip(RectOf(part.rect));

@@ -48,11 +48,24 @@ inline std::size_t Width(const std::string& line) {
       std::count_if(line.begin(), line.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
-// Every file under a folder (hidden ones too), as paths relative to it, sorted.
-inline std::vector<std::string> FilesUnder(const std::filesystem::path& folder) {
+// A UTF-8 path as the system's own (std::string converts through the ANSI code page on Windows).
+inline std::filesystem::path U8(const std::string& path) { return CTempFolder::FromUtf8(path); }
+
+// A path as the program prints it: its folders separated as the system writes them ('\\' on
+// Windows); unchanged where '/' is the separator.
+inline std::string Native(std::string path) {
+  if (std::filesystem::path::preferred_separator == '\\') std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+// Every file under a folder (hidden ones too), as paths relative to it, sorted, '/' between names.
+inline std::vector<std::string> FilesUnder(const std::string& folder) {
   std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-    if (entry.is_regular_file()) files.push_back(std::filesystem::relative(entry.path(), folder).string());
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(U8(folder))) {
+    if (entry.is_regular_file()) {
+      const std::u8string relative = entry.path().lexically_relative(U8(folder)).generic_u8string();
+      files.emplace_back(relative.begin(), relative.end());
+    }
   }
   std::sort(files.begin(), files.end());
   return files;
@@ -72,11 +85,11 @@ void SetEnvironment(const std::string& name, const std::optional<std::string>& v
 // The variable that names the folder for the program's temporary files.
 extern const char* const kTemporaryFolderVariable;
 
+// The option that names the Wine prefix of the desktop product, or nullptr where the system has none.
+extern const char* const kWinePrefixOption;
+
 // Why TZ does not set the runs' time zone here, or nullptr where it does.
 extern const char* const kTimeZoneIgnoredBecause;
-
-// Whether the system's converter knows UTF-16 by name (and so refuses it as a Unicode encoding).
-extern const bool kKnowsUtf16ByName;
 
 inline constexpr const char* kNoXmlLint = "xmllint cannot be started here: the files were not checked by it";
 
@@ -91,19 +104,19 @@ class CCliTest : public ::testing::Test {
   }
   void TearDown() override { m_folder.reset(); }
 
-  // Joined with '/' on every system, as the program joins the paths it prints.
-  std::string Path(const std::string& relative) const { return (m_root / relative).generic_string(); }
+  // A path in the folder, in UTF-8, as the user types it and the program prints it (Native).
+  std::string Path(const std::string& relative) const { return Native(m_folder->Path(relative)); }
 
   // A golden fixture copied into the folder; answers its path.
   std::string Copy(const char* golden, const std::string& relative) {
-    std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());
-    std::filesystem::copy_file(kGolden / golden, Path(relative), std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::create_directories(U8(Path(relative)).parent_path());
+    std::filesystem::copy_file(kGolden / golden, U8(Path(relative)), std::filesystem::copy_options::overwrite_existing);
     return Path(relative);
   }
 
   // A file written into the folder; answers its path.
   std::string Write(const std::string& relative, const std::string& bytes) {
-    WriteBytes(Path(relative), bytes);
+    WriteBytes(U8(Path(relative)), bytes);
     return Path(relative);
   }
 

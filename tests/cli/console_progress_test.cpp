@@ -3,11 +3,12 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdio.h>
-#include <stdlib.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
+
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -33,9 +34,9 @@ TEST(ConsoleProgressTest, RedrawsAtMostTenTimesASecond) {
       {false, 0, 100, 5, 5, 0, nullptr},
   };
   for (const auto& c : cases) {
-    char* buffer = nullptr;
-    std::size_t size = 0;
-    FILE* out = ::open_memstream(&buffer, &size);
+    // A file stands for the terminal: what was drawn is read back from it.
+    const CTempFolder folder;
+    std::FILE* out = std::fopen(folder.Path("line").c_str(), "w+b");
     ASSERT_NE(out, nullptr);
     std::uint32_t now = c.start;
     {
@@ -46,9 +47,10 @@ TEST(ConsoleProgressTest, RedrawsAtMostTenTimesASecond) {
         progress.OnBlockCopied();
       }
     }
-    ::fclose(out);
-    const std::string text(buffer, size);
-    ::free(buffer);
+    std::string text;
+    std::rewind(out);
+    for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out)) text += static_cast<char>(c);
+    std::fclose(out);
     int draws = 0;
     for (std::size_t at = text.find("\r\033[K"); at != std::string::npos; at = text.find("\r\033[K", at + 1)) ++draws;
     EXPECT_EQ(draws, c.draws) << "step " << c.stepMs << " ms";

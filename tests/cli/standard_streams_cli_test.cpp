@@ -60,19 +60,19 @@ TEST_F(StandardStreamsTest, StandardInputConvertsAsAFileOfItsKind) {
     EXPECT_EQ(run.status, 0) << run.err;
     std::vector<std::string> printed;
     for (const auto& [name, fixture] : c.outputs) {
-      printed.push_back(out + "/" + name);
+      printed.push_back(Native(out + "/" + name));
       if (!fixture.empty()) {
-        EXPECT_TRUE(SameAsFixture(fixture, ReadBytes(out + "/" + name))) << name;
+        EXPECT_TRUE(SameAsFixture(fixture, ReadBytes(U8(out + "/" + name)))) << name;
       }
     }
     EXPECT_THAT(Lines(run.out), ElementsAreArray(printed));
     EXPECT_TRUE(NothingStaged());
   }
   // Without -o, into the working folder.
-  fs::create_directories(Path("here"));
+  fs::create_directories(U8(Path("here")));
   const SRun here = Run({"convert", "--from", "upt", "-"}, Path("here"), ReadBytes(kGolden / "walk.upt"));
   EXPECT_EQ(here.status, 0) << here.err;
-  EXPECT_EQ(here.out, "./stdin.wpt\n");
+  EXPECT_EQ(here.out, Native("./stdin.wpt\n"));
 }
 
 TEST_F(StandardStreamsTest, TheOneOutputGoesToStandardOutput) {

@@ -21,6 +21,9 @@ TEST(CodePageNames, EveryNameReadsAndWritesTheSameBytes) {
       {"ISO-8859-1", "\xE9\x80", "\xC3\xA9\xC2\x80", 2},
       {"Shift_JIS", "\x82\xA0!", "\xE3\x81\x82!", 3},
       {"UTF-8", "\xC3\xA9", "\xC3\xA9", 2},
+      {"UTF-16LE", std::string("A\0\xE9\0=\xD8\x00\xDE", 8), "A\xC3\xA9\xF0\x9F\x98\x80", 8},
+      {"UTF-16BE", std::string("\0A\0", 3), "A", 2},  // a unit cut at the end
+      {"UTF-32BE", std::string("\0\0\0A\0\x01\xF6\x00", 8), "A\xF0\x9F\x98\x80", 8},
   };
   for (const auto& c : cases) {
     platform::CCodePageConverter toUtf8(c.page, true);

@@ -53,8 +53,14 @@ TEST(LocaleCodePage, EnvironmentChoosesUnlessItNamesNoAnsiPage) {
 
 // Wide strings of a desktop file go into the job's code page, what it cannot hold counted.
 TEST(LocaleCodePage, UnicodeEncodingsAreNoCodePage) {
-  for (const char* name : {"UTF-8", "utf8", "UTF-16", "UTF16LE", "UCS-2", "UTF-32", "GB18030"})
-    EXPECT_FALSE(CCodePage(name).IsUsable()) << name;
+  // (Wine knows no GB18030, and UCS-2 holds no character beyond the first 65536.)
+  for (const char* name : {"UCS-2", "GB18030"}) EXPECT_FALSE(CCodePage(name).IsUsable()) << name;
+  // Known by every system's converter, and refused for what they are.
+  for (const char* name : {"UTF-8", "utf8", "UTF-16", "utf16", "UTF16LE", "UTF-16BE", "UTF-32"}) {
+    CDiagnostic why;
+    EXPECT_FALSE(CCodePage(name).IsUsable(&why)) << name;
+    EXPECT_EQ(why.Reason().rfind(std::string(name) + " is a Unicode encoding, not a code page", 0), 0u) << why.Reason();
+  }
   for (const char* name : {"CP1252", "1251", "cp1250", "CP932", "CP874"})
     EXPECT_TRUE(CCodePage(name).IsUsable()) << name;
 }

@@ -2,9 +2,6 @@
 #include "formats/vexlorn_file.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -16,11 +13,11 @@
 #include <vector>
 
 #include "formats/vexlorn_archive.h"
-#include "tests/child_process.h"
+#include "tests/formats/vexlorn_file_fixtures.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using namespace vexlorn_fixtures;
 
 // Hand-made file bytes, so that refusals can be placed exactly.
 class CBytes {
@@ -67,90 +64,12 @@ class CBytes {
 };
 
 template <typename Doc>
-Bytes Save(const Doc& doc) {
-  Bytes out;
-  EXPECT_TRUE(SaveVexlornBytes(doc, out));
-  return out;
-}
-
-template <typename Doc>
 bool Load(const Bytes& bytes, Doc& doc, std::string* reason = nullptr) {
   CDiagnostic why;
   const bool ok = LoadVexlornBytes(bytes.data(), bytes.size(), doc, &why);
   if (reason != nullptr) *reason = why.Reason();
   EXPECT_EQ(ok, !why.HasReason());
   return ok;
-}
-
-CVexlornFileWpt SmallWpt() {
-  CVexlornFileWpt doc;
-  for (int i = 0; i < 2; ++i) {
-    SVexlornWptBlock waypoint;
-    waypoint.SetName("WP" + std::to_string(i));
-    waypoint.SetComment(i == 0 ? "first" : "");
-    waypoint.SetNumber(i + 1);
-    waypoint.SetSymbol(static_cast<std::uint8_t>(40 + i));
-    waypoint.SetRouteUsed(i == 0);
-    waypoint.SetAltitude(10.25 * i);
-    waypoint.SetLongitude(-3.5 + i);
-    waypoint.SetLatitude(-48.25 - i);
-    doc.GetWaypoints().Add(waypoint);
-  }
-  SVexlornRteBlock route;
-  route.SetName("R");
-  route.SetNumber(7);
-  SVexlornRwptBlock point;
-  point.SetName("WP0");
-  point.SetNumber(1);
-  point.SetSymbol(40);
-  route.GetPoints().Add(point);
-  doc.GetRoutes().Add(route);
-  return doc;
-}
-
-CVexlornFileTrk SmallTrk() {
-  CVexlornFileTrk doc;
-  doc.SetName("T");
-  for (int i = 0; i < 3; ++i) {
-    SVexlornTnodBlock node;
-    node.SetLongitude(i * 0.125);
-    node.SetLatitude(-i * 0.25);
-    node.SetAltitude(1.5f * static_cast<float>(i));
-    node.SetTime(-100 + i);
-    node.SetValidFix(i == 2 ? 7 : 1);
-    node.SetHundredths(static_cast<std::uint8_t>(97 + i));
-    doc.GetNodes().Add(node);
-  }
-  return doc;
-}
-
-class CTempFolder {
- public:
-  CTempFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/vexlorn_test.XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (::mkdtemp(name.data()) != nullptr) m_path = name.data();
-  }
-  ~CTempFolder() {
-    std::error_code ignored;
-    if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
-  }
-  std::string Path(const std::string& name) const { return m_path + "/" + name; }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_path)) names.push_back(entry.path().filename());
-    return names;
-  }
-
- private:
-  std::string m_path;
-};
-
-Bytes ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 TEST(VexlornStrings, LengthPrefixTakesTheFormItsLengthNeeds) {
@@ -462,7 +381,7 @@ TEST(VexlornFile, SavesAndLoadsThroughTheFileSystem) {
   // Replacing an existing file.
   ASSERT_TRUE(SaveVexlornFile(path, CVexlornFileWpt()));
   EXPECT_EQ(ReadAll(path).size(), 26u);
-  EXPECT_EQ(folder.Names(), std::vector<std::string>{"trip.wpt"});
+  EXPECT_EQ(NamesIn(folder), std::vector<std::string>{"trip.wpt"});
 
   CDiagnostic why;
   CVexlornFileTrk track;
@@ -473,78 +392,6 @@ TEST(VexlornFile, SavesAndLoadsThroughTheFileSystem) {
   // Neither a folder nor a device that never ends is read.
   EXPECT_FALSE(LoadVexlornFile(folder.Path(""), track, &why));
   EXPECT_NE(why.Reason().find("not a regular file"), std::string::npos) << why.Reason();
-  EXPECT_FALSE(LoadVexlornFile("/dev/zero", track, &why));
-}
-
-// Opening a FIFO that has no writer blocks before any check of the file's kind can run; it must be
-// refused at once. The load runs in a child with an alarm, so that a hang fails instead of waiting.
-TEST(VexlornFile, FifoIsRefusedWithoutWaiting) {
-  CTempFolder folder;
-  const std::string path = folder.Path("pipe.trk");
-  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-  EXPECT_EQ(ExitStatusInChild([&] {
-              ::alarm(10);
-              CVexlornFileTrk track;
-              CDiagnostic why;
-              const bool loaded = LoadVexlornFile(path, track, &why);
-              return !loaded && why.Reason().find("not a regular file") != std::string::npos ? 0 : 1;
-            }),
-            0)
-      << "-1: the load did not return, 1: the FIFO was not refused as not regular";
-}
-
-// A write that fails part-way (here: the file size limit) must leave the user's previous file as it
-// was and no temporary file beside it.
-TEST(VexlornFile, FailedSaveKeepsTheOldFileAndLeavesNoDebris) {
-  CTempFolder folder;
-  const std::string path = folder.Path("morning.trk");
-  ASSERT_TRUE(SaveVexlornFile(path, SmallTrk()));
-  const Bytes old = ReadAll(path);
-
-  EXPECT_EQ(ExitStatusInChild([&] {
-              if (!LimitFileSize(64 * 1024)) return 3;
-              CVexlornFileTrk big;
-              big.SetName("BIG");
-              for (int i = 0; i < 100000; ++i) big.GetNodes().Add(SVexlornTnodBlock());
-              CDiagnostic why;
-              const bool saved = SaveVexlornFile(path, big, &why);
-              return saved ? 1 : (why.HasReason() ? 0 : 2);
-            }),
-            0)
-      << "1: the save reported success, 2: no reason, 3: no limit";
-  EXPECT_EQ(ReadAll(path), old);
-  EXPECT_EQ(folder.Names(), std::vector<std::string>{"morning.trk"});
-}
-
-// A save needs its write buffers and no more, however large the document: a 64 MB name goes out
-// under an address space limit of 16 MB (in a child), and the old file is replaced only then.
-TEST(VexlornFile, SaveNeedsNoMemoryOfTheDocumentsSize) {
-#ifdef __SANITIZE_ADDRESS__
-  GTEST_SKIP() << "the sanitizer's allocator does not survive an address space limit";
-#endif
-  CTempFolder folder;
-  const std::string path = folder.Path("trip.wpt");
-  ASSERT_TRUE(SaveVexlornFile(path, SmallWpt()));
-
-  EXPECT_EQ(ExitStatusInChild([&] {
-              CVexlornFileWpt big;
-              SVexlornWptBlock waypoint;
-              waypoint.SetName(std::string(64 << 20, 'x'));
-              big.GetWaypoints().Add(std::move(waypoint));
-              if (!LimitAddressSpace(16 << 20)) return 3;
-              CDiagnostic why;
-              try {
-                return SaveVexlornFile(path, big, &why)
-                           ? 0
-                           : (why.Reason().find("not enough memory") != std::string::npos ? 1 : 2);
-              } catch (...) {
-                return 4;
-              }
-            }),
-            0)
-      << "-1: the save crashed, 1: it ran out of memory, 2: it failed otherwise, 3: no limit, 4: it threw";
-  EXPECT_EQ(std::filesystem::file_size(path), 18u + 4u + (7u + (64u << 20)) + 1u + 30u + 4u);
-  EXPECT_EQ(folder.Names(), std::vector<std::string>{"trip.wpt"});
 }
 
 }  // namespace

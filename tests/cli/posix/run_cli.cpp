@@ -53,4 +53,4 @@ void SetEnvironment(const std::string& name, const std::optional<std::string>& v
 
 const char* const kTemporaryFolderVariable = "TMPDIR";
 const char* const kTimeZoneIgnoredBecause = nullptr;
-const bool kKnowsUtf16ByName = true;
+const char* const kWinePrefixOption = "--wineprefix";

@@ -129,6 +129,5 @@ const char* const kTemporaryFolderVariable = "TMP";
 const char* const kTimeZoneIgnoredBecause =
     "the program takes local time from the system's time zone, not from TZ, and Wine sets it once "
     "per prefix";
-// Windows converts no UTF-16 through its code page functions: the name is unknown there (still a
-// usage error).
-const bool kKnowsUtf16ByName = false;
+// The desktop product runs on this system itself: maps reads its registry and takes no prefix.
+const char* const kWinePrefixOption = nullptr;

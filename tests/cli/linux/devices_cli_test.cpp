@@ -1,4 +1,4 @@
-// Tests of `transvane-cli devices` on fake system trees.
+// Tests of `transvane-cli devices` on fake system trees (mount table, sysfs, volumes) of Linux.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>

@@ -123,7 +123,6 @@ CFilePreview::CFilePreview(const CResourceSource& resources, QWidget* parent)
 
 CFilePreview::CFilePreview(const CResourceSource& resources, FRead read, QWidget* parent)
     : QWidget(parent), m_resources(resources), m_read(std::move(read)) {
-  m_pool.setMaxThreadCount(1);
   m_picture = new preview_detail::CPictureView(this);
   // The picture's room changes with the pane and with the summary's lines under it.
   m_picture->onResize = [this] { Draw(); };
@@ -138,26 +137,13 @@ CFilePreview::CFilePreview(const CResourceSource& resources, FRead read, QWidget
   layout->addWidget(m_summary);
 }
 
-CFilePreview::~CFilePreview() {
-  // The workers post to this object: none may be left running when it goes.
-  StopReading();
-  m_pool.clear();
-  m_pool.waitForDone();
-}
-
-void CFilePreview::StopReading() {
-  if (!m_stop) return;
-  m_stop->store(true);
-  m_stop->notify_all();
-}
+// The work posts to this object: m_requests, its last member, waits for the worker.
+CFilePreview::~CFilePreview() = default;
 
 void CFilePreview::ShowFile(const QString& path) {
   m_path = path;
   m_content.reset();
-  const int request = ++m_fileRequest;
-  ++m_drawRequest;
-  StopReading();
-  m_pool.clear();
+  const int request = m_requests.NewFile();
   m_picture->SetPicture(QImage());
   if (path.isEmpty()) {
     m_summary->clear();
@@ -169,17 +155,16 @@ void CFilePreview::ShowFile(const QString& path) {
   const QString failure = m_resources.String(IDS_ERROR_LOADING);
   const QSize screen = this->screen()->size() * devicePixelRatioF();
   const int finestSide = std::max(screen.width(), screen.height());
-  m_stop = std::make_shared<std::atomic<bool>>(false);
-  m_pool.start([this, read = m_read, path, words, failure, request, finestSide, stop = m_stop] {
-    std::shared_ptr<const SPreviewContent> content = ReadContent(read, path, words, failure, finestSide, stop.get());
-    if (stop->load()) return;  // a newer file is wanted
+  m_requests.Run([this, read = m_read, path, words, failure, request, finestSide](const std::atomic<bool>& stop) {
+    std::shared_ptr<const SPreviewContent> content = ReadContent(read, path, words, failure, finestSide, &stop);
+    if (stop.load()) return;  // a newer file is wanted
     QMetaObject::invokeMethod(
         this, [this, request, content = std::move(content)] { TakeContent(request, content); }, Qt::QueuedConnection);
   });
 }
 
 void CFilePreview::TakeContent(int request, std::shared_ptr<const SPreviewContent> content) {
-  if (request != m_fileRequest) return;
+  if (!m_requests.IsLatestFile(request)) return;
   m_content = std::move(content);
   m_summary->setText(m_content->text);
   Draw();
@@ -187,11 +172,10 @@ void CFilePreview::TakeContent(int request, std::shared_ptr<const SPreviewConten
 
 void CFilePreview::Draw() {
   if (!m_content) return;
-  const int request = ++m_drawRequest;
-  m_pool.clear();
+  const int request = m_requests.NewPicture();
   const QSize size = m_picture->size();
   const qreal ratio = m_picture->devicePixelRatioF();
-  m_pool.start([this, content = m_content, size, ratio, request] {
+  m_requests.Run([this, content = m_content, size, ratio, request](const std::atomic<bool>&) {
     QImage picture = DrawContent(*content, size, ratio);
     QMetaObject::invokeMethod(
         this, [this, request, picture = std::move(picture)] { TakePicture(request, picture); }, Qt::QueuedConnection);
@@ -199,7 +183,7 @@ void CFilePreview::Draw() {
 }
 
 void CFilePreview::TakePicture(int request, const QImage& picture) {
-  if (request != m_drawRequest) return;
+  if (!m_requests.IsLatestPicture(request)) return;
   m_picture->SetPicture(picture);
   emit Shown();
 }

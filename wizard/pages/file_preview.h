@@ -3,7 +3,6 @@
 
 #include <QImage>
 #include <QString>
-#include <QThreadPool>
 #include <QWidget>
 #include <atomic>
 #include <functional>
@@ -13,6 +12,7 @@
 #include "formats/code_page.h"
 #include "formats/diagnostic.h"
 #include "preview/navigation_data.h"
+#include "preview/preview_requests.h"
 
 class CResourceSource;
 class QLabel;
@@ -22,10 +22,9 @@ namespace preview_detail {
 class CPictureView;
 }
 
-// The file is read, summed up and drawn on a worker thread, so the window never waits for it
-// however long the file is. A newer file stops the reading of the one before (at its next block)
-// and replaces work that has not started; the results of work overtaken by a newer request are
-// dropped. Cheap to call on every change of the selection.
+// The file is read, summed up and drawn on a worker thread in the order CPreviewRequests keeps, so
+// the window never waits for it; the results of work overtaken by a newer request are dropped.
+// Cheap to call on every change of the selection.
 class CFilePreview : public QWidget {
   Q_OBJECT
 
@@ -50,7 +49,6 @@ class CFilePreview : public QWidget {
   void Shown();
 
  private:
-  void StopReading();
   void Draw();
   void TakeContent(int request, std::shared_ptr<const SPreviewContent> content);
   void TakePicture(int request, const QImage& picture);
@@ -61,9 +59,6 @@ class CFilePreview : public QWidget {
   QLabel* m_summary;
   QString m_path;
   std::shared_ptr<const SPreviewContent> m_content;
-  // Set to stop the reading in progress.
-  std::shared_ptr<std::atomic<bool>> m_stop;
-  int m_fileRequest = 0;
-  int m_drawRequest = 0;
-  QThreadPool m_pool;
+  // Last, so that it is the first to go: no work is left running once the rest goes.
+  CPreviewRequests m_requests;
 };

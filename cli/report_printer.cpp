@@ -7,6 +7,7 @@
 
 #include "cli/console.h"
 #include "cli/terminal_text.h"
+#include "platform/files.h"
 #include "resources/string_table.h"
 
 bool CStandardErrorReport::AddReportLine(int messageId, const std::string& path, const std::string& reason) {
@@ -26,8 +27,8 @@ void CStandardErrorReport::AddWarning(const SSourceWarning& warning) {
   std::string text = m_progressShown ? "\r\033[K" : "";
   // The files it names as the system writes them; the rest of its text (which may quote XML) as it is.
   SSourceWarning shown = warning;
-  shown.source = NativePath(shown.source);
-  for (std::string& output : shown.outputs) output = NativePath(output);
+  shown.source = platform::NativePath(shown.source);
+  for (std::string& output : shown.outputs) output = platform::NativePath(output);
   text += "warning: " + EscapeForTerminal(shown.Text()) + '\n';
   WriteText(stderr, text);
 }

@@ -1,15 +1,15 @@
 // Text from files made safe to print on a terminal.
 #include "cli/terminal_text.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <filesystem>
 
 #include "formats/utf8.h"
+#include "platform/files.h"
 
 namespace {
 
-constexpr bool kBackslashSeparates = std::filesystem::path::preferred_separator == '\\';
+// Where a backslash separates folders it is printed as it is, so that paths read as typed.
+bool BackslashSeparates() { return platform::kFolderSeparator == '\\'; }
 
 void AppendHex(std::string& out, unsigned char byte) {
   char text[8];
@@ -47,7 +47,7 @@ std::string EscapeForTerminal(const std::string& text, bool keepLineBreaks) {
       out += "\\r";
     } else if (c == '\t') {
       out += "\\t";
-    } else if (c == '\\' && !kBackslashSeparates) {
+    } else if (c == '\\' && !BackslashSeparates()) {
       out += "\\\\";
     } else if (c < 0x20 || c == 0x7F) {
       AppendHex(out, c);
@@ -58,9 +58,4 @@ std::string EscapeForTerminal(const std::string& text, bool keepLineBreaks) {
   return out;
 }
 
-std::string NativePath(std::string path) {
-  if (kBackslashSeparates) std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
-}
-
-std::string ShownPath(const std::string& path) { return EscapeForTerminal(NativePath(path)); }
+std::string ShownPath(const std::string& path) { return EscapeForTerminal(platform::NativePath(path)); }

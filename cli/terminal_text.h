@@ -12,9 +12,5 @@
 // with keepLineBreaks.
 std::string EscapeForTerminal(const std::string& text, bool keepLineBreaks = false);
 
-// A path with its folders separated as the system writes them: '\\' on Windows, where the tool
-// itself joins names with '/'; unchanged elsewhere.
-std::string NativePath(std::string path);
-
 // A path escaped as above, its folders separated as the system writes them.
 std::string ShownPath(const std::string& path);

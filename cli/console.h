@@ -26,9 +26,10 @@ std::size_t TerminalColumns();
 // file gets the bytes.
 void WriteText(std::FILE* stream, std::string_view text);
 
-// The help's words for the drive that `maps copy --to` names: a mount point, or on Windows a drive
-// (E:\) or a folder.
+// The help's words for the drive that `maps copy --to` names and for the unit that `send --unit`
+// names: a mount point, or on Windows a drive (E:\) or a folder.
 extern const char* const kDestinationHelp;
+extern const char* const kUnitHelp;
 
 // printf into WriteText.
 [[gnu::format(printf, 2, 3)]] void PrintText(std::FILE* stream, const char* format, ...);

@@ -132,9 +132,9 @@ void AddSendCommand(CLI::App& app, int& status) {
       "that is not a unit");
   auto options = std::make_shared<SOptions>();
   command
-      ->add_option("--unit", options->unitFolder,
-                   "The unit's folder (its volume's mount point), holding USBTRANS/UNIT_ID.DAT; default: the unit "
-                   "found among the removable drives")
+      ->add_option(
+          "--unit", options->unitFolder,
+          std::string(kUnitHelp) + ", holding USBTRANS/UNIT_ID.DAT; default: the unit found among the removable drives")
       ->check(CLI::ExistingDirectory);
   command->add_flag("--no-eject", options->noEject, "Leave the unit mounted at the end");
   command->add_option("--sysroot", options->sysroot, "Read the mount table, sysfs and the volumes under this folder")

@@ -101,10 +101,21 @@ TEST(MountTableDrivesTest, MediaIsReadyWhileMountedAndReachable) {
   EXPECT_TRUE(drives.IsMediaReady(card));
   EXPECT_TRUE(drives.IsMediaReady(unit));
 
-  struct statvfs info {};
-  ASSERT_EQ(::statvfs(unit.rootPath.c_str(), &info), 0);
-  EXPECT_EQ(drives.QueryTotalFreeBytes(unit), static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize);
-  EXPECT_GT(drives.QueryTotalFreeBytes(unit), 0u);
+  // Other tests write to the same file system meanwhile: compare only while its free space stood still.
+  const auto available = [&] {
+    struct statvfs info {};
+    EXPECT_EQ(::statvfs(unit.rootPath.c_str(), &info), 0);
+    return static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;
+  };
+  std::uint64_t before = 0, reported = 0, after = 1;
+  for (int attempt = 0; attempt < 20 && before != after; ++attempt) {
+    before = available();
+    reported = drives.QueryTotalFreeBytes(unit);
+    after = available();
+  }
+  ASSERT_EQ(before, after) << "the file system's free space never stood still";
+  EXPECT_EQ(reported, before);
+  EXPECT_GT(reported, 0u);
 
   // The card is taken out: its line leaves the mount table, its folder stays behind.
   std::string table = tree.MountInfo();

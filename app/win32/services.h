@@ -20,6 +20,7 @@ class CResourceTexts;
 // Messages the face posts to its own windows.
 constexpr UINT kJobDoneMessage = WM_APP + 1;   // to the host window: the job thread has returned
 constexpr UINT kProgressMessage = WM_APP + 2;  // to a page: progress from the job thread
+constexpr UINT kPreviewMessage = WM_APP + 3;   // to the files page: the preview's worker has a result
 
 // Message boxes under the caption of the program (string 102) and the common file dialogs, owned
 // by the window `owner` answers when they open.

@@ -27,6 +27,7 @@ constexpr int kIdOk = 1;  // IDOK, the OK button of every dialog
 
 enum class EKind {
   kText,       // static text, left-aligned, wrapped
+  kNameText,   // static text, wrapped, with '&' shown as such: the page sets it
   kRightText,  // static text, right-aligned
   kHiddenText,
   kFirstRadio,  // starts a radio group
@@ -43,6 +44,8 @@ enum class EKind {
   kDetails,       // several lines, read-only, bordered, vertical scroll bar
   kAnimation,
   kOkButton,
+  kPicture,  // drawn by the page
+  kSummary,  // several lines, read-only, no border, vertical scroll bar
 };
 
 struct SControl {
@@ -59,7 +62,35 @@ struct SDialog {
   std::vector<SControl> controls;
 };
 
-// Interior wizard pages are 317 × 143 dialog units below the header band.
+// Interior wizard pages, below the header band, in dialog units: wider and taller than the
+// classic 317 x 143, so that the file selection page has room for its preview beside the lists.
+constexpr int kPageWidth = 480;
+constexpr int kPageHeight = 210;
+// Pages of text start at the header's indent; those with lists or columns use the page's margin.
+constexpr int kIndent = 21;
+constexpr int kTextWidth = kPageWidth - 2 * kIndent;
+constexpr int kMargin = 7;
+// The sheet shows an interior page inset from its own edges, which hides a few units at the
+// page's right: nothing goes past this line.
+constexpr int kContentRight = kPageWidth - 2 * kMargin;
+constexpr int kFullWidth = kContentRight - kMargin;
+constexpr int kHintTop = kPageHeight - 18;  // the bottom line of every page
+
+// The file selection page: two columns of 138, the arrow between them, the preview at the right.
+constexpr int kFileListTop = 62;
+constexpr int kFileListHeight = kHintTop - 4 - kFileListTop;
+constexpr int kPreviewLeft = 317;
+constexpr int kPreviewWidth = kContentRight - kPreviewLeft;
+constexpr int kPreviewPictureHeight = 126;
+constexpr int kPreviewSummaryTop = 19 + kPreviewPictureHeight + 2;
+
+// The map region selection page: the list, its buttons, and the destination's column at the right.
+constexpr int kMapColumnWidth = 111;
+constexpr int kMapColumn = kContentRight - kMapColumnWidth;
+constexpr int kMapButtons = kMapColumn - 22;
+constexpr int kRegionsWidth = kMapButtons - 3 - kMargin;
+constexpr int kNoRoomTop = kHintTop - 29;
+
 const std::vector<SDialog>& Dialogs() {
   static const std::vector<SDialog> dialogs = {
       {IDD_ABOUT,
@@ -72,100 +103,106 @@ const std::vector<SDialog>& Dialogs() {
       {IDD_HOST, nullptr, 120, 40, {}},
       {129,
        nullptr,
-       317,
-       143,
-       {{EKind::kText, IDC_INTRO, "greeting", 21, 8, 275, 12},
-        {EKind::kText, IDC_QUESTION, "question", 21, 30, 275, 10},
-        {EKind::kFirstRadio, IDC_CHOICE_FIRST, "convert", 35, 46, 261, 12},
-        {EKind::kRadio, IDC_CHOICE_SECOND, "maps", 35, 62, 261, 12},
-        {EKind::kText, IDC_HINT, "hint", 21, 125, 275, 10}}},
+       kPageWidth,
+       kPageHeight,
+       {{EKind::kText, IDC_INTRO, "greeting", kIndent, 8, kTextWidth, 12},
+        {EKind::kText, IDC_QUESTION, "question", kIndent, 30, kTextWidth, 10},
+        {EKind::kFirstRadio, IDC_CHOICE_FIRST, "convert", kIndent + 14, 46, kTextWidth - 14, 12},
+        {EKind::kRadio, IDC_CHOICE_SECOND, "maps", kIndent + 14, 62, kTextWidth - 14, 12},
+        {EKind::kText, IDC_HINT, "hint", kIndent, kHintTop, kTextWidth, 10}}},
       {130,
        nullptr,
-       317,
-       143,
-       {{EKind::kText, IDC_INTRO, "prompt", 21, 8, 275, 10},
-        {EKind::kFirstRadio, IDC_CHOICE_FIRST, "toUnit", 35, 26, 261, 12},
-        {EKind::kRadio, IDC_CHOICE_SECOND, "toDesktop", 35, 42, 261, 12},
-        {EKind::kRadio, IDC_CHOICE_THIRD, "toGpx", 35, 58, 261, 12},
-        {EKind::kText, IDC_HINT, "hint", 21, 125, 275, 10}}},
+       kPageWidth,
+       kPageHeight,
+       {{EKind::kText, IDC_INTRO, "prompt", kIndent, 8, kTextWidth, 10},
+        {EKind::kFirstRadio, IDC_CHOICE_FIRST, "toUnit", kIndent + 14, 26, kTextWidth - 14, 12},
+        {EKind::kRadio, IDC_CHOICE_SECOND, "toDesktop", kIndent + 14, 42, kTextWidth - 14, 12},
+        {EKind::kRadio, IDC_CHOICE_THIRD, "toGpx", kIndent + 14, 58, kTextWidth - 14, 12},
+        {EKind::kText, IDC_HINT, "hint", kIndent, kHintTop, kTextWidth, 10}}},
       {137,
        nullptr,
-       317,
-       143,
-       {{EKind::kText, IDC_INTRO, "connect", 21, 8, 275, 100}, {EKind::kText, IDC_HINT, "ready", 21, 125, 275, 10}}},
+       kPageWidth,
+       kPageHeight,
+       {{EKind::kText, IDC_INTRO, "connect", kIndent, 8, kTextWidth, kHintTop - 12},
+        {EKind::kText, IDC_HINT, "ready", kIndent, kHintTop, kTextWidth, 10}}},
       {140,
        nullptr,
-       317,
-       143,
-       {{EKind::kText, IDC_INTRO, "connect", 21, 4, 275, 110}, {EKind::kText, IDC_HINT, "ready", 21, 125, 275, 10}}},
+       kPageWidth,
+       kPageHeight,
+       {{EKind::kText, IDC_INTRO, "connect", kIndent, 4, kTextWidth, kHintTop - 8},
+        {EKind::kText, IDC_HINT, "ready", kIndent, kHintTop, kTextWidth, 10}}},
       {134,
        nullptr,
-       317,
-       143,
-       {{EKind::kText, IDC_LEFT_CAPTION, "leftCaption", 7, 0, 112, 44},
+       kPageWidth,
+       kPageHeight,
+       {{EKind::kText, IDC_LEFT_CAPTION, "leftCaption", kMargin, 0, 112, 44},
         {EKind::kIcon, IDC_LEFT_PICTURE, "138", 124, 4, 21, 20},
-        {EKind::kIconButton, IDC_LEFT_BROWSE, nullptr, 7, 45, 18, 15},
+        {EKind::kIconButton, IDC_LEFT_BROWSE, nullptr, kMargin, 45, 18, 15},
         {EKind::kIconButton, IDC_LEFT_REMOVE, nullptr, 27, 45, 18, 15},
-        {EKind::kList, IDC_LEFT_LIST, nullptr, 7, 62, 138, 60},
-        {EKind::kIcon, IDC_DIRECTION_ARROW, "144", 148, 82, 21, 20},
+        {EKind::kList, IDC_LEFT_LIST, nullptr, kMargin, kFileListTop, 138, kFileListHeight},
+        {EKind::kIcon, IDC_DIRECTION_ARROW, "144", 148, kFileListTop + kFileListHeight / 2 - 10, 21, 20},
         {EKind::kText, IDC_RIGHT_CAPTION, "rightCaption", 172, 0, 112, 44},
         {EKind::kIcon, IDC_RIGHT_PICTURE, "143", 289, 4, 21, 20},
         {EKind::kIconButton, IDC_RIGHT_BROWSE, nullptr, 172, 45, 18, 15},
         {EKind::kIconButton, IDC_RIGHT_REMOVE, nullptr, 192, 45, 18, 15},
-        {EKind::kList, IDC_RIGHT_LIST, nullptr, 172, 62, 138, 60},
-        {EKind::kHiddenText, IDC_HINT, "hint", 7, 127, 303, 10}}},
+        {EKind::kList, IDC_RIGHT_LIST, nullptr, 172, kFileListTop, 138, kFileListHeight},
+        {EKind::kNameText, IDC_PREVIEW_TITLE, nullptr, kPreviewLeft, 0, kPreviewWidth, 18},
+        {EKind::kPicture, IDC_PREVIEW_PICTURE, nullptr, kPreviewLeft, 19, kPreviewWidth, kPreviewPictureHeight},
+        {EKind::kSummary, IDC_PREVIEW_SUMMARY, nullptr, kPreviewLeft, kPreviewSummaryTop, kPreviewWidth,
+         kPageHeight - kPreviewSummaryTop},
+        {EKind::kHiddenText, IDC_HINT, "hint", kMargin, kHintTop, 303, 10}}},
       {135,
        nullptr,
-       317,
-       143,
-       {{EKind::kText, IDC_STATUS, nullptr, 21, 10, 275, 10},
-        {EKind::kProgress, IDC_FILE_PROGRESS, nullptr, 21, 26, 275, 12},
-        {EKind::kText, IDC_BLANK, nullptr, 21, 44, 275, 10},
-        {EKind::kHiddenProgress, IDC_SECOND_PROGRESS, nullptr, 21, 58, 275, 12},
-        {EKind::kHiddenText, IDC_CODE_PAGE_NOTE, nullptr, 21, 78, 275, 40},
-        {EKind::kHiddenText, IDC_HINT, "hint", 21, 125, 275, 10}}},
+       kPageWidth,
+       kPageHeight,
+       {{EKind::kText, IDC_STATUS, nullptr, kIndent, 10, kTextWidth, 10},
+        {EKind::kProgress, IDC_FILE_PROGRESS, nullptr, kIndent, 26, kTextWidth, 12},
+        {EKind::kText, IDC_BLANK, nullptr, kIndent, 44, kTextWidth, 10},
+        {EKind::kHiddenProgress, IDC_SECOND_PROGRESS, nullptr, kIndent, 58, kTextWidth, 12},
+        {EKind::kHiddenText, IDC_CODE_PAGE_NOTE, nullptr, kIndent, 78, kTextWidth, 40},
+        {EKind::kHiddenText, IDC_HINT, "hint", kIndent, kHintTop, kTextWidth, 10}}},
       {133,
        nullptr,
-       317,
-       143,
-       {{EKind::kText, IDC_OUTCOME, nullptr, 21, 4, 275, 26},
-        {EKind::kHiddenText, IDC_VOLUME_NOTE, nullptr, 21, 32, 275, 18},
-        {EKind::kDetails, IDC_DETAILS, nullptr, 21, 52, 275, 68},
-        {EKind::kText, IDC_HINT, "hint", 21, 125, 275, 10}}},
+       kPageWidth,
+       kPageHeight,
+       {{EKind::kText, IDC_OUTCOME, nullptr, kIndent, 4, kTextWidth, 26},
+        {EKind::kHiddenText, IDC_VOLUME_NOTE, nullptr, kIndent, 32, kTextWidth, 18},
+        {EKind::kDetails, IDC_DETAILS, nullptr, kIndent, 52, kTextWidth, kHintTop - 4 - 52},
+        {EKind::kText, IDC_HINT, "hint", kIndent, kHintTop, kTextWidth, 10}}},
       {139,
        nullptr,
-       317,
-       143,
-       {{EKind::kText, IDC_REGIONS_PROMPT, "prompt", 7, 0, 190, 10},
-        {EKind::kRegionList, IDC_REGIONS, nullptr, 7, 11, 190, 90},
-        {EKind::kIconButton, IDC_ADD_REGIONS, nullptr, 200, 11, 18, 15},
-        {EKind::kHiddenButton, IDC_UNUSED_BUTTON, nullptr, 200, 28, 18, 15},
-        {EKind::kText, IDC_DESTINATION_PROMPT, "destination", 222, 0, 88, 18},
-        {EKind::kDropDown, IDC_DESTINATION, nullptr, 222, 19, 88, 80},
-        {EKind::kReadOnlyEdit, IDC_PLACEMENT, nullptr, 222, 35, 88, 20},
-        {EKind::kText, IDC_AVAILABLE_LABEL, "available", 222, 58, 50, 10},
-        {EKind::kRightText, IDC_AVAILABLE, "availableValue", 272, 58, 38, 10},
-        {EKind::kText, IDC_TOTAL_LABEL, "total", 222, 70, 50, 10},
-        {EKind::kRightText, IDC_TOTAL, "totalValue", 272, 70, 38, 10},
-        {EKind::kIcon, -1, "138", 222, 82, 21, 20},
-        {EKind::kIcon, -1, "130", 245, 82, 21, 20},
-        {EKind::kIcon, -1, "144", 268, 82, 21, 20},
-        {EKind::kHiddenText, IDC_NO_ROOM, nullptr, 7, 103, 303, 10},
-        {EKind::kHiddenText, IDC_REFUSAL, nullptr, 7, 113, 303, 18},
-        {EKind::kText, IDC_HINT, "hint", 7, 132, 303, 10}}},
+       kPageWidth,
+       kPageHeight,
+       {{EKind::kText, IDC_REGIONS_PROMPT, "prompt", kMargin, 0, kRegionsWidth, 10},
+        {EKind::kRegionList, IDC_REGIONS, nullptr, kMargin, 11, kRegionsWidth, kNoRoomTop - 2 - 11},
+        {EKind::kIconButton, IDC_ADD_REGIONS, nullptr, kMapButtons, 11, 18, 15},
+        {EKind::kHiddenButton, IDC_UNUSED_BUTTON, nullptr, kMapButtons, 28, 18, 15},
+        {EKind::kText, IDC_DESTINATION_PROMPT, "destination", kMapColumn, 0, kMapColumnWidth, 18},
+        {EKind::kDropDown, IDC_DESTINATION, nullptr, kMapColumn, 19, kMapColumnWidth, 80},
+        {EKind::kReadOnlyEdit, IDC_PLACEMENT, nullptr, kMapColumn, 35, kMapColumnWidth, 20},
+        {EKind::kText, IDC_AVAILABLE_LABEL, "available", kMapColumn, 58, 60, 10},
+        {EKind::kRightText, IDC_AVAILABLE, "availableValue", kMapColumn + 60, 58, kMapColumnWidth - 60, 10},
+        {EKind::kText, IDC_TOTAL_LABEL, "total", kMapColumn, 70, 60, 10},
+        {EKind::kRightText, IDC_TOTAL, "totalValue", kMapColumn + 60, 70, kMapColumnWidth - 60, 10},
+        {EKind::kIcon, -1, "138", kMapColumn, 82, 21, 20},
+        {EKind::kIcon, -1, "130", kMapColumn + 23, 82, 21, 20},
+        {EKind::kIcon, -1, "144", kMapColumn + 46, 82, 21, 20},
+        {EKind::kHiddenText, IDC_NO_ROOM, nullptr, kMargin, kNoRoomTop, kFullWidth, 10},
+        {EKind::kHiddenText, IDC_REFUSAL, nullptr, kMargin, kNoRoomTop + 10, kFullWidth, 18},
+        {EKind::kText, IDC_HINT, "hint", kMargin, kHintTop, kFullWidth, 10}}},
       {141,
        nullptr,
-       317,
-       143,
-       {{EKind::kText, IDC_TRANSFER_STATUS, nullptr, 21, 6, 275, 10},
-        {EKind::kText, IDC_COPYING_LABEL, nullptr, 21, 22, 60, 10},
-        {EKind::kText, IDC_FILE_NAME, nullptr, 83, 22, 213, 10},
-        {EKind::kProgress, IDC_FILE_BLOCKS, nullptr, 21, 34, 275, 12},
-        {EKind::kText, IDC_TIME_LEFT_LABEL, nullptr, 21, 52, 60, 10},
-        {EKind::kText, IDC_TIME_LEFT, nullptr, 83, 52, 213, 10},
-        {EKind::kProgress, IDC_TOTAL_BLOCKS, nullptr, 21, 64, 275, 12},
-        {EKind::kHiddenText, IDC_MADE_ROOM, nullptr, 21, 80, 275, 42},
-        {EKind::kText, IDC_HINT, "hint", 21, 125, 275, 10}}},
+       kPageWidth,
+       kPageHeight,
+       {{EKind::kText, IDC_TRANSFER_STATUS, nullptr, kIndent, 6, kTextWidth, 10},
+        {EKind::kText, IDC_COPYING_LABEL, nullptr, kIndent, 22, 60, 10},
+        {EKind::kText, IDC_FILE_NAME, nullptr, kIndent + 62, 22, kTextWidth - 62, 10},
+        {EKind::kProgress, IDC_FILE_BLOCKS, nullptr, kIndent, 34, kTextWidth, 12},
+        {EKind::kText, IDC_TIME_LEFT_LABEL, nullptr, kIndent, 52, 60, 10},
+        {EKind::kText, IDC_TIME_LEFT, nullptr, kIndent + 62, 52, kTextWidth - 62, 10},
+        {EKind::kProgress, IDC_TOTAL_BLOCKS, nullptr, kIndent, 64, kTextWidth, 12},
+        {EKind::kHiddenText, IDC_MADE_ROOM, nullptr, kIndent, 80, kTextWidth, 42},
+        {EKind::kText, IDC_HINT, "hint", kIndent, kHintTop, kTextWidth, 10}}},
       {IDD_WAIT_BOX,
        "caption",
        180,
@@ -255,6 +292,9 @@ void WriteControl(std::ostream& rc, const SControl& control, const CTextTable& t
     case EKind::kText:
       cls = "Static", style = "SS_LEFT | WS_VISIBLE";
       break;
+    case EKind::kNameText:
+      cls = "Static", style = "SS_LEFT | SS_NOPREFIX | WS_VISIBLE";
+      break;
     case EKind::kRightText:
       cls = "Static", style = "SS_RIGHT | WS_VISIBLE";
       break;
@@ -310,6 +350,12 @@ void WriteControl(std::ostream& rc, const SControl& control, const CTextTable& t
       break;
     case EKind::kOkButton:
       cls = "Button", style = "BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE";
+      break;
+    case EKind::kPicture:
+      cls = "Static", style = "SS_OWNERDRAW | WS_VISIBLE";
+      break;
+    case EKind::kSummary:
+      cls = "Edit", style = "ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP | WS_VISIBLE";
       break;
   }
   // A CONTROL statement is visible unless its style says otherwise.

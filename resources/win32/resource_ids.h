@@ -51,6 +51,9 @@
 #define IDC_LEFT_LIST 1038
 #define IDC_RIGHT_LIST 1039
 #define IDC_DIRECTION_ARROW 1040
+#define IDC_PREVIEW_TITLE 1046  // the preview of the chosen row's source
+#define IDC_PREVIEW_PICTURE 1047
+#define IDC_PREVIEW_SUMMARY 1048
 
 // Conversion and transfer (135).
 #define IDC_STATUS 1041

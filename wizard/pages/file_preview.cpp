@@ -9,22 +9,11 @@
 #include <string>
 #include <utility>
 
-#include "preview/navigation_picture.h"
 #include "preview/navigation_reader.h"
-#include "preview/navigation_summary.h"
 #include "preview/picture_style.h"
 #include "preview/qt/qt_drawing.h"
-#include "preview/summary_text.h"
 #include "resources/qt/resource_source.h"
 #include "resources/string_ids.h"
-#include "resources/string_table.h"
-
-// What the worker made of one file: what a picture of it needs, and the text under the picture.
-struct SPreviewContent {
-  bool read = false;
-  std::unique_ptr<const CNavigationPicture> picture;
-  QString text;
-};
 
 namespace preview_detail {
 
@@ -62,48 +51,6 @@ class CPictureView : public QWidget {
 }  // namespace preview_detail
 
 namespace {
-
-SSummaryWords Words(const CResourceSource& resources) {
-  const auto word = [&](const char* key) { return resources.Text(QLatin1String(key)).toStdString(); };
-  SSummaryWords words;
-  words.waypoints = word("preview.waypoints");
-  words.routes = word("preview.routes");
-  words.routePoints = word("preview.routePoints");
-  words.tracks = word("preview.tracks");
-  words.trackPoints = word("preview.trackPoints");
-  words.route = word("preview.route");
-  words.track = word("preview.track");
-  words.points = word("preview.points");
-  words.timeSpan = word("preview.timeSpan");
-  words.bounds = word("preview.bounds");
-  words.withoutPosition = word("preview.withoutPosition");
-  words.withoutTime = word("preview.withoutTime");
-  return words;
-}
-
-// The file read once into its summary and what its pictures need, as big as a picture filling
-// the screen can show.
-std::shared_ptr<const SPreviewContent> ReadContent(const CFilePreview::FRead& read, const QString& path,
-                                                   const SSummaryWords& words, const QString& failure, int finestSide,
-                                                   const std::atomic<bool>* stop) {
-  auto content = std::make_shared<SPreviewContent>();
-  CCodePage codePage;
-  CDiagnostic why;
-  const std::string file = path.toStdString();
-  CNavigationSummaryBuilder summary;
-  auto picture = std::make_unique<CNavigationPicture>(finestSide);
-  CNavigationFanOut both({&summary, picture.get()});
-  content->read = read(file, both, codePage, &why, stop);
-  if (!content->read) {
-    content->text = QString::fromStdString(FormatMessageWithPath(failure.toStdString(), file) + '\n' + why.Reason());
-    return content;
-  }
-  content->picture = std::move(picture);
-  QStringList lines;
-  for (const std::string& line : SummaryLines(summary.Summary(), words)) lines << QString::fromStdString(line);
-  content->text = lines.join(QLatin1Char('\n'));
-  return content;
-}
 
 QImage DrawContent(const SPreviewContent& content, const QSize& size, qreal ratio) {
   if (!content.read) {
@@ -151,12 +98,14 @@ void CFilePreview::ShowFile(const QString& path) {
     return;
   }
   m_summary->setText(m_resources.String(IDS_PLEASE_WAIT));
-  const SSummaryWords words = Words(m_resources);
-  const QString failure = m_resources.String(IDS_ERROR_LOADING);
+  const SSummaryWords words =
+      SummaryWordsOf([this](const std::string& key) { return m_resources.Text(QString::fromStdString(key)).toStdString(); });
+  const std::string failure = m_resources.String(IDS_ERROR_LOADING).toStdString();
   const QSize screen = this->screen()->size() * devicePixelRatioF();
   const int finestSide = std::max(screen.width(), screen.height());
-  m_requests.Run([this, read = m_read, path, words, failure, request, finestSide](const std::atomic<bool>& stop) {
-    std::shared_ptr<const SPreviewContent> content = ReadContent(read, path, words, failure, finestSide, &stop);
+  m_requests.Run([this, read = m_read, file = path.toStdString(), words, failure, request,
+                  finestSide](const std::atomic<bool>& stop) {
+    std::shared_ptr<const SPreviewContent> content = ReadPreviewContent(read, file, words, failure, finestSide, &stop);
     if (stop.load()) return;  // a newer file is wanted
     QMetaObject::invokeMethod(
         this, [this, request, content = std::move(content)] { TakeContent(request, content); }, Qt::QueuedConnection);
@@ -166,7 +115,7 @@ void CFilePreview::ShowFile(const QString& path) {
 void CFilePreview::TakeContent(int request, std::shared_ptr<const SPreviewContent> content) {
   if (!m_requests.IsLatestFile(request)) return;
   m_content = std::move(content);
-  m_summary->setText(m_content->text);
+  m_summary->setText(QString::fromStdString(m_content->text));
   Draw();
 }
 

@@ -9,14 +9,11 @@
 #include <memory>
 #include <string>
 
-#include "formats/code_page.h"
-#include "formats/diagnostic.h"
-#include "preview/navigation_data.h"
+#include "preview/preview_content.h"
 #include "preview/preview_requests.h"
 
 class CResourceSource;
 class QLabel;
-struct SPreviewContent;
 
 namespace preview_detail {
 class CPictureView;
@@ -29,9 +26,7 @@ class CFilePreview : public QWidget {
   Q_OBJECT
 
  public:
-  // How a file is read: ReadNavigationFile, or what a test puts around it.
-  using FRead = std::function<bool(const std::string& path, CNavigationSink& sink, CCodePage& codePage,
-                                   CDiagnostic* why, const std::atomic<bool>* stop)>;
+  using FRead = FReadNavigation;
 
   explicit CFilePreview(const CResourceSource& resources, QWidget* parent = nullptr);
   CFilePreview(const CResourceSource& resources, FRead read, QWidget* parent = nullptr);

@@ -11,12 +11,21 @@
 #include <vector>
 
 #include "app/win32/resource_texts.h"
+#include "app/win32/services.h"
+#include "preview/navigation_reader.h"
+#include "preview/picture_style.h"
+#include "preview/win32/gdiplus_drawing.h"
+#include "resources/string_ids.h"
 #include "resources/win32/resource_ids.h"
 #include "wizard/win32/row_marks.h"
 
 namespace {
 
 int List(int side) { return side == CDestinationLogic::kLeft ? IDC_LEFT_LIST : IDC_RIGHT_LIST; }
+
+COLORREF Paper() {
+  return RGB((picture_style::kPaper >> 16) & 0xFF, (picture_style::kPaper >> 8) & 0xFF, picture_style::kPaper & 0xFF);
+}
 
 }  // namespace
 
@@ -71,6 +80,96 @@ void CDestinationPage::DrawRow(const DRAWITEMSTRUCT& item) const {
   if ((item.itemState & ODS_FOCUS) != 0) DrawFocusRect(item.hDC, &item.rcItem);
 }
 
+void CDestinationPage::DrawPicture(const DRAWITEMSTRUCT& item) const {
+  const HBRUSH paper = CreateSolidBrush(Paper());
+  FillRect(item.hDC, &item.rcItem, paper);
+  DeleteObject(paper);
+  BITMAP size = {};
+  if (m_picture == nullptr || GetObjectW(m_picture.get(), sizeof size, &size) == 0) return;
+  HDC source = CreateCompatibleDC(item.hDC);
+  const HGDIOBJ before = SelectObject(source, m_picture.get());
+  const int width = item.rcItem.right - item.rcItem.left;
+  const int height = item.rcItem.bottom - item.rcItem.top;
+  BitBlt(item.hDC, item.rcItem.left + (width - size.bmWidth) / 2, item.rcItem.top + (height - size.bmHeight) / 2,
+         size.bmWidth, size.bmHeight, source, 0, 0, SRCCOPY);
+  SelectObject(source, before);
+  DeleteDC(source);
+}
+
+void CDestinationPage::ShowPreview() {
+  SetText(IDC_PREVIEW_TITLE, m_destination.PreviewTitle());
+  const std::string& path = m_destination.PreviewSource();
+  if (path == m_previewPath) return;
+  m_previewPath = path;
+  m_content.reset();
+  m_picture.reset();
+  InvalidateRect(GetDlgItem(m_window, IDC_PREVIEW_PICTURE), nullptr, FALSE);
+  const int request = m_requests.NewFile();
+  if (path.empty()) {
+    SetText(IDC_PREVIEW_SUMMARY, std::string());
+    return;
+  }
+  SetText(IDC_PREVIEW_SUMMARY, m_texts.Utf8String(IDS_PLEASE_WAIT));
+  const SSummaryWords words = SummaryWordsOf([this](const std::string& key) { return m_texts.Utf8Text(key); });
+  const std::string failure = m_texts.Utf8String(IDS_ERROR_LOADING);
+  const int finestSide = std::max(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  HWND window = m_window;
+  m_requests.Run([this, window, path, words, failure, finestSide, request](const std::atomic<bool>& stop) {
+    std::shared_ptr<const SPreviewContent> content =
+        ReadPreviewContent(ReadNavigationFile, path, words, failure, finestSide, &stop);
+    if (stop.load()) return;  // a newer file is wanted
+    {
+      const std::lock_guard<std::mutex> hold(m_slotLock);
+      m_contentRequest = request;
+      m_arrivedContent = std::move(content);
+    }
+    PostMessageW(window, kPreviewMessage, 0, 0);
+  });
+}
+
+void CDestinationPage::DrawPreview() {
+  const int request = m_requests.NewPicture();
+  RECT room = {};
+  GetClientRect(GetDlgItem(m_window, IDC_PREVIEW_PICTURE), &room);
+  HWND window = m_window;
+  m_requests.Run([this, window, content = m_content, room, request](const std::atomic<bool>&) {
+    UBitmap picture;
+    if (content->read) {
+      const CGdiplusSession painter;
+      picture.reset(painter.PaintForWindow(content->picture->Draw(room.right, room.bottom, painter.Measure()), Paper()));
+    }
+    {
+      const std::lock_guard<std::mutex> hold(m_slotLock);
+      m_pictureRequest = request;
+      m_arrivedPicture = std::move(picture);
+    }
+    PostMessageW(window, kPreviewMessage, 0, 0);
+  });
+}
+
+void CDestinationPage::TakePreviewResults() {
+  std::shared_ptr<const SPreviewContent> content;
+  UBitmap picture;
+  int contentRequest = 0;
+  int pictureRequest = 0;
+  {
+    const std::lock_guard<std::mutex> hold(m_slotLock);
+    content = std::move(m_arrivedContent);
+    contentRequest = m_contentRequest;
+    picture = std::move(m_arrivedPicture);
+    pictureRequest = m_pictureRequest;
+  }
+  if (content != nullptr && m_requests.IsLatestFile(contentRequest)) {
+    m_content = std::move(content);
+    SetText(IDC_PREVIEW_SUMMARY, m_content->text);
+    DrawPreview();
+  }
+  if (picture != nullptr && m_requests.IsLatestPicture(pictureRequest) && m_content != nullptr) {
+    m_picture = std::move(picture);
+    InvalidateRect(GetDlgItem(m_window, IDC_PREVIEW_PICTURE), nullptr, FALSE);
+  }
+}
+
 void CDestinationPage::Show(unsigned parts) {
   for (int side : {CDestinationLogic::kLeft, CDestinationLogic::kRight}) {
     const SFileSide& view = m_destination.Side(side);
@@ -104,6 +203,7 @@ void CDestinationPage::Show(unsigned parts) {
                         reinterpret_cast<WPARAM>(Picture(m_destination.RightPicture())), 0);
     ShowControl(IDC_HINT, m_destination.HintShown());
   }
+  if ((parts & CDestinationLogic::kPreview) != 0) ShowPreview();
   if ((parts & CDestinationLogic::kFocus) != 0) {
     SetFocus(GetDlgItem(m_window,
                         m_destination.FocusSide() == CDestinationLogic::kLeft ? IDC_LEFT_BROWSE : IDC_RIGHT_BROWSE));
@@ -134,6 +234,16 @@ bool CDestinationPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT
   if (message == WM_DRAWITEM && (wParam == IDC_LEFT_LIST || wParam == IDC_RIGHT_LIST)) {
     DrawRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     result = TRUE;
+    return true;
+  }
+  if (message == WM_DRAWITEM && wParam == IDC_PREVIEW_PICTURE) {
+    DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    result = TRUE;
+    return true;
+  }
+  if (message == kPreviewMessage) {
+    TakePreviewResults();
+    result = 0;
     return true;
   }
   if (message != WM_DROPFILES) return false;

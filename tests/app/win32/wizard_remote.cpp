@@ -7,6 +7,7 @@
 #include <prsht.h>
 // clang-format on
 
+#include <algorithm>
 #include <cstddef>
 
 namespace {
@@ -61,7 +62,15 @@ void CWizardRemote::Press(int button) const { PostMessageW(m_sheet, PSM_PRESSBUT
 
 bool CWizardRemote::NextEnabled() const { return IsWindowEnabled(GetDlgItem(m_sheet, kNextButton)) != FALSE; }
 
-std::wstring CWizardRemote::ControlText(int control) const { return WindowText(GetDlgItem(Page(), control)); }
+// By WM_GETTEXT, which the system carries between processes: GetWindowText reads an edit
+// control's text only in the control's own process.
+std::wstring CWizardRemote::ControlText(int control) const {
+  std::wstring text(4096, L'\0');
+  const LRESULT length = SendMessageW(GetDlgItem(Page(), control), WM_GETTEXT, static_cast<WPARAM>(text.size()),
+                                      reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
+  return text;
+}
 
 void CWizardRemote::Click(int control) const { PostMessageW(GetDlgItem(Page(), control), BM_CLICK, 0, 0); }
 

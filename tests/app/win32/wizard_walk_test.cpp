@@ -138,6 +138,11 @@ TEST_F(WizardWalkTest, TheConversionJobWalksToTheFilesAndBackAndTheMapJobToItsRe
   }
   EXPECT_TRUE(WaitFor([&] { return NextEnabled(); }));
   std::filesystem::remove(existing);
+  // The chosen row's source in the preview: its name, and its summary under the picture.
+  EXPECT_EQ(ControlText(IDC_PREVIEW_TITLE), L"trip.wpt");
+  const std::wstring summary = L"Waypoints: 5\r\nRoutes: 1\r\n";
+  WaitFor([&] { return ControlText(IDC_PREVIEW_SUMMARY).starts_with(summary); });
+  EXPECT_EQ(ControlText(IDC_PREVIEW_SUMMARY).substr(0, summary.size()), summary);
 
   // Back to the mode page, then to the unit page, then Welcome.
   Press(PSBTN_BACK);

@@ -30,6 +30,9 @@ void WriteText(std::FILE* stream, std::string_view text);
 // names: a mount point, or on Windows a drive (E:\) or a folder.
 extern const char* const kDestinationHelp;
 extern const char* const kUnitHelp;
+// The help of --sysroot, which reads the drives' system tree (mount table, sysfs) under another
+// folder; nullptr where the system has no such tree (Windows), whose commands have no such option.
+extern const char* const kSysrootHelp;
 
 // printf into WriteText.
 [[gnu::format(printf, 2, 3)]] void PrintText(std::FILE* stream, const char* format, ...);

@@ -76,8 +76,7 @@ void AddDevicesCommand(CLI::App& app, int& status) {
   auto* command = app.add_subcommand(
       "devices", "List the removable drives and recognise the unit among them, under a line of column titles");
   auto sysroot = std::make_shared<std::string>("/");
-  command->add_option("--sysroot", *sysroot, "Read the mount table, sysfs and the volumes under this folder")
-      ->check(CLI::ExistingDirectory);
+  if (kSysrootHelp != nullptr) command->add_option("--sysroot", *sysroot, kSysrootHelp)->check(CLI::ExistingDirectory);
   auto json = std::make_shared<bool>(false);
   command->add_flag("--json", *json, "Print the drives as JSON, for scripts (see the manual page)");
   command->callback([sysroot, json, &status] { RunDevices(*sysroot, *json, status); });

@@ -137,8 +137,9 @@ void AddSendCommand(CLI::App& app, int& status) {
           std::string(kUnitHelp) + ", holding USBTRANS/UNIT_ID.DAT; default: the unit found among the removable drives")
       ->check(CLI::ExistingDirectory);
   command->add_flag("--no-eject", options->noEject, "Leave the unit mounted at the end");
-  command->add_option("--sysroot", options->sysroot, "Read the mount table, sysfs and the volumes under this folder")
-      ->check(CLI::ExistingDirectory);
+  if (kSysrootHelp != nullptr) {
+    command->add_option("--sysroot", options->sysroot, kSysrootHelp)->check(CLI::ExistingDirectory);
+  }
   AddCodePageOption(*command, options->codePage);
   command->add_option("FILE", options->files, "Desktop files to send (.wpt, .trk)")->required();
   command->callback([options, &status] { RunSend(*options, status); });

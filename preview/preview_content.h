@@ -16,7 +16,7 @@
 struct SPreviewContent {
   bool read = false;
   std::unique_ptr<const CNavigationPicture> picture;  // set when read
-  std::string text;  // the summary's lines, or the failure's message and its reason
+  std::string text;                                   // the summary's lines, or the failure's message and its reason
 };
 
 // How a file is read: ReadNavigationFile, or what a test puts around it.

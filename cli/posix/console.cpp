@@ -19,5 +19,6 @@ std::size_t TerminalColumns() {
 
 const char* const kDestinationHelp = "The destination drive's mount point";
 const char* const kUnitHelp = "The unit's folder (its volume's mount point)";
+const char* const kSysrootHelp = "Read the mount table, sysfs and the volumes under this folder";
 
 void WriteText(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }

@@ -52,6 +52,7 @@ std::size_t TerminalColumns() {
 
 const char* const kDestinationHelp = "The destination drive or folder, e.g. E:\\";
 const char* const kUnitHelp = "The unit's drive or folder, e.g. E:\\";
+const char* const kSysrootHelp = nullptr;
 
 void WriteText(std::FILE* stream, std::string_view text) {
   const HANDLE console = ConsoleOf(stream);

@@ -98,8 +98,8 @@ void CFilePreview::ShowFile(const QString& path) {
     return;
   }
   m_summary->setText(m_resources.String(IDS_PLEASE_WAIT));
-  const SSummaryWords words =
-      SummaryWordsOf([this](const std::string& key) { return m_resources.Text(QString::fromStdString(key)).toStdString(); });
+  const SSummaryWords words = SummaryWordsOf(
+      [this](const std::string& key) { return m_resources.Text(QString::fromStdString(key)).toStdString(); });
   const std::string failure = m_resources.String(IDS_ERROR_LOADING).toStdString();
   const QSize screen = this->screen()->size() * devicePixelRatioF();
   const int finestSide = std::max(screen.width(), screen.height());

@@ -136,7 +136,8 @@ void CDestinationPage::DrawPreview() {
     UBitmap picture;
     if (content->read) {
       const CGdiplusSession painter;
-      picture.reset(painter.PaintForWindow(content->picture->Draw(room.right, room.bottom, painter.Measure()), Paper()));
+      picture.reset(
+          painter.PaintForWindow(content->picture->Draw(room.right, room.bottom, painter.Measure()), Paper()));
     }
     {
       const std::lock_guard<std::mutex> hold(m_slotLock);

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,11 @@ class CSeededRegions {
   std::vector<std::wstring> m_keys;
 };
 
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 // A path with the back slashes Windows writes.
 std::wstring Windows(const char* path) {
   std::wstring text(path, path + std::char_traits<char>::length(path));
@@ -80,6 +86,8 @@ class WizardWalkTest : public ::testing::Test {
     HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     if (probe == nullptr) GTEST_SKIP() << "no window can be made here (no display): run under Xvfb";
     DestroyWindow(probe);
+    // The unit's golden track logs hold Berlin's local time.
+    SetEnvironmentVariableW(L"TRANSVANE_TIME_ZONE", L"W. Europe Standard Time");
     wchar_t caption[256] = {};
     LoadStringW(GetModuleHandleW(nullptr), IDS_CAPTION, caption, 256);
     ASSERT_TRUE(m_wizard.Start(TRANSVANE_WIZARD_PROGRAM, caption)) << "no wizard window appeared";
@@ -90,6 +98,11 @@ class WizardWalkTest : public ::testing::Test {
   void Press(int button) const { m_wizard.Press(button); }
   bool NextEnabled() const { return m_wizard.NextEnabled(); }
   std::wstring ControlText(int control) const { return m_wizard.ControlText(control); }
+  // Waits for the preview's summary and answers as many characters as `start` has.
+  std::wstring SummaryStart(const std::wstring& start) const {
+    WaitFor([&] { return ControlText(IDC_PREVIEW_SUMMARY).starts_with(start); });
+    return ControlText(IDC_PREVIEW_SUMMARY).substr(0, start.size());
+  }
 
   CSeededRegions m_regions;
   CWizardRemote m_wizard;
@@ -141,8 +154,7 @@ TEST_F(WizardWalkTest, TheConversionJobWalksToTheFilesAndBackAndTheMapJobToItsRe
   // The chosen row's source in the preview: its name, and its summary under the picture.
   EXPECT_EQ(ControlText(IDC_PREVIEW_TITLE), L"trip.wpt");
   const std::wstring summary = L"Waypoints: 5\r\nRoutes: 1\r\n";
-  WaitFor([&] { return ControlText(IDC_PREVIEW_SUMMARY).starts_with(summary); });
-  EXPECT_EQ(ControlText(IDC_PREVIEW_SUMMARY).substr(0, summary.size()), summary);
+  EXPECT_EQ(SummaryStart(summary), summary);
 
   // Back to the mode page, then to the unit page, then Welcome.
   Press(PSBTN_BACK);
@@ -195,6 +207,47 @@ TEST_F(WizardWalkTest, TheConversionJobWalksToTheFilesAndBackAndTheMapJobToItsRe
   DWORD status = 1;
   GetExitCodeProcess(m_wizard.Process(), &status);
   EXPECT_EQ(status, 0u);
+}
+
+// A GPX file downloaded the night before, onto the unit: what lands there is, byte for byte, what
+// the Linux build writes (the unit's golden files).
+TEST_F(WizardWalkTest, AGpxFileGoesOntoTheUnitAsOnLinux) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::filesystem::path unit = temp;
+  const std::filesystem::path golden = std::filesystem::path(TRANSVANE_SOURCE_DIR) / "tests/formats/golden";
+  const char* const written[] = {"weekend.upt", "weekend.rte", "weekend.log", "weekend_1.log"};
+  for (const char* name : written) std::filesystem::remove(unit / name);
+
+  ASSERT_TRUE(ShowsPage(129));
+  ASSERT_TRUE(WaitFor([&] { return NextEnabled(); }));
+  Press(PSBTN_NEXT);
+  ASSERT_TRUE(ShowsPage(137));
+  Press(PSBTN_NEXT);
+  ASSERT_TRUE(ShowsPage(130));
+  Press(PSBTN_NEXT);
+  ASSERT_TRUE(ShowsPage(134));
+  ASSERT_TRUE(m_wizard.ChooseInOpenDialog(IDC_LEFT_BROWSE,
+                                          L"Z:" + Windows(TRANSVANE_SOURCE_DIR "/tests/formats/golden/weekend.gpx")));
+  EXPECT_TRUE(WaitFor([&] { return SendDlgItemMessageW(Page(), IDC_RIGHT_LIST, LB_GETCOUNT, 0, 0) == 4; }));
+  EXPECT_EQ(ControlText(IDC_PREVIEW_TITLE), L"weekend.gpx");
+  const std::wstring summary = L"Waypoints: 4\r\nRoutes: 1\r\nRoute points: 4\r\nTracks: 2\r\n";
+  EXPECT_EQ(SummaryStart(summary), summary);
+
+  ASSERT_TRUE(WaitFor([&] { return NextEnabled(); }));
+  Press(PSBTN_NEXT);
+  ASSERT_TRUE(ShowsPage(135));
+  ASSERT_TRUE(WaitFor([&] { return NextEnabled(); })) << "the conversion did not end";
+  Press(PSBTN_NEXT);
+  ASSERT_TRUE(ShowsPage(133));
+  // The second track has its own log, and the first the golden one.
+  for (const char* kind : {"upt", "rte", "log"}) {
+    SCOPED_TRACE(kind);
+    EXPECT_EQ(ReadAll(unit / (std::string("weekend.") + kind)),
+              ReadAll(golden / (std::string("weekend~unit.") + kind)));
+  }
+  EXPECT_TRUE(std::filesystem::is_regular_file(unit / "weekend_1.log"));
+  for (const char* name : written) std::filesystem::remove(unit / name);
 }
 
 }  // namespace

@@ -91,8 +91,6 @@ extern const char* const kWinePrefixOption;
 // Why TZ does not set the runs' time zone here, or nullptr where it does.
 extern const char* const kTimeZoneIgnoredBecause;
 
-inline constexpr const char* kNoXmlLint = "xmllint cannot be started here: the files were not checked by it";
-
 // A test with a temporary folder of its own, removed afterwards.
 // A fixture that adds to SetUp calls this one first under ASSERT_NO_FATAL_FAILURE.
 class CCliTest : public ::testing::Test {

@@ -3,8 +3,6 @@
 #include "jobs/gpx_conversion_job.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/resource.h>
 
 #include <filesystem>
 #include <string>
@@ -17,7 +15,6 @@
 #include "formats/unit_files.h"
 #include "formats/vexlorn_file.h"
 #include "storage/report_sink.h"
-#include "tests/child_process.h"
 #include "tests/formats/golden_support.h"
 #include "tests/formats/local_time_support.h"
 #include "tests/temp_folder.h"
@@ -142,29 +139,6 @@ TEST_F(GpxConversionJobTest, ALogNamedTwiceGoesToGpxUnderItsLastName) {
   EXPECT_TRUE(SameBytes(expected, ReadBytes(Path("out/two.gpx"))));
   EXPECT_EQ(codePage.GetReplacementCount(), expectedPage.GetReplacementCount());
   EXPECT_EQ(codePage.GetReplacementCount(), 1u);
-}
-
-// The tracks' files are closed as each track ends and put in place at the end: a file of more
-// tracks than the process may hold open at once goes through (in a child, under a small limit).
-TEST_F(GpxConversionJobTest, MoreTracksThanOpenFiles) {
-  std::string gpx = "<gpx version=\"1.1\">";
-  for (int i = 0; i < 40; ++i) gpx += "<trk><trkseg>" + Points(2, i % 9) + "</trkseg></trk>";
-  gpx += "</gpx>";
-  WriteBytes(Path("in/many.gpx"), gpx);
-  EXPECT_EQ(ExitStatusInChild([&] {
-              const rlimit limit{24, 24};
-              if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) return 3;
-              CCodePage codePage;
-              CUnitTimes times;
-              CTargetNames rows;
-              std::vector<std::string> written;
-              CReportLines report;
-              const bool done = ConvertGpxFile(Path("in/many.gpx"), Path("out"), EGpxOutputs::Unit, codePage, times,
-                                               rows, written, report);
-              return done && written.size() == 40 ? 0 : 1;
-            }),
-            0);
-  EXPECT_EQ(std::distance(fs::directory_iterator(Path("out")), fs::directory_iterator()), 40);
 }
 
 // A file refused after some of its tracks were written leaves no file and no folder that the job

@@ -8,19 +8,22 @@
 #include "resources/string_table.h"
 
 SSummaryWords SummaryWordsOf(const std::function<std::string(const std::string& key)>& text) {
+  static const std::pair<std::string SSummaryWords::*, const char*> kKeys[] = {
+      {&SSummaryWords::waypoints, "preview.waypoints"},
+      {&SSummaryWords::routes, "preview.routes"},
+      {&SSummaryWords::routePoints, "preview.routePoints"},
+      {&SSummaryWords::tracks, "preview.tracks"},
+      {&SSummaryWords::trackPoints, "preview.trackPoints"},
+      {&SSummaryWords::route, "preview.route"},
+      {&SSummaryWords::track, "preview.track"},
+      {&SSummaryWords::points, "preview.points"},
+      {&SSummaryWords::timeSpan, "preview.timeSpan"},
+      {&SSummaryWords::bounds, "preview.bounds"},
+      {&SSummaryWords::withoutPosition, "preview.withoutPosition"},
+      {&SSummaryWords::withoutTime, "preview.withoutTime"},
+  };
   SSummaryWords words;
-  words.waypoints = text("preview.waypoints");
-  words.routes = text("preview.routes");
-  words.routePoints = text("preview.routePoints");
-  words.tracks = text("preview.tracks");
-  words.trackPoints = text("preview.trackPoints");
-  words.route = text("preview.route");
-  words.track = text("preview.track");
-  words.points = text("preview.points");
-  words.timeSpan = text("preview.timeSpan");
-  words.bounds = text("preview.bounds");
-  words.withoutPosition = text("preview.withoutPosition");
-  words.withoutTime = text("preview.withoutTime");
+  for (const auto& [word, key] : kKeys) words.*word = text(key);
   return words;
 }
 

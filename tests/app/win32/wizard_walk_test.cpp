@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -98,6 +99,14 @@ class WizardWalkTest : public ::testing::Test {
   void Press(int button) const { m_wizard.Press(button); }
   bool NextEnabled() const { return m_wizard.NextEnabled(); }
   std::wstring ControlText(int control) const { return m_wizard.ControlText(control); }
+  // Presses Next for each page named and waits for it; false at the first that does not show.
+  bool WalkTo(std::initializer_list<int> pages) const {
+    for (int id : pages) {
+      Press(PSBTN_NEXT);
+      if (!ShowsPage(id)) return false;
+    }
+    return true;
+  }
   // Waits for the preview's summary and answers as many characters as `start` has.
   std::wstring SummaryStart(const std::wstring& start) const {
     WaitFor([&] { return ControlText(IDC_PREVIEW_SUMMARY).starts_with(start); });
@@ -115,13 +124,9 @@ TEST_F(WizardWalkTest, TheConversionJobWalksToTheFilesAndBackAndTheMapJobToItsRe
   ASSERT_TRUE(WaitFor([&] { return NextEnabled(); }));
 
   // Converting: the unit page, which in test mode finds the unit at once, the mode, the files.
-  Press(PSBTN_NEXT);
-  ASSERT_TRUE(ShowsPage(137));
-  Press(PSBTN_NEXT);
-  ASSERT_TRUE(ShowsPage(130));
+  ASSERT_TRUE(WalkTo({137, 130}));
   EXPECT_EQ(IsDlgButtonChecked(Page(), IDC_CHOICE_FIRST), static_cast<UINT>(BST_CHECKED));
-  Press(PSBTN_NEXT);
-  ASSERT_TRUE(ShowsPage(134));
+  ASSERT_TRUE(WalkTo({134}));
   // No files chosen: nothing to convert yet.
   EXPECT_TRUE(WaitFor([&] { return !NextEnabled(); }));
   EXPECT_EQ(IsWindowVisible(GetDlgItem(Page(), IDC_HINT)), FALSE);
@@ -221,12 +226,7 @@ TEST_F(WizardWalkTest, AGpxFileGoesOntoTheUnitAsOnLinux) {
 
   ASSERT_TRUE(ShowsPage(129));
   ASSERT_TRUE(WaitFor([&] { return NextEnabled(); }));
-  Press(PSBTN_NEXT);
-  ASSERT_TRUE(ShowsPage(137));
-  Press(PSBTN_NEXT);
-  ASSERT_TRUE(ShowsPage(130));
-  Press(PSBTN_NEXT);
-  ASSERT_TRUE(ShowsPage(134));
+  ASSERT_TRUE(WalkTo({137, 130, 134}));
   ASSERT_TRUE(m_wizard.ChooseInOpenDialog(IDC_LEFT_BROWSE,
                                           L"Z:" + Windows(TRANSVANE_SOURCE_DIR "/tests/formats/golden/weekend.gpx")));
   EXPECT_TRUE(WaitFor([&] { return SendDlgItemMessageW(Page(), IDC_RIGHT_LIST, LB_GETCOUNT, 0, 0) == 4; }));
@@ -235,11 +235,9 @@ TEST_F(WizardWalkTest, AGpxFileGoesOntoTheUnitAsOnLinux) {
   EXPECT_EQ(SummaryStart(summary), summary);
 
   ASSERT_TRUE(WaitFor([&] { return NextEnabled(); }));
-  Press(PSBTN_NEXT);
-  ASSERT_TRUE(ShowsPage(135));
+  ASSERT_TRUE(WalkTo({135}));
   ASSERT_TRUE(WaitFor([&] { return NextEnabled(); })) << "the conversion did not end";
-  Press(PSBTN_NEXT);
-  ASSERT_TRUE(ShowsPage(133));
+  ASSERT_TRUE(WalkTo({133}));
   // The second track has its own log, and the first the golden one.
   for (const char* kind : {"upt", "rte", "log"}) {
     SCOPED_TRACE(kind);
